@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what LumarokUb needs to build and test on Debian 12, only when missing.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ clang libclang-rt-14-dev
+    libgtest-dev nlohmann-json3-dev
+    qt6-base-dev libgl-dev
+    g++-mingw-w64-x86-64-posix
+)
+# Wine runs the Windows build's tests; its recommended packages are not needed.
+lean_packages=(wine wine64)
+
+missing() {
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
+    done
+}
+
+mapfile -t need < <(missing "${packages[@]}")
+mapfile -t need_lean < <(missing "${lean_packages[@]}")
+[ ${#need[@]} -eq 0 ] && [ ${#need_lean[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+if [ ${#need[@]} -gt 0 ]; then
+    echo "Installing: ${need[*]}"
+    $sudo apt-get install -y -q "${need[@]}"
+fi
+if [ ${#need_lean[@]} -gt 0 ]; then
+    echo "Installing: ${need_lean[*]}"
+    $sudo apt-get install -y -q --no-install-recommends "${need_lean[@]}"
+fi
