@@ -1,0 +1,78 @@
+#include "nmea/Dispatch.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "nmea/Formatting.h"
+#include "nmea/SentenceHandlers.h"
+#include "nmea/SentenceTypes.h"
+#include "nmea/Utils.h"
+
+namespace {
+
+constexpr int ChecksumDigits = 2;
+
+// Runs the type's handler and, on success, its formatter. For GSV the result
+// says whether a set was completed.
+bool ParseAndFormat(uint8_t type, std::string_view s, NMEA_Manager& store) {
+    bool parsed = false;
+    switch (type) {
+        case SentenceTypeGGA:
+            parsed = ParseGGA(s, store.Gga);
+            break;
+        case SentenceTypeGLL:
+            parsed = ParseGLL(s, store.Gll);
+            break;
+        case SentenceTypeGSA:
+            parsed = ParseGSA(s, store.Gsa);
+            break;
+        case SentenceTypeRMC:
+            parsed = ParseRMC(s, store.Rmc);
+            break;
+        case SentenceTypeVTG:
+            parsed = ParseVTG(s, store.Vtg);
+            break;
+        case SentenceTypeGSV:
+            return ParseGSV(s, store.Gsv);
+        default:
+            return false;
+    }
+    if (parsed) FormatRecord(store, type);
+    return parsed;
+}
+
+}  // namespace
+
+std::string_view SentenceText(const char* buffer, uint32_t length) {
+    const void* nul = std::memchr(buffer, 0, length);
+    return {buffer, nul ? static_cast<size_t>(static_cast<const char*>(nul) - buffer) : length};
+}
+
+bool VerifyChecksum(std::string_view sentence) {
+    uint8_t sum = 0;
+    size_t i = 1;
+    for (; i < sentence.size() && sentence[i] != '*'; ++i) sum ^= static_cast<uint8_t>(sentence[i]);
+    if (i >= sentence.size()) return false;  // no '*': the value read is 0
+    const size_t digits = std::min<size_t>(ChecksumDigits, sentence.size() - i - 1);
+    const uint32_t transmitted = HexValue(sentence.data() + i + 1, static_cast<int>(digits));
+    return transmitted != 0 && transmitted == sum;
+}
+
+DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, PortPurger* port) {
+    DispatchResult result;
+    if (sentence.empty()) return result;
+    result.Valid = VerifyChecksum(sentence);
+    if (store.Capture.IsOpen()) result.CaptureFailed = !store.Capture.WriteLine(sentence);
+
+    result.Type = RecognizeSentenceType(sentence.substr(1, SentenceTypeTextLength));
+    if (result.Type == SentenceTypeNone) {
+        // Line noise or a wrong baud rate: throw away what is queued. A sound
+        // sentence the table does not know is simply skipped.
+        if (!result.Valid && port) port->PurgeBoth();
+        return result;
+    }
+    if (!result.Valid) return result;
+    const bool parsed = ParseAndFormat(result.Type, sentence, store);
+    result.Refresh = result.Type == SentenceTypeGSV ? parsed : true;
+    return result;
+}

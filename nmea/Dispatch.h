@@ -1,0 +1,29 @@
+// Sentence intake: checksum test and dispatch of one framed sentence into the
+// store. The caller holds the store's lock around DispatchSentence.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "nmea/NmeaManager.h"
+
+// What dispatch needs of the port: a purge of both directions after line noise.
+class PortPurger {
+  public:
+    virtual ~PortPurger() = default;
+    virtual void PurgeBoth() = 0;
+};
+
+struct DispatchResult {
+    bool Valid = false;          // checksum correct and not 00
+    uint8_t Type = 255;          // sentence type number, 255 when not recognised
+    bool Refresh = false;        // the views should be refreshed
+    bool CaptureFailed = false;  // the capture file failed on this sentence and was closed
+};
+
+// The sentence text as framed: from '$' up to the first NUL, the CR included.
+std::string_view SentenceText(const char* buffer, uint32_t length);
+
+bool VerifyChecksum(std::string_view sentence);
+
+DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, PortPurger* port);

@@ -1,0 +1,24 @@
+// Display texts: turns a decoded record's scaled integers into the store's
+// texts (coordinates, GMT and local time, date, speed, course, DOPs, fix mode).
+// All arithmetic is single precision, as the texts were always computed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "nmea/NmeaManager.h"
+
+void FormatRecord(const NMEA_GGA_Object& gga, DataDisplay& display);
+void FormatRecord(const NMEA_GLL_Object& gll, DataDisplay& display);
+void FormatRecord(const NMEA_GSA_Object& gsa, DataDisplay& display);
+void FormatRecord(const NMEA_RMC_Object& rmc, DataDisplay& display);
+void FormatRecord(const NMEA_VTG_Object& vtg, DataDisplay& display);
+// Formats the store's record of the given sentence type (GSV and others: nothing).
+void FormatRecord(NMEA_Manager& store, uint8_t sentenceType);
+
+void FormatCoordinates(int32_t latitude, int32_t longitude, DataDisplay& display);
+void FormatTimes(uint32_t time, int32_t longitude, DataDisplay& display);
+int TimeZoneFromLongitude(float longitudeDegrees);
+void FormatSpeedCourse(uint16_t speedKnotsE1, uint16_t courseE1, DataDisplay& display);
+void FormatDate(uint32_t date, DataDisplay& display);
+void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display);

@@ -1,0 +1,51 @@
+// The receiver-state store: the latest record of each sentence type, the
+// display texts formatted from them and the capture stream. The reader thread
+// writes it while holding Lock(); the views read it holding the same lock.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "nmea/CaptureStream.h"
+#include "nmea/GPSUtils.h"
+
+struct DataDisplay {
+    std::string FixModeText = "NON Fix";
+    std::string FixValidText;
+    std::string HdopText = "0.00";
+    std::string VdopText = "0.00";
+    std::string PdopText = "0.00";
+    std::string UsedPrnText = "0";
+    std::string SatsUsedText = "0";
+    std::string DateText;
+    std::string LocalTimeText;
+    std::string GmtText;
+    std::string LatText = "0.00";
+    std::string LonText = "0.00";
+    std::string SpeedText = "0.000m/s";
+    std::string CourseText = "0.00";
+    std::string AltText = "0.00";
+};
+
+class NMEA_Manager {
+  public:
+    NMEA_Manager();
+
+    NMEA_GGA_Object Gga;
+    NMEA_GLL_Object Gll;
+    NMEA_GSA_Object Gsa;
+    NMEA_GSV_Object Gsv;
+    NMEA_RMC_Object Rmc;
+    NMEA_VTG_Object Vtg;
+    DataDisplay Display;
+    CaptureStream Capture;
+
+    // The one lock of the store and the capture stream.
+    std::mutex& Lock() { return FLock; }
+
+  private:
+    std::mutex FLock;
+};
+
+// The process-wide store, created by the main window.
+extern NMEA_Manager* NmeaManager;

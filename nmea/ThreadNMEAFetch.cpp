@@ -1,0 +1,61 @@
+#include "nmea/ThreadNMEAFetch.h"
+
+#include <mutex>
+
+#include "serial/YComPort.h"
+#include "shell/GpsConfig.h"
+
+TNmeaFetch* NmeaFetch = nullptr;
+
+namespace {
+
+// Dispatch asks for a purge while the store is locked; the purge itself may
+// wait for a command being written, so it runs after the lock is released.
+class DeferredPurge : public PortPurger {
+  public:
+    void PurgeBoth() override { Requested = true; }
+    bool Requested = false;
+};
+
+}  // namespace
+
+TNmeaFetch::TNmeaFetch(bool createSuspended, RefreshHook refresh)
+    : YThread(createSuspended), FRefresh(std::move(refresh)), FPort(ComPort), FStore(NmeaManager) {
+    FCurrentSentence.reserve(SentenceBufferSize);
+}
+
+void TNmeaFetch::Execute() {
+    if (!FPort || !FStore) return;
+    while (SafePoint()) {
+        FLength = FPort->ReadSentence(FSentence, TerminatedFlag());
+        NoteDeviceState();
+        if (FLength != 0) HandleSentence();
+    }
+}
+
+void TNmeaFetch::NoteDeviceState() {
+    const bool gone = FPort->DeviceGone();
+    if (gone == DeviceGone()) return;
+    FDeviceGone.store(gone, std::memory_order_release);
+    if (gone && FOnDeviceGone) Queue(FOnDeviceGone);
+}
+
+bool TNmeaFetch::DisplayPaused() const {
+    return GpsConfig && GpsConfig->DisplayPaused.load(std::memory_order_relaxed);
+}
+
+void TNmeaFetch::HandleSentence() {
+    FCurrentSentence.assign(SentenceText(FSentence, FLength));
+    if (FConsole && !DisplayPaused()) Synchronize([this] { FConsole(FCurrentSentence); });
+
+    DeferredPurge purge;
+    DispatchResult result;
+    {
+        std::lock_guard<std::mutex> guard(FStore->Lock());
+        result = DispatchSentence(FCurrentSentence, *FStore, &purge);
+    }
+    if (purge.Requested) FPort->PurgePort(PurgeBoth);
+    if (result.CaptureFailed && FOnCaptureFailed) Queue(FOnCaptureFailed);
+    if (FSentenceHook) FSentenceHook(FCurrentSentence, result);
+    if (result.Refresh && FRefresh) Synchronize(FRefresh);
+}

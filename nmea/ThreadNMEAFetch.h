@@ -1,0 +1,70 @@
+// TNmeaFetch: the reader thread. It takes sentence after sentence from the
+// port, hands each to the console on the user-interface thread (unless the
+// display is paused), dispatches it into the store while holding the store's
+// lock, and asks the user-interface thread to refresh the views when a
+// dispatch says so. Console hand-offs and refreshes run outside the lock.
+//
+// When the device behind the port disappears the thread keeps waiting
+// without spinning and reports it once through the device-gone hook.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "nmea/Dispatch.h"
+#include "nmea/Framing.h"
+#include "nmea/NmeaManager.h"
+#include "shell/YThread.h"
+
+class YComPort;
+
+class TNmeaFetch : public YThread {
+  public:
+    using RefreshHook = std::function<void()>;
+    using ConsoleHook = std::function<void(const std::string&)>;
+    using SentenceHook = std::function<void(std::string_view, const DispatchResult&)>;
+    using EventHook = std::function<void()>;
+
+    // Reads from ComPort into NmeaManager unless told otherwise before Start.
+    TNmeaFetch(bool createSuspended, RefreshHook refresh);
+    ~TNmeaFetch() override { Shutdown(); }
+
+    void SetPort(YComPort* port) { FPort = port; }
+    void SetStore(NMEA_Manager* store) { FStore = store; }
+    // The console's append operation, run on the user-interface thread.
+    void SetConsole(ConsoleHook console) { FConsole = std::move(console); }
+    // Runs on the reader thread after each dispatch, outside the lock.
+    void SetSentenceHook(SentenceHook hook) { FSentenceHook = std::move(hook); }
+    // Queued to the user-interface thread when the device has gone away.
+    void SetDeviceGoneHook(EventHook hook) { FOnDeviceGone = std::move(hook); }
+    // Queued when the capture file failed on a sentence and was closed.
+    void SetCaptureFailedHook(EventHook hook) { FOnCaptureFailed = std::move(hook); }
+
+    bool DeviceGone() const { return FDeviceGone.load(std::memory_order_acquire); }
+
+    char FSentence[SentenceBufferSize] = {};
+    uint32_t FLength = 0;
+
+  protected:
+    void Execute() override;
+
+  private:
+    void NoteDeviceState();
+    void HandleSentence();
+    bool DisplayPaused() const;
+
+    RefreshHook FRefresh;
+    ConsoleHook FConsole;
+    SentenceHook FSentenceHook;
+    EventHook FOnDeviceGone;
+    EventHook FOnCaptureFailed;
+    YComPort* FPort;
+    NMEA_Manager* FStore;
+    std::string FCurrentSentence;
+    std::atomic<bool> FDeviceGone{false};
+};
+
+// The reader of the current connection attempt; it frees itself when it ends.
+extern TNmeaFetch* NmeaFetch;

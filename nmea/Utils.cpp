@@ -1,0 +1,202 @@
+#include "nmea/Utils.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int DigitValue(char c) {
+    return c - '0';
+}
+
+constexpr double PowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
+constexpr int PowersOfTenCount = sizeof(PowersOfTen) / sizeof(PowersOfTen[0]);
+
+double PowerOfTen(int n) {
+    return n < PowersOfTenCount ? PowersOfTen[n] : std::pow(10.0, n);
+}
+
+int Length(std::string_view s) {
+    return static_cast<int>(s.size());
+}
+
+// Step one of the numeric decoders: move to the start of the field. Returns -1
+// on a '*' (or, with nulIsEnd, a NUL); 'skipped' receives the last character
+// passed over other than the comma.
+int SkipToField(int pos, std::string_view s, bool nulIsEnd, char& skipped) {
+    skipped = 0;
+    while (pos < Length(s)) {
+        const char c = s[pos];
+        if (IsDigit(c)) break;
+        if (c == ',') return pos + 1;
+        if (c == '*' || (nulIsEnd && c == 0)) return -1;
+        skipped = c;
+        ++pos;
+    }
+    return pos;
+}
+
+}  // namespace
+
+int ParseFloatField(int pos, std::string_view s, float& value) {
+    if (pos < 0) return -1;
+    char skipped = 0;
+    pos = SkipToField(pos, s, false, skipped);
+    if (pos < 0) return -1;
+    bool inFraction = skipped == '.';
+    bool negative = false;
+    if (pos > 0 && pos < Length(s) && s[pos] == '-') {
+        negative = true;
+        ++pos;
+    }
+    uint64_t whole = 0;
+    uint64_t fraction = 0;
+    int fractionDigits = 0;
+    while (pos < Length(s)) {
+        const char c = s[pos];
+        if (c == '.') {
+            if (inFraction) break;
+            inFraction = true;
+        } else if (IsDigit(c)) {
+            if (inFraction) {
+                fraction = fraction * 10 + DigitValue(c);
+                ++fractionDigits;
+            } else {
+                whole = whole * 10 + DigitValue(c);
+            }
+        } else {
+            break;
+        }
+        ++pos;
+    }
+    double result = static_cast<double>(whole);
+    if (fractionDigits > 0 && fraction != 0)
+        result += static_cast<double>(fraction) / PowerOfTen(fractionDigits);
+    value = static_cast<float>(negative ? -result : result);
+    return pos;
+}
+
+int ParseIntField(int pos, std::string_view s, int32_t& value) {
+    if (pos < 0) return -1;
+    char sign = 0;
+    pos = SkipToField(pos, s, true, sign);
+    if (pos < 0) return -1;
+    bool negative = sign == '-';
+    if (pos < Length(s) && s[pos] == '-') {
+        negative = true;
+        ++pos;
+    }
+    uint32_t magnitude = 0;  // wraps like a 32-bit register on absurd input
+    while (pos < Length(s) && IsDigit(s[pos])) magnitude = magnitude * 10 + DigitValue(s[pos++]);
+    value = static_cast<int32_t>(negative ? 0u - magnitude : magnitude);
+    return pos;
+}
+
+int ParseTextField(int pos, std::string_view s, FieldText& text) {
+    if (pos < 0) return -1;
+    while (pos < Length(s)) {
+        const char c = s[pos];
+        if (c == ' ') {
+            ++pos;
+            continue;
+        }
+        if (c == ',') ++pos;
+        break;
+    }
+    int start = pos;
+    while (pos < Length(s)) {
+        const char c = s[pos];
+        if (c == '*' || c == ',' || c == ' ') break;
+        if (c == '\n') return 0;  // the caller starts again from the sentence's start
+        ++pos;
+    }
+    int count = pos - start;
+    if (count > FieldTextCapacity) count = FieldTextCapacity;
+    for (int i = 0; i < count; ++i) text.Chars[i] = s[start + i];
+    text.Chars[count] = 0;
+    text.Length = count;
+    return pos;
+}
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+int ParseHexField(int pos, std::string_view s, uint8_t& value) {
+    if (pos < 0) return -1;
+    while (pos < Length(s) && HexDigitValue(s[pos]) < 0) {
+        if (s[pos] == 0) return -1;
+        ++pos;
+    }
+    if (pos >= Length(s)) return -1;
+    uint32_t v = 0;
+    for (int digits = 0; digits < 2 && pos < Length(s) && HexDigitValue(s[pos]) >= 0; ++digits)
+        v = v * 16 + HexDigitValue(s[pos++]);
+    value = static_cast<uint8_t>(v);
+    return pos;
+}
+
+uint32_t HexValue(const char* chars, int count) {
+    uint32_t v = 0;
+    for (int i = 0; i < count; ++i) {
+        const int digit = HexDigitValue(chars[i]);
+        if (digit < 0) break;
+        v = v * 16 + digit;
+    }
+    return v;
+}
+
+int64_t TruncSaturated(double product) {
+    constexpr double limit = 9.2e18;
+    if (std::isnan(product)) return 0;
+    if (product >= limit) return std::numeric_limits<int64_t>::max();
+    if (product <= -limit) return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(product);
+}
+
+int64_t ScaledTrunc(float value, double scale) {
+    return TruncSaturated(static_cast<double>(value) * scale);
+}
+
+uint32_t TimeFromField(float hhmmss) {
+    const uint32_t t = static_cast<uint32_t>(ScaledTrunc(hhmmss, 1000.0));
+    const uint32_t hour = t / 10000000;
+    const uint32_t minute = t / 100000 - hour * 100;
+    const uint32_t rest = t - (hour * 100 + minute) * 100000;
+    const uint32_t second = static_cast<uint32_t>(rest * 0.001);
+    return (hour << 24) + (minute << 16) + second * 1000;
+}
+
+void UnpackTime(uint32_t packed, int& hour, int& minute, float& seconds) {
+    hour = static_cast<int>(packed >> 24);
+    minute = static_cast<int>((packed >> 16) & 0xFF);
+    seconds = static_cast<float>(packed & 0xFFFF) * 0.001f;
+}
+
+uint32_t DateFromField(int32_t ddmmyy) {
+    const int64_t n = ddmmyy;
+    const int64_t day = n / 10000;
+    const int64_t month = (n % 10000) / 100;
+    const int64_t year = n % 100;
+    return static_cast<uint32_t>(year * 65536 + month * 256 + day);
+}
+
+void UnpackDate(uint32_t packed, int& year, int& month, int& day) {
+    year = static_cast<int>((packed >> 16) & 0xFF);
+    month = static_cast<int>((packed >> 8) & 0xFF);
+    day = static_cast<int>(packed & 0xFF);
+}
+
+int32_t DegreesE5(float dddmm) {
+    const double x = dddmm;
+    const double d = std::floor(x * 0.01);
+    const double degrees = d + (x - d * 100.0) * (1.0 / 60.0);
+    return static_cast<int32_t>(TruncSaturated(degrees * 100000.0));
+}

@@ -1,0 +1,40 @@
+// Field decoders. Each walks the sentence text from a position and returns the
+// position at which it stopped, or -1 when the sentence ended (a '*') before
+// the field. Started on the comma before a field, a decoder consumes that comma,
+// decodes the field and stops on the character after it without consuming it.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+constexpr int FieldTextCapacity = 100;
+
+// The text result of ParseTextField, held in place: decoding never allocates.
+struct FieldText {
+    char Chars[FieldTextCapacity + 1] = {};
+    int Length = 0;
+
+    bool Empty() const { return Length == 0; }
+    char First() const { return Chars[0]; }
+    std::string_view View() const { return {Chars, static_cast<size_t>(Length)}; }
+};
+
+int ParseFloatField(int pos, std::string_view s, float& value);
+int ParseIntField(int pos, std::string_view s, int32_t& value);
+int ParseTextField(int pos, std::string_view s, FieldText& text);
+int ParseHexField(int pos, std::string_view s, uint8_t& value);
+
+// Value of the leading hexadecimal digits among the first count characters.
+uint32_t HexValue(const char* chars, int count);
+int HexDigitValue(char c);  // 0-15, or -1 when c is no hexadecimal digit
+
+uint32_t TimeFromField(float hhmmss);
+void UnpackTime(uint32_t packed, int& hour, int& minute, float& seconds);
+uint32_t DateFromField(int32_t ddmmyy);
+void UnpackDate(uint32_t packed, int& year, int& month, int& day);
+int32_t DegreesE5(float dddmm);
+
+// value x scale truncated towards zero, computed in double from the single
+// precision value and saturated at the limits of int64 (never undefined).
+int64_t ScaledTrunc(float value, double scale);
+int64_t TruncSaturated(double value);

@@ -1,0 +1,154 @@
+// Checksum test and dispatch of sentences into the store, with capture.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "NmeaTestUtil.h"
+#include "nmea/Dispatch.h"
+#include "nmea/SentenceTypes.h"
+
+namespace {
+
+class CountingPurger : public PortPurger {
+  public:
+    void PurgeBoth() override { ++Purges; }
+    int Purges = 0;
+};
+
+const std::string Gga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r";
+
+TEST(VerifyChecksum, Rules) {
+    EXPECT_TRUE(VerifyChecksum(Gga));
+    EXPECT_TRUE(VerifyChecksum("$GPTXT,01,01,02,abc*2d\r"));  // lower-case digits
+    EXPECT_TRUE(VerifyChecksum("$GPTXT,01,01,02,abc*2D\r"));
+    EXPECT_FALSE(VerifyChecksum("$GPTXT,01,01,02,abc*2E\r"));
+    EXPECT_TRUE(VerifyChecksum("$GPTXT,01,01,02,abc*2D"));       // no line end
+    EXPECT_TRUE(VerifyChecksum("$GPTXT,01,01,02,abc*2Dxyz\r"));  // two digits read
+    EXPECT_FALSE(VerifyChecksum("$GPGGA,1\r"));                  // no checksum
+    EXPECT_FALSE(VerifyChecksum("$GPGGA,1*"));
+}
+
+TEST(VerifyChecksum, CorrectChecksumOfZeroIsInvalid) {
+    EXPECT_FALSE(VerifyChecksum("$AA*00\r"));  // 'A' xor 'A' is 0
+    EXPECT_TRUE(VerifyChecksum("$AB*03\r"));
+}
+
+struct Dispatched {
+    NMEA_Manager store;
+    CountingPurger purger;
+    DispatchResult Run(const std::string& s) { return DispatchSentence(s, store, &purger); }
+};
+
+TEST(DispatchSentence, GgaIsParsedFormattedAndRefreshes) {
+    Dispatched d;
+    const DispatchResult r = d.Run(Gga);
+    EXPECT_TRUE(r.Valid);
+    EXPECT_EQ(r.Type, SentenceTypeGGA);
+    EXPECT_TRUE(r.Refresh);
+    EXPECT_EQ(d.store.Gga.Message.Latitude, 4811730);
+    EXPECT_EQ(d.store.Display.LatText, "N 48.11730");
+}
+
+TEST(DispatchSentence, BadChecksumIsNotParsed) {
+    Dispatched d;
+    std::string bad = Gga;
+    bad[bad.size() - 2] = '8';
+    const DispatchResult r = d.Run(bad);
+    EXPECT_FALSE(r.Valid);
+    EXPECT_FALSE(r.Refresh);
+    EXPECT_EQ(d.store.Gga.Message.Latitude, 0);
+    EXPECT_EQ(d.purger.Purges, 0);
+}
+
+TEST(DispatchSentence, SatsUsedFollowsTheLastFormatted) {
+    Dispatched d;
+    d.Run(Gga);
+    EXPECT_EQ(d.store.Display.SatsUsedText, "8");
+    d.Run(Sentence("GPGSA,A,3,04,05,09,12,24,30,,,,,,,2.5,1.5,2.1"));
+    EXPECT_EQ(d.store.Display.SatsUsedText, "6");
+    d.Run(Gga);
+    EXPECT_EQ(d.store.Display.SatsUsedText, "8");
+}
+
+TEST(DispatchSentence, ZdaAndMssRefreshWithoutChangingTheStore) {
+    Dispatched d;
+    EXPECT_TRUE(d.Run(Sentence("GPZDA,201530.00,04,07,2002,00,00")).Refresh);
+    EXPECT_TRUE(d.Run(Sentence("GPMSS,55,27,318.0,100,1")).Refresh);
+    EXPECT_EQ(d.store.Display.GmtText, "");
+}
+
+TEST(DispatchSentence, FailedParseStillRefreshesExceptGsv) {
+    Dispatched d;
+    EXPECT_TRUE(d.Run(Sentence("GPGGA,123519")).Refresh);
+    EXPECT_FALSE(d.Run(Sentence("GPGSV,3,1,10")).Refresh);
+}
+
+TEST(DispatchSentence, GsvRefreshesOnceAfterLastPage) {
+    Dispatched d;
+    EXPECT_FALSE(d.Run(Sentence("GPGSV,3,1,09,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45"))
+                     .Refresh);
+    EXPECT_FALSE(d.Run(Sentence("GPGSV,3,2,09,15,40,083,46,16,17,308,41,17,07,344,39,18,22,228,45"))
+                     .Refresh);
+    EXPECT_TRUE(d.Run(Sentence("GPGSV,3,3,09,19,40,083,46")).Refresh);
+}
+
+TEST(DispatchSentence, UnknownTypePurgesOnlyWhenItIsNoise) {
+    Dispatched d;
+    // A sound sentence the table does not know is skipped, queued data kept.
+    DispatchResult r = d.Run(Sentence("GPTXT,01,01,02,ANTSTATUS=OK"));
+    EXPECT_TRUE(r.Valid);
+    EXPECT_EQ(r.Type, SentenceTypeNone);
+    EXPECT_FALSE(r.Refresh);
+    EXPECT_EQ(d.purger.Purges, 0);
+    // Garbage with a type the table does not know: purge both directions.
+    r = d.Run("$GPXYZ,1,2*00\r");
+    EXPECT_FALSE(r.Refresh);
+    EXPECT_EQ(d.purger.Purges, 1);
+    // A known type with a bad checksum is not a reason to purge.
+    d.Run("$GPGGA,1*00\r");
+    EXPECT_EQ(d.purger.Purges, 1);
+}
+
+TEST(DispatchSentence, TypeComparisonIsCaseSensitive) {
+    Dispatched d;
+    EXPECT_EQ(d.Run(Sentence("gpgga,1")).Type, SentenceTypeNone);
+    EXPECT_EQ(d.Run(Sentence("GPGG")).Type, SentenceTypeNone);
+    EXPECT_EQ(d.Run("$").Type, SentenceTypeNone);
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(Capture, EverySentenceLineEndsCrCrLf) {
+    const auto path = std::filesystem::temp_directory_path() / "lumarokub_capture_test.txt";
+    Dispatched d;
+    ASSERT_TRUE(d.store.Capture.Open(path.string()));
+    d.Run(Gga);
+    d.Run("$GPRMC,bad*00\r");
+    // Flushed line by line: visible before the stream closes.
+    EXPECT_EQ(ReadFile(path), Gga + "\r\n" + "$GPRMC,bad*00\r\r\n");
+    d.store.Capture.Close();
+    std::filesystem::remove(path);
+}
+
+TEST(Capture, UncreatableFileReportsWhy) {
+    CaptureStream capture;
+    EXPECT_FALSE(capture.Open("/nonexistent-folder/x.txt"));
+    EXPECT_FALSE(capture.IsOpen());
+    EXPECT_FALSE(capture.Error().empty());
+}
+
+TEST(Capture, WriteErrorClosesAndIsReported) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP();
+    Dispatched d;
+    ASSERT_TRUE(d.store.Capture.Open("/dev/full"));
+    EXPECT_TRUE(d.Run(Gga).CaptureFailed);
+    EXPECT_FALSE(d.store.Capture.IsOpen());
+    EXPECT_FALSE(d.Run(Gga).CaptureFailed);  // reported once
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+// Display texts from decoded records.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+
+#include "nmea/FixedFormat.h"
+#include "nmea/Formatting.h"
+#include "nmea/SentenceHandlers.h"
+
+namespace {
+
+std::string Printf(const char* format, double v) {
+    char text[512];
+    std::snprintf(text, sizeof text, format, v);
+    return text;
+}
+
+TEST(FixedFormat, MatchesPrintfOnRandomFloats) {
+    std::mt19937 random(12345);
+    const char* formats[] = {"%.0f", "%.1f", "%.2f", "%.3f", "%.4f", "%.5f", "%.6f"};
+    for (int i = 0; i < 200000; ++i) {
+        uint32_t bits = random();
+        float v;
+        std::memcpy(&v, &bits, sizeof v);
+        if (i % 2)
+            v = static_cast<float>(static_cast<int32_t>(random() % 40000000) - 20000000) * 0.00001f;
+        const int decimals = i % 7;
+        std::string out;
+        AppendFixed(out, v, decimals);
+        ASSERT_EQ(out, Printf(formats[decimals], v)) << "bits " << bits;
+    }
+}
+
+TEST(FixedFormat, TiesRoundToEvenAsPrintfDoes) {
+    for (float v : {0.125f, 0.375f, 2.5f, 0.5f, 1.5f, -0.125f, 1e-7f, -0.0f, 999999.94f}) {
+        for (int d = 0; d <= 3; ++d) {
+            std::string out;
+            AppendFixed(out, v, d);
+            const char* formats[] = {"%.0f", "%.1f", "%.2f", "%.3f"};
+            EXPECT_EQ(out, Printf(formats[d], v));
+        }
+    }
+}
+
+TEST(FixedFormat, Integers) {
+    std::string out;
+    AppendInt(out, 7, 2);
+    AppendInt(out, -5, 2);
+    AppendInt(out, 123, 2);
+    AppendInt(out, 0);
+    AppendInt(out, INT64_MIN);
+    EXPECT_EQ(out, "07-51230-9223372036854775808");
+}
+
+TEST(FormatCoordinates, HemispheresAndFiveDecimals) {
+    DataDisplay d;
+    FormatCoordinates(-3386667, 15120000, d);
+    EXPECT_EQ(d.LatText, "S 33.86667");
+    EXPECT_EQ(d.LonText, "E 151.20000");
+    FormatCoordinates(0, -12131419, d);
+    EXPECT_EQ(d.LatText, "N 0.00000");
+    EXPECT_EQ(d.LonText, "W 121.31419");
+}
+
+TEST(TimeZoneFromLongitude, ZonesOfFifteenDegrees) {
+    EXPECT_EQ(TimeZoneFromLongitude(7.5f), 0);
+    EXPECT_EQ(TimeZoneFromLongitude(22.5f), 1);
+    EXPECT_EQ(TimeZoneFromLongitude(22.6f), 2);
+    EXPECT_EQ(TimeZoneFromLongitude(121.5f), 8);
+    EXPECT_EQ(TimeZoneFromLongitude(-74.0f), -5);
+    EXPECT_EQ(TimeZoneFromLongitude(0.0f), 0);
+}
+
+uint32_t Packed(int h, int m, int s) {
+    return (h << 24) | (m << 16) | (s * 1000);
+}
+
+TEST(FormatTimes, LocalTimeFromLongitude) {
+    DataDisplay d;
+    FormatTimes(Packed(12, 35, 19), 1152000, d);
+    EXPECT_EQ(d.GmtText, "GMT: 12:35:19");
+    EXPECT_EQ(d.LocalTimeText, "(PM)01:35:19");
+    FormatTimes(Packed(23, 10, 0), 12150000, d);
+    EXPECT_EQ(d.LocalTimeText, "(AM)07:10:00");
+    FormatTimes(Packed(23, 10, 0), -7400000, d);
+    EXPECT_EQ(d.LocalTimeText, "(PM)06:10:00");
+    FormatTimes(Packed(3, 0, 0), -7400000, d);
+    EXPECT_EQ(d.LocalTimeText, "(PM)10:00:00");
+    FormatTimes(Packed(0, 5, 0), 0, d);
+    EXPECT_EQ(d.LocalTimeText, "(AM)00:05:00");
+    FormatTimes(Packed(12, 0, 0), 0, d);
+    EXPECT_EQ(d.LocalTimeText, "(PM)12:00:00");
+    FormatTimes(Packed(5, 0, 0), -7400000, d);
+    EXPECT_EQ(d.LocalTimeText, "(AM)00:00:00");
+}
+
+TEST(FormatSpeedCourse, UnitSwitchesAtPointThreeMetresPerSecond) {
+    DataDisplay d;
+    FormatSpeedCourse(0, 0, d);
+    EXPECT_EQ(d.SpeedText, "0.000 m/sec");
+    EXPECT_EQ(d.CourseText, "0.0");
+    FormatSpeedCourse(5, 3599, d);
+    EXPECT_EQ(d.SpeedText, "0.257 m/sec");
+    EXPECT_EQ(d.CourseText, "359.9");
+    FormatSpeedCourse(100, 844, d);
+    EXPECT_EQ(d.SpeedText, "18.5 km/hr    ");
+    EXPECT_EQ(d.CourseText, "84.4");
+}
+
+TEST(FormatDate, YearFirst) {
+    DataDisplay d;
+    FormatDate((24u << 16) | (3u << 8) | 15u, d);
+    EXPECT_EQ(d.DateText, "DATE: 24/03/15");
+}
+
+TEST(FormatGsa, ModeListAndCount) {
+    NMEA_GSA_Object gsa;
+    gsa.Message.FixType = 3;
+    gsa.Message.UsedPrn[0] = 4;
+    gsa.Message.UsedPrn[1] = 5;
+    gsa.Message.UsedPrn[3] = 9;
+    gsa.Message.Pdop = 25000;
+    gsa.Message.Hdop = 999900;
+    DataDisplay d;
+    FormatGsa(gsa, d);
+    EXPECT_EQ(d.FixModeText, "3D");
+    EXPECT_EQ(d.UsedPrnText, "4 5 9 ");
+    EXPECT_EQ(d.SatsUsedText, "3");
+    EXPECT_EQ(d.PdopText, "2.50");
+    EXPECT_EQ(d.HdopText, "99.99");  // a "no fix" DOP is shown as itself
+    gsa.Message.FixType = 1;
+    FormatGsa(gsa, d);
+    EXPECT_EQ(d.FixModeText, "NON Fix");
+    gsa.Message.FixType = 2;
+    FormatGsa(gsa, d);
+    EXPECT_EQ(d.FixModeText, "2D");
+}
+
+TEST(FormatRecord, GgaTexts) {
+    NMEA_GGA_Object gga;
+    ASSERT_TRUE(
+        ParseGGA("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r", gga));
+    DataDisplay d;
+    FormatRecord(gga, d);
+    EXPECT_EQ(d.SatsUsedText, "8");
+    EXPECT_EQ(d.FixValidText, "Valid");
+    EXPECT_EQ(d.HdopText, "0.90");
+    EXPECT_EQ(d.AltText, "545.4");
+    EXPECT_EQ(d.GmtText, "GMT: 12:35:19");
+    EXPECT_EQ(d.LocalTimeText, "(PM)01:35:19");
+    EXPECT_EQ(d.LatText, "N 48.11730");
+    EXPECT_EQ(d.LonText, "E 11.51666");
+    gga.Message.Spc.FixQuality = 0;
+    gga.Message.Spc.Altitude = 2000000000000;  // 20,000 km: no wrap
+    FormatRecord(gga, d);
+    EXPECT_EQ(d.FixValidText, "InValid");
+    EXPECT_EQ(d.AltText, "20000000.0");
+}
+
+TEST(FormatRecord, InitialTexts) {
+    NMEA_Manager store;
+    EXPECT_EQ(store.Display.FixModeText, "NON Fix");
+    EXPECT_EQ(store.Display.SpeedText, "0.000m/s");
+    EXPECT_EQ(store.Display.LatText, "0.00");
+    EXPECT_EQ(store.Display.LonText, "0.00");
+}
+
+}  // namespace

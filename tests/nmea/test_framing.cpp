@@ -1,0 +1,106 @@
+// Sentence framing rules over a byte source.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "nmea/Framing.h"
+
+namespace {
+
+// A source that records the framer's pauses and purges.
+class RecordingSource {
+  public:
+    explicit RecordingSource(std::string bytes) : FBytes(std::move(bytes)) {}
+    uint8_t ReadByte() { return FPos < FBytes.size() ? static_cast<uint8_t>(FBytes[FPos++]) : 0; }
+    void Pause(unsigned ms) { Pauses.push_back(ms); }
+    void PurgeTransmit() { ++Purges; }
+    size_t Position() const { return FPos; }
+    std::vector<unsigned> Pauses;
+    int Purges = 0;
+
+  private:
+    std::string FBytes;
+    size_t FPos = 0;
+};
+
+const auto Never = [] { return false; };
+
+std::string Frame(RecordingSource& source) {
+    char buffer[SentenceBufferSize];
+    const uint16_t n = FrameSentence(source, buffer, Never);
+    for (int i = n; i < SentenceBufferSize; ++i) EXPECT_EQ(buffer[i], 0) << "byte " << i;
+    return std::string(buffer, n);
+}
+
+const std::string Gga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
+
+TEST(FrameSentence, StrayBytesThenSentenceWithCrLf) {
+    const std::string bytes = "xy\r\n" + Gga + "\r\n";
+    RecordingSource source(bytes);
+    EXPECT_EQ(Frame(source), Gga + "\r");
+    EXPECT_EQ(source.Position(), bytes.size() - 1);  // the LF is left for the next call
+}
+
+TEST(FrameSentence, ConsecutiveSentencesLfOnlyAndCrCrLf) {
+    RecordingSource lf("$GPA*00\n$GPB*00\n");
+    EXPECT_EQ(Frame(lf), "$GPA*00\r");
+    EXPECT_EQ(Frame(lf), "$GPB*00\r");
+    RecordingSource crcrlf("$GPA*00\r\r\n$GPB*00\r\r\n");
+    EXPECT_EQ(Frame(crcrlf), "$GPA*00\r");
+    EXPECT_EQ(Frame(crcrlf), "$GPB*00\r");
+}
+
+TEST(FrameSentence, HundredCharactersFitAndMoreDoNot) {
+    const std::string hundred = "$" + std::string(99, 'A');
+    RecordingSource fits(hundred + "\r\n");
+    EXPECT_EQ(Frame(fits).size(), 101u);
+    RecordingSource over(hundred + "B\r\n" + Gga + "\r\n");
+    EXPECT_EQ(Frame(over), "");
+    EXPECT_EQ(Frame(over), Gga + "\r");  // the next sentence is found again
+}
+
+TEST(FrameSentence, SeventhHighByteGivesUpAfterSixPauses) {
+    RecordingSource source(std::string(7, '\x80') + Gga + "\r");
+    EXPECT_EQ(Frame(source), "");
+    EXPECT_EQ(source.Pauses, std::vector<unsigned>(6, HighBytePauseMs));
+    EXPECT_EQ(source.Position(), 7u);
+}
+
+TEST(FrameSentence, GivesUpAfter299BytesWithoutDollar) {
+    RecordingSource source(std::string(400, 'x'));
+    EXPECT_EQ(Frame(source), "");
+    EXPECT_EQ(source.Position(), 299u);
+    RecordingSource justInTime(std::string(297, 'x') + Gga + "\r");
+    EXPECT_EQ(Frame(justInTime), Gga + "\r");
+    RecordingSource tooLate(std::string(298, 'x') + Gga + "\r");
+    EXPECT_EQ(Frame(tooLate), "");
+}
+
+TEST(FrameSentence, NulAndHighBytesInsideAreDropped) {
+    RecordingSource source(std::string("$GP\x00G\xffGA*00\r", 12));
+    EXPECT_EQ(Frame(source), std::string("$GPGGA*00\r"));
+    EXPECT_EQ(source.Pauses, (std::vector<unsigned>{DroppedBytePauseMs, DroppedBytePauseMs,
+                                                    CarriageReturnPauseMs}));
+}
+
+TEST(FrameSentence, DeleteWhileHuntingPurgesTransmit) {
+    RecordingSource source("\x7f$GPA*00\r");
+    EXPECT_EQ(Frame(source), "$GPA*00\r");
+    EXPECT_EQ(source.Purges, 1);
+}
+
+TEST(FrameSentence, SentenceCutByEndOfInputEndsAfterCollectLimit) {
+    RecordingSource source("$GPGGA,1*47");
+    const std::string framed = Frame(source);
+    EXPECT_EQ(framed, std::string("$GPGGA,1*47") + '\0');
+}
+
+TEST(FrameSentence, StopFlagEndsTheHunt) {
+    RecordingSource source(Gga + "\r");
+    char buffer[SentenceBufferSize];
+    EXPECT_EQ(FrameSentence(source, buffer, [] { return true; }), 0);
+    EXPECT_EQ(source.Position(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+#include "tools/decode/DecodeOptions.h"
+
+#include <cstring>
+
+#include "tools/decode/PortDecode.h"
+
+const char* const DecodeUsage =
+    "usage: lumarokub-decode [--final] [FILE]\n"
+    "       lumarokub-decode [--final] --port PATH [--baud N] [--count N]\n"
+    "Decodes NMEA 0183 sentences from FILE (standard input when FILE is absent or -)\n"
+    "and prints one JSON object per sentence, or with --final the decoded state once\n"
+    "the input ends. With --port it reads the serial port PATH at N baud (4800 when\n"
+    "not given) until interrupted or --count sentences have been read; it exits with\n"
+    "status 3 when the device goes away.\n";
+
+bool ParseDecodeOptions(int argc, char** argv, DecodeOptions& options, std::string& error) {
+    bool haveFile = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--final") == 0) {
+            options.Final = true;
+        } else if (IsPortOption(arg)) {
+            if (i + 1 >= argc) {
+                error = std::string(arg) + " needs a value";
+                return false;
+            }
+            if (!ParsePortOption(arg, argv[++i], options, error)) return false;
+        } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            options.Help = true;
+        } else if (arg[0] == '-' && arg[1] != 0) {
+            error = std::string("unknown option ") + arg;
+            return false;
+        } else if (haveFile) {
+            error = "only one FILE may be given";
+            return false;
+        } else {
+            options.File = arg;
+            haveFile = true;
+        }
+    }
+    return CheckPortOptions(options, haveFile, error);
+}

@@ -1,0 +1,131 @@
+#include "tools/decode/PortDecode.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <mutex>
+#include <thread>
+
+#include "nmea/ThreadNMEAFetch.h"
+#include "serial/PortDevice.h"
+#include "serial/PortTable.h"
+#include "serial/YComPort.h"
+#include "tools/decode/StoreJson.h"
+
+namespace {
+
+constexpr int ExitCannotOpen = 2;
+constexpr std::chrono::milliseconds WatchInterval{50};
+
+volatile std::sig_atomic_t EndRequested = 0;
+
+extern "C" void RequestEnd(int) {
+    EndRequested = 1;
+}
+
+bool ParseNumber(const char* text, uint64_t& value) {
+    if (!*text || *text == '-') return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoull(text, &end, 10);
+    return errno == 0 && *end == 0;
+}
+
+// The port's number: its "COMn" number on Windows, its place in the table of
+// port paths elsewhere.
+uint32_t PortNumberOf(const std::string& port) {
+#ifdef _WIN32
+    const size_t com = port.rfind("COM");
+    return com == std::string::npos ? 0 : static_cast<uint32_t>(std::atoi(port.c_str() + com + 3));
+#else
+    return static_cast<uint32_t>(PortTable::NumberForPath(port));
+#endif
+}
+
+}  // namespace
+
+bool IsPortOption(const char* arg) {
+    return std::strcmp(arg, "--port") == 0 || std::strcmp(arg, "--baud") == 0 ||
+           std::strcmp(arg, "--count") == 0;
+}
+
+bool ParsePortOption(const char* option, const char* value, DecodeOptions& options,
+                     std::string& error) {
+    if (std::strcmp(option, "--port") == 0) {
+        options.Port = value;
+        return true;
+    }
+    uint64_t number = 0;
+    if (!ParseNumber(value, number)) {
+        error = std::string(option) + ": not a number: " + value;
+        return false;
+    }
+    if (std::strcmp(option, "--count") == 0) {
+        options.Count = number;
+        return true;
+    }
+    if (!PortDevice::IsSupportedBaudRate(static_cast<uint32_t>(number)) || number > INT32_MAX) {
+        error = std::string("unsupported baud rate ") + value;
+        return false;
+    }
+    options.Baud = static_cast<int32_t>(number);
+    return true;
+}
+
+bool CheckPortOptions(const DecodeOptions& options, bool haveFile, std::string& error) {
+    if (options.Port.empty()) {
+        if (options.Count == 0 && options.Baud == DefaultPortBaud) return true;
+        error = "--baud and --count need --port";
+        return false;
+    }
+    if (haveFile) {
+        error = "FILE and --port exclude each other";
+        return false;
+    }
+    return true;
+}
+
+int DecodePort(const DecodeOptions& options) {
+    // SIGINT and SIGTERM only raise a flag; the main thread, which watches it,
+    // then ends the reader and closes the port.
+    std::signal(SIGINT, RequestEnd);
+    std::signal(SIGTERM, RequestEnd);
+
+    YComPort port;
+    if (!port.OpenPort(PortNumberOf(options.Port), static_cast<uint32_t>(options.Baud))) {
+        std::cerr << "lumarokub-decode: " << port.LastError() << '\n';
+        return ExitCannotOpen;
+    }
+    NMEA_Manager store;
+    DecodeCounts counts;  // written by the reader, read once it has ended
+    std::atomic<bool> enough{false};
+    TNmeaFetch reader(false, nullptr);
+    reader.SetPort(&port);
+    reader.SetStore(&store);
+    reader.SetSentenceHook([&](std::string_view sentence, const DispatchResult& result) {
+        if (enough) return;
+        counts.Add(result);
+        if (!options.Final) std::cout << SentenceJson(sentence, result).dump() << std::endl;
+        if (options.Count != 0 && counts.Sentences >= options.Count) {
+            enough = true;
+            reader.Terminate();
+        }
+    });
+    reader.Start();
+
+    while (!enough && !port.DeviceGone() && !EndRequested)
+        std::this_thread::sleep_for(WatchInterval);
+    reader.Terminate();
+    reader.WaitFor();
+    const bool gone = port.DeviceGone() && !enough;
+    port.ClosePort();
+
+    if (options.Final) std::cout << StoreJson(store, counts).dump() << std::endl;
+    if (!gone) return 0;
+    std::cerr << "lumarokub-decode: " << options.Port << ": device gone\n";
+    return ExitDeviceGone;
+}

@@ -1,0 +1,125 @@
+#include "tools/decode/StoreJson.h"
+
+#include "nmea/SentenceTypes.h"
+
+using nlohmann::json;
+
+namespace {
+
+std::string Letter(char c) {
+    return c ? std::string(1, c) : std::string();
+}
+
+json DisplayJson(const DataDisplay& d) {
+    return {{"FixModeText", d.FixModeText},
+            {"FixValidText", d.FixValidText},
+            {"HdopText", d.HdopText},
+            {"VdopText", d.VdopText},
+            {"PdopText", d.PdopText},
+            {"UsedPrnText", d.UsedPrnText},
+            {"SatsUsedText", d.SatsUsedText},
+            {"DateText", d.DateText},
+            {"LocalTimeText", d.LocalTimeText},
+            {"GmtText", d.GmtText},
+            {"LatText", d.LatText},
+            {"LonText", d.LonText},
+            {"SpeedText", d.SpeedText},
+            {"CourseText", d.CourseText},
+            {"AltText", d.AltText}};
+}
+
+json GgaJson(const NMEA_GGA_Object& g) {
+    const _NMEA_MESSAGE_GGA& m = g.Message;
+    return {{"Time", m.Time},
+            {"Latitude", m.Latitude},
+            {"Longitude", m.Longitude},
+            {"FixQuality", m.Spc.FixQuality},
+            {"SatsUsed", m.Spc.SatsUsed},
+            {"Hdop", m.Spc.Hdop},
+            {"Altitude", m.Spc.Altitude},
+            {"AltitudeUnit", Letter(m.Spc.AltitudeUnit)},
+            {"GeoidSeparation", m.Spc.GeoidSeparation},
+            {"GeoidUnit", Letter(m.Spc.GeoidUnit)},
+            {"DgpsAge", m.Spc.DgpsAge},
+            {"DgpsStation", m.Spc.DgpsStation},
+            {"Checksum", g.Checksum}};
+}
+
+json GllJson(const NMEA_GLL_Object& g) {
+    return {{"Latitude", g.Latitude},
+            {"Longitude", g.Longitude},
+            {"Time", g.Time},
+            {"Status", g.Status},
+            {"Checksum", g.Checksum}};
+}
+
+json GsaJson(const NMEA_GSA_Object& g) {
+    const _NMEA_MESSAGE_GSA& m = g.Message;
+    json used = json::array();
+    for (uint8_t prn : m.UsedPrn) used.push_back(prn);
+    return {{"Mode", Letter(m.Mode)}, {"FixType", m.FixType}, {"UsedPrn", used},
+            {"Pdop", m.Pdop},         {"Hdop", m.Hdop},       {"Vdop", m.Vdop},
+            {"Checksum", g.Checksum}};
+}
+
+json GsvJson(const NMEA_GSV_Object& g) {
+    json satellites = json::array();
+    for (const GsvSatellite& s : g.Satellites)
+        satellites.push_back(
+            {{"Prn", s.Prn}, {"Elevation", s.Elevation}, {"Azimuth", s.Azimuth}, {"Snr", s.Snr}});
+    json pages = json::array();
+    for (const GsvPage& p : g.Pages)
+        pages.push_back({{"Complete", p.Complete},
+                         {"Total", p.Total},
+                         {"Number", p.Number},
+                         {"InView", p.InView},
+                         {"Checksum", p.Checksum}});
+    return {{"InView", g.InView}, {"Satellites", satellites}, {"Pages", pages}};
+}
+
+json RmcJson(const NMEA_RMC_Object& r) {
+    const _NMEA_MESSAGE_RMC& m = r.Message;
+    return {{"Time", m.Time},
+            {"Status", m.Status},
+            {"Latitude", m.Latitude},
+            {"Longitude", m.Longitude},
+            {"Speed", m.Speed},
+            {"Course", m.Course},
+            {"Date", m.Date},
+            {"MagVariation", m.MagVariation},
+            {"MagVariationDir", Letter(m.MagVariationDir)},
+            {"Checksum", r.Checksum}};
+}
+
+json VtgJson(const NMEA_VTG_Object& v) {
+    return {{"TrueCourse", v.TrueCourse},
+            {"MagCourse", v.MagCourse},
+            {"SpeedKnots", v.SpeedKnots},
+            {"SpeedKmh", v.SpeedKmh},
+            {"Checksum", v.Checksum}};
+}
+
+}  // namespace
+
+json SentenceJson(std::string_view sentence, const DispatchResult& result) {
+    if (!sentence.empty() && sentence.back() == '\r') sentence.remove_suffix(1);
+    const char* name = SentenceTypeName(result.Type);
+    return {{"sentence", std::string(sentence)},
+            {"valid", result.Valid},
+            {"type", name ? json(name) : json(nullptr)},
+            {"refresh", result.Refresh}};
+}
+
+json StoreJson(const NMEA_Manager& store, const DecodeCounts& counts) {
+    return {{"display", DisplayJson(store.Display)},
+            {"Gga", GgaJson(store.Gga)},
+            {"Gll", GllJson(store.Gll)},
+            {"Gsa", GsaJson(store.Gsa)},
+            {"Gsv", GsvJson(store.Gsv)},
+            {"Rmc", RmcJson(store.Rmc)},
+            {"Vtg", VtgJson(store.Vtg)},
+            {"counts",
+             {{"sentences", counts.Sentences},
+              {"valid", counts.Valid},
+              {"refreshes", counts.Refreshes}}}};
+}

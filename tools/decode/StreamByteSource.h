@@ -1,0 +1,41 @@
+// A framing source over a C stream, read in large chunks: zeros once the
+// stream has ended, so a last sentence without a line end is framed exactly
+// as a port delivering nothing more would frame it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+class StreamByteSource {
+  public:
+    explicit StreamByteSource(std::FILE* file) : FFile(file) {}
+
+    uint8_t ReadByte() {
+        if (FPos == FFill && !Refill()) return 0;
+        return FBuffer[FPos++];
+    }
+    void Pause(unsigned) {}
+    void PurgeTransmit() {}
+    bool AtEnd() { return FPos == FFill && !Refill(); }
+    bool Failed() const { return FFailed; }
+
+  private:
+    bool Refill() {
+        if (FEnded) return false;
+        FFill = std::fread(FBuffer, 1, sizeof FBuffer, FFile);
+        FPos = 0;
+        if (FFill == 0) {
+            FEnded = true;
+            FFailed = std::ferror(FFile) != 0;
+        }
+        return FFill > 0;
+    }
+
+    static constexpr size_t ChunkSize = 64 * 1024;
+    std::FILE* FFile;
+    uint8_t FBuffer[ChunkSize];
+    size_t FPos = 0;
+    size_t FFill = 0;
+    bool FEnded = false;
+    bool FFailed = false;
+};
