@@ -1,0 +1,49 @@
+#include "serial/ThreadCommandOut.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "serial/MessageSink.h"
+#include "serial/YComPort.h"
+
+TCommandOut* CommandOut = nullptr;
+MessageSink* SerialMessages = nullptr;
+
+const char* const CommandOutMemoryText = "Not enough memory to allocate buffer";
+const char* const CommandOutMemoryCaption = "error message";
+
+TCommandOut::TCommandOut(bool createSuspended, std::vector<std::string> lines, int32_t portNumber)
+    : YThread(createSuspended), FLines(std::move(lines)), FPortNumber(portNumber) {}
+
+std::mutex& TCommandOut::SendLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+void TCommandOut::Execute() {
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[BufferSize]);
+    if (!buffer) {
+        Queue([] {
+            if (SerialMessages)
+                SerialMessages->ShowMessage(CommandOutMemoryText, CommandOutMemoryCaption);
+        });
+        return;  // nothing is sent without the buffer
+    }
+    for (const std::string& line : FLines) SendLine(line, buffer.get());
+    buffer.reset();
+    std::lock_guard<std::mutex> sending(SendLock());
+    PurgePort(PurgeTransmit);
+}
+
+void TCommandOut::SendLine(const std::string& line, char* buffer) {
+    if (line.size() > MaxLineChars) {
+        ++FRefused;
+        return;
+    }
+    std::memset(buffer, 0, BufferSize);
+    std::memcpy(buffer, line.data(), line.size());
+    std::lock_guard<std::mutex> sending(SendLock());
+    PurgePort(PurgeBoth);
+    SendCommandText(buffer);
+}

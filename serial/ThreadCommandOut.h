@@ -1,0 +1,44 @@
+// TCommandOut: a short-lived thread that writes a list of command texts to
+// the port, so the user-interface thread never waits on the serial line.
+//
+// Each line's purge and write happen under one lock shared by every sender,
+// so two senders started in quick succession never interleave their bytes or
+// purge each other's output. A line longer than MaxLineChars is refused whole.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "shell/YThread.h"
+
+class TCommandOut : public YThread {
+  public:
+    static constexpr size_t BufferSize = 100;
+    static constexpr size_t MaxLineChars = BufferSize - 1;
+
+    TCommandOut(bool createSuspended, std::vector<std::string> lines, int32_t portNumber);
+    ~TCommandOut() override { Shutdown(); }
+
+    // Lines refused for their length (read after the thread has ended).
+    int Refused() const { return FRefused.load(); }
+    int32_t PortNumber() const { return FPortNumber; }
+
+  protected:
+    void Execute() override;
+
+  private:
+    static std::mutex& SendLock();
+    void SendLine(const std::string& line, char* buffer);
+
+    const std::vector<std::string> FLines;
+    const int32_t FPortNumber;
+    std::atomic<int> FRefused{0};
+};
+
+// The most recently started sender; read only by its creator.
+extern TCommandOut* CommandOut;
+
+extern const char* const CommandOutMemoryText;
+extern const char* const CommandOutMemoryCaption;

@@ -1,0 +1,228 @@
+#include "serial/ThreadGpsDeviceDetect.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#ifndef _WIN32
+#include <grp.h>
+#include <sys/stat.h>
+#endif
+
+#include "serial/PortTable.h"
+#include "serial/YComPort.h"
+
+const int32_t BaudRateTable[BaudRateCount] = {4800, 9600, 19200, 38400, 57600, 115200};
+
+TGpsDeviceDetect* DetectThread = nullptr;
+TGpsDeviceDetect* CloseThread = nullptr;
+
+namespace {
+
+constexpr unsigned SettleStepMs = 10;
+constexpr size_t ComPrefixLength = 3;  // "COM"
+constexpr const char* TextOpen = "Open";
+constexpr const char* TextPortMissing = "port doesn't exist";
+constexpr const char* TextNoReceiver = "no GPS device detected";
+constexpr const char* CaptionError = "error";
+
+// Why the port could not be opened, when the reason is more than its absence:
+// the user can act on a permission or on another program holding the port.
+std::string OpenFailureDetail(const std::string& entry, const std::string& error) {
+    if (error.empty() || error.find(std::strerror(ENOENT)) != std::string::npos ||
+        error.find("no port has number") != std::string::npos)
+        return {};
+    std::string detail = error;
+#ifndef _WIN32
+    struct stat info {};
+    if (error.find(std::strerror(EACCES)) != std::string::npos && stat(entry.c_str(), &info) == 0) {
+        const group* owner = getgrgid(info.st_gid);
+        detail += std::string("\nAdd your user to the group ") +
+                  (owner ? owner->gr_name : std::to_string(info.st_gid)) +
+                  " (for example dialout) and log in again.";
+    }
+#else
+    (void)entry;
+#endif
+    return detail;
+}
+
+}  // namespace
+
+TGpsDeviceDetect::TGpsDeviceDetect(bool createSuspended, DetectLists lists, int32_t mode,
+                                   DetectTarget* target, GPSConfig& config, YThread* reader)
+    : YThread(createSuspended),
+      FLists(std::move(lists)),
+      FMode(mode),
+      FTarget(target),
+      FConfig(config),
+      FReader(reader) {}
+
+TGpsDeviceDetect::~TGpsDeviceDetect() { Shutdown(); }
+
+int32_t TGpsDeviceDetect::PortNumberOfText(const std::string& entry) {
+    if (!entry.empty() && entry[0] == '/') return PortTable::NumberForPath(entry);
+    if (entry.size() <= ComPrefixLength) return -1;
+    uint32_t n = 0;
+    for (size_t i = ComPrefixLength; i < entry.size(); ++i) {
+        if (entry[i] < '0' || entry[i] > '9') return -1;
+        n = n * 10 + static_cast<uint32_t>(entry[i] - '0');
+        if (n > 255) return -1;
+    }
+    return static_cast<int32_t>(n);
+}
+
+template <class F>
+void TGpsDeviceDetect::OnUi(F&& f) {
+    if (FTarget) Queue([target = FTarget, f = std::forward<F>(f)] { f(*target); });
+}
+
+bool TGpsDeviceDetect::SettleWait() {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ProbeWaitMs);
+    while (std::chrono::steady_clock::now() < end) {
+        if (Terminated()) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(SettleStepMs));
+    }
+    return true;
+}
+
+bool TGpsDeviceDetect::Probe(int32_t port, int32_t rate) {
+    // Closing while the probe settles ends it at once: nothing is accepted.
+    if (!SettleWait() || ReadSentence(FProbeBuffer, false) == 0) {
+        ClosePort();
+        return false;
+    }
+    FConfig.BaudRate.store(rate);
+    FConfig.PortNumber.store(port);
+    Accept();
+    Terminate();
+    return true;
+}
+
+void TGpsDeviceDetect::Accept() {
+    FConfig.SetPortOpen(true);
+    OnUi([](DetectTarget& t) { t.RefreshStatus(); });
+    if (FReader) FReader->Resume();
+}
+
+void TGpsDeviceDetect::CloseLink() {
+    ClosePort();
+    FConfig.SetPortOpen(false);
+    OnUi([](DetectTarget& t) {
+        t.RefreshStatus();
+        t.SetButtonCaption(TextOpen);
+    });
+}
+
+bool TGpsDeviceDetect::TryPort(int index, int baudIndex) {
+    const int32_t port = PortNumberOfText(FLists.Ports[index]);
+    const int32_t rate = BaudRateTable[baudIndex];
+    if (port < 0 || !OpenPort(port, rate, FConfig.DataBits, FConfig.Parity, FConfig.StopBits)) {
+        ClosePort();
+        return false;
+    }
+    if (!Probe(port, rate)) return false;
+    OnUi([index, baudIndex](DetectTarget& t) {
+        t.SelectPort(index);
+        t.SelectBaud(baudIndex);
+    });
+    return true;
+}
+
+void TGpsDeviceDetect::RunGeneral() {
+    if (OpenPort(FConfig.PortNumber, FConfig.BaudRate, FConfig.DataBits, FConfig.Parity,
+                 FConfig.StopBits)) {
+        Accept();
+        return;
+    }
+    if (ComPort)
+        FOpenFailure =
+            OpenFailureDetail(PortTable::PathForNumber(FConfig.PortNumber), ComPort->LastError());
+}
+
+void TGpsDeviceDetect::RunPortDetect() {
+    const int baud = FLists.SelectedBaud;
+    for (int i = 0; i < static_cast<int>(FLists.Ports.size()) && !Terminated(); ++i) {
+        OnUi([i](DetectTarget& t) { t.SelectPort(i); });
+        TryPort(i, baud);
+    }
+}
+
+void TGpsDeviceDetect::RunBaudDetect() {
+    const int port = FLists.SelectedPort;
+    if (port < 0 || port >= static_cast<int>(FLists.Ports.size())) return;
+    for (int k = 0; k < BaudRateCount && !Terminated(); ++k) {
+        OnUi([k](DetectTarget& t) { t.SelectBaud(k); });
+        const int32_t number = PortNumberOfText(FLists.Ports[port]);
+        if (number < 0 || !OpenPort(number, BaudRateTable[k], FConfig.DataBits, FConfig.Parity,
+                                    FConfig.StopBits)) {
+            ClosePort();
+            return;  // the port itself cannot be opened
+        }
+        if (Probe(number, BaudRateTable[k])) OnUi([k](DetectTarget& t) { t.SelectBaud(k); });
+    }
+}
+
+void TGpsDeviceDetect::RunAutoDetect() {
+    for (int i = 0; i < static_cast<int>(FLists.Ports.size()) && !Terminated(); ++i) {
+        OnUi([i](DetectTarget& t) { t.SelectPort(i); });
+        const int32_t number = PortNumberOfText(FLists.Ports[i]);
+        for (int j = 0; j < BaudRateCount && !Terminated(); ++j) {
+            OnUi([j](DetectTarget& t) { t.SelectBaud(j); });
+            if (number < 0 || !OpenPort(number, BaudRateTable[j], FConfig.DataBits, FConfig.Parity,
+                                        FConfig.StopBits)) {
+                ClosePort();
+                break;  // on to the next port
+            }
+            if (Probe(number, BaudRateTable[j])) {
+                OnUi([i, j](DetectTarget& t) {
+                    t.SelectPort(i);
+                    t.SelectBaud(j);
+                });
+            }
+        }
+    }
+}
+
+void TGpsDeviceDetect::ReportFailure() {
+    if (Terminated()) return;  // a probe succeeded, or the close sequence stopped us
+    if (FMode == ModeGeneral && !FConfig.IsPortOpen()) {
+        const std::string text =
+            FOpenFailure.empty() ? TextPortMissing : TextPortMissing + ("\n\n" + FOpenFailure);
+        OnUi([text](DetectTarget& t) {
+            t.SetButtonCaption(TextOpen);
+            t.ShowMessage(text, CaptionError);
+            t.ClearProlificFound();
+            t.EnableWatchTimer();
+        });
+    } else if (!FConfig.IsPortOpen()) {
+        OnUi([](DetectTarget& t) {
+            t.ShowMessage(TextNoReceiver, CaptionError);
+            t.EnableWatchTimer();
+            t.StopFixTimer();
+        });
+    }
+}
+
+void TGpsDeviceDetect::Execute() {
+    switch (FMode) {
+        case ModeClose:
+            CloseLink();
+            return;
+        case ModeGeneral:
+            RunGeneral();
+            break;
+        case ModePortDetect:
+            RunPortDetect();
+            break;
+        case ModeBaudDetect:
+            RunBaudDetect();
+            break;
+        case ModeAutoDetect:
+            RunAutoDetect();
+            break;
+        default:
+            return;
+    }
+    ReportFailure();
+}

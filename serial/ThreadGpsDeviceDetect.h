@@ -1,0 +1,95 @@
+// The receiver detection thread: opens the chosen port, or tries ports and
+// baud rates one after another until a receiver answers with NMEA text, and
+// then releases the reader thread. In its close mode it closes the port.
+//
+// Everything it does to the port panel, the status bar and the position panel
+// goes to the user-interface thread through Queue, never Synchronize: the
+// panel's close sequence waits for this thread, so it must never wait for
+// the user-interface thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "shell/GpsConfig.h"
+#include "shell/YThread.h"
+
+// The detection modes: the port panel's mode list, then closing.
+enum : int32_t {
+    ModeGeneral = 0,
+    ModePortDetect = 1,
+    ModeBaudDetect = 2,
+    ModeAutoDetect = 3,
+    ModeClose = 4
+};
+
+constexpr int BaudRateCount = 6;
+extern const int32_t BaudRateTable[BaudRateCount];
+
+// What the detection thread changes outside itself. Every call is queued to
+// the user-interface thread.
+class DetectTarget {
+  public:
+    virtual ~DetectTarget() = default;
+    virtual void SelectPort(int index) = 0;
+    virtual void SelectBaud(int index) = 0;
+    virtual void SetButtonCaption(const std::string& caption) = 0;
+    virtual void EnableWatchTimer() = 0;
+    virtual void ClearProlificFound() = 0;
+    virtual void RefreshStatus() = 0;
+    virtual void StopFixTimer() = 0;
+    virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+};
+
+// The port panel's lists as they stood when the attempt started.
+struct DetectLists {
+    std::vector<std::string> Ports;  // list entries: device paths, or COMn on Windows
+    int SelectedPort = 0;
+    int SelectedBaud = 0;
+};
+
+class TGpsDeviceDetect : public YThread {
+  public:
+    // `reader` is the suspended reader thread to release (may be null).
+    TGpsDeviceDetect(bool createSuspended, DetectLists lists, int32_t mode, DetectTarget* target,
+                     GPSConfig& config, YThread* reader);
+    ~TGpsDeviceDetect() override;
+
+    // The port number of a list entry: a device path's number in the port
+    // table, or, for COMn, the number after the first three characters.
+    // -1 when the entry names no port.
+    static int32_t PortNumberOfText(const std::string& entry);
+
+    static constexpr unsigned ProbeWaitMs = 1000;
+
+  protected:
+    void Execute() override;
+
+  private:
+    bool Probe(int32_t port, int32_t rate);
+    void Accept();
+    void CloseLink();
+    bool TryPort(int index, int baudIndex);
+    void RunGeneral();
+    void RunPortDetect();
+    void RunBaudDetect();
+    void RunAutoDetect();
+    void ReportFailure();
+    // Waits the probe's settling time; false when asked to terminate meanwhile.
+    bool SettleWait();
+    template <class F>
+    void OnUi(F&& f);
+
+    DetectLists FLists;
+    int32_t FMode;
+    DetectTarget* FTarget;
+    GPSConfig& FConfig;
+    YThread* FReader;
+    char FProbeBuffer[102] = {};
+    std::string FOpenFailure;  // why "General" could not open its port, when it is not absence
+};
+
+// The detection thread of the current connection attempt and the closing thread.
+extern TGpsDeviceDetect* DetectThread;
+extern TGpsDeviceDetect* CloseThread;

@@ -1,0 +1,136 @@
+// The serial port and the module operations of the serial link.
+//
+// One YComPort lives for the whole process (global ComPort); the rest of the
+// program reaches it through OpenPort, ClosePort, PurgePort, ReadSentence,
+// SendCommandText and MakeUbxFrameText. It is shared by the detection thread,
+// the reader thread and the command senders: reads are buffered and wait for
+// data with a bounded time-out, each write finishes before a transmit purge
+// may run, and closing waits for the operation under way.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "serial/PortDevice.h"
+#include "serial/UbxText.h"
+
+// Selector of PurgePort.
+enum : uint8_t { PurgeTransmit = 0, PurgeReceive = 1, PurgeBoth = 2 };
+
+// Results of SendCommandText besides the count of bytes written.
+constexpr int SendTimedOut = -1;  // writing took longer than the write limit
+constexpr int SendRefused = -2;   // a UBX text too long for the frame buffer
+constexpr int SendPortClosed = 0;
+
+// Sees what the port does on the wire side (diagnostics and tests).
+class PortObserver {
+  public:
+    virtual ~PortObserver() = default;
+    virtual void PortPurged(bool transmit, bool receive) = 0;
+    virtual void PortWrote(const uint8_t* data, size_t count) = 0;
+};
+
+class YComPort {
+  public:
+    static constexpr uint16_t DefaultQueueSize = 2048;
+    static constexpr uint16_t DefaultWriteLimitMs = 500;
+    static constexpr size_t ReadBufferSize = 2048;
+
+    YComPort();
+    ~YComPort();
+    YComPort(const YComPort&) = delete;
+    YComPort& operator=(const YComPort&) = delete;
+
+    // Opens port `number` at `baud` (8N1 whatever the last three arguments
+    // say); false when already open or when the port cannot be opened or set
+    // up. A purge of both directions follows in every case.
+    bool OpenPort(uint32_t number, uint32_t baud, int32_t dataBits = 8, int32_t parity = 0,
+                  int32_t stopBits = 1);
+    bool ClosePort();
+    void PurgePort(uint8_t selector);
+    // One sentence from '$' up to and including its CR into `buffer` (at
+    // least SentenceBufferSize bytes); 0 when none, with the buffer zeroed.
+    // The framing and give-up rules are FrameSentence's: at most 299 bytes
+    // hunted for '$', the seventh high byte gives up, 100 characters at most.
+    // There is no fixed wait: the call sleeps in bounded waits for data, and
+    // returns 0 within about 50 ms once `stop` is raised (even from another
+    // thread), the port is closed or the device has gone.
+    uint16_t ReadSentence(char* buffer, const std::atomic<bool>& stop);
+    uint16_t ReadSentence(char* buffer, bool stop);
+    // Writes one command text: a pending restart flag replaces it by its UBX
+    // frame; a text beginning "B562" is sent as the bytes it spells, any
+    // other as its characters. Returns the bytes written or a Send… result.
+    int SendCommandText(std::string_view text);
+    // Writes the bytes within the write limit: the count, -1 past the limit
+    // or on failure, 0 when the port is closed.
+    int WriteBytes(const uint8_t* data, size_t count);
+
+    bool IsOpen() const;
+    // True once a read found the device gone (unplugged); cleared by OpenPort.
+    bool DeviceGone() const { return FDeviceGone.load(std::memory_order_acquire); }
+    std::string LastError();
+    uint32_t PortNumber() const { return FPortNumber; }
+    uint32_t BaudRate() const { return FBaudRate; }
+    void SetObserver(PortObserver* observer) { FObserver.store(observer); }
+
+  private:
+    class SentenceSource;
+    class Use;
+
+    enum class FillResult { Data, TimedOut, Gone, Closed };
+
+    void Purge(bool transmit, bool receive);
+    FillResult Fill(unsigned waitMs);
+    void DropIfPurged();
+    // Waits until no operation uses the handle and keeps others out.
+    std::unique_lock<std::mutex> Exclusive();
+
+    PortDevice::Handle FHandle = PortDevice::NoHandle;
+    uint32_t FPortNumber = 1;
+    uint32_t FBaudRate = 0;
+    uint16_t FInQueueSize = DefaultQueueSize;
+    uint16_t FOutQueueSize = DefaultQueueSize;
+    uint16_t FWriteLimitMs = DefaultWriteLimitMs;
+    std::string FLastError;
+
+    // Operations in progress on FHandle; open and close wait for none.
+    mutable std::mutex FGateLock;
+    std::condition_variable FGateChanged;
+    int FUsers = 0;
+    bool FExclusive = false;
+
+    // Read side, owned by the thread inside ReadSentence.
+    std::mutex FReadLock;
+    std::unique_ptr<uint8_t[]> FReadBuffer;
+    size_t FBytesRead = 0;
+    size_t FReadPos = 0;
+    uint32_t FSeenPurge = 0;
+    std::atomic<uint32_t> FPurgeGeneration{0};
+    std::atomic<bool> FDeviceGone{false};
+
+    // A write and its drain, and transmit purges, never overlap.
+    std::mutex FWriteLock;
+    std::atomic<PortObserver*> FObserver{nullptr};
+};
+
+// The process-wide port, created at start-up before the main window.
+extern YComPort* ComPort;
+
+// One-shot restart requests: the next SendCommandText sends the matching
+// CFG-RST frame instead of its text (hot before warm before cold).
+extern std::atomic<bool> UbxHotStartPending;
+extern std::atomic<bool> UbxWarmStartPending;
+extern std::atomic<bool> UbxColdStartPending;
+
+// The module operations, on ComPort; a missing ComPort acts as a closed port.
+bool OpenPort(int32_t number, int32_t baud, int32_t dataBits, int32_t parity, int32_t stopBits);
+bool ClosePort();
+void PurgePort(uint8_t selector);
+uint16_t ReadSentence(char* buffer, const std::atomic<bool>& stop);
+uint16_t ReadSentence(char* buffer, bool stop);
+int SendCommandText(std::string_view text);

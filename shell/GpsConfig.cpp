@@ -1,0 +1,3 @@
+#include "shell/GpsConfig.h"
+
+GPSConfig* GpsConfig = nullptr;

@@ -1,0 +1,167 @@
+// The command sender thread writing to a real pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <thread>
+
+#include "serial/ThreadCommandOut.h"
+#include "serial/YComPort.h"
+#include "tests/serial/PortRecorder.h"
+#include "tests/serial/PtyPair.h"
+
+namespace {
+
+class CommandOutTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(Pty.Ok());
+        ASSERT_TRUE(Port.OpenPort(Pty.Number(), 9600));
+        Port.SetObserver(&Recorder);
+        ComPort = &Port;
+    }
+    void TearDown() override {
+        ComPort = nullptr;
+        UbxColdStartPending = false;
+    }
+    void Send(std::vector<std::string> lines) {
+        TCommandOut sender(false, std::move(lines), Pty.Number());
+        sender.Start();
+        sender.WaitFor();
+        Refused = sender.Refused();
+    }
+    static std::string FrameBytes(const std::string& text) {
+        std::string bytes;
+        for (uint8_t b : HexTextToBytes(text)) bytes += static_cast<char>(b);
+        return bytes;
+    }
+
+    PtyPair Pty;
+    YComPort Port;
+    PortRecorder Recorder;
+    int Refused = 0;
+};
+
+TEST_F(CommandOutTest, EightUbxTextsGiveEightPurgesAndEightFramesInOrder) {
+    std::vector<std::string> frames;
+    std::string wire;
+    for (int sentence = 0; sentence < 8; ++sentence) {
+        char body[32];
+        std::snprintf(body, sizeof body, "06010800F0%02X0001000000", sentence);
+        frames.push_back(MakeUbxFrameText(body));
+        wire += FrameBytes(frames.back());
+    }
+    Send(frames);
+
+    std::vector<std::string> expected;
+    for (const std::string& frame : frames) {
+        expected.push_back(PortRecorder::PurgeBothEvent);
+        expected.push_back("write " + FrameBytes(frame));
+    }
+    expected.push_back(PortRecorder::PurgeTransmitEvent);
+    EXPECT_EQ(Recorder.Events(), expected);
+    EXPECT_EQ(Pty.ReadAll(), wire);
+}
+
+TEST_F(CommandOutTest, SirfSentencesGoOutWithoutALineEnd) {
+    Send({"$PSRF103,00,00,01,01*", "$PSRF103,02,00,00,01*"});
+    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,00,00,01,01*$PSRF103,02,00,00,01*");
+}
+
+TEST_F(CommandOutTest, APendingRestartReplacesOnlyTheFirstLine) {
+    UbxColdStartPending = true;
+    Send({"$PSRF104,0,0,0,0,0,0,12,4*", "$PSRF101*"});
+    EXPECT_EQ(Pty.ReadAll(), FrameBytes(UbxColdStartFrame) + "$PSRF101*");
+}
+
+TEST_F(CommandOutTest, ALineLongerThan99CharactersIsRefusedWhole) {
+    const std::string longest = "$PSRF" + std::string(TCommandOut::MaxLineChars - 6, '9') + "*";
+    ASSERT_EQ(longest.size(), 99u);
+    Send({longest, longest + "9", "$PSRF101*"});
+    EXPECT_EQ(Pty.ReadAll(), longest + "$PSRF101*");
+    EXPECT_EQ(Refused, 1);
+    for (const std::string& event : Recorder.Events()) EXPECT_NE(event, "write " + longest + "9");
+}
+
+TEST_F(CommandOutTest, ConcurrentSendersKeepEachLineWholeWithItsOwnPurge) {
+    constexpr int Lines = 25;
+    std::vector<std::string> a, b;
+    for (int i = 0; i < Lines; ++i) {
+        a.push_back("$PSRFA," + std::to_string(i) + "," + std::string(60, 'a') + "*");
+        b.push_back("$PSRFB," + std::to_string(i) + "," + std::string(60, 'b') + "*");
+    }
+    std::string wire;
+    std::thread master([&] { wire = Pty.ReadAll(500); });
+    TCommandOut first(false, a, Pty.Number());
+    TCommandOut second(false, b, Pty.Number());
+    first.Start();
+    second.Start();
+    first.WaitFor();
+    second.WaitFor();
+    master.join();
+
+    // The wire holds every line whole, each sender's lines in its own order.
+    size_t pos = 0, nextA = 0, nextB = 0;
+    while (pos < wire.size()) {
+        if (nextA < a.size() && wire.compare(pos, a[nextA].size(), a[nextA]) == 0)
+            pos += a[nextA++].size();
+        else if (nextB < b.size() && wire.compare(pos, b[nextB].size(), b[nextB]) == 0)
+            pos += b[nextB++].size();
+        else
+            FAIL() << "bytes interleaved at " << pos << ": " << wire.substr(pos, 40);
+    }
+    EXPECT_EQ(nextA, a.size());
+    EXPECT_EQ(nextB, b.size());
+
+    // Every write directly follows its own purge; no purge cuts into a line.
+    const std::vector<std::string> events = Recorder.Events();
+    int writes = 0;
+    for (size_t i = 0; i < events.size(); ++i) {
+        if (events[i].rfind("write", 0) != 0) continue;
+        ++writes;
+        ASSERT_GT(i, 0u);
+        EXPECT_EQ(events[i - 1], PortRecorder::PurgeBothEvent);
+    }
+    EXPECT_EQ(writes, 2 * Lines);
+}
+
+TEST_F(CommandOutTest, ClosingThePortWhileSendersWriteEndsThemCleanly) {
+    std::vector<std::unique_ptr<TCommandOut>> senders;
+    for (int i = 0; i < 4; ++i) {
+        senders.push_back(std::make_unique<TCommandOut>(
+            false, std::vector<std::string>(50, "$PSRF103,0" + std::to_string(i) + ",00,01,01*"),
+            Pty.Number()));
+        senders.back()->Start();
+    }
+    std::thread master([&] { Pty.ReadAll(300); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_TRUE(Port.ClosePort());
+    for (auto& sender : senders) sender->WaitFor();
+    EXPECT_FALSE(Port.IsOpen());
+    EXPECT_EQ(Port.SendCommandText("$PSRF101*"), SendPortClosed);
+    master.join();
+}
+
+// Tells when a sender that frees itself is gone.
+class WatchedSender : public TCommandOut {
+  public:
+    WatchedSender(std::vector<std::string> lines, int32_t port, std::atomic<bool>& gone)
+        : TCommandOut(false, std::move(lines), port), FGone(gone) {}
+    ~WatchedSender() override { FGone = true; }
+
+  private:
+    std::atomic<bool>& FGone;
+};
+
+TEST_F(CommandOutTest, ASenderThatFreesItselfSendsAndGoes) {
+    std::atomic<bool> gone{false};
+    auto* sender = new WatchedSender({"$PSRF101*"}, Pty.Number(), gone);
+    sender->SetFreeOnTerminate(true);
+    CommandOut = sender;
+    sender->Start();
+    EXPECT_EQ(Pty.Read(9), "$PSRF101*");
+    while (!gone) std::this_thread::yield();
+    CommandOut = nullptr;
+}
+
+}  // namespace

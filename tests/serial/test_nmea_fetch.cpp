@@ -1,0 +1,185 @@
+// The reader thread end to end: sentences written on the master side of a
+// pseudo-terminal arrive in the store, the console and the views through a
+// test event loop standing in for the user-interface thread.
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <time.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "nmea/Dispatch.h"
+#include "nmea/ThreadNMEAFetch.h"
+#include "serial/YComPort.h"
+#include "shell/GpsConfig.h"
+#include "tests/serial/PortRecorder.h"
+#include "tests/serial/PtyPair.h"
+#include "tests/serial/Sentences.h"
+#include "tests/serial/TestEventLoop.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class FetchTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(Pty.Ok());
+        ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));
+        GpsConfig = &Config;
+    }
+    void TearDown() override {
+        if (Reader) {
+            Reader->Terminate();
+            EXPECT_TRUE(Loop.RunUntil([&] { return Reader->Finished(); }));
+            Reader->WaitFor();
+            Reader.reset();
+        }
+        GpsConfig = nullptr;
+    }
+    void StartReader(bool suspended = false) {
+        Reader = std::make_unique<TNmeaFetch>(suspended, [this] { ++Refreshes; });
+        Reader->SetPort(&Port);
+        Reader->SetStore(&Store);
+        Reader->SetDispatcher(&Loop);
+        Reader->SetConsole([this](const std::string& text) {
+            Console.push_back(text);
+            ConsoleThreads.push_back(std::this_thread::get_id());
+        });
+        Reader->SetSentenceHook([this](std::string_view, const DispatchResult&) { ++Dispatched; });
+        Reader->SetDeviceGoneHook([this] { ++GoneReports; });
+        Reader->Start();
+    }
+    bool WaitDispatched(int count) {
+        return Loop.RunUntil([&] { return Dispatched.load() >= count; });
+    }
+
+    PtyPair Pty;
+    YComPort Port;
+    NMEA_Manager Store;
+    GPSConfig Config;
+    TestEventLoop Loop;
+    std::atomic<int> Dispatched{0};
+    int Refreshes = 0;  // on the loop's thread only
+    int GoneReports = 0;
+    std::vector<std::string> Console;
+    std::vector<std::thread::id> ConsoleThreads;
+    std::unique_ptr<TNmeaFetch> Reader;
+};
+
+TEST_F(FetchTest, SentencesArriveInTheStoreAndOnTheConsole) {
+    StartReader();
+    ASSERT_TRUE(Pty.Write(Gga + "\r\n" + Rmc + "\r\n"));
+    ASSERT_TRUE(WaitDispatched(2));
+
+    NMEA_Manager expected;
+    DispatchSentence(Gga + "\r", expected, nullptr);
+    DispatchSentence(Rmc + "\r", expected, nullptr);
+    {
+        std::lock_guard<std::mutex> guard(Store.Lock());
+        EXPECT_EQ(Store.Gga.Message.Time, expected.Gga.Message.Time);
+        EXPECT_EQ(Store.Gga.Message.Latitude, expected.Gga.Message.Latitude);
+        EXPECT_EQ(Store.Rmc.Message.Date, expected.Rmc.Message.Date);
+        EXPECT_EQ(Store.Display.LatText, expected.Display.LatText);
+    }
+    EXPECT_TRUE(Loop.RunUntil([&] { return Console.size() == 2; }));
+    EXPECT_EQ(Console, (std::vector<std::string>{Gga + "\r", Rmc + "\r"}));
+    for (std::thread::id id : ConsoleThreads) EXPECT_EQ(id, std::this_thread::get_id());
+    EXPECT_EQ(Refreshes, 2);
+}
+
+TEST_F(FetchTest, TheConsoleGetsNothingWhileTheDisplayIsPaused) {
+    Config.DisplayPaused = true;
+    StartReader();
+    Pty.Write(Gga + "\r\n");
+    ASSERT_TRUE(WaitDispatched(1));
+    Config.DisplayPaused = false;
+    Pty.Write(Rmc + "\r\n");
+    ASSERT_TRUE(WaitDispatched(2));
+    Loop.RunUntil([&] { return Refreshes == 2; });
+    EXPECT_EQ(Console, std::vector<std::string>{Rmc + "\r"});
+    std::lock_guard<std::mutex> guard(Store.Lock());
+    EXPECT_NE(Store.Gga.Message.Time, 0u);  // still parsed while paused
+}
+
+TEST_F(FetchTest, AGsvSetAsksForOneRefreshAfterItsLastPage) {
+    StartReader();
+    Pty.Write(Gsv1 + "\r\n" + Gsv2 + "\r\n");
+    ASSERT_TRUE(WaitDispatched(2));
+    Loop.RunFor(50ms);
+    EXPECT_EQ(Refreshes, 0);
+    Pty.Write(Gsv3 + "\r\n");
+    ASSERT_TRUE(WaitDispatched(3));
+    EXPECT_TRUE(Loop.RunUntil([&] { return Refreshes == 1; }));
+    Loop.RunFor(50ms);
+    EXPECT_EQ(Refreshes, 1);
+}
+
+TEST_F(FetchTest, CaptureLinesEndCrCrLfAndAreFlushedOneByOne) {
+    const std::string path = ::testing::TempDir() + "/fetch_capture.txt";
+    {
+        std::lock_guard<std::mutex> guard(Store.Lock());
+        ASSERT_TRUE(Store.Capture.Open(path));
+    }
+    const auto content = [&] {
+        std::ifstream file(path, std::ios::binary);
+        std::stringstream all;
+        all << file.rdbuf();
+        return all.str();
+    };
+    StartReader();
+    Pty.Write(Gga + "\r\n");
+    ASSERT_TRUE(WaitDispatched(1));
+    EXPECT_EQ(content(), Gga + "\r\r\n");
+    Pty.Write("$GPXYZ,1*00\r\n");
+    ASSERT_TRUE(WaitDispatched(2));
+    EXPECT_EQ(content(), Gga + "\r\r\n$GPXYZ,1*00\r\r\n");
+    std::lock_guard<std::mutex> guard(Store.Lock());
+    Store.Capture.Close();
+    std::remove(path.c_str());
+}
+
+TEST_F(FetchTest, LineNoisePurgesThePortAfterTheStoreIsReleased) {
+    PortRecorder recorder;
+    Port.SetObserver(&recorder);
+    StartReader();
+    Pty.Write("$GPXYZ,1*00\r\n");
+    ASSERT_TRUE(WaitDispatched(1));
+    Loop.RunUntil([&] { return !recorder.Events().empty(); });
+    EXPECT_EQ(recorder.Events(), std::vector<std::string>{PortRecorder::PurgeBothEvent});
+    Port.SetObserver(nullptr);
+}
+
+TEST_F(FetchTest, AReaderCreatedSuspendedReadsOnlyOnceResumed) {
+    StartReader(true);
+    Pty.Write(Gga + "\r\n");
+    Loop.RunFor(100ms);
+    EXPECT_EQ(Dispatched, 0);
+    Reader->Resume();
+    EXPECT_TRUE(WaitDispatched(1));
+}
+
+TEST_F(FetchTest, AVanishedDeviceIsReportedOnceAndTheReaderWaitsWithoutSpinning) {
+    StartReader();
+    Pty.Write(Gga + "\r\n");
+    ASSERT_TRUE(WaitDispatched(1));
+    Pty.CloseMaster();
+    ASSERT_TRUE(Loop.RunUntil([&] { return GoneReports > 0; }));
+    EXPECT_TRUE(Reader->DeviceGone());
+
+    clockid_t clock;
+    ASSERT_EQ(pthread_getcpuclockid(Reader->NativeHandle(), &clock), 0);
+    timespec before{}, after{};
+    clock_gettime(clock, &before);
+    Loop.RunFor(500ms);
+    clock_gettime(clock, &after);
+    const double cpuMs =
+        (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
+    EXPECT_LT(cpuMs, 100.0) << "the reader spins on a vanished device";
+    EXPECT_EQ(GoneReports, 1);
+    EXPECT_FALSE(Reader->Finished());
+}
+
+}  // namespace
