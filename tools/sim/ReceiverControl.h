@@ -1,0 +1,49 @@
+// The receiver's side of the control protocols: what each u-blox CFG frame and
+// each SiRF input sentence does to the output and to acquisition, and what the
+// receiver answers (UBX ACK-ACK or ACK-NAK, poll replies; SiRF sends none).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/sim/CommandParser.h"
+#include "tools/sim/OutputSchedule.h"
+#include "tools/sim/ReceiverModel.h"
+
+struct ControlOutcome {
+    std::vector<std::string> Replies;  // binary frames to send between sentences
+    std::optional<StartKind> Restart;
+    std::string Log;  // one line saying what was received and done
+    bool Acked = false;
+    bool Naked = false;
+};
+
+class ReceiverControl {
+  public:
+    static constexpr unsigned DefaultPeriodMs = 1000;
+    static constexpr unsigned MinPeriodMs = 25;
+    static constexpr int UartTarget = 1;  // the I/O target this port stands for
+
+    explicit ReceiverControl(bool zda) : FZda(zda), FSchedule(zda) {}
+
+    ControlOutcome Apply(const ReceivedCommand& command);
+
+    const OutputSchedule& Schedule() const { return FSchedule; }
+    OutputSchedule& Schedule() { return FSchedule; }
+    unsigned PeriodMs() const { return FPeriodMs; }
+
+  private:
+    ControlOutcome ApplyUbx(const UbxMessage& m);
+    ControlOutcome CfgRst(const UbxMessage& m);
+    ControlOutcome CfgMsg(const UbxMessage& m);
+    ControlOutcome CfgRate(const UbxMessage& m);
+    ControlOutcome ApplyText(const std::string& body);
+    ControlOutcome Psrf104(const std::vector<std::string>& fields);
+    ControlOutcome Psrf103(const std::vector<std::string>& fields);
+    void FactoryReset();
+
+    bool FZda;
+    OutputSchedule FSchedule;
+    unsigned FPeriodMs = DefaultPeriodMs;
+};

@@ -1,0 +1,198 @@
+#include "tools/sim/SimCommandLine.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "tools/sim/NmeaText.h"
+#include "tools/sim/PtyLine.h"
+
+const char* const SimUsage =
+    "usage: lumarokub-sim [options]\n"
+    "A GPS receiver on a pseudo-terminal. Prints the slave path on the first line\n"
+    "of standard output and runs until SIGINT/SIGTERM or --duration ends.\n"
+    "\n"
+    "  --baud N            line rate (default 9600); other rates get line noise\n"
+    "  --talkers gp|multi  GP only (default) or a multi-constellation receiver\n"
+    "  --seed N            random seed: the same seed gives the same output\n"
+    "  --lat D --lon D     start position in degrees (default 25.04776 121.53185)\n"
+    "  --alt M             altitude in metres (default 12)\n"
+    "  --speed KMH         speed over ground in km/h (default 5)\n"
+    "  --course DEG        course over ground in degrees (default 45)\n"
+    "  --utc TIME          UTC of the first epoch, YYYY-MM-DDTHH:MM:SS (default now)\n"
+    "  --zda               emit ZDA as well\n"
+    "  --start KIND        first start: hot (default), warm or cold\n"
+    "  --hot S2D,S3D       seconds to 2D and 3D fix after a hot start (default 0.5,1)\n"
+    "  --warm S2D,S3D      ... after a warm start (default 25,30)\n"
+    "  --cold S2D,S3D      ... after a cold or factory start (default 30,35)\n"
+    "  --time-scale F      divide every simulated delay by F (tests)\n"
+    "  --replay FILE       play a capture or NMEA log instead ('#' lines skipped);\n"
+    "                      at its end the line stays open and quiet\n"
+    "  --rate N            replay N sentences per second (default: back to back)\n"
+    "  --loop              replay again from the start at the end\n"
+    "  --garbage P         probability of a burst of random bytes before a sentence\n"
+    "  --bad-checksum P    probability of a wrong checksum\n"
+    "  --long-lines P      probability of a sentence longer than 100 characters\n"
+    "  --hangup-after S    close the line after S seconds, as an unplugged adapter\n"
+    "  --record FILE       write every byte sent to FILE\n"
+    "  --link PATH         make PATH a symbolic link to the slave side\n"
+    "  --duration S        stop after S seconds\n"
+    "  --verbose           log what is received on standard error\n"
+    "  --help              this text\n";
+
+namespace {
+
+bool ToDouble(const std::string& text, double& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text.c_str(), &end);
+    return errno == 0 && *end == '\0' && std::isfinite(value);
+}
+
+bool ToUnsigned(const std::string& text, unsigned long& value) {
+    if (text.empty() || text[0] == '-') return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoul(text.c_str(), &end, 10);
+    return errno == 0 && *end == '\0';
+}
+
+bool ToProbability(const std::string& text, double& value) {
+    return ToDouble(text, value) && value >= 0 && value <= 1;
+}
+
+// "S3D" or "S2D,S3D"; one value gives the 2D fix at four fifths of the 3D time.
+bool ToTimes(const std::string& text, AcquisitionTimes& times) {
+    const size_t comma = text.find(',');
+    double fix2d, fix3d;
+    if (comma == std::string::npos) {
+        if (!ToDouble(text, fix3d)) return false;
+        fix2d = fix3d * 0.8;
+    } else if (!ToDouble(text.substr(0, comma), fix2d) ||
+               !ToDouble(text.substr(comma + 1), fix3d)) {
+        return false;
+    }
+    if (fix2d < 0 || fix3d < fix2d) return false;
+    times = {fix2d, fix3d};
+    return true;
+}
+
+bool ToStart(const std::string& text, StartKind& kind) {
+    if (text == "hot")
+        kind = StartKind::Hot;
+    else if (text == "warm")
+        kind = StartKind::Warm;
+    else if (text == "cold")
+        kind = StartKind::Cold;
+    else
+        return false;
+    return true;
+}
+
+// Options without a value.
+bool ApplyFlag(const std::string& name, SimCommandLine& line) {
+    if (name == "--help" || name == "-h")
+        line.Help = true;
+    else if (name == "--loop")
+        line.Options.Loop = true;
+    else if (name == "--zda")
+        line.Options.Zda = true;
+    else if (name == "--verbose" || name == "-v")
+        line.Verbose = true;
+    else
+        return false;
+    return true;
+}
+
+bool ApplyValue(const std::string& name, const std::string& v, SimCommandLine& line) {
+    SimOptions& o = line.Options;
+    unsigned long u = 0;
+    double d = 0;
+    if (name == "--baud") return ToUnsigned(v, o.Baud) && BaudConstant(o.Baud) != 0;
+    if (name == "--talkers") {
+        if (v != "gp" && v != "multi") return false;
+        o.Talkers = v == "multi" ? TalkerMode::Multi : TalkerMode::Gps;
+        return true;
+    }
+    if (name == "--seed") {
+        line.SeedGiven = ToUnsigned(v, u) && u <= UINT32_MAX;
+        o.Seed = static_cast<uint32_t>(u);
+        return line.SeedGiven;
+    }
+    if (name == "--lat") return ToDouble(v, o.LatDeg) && std::fabs(o.LatDeg) <= 89.9;
+    if (name == "--lon") return ToDouble(v, o.LonDeg) && std::fabs(o.LonDeg) <= 180;
+    if (name == "--alt") return ToDouble(v, o.AltM) && std::fabs(o.AltM) < 100000;
+    if (name == "--speed") return ToDouble(v, o.SpeedKmh) && o.SpeedKmh >= 0 && o.SpeedKmh < 2000;
+    if (name == "--course")
+        return ToDouble(v, o.CourseDeg) && o.CourseDeg >= 0 && o.CourseDeg < 360;
+    if (name == "--utc") return ParseIsoUtc(v, o.StartUnixMs) && o.StartUnixMs > 0;
+    if (name == "--start") return ToStart(v, o.FirstStart);
+    if (name == "--hot") return ToTimes(v, o.Times[static_cast<int>(StartKind::Hot)]);
+    if (name == "--warm") return ToTimes(v, o.Times[static_cast<int>(StartKind::Warm)]);
+    if (name == "--cold") {
+        if (!ToTimes(v, o.Times[static_cast<int>(StartKind::Cold)])) return false;
+        o.Times[static_cast<int>(StartKind::Factory)] = o.Times[static_cast<int>(StartKind::Cold)];
+        return true;
+    }
+    if (name == "--time-scale") return ToDouble(v, o.TimeScale) && o.TimeScale > 0;
+    if (name == "--replay") return !(o.ReplayFile = v).empty();
+    if (name == "--rate") return ToDouble(v, o.ReplayRate) && o.ReplayRate > 0;
+    if (name == "--garbage") return ToProbability(v, o.Faults.Garbage);
+    if (name == "--bad-checksum") return ToProbability(v, o.Faults.BadChecksum);
+    if (name == "--long-lines") return ToProbability(v, o.Faults.LongLines);
+    if (name == "--hangup-after") return ToDouble(v, o.HangupAfterS) && o.HangupAfterS > 0;
+    if (name == "--record") return !(o.RecordFile = v).empty();
+    if (name == "--link") return !(o.LinkPath = v).empty();
+    if (name == "--duration") return ToDouble(v, d) && (line.DurationS = d) > 0;
+    return false;
+}
+
+bool TakesValue(const std::string& name) {
+    static const char* const Names[] = {
+        "--baud",       "--talkers",      "--seed",   "--lat",   "--lon",     "--alt",
+        "--speed",      "--course",       "--utc",    "--start", "--hot",     "--warm",
+        "--cold",       "--time-scale",   "--replay", "--rate",  "--garbage", "--bad-checksum",
+        "--long-lines", "--hangup-after", "--record", "--link",  "--duration"};
+    for (const char* n : Names)
+        if (name == n) return true;
+    return false;
+}
+
+}  // namespace
+
+bool ParseSimCommandLine(int argc, char** argv, SimCommandLine& line, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        std::string name = argv[i];
+        std::string value;
+        bool hasValue = false;
+        const size_t eq = name.find('=');
+        if (name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+            hasValue = true;
+        }
+        if (!hasValue && ApplyFlag(name, line)) continue;
+        if (!TakesValue(name)) {
+            error = "unknown option " + name;
+            return false;
+        }
+        if (!hasValue) {
+            if (i + 1 >= argc) {
+                error = name + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+        }
+        if (!ApplyValue(name, value, line)) {
+            error = "bad value for " + name + ": " + value;
+            return false;
+        }
+    }
+    if (line.Options.ReplayRate > 0 && line.Options.ReplayFile.empty()) {
+        error = "--rate needs --replay";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,41 @@
+// Everything that shapes one simulated receiver.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "tools/sim/EpochSentences.h"
+#include "tools/sim/FaultInjector.h"
+#include "tools/sim/ReceiverModel.h"
+
+struct SimOptions {
+    unsigned long Baud = 9600;
+    TalkerMode Talkers = TalkerMode::Gps;
+    uint32_t Seed = 1;
+
+    double LatDeg = 25.04776, LonDeg = 121.53185, AltM = 12.0;
+    double SpeedKmh = 5.0, CourseDeg = 45.0;
+    int64_t StartUnixMs = 0;  // UTC of the first epoch; 0 = the system clock at start
+    StartKind FirstStart = StartKind::Hot;
+    bool Zda = false;
+
+    // Every simulated delay (acquisition, measurement period) is divided by
+    // this; the content of the output stays as at real speed.
+    double TimeScale = 1.0;
+    AcquisitionTimes Times[StartKindCount] = {{0.5, 1}, {25, 30}, {30, 35}, {30, 35}};
+
+    FaultSettings Faults;
+    double HangupAfterS = 0;  // wall-clock seconds after start; 0 = never
+
+    std::string ReplayFile;  // play this instead of synthesising
+    double ReplayRate = 0;   // sentences per second; 0 = back to back at the baud rate
+    bool Loop = false;
+
+    std::string RecordFile;  // every byte sent
+    std::string LinkPath;    // a symbolic link to the slave side
+    // What was received, decoded, one line a call on the simulator's thread; may be empty.
+    std::function<void(const std::string&)> Log;
+
+    size_t SentLogLimit = 20000;  // items kept for Sent()
+};
