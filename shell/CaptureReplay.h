@@ -1,0 +1,17 @@
+// Decodes a recorded NMEA capture into a store through the monitor's own
+// framing and dispatch: the demo and screenshot mode of the monitor and the
+// fill of the refresh benchmark.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "nmea/NmeaManager.h"
+
+struct ReplayResult {
+    bool Opened = false;
+    std::vector<std::string> Sentences;  // every framed sentence, CR included, in order
+};
+
+// Dispatches every sentence of the file into the store, holding its lock.
+ReplayResult ReplayCapture(const std::string& path, NMEA_Manager& store);

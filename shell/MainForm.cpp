@@ -1,0 +1,206 @@
+#include "shell/MainForm.h"
+
+#include <QScreen>
+#include <QTimer>
+#include <memory>
+
+#include "control/FrameAbout.h"
+#include "control/FrameComPortSetting.h"
+#include "control/FrameRestartButton.h"
+#include "control/FrameUtilButton.h"
+#include "nmea/NmeaManager.h"
+#include "nmea/ThreadNMEAFetch.h"
+#include "serial/PortTable.h"
+#include "serial/ThreadCommandOut.h"
+#include "shell/Config.h"
+#include "shell/GpsConfig.h"
+#include "shell/MessageBox.h"
+#include "views/FrameConsole.h"
+#include "views/FrameGPSInfo.h"
+#include "views/FrameLumarokStatus.h"
+#include "views/FrameSViewer.h"
+#include "views/FrameSnrViewer.h"
+
+TMainForm* MainForm = nullptr;
+TFSViewer* FSViewer = nullptr;
+TFRestartButton* FRestartButton = nullptr;
+TFSnrViewer* FSnrViewer = nullptr;
+TFUtilButton* FUtilButton = nullptr;
+TFGPSInfo* FGPSInfo = nullptr;
+TFComPortSetting* FComPortSetting = nullptr;
+TFLumarokStatus* FLumarokStatus = nullptr;
+TFConsole* FConsole = nullptr;
+TFAbout* FAbout = nullptr;
+
+namespace {
+
+constexpr int MonitorFontPoints = 8;
+constexpr Qt::WindowFlags MainWindowFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+
+void Place(QWidget* panel, const LayoutRect& r) {
+    panel->setGeometry(r.Left, r.Top, r.Width, r.Height);
+}
+
+}  // namespace
+
+QFont MonitorFont() {
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(MonitorFontPoints);
+    // The panels' pixel positions were laid out for a narrow 8-point face;
+    // a condensed face keeps the longest texts inside their boxes.
+    font.setStretch(QFont::SemiCondensed);
+    return font;
+}
+
+TMainForm::TMainForm(QWidget* parent) : QWidget(parent, MainWindowFlags) {
+    MainForm = this;
+    setWindowTitle(Title);
+    try {
+        setFixedSize(Config.ClientWidth, Config.ClientHeight);
+        if (!GpsConfig) GpsConfig = new GPSConfig;  // lives until the process ends
+        // The store exists before the panels: the port panel may start a
+        // connection while it is built, and its reader must find the store.
+        if (!NmeaManager) NmeaManager = new NMEA_Manager;
+        BuildWidgets();
+    } catch (...) {
+        FInitFailed = true;
+    }
+    if (FInitFailed) {
+        ShowMessage("Initial Object error", "error");
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+TMainForm::~TMainForm() {
+    if (MainForm != this) return;
+    MainForm = nullptr;
+    FSViewer = nullptr;
+    FRestartButton = nullptr;
+    FSnrViewer = nullptr;
+    FUtilButton = nullptr;
+    FGPSInfo = nullptr;
+    FComPortSetting = nullptr;
+    FLumarokStatus = nullptr;
+    FConsole = nullptr;
+    FAbout = nullptr;
+}
+
+void TMainForm::BuildWidgets() {
+    FSViewer = new TFSViewer(this, *NmeaManager, *GpsConfig, this);
+    FRestartButton = new TFRestartButton(this);
+    FSnrViewer = new TFSnrViewer(this, *NmeaManager);
+    FUtilButton = new TFUtilButton(this);
+    FGPSInfo = new TFGPSInfo(this, *NmeaManager);
+    FRestartButton->SetFixTimerHook([] {
+        if (FGPSInfo) FGPSInfo->StartFixTimer();
+    });
+    FComPortSetting = new TFComPortSetting(this);
+    FLumarokStatus = new TFLumarokStatus(this, *GpsConfig);
+    FLumarokStatus->SetPortNameLookup(PortTable::NameForNumber);
+    FConsole = new TFConsole(this, *GpsConfig);
+    FConsole->SetCommandSender(SendCommands);
+    FAbout = new TFAbout(this);
+    PlacePanels();
+}
+
+void TMainForm::PlacePanels() {
+    Place(FSViewer, Config.SkyView);
+    Place(FSnrViewer, Config.SnrChart);
+    Place(FRestartButton, Config.RestartPanel);
+    Place(FUtilButton, Config.UtilPanel);
+    Place(FGPSInfo, Config.GpsInfo);
+    Place(FComPortSetting, Config.PortPanel);
+    Place(FLumarokStatus, Config.Status);
+    Place(FConsole, Config.Console);
+    Place(FAbout, Config.About);
+}
+
+void TMainForm::SetReaderHold(std::function<void()> suspend, std::function<void()> resume) {
+    FSuspendReader = std::move(suspend);
+    FResumeReader = std::move(resume);
+}
+
+void TMainForm::RefreshViews(YThread* reader) {
+    if (FInitFailed) return;
+    if (FSuspendReader)
+        FSuspendReader();
+    else if (reader)
+        reader->Suspend();
+    FGPSInfo->Refresh();
+    FSnrViewer->Refresh();
+    FSViewer->Refresh();
+    if (FResumeReader)
+        FResumeReader();
+    else if (reader)
+        reader->Resume();
+}
+
+void TMainForm::FormShow() {
+    if (FComPortSetting) FComPortSetting->FocusPortList();
+}
+
+void TMainForm::SetLayoutSize(QSize size) {
+    setFixedSize(size);
+}
+
+void TMainForm::SetButtonPanelsVisible(bool visible) {
+    FRestartButton->setVisible(visible);
+    FUtilButton->setVisible(visible);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!FCentred) {
+        CentreOnScreen();
+        FCentred = true;
+    }
+    FormShow();
+}
+
+void TMainForm::CentreOnScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen) return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void RefreshViews() {
+    if (MainForm) MainForm->RefreshViews(NmeaFetch);
+}
+
+TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate) {
+    // The hook suspends the very reader that asks for the refresh: it is
+    // alive, waiting for the refresh, whatever NmeaFetch holds by then.
+    auto self = std::make_shared<TNmeaFetch*>(nullptr);
+    auto* reader = new TNmeaFetch(true, [self] {
+        if (MainForm) MainForm->RefreshViews(*self);
+    });
+    *self = reader;
+    reader->SetConsole([](const std::string& sentence) {
+        if (FConsole) FConsole->AppendSentence(sentence);
+    });
+    // A capture write that failed: the tool buttons stop the capture and tell
+    // the user, on the GUI thread.
+    reader->SetCaptureFailedHook([] {
+        if (UiDispatcher* ui = YThread::MainDispatcher())
+            ui->Queue([] {
+                if (FUtilButton) FUtilButton->CaptureFailed();
+            });
+    });
+    reader->SetFreeOnTerminate(freeOnTerminate);
+    NmeaFetch = reader;
+    reader->Start();
+    return reader;
+}
+
+void SendCommands(const std::vector<std::string>& commands, int32_t portNumber) {
+    if (!GpsConfig || !GpsConfig->IsPortOpen()) return;
+    auto* sender = new TCommandOut(false, commands, portNumber);
+    sender->SetFreeOnTerminate(true);
+    CommandOut = sender;
+    sender->Start();
+}

@@ -1,0 +1,93 @@
+// The main window: a fixed 420 x 498 client area tiled by nine panels, the
+// shared configuration record, the receiver-state store and the view refresh
+// hook the reader thread calls.
+#pragma once
+
+#include <QFont>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "views/LayoutHost.h"
+
+class TFSViewer;
+class TFRestartButton;
+class TFSnrViewer;
+class TFUtilButton;
+class TFGPSInfo;
+class TFComPortSetting;
+class TFLumarokStatus;
+class TFConsole;
+class TFAbout;
+class TNmeaFetch;
+class YThread;
+
+// The monitor's default font: the platform's sans-serif at 8 points.
+QFont MonitorFont();
+
+class TMainForm : public QWidget, public TLayoutHost {
+    Q_OBJECT
+  public:
+    static constexpr const char* Title = "LumarokUb";
+
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // True when construction failed ("Initial Object error" was shown and the
+    // window closes itself).
+    bool InitFailed() const { return FInitFailed; }
+
+    // Refreshes the position panel, the signal chart and the sky view, in
+    // that order, with the reader thread held suspended. GUI thread only.
+    void RefreshViews(YThread* reader);
+    // Replaces how the refresh holds the reader (tests observe the order).
+    void SetReaderHold(std::function<void()> suspend, std::function<void()> resume);
+
+    void FormShow();
+
+    // TLayoutHost
+    QSize LayoutSize() const override { return size(); }
+    void SetLayoutSize(QSize size) override;
+    void SetButtonPanelsVisible(bool visible) override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void BuildWidgets();
+    void PlacePanels();
+    void CentreOnScreen();
+
+    bool FInitFailed = false;
+    bool FCentred = false;
+    std::function<void()> FSuspendReader;
+    std::function<void()> FResumeReader;
+};
+
+// The process-wide main window and its panels (null when there is no window).
+extern TMainForm* MainForm;
+extern TFSViewer* FSViewer;
+extern TFRestartButton* FRestartButton;
+extern TFSnrViewer* FSnrViewer;
+extern TFUtilButton* FUtilButton;
+extern TFGPSInfo* FGPSInfo;
+extern TFComPortSetting* FComPortSetting;
+extern TFLumarokStatus* FLumarokStatus;
+extern TFConsole* FConsole;
+extern TFAbout* FAbout;
+
+// The view refresh with the current reader NmeaFetch held.
+void RefreshViews();
+
+// A reader thread for the current connection attempt: created suspended (it
+// runs once the detection thread resumes it), reading ComPort into the store,
+// handing each sentence to the console and asking for RefreshViews, freeing
+// itself when it ends (unless told otherwise), and kept in NmeaFetch.
+// Started, so Resume releases it.
+TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate = true);
+
+// Hands commands to a new command sender, started at once and freeing itself
+// when done (kept in CommandOut). Sends nothing while the port is closed.
+void SendCommands(const std::vector<std::string>& commands, int32_t portNumber);

@@ -1,0 +1,25 @@
+#include "shell/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+MessageObserver& Observer() {
+    static MessageObserver observer;
+    return observer;
+}
+}  // namespace
+
+void SetMessageObserver(MessageObserver observer) {
+    Observer() = std::move(observer);
+}
+
+void ShowMessage(const std::string& text, const std::string& caption) {
+    if (Observer()) {
+        Observer()(text, caption);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
+                    QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}

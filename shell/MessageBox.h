@@ -1,0 +1,12 @@
+// The one way the monitor shows a modal message with a single OK button.
+// Tests install an observer that receives the message instead of a dialog.
+#pragma once
+
+#include <functional>
+#include <string>
+
+using MessageObserver = std::function<void(const std::string& text, const std::string& caption)>;
+
+void ShowMessage(const std::string& text, const std::string& caption);
+// An empty observer restores the dialog.
+void SetMessageObserver(MessageObserver observer);

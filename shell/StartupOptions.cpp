@@ -1,0 +1,97 @@
+#include "shell/StartupOptions.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+StartupOptions StartOptions;
+
+const char* const StartupUsage =
+    "usage: lumarokub [--port PATH]... [--baud N] [--screenshot FILE [--after SECONDS]]\n"
+    "                 [--replay FILE]\n"
+    "  --port PATH        add a serial port (pseudo-terminal, rfcomm, socat link) and select it\n"
+    "  --baud N           select the baud rate (4800, 9600, 19200, 38400, 57600, 115200)\n"
+    "  --screenshot FILE  save the main window as a PNG after SECONDS (default 3) and exit\n"
+    "  --after SECONDS    delay before the screenshot\n"
+    "  --replay FILE      decode an NMEA capture into the views at start (demo without a "
+    "receiver)\n"
+    "  --help             show this text\n";
+
+namespace {
+
+constexpr int SupportedRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
+constexpr double MaxScreenshotDelay = 3600.0;
+
+bool ParseRate(const char* text, int& rate) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0') return false;
+    for (int r : SupportedRates)
+        if (value == r) {
+            rate = r;
+            return true;
+        }
+    return false;
+}
+
+bool ParseSeconds(const char* text, double& seconds) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !std::isfinite(value) || value < 0 ||
+        value > MaxScreenshotDelay)
+        return false;
+    seconds = value;
+    return true;
+}
+
+}  // namespace
+
+bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& options,
+                         std::string& error) {
+    bool afterGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            options.Help = true;
+            continue;
+        }
+        const bool takesValue = arg == "--port" || arg == "--baud" || arg == "--screenshot" ||
+                                arg == "--after" || arg == "--replay";
+        if (!takesValue) {
+            error = "unknown option: " + arg;
+            return false;
+        }
+        if (i + 1 >= argc) {
+            error = arg + " needs a value";
+            return false;
+        }
+        const char* value = argv[++i];
+        if (arg == "--port") {
+            if (*value == '\0') {
+                error = "--port needs a path";
+                return false;
+            }
+            options.Ports.emplace_back(value);
+        } else if (arg == "--baud") {
+            if (!ParseRate(value, options.BaudRate)) {
+                error = std::string("unsupported baud rate: ") + value;
+                return false;
+            }
+        } else if (arg == "--screenshot") {
+            options.ScreenshotFile = value;
+        } else if (arg == "--after") {
+            if (!ParseSeconds(value, options.ScreenshotAfter)) {
+                error = std::string("--after needs seconds from 0 to 3600: ") + value;
+                return false;
+            }
+            afterGiven = true;
+        } else {
+            options.ReplayFile = value;
+        }
+    }
+    if (afterGiven && options.ScreenshotFile.empty()) {
+        error = "--after is only meaningful with --screenshot";
+        return false;
+    }
+    return true;
+}

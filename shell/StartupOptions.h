@@ -1,0 +1,26 @@
+// Command-line options of the monitor. None is required: without options the
+// monitor starts exactly as it always did.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct StartupOptions {
+    std::vector<std::string> Ports;  // extra port paths, the last one selected
+    int BaudRate = 0;                // 0: not given
+    std::string ScreenshotFile;      // empty: no screenshot
+    double ScreenshotAfter = 3.0;    // seconds
+    std::string ReplayFile;          // capture decoded into the store at start
+    bool Help = false;
+};
+
+extern const char* const StartupUsage;
+
+// The options the monitor was started with; the port panel reads its ports
+// and rate from here.
+extern StartupOptions StartOptions;
+
+// Parses argv (argv[0] is the program). On failure returns false with a
+// one-line reason in error.
+bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& options,
+                         std::string& error);

@@ -1,0 +1,105 @@
+// The window on a live link: a pseudo-terminal plays the receiver, the real
+// reader thread feeds the console and the views, the console's commands go
+// out through the real command sender.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "nmea/ThreadNMEAFetch.h"
+#include "serial/YComPort.h"
+#include "shell/MainForm.h"
+#include "shell/QtUiDispatcher.h"
+#include "shell/YThread.h"
+#include "tests/serial/PtyPair.h"
+#include "tests/views/ViewTestSupport.h"
+#include "views/FrameConsole.h"
+#include "views/FrameGPSInfo.h"
+#include "views/FrameSViewer.h"
+#include "views/FrameSnrViewer.h"
+
+namespace {
+
+const char* const Epoch1 =
+    "$GPGGA,202640.000,4404.1306,N,12118.8515,W,2,10,0.98,1127.7,M,-19.6,M,0000,0000*6C\r\n"
+    "$GPGSA,A,3,20,16,09,03,07,10,23,19,27,30,,,1.64,0.98,1.31*05\r\n"
+    "$GPGSV,3,1,12,09,88,089,31,07,60,281,44,23,55,123,33,10,44,274,32*78\r\n"
+    "$GPGSV,3,2,12,16,39,051,29,30,30,262,20,20,23,308,30,27,23,093,34*7F\r\n"
+    "$GPGSV,3,3,12,19,13,123,27,03,07,176,19,05,05,328,13,47,,,*41\r\n"
+    "$GPRMC,202640.000,A,4404.1306,N,12118.8515,W,0.03,225.97,130415,,,D*73\r\n";
+const char* const Epoch2 =
+    "$GPGGA,202641.000,4404.1305,N,12118.8515,W,2,11,0.83,1127.7,M,-19.6,M,0000,0000*65\r\n";
+
+class LinkTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.Ok());
+        YThread::SetMainDispatcher(&dispatcher);
+        if (!ComPort) ComPort = new YComPort;
+        ASSERT_TRUE(ComPort->OpenPort(static_cast<uint32_t>(pty.Number()), 115200));
+        GpsConfig->PortNumber = pty.Number();
+        GpsConfig->BaudRate = 115200;
+        GpsConfig->DisplayPaused = false;
+        GpsConfig->SetPortOpen(true);
+    }
+    void TearDown() override {
+        if (reader) {
+            NmeaFetch = nullptr;
+            reader->Terminate();
+            // It may be waiting for the GUI thread: keep the events going.
+            EXPECT_TRUE(WaitFor([this] { return reader->Finished(); }));
+            reader->WaitFor();
+            delete reader;
+        }
+        GpsConfig->SetPortOpen(false);
+        ComPort->ClosePort();
+        YThread::SetMainDispatcher(nullptr);
+    }
+
+    TMainForm window;
+    QtUiDispatcher dispatcher;
+    PtyPair pty;
+    TNmeaFetch* reader = nullptr;
+};
+
+TEST_F(LinkTest, ReaderFeedsTheConsoleAndTheViews) {
+    reader = CreateNmeaFetch(false);
+    ASSERT_EQ(NmeaFetch, reader);
+    reader->Resume();
+    ASSERT_TRUE(pty.Write(Epoch1));
+    // Eleven of the twelve satellites in view are tracked (one has no SNR).
+    ASSERT_TRUE(WaitFor([] { return FSnrViewer->snrChart->Bars().size() == 11; }));
+    ASSERT_TRUE(WaitFor([] { return FSViewer->dateLabel->text() == "DATE: 15/04/13"; }));
+    EXPECT_EQ(FSViewer->fixModeLabel->text(), "3D");
+    EXPECT_EQ(FGPSInfo->latLabel->text(), "LAT:N 44.06883" + QString(QChar(0x00B0)));
+    EXPECT_EQ(FGPSInfo->usedCountLabel->text(), "10");
+    EXPECT_TRUE(FSViewer->satMarks[0]->isVisibleTo(FSViewer));
+    ASSERT_TRUE(WaitFor([] { return FConsole->LineCount() >= 6; }));
+    EXPECT_TRUE(FConsole->consoleMemo->toPlainText().startsWith("$GPGGA,202640.000"));
+
+    // The refresh let the reader go on: later sentences keep arriving.
+    ASSERT_TRUE(pty.Write(Epoch2));
+    EXPECT_TRUE(WaitFor([] { return FGPSInfo->hdopLabel->text() == "HDOP:0.83"; }));
+    EXPECT_FALSE(reader->Suspended());
+}
+
+TEST_F(LinkTest, PausedConsoleReceivesNothingWhileTheViewsGoOn) {
+    reader = CreateNmeaFetch(false);
+    reader->Resume();
+    Click(FConsole->consoleMemo->viewport());
+    ASSERT_TRUE(GpsConfig->DisplayPaused);
+    ASSERT_TRUE(pty.Write(Epoch1));
+    ASSERT_TRUE(WaitFor([] { return FSViewer->fixModeLabel->text() == "3D"; }));
+    EXPECT_TRUE(FConsole->consoleMemo->toPlainText().isEmpty());
+}
+
+TEST_F(LinkTest, ConsoleCommandReachesTheReceiver) {
+    QWidget* memo = FConsole->consoleMemo->viewport();
+    DoubleClick(memo);
+    QTest::keyClicks(FConsole->consoleMemo, "100,1,9600,8,1,0");
+    QTest::keyClick(FConsole->consoleMemo, Qt::Key_Return);
+    const std::string expected = "$PSRF100,1,9600,8,1,0*";
+    EXPECT_EQ(pty.Read(expected.size()), expected);
+    EXPECT_EQ(pty.ReadAll(200), "") << "nothing else: no checksum, no line end";
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "shell/Config.h"
+#include "shell/StartupOptions.h"
+
+namespace {
+
+bool Parse(std::vector<const char*> args, StartupOptions& options, std::string& error) {
+    args.insert(args.begin(), "lumarokub");
+    return ParseStartupOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+TEST(StartupOptions, NoOptionsIsTheOrdinaryStart) {
+    StartupOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({}, o, error));
+    EXPECT_TRUE(o.Ports.empty());
+    EXPECT_EQ(o.BaudRate, 0);
+    EXPECT_TRUE(o.ScreenshotFile.empty());
+    EXPECT_FALSE(o.Help);
+}
+
+TEST(StartupOptions, PortsRateAndScreenshot) {
+    StartupOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--port", "/dev/pts/4", "--port", "/dev/rfcomm0", "--baud", "115200",
+                       "--screenshot", "shot.png", "--after", "1.5"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.Ports, (std::vector<std::string>{"/dev/pts/4", "/dev/rfcomm0"}));
+    EXPECT_EQ(o.BaudRate, 115200);
+    EXPECT_EQ(o.ScreenshotFile, "shot.png");
+    EXPECT_DOUBLE_EQ(o.ScreenshotAfter, 1.5);
+}
+
+TEST(StartupOptions, ScreenshotDelayDefaultsToThreeSeconds) {
+    StartupOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--screenshot", "a.png"}, o, error));
+    EXPECT_DOUBLE_EQ(o.ScreenshotAfter, 3.0);
+}
+
+TEST(StartupOptions, Help) {
+    StartupOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--help"}, o, error));
+    EXPECT_TRUE(o.Help);
+    EXPECT_NE(std::string(StartupUsage).find("--screenshot"), std::string::npos);
+}
+
+TEST(StartupOptions, BadInputIsRefusedWithAReason) {
+    const std::vector<std::vector<const char*>> bad = {
+        {"--bogus"},
+        {"-x"},
+        {"--port"},
+        {"--port", ""},
+        {"--baud", "14400"},
+        {"--baud", "96OO"},
+        {"--baud"},
+        {"--after", "2"},
+        {"--screenshot", "a.png", "--after", "-1"},
+        {"--screenshot", "a.png", "--after", "nan"},
+        {"stray"},
+    };
+    for (const auto& args : bad) {
+        StartupOptions o;
+        std::string error;
+        EXPECT_FALSE(Parse(args, o, error)) << args[0];
+        EXPECT_FALSE(error.empty()) << args[0];
+    }
+}
+
+TEST(LayoutConfig, PanelsTileTheWindow) {
+    EXPECT_EQ(Config.ClientWidth, 420);
+    EXPECT_EQ(Config.ClientHeight, 498);
+    EXPECT_EQ(Config.ConsoleHeight, 168);
+    EXPECT_EQ(Config.ButtonPanelHeight, 70);
+    EXPECT_EQ(Config.AboutTop, 130);
+    EXPECT_EQ(Config.AboutHeight, 75);
+    // Every panel lies inside the client area.
+    for (const LayoutRect& r :
+         {Config.SkyView, Config.SnrChart, Config.Status, Config.Console, Config.GpsInfo,
+          Config.About, Config.PortPanel, Config.RestartPanel, Config.UtilPanel}) {
+        EXPECT_LE(r.Left + r.Width, Config.ClientWidth);
+        EXPECT_LE(r.Top + r.Height, Config.ClientHeight);
+    }
+}
+
+}  // namespace

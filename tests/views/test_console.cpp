@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "shell/MessageBox.h"
+#include "tests/views/ViewTestSupport.h"
+#include "views/FrameConsole.h"
+
+namespace {
+
+const std::string Gga =
+    "$GPGGA,202640.000,4404.1306,N,12118.8515,W,2,10,0.98,1127.7,M,-19.6,M,0000,0000*6C\r";
+
+struct Sent {
+    std::vector<std::string> Commands;
+    int32_t Port;
+};
+
+class ConsoleTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        console.SetCommandSender([this](const std::vector<std::string>& commands, int32_t port) {
+            sent.push_back({commands, port});
+        });
+        SetMessageObserver([this](const std::string& text, const std::string& caption) {
+            messages.push_back(caption + ": " + text);
+        });
+        console.show();
+    }
+    void TearDown() override { SetMessageObserver(nullptr); }
+
+    void OpenLink(int32_t port = 3) {
+        config.PortNumber = port;
+        config.SetPortOpen(true);
+    }
+    void Append(int times) {
+        for (int i = 0; i < times; ++i) console.AppendSentence(Gga);
+    }
+    QWidget* Viewport() const { return console.consoleMemo->viewport(); }
+    QString MemoText() const { return console.consoleMemo->toPlainText(); }
+    void PressEnter() { QTest::keyClick(console.consoleMemo, Qt::Key_Return); }
+    void SetMemo(const QString& text) {
+        console.consoleMemo->setPlainText(text);
+        console.consoleMemo->moveCursor(QTextCursor::End);
+    }
+
+    GPSConfig config;
+    TFConsole console{nullptr, config};
+    std::vector<Sent> sent;
+    std::vector<std::string> messages;
+};
+
+TEST_F(ConsoleTest, MemoFillsTheFrameWhiteOnBlack) {
+    EXPECT_EQ(console.consoleMemo->geometry(), QRect(0, 0, 420, 168));
+    EXPECT_EQ(console.consoleMemo->palette().color(QPalette::Base), QColor(Qt::black));
+    EXPECT_EQ(console.consoleMemo->palette().color(QPalette::Text), QColor(Qt::white));
+    EXPECT_TRUE(MemoText().isEmpty());
+    EXPECT_FALSE(console.CommandMode());
+}
+
+TEST_F(ConsoleTest, SentencesAppendOneLineEach) {
+    Append(3);
+    EXPECT_EQ(console.LineCount(), 3);
+    const QStringList lines = MemoText().split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    for (const QString& line : lines)
+        EXPECT_EQ(line.trimmed().toStdString() + "\r", Gga) << "one sentence per line";
+}
+
+TEST_F(ConsoleTest, ClearsAtThreeHundredFiftyLines) {
+    Append(349);
+    ASSERT_EQ(console.LineCount(), 349);
+    Append(1);
+    EXPECT_EQ(console.LineCount(), 350);
+    Append(1);
+    EXPECT_EQ(console.LineCount(), 1);
+    EXPECT_EQ(MemoText().trimmed().toStdString() + "\r", Gga);
+}
+
+TEST_F(ConsoleTest, PausedAppendAddsNothingButStillClearsAFullMemo) {
+    Append(10);
+    config.DisplayPaused = true;
+    Append(1);
+    EXPECT_EQ(console.LineCount(), 10);
+    config.DisplayPaused = false;
+    Append(340);
+    ASSERT_EQ(console.LineCount(), 350);
+    config.DisplayPaused = true;
+    Append(1);
+    EXPECT_TRUE(MemoText().isEmpty());
+}
+
+TEST_F(ConsoleTest, ClickPausesOnlyWhileTheLinkIsOpen) {
+    Click(Viewport());
+    EXPECT_FALSE(config.DisplayPaused);
+    OpenLink();
+    Click(Viewport());
+    EXPECT_TRUE(config.DisplayPaused);
+    Click(Viewport());
+    EXPECT_FALSE(config.DisplayPaused);
+}
+
+TEST_F(ConsoleTest, DoubleClickWithLinkClosedDoesNothing) {
+    Append(2);
+    DoubleClick(Viewport());
+    EXPECT_FALSE(console.CommandMode());
+    EXPECT_EQ(console.LineCount(), 2);
+}
+
+TEST_F(ConsoleTest, TypedCommandIsSentWithStar) {
+    OpenLink(3);
+    Append(5);
+    DoubleClick(Viewport());
+    EXPECT_TRUE(config.DisplayPaused) << "the click of the double-click pauses the output";
+    EXPECT_TRUE(console.CommandMode());
+    EXPECT_EQ(MemoText(), "$PSRF");
+    Append(1);  // a stale hand-off while paused adds nothing
+    EXPECT_EQ(MemoText(), "$PSRF");
+    QTest::keyClicks(console.consoleMemo, "100,1,9600,8,1,0");
+    PressEnter();
+    ASSERT_EQ(sent.size(), 1u);
+    ASSERT_EQ(sent[0].Commands.size(), 1u);
+    EXPECT_EQ(sent[0].Commands[0], "$PSRF100,1,9600,8,1,0*");
+    EXPECT_EQ(sent[0].Port, 3);
+    EXPECT_TRUE(MemoText().trimmed().isEmpty());
+    EXPECT_FALSE(console.CommandMode());
+    EXPECT_FALSE(config.DisplayPaused) << "output resumes";
+}
+
+TEST_F(ConsoleTest, MultiLineCommandIsSentAsOneText) {
+    OpenLink();
+    DoubleClick(Viewport());
+    SetMemo("$PSRF103,00,\n01,00,\n01");
+    PressEnter();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].Commands[0], "$PSRF103,00,01,00,01*");
+}
+
+TEST_F(ConsoleTest, BinaryHexCommandGetsNoStar) {
+    OpenLink();
+    DoubleClick(Viewport());
+    SetMemo("A0A2000980000000000000000000B0B3");
+    PressEnter();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].Commands[0], "A0A2000980000000000000000000B0B3");
+}
+
+TEST_F(ConsoleTest, OverLongCommandIsRefusedNotTruncated) {
+    OpenLink();
+    DoubleClick(Viewport());
+    const QString longest = "$PSRF" + QString(93, '1');  // 98 characters, 99 with "*"
+    SetMemo(longest + "2");
+    PressEnter();
+    EXPECT_TRUE(sent.empty());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("100 characters"), std::string::npos) << messages[0];
+    EXPECT_TRUE(console.CommandMode()) << "the text stays for editing";
+    EXPECT_TRUE(config.DisplayPaused);
+    EXPECT_EQ(MemoText().remove('\n'), longest + "2");
+
+    SetMemo(longest);
+    PressEnter();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].Commands[0].size(), 99u);
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+TEST_F(ConsoleTest, EnterWhileOutputRunsDoesNothing) {
+    OpenLink();
+    DoubleClick(Viewport());
+    Click(Viewport());  // resumes output, command mode stays
+    ASSERT_FALSE(config.DisplayPaused);
+    ASSERT_TRUE(console.CommandMode());
+    PressEnter();
+    EXPECT_TRUE(sent.empty());
+    EXPECT_TRUE(console.CommandMode());
+}
+
+TEST_F(ConsoleTest, DoubleClickWhilePausedSendsEverythingOnceRepaused) {
+    OpenLink();
+    Click(Viewport());
+    ASSERT_TRUE(config.DisplayPaused);
+    DoubleClick(Viewport());
+    EXPECT_FALSE(config.DisplayPaused) << "the click resumed the output";
+    EXPECT_EQ(MemoText(), "$PSRF");
+    Append(1);
+    EXPECT_EQ(console.LineCount(), 2) << "received sentences follow the prefix";
+    PressEnter();
+    EXPECT_TRUE(sent.empty());
+    Click(Viewport());
+    ASSERT_TRUE(config.DisplayPaused);
+    PressEnter();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].Commands[0].rfind("$PSRF", 0), 0u);
+    EXPECT_NE(sent[0].Commands[0].find("$GPGGA,202640.000"), std::string::npos);
+    EXPECT_EQ(sent[0].Commands[0].find('\n'), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include "views/FrameConsole.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include "shell/Config.h"
+#include "shell/MessageBox.h"
+
+namespace {
+
+constexpr int ConsoleFontSize = 8;
+const char* const CommandPrefix = "$PSRF";
+const char* const BinaryPrefix = "A0A2";
+
+}  // namespace
+
+TFConsole::TFConsole(QWidget* parent, GPSConfig& config) : QFrame(parent), FConfig(config) {
+    BuildWidgets();
+}
+
+void TFConsole::BuildWidgets() {
+    consoleMemo = new QPlainTextEdit(this);
+    consoleMemo->clear();
+    consoleMemo->setGeometry(0, 0, Config.ConsoleWidth, Config.ConsoleHeight);
+    QPalette palette = consoleMemo->palette();
+    palette.setColor(QPalette::Base, Qt::black);
+    palette.setColor(QPalette::Text, Qt::white);
+    consoleMemo->setPalette(palette);
+    QFont font = consoleMemo->font();
+    font.setPointSize(ConsoleFontSize);
+    consoleMemo->setFont(font);
+    consoleMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    consoleMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    consoleMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    consoleMemo->installEventFilter(this);
+    consoleMemo->viewport()->installEventFilter(this);
+}
+
+int TFConsole::LineCount() const {
+    return consoleMemo->document()->blockCount();
+}
+
+void TFConsole::AppendSentence(const std::string& text) {
+    if (LineCount() >= LineLimit) consoleMemo->clear();
+    if (FConfig.DisplayPaused) return;
+    std::string line = text;
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+    consoleMemo->appendPlainText(QString::fromStdString(line));
+    QTextCursor caret = consoleMemo->textCursor();
+    caret.movePosition(QTextCursor::End);
+    consoleMemo->setTextCursor(caret);
+    consoleMemo->insertPlainText(" ");
+    consoleMemo->horizontalScrollBar()->setValue(0);
+}
+
+void TFConsole::TogglePaused() {
+    FConfig.DisplayPaused = !FConfig.DisplayPaused;
+}
+
+void TFConsole::ConsoleClick() {
+    if (FConfig.IsPortOpen()) TogglePaused();
+}
+
+void TFConsole::ConsoleDblClick() {
+    if (!FConfig.IsPortOpen()) return;
+    FCommandMode = true;
+    consoleMemo->clear();
+    consoleMemo->insertPlainText(CommandPrefix);
+    consoleMemo->setFocus();
+}
+
+std::string TFConsole::MemoCommand() const {
+    return consoleMemo->toPlainText().remove('\n').toStdString();
+}
+
+void TFConsole::ConsoleKeyPress(int key) {
+    if (key != EnterKey || !FCommandMode || !FConfig.DisplayPaused) return;
+    std::string command = MemoCommand();
+    if (command.compare(0, 4, BinaryPrefix) != 0) command += '*';
+    if (command.size() > CommandLimit) {
+        ShowMessage("Command too long: " + std::to_string(command.size()) +
+                        " characters, at most " + std::to_string(CommandLimit) +
+                        ". Nothing was sent.",
+                    "warning");
+        return;
+    }
+    if (FSendCommand) FSendCommand({command}, FConfig.PortNumber.load());
+    consoleMemo->clear();
+    FCommandMode = false;
+    TogglePaused();
+}
+
+bool TFConsole::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == consoleMemo && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) ConsoleKeyPress(EnterKey);
+        return false;  // the memo still handles the key
+    }
+    if (watched != consoleMemo->viewport()) return false;
+    if (event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        FSkipRelease = true;
+        const bool handled = FConfig.IsPortOpen();
+        ConsoleDblClick();
+        return handled;  // no word selection over the fresh prefix
+    }
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (FSkipRelease)
+            FSkipRelease = false;
+        else
+            ConsoleClick();
+    }
+    return false;
+}

@@ -1,0 +1,52 @@
+// The console: raw sentences scrolling white on black, and a command line.
+// While the link is open a click pauses or resumes the output and a
+// double-click starts a "$PSRF" command that Enter sends to the receiver.
+#pragma once
+
+#include <QFrame>
+#include <QPlainTextEdit>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/GpsConfig.h"
+
+class TFConsole : public QFrame {
+    Q_OBJECT
+  public:
+    // Hands a command list to a command sender for the given port.
+    using CommandSender =
+        std::function<void(const std::vector<std::string>& commands, int32_t portNumber)>;
+
+    static constexpr int LineLimit = 350;
+    // The command sender's buffer holds 100 bytes with the terminating zero.
+    static constexpr size_t CommandLimit = 99;
+    static constexpr int EnterKey = 13;
+
+    TFConsole(QWidget* parent, GPSConfig& config);
+
+    void SetCommandSender(CommandSender sender) { FSendCommand = std::move(sender); }
+    void AppendSentence(const std::string& text);
+    void ConsoleClick();
+    void ConsoleDblClick();
+    void ConsoleKeyPress(int key);
+
+    bool CommandMode() const { return FCommandMode; }
+    int LineCount() const;
+
+    QPlainTextEdit* consoleMemo;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildWidgets();
+    void TogglePaused();
+    std::string MemoCommand() const;
+
+    GPSConfig& FConfig;
+    CommandSender FSendCommand;
+    bool FCommandMode = false;
+    bool FSkipRelease = false;  // the release that ends a double-click
+};

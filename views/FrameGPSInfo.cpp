@@ -1,0 +1,192 @@
+#include "views/FrameGPSInfo.h"
+
+#include <QPixmap>
+#include <QThread>
+#include <mutex>
+
+#include "views/AutoLabel.h"
+
+namespace {
+
+constexpr int FixTimerIntervalMs = 1000;
+constexpr int MarkSize = 18;
+constexpr int MarkSpacing = 15;
+constexpr int MarkLeft = 3;
+constexpr int StripLeft = 2;
+constexpr int StripTop = 10;
+constexpr int StripWidth = 203;
+constexpr int StripHeight = 15;
+constexpr int MarkTop = StripHeight / 2 - 5;
+constexpr int LabelLeft = 10;
+constexpr int LabelTop = 12;
+constexpr int RightColumnLeft = 105;
+constexpr int CountLeft = 192;
+constexpr int CountTop = 11;
+const QString Degree = QString(QChar(0x00B0));
+
+struct BoxPlace {
+    int Left, Top, Width, Height;
+};
+constexpr BoxPlace PosBoxPlace{1, 0, 104, 60};
+constexpr BoxPlace DopBoxPlace{106, 0, 104, 60};
+constexpr BoxPlace MotionBoxPlace{1, 60, 208, 40};
+constexpr BoxPlace UsedSatBoxPlace{1, 100, 208, 28};
+
+QGroupBox* MakeBox(QWidget* parent, const BoxPlace& place) {
+    auto* box = new QGroupBox(parent);
+    box->setGeometry(place.Left, place.Top, place.Width, place.Height);
+    return box;
+}
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+struct InfoSnapshot {
+    DataDisplay Display;
+    uint8_t UsedPrn[UsedPrnSlots] = {};
+};
+
+InfoSnapshot TakeSnapshot(NMEA_Manager& store) {
+    InfoSnapshot snapshot;
+    std::lock_guard<std::mutex> hold(store.Lock());
+    snapshot.Display = store.Display;
+    std::copy(std::begin(store.Gsa.Message.UsedPrn), std::end(store.Gsa.Message.UsedPrn),
+              snapshot.UsedPrn);
+    return snapshot;
+}
+
+}  // namespace
+
+TFGPSInfo::TFGPSInfo(QWidget* parent, NMEA_Manager& store) : QFrame(parent), FStore(store) {
+    BuildWidgets();
+}
+
+void TFGPSInfo::BuildWidgets() {
+    BuildBoxes();
+    BuildUsedSatStrip();
+    BuildLabels();
+    fixTimer = new QTimer(this);
+    fixTimer->setInterval(FixTimerIntervalMs);
+    connect(fixTimer, &QTimer::timeout, this, &TFGPSInfo::FixTimerTick);
+}
+
+void TFGPSInfo::BuildBoxes() {
+    posBox = MakeBox(this, PosBoxPlace);
+    dopBox = MakeBox(this, DopBoxPlace);
+    motionBox = MakeBox(this, MotionBoxPlace);
+    usedSatBox = MakeBox(this, UsedSatBoxPlace);
+}
+
+void TFGPSInfo::BuildUsedSatStrip() {
+    usedSatStrip = new QLabel(usedSatBox);
+    usedSatStrip->setGeometry(StripLeft, StripTop, StripWidth, StripHeight);
+    QPixmap strip(StripWidth, StripHeight);
+    strip.fill(Qt::black);
+    usedSatStrip->setPixmap(strip);
+    for (int i = 0; i < MarkCount; ++i) {
+        auto* mark = new TCircleShape(usedSatBox);
+        mark->resize(MarkSize, MarkSize);
+        mark->hide();
+        usedSatMarks[i] = mark;
+        auto* label = new QLabel(usedSatBox);
+        label->resize(MarkSize, MarkSize);
+        label->setAlignment(Qt::AlignCenter);
+        label->setAttribute(Qt::WA_TranslucentBackground);
+        label->hide();
+        usedSatLabels[i] = label;
+    }
+    usedCountLabel = new QLabel(usedSatBox);
+    usedCountLabel->setGeometry(CountLeft, CountTop, MarkSize, MarkSize);
+    usedCountLabel->setAutoFillBackground(true);
+    QPalette palette = usedCountLabel->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    usedCountLabel->setPalette(palette);
+}
+
+void TFGPSInfo::BuildLabels() {
+    pdopLabel = MakeAutoLabel(dopBox, "PDOP:", LabelLeft, LabelTop);
+    const int line = LabelHeight(pdopLabel);
+    hdopLabel = MakeAutoLabel(dopBox, "HDOP:", LabelLeft, LabelTop + line);
+    vdopLabel = MakeAutoLabel(dopBox, "VDOP:", LabelLeft, LabelTop + 2 * line);
+    latLabel = MakeAutoLabel(posBox, "LAT:", LabelLeft, LabelTop);
+    lonLabel = MakeAutoLabel(posBox, "LON:", LabelLeft, LabelTop + line);
+    altLabel = MakeAutoLabel(posBox, "ALT:", LabelLeft, LabelTop + 2 * line);
+    courseLabel = MakeAutoLabel(motionBox, "Course:", LabelLeft, LabelTop);
+    speedLabel = MakeAutoLabel(motionBox, "Speed:", RightColumnLeft, LabelTop);
+    fix2DLabel = MakeAutoLabel(motionBox, "2D:", LabelLeft, LabelTop + line);
+    fix3DLabel = MakeAutoLabel(motionBox, "3D:", RightColumnLeft, LabelTop + line);
+}
+
+void TFGPSInfo::Refresh() {
+    const InfoSnapshot s = TakeSnapshot(FStore);
+    const DataDisplay& d = s.Display;
+    SetAutoText(latLabel, "LAT:" + Text(d.LatText) + Degree);
+    SetAutoText(lonLabel, "LON:" + Text(d.LonText) + Degree);
+    SetAutoText(altLabel, "ALT:" + Text(d.AltText));
+    SetAutoText(hdopLabel, "HDOP:" + Text(d.HdopText));
+    SetAutoText(vdopLabel, "VDOP:" + Text(d.VdopText));
+    SetAutoText(pdopLabel, "PDOP:" + Text(d.PdopText));
+    SetAutoText(courseLabel, "Course:" + Text(d.CourseText) + Degree);
+    SetAutoText(speedLabel, "Speed:" + Text(d.SpeedText));
+    for (int i = 0; i < UsedPrnSlots; ++i) {
+        const uint8_t prn = s.UsedPrn[i];
+        if (prn == 0) {
+            usedSatMarks[i]->hide();
+            usedSatLabels[i]->hide();
+            continue;
+        }
+        usedSatLabels[i]->setText(QString::number(prn));
+        const int left = MarkSpacing * i + MarkLeft;
+        usedSatMarks[i]->move(left, MarkTop);
+        usedSatLabels[i]->move(left, MarkTop);
+        usedSatMarks[i]->show();
+        usedSatLabels[i]->show();
+    }
+    SetAutoText(usedCountLabel, Text(d.SatsUsedText));
+}
+
+void TFGPSInfo::StartFixTimer() {
+    FFixSeconds = 0;
+    fixTimer->start();
+}
+
+void TFGPSInfo::StopFixTimer() {
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, "StopFixTimerHere", Qt::QueuedConnection);
+        return;
+    }
+    StopFixTimerHere();
+}
+
+void TFGPSInfo::StopFixTimerHere() {
+    fixTimer->stop();
+    SetAutoText(fix2DLabel, "2D:0 sec");
+    SetAutoText(fix3DLabel, "3D:0 sec");
+}
+
+std::string TFGPSInfo::CurrentFixMode() {
+    std::lock_guard<std::mutex> hold(FStore.Lock());
+    return FStore.Display.FixModeText;
+}
+
+void TFGPSInfo::FixTimerTick() {
+    const QString n = QString::number(FFixSeconds);
+    const std::string mode = CurrentFixMode();
+    if (FFixSeconds > FixSecondsLimit) {
+        fixTimer->stop();
+        SetAutoText(fix2DLabel, "InValid");
+        SetAutoText(fix3DLabel, "InValid");
+    } else if (mode == "2D") {
+        SetAutoText(fix3DLabel, "3D:" + n + "sec");
+        ++FFixSeconds;
+    } else if (mode == "NON Fix" || mode == "0") {
+        SetAutoText(fix2DLabel, "2D:" + n + " sec");
+        SetAutoText(fix3DLabel, "3D:" + n + " sec");
+        ++FFixSeconds;
+    } else if (FFixSeconds > 1) {
+        fixTimer->stop();
+        ++FFixSeconds;
+    }
+}

@@ -1,0 +1,63 @@
+// The position panel: position, DOPs, course and speed, the strip of
+// satellites used in the fix, and the time-to-fix counters.
+#pragma once
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+
+#include "nmea/NmeaManager.h"
+#include "views/CircleShape.h"
+
+class TFGPSInfo : public QFrame {
+    Q_OBJECT
+  public:
+    static constexpr int MarkCount = 16;
+    static constexpr uint32_t FixSecondsLimit = 7200;
+
+    TFGPSInfo(QWidget* parent, NMEA_Manager& store);
+
+    // Copies the store's texts into the labels and rebuilds the used-satellite strip.
+    void Refresh();
+    void StartFixTimer();
+    // Safe from any thread: from a worker thread the stop is queued to the GUI thread.
+    void StopFixTimer();
+    void FixTimerTick();
+
+    bool FixTimerRunning() const { return fixTimer->isActive(); }
+    uint32_t FixSeconds() const { return FFixSeconds; }
+
+    QTimer* fixTimer;
+    QGroupBox* posBox;
+    QGroupBox* dopBox;
+    QGroupBox* motionBox;
+    QGroupBox* usedSatBox;
+    QLabel* usedSatStrip;
+    std::array<TCircleShape*, MarkCount> usedSatMarks{};
+    std::array<QLabel*, MarkCount> usedSatLabels{};
+    QLabel* usedCountLabel;
+    QLabel* hdopLabel;
+    QLabel* vdopLabel;
+    QLabel* pdopLabel;
+    QLabel* latLabel;
+    QLabel* lonLabel;
+    QLabel* altLabel;
+    QLabel* courseLabel;
+    QLabel* speedLabel;
+    QLabel* fix2DLabel;
+    QLabel* fix3DLabel;
+
+  private:
+    void BuildWidgets();
+    void BuildBoxes();
+    void BuildUsedSatStrip();
+    void BuildLabels();
+    Q_INVOKABLE void StopFixTimerHere();
+    std::string CurrentFixMode();
+
+    NMEA_Manager& FStore;
+    uint32_t FFixSeconds = 0;
+};

@@ -1,0 +1,59 @@
+#include "views/FrameLumarokStatus.h"
+
+#include <QThread>
+
+#include "shell/Config.h"
+
+namespace {
+
+constexpr int KnownRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
+
+bool IsKnownRate(int32_t rate) {
+    for (int r : KnownRates)
+        if (r == rate) return true;
+    return false;
+}
+
+}  // namespace
+
+TFLumarokStatus::TFLumarokStatus(QWidget* parent, GPSConfig& config)
+    : QFrame(parent), FConfig(config) {
+    BuildWidgets();
+}
+
+void TFLumarokStatus::BuildWidgets() {
+    const int barWidth = Config.UnitSize;
+    const int widths[3] = {barWidth - PortPanelWidth - RatePanelWidth, PortPanelWidth,
+                           RatePanelWidth};
+    int left = 0;
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(this);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setIndent(2);
+        panel->setGeometry(left, 0, widths[i], Config.StatusHeight);
+        left += widths[i];
+        statusPanels[i] = panel;
+    }
+    statusPanels[1]->setText("COM:");
+    statusPanels[2]->setText("BR:");
+    statusPanels[0]->setText("Close");
+}
+
+void TFLumarokStatus::Refresh() {
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, "RefreshHere", Qt::QueuedConnection);
+        return;
+    }
+    RefreshHere();
+}
+
+void TFLumarokStatus::RefreshHere() {
+    const bool open = FConfig.IsPortOpen();
+    const int32_t port = FConfig.PortNumber.load();
+    const int32_t rate = FConfig.BaudRate.load();
+    const std::string name = FPortName ? FPortName(port) : std::string();
+    statusPanels[1]->setText("COM:" +
+                             (name.empty() ? QString::number(port) : QString::fromStdString(name)));
+    statusPanels[0]->setText(open ? "Open" : "Close");
+    if (IsKnownRate(rate)) statusPanels[2]->setText("BR:" + QString::number(rate) + "bps");
+}

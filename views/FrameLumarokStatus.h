@@ -1,0 +1,38 @@
+// The status bar: link state, port and baud rate in three fixed-width panels.
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "shell/GpsConfig.h"
+
+class TFLumarokStatus : public QFrame {
+    Q_OBJECT
+  public:
+    // The name shown for a port number (for example "ttyUSB0").
+    using PortNameLookup = std::function<std::string(int32_t)>;
+
+    static constexpr int PortPanelWidth = 65;
+    static constexpr int RatePanelWidth = 100;
+
+    TFLumarokStatus(QWidget* parent, GPSConfig& config);
+
+    void SetPortNameLookup(PortNameLookup lookup) { FPortName = std::move(lookup); }
+    // Safe from any thread: from a worker thread the update is queued to the GUI thread.
+    void Refresh();
+
+    QString PanelText(int panel) const { return statusPanels.at(panel)->text(); }
+
+    std::array<QLabel*, 3> statusPanels{};
+
+  private:
+    void BuildWidgets();
+    Q_INVOKABLE void RefreshHere();
+
+    GPSConfig& FConfig;
+    PortNameLookup FPortName;
+};

@@ -1,0 +1,250 @@
+#include "views/FrameSViewer.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <mutex>
+
+#include "shell/Config.h"
+#include "views/AutoLabel.h"
+#include "views/SkyGeometry.h"
+#include "views/SnrColors.h"
+
+using namespace Sky;
+
+namespace {
+
+constexpr int OuterRingInset = 20;
+constexpr int InnerRingInset = (Side + 20) / 4;  // 57
+constexpr int DotRadius = 2;
+constexpr int MarkPenWidth = 2;
+constexpr int SatFontSize = 12;
+constexpr int CompassFontSize = 15;
+constexpr int CompassWidth = 15;
+constexpr int BigFontSize = 15;
+constexpr int SmallFontSize = 8;
+constexpr int DateBottomGap = 5;
+constexpr int LabelDrop = 4;
+constexpr int FixModeTop = Side - 2 * BigFontSize;         // 180
+constexpr int FixModeLeft = Side - 2 * BigFontSize;        // 180
+constexpr int NonFixLeft = Side - 2 * SmallFontSize - 30;  // 164
+constexpr int GmtLeft = Centre + 25;
+const QColor Silver{192, 192, 192};
+const QColor NonFixRed{255, 0, 0};
+
+struct CompassPlace {
+    const char* Text;
+    int Left, Top;
+};
+constexpr CompassPlace CompassPlaces[4] = {{"N", Centre - 6, 0},
+                                           {"E", Side - 20, Centre - 11},
+                                           {"S", Centre - 6, Side - 25},
+                                           {"W", 2, Centre - 11}};
+
+// A rectangle whose outline covers the pixels x1..x2-1 and y1..y2-1, as a
+// circle "in the box (x1,y1)-(x2,y2)".
+QRect CircleBox(int x1, int y1, int x2, int y2) {
+    return QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+}
+
+QFont SizedFont(QFont font, int points, bool bold = false) {
+    font.setPointSize(points);
+    font.setBold(bold);
+    return font;
+}
+
+void SetColors(QLabel* label, const QColor& text, bool filled) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Window, Qt::black);
+    label->setPalette(palette);
+    label->setAutoFillBackground(filled);
+}
+
+}  // namespace
+
+struct TFSViewer::Snapshot {
+    std::string FixModeText, DateText, LocalTimeText, GmtText;
+    GsvSatellite Satellites[GsvMaxSatellites];
+    uint8_t UsedPrn[UsedPrnSlots];
+
+    explicit Snapshot(NMEA_Manager& store) {
+        std::lock_guard<std::mutex> hold(store.Lock());
+        FixModeText = store.Display.FixModeText;
+        DateText = store.Display.DateText;
+        LocalTimeText = store.Display.LocalTimeText;
+        GmtText = store.Display.GmtText;
+        std::copy(std::begin(store.Gsv.Satellites), std::end(store.Gsv.Satellites), Satellites);
+        std::copy(std::begin(store.Gsa.Message.UsedPrn), std::end(store.Gsa.Message.UsedPrn),
+                  UsedPrn);
+    }
+    bool Used(uint8_t prn) const {
+        return std::find(std::begin(UsedPrn), std::end(UsedPrn), prn) != std::end(UsedPrn);
+    }
+};
+
+TFSViewer::TFSViewer(QWidget* parent, NMEA_Manager& store, GPSConfig& config, TLayoutHost* host)
+    : QFrame(parent), FStore(store), FConfig(config), FHost(host) {
+    if (FHost) FSaved = FHost->LayoutSize();
+    BuildWidgets();
+}
+
+void TFSViewer::BuildWidgets() {
+    skyImage = new TSkyImage(this, Side);
+    skyImage->setGeometry(0, 0, Side, Side);
+    connect(skyImage, &TSkyImage::Clicked, this, &TFSViewer::SkyClick);
+    connect(skyImage, &TSkyImage::DoubleClicked, this, &TFSViewer::SkyDblClick);
+    DrawBackground();
+    BuildMarks();
+    BuildCompass();
+    BuildCornerLabels();
+}
+
+void TFSViewer::BuildMarks() {
+    const QFont satFont = SizedFont(font(), SatFontSize, true);
+    const int labelHeight = QFontMetrics(satFont).height();
+    for (int j = 0; j < MarkCount; ++j) {
+        auto* mark = new TCircleShape(this);
+        mark->resize(MarkSize, MarkSize);
+        mark->SetPen(QPen(Qt::black, MarkPenWidth));
+        mark->hide();
+        satMarks[j] = mark;
+        auto* label = new QLabel(this);
+        label->resize(MarkSize, labelHeight);
+        label->setAlignment(Qt::AlignCenter);
+        label->setFont(satFont);
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        label->hide();
+        satLabels[j] = label;
+    }
+}
+
+void TFSViewer::BuildCompass() {
+    const QFont compassFont = SizedFont(font(), CompassFontSize);
+    for (size_t i = 0; i < compassLabels.size(); ++i) {
+        auto* label = new QLabel(this);
+        label->setFont(compassFont);
+        SetColors(label, Qt::white, false);
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        label->setGeometry(CompassPlaces[i].Left, CompassPlaces[i].Top, CompassWidth,
+                           LabelHeight(label));
+        SetAutoText(label, CompassPlaces[i].Text);
+        label->hide();
+        compassLabels[i] = label;
+    }
+}
+
+void TFSViewer::BuildCornerLabels() {
+    auto corner = [this](int left, int top) {
+        auto* label = new QLabel(this);
+        SetColors(label, Qt::white, true);
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        label->move(left, top);
+        return label;
+    };
+    dateLabel = corner(0, 0);
+    dateLabel->move(0, Side - LabelHeight(dateLabel) - DateBottomGap);
+    fixModeLabel = corner(FixModeLeft, FixModeTop);
+    fixModeLabel->setFont(SizedFont(font(), BigFontSize));
+    localTimeLabel = corner(0, 0);
+    gmtLabel = corner(GmtLeft, 0);
+}
+
+void TFSViewer::DrawBackground() {
+    QPainter painter(&skyImage->Canvas());
+    painter.setBrush(Qt::black);
+    painter.setPen(Qt::white);
+    painter.drawEllipse(
+        CircleBox(OuterRingInset, OuterRingInset, Side - OuterRingInset, Side - OuterRingInset));
+    painter.drawEllipse(
+        CircleBox(InnerRingInset, InnerRingInset, Side - InnerRingInset, Side - InnerRingInset));
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(
+        CircleBox(Centre - DotRadius, Centre - DotRadius, Centre + DotRadius, Centre + DotRadius));
+    skyImage->update();
+}
+
+void TFSViewer::DrawAxes(const QColor& color) {
+    QPainter painter(&skyImage->Canvas());
+    painter.setPen(color);
+    // End points excluded, as a line drawn from one point to another is.
+    const int far = Side - OuterRingInset - 1;
+    painter.drawLine(OuterRingInset, Centre, far, Centre);
+    painter.drawLine(Centre, OuterRingInset, Centre, far);
+    skyImage->update();
+}
+
+void TFSViewer::SkyClick() {
+    FAxesShown = !FAxesShown;
+    for (QLabel* label : compassLabels) label->setVisible(FAxesShown);
+    DrawAxes(FAxesShown ? Qt::white : Qt::black);
+    if (!FAxesShown) DrawBackground();
+}
+
+void TFSViewer::SkyDblClick() {
+    if (FFullLayout) {
+        if (FHost) {
+            FHost->SetButtonPanelsVisible(false);
+            FHost->SetLayoutSize(QSize(FSaved.width() / 2, FSaved.height() - Config.ConsoleHeight));
+        }
+        FConfig.DisplayPaused = true;
+    } else {
+        if (FHost) {
+            FHost->SetLayoutSize(FSaved);
+            FHost->SetButtonPanelsVisible(true);
+        }
+        FConfig.DisplayPaused = false;
+    }
+    FFullLayout = !FFullLayout;
+}
+
+void TFSViewer::Refresh() {
+    const Snapshot s(FStore);
+    ShowStatusTexts(s);
+    ShowSatellites(s);
+}
+
+void TFSViewer::ShowStatusTexts(const Snapshot& s) {
+    if (s.FixModeText == "NON Fix" || s.FixModeText == "0") {
+        fixModeLabel->setFont(SizedFont(font(), SmallFontSize));
+        SetColors(fixModeLabel, NonFixRed, true);
+        fixModeLabel->move(NonFixLeft, FixModeTop);
+        SetAutoText(fixModeLabel, "NON Fix");
+    } else {
+        fixModeLabel->setFont(SizedFont(font(), BigFontSize));
+        SetColors(fixModeLabel, Qt::white, true);
+        fixModeLabel->move(FixModeLeft, FixModeTop);
+        SetAutoText(fixModeLabel, QString::fromStdString(s.FixModeText));
+    }
+    SetAutoText(dateLabel, QString::fromStdString(s.DateText));
+    SetAutoText(localTimeLabel, QString::fromStdString(s.LocalTimeText));
+    SetAutoText(gmtLabel, QString::fromStdString(s.GmtText));
+}
+
+void TFSViewer::ShowSatellites(const Snapshot& s) {
+    for (int j = 0; j < MarkCount; ++j) {
+        const GsvSatellite& sat = s.Satellites[j];
+        if (sat.Prn == 0) {
+            satMarks[j]->hide();
+            satLabels[j]->hide();
+            continue;
+        }
+        const SkyPixel p = SkyToPixel(sat.Elevation, sat.Azimuth);
+        if (p.Ok) PlaceSatellite(j, p.Top, p.Left, s.Used(sat.Prn), SnrColor(sat.Snr), sat.Prn);
+    }
+}
+
+void TFSViewer::PlaceSatellite(int slot, int top, int left, bool used, const QColor& color,
+                               int prn) {
+    QLabel* label = satLabels[slot];
+    TCircleShape* mark = satMarks[slot];
+    label->setText(QString::number(prn));
+    label->move(left, top + LabelDrop);
+    mark->SetPen(QPen(color, MarkPenWidth));
+    mark->move(left, top);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, used ? Qt::black : Silver);
+    label->setPalette(palette);
+    mark->SetBrush(used ? QBrush(Qt::white) : QBrush(Qt::NoBrush));
+    mark->show();
+    label->show();
+}

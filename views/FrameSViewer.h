@@ -1,0 +1,60 @@
+// The sky view: a polar plot of the satellites in view, coloured by signal
+// strength and filled when used in the fix, with the local time, GMT, date
+// and fix mode in its corners. A click shows or hides the compass axes; a
+// double-click switches the main window between its full and compact layout.
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <array>
+
+#include "nmea/NmeaManager.h"
+#include "shell/GpsConfig.h"
+#include "views/CircleShape.h"
+#include "views/LayoutHost.h"
+#include "views/SkyImage.h"
+
+class TFSViewer : public QFrame {
+    Q_OBJECT
+  public:
+    static constexpr int MarkCount = GsvMaxSatellites;
+
+    // host may be null (no layout to switch).
+    TFSViewer(QWidget* parent, NMEA_Manager& store, GPSConfig& config, TLayoutHost* host);
+
+    void Refresh();
+    void DrawBackground();
+    void SkyClick();
+    void SkyDblClick();
+
+    bool AxesShown() const { return FAxesShown; }
+    bool FullLayout() const { return FFullLayout; }
+
+    TSkyImage* skyImage;
+    QLabel* dateLabel;
+    QLabel* fixModeLabel;
+    QLabel* localTimeLabel;
+    QLabel* gmtLabel;
+    std::array<TCircleShape*, MarkCount> satMarks{};
+    std::array<QLabel*, MarkCount> satLabels{};
+    std::array<QLabel*, 4> compassLabels{};
+
+  private:
+    struct Snapshot;
+
+    void BuildWidgets();
+    void BuildMarks();
+    void BuildCompass();
+    void BuildCornerLabels();
+    void DrawAxes(const QColor& color);
+    void ShowStatusTexts(const Snapshot& s);
+    void ShowSatellites(const Snapshot& s);
+    void PlaceSatellite(int slot, int top, int left, bool used, const QColor& color, int prn);
+
+    NMEA_Manager& FStore;
+    GPSConfig& FConfig;
+    TLayoutHost* FHost;
+    bool FAxesShown = false;
+    bool FFullLayout = true;
+    QSize FSaved;
+};

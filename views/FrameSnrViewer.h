@@ -1,0 +1,27 @@
+// The signal chart: one bar per tracked satellite by table slot, its height
+// the SNR, coloured by band, value above and PRN below.
+#pragma once
+
+#include <QFrame>
+#include <cstdint>
+
+#include "nmea/NmeaManager.h"
+#include "views/SnrChart.h"
+
+class TFSnrViewer : public QFrame {
+    Q_OBJECT
+  public:
+    static constexpr unsigned MaxShownSnr = 60;
+
+    TFSnrViewer(QWidget* parent, NMEA_Manager& store);
+
+    void PlaceChart();
+    void ClearBars();
+    void AddSnrBar(uint32_t slot, uint8_t prn, uint8_t snr);
+    void Refresh();
+
+    TSnrChart* snrChart;
+
+  private:
+    NMEA_Manager& FStore;
+};

@@ -1,0 +1,29 @@
+// The sky plot's persistent bitmap: painted only when the background changes,
+// shown as it is on every repaint. Reports clicks and double-clicks; a
+// double-click arrives as a click followed by a double-click.
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+class TSkyImage : public QWidget {
+    Q_OBJECT
+  public:
+    TSkyImage(QWidget* parent, int side);
+
+    QPixmap& Canvas() { return FCanvas; }
+    const QPixmap& Canvas() const { return FCanvas; }
+
+  signals:
+    void Clicked();
+    void DoubleClicked();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    QPixmap FCanvas;
+    bool FSkipRelease = false;  // the release that ends a double-click
+};
