@@ -1,0 +1,117 @@
+#include "control/FormNmeaChoice.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "control/CommandSend.h"
+#include "shell/GpsConfig.h"
+#include "shell/MessageBox.h"
+
+TFmNmeaChoice* FmNmeaChoice = nullptr;
+TFNmeaChoice* FNmeaChoice = nullptr;
+
+namespace {
+constexpr int RowHeight = 20;
+constexpr int ColumnWidth = 45;
+constexpr int NameLeft = 60;
+constexpr int EditLeft = 90;
+constexpr int PanelWidth = 220;
+constexpr int PanelHeight = 250;
+constexpr int MaxInterval = 255;
+constexpr const char* RowNames[TFNmeaChoice::RowCount] = {"GGA", "GLL", "GSA", "GSV",
+                                                          "RMC", "VTG", "MSS", "ZDA"};
+constexpr int GsvRow = 3;
+constexpr char GsvDefault[] = "5";
+constexpr char RowDefault[] = "1";
+constexpr char RangeText[] = "output rate must be in 0~255";
+constexpr char RangeCaption[] = "warning";
+constexpr char NotConnectedText[] = "no GPS device exist";
+constexpr char NotConnectedCaption[] = "error";
+}  // namespace
+
+TFNmeaChoice::TFNmeaChoice(QWidget* parent) : QFrame(parent) {
+    BuildWidgets();
+}
+
+void TFNmeaChoice::BuildWidgets() {
+    headerLabels[0] = new QLabel("NMEA Message", this);
+    headerLabels[1] = new QLabel("Ouput Interval(0~255 sec)", this);
+    for (int i = 0; i < 2; ++i) {
+        headerLabels[i]->adjustSize();
+        headerLabels[i]->setGeometry(i == 0 ? 0 : EditLeft, 0, headerLabels[i]->width(), RowHeight);
+    }
+    for (int i = 0; i < RowCount; ++i) {
+        const int top = RowHeight * (i + 1);
+        msgLabels[i] = new QLabel(RowNames[i], this);
+        msgLabels[i]->setGeometry(NameLeft, top, ColumnWidth, RowHeight);
+        intervalEdits[i] = new QLineEdit(i == GsvRow ? GsvDefault : RowDefault, this);
+        intervalEdits[i]->setGeometry(EditLeft, top, ColumnWidth, RowHeight);
+        intervalEdits[i]->installEventFilter(this);
+    }
+    okButton = new QToolButton(this);
+    okButton->setText("OK");
+    okButton->setFocusPolicy(Qt::NoFocus);
+    okButton->setGeometry(0, 185, PanelWidth, 30);
+    okButton->raise();
+    connect(okButton, &QToolButton::clicked, this, [this] { ApplyOutputRate(); });
+}
+
+bool TFNmeaChoice::eventFilter(QObject* watched, QEvent* event) {
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (edit && event->type() == QEvent::FocusOut && !FWarning) IntervalExit(edit);
+    if (edit && event->type() == QEvent::KeyPress)
+        IntervalKeyPress(edit, static_cast<QKeyEvent*>(event)->key());
+    return QFrame::eventFilter(watched, event);
+}
+
+void TFNmeaChoice::Warn(QLineEdit* edit) {
+    FWarning = true;
+    edit->setFocus();
+    ShowMessage(RangeText, RangeCaption);
+    FWarning = false;
+}
+
+void TFNmeaChoice::IntervalExit(QLineEdit* edit) {
+    const QString text = edit->text();
+    if (text.isEmpty()) {
+        Warn(edit);
+        edit->setText(RowDefault);
+        return;
+    }
+    // A text that is not a number gets the same warning; it stays as typed.
+    bool number = false;
+    const int interval = text.toInt(&number, 10);
+    if (!number || interval < 0 || interval > MaxInterval) Warn(edit);
+}
+
+void TFNmeaChoice::IntervalKeyPress(QLineEdit*, int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) ApplyOutputRate();
+}
+
+std::string TFNmeaChoice::RateSentence(const QString& interval) {
+    // Message 01 (GLL), mode 00 (set rate), the rate, checksum flag 01.
+    return "$PSRF103,01,00,0" + interval.toStdString() + ",01*";
+}
+
+void TFNmeaChoice::ApplyOutputRate() {
+    if (GpsConfig == nullptr || !GpsConfig->IsPortOpen()) {
+        ShowMessage(NotConnectedText, NotConnectedCaption);
+        window()->hide();
+        return;
+    }
+    StartCommandOut({RateSentence(intervalEdits[GllRow]->text())});
+    window()->hide();
+}
+
+TFmNmeaChoice::TFmNmeaChoice(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowMinimizeButtonHint) {
+    setWindowTitle("NMEA Setting");
+    move(869, 221);
+    setFixedSize(PanelWidth, PanelHeight);
+    FPanel = new TFNmeaChoice(this);
+    FPanel->setGeometry(0, 0, PanelWidth, PanelHeight);
+}

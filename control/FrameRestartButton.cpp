@@ -1,0 +1,84 @@
+#include "control/FrameRestartButton.h"
+
+#include <QToolButton>
+#include <atomic>
+#include <mutex>
+
+#include "control/CommandSend.h"
+#include "nmea/NmeaManager.h"
+#include "serial/YComPort.h"
+
+namespace {
+struct RestartKind {
+    const char* Caption;
+    const char* ResetConfig;
+    std::atomic<bool>* Pending;  // the u-blox frame to send instead; none for factory reset
+};
+
+const RestartKind& Kind(int index) {
+    static const RestartKind kinds[TFRestartButton::ButtonCount] = {
+        {"HOT", "1", &UbxHotStartPending},
+        {"WARM", "2", &UbxWarmStartPending},
+        {"COLD", "4", &UbxColdStartPending},
+        {"Factory Rst", "8", nullptr},
+    };
+    return kinds[index];
+}
+
+// Latitude, longitude, altitude, clock offset, time of week, week, channels.
+constexpr char InitFields[] = "0,0,0,96000,237759,922,12";
+constexpr char RestartSentence[] = "$PSRF104,";
+constexpr char ClearedFixMode[] = "0";
+}  // namespace
+
+TFRestartButton::TFRestartButton(QWidget* parent) : QFrame(parent) {
+    BuildWidgets();
+}
+
+void TFRestartButton::BuildWidgets() {
+    for (int i = 0; i < ButtonCount; ++i) {
+        auto* button = new QToolButton(this);
+        button->setText(Kind(i).Caption);
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setGeometry(0, ButtonHeight * i, ButtonWidth, ButtonHeight);
+        restartButtons[i] = button;
+    }
+    connect(restartButtons[0], &QToolButton::clicked, this, [this] { HotClick(); });
+    connect(restartButtons[1], &QToolButton::clicked, this, [this] { WarmClick(); });
+    connect(restartButtons[2], &QToolButton::clicked, this, [this] { ColdClick(); });
+    connect(restartButtons[3], &QToolButton::clicked, this, [this] { FactoryClick(); });
+}
+
+std::string TFRestartButton::RestartText(int index) {
+    return std::string(RestartSentence) + InitFields + "," + Kind(index).ResetConfig + "*";
+}
+
+void TFRestartButton::HotClick() {
+    RestartClick(0);
+}
+void TFRestartButton::WarmClick() {
+    RestartClick(1);
+}
+void TFRestartButton::ColdClick() {
+    RestartClick(2);
+}
+void TFRestartButton::FactoryClick() {
+    RestartClick(3);
+}
+
+void TFRestartButton::RestartClick(int index) {
+    // Raised before the sender exists, so its first send sees it.
+    if (Kind(index).Pending) Kind(index).Pending->store(true);
+    SendRestartCommand(RestartText(index));
+}
+
+void TFRestartButton::SendRestartCommand(const std::string& text) {
+    {
+        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
+        NmeaManager->Display.FixModeText = ClearedFixMode;
+    }
+    if (!ReceiverConnected()) return;
+    StartCommandOut({text});
+    if (FStartFixTimer) FStartFixTimer();
+}

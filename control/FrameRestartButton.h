@@ -1,0 +1,45 @@
+// The restart panel: "HOT", "WARM", "COLD" and "Factory Rst". Each sends the
+// receiver a $PSRF104 text; the first three also ask the port to send the
+// matching u-blox CFG-RST frame in its place.
+#pragma once
+
+#include <QFrame>
+#include <array>
+#include <functional>
+#include <string>
+
+class QToolButton;
+
+class TFRestartButton : public QFrame {
+    Q_OBJECT
+
+  public:
+    using FixTimerHook = std::function<void()>;
+
+    static constexpr int ButtonCount = 4;
+    static constexpr int ButtonWidth = 105;
+    static constexpr int ButtonHeight = 17;
+
+    explicit TFRestartButton(QWidget* parent);
+
+    void HotClick();
+    void WarmClick();
+    void ColdClick();
+    void FactoryClick();
+    // The $PSRF104 text of button `index` (0..3).
+    static std::string RestartText(int index);
+    // Clears the fix mode and, when connected, sends `text` and starts the
+    // time-to-fix counter.
+    void SendRestartCommand(const std::string& text);
+
+    // What starts the position panel's time-to-fix counter.
+    void SetFixTimerHook(FixTimerHook hook) { FStartFixTimer = std::move(hook); }
+
+    std::array<QToolButton*, ButtonCount> restartButtons{};
+
+  private:
+    void BuildWidgets();
+    void RestartClick(int index);
+
+    FixTimerHook FStartFixTimer;
+};

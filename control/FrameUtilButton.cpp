@@ -1,0 +1,139 @@
+#include "control/FrameUtilButton.h"
+
+#include <QFileDialog>
+#include <QMenu>
+#include <QShortcut>
+#include <QToolButton>
+#include <mutex>
+
+#include "control/FormNmeaChoice.h"
+#include "control/FormNmeaChoiceUb.h"
+#include "nmea/NmeaManager.h"
+#include "shell/MessageBox.h"
+
+const char* const SirfSettingShortcut = "Ctrl+Shift+N";
+const char* const SirfSettingMenuText = "SiRF Output Interval...";
+const char* const CaptureOpenFailedCaption = "Log";
+const char* const CaptureWriteFailedCaption = "Log";
+
+namespace {
+constexpr char LogCaption[] = "Log";
+constexpr char StopLogCaption[] = "Stop Log";
+constexpr char SettingCaption[] = "NMEA Setting";
+constexpr char CaptureFilter[] = "Captured NMEA Files (*.txt)";
+constexpr char CaptureExtension[] = ".txt";
+constexpr char CaptureExtensionUpper[] = ".TXT";
+
+QString RunSaveDialog(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+QToolButton* MakeButton(QWidget* parent, const char* caption, int top) {
+    auto* button = new QToolButton(parent);
+    button->setText(caption);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setGeometry(0, top, TFUtilButton::ButtonWidth, TFUtilButton::ButtonHeight);
+    return button;
+}
+
+void BringUp(QWidget* window) {
+    if (!window) return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+}  // namespace
+
+TFUtilButton::TFUtilButton(QWidget* parent) : QFrame(parent), FRunSaveDialog(RunSaveDialog) {
+    saveDialog = new QFileDialog(this);
+    saveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    saveDialog->setFileMode(QFileDialog::AnyFile);
+    saveDialog->setNameFilter(CaptureFilter);
+    saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    saveDialog->setDefaultSuffix(QString());
+    BuildWidgets();
+}
+
+void TFUtilButton::BuildWidgets() {
+    logButton = MakeButton(this, LogCaption, 0);
+    settingButton = MakeButton(this, SettingCaption, ButtonHeight);
+    connect(logButton, &QToolButton::clicked, this, [this] { LogClick(); });
+    connect(settingButton, &QToolButton::clicked, this, [this] { SettingClick(); });
+    settingButton->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* menu = new QMenu(this);
+    menu->addAction(SirfSettingMenuText, this, [this] { SirfSettingClick(); });
+    connect(settingButton, &QWidget::customContextMenuRequested, this,
+            [this, menu](const QPoint& at) { menu->popup(settingButton->mapToGlobal(at)); });
+    auto* shortcut = new QShortcut(QKeySequence(SirfSettingShortcut), this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this] { SirfSettingClick(); });
+}
+
+QString TFUtilButton::CaptureFileName(const QString& chosen) {
+    if (chosen.contains(CaptureExtension, Qt::CaseSensitive) ||
+        chosen.contains(CaptureExtensionUpper, Qt::CaseSensitive))
+        return chosen;
+    return chosen + CaptureExtension;
+}
+
+void TFUtilButton::LogClick() {
+    if (FLogging)
+        StopLog();
+    else
+        StartLog();
+}
+
+void TFUtilButton::StartLog() {
+    const QString chosen = FRunSaveDialog(*saveDialog);
+    if (chosen.isEmpty()) return;
+    const std::string name = CaptureFileName(chosen).toStdString();
+    std::string reason;
+    {
+        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
+        if (!NmeaManager->Capture.Open(name)) reason = NmeaManager->Capture.Error();
+    }
+    if (!reason.empty()) {
+        // A capture that writes nothing must never look like one that runs.
+        ShowMessage("Cannot create the capture file \"" + name + "\": " + reason,
+                    CaptureOpenFailedCaption);
+        return;
+    }
+    SetLogging(true);
+}
+
+void TFUtilButton::StopLog() {
+    {
+        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
+        NmeaManager->Capture.Close();
+    }
+    SetLogging(false);
+}
+
+void TFUtilButton::CaptureFailed() {
+    if (!FLogging) return;
+    std::string path, reason;
+    {
+        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
+        if (NmeaManager->Capture.IsOpen()) return;  // a newer capture is running
+        path = NmeaManager->Capture.Path();
+        reason = NmeaManager->Capture.Error();
+    }
+    SetLogging(false);
+    ShowMessage("Capture stopped: writing to \"" + path + "\" failed: " + reason,
+                CaptureWriteFailedCaption);
+}
+
+void TFUtilButton::SettingClick() {
+    BringUp(FmNmeaChoice_ub);
+}
+
+void TFUtilButton::SirfSettingClick() {
+    BringUp(FmNmeaChoice);
+}
+
+void TFUtilButton::SetLogging(bool logging) {
+    FLogging = logging;
+    logButton->setText(logging ? StopLogCaption : LogCaption);
+}

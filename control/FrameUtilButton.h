@@ -1,0 +1,56 @@
+// The tool buttons: "Log" starts and stops capturing the received sentences
+// into a text file, "NMEA Setting" opens the u-blox message and rate dialog;
+// its context menu and Ctrl+Shift+N open the SiRF output-interval window.
+#pragma once
+
+#include <QFrame>
+#include <QString>
+#include <functional>
+#include <string>
+
+class QFileDialog;
+class QToolButton;
+
+class TFUtilButton : public QFrame {
+    Q_OBJECT
+
+  public:
+    // Runs the save dialog; returns the chosen name, empty when cancelled.
+    using SaveDialogRunner = std::function<QString(QFileDialog&)>;
+
+    static constexpr int ButtonWidth = 105;
+    static constexpr int ButtonHeight = 35;
+
+    explicit TFUtilButton(QWidget* parent);
+
+    void LogClick();
+    void StartLog();
+    void StopLog();
+    void SettingClick();
+    void SirfSettingClick();
+    // The reader found the capture file failing and closed it: the capture
+    // stops and the user hears why, once.
+    void CaptureFailed();
+
+    // The ".txt" rule: a name holding neither ".txt" nor ".TXT" gets ".txt".
+    static QString CaptureFileName(const QString& chosen);
+
+    bool Logging() const { return FLogging; }
+    void SetSaveDialogRunner(SaveDialogRunner runner) { FRunSaveDialog = std::move(runner); }
+
+    QFileDialog* saveDialog = nullptr;
+    QToolButton* logButton = nullptr;
+    QToolButton* settingButton = nullptr;
+
+  private:
+    void BuildWidgets();
+    void SetLogging(bool logging);
+
+    bool FLogging = false;
+    SaveDialogRunner FRunSaveDialog;
+};
+
+extern const char* const SirfSettingShortcut;
+extern const char* const SirfSettingMenuText;
+extern const char* const CaptureOpenFailedCaption;
+extern const char* const CaptureWriteFailedCaption;

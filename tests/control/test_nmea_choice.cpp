@@ -1,0 +1,102 @@
+// The SiRF output-interval window: the $PSRF103 sentence on the wire, Enter,
+// and the range warnings when an interval edit loses the focus.
+#include <QApplication>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+#include "LinkFixture.h"
+#include "control/FormNmeaChoice.h"
+
+namespace {
+class NmeaChoiceTest : public LinkFixture {
+  protected:
+    QLineEdit* Edit(int row) const { return Window.Panel()->intervalEdits[row]; }
+    // The edit loses the keyboard focus.
+    static void Leave(QLineEdit* edit) {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(edit, &out);
+    }
+    void ExpectWarnings(size_t count) {
+        ASSERT_EQ(Messages.size(), count);
+        for (const auto& m : Messages) {
+            EXPECT_EQ(m.Text, "output rate must be in 0~255");
+            EXPECT_EQ(m.Caption, "warning");
+        }
+    }
+
+    TFmNmeaChoice Window;
+};
+}  // namespace
+
+TEST(NmeaChoiceSentence, GllRowText) {
+    EXPECT_EQ(TFNmeaChoice::RateSentence("1"), "$PSRF103,01,00,01,01*");
+    EXPECT_EQ(TFNmeaChoice::RateSentence("10"), "$PSRF103,01,00,010,01*");
+    EXPECT_EQ(TFNmeaChoice::RateSentence("255"), "$PSRF103,01,00,0255,01*");
+}
+
+TEST_F(NmeaChoiceTest, WindowAndRows) {
+    EXPECT_EQ(Window.windowTitle(), "NMEA Setting");
+    EXPECT_EQ(Window.size(), QSize(220, 250));
+    EXPECT_FALSE(Window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    const char* names[] = {"GGA", "GLL", "GSA", "GSV", "RMC", "VTG", "MSS", "ZDA"};
+    for (int i = 0; i < TFNmeaChoice::RowCount; ++i) {
+        EXPECT_EQ(Window.Panel()->msgLabels[i]->text(), names[i]);
+        EXPECT_EQ(Edit(i)->text(), i == 3 ? "5" : "1");
+        EXPECT_EQ(Edit(i)->geometry(), QRect(90, 20 * (i + 1), 45, 20));
+    }
+    EXPECT_EQ(Window.Panel()->headerLabels[1]->text(), "Ouput Interval(0~255 sec)");
+    EXPECT_EQ(Window.Panel()->okButton->geometry(), QRect(0, 185, 220, 30));
+}
+
+TEST_F(NmeaChoiceTest, OkSendsTheGllRowOnlyAndHides) {
+    Connect();
+    Window.show();
+    Window.Panel()->okButton->click();
+    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,01,00,01,01*");
+    EXPECT_FALSE(Window.isVisible());
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(NmeaChoiceTest, EnterInAnEditSends) {
+    Connect();
+    Window.show();
+    Edit(1)->setText("255");
+    QTest::keyClick(Edit(1), Qt::Key_Return);
+    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,01,00,0255,01*");
+    EXPECT_FALSE(Window.isVisible());
+}
+
+TEST_F(NmeaChoiceTest, NotConnectedWarnsAndHides) {
+    Window.show();
+    Window.Panel()->okButton->click();
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].Text, "no GPS device exist");
+    EXPECT_EQ(Messages[0].Caption, "error");
+    EXPECT_FALSE(Window.isVisible());
+}
+
+TEST_F(NmeaChoiceTest, RangeChecksOnLeavingAnEdit) {
+    Edit(0)->setText("");
+    Leave(Edit(0));
+    ExpectWarnings(1);
+    EXPECT_EQ(Edit(0)->text(), "1");
+
+    Edit(2)->setText("300");
+    Leave(Edit(2));
+    ExpectWarnings(2);
+    EXPECT_EQ(Edit(2)->text(), "300");
+
+    Edit(4)->setText("12a");  // not a number: the same warning, no failure
+    Leave(Edit(4));
+    ExpectWarnings(3);
+    EXPECT_EQ(Edit(4)->text(), "12a");
+
+    for (const char* fine : {"0", "255", "7"}) {
+        Edit(5)->setText(fine);
+        Leave(Edit(5));
+    }
+    ExpectWarnings(3);
+}

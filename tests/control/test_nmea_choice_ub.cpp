@@ -1,0 +1,151 @@
+// The u-blox message and rate window: every frame of the checksum table, the
+// period field's acceptance rule and what OK puts on the wire.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "LinkFixture.h"
+#include "control/FormNmeaChoiceUb.h"
+#include "serial/UbxText.h"
+
+namespace {
+// Checksums by message (GGA..ZDA) and by rates: both 00, USB only, UART only, both 01.
+const char* const Checksums[7][4] = {
+    {"0024", "0127", "0129", "022C"}, {"012B", "022E", "0230", "0333"},
+    {"0232", "0335", "0337", "043A"}, {"0339", "043C", "043E", "0541"},
+    {"0440", "0543", "0545", "0648"}, {"0547", "064A", "064C", "074F"},
+    {"085C", "095F", "0961", "0A64"}};
+const char* const Ids[7] = {"00", "01", "02", "03", "04", "05", "08"};
+
+std::string ExpectedMsg(int message, bool usb, bool uart) {
+    const int column = (usb ? 1 : 0) + (uart ? 2 : 0);
+    return std::string("B56206010800F0") + Ids[message] + "00" + (uart ? "01" : "00") + "00" +
+           (usb ? "01" : "00") + "0001" + Checksums[message][column] + "0D0A";
+}
+
+class NmeaChoiceUbTest : public LinkFixture {
+  protected:
+    void SetUp() override {
+        LinkFixture::SetUp();
+        UbxMeasPeriodHex = "E803";
+    }
+    void TickAll(bool on) {
+        for (QCheckBox* box : {Window.chkGGA, Window.chkGLL, Window.chkGSA, Window.chkGSV,
+                               Window.chkRMC, Window.chkVTG, Window.chkZDA})
+            box->setChecked(on);
+    }
+    void TypePeriod(const QString& text) {
+        Window.edtPeriod->clear();
+        QTest::keyClicks(Window.edtPeriod, text);
+    }
+
+    TFmNmeaChoice_ub Window;
+};
+}  // namespace
+
+TEST_F(NmeaChoiceUbTest, InitialStateAndLayout) {
+    EXPECT_EQ(Window.windowTitle(), "NMEA Setting");
+    EXPECT_EQ(Window.size(), QSize(249, 345));
+    EXPECT_FALSE(Window.isVisible());
+    EXPECT_TRUE(Window.chkUSB->isChecked());
+    EXPECT_FALSE(Window.chkUart->isChecked());
+    EXPECT_FALSE(Window.chkGGA->isChecked());
+    EXPECT_EQ(Window.edtPeriod->text(), "1000");
+    EXPECT_EQ(Window.edtPeriod->maxLength(), 5);
+    EXPECT_EQ(Window.edtFrequency->text(), "1.00");
+    EXPECT_TRUE(Window.edtFrequency->isReadOnly());
+    EXPECT_EQ(Window.chkZDA->geometry(), QRect(16, 64, 49, 25));
+    EXPECT_EQ(Window.btnSettingOK->geometry(), QRect(8, 272, 225, 33));
+    // Tab order: the widgets that take the Tab key, in chain order from chkUart.
+    const std::vector<QWidget*> expected = {
+        Window.chkUart, Window.chkUSB,       Window.chkGGA,    Window.chkGLL,
+        Window.chkGSA,  Window.chkGSV,       Window.chkRMC,    Window.chkVTG,
+        Window.chkZDA,  Window.edtFrequency, Window.edtPeriod, Window.btnSettingOK};
+    std::vector<QWidget*> chain;
+    for (QWidget* w = Window.chkUart; chain.size() < expected.size(); w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus) chain.push_back(w);
+    EXPECT_EQ(chain, expected);
+}
+
+TEST_F(NmeaChoiceUbTest, EveryFrameOfTheChecksumTable) {
+    for (int column = 0; column < 4; ++column) {
+        const bool usb = column & 1, uart = column & 2;
+        Window.chkUSB->setChecked(usb);
+        Window.chkUart->setChecked(uart);
+        TickAll(true);
+        const auto frames = Window.SettingFrames();
+        ASSERT_EQ(frames.size(), 8u);
+        for (int m = 0; m < 7; ++m) EXPECT_EQ(frames[m], ExpectedMsg(m, usb, uart)) << m;
+        // An unticked message is switched off on both outputs.
+        TickAll(false);
+        const auto off = Window.SettingFrames();
+        for (int m = 0; m < 7; ++m) EXPECT_EQ(off[m], ExpectedMsg(m, false, false)) << m;
+    }
+    EXPECT_EQ(ExpectedMsg(0, true, false), "B56206010800F00000000001000101270D0A");
+}
+
+TEST_F(NmeaChoiceUbTest, PeriodAcceptanceAndRateFrame) {
+    EXPECT_EQ(Window.SettingFrames()[7], "B56206080600E8030100010001390D0A");
+    struct Case {
+        const char* Text;
+        const char* Frequency;
+        const char* Hex;
+    };
+    const Case cases[] = {{"249", "", "E803"},     {"250", "4.00", "FA00"},
+                          {"333", "3.00", "4D01"}, {"60000", "0.02", "60EA"},
+                          {"60001", "", "60EA"},   {"0", "", "60EA"},
+                          {"", "", "60EA"},        {"12a", "", "60EA"}};
+    UbxMeasPeriodHex = "E803";
+    for (const Case& c : cases) {
+        Window.edtPeriod->setText(c.Text);
+        EXPECT_EQ(Window.edtFrequency->text(), c.Frequency) << c.Text;
+        EXPECT_EQ(UbxMeasPeriodHex, c.Hex) << c.Text;
+    }
+    TypePeriod("250");
+    EXPECT_EQ(Window.SettingFrames()[7], "B56206080600FA000100010010960D0A");
+}
+
+TEST_F(NmeaChoiceUbTest, TypingFiveHundredThenFiveThousand) {
+    Window.edtPeriod->clear();
+    QTest::keyClicks(Window.edtPeriod, "5");
+    EXPECT_EQ(Window.edtFrequency->text(), "");
+    QTest::keyClicks(Window.edtPeriod, "0");
+    EXPECT_EQ(Window.edtFrequency->text(), "");
+    QTest::keyClicks(Window.edtPeriod, "0");
+    EXPECT_EQ(Window.edtFrequency->text(), "2.00");
+    EXPECT_EQ(UbxMeasPeriodHex, "F401");
+    QTest::keyClicks(Window.edtPeriod, "0");
+    EXPECT_EQ(Window.edtFrequency->text(), "0.20");
+    EXPECT_EQ(UbxMeasPeriodHex, "8813");
+}
+
+TEST_F(NmeaChoiceUbTest, OkWhileNotConnectedWarnsAndSendsNothing) {
+    ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));
+    Window.show();
+    Window.btnSettingOK->click();
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].Text, "no GPS device exist");
+    EXPECT_EQ(Messages[0].Caption, "error");
+    EXPECT_TRUE(Window.isVisible());
+    EXPECT_EQ(Pty.ReadAll(), "");
+}
+
+TEST_F(NmeaChoiceUbTest, OkWhileConnectedWritesTheEightFramesAndHides) {
+    Connect();
+    Window.show();
+    Window.chkUart->setChecked(true);
+    Window.chkGGA->setChecked(true);
+    Window.chkRMC->setChecked(true);
+    TypePeriod("250");
+    Window.btnSettingOK->click();
+    std::string expected;
+    for (const auto& text : Window.SettingFrames()) {
+        const auto bytes = HexTextToBytes(text);
+        expected.append(bytes.begin(), bytes.end());
+    }
+    EXPECT_EQ(expected.size(), 7u * 18 + 16);
+    EXPECT_EQ(Pty.Read(expected.size()), expected);
+    EXPECT_FALSE(Window.isVisible());
+    EXPECT_TRUE(Messages.empty());
+}

@@ -1,0 +1,91 @@
+// The control panels against the receiver simulator on a pseudo-terminal:
+// the receiver restarts, changes its outputs and its period as commanded.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <memory>
+
+#include "ControlFixture.h"
+#include "control/CommandSend.h"
+#include "control/FormNmeaChoice.h"
+#include "control/FormNmeaChoiceUb.h"
+#include "control/FrameRestartButton.h"
+#include "nmea/ThreadNMEAFetch.h"
+#include "serial/PortTable.h"
+#include "serial/YComPort.h"
+#include "tests/tools/sim/SimTestSupport.h"
+
+namespace {
+using namespace std::chrono_literals;
+
+class ReceiverSimTest : public ControlFixture {
+  protected:
+    void SetUp() override {
+        ControlFixture::SetUp();
+        UbxHotStartPending = UbxWarmStartPending = UbxColdStartPending = false;
+        std::string error;
+        ASSERT_TRUE(Sim.Open(error)) << error;
+        const int32_t number = PortTable::NumberForPath(Sim.SlavePath());
+        ASSERT_TRUE(Port.OpenPort(number, 115200));
+        ASSERT_TRUE(Sim.Start(error)) << error;
+        ComPort = &Port;
+        GpsConfig->PortNumber = number;
+        GpsConfig->SetPortOpen(true);
+        NmeaFetch = Reader.get();
+    }
+    void TearDown() override {
+        EXPECT_TRUE(WaitCommandSendersIdle(10s));
+        NmeaFetch = nullptr;
+        ComPort = nullptr;
+        Port.ClosePort();
+        Sim.Stop();
+        ControlFixture::TearDown();
+    }
+    int Restarts(StartKind kind) const { return Sim.Status().Restarts[static_cast<int>(kind)]; }
+    OutputRate Rate(SentenceKind kind) const { return Sim.Status().Rates[static_cast<int>(kind)]; }
+
+    ReceiverSimulator Sim{FastOptions()};
+    YComPort Port;
+    // Stands for the connection; the test needs no reading.
+    std::unique_ptr<TNmeaFetch> Reader = std::make_unique<TNmeaFetch>(true, [] {});
+};
+}  // namespace
+
+TEST_F(ReceiverSimTest, EachRestartButtonRestartsTheReceiverOnce) {
+    TFRestartButton panel(nullptr);
+    const StartKind kinds[] = {StartKind::Hot, StartKind::Warm, StartKind::Cold,
+                               StartKind::Factory};
+    for (int i = 0; i < TFRestartButton::ButtonCount; ++i) {
+        const int commands = Sim.Status().Commands;
+        panel.restartButtons[i]->click();
+        EXPECT_TRUE(WaitFor([&] { return Restarts(kinds[i]) == 1; }, 5s)) << i;
+        EXPECT_EQ(Sim.Status().Commands, commands + 1) << i;
+    }
+    EXPECT_FALSE(UbxHotStartPending || UbxWarmStartPending || UbxColdStartPending);
+}
+
+TEST_F(ReceiverSimTest, UbloxDialogSelectsSentencesAndPeriod) {
+    TFmNmeaChoice_ub window;
+    window.chkUart->setChecked(true);
+    window.chkGGA->setChecked(true);
+    window.chkRMC->setChecked(true);
+    window.edtPeriod->setText("250");
+    window.btnSettingOK->click();
+    ASSERT_TRUE(WaitFor([&] { return Sim.Status().Acks >= 8; }, 5s));
+    EXPECT_EQ(Sim.Status().PeriodMs, 250u);
+    EXPECT_EQ(Rate(SentenceKind::GGA).Value, 1u);
+    EXPECT_EQ(Rate(SentenceKind::RMC).Value, 1u);
+    for (SentenceKind off : {SentenceKind::GLL, SentenceKind::GSA, SentenceKind::GSV,
+                             SentenceKind::VTG, SentenceKind::ZDA})
+        EXPECT_EQ(Rate(off).Value, 0u) << SentenceKindName(off);
+    window.edtPeriod->setText("1000");
+}
+
+TEST_F(ReceiverSimTest, SirfWindowSetsTheGllInterval) {
+    TFmNmeaChoice window;
+    window.Panel()->intervalEdits[TFNmeaChoice::GllRow]->setText("10");
+    window.Panel()->okButton->click();
+    ASSERT_TRUE(WaitFor([&] { return Rate(SentenceKind::GLL).Value == 10; }, 5s));
+    EXPECT_EQ(Rate(SentenceKind::GLL).In, OutputRate::Seconds);
+}

@@ -1,0 +1,95 @@
+// The restart panel against a pseudo-terminal: what reaches the wire, the
+// one-shot flags and the fix-mode reset.
+#include <QToolButton>
+#include <mutex>
+
+#include "LinkFixture.h"
+#include "control/FrameRestartButton.h"
+#include "serial/UbxText.h"
+
+namespace {
+std::string Bytes(const char* hex) {
+    const auto bytes = HexTextToBytes(hex);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class RestartTest : public LinkFixture {
+  protected:
+    void SetUp() override {
+        LinkFixture::SetUp();
+        Panel.SetFixTimerHook([this] { ++FixTimerStarts; });
+        SetFixMode("3D");
+    }
+    static void SetFixMode(const char* text) {
+        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
+        NmeaManager->Display.FixModeText = text;
+    }
+    static std::string FixMode() {
+        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
+        return NmeaManager->Display.FixModeText;
+    }
+
+    TFRestartButton Panel{nullptr};
+    int FixTimerStarts = 0;
+};
+}  // namespace
+
+TEST(RestartTexts, FourPsrf104Texts) {
+    EXPECT_EQ(TFRestartButton::RestartText(0), "$PSRF104,0,0,0,96000,237759,922,12,1*");
+    EXPECT_EQ(TFRestartButton::RestartText(1), "$PSRF104,0,0,0,96000,237759,922,12,2*");
+    EXPECT_EQ(TFRestartButton::RestartText(2), "$PSRF104,0,0,0,96000,237759,922,12,4*");
+    EXPECT_EQ(TFRestartButton::RestartText(3), "$PSRF104,0,0,0,96000,237759,922,12,8*");
+}
+
+TEST_F(RestartTest, ButtonsLaidOutTopToBottom) {
+    const char* captions[] = {"HOT", "WARM", "COLD", "Factory Rst"};
+    for (int i = 0; i < TFRestartButton::ButtonCount; ++i) {
+        EXPECT_EQ(Panel.restartButtons[i]->text(), captions[i]);
+        EXPECT_EQ(Panel.restartButtons[i]->geometry(), QRect(0, 17 * i, 105, 17));
+        EXPECT_EQ(Panel.restartButtons[i]->focusPolicy(), Qt::NoFocus);
+    }
+}
+
+TEST_F(RestartTest, ConnectedRestartsSendTheirUbxFrameInsteadOfTheText) {
+    Connect();
+    const char* frames[] = {UbxHotStartFrame, UbxWarmStartFrame, UbxColdStartFrame};
+    for (int i = 0; i < 3; ++i) {
+        SetFixMode("3D");
+        Panel.restartButtons[i]->click();
+        const std::string expected = Bytes(frames[i]);
+        EXPECT_EQ(expected.size(), 14u);
+        EXPECT_EQ(Pty.ReadAll(), expected) << "button " << i;
+        EXPECT_EQ(FixMode(), "0");
+    }
+    EXPECT_FALSE(UbxHotStartPending || UbxWarmStartPending || UbxColdStartPending);
+    EXPECT_EQ(FixTimerStarts, 3);
+}
+
+TEST_F(RestartTest, FactoryResetWritesTheTextAlone) {
+    Connect();
+    Panel.restartButtons[3]->click();
+    const std::string wire = Pty.ReadAll();
+    EXPECT_EQ(wire, "$PSRF104,0,0,0,96000,237759,922,12,8*");
+    EXPECT_EQ(wire.size(), 37u);
+    EXPECT_EQ(FixTimerStarts, 1);
+}
+
+TEST_F(RestartTest, NotConnectedWritesNothingButKeepsTheFlagsForTheNextSends) {
+    ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));  // open, but no connection accepted
+    Panel.HotClick();
+    Panel.WarmClick();
+    EXPECT_EQ(FixMode(), "0");
+    EXPECT_EQ(FixTimerStarts, 0);
+    EXPECT_EQ(Pty.ReadAll(), "");
+    EXPECT_TRUE(UbxHotStartPending);
+    EXPECT_TRUE(UbxWarmStartPending);
+    Port.ClosePort();
+
+    Connect();
+    ASSERT_GT(SendCommandText("$PSRF103,00,00,01,01*"), 0);
+    EXPECT_EQ(Pty.ReadAll(), Bytes(UbxHotStartFrame));
+    EXPECT_FALSE(UbxHotStartPending);
+    ASSERT_GT(SendCommandText("$PSRF103,00,00,01,01*"), 0);
+    EXPECT_EQ(Pty.ReadAll(), Bytes(UbxWarmStartFrame));
+    EXPECT_FALSE(UbxWarmStartPending);
+}
