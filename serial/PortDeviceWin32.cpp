@@ -8,10 +8,13 @@
 namespace PortDevice {
 namespace {
 
-// A read returns at once with what is queued, or waits up to this long for
-// the first byte; so the reader's stop flag is seen within this time.
-constexpr DWORD ReadWaitMs = 50;
-constexpr DWORD WriteWaitMs = 500;
+// Each ReadFile returns what has arrived or, when nothing has, after about
+// 1 ms; Read repeats it until its own wait is used up. A write returns once
+// the driver has taken every byte.
+constexpr COMMTIMEOUTS PortTimeouts = {1, 0, 1, 0, 0};
+constexpr DWORD PurgeAll = PURGE_TXABORT | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_RXCLEAR;
+constexpr const char* PortNamePrefix = "\\\\.\\COM";
+constexpr const char* FramingSuffix = ",n,8,1";
 constexpr uint32_t MaxBaud = 921600;
 
 bool ApplySettings(HANDLE handle, uint32_t baud, uint16_t inQueue, uint16_t outQueue) {
@@ -19,24 +22,17 @@ bool ApplySettings(HANDLE handle, uint32_t baud, uint16_t inQueue, uint16_t outQ
     ZeroMemory(&dcb, sizeof dcb);
     if (!GetCommState(handle, &dcb)) return false;
     dcb.DCBlength = sizeof dcb;
-    const std::string mode = std::to_string(baud) + ",n,8,1";
-    BuildCommDCBA(mode.c_str(), &dcb);
-    dcb.fOutxCtsFlow = FALSE;
-    dcb.fOutxDsrFlow = FALSE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    const std::string mode = std::to_string(baud) + FramingSuffix;
+    BuildCommDCBA(mode.c_str(), &dcb);  // also turns flow control off
     if (!SetCommState(handle, &dcb)) return false;
-    PurgeComm(handle, PURGE_TXABORT | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_RXCLEAR);
+    PurgeComm(handle, PurgeAll);
     if (!SetupComm(handle, inQueue, outQueue)) return false;
-    COMMTIMEOUTS timeouts;
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = ReadWaitMs;
-    timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = WriteWaitMs;
+    COMMTIMEOUTS timeouts = PortTimeouts;
     return SetCommTimeouts(handle, &timeouts) != 0;
+}
+
+std::string Failure(const std::string& name, const char* what) {
+    return name + ": " + what + " (error " + std::to_string(GetLastError()) + ")";
 }
 
 }  // namespace
@@ -47,15 +43,15 @@ bool IsSupportedBaudRate(uint32_t baud) {
 
 Handle Open(uint32_t number, uint32_t baud, uint16_t inQueue, uint16_t outQueue,
             std::string& error) {
-    const std::string name = "\\\\.\\COM" + std::to_string(number);
+    const std::string name = PortNamePrefix + std::to_string(number);
     HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        error = name + ": cannot open (error " + std::to_string(GetLastError()) + ")";
+        error = Failure(name, "cannot open");
         return NoHandle;
     }
     if (!ApplySettings(handle, baud, inQueue, outQueue)) {
-        error = name + ": cannot configure (error " + std::to_string(GetLastError()) + ")";
+        error = Failure(name, "cannot configure");
         CloseHandle(handle);
         return NoHandle;
     }
@@ -72,11 +68,15 @@ void Purge(Handle handle, bool transmit, bool receive) {
     if (mask) PurgeComm(handle, mask);
 }
 
-int Read(Handle handle, uint8_t* data, size_t size, unsigned) {
-    DWORD count = 0;
-    if (!ReadFile(handle, data, static_cast<DWORD>(size), &count, nullptr))
-        return ReadDeviceGone;  // the adapter was removed
-    return static_cast<int>(count);
+int Read(Handle handle, uint8_t* data, size_t size, unsigned waitMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD count = 0;
+        if (!ReadFile(handle, data, static_cast<DWORD>(size), &count, nullptr))
+            return ReadDeviceGone;  // the adapter was removed
+        if (count > 0) return static_cast<int>(count);
+        if (GetTickCount() - start >= waitMs) return ReadTimedOut;
+    }
 }
 
 int Write(Handle handle, const uint8_t* data, size_t size, unsigned) {
@@ -85,7 +85,7 @@ int Write(Handle handle, const uint8_t* data, size_t size, unsigned) {
     return static_cast<int>(count);
 }
 
-// A synchronous write completes once the driver has sent the bytes.
+// A synchronous write completes once the driver has taken the bytes.
 bool Drain(Handle, unsigned) {
     return true;
 }
