@@ -31,6 +31,14 @@ bool ApplySettings(HANDLE handle, uint32_t baud, uint16_t inQueue, uint16_t outQ
     return SetCommTimeouts(handle, &timeouts) != 0;
 }
 
+// A removed adapter may go on giving empty reads; its state can no longer be read.
+bool StillThere(HANDLE handle) {
+    DCB dcb;
+    ZeroMemory(&dcb, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    return GetCommState(handle, &dcb) != 0;
+}
+
 std::string Failure(const std::string& name, const char* what) {
     return name + ": " + what + " (error " + std::to_string(GetLastError()) + ")";
 }
@@ -75,7 +83,8 @@ int Read(Handle handle, uint8_t* data, size_t size, unsigned waitMs) {
         if (!ReadFile(handle, data, static_cast<DWORD>(size), &count, nullptr))
             return ReadDeviceGone;  // the adapter was removed
         if (count > 0) return static_cast<int>(count);
-        if (GetTickCount() - start >= waitMs) return ReadTimedOut;
+        if (GetTickCount() - start >= waitMs)
+            return StillThere(handle) ? ReadTimedOut : ReadDeviceGone;
     }
 }
 

@@ -79,6 +79,21 @@ TEST_F(Win32PortTest, AReceivePurgeDropsWhatHasArrived) {
     EXPECT_EQ(ReadOne(), Rmc + "\r");
 }
 
+TEST(Win32Port, AVanishedDeviceIsReported) {
+    YComPort port;
+    {
+        PtyComClient receiver(LUMAROKUB_PTY_COM_PORT_FILE);
+        ASSERT_TRUE(receiver.Ok()) << receiver.Error();
+        ASSERT_TRUE(port.OpenPort(PtyComNumber, 4800)) << port.LastError();
+        ASSERT_TRUE(receiver.Feed(Gga + "\r\n"));
+        char buffer[SentenceBufferSize];
+        EXPECT_EQ(std::string(buffer, port.ReadSentence(buffer, false)), Gga + "\r");
+    }  // the helper closes the pseudo-terminal
+    char buffer[SentenceBufferSize];
+    for (int i = 0; i < 20 && !port.DeviceGone(); ++i) port.ReadSentence(buffer, false);
+    EXPECT_TRUE(port.DeviceGone());
+}
+
 TEST(Win32Port, AMissingPortFailsWithFileNotFound) {
     YComPort port;
     EXPECT_FALSE(port.OpenPort(MissingComNumber, 4800));
