@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "nmea/Constellation.h"
 #include "nmea/Formatting.h"
 #include "nmea/SentenceHandlers.h"
 #include "nmea/SentenceTypes.h"
@@ -72,7 +73,17 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
         return result;
     }
     if (!result.Valid) return result;
+    const Talker talker = TalkerFromText(sentence.substr(1, TalkerTextLength));
+    const bool setCompleted = store.Sky.Observe(result.Type, talker, sentence);
+    if (result.Type == SentenceTypeGSV && talker != Talker::GP) {
+        // Only the extended table holds the other systems' satellites.
+        result.Refresh = setCompleted;
+        return result;
+    }
     const bool parsed = ParseAndFormat(result.Type, sentence, store);
-    result.Refresh = result.Type == SentenceTypeGSV ? parsed : true;
+    if (result.Type == SentenceTypeGSV)
+        result.Refresh = parsed || (setCompleted && store.Sky.Extended());
+    else
+        result.Refresh = true;
     return result;
 }

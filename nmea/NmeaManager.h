@@ -8,6 +8,7 @@
 
 #include "nmea/CaptureStream.h"
 #include "nmea/GPSUtils.h"
+#include "nmea/SatelliteSky.h"
 
 struct DataDisplay {
     std::string FixModeText = "NON Fix";
@@ -39,6 +40,8 @@ class NMEA_Manager {
     NMEA_VTG_Object Vtg;
     DataDisplay Display;
     CaptureStream Capture;
+    // Every system of a multi-constellation receiver, beside the GPS records.
+    SatelliteSky Sky;
 
     // The one lock of the store and the capture stream.
     std::mutex& Lock() { return FLock; }

@@ -1,5 +1,7 @@
 #include "nmea/SentenceTypes.h"
 
+#include "nmea/Constellation.h"
+
 const char* const SentenceTypes[SentenceTypeCount] = {"GPGGA", "GPGLL", "GPGSA", "GPGSV",
                                                       "GPRMC", "GPVTG", "GPZDA", "GPMSS"};
 
@@ -12,8 +14,11 @@ constexpr uint8_t MatchOrder[SentenceTypeCount] = {
 
 uint8_t RecognizeSentenceType(std::string_view typeText) {
     if (typeText.size() != SentenceTypeTextLength) return SentenceTypeNone;
+    if (TalkerFromText(typeText.substr(0, TalkerTextLength)) == Talker::None)
+        return SentenceTypeNone;
+    const std::string_view name = typeText.substr(TalkerTextLength);
     for (uint8_t type : MatchOrder)
-        if (typeText == SentenceTypes[type]) return type;
+        if (name == SentenceTypes[type] + TalkerTextLength) return type;
     return SentenceTypeNone;
 }
 

@@ -18,11 +18,14 @@ enum : uint8_t {
 
 constexpr int SentenceTypeCount = 8;
 constexpr int SentenceTypeTextLength = 5;
+constexpr int TalkerTextLength = 2;
 
 // Indexed by the type number.
 extern const char* const SentenceTypes[SentenceTypeCount];
 
 // The type number of a five-character type text such as "GPGGA", or SentenceTypeNone.
+// Every talker of a satellite system (GP, GN, GL, GA, GB, BD, GQ, GI) is
+// recognised with the types of the table.
 uint8_t RecognizeSentenceType(std::string_view typeText);
 
 // "GGA", "GLL", ... for a type number; nullptr for SentenceTypeNone.

@@ -1,5 +1,8 @@
 #include "tools/decode/StoreJson.h"
 
+#include <vector>
+
+#include "nmea/Constellation.h"
 #include "nmea/SentenceTypes.h"
 
 using nlohmann::json;
@@ -99,6 +102,43 @@ json VtgJson(const NMEA_VTG_Object& v) {
             {"Checksum", v.Checksum}};
 }
 
+json SkySatelliteJson(const SatelliteSky& sky, const SkySatellite& s) {
+    json satellite = {{"System", ConstellationName(s.System)},
+                      {"Letter", std::string(1, ConstellationLetter(s.System))},
+                      {"Talker", TalkerText(s.Source)},
+                      {"Prn", s.Prn},
+                      {"Snr", s.Snr},
+                      {"Used", sky.Used(s.System, s.Prn)}};
+    satellite["Elevation"] = s.Placed ? json(s.Elevation) : json(nullptr);
+    satellite["Azimuth"] = s.Placed ? json(s.Azimuth) : json(nullptr);
+    return satellite;
+}
+
+// The extended table of every system in view: per system the satellites in
+// view and used, then each satellite with its system.
+json SkyJson(const SatelliteSky& sky) {
+    std::vector<SkySatellite> satellites(SkyMaxSatellites);
+    std::vector<UsedSatellite> used(SkyMaxUsed);
+    const int inView = sky.Satellites(satellites.data(), SkyMaxSatellites);
+    const int usedCount = sky.UsedSatellites(used.data(), SkyMaxUsed);
+    json systems = json::object();
+    json list = json::array();
+    for (int i = 0; i < inView; ++i) {
+        const char* name = ConstellationName(satellites[i].System);
+        if (!systems.contains(name)) systems[name] = {{"InView", 0}, {"Used", 0}};
+        systems[name]["InView"] = systems[name]["InView"].get<int>() + 1;
+        list.push_back(SkySatelliteJson(sky, satellites[i]));
+    }
+    json usedList = json::array();
+    for (int i = 0; i < usedCount; ++i) {
+        const char* name = ConstellationName(used[i].System);
+        if (!systems.contains(name)) systems[name] = {{"InView", 0}, {"Used", 0}};
+        systems[name]["Used"] = systems[name]["Used"].get<int>() + 1;
+        usedList.push_back({{"System", name}, {"Prn", used[i].Prn}});
+    }
+    return {{"InView", inView}, {"Systems", systems}, {"Satellites", list}, {"Used", usedList}};
+}
+
 }  // namespace
 
 json SentenceJson(std::string_view sentence, const DispatchResult& result) {
@@ -111,15 +151,19 @@ json SentenceJson(std::string_view sentence, const DispatchResult& result) {
 }
 
 json StoreJson(const NMEA_Manager& store, const DecodeCounts& counts) {
-    return {{"display", DisplayJson(store.Display)},
-            {"Gga", GgaJson(store.Gga)},
-            {"Gll", GllJson(store.Gll)},
-            {"Gsa", GsaJson(store.Gsa)},
-            {"Gsv", GsvJson(store.Gsv)},
-            {"Rmc", RmcJson(store.Rmc)},
-            {"Vtg", VtgJson(store.Vtg)},
-            {"counts",
-             {{"sentences", counts.Sentences},
-              {"valid", counts.Valid},
-              {"refreshes", counts.Refreshes}}}};
+    json state = {{"display", DisplayJson(store.Display)},
+                  {"Gga", GgaJson(store.Gga)},
+                  {"Gll", GllJson(store.Gll)},
+                  {"Gsa", GsaJson(store.Gsa)},
+                  {"Gsv", GsvJson(store.Gsv)},
+                  {"Rmc", RmcJson(store.Rmc)},
+                  {"Vtg", VtgJson(store.Vtg)},
+                  {"counts",
+                   {{"sentences", counts.Sentences},
+                    {"valid", counts.Valid},
+                    {"refreshes", counts.Refreshes}}}};
+    // Only a receiver of several systems gets the extended table, so that a
+    // GPS receiver's state reads exactly as it always has.
+    if (store.Sky.Extended()) state["Sky"] = SkyJson(store.Sky);
+    return state;
 }

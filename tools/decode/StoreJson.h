@@ -22,5 +22,6 @@ struct DecodeCounts {
 
 // {"sentence", "valid", "type", "refresh"} for one framed sentence.
 nlohmann::json SentenceJson(std::string_view sentence, const DispatchResult& result);
-// The final state: "display", the six records by member name, and "counts".
+// The final state: "display", the six records by member name, and "counts";
+// for a receiver of several systems also "Sky", the satellites of every system.
 nlohmann::json StoreJson(const NMEA_Manager& store, const DecodeCounts& counts);

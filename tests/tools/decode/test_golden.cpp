@@ -30,6 +30,17 @@ TEST_P(GoldenFinalState, EveryRecordedFieldIsUnchanged) {
         EXPECT_EQ(state.at(key), value) << name << " " << key;
 }
 
+// A receiver of one system gets no extended table: its output is byte for byte
+// what it always was.
+TEST_P(GoldenFinalState, GpsOnlyOutputIsByteIdentical) {
+    const std::string name = GetParam();
+    std::ifstream in(GoldenDir / (name + ".final.json"), std::ios::binary);
+    const std::string golden((std::istreambuf_iterator<char>(in)), {});
+    const DecodeRun run = RunDecode("--final " + Quoted((CorpusDir / (name + ".log")).string()));
+    ASSERT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Out, golden) << name;
+}
+
 INSTANTIATE_TEST_SUITE_P(GpsOnlyCaptures, GoldenFinalState,
                          ::testing::Values("mt3339", "bu353s4", "gr601-w", "ublox-lea-4h",
                                            "garmin15x", "quectel", "GPSmap-76S", "polarx2",

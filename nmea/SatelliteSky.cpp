@@ -1,0 +1,265 @@
+#include "nmea/SatelliteSky.h"
+
+#include <algorithm>
+
+#include "nmea/FieldList.h"
+#include "nmea/SentenceTypes.h"
+
+namespace {
+
+constexpr int GsvHeaderFields = 4;  // address, total, page, in view
+constexpr int FieldsPerSatellite = 4;
+constexpr int MaxEntriesPerPage = 4;
+constexpr int32_t MaxElevation = 90;
+constexpr int32_t AzimuthLimit = 360;
+constexpr int32_t MaxSnr = 70;
+constexpr int GsaFirstPrn = 3;
+constexpr int GsaPrnSlots = 12;
+constexpr int GsaDopFields = 3;
+constexpr int GsaFieldsWithSystemId = GsaFirstPrn + GsaPrnSlots + GsaDopFields + 1;
+constexpr int TimeFieldOfGll = 5;
+constexpr int TimeFieldOfOthers = 1;
+
+bool SystemOrder(const SkySatellite& a, const SkySatellite& b) {
+    return a.System != b.System ? a.System < b.System : a.Prn < b.Prn;
+}
+
+// Reads satellite entry k of a GSV page; false when the page must be
+// rejected. An entry without a number is left out (count stays).
+bool ReadEntry(const FieldList& f, int k, Talker talker, SkySatellite& sat, bool& present) {
+    const int first = GsvHeaderFields + k * FieldsPerSatellite;
+    int32_t prn = 0, elevation = 0, azimuth = 0, snr = 0;
+    present = f.Int(first, prn) && prn > 0;
+    if (!present) return true;
+    // Elevation, azimuth and SNR may be empty; anything else must be a number.
+    for (int i = first + 1; i < first + FieldsPerSatellite; ++i)
+        if (!f.Empty(i) && !f.Int(i, snr)) return false;
+    const bool hasElevation = f.Int(first + 1, elevation);
+    const bool hasAzimuth = f.Int(first + 2, azimuth);
+    snr = 0;
+    f.Int(first + 3, snr);
+    if (elevation > MaxElevation || elevation < -MaxElevation) return false;
+    if (azimuth >= AzimuthLimit || azimuth < 0 || snr > MaxSnr || snr < 0) return false;
+    sat.Prn = static_cast<uint16_t>(prn);
+    sat.Elevation = static_cast<int8_t>(elevation);
+    sat.Azimuth = static_cast<int16_t>(azimuth);
+    sat.Snr = static_cast<uint8_t>(snr);
+    sat.Placed = hasElevation && hasAzimuth;
+    sat.Source = talker;
+    sat.System = SatelliteConstellation(TalkerConstellation(talker), prn);
+    return true;
+}
+
+// The system a GSA speaks for: its NMEA 4.10 system id, else its talker,
+// else (a combined GSA of older receivers) the number of its first satellite.
+Constellation GsaSystem(const FieldList& f, Talker talker) {
+    int32_t id = 0;
+    if (f.Count() == GsaFieldsWithSystemId && f.Int(GsaFieldsWithSystemId - 1, id)) {
+        const Constellation bySystemId = SystemIdConstellation(id);
+        if (bySystemId != Constellation::Unknown) return bySystemId;
+    }
+    const Constellation byTalker = TalkerConstellation(talker);
+    if (byTalker != Constellation::Unknown) return byTalker;
+    int32_t prn = 0;
+    for (int i = GsaFirstPrn; i < GsaFirstPrn + GsaPrnSlots; ++i)
+        if (f.Int(i, prn) && prn > 0) return PrnConstellation(prn);
+    return Constellation::Unknown;
+}
+
+int GsaPrnFieldCount(const FieldList& f) {
+    const int fixed = GsaFirstPrn + GsaDopFields;
+    if (f.Count() == GsaFieldsWithSystemId) return GsaPrnSlots;
+    return std::max(0, f.Count() - fixed);
+}
+
+}  // namespace
+
+bool SatelliteSky::Observe(uint8_t type, Talker talker, std::string_view sentence) {
+    switch (type) {
+        case SentenceTypeGSV:
+            return ObserveGsv(talker, sentence);
+        case SentenceTypeGSA:
+            ObserveGsa(talker, sentence);
+            return false;
+        case SentenceTypeGLL:
+            ObserveTime(FieldList(sentence).At(TimeFieldOfGll));
+            return false;
+        case SentenceTypeGGA:
+        case SentenceTypeRMC:
+        case SentenceTypeZDA:
+            ObserveTime(FieldList(sentence).At(TimeFieldOfOthers));
+            return false;
+        default:
+            return false;
+    }
+}
+
+void SatelliteSky::ObserveTime(std::string_view time) {
+    if (time.empty() || time.size() > FTime.size()) return;
+    if (time == std::string_view(FTime.data(), FTimeLength)) return;
+    std::copy(time.begin(), time.end(), FTime.begin());
+    FTimeLength = time.size();
+    EndCycle();
+}
+
+// A new receiver cycle begins: what the last one renewed stays, the rest
+// goes. A cycle without any GSV (or GSA) keeps the sets (or lists) as they are,
+// for receivers that report the sky less often than the position.
+void SatelliteSky::EndCycle() {
+    const bool anySet = std::any_of(FSets.begin(), FSets.end(),
+                                    [](const SignalSet& s) { return s.Active && s.Renewed; });
+    for (SignalSet& s : FSets) {
+        if (anySet && !s.Renewed) s.Active = false;
+        s.Renewed = false;
+    }
+    const bool anyList = std::any_of(FLists.begin(), FLists.end(),
+                                     [](const UsedList& l) { return l.Active && l.Renewed; });
+    for (UsedList& l : FLists) {
+        if (anyList && !l.Renewed) l.Active = false;
+        l.Renewed = false;
+    }
+}
+
+SatelliteSky::SignalSet* SatelliteSky::FindSet(Talker talker, int32_t signal) {
+    SignalSet* free = nullptr;
+    for (SignalSet& s : FSets) {
+        const bool inUse = s.Active || s.Pages > 0;  // shown, or being assembled
+        if (inUse && s.Source == talker && s.Signal == signal) return &s;
+        if (!inUse && !free) free = &s;
+    }
+    if (!free) return nullptr;
+    *free = SignalSet{};
+    free->Source = talker;
+    free->Signal = signal;
+    return free;
+}
+
+bool SatelliteSky::ObserveGsv(Talker talker, std::string_view sentence) {
+    const FieldList f(sentence);
+    int32_t total = 0, page = 0, inView = 0, signal = 0;
+    if (!f.Int(1, total) || !f.Int(2, page) || !f.Int(3, inView)) return false;
+    if (total < 1 || total > SkyMaxPages || page < 1 || page > total) return false;
+    const int entryFields = f.Count() - GsvHeaderFields;
+    if (entryFields < 0 || entryFields % FieldsPerSatellite > 1) return false;
+    if (entryFields % FieldsPerSatellite == 1 && !f.Hex(f.Count() - 1, signal)) return false;
+    const int entries = entryFields / FieldsPerSatellite;
+    if (entries > MaxEntriesPerPage) return false;
+
+    SignalSet* set = FindSet(talker, signal);
+    if (!set) return false;
+    if (page == 1) {
+        set->Total = total;
+        set->InView = inView;
+        set->BuildingCount = 0;
+    } else if (set->Pages != page - 1 || set->Total != total || set->InView != inView) {
+        set->Pages = 0;
+        return false;
+    }
+    set->Pages = 0;  // until this page is known sound
+    for (int k = 0; k < entries; ++k) {
+        SkySatellite sat;
+        bool present = false;
+        if (!ReadEntry(f, k, talker, sat, present)) return false;
+        if (present) set->Building[set->BuildingCount++] = sat;
+    }
+    set->Pages = page;
+    if (page != total) return false;
+    set->Shown = set->Building;
+    set->ShownCount = set->BuildingCount;
+    set->Active = true;
+    set->Renewed = true;
+    return true;
+}
+
+SatelliteSky::UsedList* SatelliteSky::FindList(Constellation system) {
+    UsedList* free = nullptr;
+    for (UsedList& l : FLists) {
+        if (l.Active && l.System == system) return &l;
+        if (!l.Active && !free) free = &l;
+    }
+    if (free) *free = UsedList{};
+    return free;
+}
+
+void SatelliteSky::ObserveGsa(Talker talker, std::string_view sentence) {
+    const FieldList f(sentence);
+    const Constellation system = GsaSystem(f, talker);
+    if (system == Constellation::Unknown) return;
+    UsedList* list = FindList(system);
+    if (!list) return;
+    list->Active = true;
+    list->Renewed = true;
+    list->Source = talker;
+    list->System = system;
+    list->Count = 0;
+    const int slots = GsaPrnFieldCount(f);
+    for (int i = GsaFirstPrn; i < GsaFirstPrn + slots && list->Count < SkyUsedCapacity; ++i) {
+        int32_t prn = 0;
+        if (f.Int(i, prn) && prn > 0)
+            list->Satellites[list->Count++] = {SatelliteConstellation(system, prn),
+                                               static_cast<uint16_t>(prn)};
+    }
+}
+
+bool SatelliteSky::Extended() const {
+    const auto foreign = [](Talker t) { return t != Talker::GP; };
+    return std::any_of(FSets.begin(), FSets.end(),
+                       [&](const SignalSet& s) { return s.Active && foreign(s.Source); }) ||
+           std::any_of(FLists.begin(), FLists.end(),
+                       [&](const UsedList& l) { return l.Active && foreign(l.Source); });
+}
+
+int SatelliteSky::Satellites(SkySatellite* out, int capacity) const {
+    int count = 0;
+    for (const SignalSet& s : FSets) {
+        if (!s.Active) continue;
+        for (int i = 0; i < s.ShownCount; ++i) {
+            const SkySatellite& sat = s.Shown[i];
+            SkySatellite* known = std::find_if(out, out + count, [&](const SkySatellite& o) {
+                return o.System == sat.System && o.Prn == sat.Prn;
+            });
+            if (known != out + count) {
+                if (sat.Snr > known->Snr) known->Snr = sat.Snr;
+                if (!known->Placed && sat.Placed)
+                    *known = SkySatellite{sat.Prn, sat.Elevation, sat.Azimuth, known->Snr,
+                                          true,    sat.System,    sat.Source};
+            } else if (count < capacity) {
+                out[count++] = sat;
+            }
+        }
+    }
+    std::sort(out, out + count, SystemOrder);
+    return count;
+}
+
+int SatelliteSky::UsedSatellites(UsedSatellite* out, int capacity) const {
+    int count = 0;
+    for (int system = 0; system < ConstellationCount; ++system)
+        for (const UsedList& l : FLists) {
+            if (!l.Active || static_cast<int>(l.System) != system) continue;
+            for (int i = 0; i < l.Count && count < capacity; ++i) out[count++] = l.Satellites[i];
+        }
+    return count;
+}
+
+bool SatelliteSky::Used(Constellation system, uint16_t prn) const {
+    for (const UsedList& l : FLists) {
+        if (!l.Active) continue;
+        for (int i = 0; i < l.Count; ++i)
+            if (l.Satellites[i].System == system && l.Satellites[i].Prn == prn) return true;
+    }
+    return false;
+}
+
+int SatelliteSky::InViewOf(Talker talker) const {
+    uint16_t seen[SkyMaxSatellites];
+    int count = 0;
+    for (const SignalSet& s : FSets) {
+        if (!s.Active || s.Source != talker) continue;
+        for (int i = 0; i < s.ShownCount; ++i)
+            if (std::find(seen, seen + count, s.Shown[i].Prn) == seen + count &&
+                count < SkyMaxSatellites)
+                seen[count++] = s.Shown[i].Prn;
+    }
+    return count;
+}

@@ -1,0 +1,86 @@
+// The satellites of every system a multi-constellation receiver reports, kept
+// beside the GPS satellite table: one GSV set per talker and signal, each
+// assembled page by page (in order, with the same total and count of
+// satellites in view, up to nine pages), and the used satellites of each
+// system's GSA. What one receiver cycle (the sentences between two changes of
+// the reported UTC time) renewed replaces what the cycle before reported.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "nmea/Constellation.h"
+
+struct SkySatellite {
+    uint16_t Prn = 0;
+    int8_t Elevation = 0;
+    int16_t Azimuth = 0;
+    uint8_t Snr = 0;      // strongest signal, dB-Hz; 0 = not tracked
+    bool Placed = false;  // elevation and azimuth reported
+    Constellation System = Constellation::Unknown;
+    Talker Source = Talker::None;
+};
+
+struct UsedSatellite {
+    Constellation System = Constellation::Unknown;
+    uint16_t Prn = 0;
+};
+
+constexpr int SkyMaxPages = 9;
+constexpr int SkySetCapacity = SkyMaxPages * 4;
+constexpr int SkyMaxSets = 32;
+constexpr int SkyMaxSatellites = 192;
+constexpr int SkyMaxUsedLists = 16;
+constexpr int SkyUsedCapacity = 32;
+constexpr int SkyMaxUsed = SkyMaxUsedLists * SkyUsedCapacity;
+
+class SatelliteSky {
+  public:
+    // Takes note of one sound sentence of a recognised type (numbers of
+    // SentenceTypes.h); true when it was the last page of a GSV set.
+    bool Observe(uint8_t type, Talker talker, std::string_view sentence);
+
+    // True while a system other than the GP talker's is reported, that is
+    // while the GPS satellite table cannot show all of the sky.
+    bool Extended() const;
+    // Every satellite in view once, ordered by system and number; a satellite
+    // reported on several signals carries its strongest SNR.
+    int Satellites(SkySatellite* out, int capacity) const;
+    // The used satellites, ordered by system and in the order the GSA listed them.
+    int UsedSatellites(UsedSatellite* out, int capacity) const;
+    bool Used(Constellation system, uint16_t prn) const;
+    // Distinct satellites in view in the sets of one talker.
+    int InViewOf(Talker talker) const;
+
+  private:
+    struct SignalSet {
+        bool Active = false;
+        bool Renewed = false;
+        Talker Source = Talker::None;
+        int32_t Signal = 0;  // NMEA 4.10 signal id, 0 when not given
+        int32_t Total = 0, InView = 0, Pages = 0;
+        int BuildingCount = 0, ShownCount = 0;
+        std::array<SkySatellite, SkySetCapacity> Building{}, Shown{};
+    };
+    struct UsedList {
+        bool Active = false;
+        bool Renewed = false;
+        Talker Source = Talker::None;
+        Constellation System = Constellation::Unknown;
+        int Count = 0;
+        std::array<UsedSatellite, SkyUsedCapacity> Satellites{};
+    };
+
+    bool ObserveGsv(Talker talker, std::string_view sentence);
+    void ObserveGsa(Talker talker, std::string_view sentence);
+    void ObserveTime(std::string_view time);
+    void EndCycle();
+    SignalSet* FindSet(Talker talker, int32_t signal);
+    UsedList* FindList(Constellation system);
+
+    std::array<SignalSet, SkyMaxSets> FSets{};
+    std::array<UsedList, SkyMaxUsedLists> FLists{};
+    std::array<char, 16> FTime{};
+    size_t FTimeLength = 0;
+};

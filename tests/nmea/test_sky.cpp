@@ -1,0 +1,242 @@
+// Multi-constellation receivers: talkers, per-system GSV sets of up to nine
+// pages, NMEA 4.10 signal and system ids, used satellites per system, and the
+// GPS-only path left as it was.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "NmeaTestUtil.h"
+#include "nmea/Dispatch.h"
+#include "nmea/SentenceTypes.h"
+
+namespace {
+
+struct Store {
+    NMEA_Manager store;
+    DispatchResult Run(const std::string& body) {
+        return DispatchSentence(Sentence(body), store, nullptr);
+    }
+    std::vector<SkySatellite> Sky() const {
+        std::vector<SkySatellite> out(SkyMaxSatellites);
+        out.resize(store.Sky.Satellites(out.data(), SkyMaxSatellites));
+        return out;
+    }
+    std::vector<UsedSatellite> Used() const {
+        std::vector<UsedSatellite> out(SkyMaxUsed);
+        out.resize(store.Sky.UsedSatellites(out.data(), SkyMaxUsed));
+        return out;
+    }
+};
+
+// A GSV set of 'count' satellites numbered from 'first', four to a page.
+std::vector<std::string> GsvSet(const std::string& talker, int first, int count,
+                                const std::string& signal = "") {
+    const int pages = (count + 3) / 4;
+    std::vector<std::string> set;
+    for (int p = 1; p <= pages; ++p) {
+        std::string body = talker + "GSV," + std::to_string(pages) + "," + std::to_string(p) + "," +
+                           std::to_string(count);
+        for (int k = 0; k < 4 && (p - 1) * 4 + k < count; ++k) {
+            const int prn = first + (p - 1) * 4 + k;
+            body += "," + std::to_string(prn) + ",45," + std::to_string(prn % 360) + ",33";
+        }
+        if (!signal.empty()) body += "," + signal;
+        set.push_back(body);
+    }
+    return set;
+}
+
+// Feeds a set; returns the refresh results page by page.
+std::vector<bool> Feed(Store& s, const std::vector<std::string>& set) {
+    std::vector<bool> refreshes;
+    for (const std::string& page : set) refreshes.push_back(s.Run(page).Refresh);
+    return refreshes;
+}
+
+TEST(Talkers, TableTypesOfEverySystemTalkerAreRecognised) {
+    for (const char* talker : {"GP", "GN", "GL", "GA", "GB", "BD", "GQ", "GI"}) {
+        EXPECT_EQ(RecognizeSentenceType(std::string(talker) + "GGA"), SentenceTypeGGA) << talker;
+        EXPECT_EQ(RecognizeSentenceType(std::string(talker) + "ZDA"), SentenceTypeZDA) << talker;
+    }
+    // Types outside the table and other talkers stay unknown.
+    EXPECT_EQ(RecognizeSentenceType("GNGNS"), SentenceTypeNone);
+    EXPECT_EQ(RecognizeSentenceType("QZGSV"), SentenceTypeNone);
+    EXPECT_EQ(RecognizeSentenceType("GYGGA"), SentenceTypeNone);
+    EXPECT_EQ(RecognizeSentenceType("gngga"), SentenceTypeNone);
+}
+
+TEST(Talkers, CombinedPositionFillsTheGpsRecords) {
+    Store s;
+    const DispatchResult r = s.Run("GNGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
+    EXPECT_EQ(r.Type, SentenceTypeGGA);
+    EXPECT_TRUE(r.Refresh);
+    EXPECT_EQ(s.store.Gga.Message.Latitude, 4811730);
+    EXPECT_EQ(s.store.Display.LatText, "N 48.11730");
+    EXPECT_FALSE(s.store.Sky.Extended());  // a position alone says nothing of the sky
+}
+
+TEST(PrnRanges, SatelliteNumbersTellTheSystem) {
+    EXPECT_EQ(SatelliteConstellation(Constellation::Unknown, 5), Constellation::Gps);
+    EXPECT_EQ(SatelliteConstellation(Constellation::Unknown, 46), Constellation::Sbas);
+    EXPECT_EQ(SatelliteConstellation(Constellation::Unknown, 70), Constellation::Glonass);
+    EXPECT_EQ(SatelliteConstellation(Constellation::Unknown, 133), Constellation::Sbas);
+    EXPECT_EQ(SatelliteConstellation(Constellation::Unknown, 195), Constellation::Qzss);
+    EXPECT_EQ(SatelliteConstellation(Constellation::Unknown, 211), Constellation::BeiDou);
+    EXPECT_EQ(SatelliteConstellation(Constellation::Unknown, 305), Constellation::Galileo);
+    EXPECT_EQ(SatelliteConstellation(Constellation::Gps, 46), Constellation::Sbas);
+    EXPECT_EQ(SatelliteConstellation(Constellation::Gps, 3), Constellation::Gps);
+    // Galileo and BeiDou number from 1 under their own talkers.
+    EXPECT_EQ(SatelliteConstellation(Constellation::Galileo, 5), Constellation::Galileo);
+    EXPECT_EQ(SatelliteConstellation(Constellation::BeiDou, 70), Constellation::BeiDou);
+    EXPECT_EQ(ConstellationLetter(Constellation::Glonass), 'R');
+    EXPECT_EQ(ConstellationLetter(Constellation::BeiDou), 'C');
+    EXPECT_EQ(ConstellationLetter(Constellation::Qzss), 'J');
+}
+
+TEST(SkySets, EachSystemIsAssembledOnItsOwn) {
+    Store s;
+    EXPECT_EQ(Feed(s, GsvSet("GP", 1, 10)), (std::vector<bool>{false, false, true}));
+    // A GLONASS set interleaved page by page does not disturb the GPS table.
+    const auto gl = GsvSet("GL", 65, 6);
+    EXPECT_FALSE(s.Run(gl[0]).Refresh);
+    EXPECT_TRUE(s.Run(gl[1]).Refresh);
+    EXPECT_EQ(s.store.Gsv.InView, 10);
+    EXPECT_EQ(s.store.Gsv.Satellites[9].Prn, 10);
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GP), 10);
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GL), 6);
+    EXPECT_TRUE(s.store.Sky.Extended());
+    const auto sky = s.Sky();
+    ASSERT_EQ(sky.size(), 16u);
+    EXPECT_EQ(sky[0].System, Constellation::Gps);
+    EXPECT_EQ(sky[10].System, Constellation::Glonass);
+    EXPECT_EQ(sky[10].Prn, 65);
+    // A GLONASS page 1 restarts only GLONASS: GPS keeps its set.
+    s.Run(gl[0]);
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GP), 10);
+}
+
+TEST(SkySets, NinePagesAreAcceptedTenAreNot) {
+    Store s;
+    const auto nine = GsvSet("GB", 1, 36);
+    ASSERT_EQ(nine.size(), 9u);
+    EXPECT_TRUE(Feed(s, nine).back());
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GB), 36);
+    Store t;
+    EXPECT_FALSE(t.Run("GBGSV,10,1,40,1,45,10,33").Refresh);
+    EXPECT_EQ(t.store.Sky.InViewOf(Talker::GB), 0);
+}
+
+TEST(SkySets, GpsSetsOfMoreThanFourPagesStayOutOfTheGpsTable) {
+    Store s;
+    Feed(s, GsvSet("GP", 1, 8));
+    Feed(s, GsvSet("GL", 65, 2));
+    const auto five = GsvSet("GP", 1, 20);
+    const auto refreshes = Feed(s, five);
+    // The GPS table rejects every page of a set of five and keeps the last set.
+    EXPECT_EQ(s.store.Gsv.InView, 8);
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GP), 20);
+    EXPECT_TRUE(refreshes.back());  // several systems: the extended table refreshes
+}
+
+TEST(SkySets, PagesOutOfOrderOrWithChangedCountsAreRejected) {
+    Store s;
+    const auto set = GsvSet("GA", 1, 9);
+    s.Run(set[0]);
+    EXPECT_FALSE(s.Run(set[2]).Refresh);  // page 2 missing
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GA), 0);
+    s.Run(set[0]);
+    s.Run(set[1]);
+    EXPECT_FALSE(s.Run("GAGSV,3,3,10,9,45,9,33").Refresh);  // in-view count changed
+    EXPECT_FALSE(s.Run("GAGSV,3,3,09,9,95,9,33").Refresh);  // elevation out of range
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GA), 0);
+    Feed(s, set);
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GA), 9);
+}
+
+TEST(SkySets, SignalsOfOneSatelliteKeepTheStrongest) {
+    Store s;
+    // NMEA 4.10: L1 (signal 1) and L5 (signal 8) sets of GPS, then L1 of Galileo.
+    s.Run("GPGSV,1,1,02,05,40,100,30,07,20,200,41,1");
+    s.Run("GPGSV,1,1,02,05,40,100,45,09,10,300,22,8");
+    s.Run("GAGSV,1,1,01,05,60,050,38,7");
+    const auto sky = s.Sky();
+    ASSERT_EQ(sky.size(), 4u);
+    EXPECT_EQ(sky[0].Prn, 5);
+    EXPECT_EQ(sky[0].Snr, 45);
+    EXPECT_EQ(sky[1].Prn, 7);
+    EXPECT_EQ(sky[2].Prn, 9);
+    EXPECT_EQ(sky[3].System, Constellation::Galileo);
+    EXPECT_EQ(sky[3].Prn, 5);
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GP), 3);
+    // A satellite without position is in view but not placed.
+    s.Run("GLGSV,1,1,01,70,,,25,1");
+    const auto more = s.Sky();
+    EXPECT_EQ(more[3].System, Constellation::Glonass);
+    EXPECT_FALSE(more[3].Placed);
+    EXPECT_EQ(more[3].Snr, 25);
+}
+
+TEST(SkyCycles, ACycleReplacesWhatTheLastOneReported) {
+    Store s;
+    s.Run("GNRMC,100000.00,A,4807.038,N,01131.000,E,0.0,0.0,010124,,,A");
+    Feed(s, GsvSet("GP", 1, 6));
+    Feed(s, GsvSet("GL", 65, 5));
+    s.Run("GNRMC,100001.00,A,4807.038,N,01131.000,E,0.0,0.0,010124,,,A");
+    // Next cycle: GLONASS is no longer reported.
+    Feed(s, GsvSet("GP", 1, 7));
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GL), 5);  // kept until the cycle is over
+    s.Run("GNRMC,100002.00,A,4807.038,N,01131.000,E,0.0,0.0,010124,,,A");
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GL), 0);
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GP), 7);
+    EXPECT_FALSE(s.store.Sky.Extended());
+    // A cycle without any GSV keeps the sky as it is.
+    s.Run("GNRMC,100003.00,A,4807.038,N,01131.000,E,0.0,0.0,010124,,,A");
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GP), 7);
+}
+
+TEST(SkyUsed, SystemIdTalkerAndNumberTellWhichSystemUsesASatellite) {
+    Store s;
+    // NMEA 4.10 combined GSA with system ids: GPS (with an SBAS satellite), GLONASS, Galileo.
+    s.Run("GNGSA,A,3,05,07,46,,,,,,,,,,1.5,0.9,1.2,1");
+    s.Run("GNGSA,A,3,70,71,,,,,,,,,,,1.5,0.9,1.2,2");
+    s.Run("GNGSA,A,3,05,11,,,,,,,,,,,1.5,0.9,1.2,3");
+    // Older combined GSA without a system id: the numbers tell.
+    s.Run("GNGSA,A,3,201,205,,,,,,,,,,,1.5,0.9,1.2");
+    // A talker of its own.
+    s.Run("GQGSA,A,3,02,,,,,,,,,,,,1.5,0.9,1.2");
+    EXPECT_TRUE(s.store.Sky.Used(Constellation::Gps, 5));
+    EXPECT_TRUE(s.store.Sky.Used(Constellation::Sbas, 46));
+    EXPECT_TRUE(s.store.Sky.Used(Constellation::Glonass, 70));
+    EXPECT_TRUE(s.store.Sky.Used(Constellation::Galileo, 5));
+    EXPECT_TRUE(s.store.Sky.Used(Constellation::Galileo, 11));
+    EXPECT_FALSE(s.store.Sky.Used(Constellation::Gps, 11));
+    EXPECT_TRUE(s.store.Sky.Used(Constellation::BeiDou, 205));
+    EXPECT_TRUE(s.store.Sky.Used(Constellation::Qzss, 2));
+    const auto used = s.Used();
+    ASSERT_EQ(used.size(), 10u);
+    EXPECT_EQ(used[0].System, Constellation::Gps);
+    EXPECT_EQ(used.back().System, Constellation::Qzss);
+    // The GPS record keeps the specified GSA decoding: the last GSA, PRNs 1-49.
+    EXPECT_EQ(s.store.Gsa.Message.UsedPrn[0], 2);
+    EXPECT_EQ(s.store.Display.FixModeText, "3D");
+}
+
+TEST(SkyUsed, AFloatWhereTheSystemIdBelongsFallsBackToTheTalker) {
+    Store s;
+    s.Run("BDGSA,A,3,201,202,,,,,,,,,,,1.5,0.9,1.2,1.3");
+    EXPECT_TRUE(s.store.Sky.Used(Constellation::BeiDou, 201));
+}
+
+TEST(GpsOnly, AGpsReceiverNeverEntersTheExtendedTable) {
+    Store s;
+    Feed(s, GsvSet("GP", 1, 12));
+    s.Run("GPGSA,A,3,01,02,03,,,,,,,,,,1.5,0.9,1.2");
+    EXPECT_FALSE(s.store.Sky.Extended());
+    // A GPS set of five pages refreshes nothing, as the GPS table rejects it.
+    const auto refreshes = Feed(s, GsvSet("GP", 1, 18));
+    EXPECT_EQ(refreshes, (std::vector<bool>(5, false)));
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GP), 18);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// The three satellite views of a GPS-only receiver render pixel for pixel as
+// recorded in tests/views/golden. Set LUMAROKUB_WRITE_VIEW_GOLDEN=1 to record
+// them anew (only ever from a build whose GPS-only rendering is known good).
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <fstream>
+#include <sstream>
+
+#include "shell/GpsConfig.h"
+#include "tests/views/ViewTestSupport.h"
+#include "views/FrameGPSInfo.h"
+#include "views/FrameSViewer.h"
+#include "views/FrameSnrViewer.h"
+
+namespace {
+
+const QString GoldenDir = LUMAROKUB_VIEW_GOLDEN_DIR;
+
+// The sentences of a capture file, header comments and line ends removed.
+std::vector<std::string> CaptureSentences(const char* name) {
+    std::ifstream in(CorpusFile(name), std::ios::binary);
+    std::vector<std::string> sentences;
+    std::string line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+        if (!line.empty() && line.front() == '$') sentences.push_back(line);
+    }
+    return sentences;
+}
+
+// Compares a rendering with its golden image, or records it when asked to.
+void ExpectGolden(QWidget& view, const QString& name) {
+    const QImage shot = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QString path = GoldenDir + "/" + name + ".png";
+    if (qEnvironmentVariableIsSet("LUMAROKUB_WRITE_VIEW_GOLDEN")) {
+        ASSERT_TRUE(shot.save(path));
+        return;
+    }
+    const QImage golden = QImage(path).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(golden.isNull()) << path.toStdString();
+    ASSERT_EQ(shot.size(), golden.size()) << name.toStdString();
+    int differing = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) differing += shot.pixel(x, y) != golden.pixel(x, y);
+    EXPECT_EQ(differing, 0) << name.toStdString();
+}
+
+class GoldenRendering : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(GoldenRendering, GpsOnlyViewsAreUnchanged) {
+    const std::string file = GetParam();
+    NMEA_Manager store;
+    GPSConfig config;
+    TFSViewer sky(nullptr, store, config, nullptr);
+    TFSnrViewer chart(nullptr, store);
+    TFGPSInfo info(nullptr, store);
+    sky.resize(210, 210);
+    chart.resize(210, 100);
+    info.resize(210, 135);
+    Feed(store, CaptureSentences(file.c_str()));
+    info.Refresh();
+    chart.Refresh();
+    sky.Refresh();
+    const QString stem = QString::fromStdString(file.substr(0, file.find('.')));
+    ExpectGolden(sky, stem + "-sky");
+    ExpectGolden(chart, stem + "-chart");
+    ExpectGolden(info, stem + "-info");
+    sky.SkyClick();  // the compass axes drawn over the same satellites
+    ExpectGolden(sky, stem + "-sky-axes");
+}
+
+INSTANTIATE_TEST_SUITE_P(GpsOnlyCaptures, GoldenRendering,
+                         ::testing::Values("ublox-lea-4h.log", "gr601-w.log", "mt3339.log",
+                                           "polarx2.log"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             name = name.substr(0, name.find('.'));
+                             for (char& c : name)
+                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+
+}  // namespace
