@@ -5,6 +5,8 @@
 #include <mutex>
 
 #include "views/AutoLabel.h"
+#include "views/SkySnapshot.h"
+#include "views/SystemColors.h"
 
 namespace {
 
@@ -45,6 +47,7 @@ QString Text(const std::string& text) {
 struct InfoSnapshot {
     DataDisplay Display;
     uint8_t UsedPrn[UsedPrnSlots] = {};
+    SkySnapshot Sky;
 };
 
 InfoSnapshot TakeSnapshot(NMEA_Manager& store) {
@@ -53,6 +56,7 @@ InfoSnapshot TakeSnapshot(NMEA_Manager& store) {
     snapshot.Display = store.Display;
     std::copy(std::begin(store.Gsa.Message.UsedPrn), std::end(store.Gsa.Message.UsedPrn),
               snapshot.UsedPrn);
+    snapshot.Sky.Take(store.Sky);
     return snapshot;
 }
 
@@ -130,21 +134,47 @@ void TFGPSInfo::Refresh() {
     SetAutoText(pdopLabel, "PDOP:" + Text(d.PdopText));
     SetAutoText(courseLabel, "Course:" + Text(d.CourseText) + Degree);
     SetAutoText(speedLabel, "Speed:" + Text(d.SpeedText));
+    if (s.Sky.Extended) {
+        ShowUsedOfAllSystems(s.Sky.UsedList);
+        return;
+    }
     for (int i = 0; i < UsedPrnSlots; ++i) {
         const uint8_t prn = s.UsedPrn[i];
         if (prn == 0) {
-            usedSatMarks[i]->hide();
-            usedSatLabels[i]->hide();
+            HideUsedMark(i);
             continue;
         }
-        usedSatLabels[i]->setText(QString::number(prn));
-        const int left = MarkSpacing * i + MarkLeft;
-        usedSatMarks[i]->move(left, MarkTop);
-        usedSatLabels[i]->move(left, MarkTop);
-        usedSatMarks[i]->show();
-        usedSatLabels[i]->show();
+        ShowUsedMark(i, prn, Qt::white);
     }
     SetAutoText(usedCountLabel, Text(d.SatsUsedText));
+}
+
+// As many used satellites as the strip holds, each mark filled with its
+// system's colour; the count is of all used satellites.
+void TFGPSInfo::ShowUsedOfAllSystems(const std::vector<UsedSatellite>& used) {
+    for (int i = 0; i < UsedPrnSlots; ++i) {
+        if (i >= static_cast<int>(used.size())) {
+            HideUsedMark(i);
+            continue;
+        }
+        ShowUsedMark(i, used[i].Prn, SystemFill(used[i].System));
+    }
+    SetAutoText(usedCountLabel, QString::number(used.size()));
+}
+
+void TFGPSInfo::ShowUsedMark(int i, int prn, const QColor& fill) {
+    usedSatLabels[i]->setText(QString::number(prn));
+    const int left = MarkSpacing * i + MarkLeft;
+    usedSatMarks[i]->SetBrush(fill);
+    usedSatMarks[i]->move(left, MarkTop);
+    usedSatLabels[i]->move(left, MarkTop);
+    usedSatMarks[i]->show();
+    usedSatLabels[i]->show();
+}
+
+void TFGPSInfo::HideUsedMark(int i) {
+    usedSatMarks[i]->hide();
+    usedSatLabels[i]->hide();
 }
 
 void TFGPSInfo::StartFixTimer() {

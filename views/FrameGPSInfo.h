@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "nmea/NmeaManager.h"
 #include "views/CircleShape.h"
@@ -55,6 +56,9 @@ class TFGPSInfo : public QFrame {
     void BuildBoxes();
     void BuildUsedSatStrip();
     void BuildLabels();
+    void ShowUsedOfAllSystems(const std::vector<UsedSatellite>& used);
+    void ShowUsedMark(int i, int prn, const QColor& fill);
+    void HideUsedMark(int i);
     Q_INVOKABLE void StopFixTimerHere();
     std::string CurrentFixMode();
 

@@ -7,7 +7,9 @@
 #include "shell/Config.h"
 #include "views/AutoLabel.h"
 #include "views/SkyGeometry.h"
+#include "views/SkySnapshot.h"
 #include "views/SnrColors.h"
+#include "views/SystemColors.h"
 
 using namespace Sky;
 
@@ -28,6 +30,9 @@ constexpr int FixModeTop = Side - 2 * BigFontSize;         // 180
 constexpr int FixModeLeft = Side - 2 * BigFontSize;        // 180
 constexpr int NonFixLeft = Side - 2 * SmallFontSize - 30;  // 164
 constexpr int GmtLeft = Centre + 25;
+constexpr int SkyMarkSize = 21;  // marks of several systems: smaller, as there are more
+constexpr int SkyMarkInset = (MarkSize - SkyMarkSize) / 2;
+constexpr int SkyFontSize = 7;
 const QColor Silver{192, 192, 192};
 const QColor NonFixRed{255, 0, 0};
 
@@ -66,6 +71,7 @@ struct TFSViewer::Snapshot {
     std::string FixModeText, DateText, LocalTimeText, GmtText;
     GsvSatellite Satellites[GsvMaxSatellites];
     uint8_t UsedPrn[UsedPrnSlots];
+    SkySnapshot Sky;
 
     explicit Snapshot(NMEA_Manager& store) {
         std::lock_guard<std::mutex> hold(store.Lock());
@@ -76,6 +82,7 @@ struct TFSViewer::Snapshot {
         std::copy(std::begin(store.Gsv.Satellites), std::end(store.Gsv.Satellites), Satellites);
         std::copy(std::begin(store.Gsa.Message.UsedPrn), std::end(store.Gsa.Message.UsedPrn),
                   UsedPrn);
+        Sky.Take(store.Sky);
     }
     bool Used(uint8_t prn) const {
         return std::find(std::begin(UsedPrn), std::end(UsedPrn), prn) != std::end(UsedPrn);
@@ -221,6 +228,12 @@ void TFSViewer::ShowStatusTexts(const Snapshot& s) {
 }
 
 void TFSViewer::ShowSatellites(const Snapshot& s) {
+    if (s.Sky.Extended) {
+        ShowAllSystems(s);
+        return;
+    }
+    HideFrom(0);
+    skyImage->setToolTip(QString());
     for (int j = 0; j < MarkCount; ++j) {
         const GsvSatellite& sat = s.Satellites[j];
         if (sat.Prn == 0) {
@@ -247,4 +260,60 @@ void TFSViewer::PlaceSatellite(int slot, int top, int left, bool used, const QCo
     mark->SetBrush(used ? QBrush(Qt::white) : QBrush(Qt::NoBrush));
     mark->show();
     label->show();
+}
+
+void TFSViewer::ShowAllSystems(const Snapshot& s) {
+    for (int j = 0; j < MarkCount; ++j) {
+        satMarks[j]->hide();
+        satLabels[j]->hide();
+    }
+    skyImage->setToolTip(SystemLegend());
+    MakeSkyMarks(s.Sky.InView.size());
+    size_t shown = 0;
+    for (size_t i = 0; i < s.Sky.InView.size(); ++i)
+        if (s.Sky.InView[i].Placed) PlaceSkyMark(shown++, s.Sky.InView[i], s.Sky.Used[i]);
+    HideFrom(shown);
+}
+
+void TFSViewer::MakeSkyMarks(size_t count) {
+    const QFont skyFont = SizedFont(font(), SkyFontSize, true);
+    while (skyMarks.size() < count) {
+        // Below the compass and corner texts, as the table's marks are.
+        auto* mark = new TCircleShape(this);
+        mark->resize(SkyMarkSize, SkyMarkSize);
+        mark->hide();
+        mark->stackUnder(compassLabels[0]);
+        skyMarks.push_back(mark);
+        auto* label = new QLabel(this);
+        label->resize(MarkSize, SkyMarkSize);
+        label->setAlignment(Qt::AlignCenter);
+        label->setFont(skyFont);
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        label->hide();
+        label->stackUnder(compassLabels[0]);
+        skyLabels.push_back(label);
+    }
+}
+
+void TFSViewer::PlaceSkyMark(size_t i, const SkySatellite& sat, bool used) {
+    const SkyPixel p = SkyToPixel(sat.Elevation, sat.Azimuth);
+    QLabel* label = skyLabels[i];
+    TCircleShape* mark = skyMarks[i];
+    label->setText(SystemPrnText(sat.System, sat.Prn));
+    label->move(p.Left, p.Top + SkyMarkInset);
+    mark->SetPen(QPen(SnrColor(sat.Snr), MarkPenWidth));
+    mark->SetBrush(used ? QBrush(SystemFill(sat.System)) : QBrush(Qt::NoBrush));
+    mark->move(p.Left + SkyMarkInset, p.Top + SkyMarkInset);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, used ? Qt::black : Silver);
+    label->setPalette(palette);
+    mark->show();
+    label->show();
+}
+
+void TFSViewer::HideFrom(size_t first) {
+    for (size_t i = first; i < skyMarks.size(); ++i) {
+        skyMarks[i]->hide();
+        skyLabels[i]->hide();
+    }
 }

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <array>
+#include <vector>
 
 #include "nmea/NmeaManager.h"
 #include "shell/GpsConfig.h"
@@ -38,6 +39,10 @@ class TFSViewer : public QFrame {
     std::array<TCircleShape*, MarkCount> satMarks{};
     std::array<QLabel*, MarkCount> satLabels{};
     std::array<QLabel*, 4> compassLabels{};
+    // Marks of a receiver of several systems, one per satellite in view with
+    // its system letter, made as they are first needed.
+    std::vector<TCircleShape*> skyMarks;
+    std::vector<QLabel*> skyLabels;
 
   private:
     struct Snapshot;
@@ -50,6 +55,10 @@ class TFSViewer : public QFrame {
     void ShowStatusTexts(const Snapshot& s);
     void ShowSatellites(const Snapshot& s);
     void PlaceSatellite(int slot, int top, int left, bool used, const QColor& color, int prn);
+    void ShowAllSystems(const Snapshot& s);
+    void MakeSkyMarks(size_t count);
+    void PlaceSkyMark(size_t i, const SkySatellite& sat, bool used);
+    void HideFrom(size_t first);
 
     NMEA_Manager& FStore;
     GPSConfig& FConfig;

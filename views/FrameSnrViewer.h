@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <cstdint>
+#include <vector>
 
 #include "nmea/NmeaManager.h"
 #include "views/SnrChart.h"
@@ -19,6 +20,9 @@ class TFSnrViewer : public QFrame {
     void ClearBars();
     void AddSnrBar(uint32_t slot, uint8_t prn, uint8_t snr);
     void Refresh();
+    // The bars of a receiver of several systems: grouped by system, each
+    // labelled with its system letter and number.
+    void ShowAllSystems(const std::vector<SkySatellite>& inView);
 
     TSnrChart* snrChart;
 

@@ -10,9 +10,24 @@ TSnrChart::TSnrChart(QWidget* parent) : QWidget(parent) {
 }
 
 void TSnrChart::Clear() {
-    if (FBars.empty()) return;
+    if (FBars.empty() && FGroups.empty()) return;
     FBars.clear();
+    FGroups.clear();
     update();
+}
+
+void TSnrChart::SetGroups(std::vector<SnrGroup> groups) {
+    FGroups = std::move(groups);
+    update();
+}
+
+bool TSnrChart::Fits(const QString& text) const {
+    return FGroups.empty() || fontMetrics().horizontalAdvance(text) <= CurrentScale().Step;
+}
+
+bool TSnrChart::LabelsFit() const {
+    return std::all_of(FBars.begin(), FBars.end(),
+                       [this](const SnrBar& bar) { return Fits(bar.Label); });
 }
 
 void TSnrChart::Add(double x, int y, const QString& label, const QColor& color) {
@@ -54,6 +69,7 @@ void TSnrChart::paintEvent(QPaintEvent*) {
     const int line = fontMetrics().height();
     painter.setPen(Qt::black);
     painter.drawLine(0, static_cast<int>(s.Bottom), width() - 1, static_cast<int>(s.Bottom));
+    const bool labelsFit = LabelsFit();
     for (size_t i = 0; i < FBars.size(); ++i) {
         const QRect bar = BarRect(i);
         const int slotLeft = static_cast<int>((FBars[i].X - s.MinX) * s.Step);
@@ -61,9 +77,30 @@ void TSnrChart::paintEvent(QPaintEvent*) {
         painter.setPen(Qt::black);
         painter.setBrush(FBars[i].Color);
         painter.drawRect(bar.adjusted(0, 0, -1, 0));
-        painter.drawText(QRect(column.left(), bar.top() - line, column.width(), line),
-                         Qt::AlignHCenter | Qt::AlignBottom, QString::number(FBars[i].Y));
-        painter.drawText(QRect(column.left(), static_cast<int>(s.Bottom) + 1, column.width(), line),
-                         Qt::AlignHCenter | Qt::AlignTop, FBars[i].Label);
+        const QString value = QString::number(FBars[i].Y);
+        if (Fits(value))
+            painter.drawText(QRect(column.left(), bar.top() - line, column.width(), line),
+                             Qt::AlignHCenter | Qt::AlignBottom, value);
+        if (labelsFit)
+            painter.drawText(
+                QRect(column.left(), static_cast<int>(s.Bottom) + 1, column.width(), line),
+                Qt::AlignHCenter | Qt::AlignTop, FBars[i].Label);
+    }
+    if (!labelsFit) PaintGroups(painter, s);
+}
+
+// Each group's caption centred under its bars, between two ticks.
+void TSnrChart::PaintGroups(QPainter& painter, const Scale& s) {
+    const int line = fontMetrics().height();
+    const int axis = static_cast<int>(s.Bottom);
+    painter.setPen(Qt::black);
+    for (const SnrGroup& g : FGroups) {
+        const int left = static_cast<int>((g.FirstX - s.MinX) * s.Step);
+        const int right = static_cast<int>((g.LastX - s.MinX + 1) * s.Step) - 1;
+        painter.drawLine(left, axis, left, axis + line / 2);
+        painter.drawLine(right, axis, right, axis + line / 2);
+        const bool wide = fontMetrics().horizontalAdvance(g.Caption) <= right - left - 1;
+        painter.drawText(QRect(left, axis + 1, right - left + 1, line),
+                         Qt::AlignHCenter | Qt::AlignTop, wide ? g.Caption : g.ShortCaption);
     }
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPainter>
 #include <QString>
 #include <QWidget>
 #include <vector>
@@ -15,6 +16,13 @@ struct SnrBar {
     QColor Color;
 };
 
+// A run of bars under one caption (the bars of one satellite system).
+struct SnrGroup {
+    double FirstX, LastX;
+    QString Caption;       // drawn when it fits under the group
+    QString ShortCaption;  // otherwise
+};
+
 class TSnrChart : public QWidget {
     Q_OBJECT
   public:
@@ -24,6 +32,12 @@ class TSnrChart : public QWidget {
 
     void Clear();
     void Add(double x, int y, const QString& label, const QColor& color);
+    // With groups, value and label texts too wide for their bar are left out,
+    // and when labels are left out the group captions stand under the axis.
+    void SetGroups(std::vector<SnrGroup> groups);
+    const std::vector<SnrGroup>& Groups() const { return FGroups; }
+    // Whether the bar labels are drawn (always without groups).
+    bool LabelsFit() const;
     // The bars as they stand (the series).
     const std::vector<SnrBar>& Bars() const { return FBars; }
     // Rectangle of bar i in widget coordinates, as painted.
@@ -37,6 +51,9 @@ class TSnrChart : public QWidget {
         double MinX, Step, Bottom, PixelsPerUnit;
     };
     Scale CurrentScale() const;
+    bool Fits(const QString& text) const;
+    void PaintGroups(QPainter& painter, const Scale& s);
 
     std::vector<SnrBar> FBars;
+    std::vector<SnrGroup> FGroups;
 };
