@@ -165,13 +165,12 @@ TEST_F(MultiViews, BackToAGpsReceiverTheTableViewsReturn) {
     sky.resize(210, 210);
     RunToFix();
     // A GPS-only receiver takes over: two cycles without the other systems.
-    Feed(store, {"$GPRMC,000100.00,A,2502.8656,N,12131.9110,E,0.0,0.0,010126,,,A*5A",
-                 "$GPGSA,A,3,05,07,,,,,,,,,,,1.5,0.9,1.2*3E",
-                 "$GPGSV,1,1,02,05,40,100,30,07,20,200,41*7A",
-                 "$GPRMC,000101.00,A,2502.8656,N,12131.9110,E,0.0,0.0,010126,,,A*5B",
-                 "$GPGSA,A,3,05,07,,,,,,,,,,,1.5,0.9,1.2*3E",
-                 "$GPGSV,1,1,02,05,40,100,30,07,20,200,41*7A",
-                 "$GPRMC,000102.00,A,2502.8656,N,12131.9110,E,0.0,0.0,010126,,,A*58"});
+    Feed(store,
+         {"$GPRMC,000100.00,A,2502.8656,N,12131.9110,E,0.0,0.0,010126,,,A*5A",
+          "$GPGSA,A,3,05,07,,,,,,,,,,,1.5,0.9,1.2*3E", "$GPGSV,1,1,02,05,40,100,30,07,20,200,41*7A",
+          "$GPRMC,000101.00,A,2502.8656,N,12131.9110,E,0.0,0.0,010126,,,A*5B",
+          "$GPGSA,A,3,05,07,,,,,,,,,,,1.5,0.9,1.2*3E", "$GPGSV,1,1,02,05,40,100,30,07,20,200,41*7A",
+          "$GPRMC,000102.00,A,2502.8656,N,12131.9110,E,0.0,0.0,010126,,,A*58"});
     ASSERT_FALSE(store.Sky.Extended());
     sky.Refresh();
     for (const QLabel* label : sky.skyLabels) EXPECT_FALSE(label->isVisibleTo(&sky));
