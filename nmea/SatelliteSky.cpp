@@ -146,6 +146,12 @@ bool SatelliteSky::ObserveGsv(Talker talker, std::string_view sentence) {
     if (entries > MaxEntriesPerPage) return false;
 
     SignalSet* set = FindSet(talker, signal);
+    // Some receivers give the signal id on the last page of a set only: such
+    // a page continues the set that has none.
+    if (set && page > 1 && signal != 0 && set->Pages != page - 1) {
+        SignalSet* plain = FindSet(talker, 0);
+        if (plain && plain->Pages == page - 1) set = plain;
+    }
     if (!set) return false;
     if (page == 1) {
         set->Total = total;

@@ -24,5 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint16_t n = FrameSentence(source, buffer, [] { return false; });
         if (n > 0) DispatchSentence(SentenceText(buffer, n), store, &purger);
     }
+    // The extended table of several systems, read as the views read it.
+    static SkySatellite inView[SkyMaxSatellites];
+    static UsedSatellite used[SkyMaxUsed];
+    const int count = store.Sky.Satellites(inView, SkyMaxSatellites);
+    for (int i = 0; i < count; ++i) store.Sky.Used(inView[i].System, inView[i].Prn);
+    store.Sky.UsedSatellites(used, SkyMaxUsed);
     return 0;
 }

@@ -94,8 +94,12 @@ class CycleCounter {
         if (f.size() < 4) return;
         const size_t entries = (f.size() - 4) / 4;
         const std::string signal = (f.size() - 4) % 4 == 1 ? f.back() : "";
-        PendingSet& set = FPending[talker + "/" + signal];
         const int total = Number(f[1]), page = Number(f[2]);
+        std::string key = talker + "/" + signal;
+        // A last page may carry the signal id its set's other pages lack.
+        if (page > 1 && FPending[key].NextPage != page && FPending[talker + "/"].NextPage == page)
+            key = talker + "/";
+        PendingSet& set = FPending[key];
         if (page == 1) set = PendingSet{1, total, {}};
         const bool wellFormed = (f.size() - 4) % 4 <= 1 && entries <= 4;
         if (!wellFormed || page != set.NextPage || total != set.Total) {
@@ -111,7 +115,7 @@ class CycleCounter {
             if (Number(f[4 + 4 * k]) > 0) set.Prns.insert(Number(f[4 + 4 * k]));
         }
         ++set.NextPage;
-        if (page == total) FCurrent[talker][signal] = set.Prns;
+        if (page == total) FCurrent[talker][key] = set.Prns;
     }
 
     std::string FTime;

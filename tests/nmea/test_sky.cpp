@@ -177,6 +177,13 @@ TEST(SkySets, SignalsOfOneSatelliteKeepTheStrongest) {
     EXPECT_EQ(more[3].Snr, 25);
 }
 
+TEST(SkySets, ASignalIdOnTheLastPageOnlyEndsTheSetWithout) {
+    Store s;
+    s.Run("GLGSV,2,1,05,74,20,192,42,70,38,115,42,73,64,151,49,88,15,341,27");
+    EXPECT_TRUE(s.Run("GLGSV,2,2,05,71,79,011,23,8").Refresh);
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GL), 5);
+}
+
 TEST(SkyCycles, ACycleReplacesWhatTheLastOneReported) {
     Store s;
     s.Run("GNRMC,100000.00,A,4807.038,N,01131.000,E,0.0,0.0,010124,,,A");
