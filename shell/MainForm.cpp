@@ -1,7 +1,11 @@
 #include "shell/MainForm.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <memory>
 
 #include "control/FrameAbout.h"
@@ -35,6 +39,7 @@ TFAbout* FAbout = nullptr;
 namespace {
 
 constexpr int MonitorFontPoints = 8;
+constexpr int ReaderPollMs = 5;
 constexpr Qt::WindowFlags MainWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
     Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
@@ -172,13 +177,46 @@ void RefreshViews() {
     if (MainForm) MainForm->RefreshViews(NmeaFetch);
 }
 
+namespace {
+
+std::atomic<int> RunningReaders{0};
+
+// A reader that counts itself while it runs, so the program can wait for the
+// readers that free themselves before it takes the store away.
+class CountedNmeaFetch : public TNmeaFetch {
+  public:
+    using TNmeaFetch::TNmeaFetch;
+    // Counted out when it is freed, which also covers a reader ended before
+    // it was ever released.
+    ~CountedNmeaFetch() override {
+        Shutdown();
+        RunningReaders.fetch_sub(1, std::memory_order_acq_rel);
+    }
+};
+
+}  // namespace
+
+bool WaitReadersEnded(int limitMs) {
+    QElapsedTimer clock;
+    clock.start();
+    // A reader may be waiting for this thread (console, refresh): events run
+    // while it winds down.
+    while (RunningReaders.load(std::memory_order_acquire) > 0) {
+        if (clock.elapsed() >= limitMs) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, ReaderPollMs);
+        QThread::msleep(ReaderPollMs);
+    }
+    return true;
+}
+
 TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate) {
     // The hook suspends the very reader that asks for the refresh: it is
     // alive, waiting for the refresh, whatever NmeaFetch holds by then.
     auto self = std::make_shared<TNmeaFetch*>(nullptr);
-    auto* reader = new TNmeaFetch(true, [self] {
+    auto* reader = new CountedNmeaFetch(true, [self] {
         if (MainForm) MainForm->RefreshViews(*self);
     });
+    RunningReaders.fetch_add(1, std::memory_order_acq_rel);
     *self = reader;
     reader->SetConsole([](const std::string& sentence) {
         if (FConsole) FConsole->AppendSentence(sentence);
@@ -190,6 +228,10 @@ TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate) {
             ui->Queue([] {
                 if (FUtilButton) FUtilButton->CaptureFailed();
             });
+    });
+    // Unplugged: the port panel shows the link down and tells the user once.
+    reader->SetDeviceGoneHook([] {
+        if (FComPortSetting) FComPortSetting->LinkLost();
     });
     reader->SetFreeOnTerminate(freeOnTerminate);
     NmeaFetch = reader;

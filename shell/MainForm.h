@@ -87,6 +87,9 @@ void RefreshViews();
 // itself when it ends (unless told otherwise), and kept in NmeaFetch.
 // Started, so Resume releases it.
 TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate = true);
+// Waits, running events, until every reader made by CreateNmeaFetch has
+// ended; false when some still run after `limitMs`.
+bool WaitReadersEnded(int limitMs);
 
 // Hands commands to a new command sender, started at once and freeing itself
 // when done (kept in CommandOut). Sends nothing while the port is closed.

@@ -3,24 +3,41 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 StartupOptions StartOptions;
 
 const char* const StartupUsage =
-    "usage: lumarokub [--port PATH]... [--baud N] [--screenshot FILE [--after SECONDS]]\n"
-    "                 [--replay FILE]\n"
-    "  --port PATH        add a serial port (pseudo-terminal, rfcomm, socat link) and select it\n"
+    "usage: lumarokub [--port PATH]... [--mode MODE] [--baud N] [--demo]\n"
+    "                 [--screenshot FILE [--after SECONDS]] [--replay FILE]\n"
+    "  --port PATH        add a serial port (pseudo-terminal, rfcomm, socat link); the last one\n"
+    "                     given is selected and connected at start\n"
+    "  --mode MODE        how that port is connected: general (default), port, baud or auto\n"
+    "                     (the panel's General, Port Detect, BR Detect, Auto Detect)\n"
     "  --baud N           select the baud rate (4800, 9600, 19200, 38400, 57600, 115200)\n"
+    "  --demo             start a simulated receiver on a pseudo-terminal and connect to it\n"
     "  --screenshot FILE  save the main window as a PNG after SECONDS (default 3) and exit\n"
     "  --after SECONDS    delay before the screenshot\n"
     "  --replay FILE      decode an NMEA capture into the views at start (demo without a "
     "receiver)\n"
-    "  --help             show this text\n";
+    "  --help             show this text\n"
+    "In the window, a right-click on \"NMEA Setting\" or Ctrl+Shift+N opens the SiRF\n"
+    "output-interval window.\n";
 
 namespace {
 
 constexpr int SupportedRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
 constexpr double MaxScreenshotDelay = 3600.0;
+constexpr const char* ModeNames[] = {"general", "port", "baud", "auto"};
+
+bool ParseMode(const std::string& text, int& mode) {
+    for (int i = 0; i < static_cast<int>(std::size(ModeNames)); ++i)
+        if (text == ModeNames[i]) {
+            mode = i;
+            return true;
+        }
+    return false;
+}
 
 bool ParseRate(const char* text, int& rate) {
     char* end = nullptr;
@@ -55,8 +72,12 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
             options.Help = true;
             continue;
         }
+        if (arg == "--demo") {
+            options.Demo = true;
+            continue;
+        }
         const bool takesValue = arg == "--port" || arg == "--baud" || arg == "--screenshot" ||
-                                arg == "--after" || arg == "--replay";
+                                arg == "--after" || arg == "--replay" || arg == "--mode";
         if (!takesValue) {
             error = "unknown option: " + arg;
             return false;
@@ -75,6 +96,11 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
         } else if (arg == "--baud") {
             if (!ParseRate(value, options.BaudRate)) {
                 error = std::string("unsupported baud rate: ") + value;
+                return false;
+            }
+        } else if (arg == "--mode") {
+            if (!ParseMode(value, options.Mode)) {
+                error = std::string("unknown mode: ") + value + " (general, port, baud or auto)";
                 return false;
             }
         } else if (arg == "--screenshot") {

@@ -11,6 +11,8 @@ struct StartupOptions {
     std::string ScreenshotFile;      // empty: no screenshot
     double ScreenshotAfter = 3.0;    // seconds
     std::string ReplayFile;          // capture decoded into the store at start
+    int Mode = 0;                    // detection mode of the start-up connection (General)
+    bool Demo = false;               // a simulated receiver on a pseudo-terminal
     bool Help = false;
 };
 

@@ -5,9 +5,12 @@
 #include <QPixmap>
 #include <QTimer>
 #include <iostream>
+#include <memory>
 
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
+#include "control/FrameComPortSetting.h"
+#include "control/PortEnumeration.h"
 #include "nmea/NmeaManager.h"
 #include "nmea/ThreadNMEAFetch.h"
 #include "serial/YComPort.h"
@@ -18,13 +21,16 @@
 #include "shell/StartupOptions.h"
 #include "shell/YThread.h"
 #include "views/FrameConsole.h"
+#ifdef LUMAROKUB_HAVE_SIM
+#include "tools/sim/ReceiverSimulator.h"
+#endif
 
 namespace {
 
 constexpr int ExitUsage = 2;
 constexpr int ExitFailure = 1;
 constexpr size_t ReplayConsoleLines = 60;
-constexpr int ReaderStopGraceMs = 200;
+constexpr int ReaderStopLimitMs = 2000;
 
 bool Replay(const std::string& path) {
     const ReplayResult result = ReplayCapture(path, *NmeaManager);
@@ -50,18 +56,29 @@ void ScheduleScreenshot(QApplication& app, TMainForm& window, const StartupOptio
     });
 }
 
-// Ends the reader of the current connection and closes the port. The reader
-// may be waiting for the GUI thread, so events run while it winds down.
-void StopLink() {
-    if (TNmeaFetch* reader = NmeaFetch) {
-        NmeaFetch = nullptr;
-        reader->Resume();
-        reader->Terminate();  // it frees itself
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < ReaderStopGraceMs)
-            QApplication::processEvents(QEventLoop::AllEvents, ReaderStopGraceMs);
+#ifdef LUMAROKUB_HAVE_SIM
+constexpr unsigned long DemoBaud = 9600;
+
+// The demo receiver: the simulator on a pseudo-terminal in this process.
+std::unique_ptr<ReceiverSimulator> StartDemoReceiver() {
+    SimOptions options;
+    options.Baud = DemoBaud;
+    auto receiver = std::make_unique<ReceiverSimulator>(options);
+    std::string error;
+    if (!receiver->Start(error)) {
+        std::cerr << "lumarokub: cannot start the demo receiver: " << error << '\n';
+        return nullptr;
     }
+    StartOptions.Ports.push_back(receiver->SlavePath());
+    if (StartOptions.BaudRate == 0) StartOptions.BaudRate = static_cast<int>(DemoBaud);
+    return receiver;
+}
+#endif
+
+// Ends the connection: the detection thread, the readers and the port.
+void StopLink() {
+    if (FComPortSetting) FComPortSetting->Shutdown();
+    WaitReadersEnded(ReaderStopLimitMs);
     ClosePort();
 }
 
@@ -78,6 +95,16 @@ int main(int argc, char** argv) {
         return 0;
     }
     ComPort = new YComPort;  // the one serial port, for the whole process
+#ifdef LUMAROKUB_HAVE_SIM
+    std::unique_ptr<ReceiverSimulator> demo;
+    if (StartOptions.Demo && !(demo = StartDemoReceiver())) return ExitFailure;
+#else
+    if (StartOptions.Demo) {
+        std::cerr << "lumarokub: --demo is not available on this platform\n";
+        return ExitUsage;
+    }
+#endif
+    SetExtraPorts(StartOptions.Ports);
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainForm::Title);
     QApplication::setFont(MonitorFont());
@@ -91,6 +118,9 @@ int main(int argc, char** argv) {
     // The two setting windows, hidden until their buttons show them.
     FmNmeaChoice = new TFmNmeaChoice;
     FmNmeaChoice_ub = new TFmNmeaChoice_ub;
+    if (StartOptions.BaudRate != 0) FComPortSetting->SelectBaudRate(StartOptions.BaudRate);
+    if (!StartOptions.Ports.empty())
+        FComPortSetting->ConnectAtStart(StartOptions.Ports.back(), StartOptions.Mode);
     if (!StartOptions.ReplayFile.empty() && !Replay(StartOptions.ReplayFile)) {
         std::cerr << "lumarokub: cannot read " << StartOptions.ReplayFile << '\n';
         return ExitUsage;

@@ -1,0 +1,70 @@
+#include "control/PortEnumeration.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <algorithm>
+
+#include "shell/MessageBox.h"
+
+std::string ProlificPortName;
+bool ProlificFound = false;
+int ProlificIndex = 0;
+
+const char* const NoPortMessage = "There is no com port detected and application will be closed";
+
+namespace {
+
+constexpr const char* ApplicationTitle = "LumarokUb";
+
+PortDiscovery& Discovery() {
+    static PortDiscovery discovery;
+    return discovery;
+}
+
+std::vector<std::string>& Extra() {
+    static std::vector<std::string> paths;
+    return paths;
+}
+
+void AskApplicationToEnd() {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, "quit", Qt::QueuedConnection);
+}
+
+}  // namespace
+
+bool FindProlificPort() {
+    const std::string found = Discovery().FindProlificPort();
+    if (found.empty()) return false;
+    ProlificPortName = found;
+    return true;
+}
+
+int EnumerateSerialPorts(std::vector<std::string>& list) {
+    list = Discovery().ListPorts();
+    for (const std::string& path : Extra())
+        if (std::find(list.begin(), list.end(), path) == list.end()) list.push_back(path);
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i] == ProlificPortName) ProlificIndex = static_cast<int>(i);
+    if (list.empty()) {
+        ShowMessage(NoPortMessage, ApplicationTitle);
+        AskApplicationToEnd();
+    }
+    return static_cast<int>(list.size());
+}
+
+void SetPortDiscovery(const PortDiscovery& discovery) {
+    Discovery() = discovery;
+}
+
+void SetExtraPorts(std::vector<std::string> paths) {
+    Extra() = std::move(paths);
+}
+
+void AddExtraPort(const std::string& path) {
+    if (std::find(Extra().begin(), Extra().end(), path) == Extra().end()) Extra().push_back(path);
+}
+
+const std::vector<std::string>& ExtraPorts() {
+    return Extra();
+}

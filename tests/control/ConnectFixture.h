@@ -1,0 +1,164 @@
+// The whole monitor window on the offscreen platform, connecting through its
+// port panel to simulated receivers and silent lines on real pseudo-terminals.
+// Ports come from a fake sysfs tree (with a folder of device links standing
+// in for /dev) and from the extra-port list, never from the machine.
+#pragma once
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QThread>
+#include <QToolButton>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "ControlFixture.h"
+#include "control/FrameComPortSetting.h"
+#include "control/PortEnumeration.h"
+#include "nmea/ThreadNMEAFetch.h"
+#include "serial/YComPort.h"
+#include "shell/MainForm.h"
+#include "shell/QtUiDispatcher.h"
+#include "tools/sim/ReceiverSimulator.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// A sysfs tree of USB serial adapters and the device folder their names live
+// in; each device is a link to a pseudo-terminal's slave.
+class FakePorts {
+  public:
+    FakePorts()
+        : Root(fs::temp_directory_path() / ("lumarokub_ports_" + std::to_string(getpid()))) {
+        fs::remove_all(Root);
+        fs::create_directories(Root / "sys" / "class" / "tty");
+        fs::create_directories(Root / "dev");
+    }
+    ~FakePorts() { fs::remove_all(Root); }
+
+    PortDiscovery Discovery() const {
+        return PortDiscovery((Root / "sys").string(), (Root / "dev").string());
+    }
+    std::string DevicePath(const std::string& name) const { return (Root / "dev" / name).string(); }
+
+    // Plugs in a USB adapter `name` of `vendor` whose line is `slavePath`.
+    void Plug(const std::string& name, const std::string& vendor, const std::string& slavePath) {
+        const fs::path usb = Root / "sys" / "devices" / "usb1" / ("1-" + name);
+        const fs::path interface = usb / "1.0";
+        fs::create_directories(interface);
+        std::ofstream(usb / "idVendor") << vendor << "\n";
+        const fs::path tty = Root / "sys" / "class" / "tty" / name;
+        fs::create_directories(tty);
+        fs::create_directory_symlink(interface, tty / "device");
+        fs::remove(Root / "dev" / name);
+        fs::create_symlink(slavePath, Root / "dev" / name);
+    }
+    void Unplug(const std::string& name) {
+        fs::remove_all(Root / "sys" / "class" / "tty" / name);
+        fs::remove(Root / "dev" / name);
+    }
+
+    fs::path Root;
+};
+
+inline std::unique_ptr<ReceiverSimulator> StartReceiver(unsigned long baud) {
+    SimOptions options;
+    options.Baud = baud;
+    options.TimeScale = 20;
+    auto sim = std::make_unique<ReceiverSimulator>(options);
+    std::string error;
+    EXPECT_TRUE(sim->Start(error)) << error;
+    return sim;
+}
+
+// A new pseudo-terminal reports 38400 baud until someone sets it: a receiver
+// at 38400 would look matched before the first probe changed the rate. Set
+// another rate first and wait until the receiver hears it.
+inline void StartMismatched(ReceiverSimulator& sim) {
+    const int fd = ::open(sim.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios tio{};
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    cfsetspeed(&tio, B9600);
+    tcsetattr(fd, TCSANOW, &tio);
+    ::close(fd);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!sim.Status().Mismatched && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(sim.Status().Mismatched);
+}
+
+class ConnectFixture : public ControlFixture {
+  protected:
+    void SetUp() override {
+        ControlFixture::SetUp();
+        ComPort = &FPort;
+        YThread::SetMainDispatcher(&FDispatcher);
+        ProlificFound = false;
+        ProlificPortName.clear();
+        ProlificIndex = 0;
+        SetPortDiscovery(Ports.Discovery());
+        SetExtraPorts({});
+    }
+    void TearDown() override {
+        if (FComPortSetting) FComPortSetting->Shutdown();
+        EXPECT_TRUE(WaitReadersEnded(10000));
+        Window.reset();
+        ClosePort();
+        ComPort = nullptr;
+        YThread::SetMainDispatcher(nullptr);
+        ControlFixture::TearDown();
+    }
+
+    // Builds the main window; its port panel lists the ports present now.
+    void OpenWindow() {
+        Window = std::make_unique<TMainForm>();
+        ASSERT_FALSE(Window->InitFailed());
+        Panel = FComPortSetting;
+        ASSERT_NE(Panel, nullptr);
+    }
+
+    // Runs events until `done` or the time-out; false on time-out.
+    template <class Done>
+    bool RunUntil(Done done, std::chrono::milliseconds timeout) {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() >= end) return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(5);
+        }
+        return true;
+    }
+    void RunFor(std::chrono::milliseconds duration) {
+        RunUntil([] { return false; }, duration);
+    }
+
+    void Choose(int port, int baud, int mode) {
+        Panel->portCombo->setCurrentIndex(port);
+        Panel->baudCombo->setCurrentIndex(baud);
+        Panel->modeCombo->setCurrentIndex(mode);
+    }
+    void Press() { Panel->portButton->click(); }
+    bool Connected() const { return GpsConfig->IsPortOpen(); }
+    // The detection thread has ended and its last changes have arrived.
+    bool DetectionEnded() {
+        if (DetectThread && !DetectThread->Finished()) return false;
+        RunFor(50ms);
+        return true;
+    }
+    QString Caption() const { return Panel->portButton->text(); }
+
+    FakePorts Ports;
+    std::unique_ptr<TMainForm> Window;
+    TFComPortSetting* Panel = nullptr;
+
+  private:
+    YComPort FPort;
+    QtUiDispatcher FDispatcher;
+};

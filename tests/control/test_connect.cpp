@@ -1,0 +1,306 @@
+// Connecting from the window: the port panel's four modes against simulated
+// receivers, closing at any moment, hot-plugged adapters, a Prolific adapter
+// at start-up and an adapter pulled out while connected.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include "ConnectFixture.h"
+#include "control/FrameUtilButton.h"
+#include "serial/PortTable.h"
+#include "tests/serial/PtyPair.h"
+#include "views/FrameConsole.h"
+#include "views/FrameGPSInfo.h"
+#include "views/FrameLumarokStatus.h"
+
+namespace {
+
+constexpr int Baud4800 = 0, Baud38400 = 3, Baud57600 = 4, Baud115200 = 5;
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+using Connect = ConnectFixture;
+
+TEST_F(Connect, GeneralOpensAPortWithNothingBehindIt) {
+    PtyPair line;
+    SetExtraPorts({line.Path()});
+    OpenWindow();
+    EXPECT_EQ(Caption(), "Open");
+    Choose(0, Baud4800, ModeGeneral);
+    Press();
+    EXPECT_EQ(Caption(), "Close");
+    EXPECT_TRUE(Panel->ConnectionStarted());
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    EXPECT_EQ(GpsConfig->PortNumber.load(), line.Number());
+    EXPECT_TRUE(RunUntil([] { return FLumarokStatus->PanelText(0) == "Open"; }, 2s));
+    RunFor(200ms);
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(Connect, PortDetectFindsTheReceiverOnTheThirdPort) {
+    PtyPair first, second;
+    auto receiver = StartReceiver(115200);
+    SetExtraPorts({first.Path(), second.Path(), receiver->SlavePath()});
+    OpenWindow();
+    Choose(0, Baud115200, ModePortDetect);
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 20s));
+    ASSERT_TRUE(RunUntil([&] { return DetectionEnded(); }, 5s));
+    EXPECT_EQ(Panel->portCombo->currentIndex(), 2);
+    EXPECT_EQ(GpsConfig->PortNumber.load(), PortTable::NumberForPath(receiver->SlavePath()));
+    EXPECT_EQ(ComPort->PortNumber(), static_cast<uint32_t>(GpsConfig->PortNumber.load()));
+    // The first two were opened at the chosen rate on the way.
+    for (const PtyPair* silent : {&first, &second}) {
+        termios tio{};
+        ASSERT_EQ(tcgetattr(silent->Slave(), &tio), 0);
+        EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B115200));
+    }
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(Connect, BaudDetectPassesLineNoiseAndTakes38400) {
+    auto receiver = StartReceiver(38400);
+    StartMismatched(*receiver);
+    SetExtraPorts({receiver->SlavePath()});
+    OpenWindow();
+    Choose(0, Baud4800, ModeBaudDetect);
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 20s));
+    ASSERT_TRUE(RunUntil([&] { return DetectionEnded(); }, 5s));
+    EXPECT_EQ(Panel->baudCombo->currentIndex(), Baud38400);
+    EXPECT_EQ(GpsConfig->BaudRate.load(), 38400);
+    EXPECT_EQ(FLumarokStatus->PanelText(2), "BR:38400bps");
+    EXPECT_EQ(FLumarokStatus->PanelText(0), "Open");
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(Connect, AutoDetectFinds57600OnTheSecondPort) {
+    PtyPair silent;
+    auto receiver = StartReceiver(57600);
+    SetExtraPorts({silent.Path(), receiver->SlavePath()});
+    OpenWindow();
+    Choose(0, Baud4800, ModeAutoDetect);
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 40s));
+    ASSERT_TRUE(RunUntil([&] { return DetectionEnded(); }, 5s));
+    EXPECT_EQ(Panel->portCombo->currentIndex(), 1);
+    EXPECT_EQ(Panel->baudCombo->currentIndex(), Baud57600);
+    EXPECT_EQ(GpsConfig->BaudRate.load(), 57600);
+    // The reader runs: sentences reach the console.
+    EXPECT_TRUE(RunUntil([] { return FConsole->consoleMemo->blockCount() > 3; }, 10s));
+}
+
+TEST_F(Connect, BaudDetectOnAPortThatCannotOpenGivesUpAtOnce) {
+    SetExtraPorts({Ports.DevicePath("ttyGONE0")});
+    OpenWindow();
+    Choose(0, Baud4800, ModeBaudDetect);
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return DetectionEnded() && !Messages.empty(); }, 5s));
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].Text, "no GPS device detected");
+    EXPECT_EQ(Messages[0].Caption, "error");
+    EXPECT_EQ(Panel->baudCombo->currentIndex(), Baud4800) << "one attempt only";
+    EXPECT_FALSE(Connected());
+}
+
+TEST_F(Connect, GeneralOnAMissingPortSaysSoAndReadsOpenAgain) {
+    SetExtraPorts({Ports.DevicePath("ttyGONE0")});
+    OpenWindow();
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return !Messages.empty(); }, 5s));
+    EXPECT_EQ(Messages[0].Text, "port doesn't exist");
+    EXPECT_EQ(Caption(), "Open");
+    // Failed: the next press closes, the one after starts again.
+    EXPECT_TRUE(Panel->ConnectionStarted());
+    Press();
+    EXPECT_FALSE(Panel->ConnectionStarted());
+    Press();
+    EXPECT_TRUE(Panel->ConnectionStarted());
+}
+
+TEST_F(Connect, CloseDuringAutoDetectEndsTheProbeWithoutAnotherTrial) {
+    PtyPair first, second;
+    SetExtraPorts({first.Path(), second.Path()});
+    OpenWindow();
+    Choose(0, Baud4800, ModeAutoDetect);
+    Press();
+    RunFor(300ms);  // the first probe is under way
+    Press();
+    EXPECT_EQ(DetectThread, nullptr);
+    EXPECT_FALSE(Panel->ConnectionStarted());
+    ASSERT_TRUE(RunUntil([&] { return Caption() == "Open"; }, 2s));
+    const int baudAfterClose = Panel->baudCombo->currentIndex();
+    RunFor(1500ms);
+    EXPECT_EQ(Panel->baudCombo->currentIndex(), baudAfterClose) << "no further trial";
+    EXPECT_EQ(Panel->portCombo->currentIndex(), 0);
+    EXPECT_FALSE(Connected());
+    EXPECT_FALSE(ComPort->IsOpen());
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(Connect, OpenRightAfterCloseKeepsTheNewAttemptsCaption) {
+    PtyPair line;
+    SetExtraPorts({line.Path()});
+    OpenWindow();
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    Press();  // Close: the closing thread queues "Open"
+    Press();  // Open again before that arrives
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    RunFor(200ms);
+    EXPECT_EQ(Caption(), "Close");
+    EXPECT_TRUE(Panel->ConnectionStarted());
+}
+
+TEST_F(Connect, CloseWhileCapturingStopsTheCapture) {
+    auto receiver = StartReceiver(115200);
+    SetExtraPorts({receiver->SlavePath()});
+    OpenWindow();
+    Choose(0, Baud115200, ModeGeneral);
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    const fs::path file = Ports.Root / "capture.txt";
+    FUtilButton->SetSaveDialogRunner([&](QFileDialog&) { return QString::fromStdString(file); });
+    FUtilButton->LogClick();
+    ASSERT_TRUE(FUtilButton->Logging());
+    RunFor(1500ms);
+    Press();
+    EXPECT_FALSE(FUtilButton->Logging());
+    {
+        std::lock_guard<std::mutex> hold(NmeaManager->Lock());
+        EXPECT_FALSE(NmeaManager->Capture.IsOpen());
+    }
+    EXPECT_GT(fs::file_size(file), 0u);
+    ASSERT_TRUE(RunUntil([&] { return Caption() == "Open"; }, 2s));
+    EXPECT_FALSE(ComPort->IsOpen());
+}
+
+TEST_F(Connect, NewPortWhileIdleInPortDetectIsTakenInBaudDetect) {
+    PtyPair existing;
+    Ports.Plug("ttyUSB0", "1a86", existing.Path());
+    OpenWindow();
+    ASSERT_EQ(Panel->portCombo->count(), 1);
+    Choose(0, Baud4800, ModePortDetect);
+    auto receiver = StartReceiver(4800);
+    Ports.Plug("ttyUSB1", "0403", receiver->SlavePath());
+    // Within one tick of the 2 s watch.
+    ASSERT_TRUE(RunUntil([&] { return Panel->portCombo->count() == 2; }, 3s));
+    EXPECT_EQ(Panel->portCombo->currentIndex(), 1);
+    EXPECT_EQ(Panel->modeCombo->currentIndex(), ModeBaudDetect);
+    EXPECT_TRUE(Panel->ConnectionStarted());
+    EXPECT_TRUE(FGPSInfo->FixTimerRunning()) << "time to fix counts from the new port";
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 10s));
+    EXPECT_EQ(GpsConfig->PortNumber.load(), PortTable::NumberForPath(Ports.DevicePath("ttyUSB1")));
+}
+
+TEST_F(Connect, InGeneralANewPortOnlyGrowsTheListAndAVanishedOneShortensIt) {
+    PtyPair a, b;
+    Ports.Plug("ttyUSB0", "1a86", a.Path());
+    OpenWindow();
+    Ports.Plug("ttyUSB1", "1a86", b.Path());
+    ASSERT_TRUE(RunUntil([&] { return Panel->portCombo->count() == 2; }, 3s));
+    EXPECT_FALSE(Panel->ConnectionStarted());
+    EXPECT_EQ(Panel->modeCombo->currentIndex(), ModeGeneral);
+    Panel->portCombo->setCurrentIndex(1);
+    Ports.Unplug("ttyUSB1");
+    ASSERT_TRUE(RunUntil([&] { return Panel->portCombo->count() == 1; }, 3s));
+    EXPECT_EQ(Panel->portCombo->currentIndex(), 0);
+    EXPECT_FALSE(Connected());
+}
+
+TEST_F(Connect, ProlificAdapterAtStartUpIsConnectedWithoutAClick) {
+    PtyPair other;
+    auto receiver = StartReceiver(4800);
+    Ports.Plug("ttyACM0", "1546", other.Path());
+    Ports.Plug("ttyUSB3", "067b", receiver->SlavePath());
+    OpenWindow();
+    EXPECT_EQ(ProlificPortName, Ports.DevicePath("ttyUSB3"));
+    EXPECT_EQ(Panel->portCombo->currentIndex(), 1);
+    EXPECT_TRUE(Panel->ConnectionStarted());
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    EXPECT_EQ(GpsConfig->PortNumber.load(), PortTable::NumberForPath(Ports.DevicePath("ttyUSB3")));
+    // While connected the watch leaves the link alone, whatever comes and goes.
+    Ports.Unplug("ttyACM0");
+    RunFor(2500ms);
+    EXPECT_TRUE(Connected());
+    EXPECT_EQ(Panel->portCombo->count(), 2);
+}
+
+TEST_F(Connect, OpenUsesTheProlificPortWhateverIsSelected) {
+    PtyPair other;
+    Ports.Plug("ttyACM0", "1546", other.Path());
+    auto receiver = StartReceiver(4800);
+    Ports.Plug("ttyUSB3", "067b", receiver->SlavePath());
+    OpenWindow();
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    Press();  // close
+    ASSERT_TRUE(RunUntil([&] { return Caption() == "Open"; }, 2s));
+    Panel->portCombo->setCurrentIndex(0);
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    EXPECT_EQ(GpsConfig->PortNumber.load(), PortTable::NumberForPath(Ports.DevicePath("ttyUSB3")));
+}
+
+TEST_F(Connect, UnpluggedWhileConnectedShowsTheLinkDownAndReconnectsLater) {
+    PtyPair modem;  // another port stays, or the last one gone would end the program
+    Ports.Plug("ttyACM0", "1546", modem.Path());
+    auto receiver = StartReceiver(4800);
+    Ports.Plug("ttyUSB0", "067b", receiver->SlavePath());
+    OpenWindow();
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    ASSERT_TRUE(RunUntil([] { return FConsole->consoleMemo->blockCount() > 3; }, 10s));
+
+    receiver->Stop();  // pulled out
+    Ports.Unplug("ttyUSB0");
+    ASSERT_TRUE(RunUntil([&] { return !Connected(); }, 5s));
+    EXPECT_TRUE(RunUntil([] { return FLumarokStatus->PanelText(0) == "Close"; }, 2s));
+    EXPECT_EQ(Caption(), "Close");
+    const double cpuBefore = ProcessCpuSeconds();
+    RunFor(3s);
+    EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 1.5) << "nothing spins while the line is gone";
+    EXPECT_EQ(FConsole->consoleMemo->toPlainText().count("has gone away"), 1);
+
+    auto again = StartReceiver(4800);
+    Ports.Plug("ttyUSB0", "067b", again->SlavePath());
+    ASSERT_TRUE(RunUntil([&] { return Panel->portCombo->count() == 2; }, 3s));
+    EXPECT_FALSE(Connected()) << "a port coming back is not taken while an attempt is open";
+    Press();  // Close
+    ASSERT_TRUE(RunUntil([&] { return Caption() == "Open"; }, 3s));
+    Press();  // Open
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s))
+        << (Messages.empty() ? std::string("no message") : Messages.back().Text) << " "
+        << ComPort->LastError() << " open=" << ComPort->IsOpen()
+        << " started=" << Panel->ConnectionStarted()
+        << " detect=" << (DetectThread ? DetectThread->Finished() : -1)
+        << " port=" << PortTable::PathForNumber(GpsConfig->PortNumber)
+        << " caption=" << Caption().toStdString();
+    const int lines = FConsole->consoleMemo->blockCount();
+    EXPECT_TRUE(RunUntil([&] { return FConsole->consoleMemo->blockCount() > lines + 3; }, 10s));
+}
+
+TEST_F(Connect, PortGivenAtStartIsConnectedInTheChosenMode) {
+    auto receiver = StartReceiver(19200);
+    StartMismatched(*receiver);
+    OpenWindow();
+    Panel->ConnectAtStart(receiver->SlavePath(), ModeBaudDetect);
+    EXPECT_EQ(Panel->modeCombo->currentIndex(), ModeBaudDetect);
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 20s));
+    EXPECT_EQ(GpsConfig->BaudRate.load(), 19200);
+    EXPECT_EQ(Panel->portCombo->currentText().toStdString(), receiver->SlavePath());
+}
+
+TEST_F(Connect, NoPortAtAllTellsTheUserAndEndsTheApplication) {
+    OpenWindow();
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].Text, "There is no com port detected and application will be closed");
+    EXPECT_EQ(Messages[0].Caption, "LumarokUb");
+    // A later refresh that finds none says it again.
+    Panel->RefreshPortList();
+    EXPECT_EQ(Messages.size(), 2u);
+}
+
+}  // namespace
