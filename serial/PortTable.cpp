@@ -34,7 +34,10 @@ std::string PathForNumber(int32_t number) {
 }
 
 std::string NameForNumber(int32_t number) {
+    // Devices in a folder of /dev keep it: /dev/pts/3 is "pts/3", not "3".
+    static const std::string DevFolder = "/dev/";
     const std::string path = PathForNumber(number);
+    if (path.compare(0, DevFolder.size(), DevFolder) == 0) return path.substr(DevFolder.size());
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }

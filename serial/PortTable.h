@@ -14,7 +14,8 @@ namespace PortTable {
 int32_t NumberForPath(const std::string& path);
 // The path of a number, or an empty text when no path has that number.
 std::string PathForNumber(int32_t number);
-// The name shown to the user: the path without its folders (ttyUSB0).
+// The name shown to the user: the path without /dev/ (ttyUSB0, pts/3), or
+// without its folders when it lies elsewhere.
 std::string NameForNumber(int32_t number);
 // Every path in number order (the path of number n at index n-1).
 std::vector<std::string> Paths();

@@ -329,6 +329,8 @@ TEST(PortTable, NumbersArePositionsInTheTableAndNeverReused) {
     EXPECT_EQ(PortTable::NumberForPath("/dev/ttyTEST_A"), first);
     EXPECT_EQ(PortTable::PathForNumber(second), "/dev/ttyTEST_B");
     EXPECT_EQ(PortTable::NameForNumber(first), "ttyTEST_A");
+    EXPECT_EQ(PortTable::NameForNumber(PortTable::NumberForPath("/dev/pts/7")), "pts/7");
+    EXPECT_EQ(PortTable::NameForNumber(PortTable::NumberForPath("/tmp/links/gps0")), "gps0");
     EXPECT_EQ(PortTable::PathForNumber(0), "");
     EXPECT_EQ(PortTable::PathForNumber(second + 1000), "");
     EXPECT_EQ(PortTable::Paths().at(static_cast<size_t>(first) - 1), "/dev/ttyTEST_A");
