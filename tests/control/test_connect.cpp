@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include "ConnectFixture.h"
+#include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
 #include "serial/PortTable.h"
 #include "tests/serial/PtyPair.h"
@@ -280,6 +281,43 @@ TEST_F(Connect, UnpluggedWhileConnectedShowsTheLinkDownAndReconnectsLater) {
         << " caption=" << Caption().toStdString();
     const int lines = FConsole->consoleMemo->blockCount();
     EXPECT_TRUE(RunUntil([&] { return FConsole->consoleMemo->blockCount() > lines + 3; }, 10s));
+}
+
+// The time-to-fix counters after a restart through the window run until the
+// receiver reports 3D, and stop within one tick of the time it took.
+TEST_F(Connect, RestartCountsTheTimeToFixUntilTheReceiverReports3D) {
+    constexpr double Scale = 10;
+    SimOptions options;
+    options.Baud = 115200;
+    options.TimeScale = Scale;
+    options.Times[static_cast<int>(StartKind::Warm)] = {20, 30};  // 3 s after the restart
+    options.Times[static_cast<int>(StartKind::Cold)] = {25, 40};  // 4 s
+    ReceiverSimulator receiver(options);
+    std::string error;
+    ASSERT_TRUE(receiver.Start(error)) << error;
+    SetExtraPorts({receiver.SlavePath()});
+    OpenWindow();
+    Choose(0, Baud115200, ModeGeneral);
+    Press();
+    const auto fixMode = [] {
+        std::lock_guard<std::mutex> hold(NmeaManager->Lock());
+        return NmeaManager->Display.FixModeText;
+    };
+    const struct {
+        int Button;
+        StartKind Kind;
+        double Seconds3D;
+    } restarts[] = {{1, StartKind::Warm, 3.0},  // buttons HOT, WARM, COLD, Factory Rst
+                    {2, StartKind::Cold, 4.0}};
+    for (const auto& restart : restarts) {
+        ASSERT_TRUE(RunUntil([&] { return fixMode() == "3D"; }, 10s));
+        FRestartButton->restartButtons[restart.Button]->click();
+        EXPECT_TRUE(FGPSInfo->FixTimerRunning());
+        ASSERT_TRUE(RunUntil([&] { return !FGPSInfo->FixTimerRunning(); }, 15s));
+        EXPECT_EQ(receiver.Status().Restarts[static_cast<int>(restart.Kind)], 1);
+        EXPECT_NEAR(FGPSInfo->FixSeconds(), restart.Seconds3D, 1.0) << restart.Button;
+        EXPECT_EQ(fixMode(), "3D");
+    }
 }
 
 TEST_F(Connect, PortGivenAtStartIsConnectedInTheChosenMode) {

@@ -79,6 +79,22 @@ TEST_F(ReceiverSimTest, UbloxDialogSelectsSentencesAndPeriod) {
     for (SentenceKind off : {SentenceKind::GLL, SentenceKind::GSA, SentenceKind::GSV,
                              SentenceKind::VTG, SentenceKind::ZDA})
         EXPECT_EQ(Rate(off).Value, 0u) << SentenceKindName(off);
+    // What the receiver now sends: GGA and RMC alone, four epochs a second.
+    const int64_t changedAt = Sim.Status().Epochs;
+    ASSERT_TRUE(WaitFor([&] { return Sim.Status().Epochs > changedAt + 10; }, 5s));
+    std::vector<double> ggaSeconds;
+    for (const SentItem& item : Sim.Sent()) {
+        if (item.Type != SentItem::Sentence || item.Epoch <= changedAt + 1) continue;
+        const std::string type = TypeOf(item.Bytes);
+        EXPECT_TRUE(type == "GPGGA" || type == "GPRMC") << item.Bytes;
+        if (type != "GPGGA") continue;
+        const std::string utc = Fields(item.Bytes).at(1);  // hhmmss.ss
+        ggaSeconds.push_back(std::stod(utc.substr(0, 2)) * 3600 + std::stod(utc.substr(2, 2)) * 60 +
+                             std::stod(utc.substr(4)));
+    }
+    ASSERT_GE(ggaSeconds.size(), 4u);
+    for (size_t i = 1; i < ggaSeconds.size(); ++i)
+        EXPECT_NEAR(ggaSeconds[i] - ggaSeconds[i - 1], 0.25, 0.001) << i;
     window.edtPeriod->setText("1000");
 }
 
