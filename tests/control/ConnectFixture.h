@@ -24,6 +24,7 @@
 #include "serial/YComPort.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
+#include "tests/serial/SimReceivers.h"
 #include "tools/sim/ReceiverSimulator.h"
 
 namespace fs = std::filesystem;
@@ -65,34 +66,6 @@ class FakePorts {
 
     fs::path Root;
 };
-
-inline std::unique_ptr<ReceiverSimulator> StartReceiver(unsigned long baud) {
-    SimOptions options;
-    options.Baud = baud;
-    options.TimeScale = 20;
-    auto sim = std::make_unique<ReceiverSimulator>(options);
-    std::string error;
-    EXPECT_TRUE(sim->Start(error)) << error;
-    return sim;
-}
-
-// A new pseudo-terminal reports 38400 baud until someone sets it: a receiver
-// at 38400 would look matched before the first probe changed the rate. Set
-// another rate first and wait until the receiver hears it.
-inline void StartMismatched(ReceiverSimulator& sim) {
-    const int fd = ::open(sim.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(fd, 0);
-    termios tio{};
-    tcgetattr(fd, &tio);
-    cfmakeraw(&tio);
-    cfsetspeed(&tio, B9600);
-    tcsetattr(fd, TCSANOW, &tio);
-    ::close(fd);
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!sim.Status().Mismatched && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(5ms);
-    ASSERT_TRUE(sim.Status().Mismatched);
-}
 
 class ConnectFixture : public ControlFixture {
   protected:
