@@ -227,8 +227,9 @@ void TFComPortSetting::StopDetectThread() {
 void TFComPortSetting::StopReader() {
     if (TNmeaFetch* reader = NmeaFetch) {
         NmeaFetch = nullptr;
-        reader->Resume();
-        reader->Terminate();  // it frees itself
+        // Terminate also releases a reader still held suspended; it frees
+        // itself, so nothing may touch it afterwards.
+        reader->Terminate();
     }
 }
 

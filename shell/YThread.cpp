@@ -21,11 +21,12 @@ void YThread::Start() {
     FThread = std::thread(&YThread::Run, this);
 }
 
+// Resume and Terminate signal while holding the lock: a thread that frees
+// itself may end and delete its condition variable as soon as it can take
+// the lock again, so the caller must be done with the object by then.
 void YThread::Resume() {
-    {
-        std::lock_guard<std::mutex> guard(FStateLock);
-        FSuspended = false;
-    }
+    std::lock_guard<std::mutex> guard(FStateLock);
+    FSuspended = false;
     FStateChanged.notify_all();
 }
 
@@ -40,10 +41,8 @@ bool YThread::Suspended() const {
 }
 
 void YThread::Terminate() {
-    {
-        std::lock_guard<std::mutex> guard(FStateLock);
-        FTerminated.store(true, std::memory_order_release);
-    }
+    std::lock_guard<std::mutex> guard(FStateLock);
+    FTerminated.store(true, std::memory_order_release);
     FStateChanged.notify_all();
 }
 

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <memory>
 
+#include "control/CommandSend.h"
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
@@ -77,6 +78,7 @@ std::unique_ptr<ReceiverSimulator> StartDemoReceiver() {
 
 // Ends the connection: the detection thread, the readers and the port.
 void StopLink() {
+    WaitCommandSendersIdle(std::chrono::milliseconds(ReaderStopLimitMs));
     if (FComPortSetting) FComPortSetting->Shutdown();
     WaitReadersEnded(ReaderStopLimitMs);
     ClosePort();

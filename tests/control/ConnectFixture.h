@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "ControlFixture.h"
+#include "control/CommandSend.h"
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
 #include "nmea/ThreadNMEAFetch.h"
@@ -80,6 +81,7 @@ class ConnectFixture : public ControlFixture {
         SetExtraPorts({});
     }
     void TearDown() override {
+        EXPECT_TRUE(WaitCommandSendersIdle(10s));
         if (FComPortSetting) FComPortSetting->Shutdown();
         EXPECT_TRUE(WaitReadersEnded(10000));
         Window.reset();
