@@ -35,6 +35,28 @@ TEST(StartupOptions, PortsRateAndScreenshot) {
     EXPECT_DOUBLE_EQ(o.ScreenshotAfter, 1.5);
 }
 
+TEST(StartupOptions, ModeOfTheStartUpConnectionAndDemo) {
+    StartupOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({}, o, error));
+    EXPECT_EQ(o.Mode, 0) << "General unless told";
+    EXPECT_FALSE(o.Demo);
+    const std::pair<const char*, int> modes[] = {
+        {"general", 0}, {"port", 1}, {"baud", 2}, {"auto", 3}};
+    for (const auto& [text, mode] : modes) {
+        StartupOptions m;
+        ASSERT_TRUE(Parse({"--mode", text, "--demo"}, m, error)) << error;
+        EXPECT_EQ(m.Mode, mode) << text;
+        EXPECT_TRUE(m.Demo);
+    }
+    for (const char* bad : {"Auto", "3", ""}) {
+        StartupOptions m;
+        EXPECT_FALSE(Parse({"--mode", bad}, m, error)) << bad;
+        EXPECT_NE(error.find("mode"), std::string::npos);
+    }
+    EXPECT_FALSE(Parse({"--mode"}, o, error));
+}
+
 TEST(StartupOptions, ScreenshotDelayDefaultsToThreeSeconds) {
     StartupOptions o;
     std::string error;
