@@ -63,6 +63,7 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
     DispatchResult result;
     if (sentence.empty()) return result;
     result.Valid = VerifyChecksum(sentence);
+    if (result.Valid) ++store.ValidSentences;
     if (store.Capture.IsOpen()) result.CaptureFailed = !store.Capture.WriteLine(sentence);
 
     result.Type = RecognizeSentenceType(sentence.substr(1, SentenceTypeTextLength));

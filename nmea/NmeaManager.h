@@ -3,6 +3,7 @@
 // writes it while holding Lock(); the views read it holding the same lock.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -42,6 +43,9 @@ class NMEA_Manager {
     CaptureStream Capture;
     // Every system of a multi-constellation receiver, beside the GPS records.
     SatelliteSky Sky;
+    // Sentences whose checksum was sound, counted since the store was made:
+    // a count that stops moving means the receiver has fallen silent.
+    uint64_t ValidSentences = 0;
 
     // The one lock of the store and the capture stream.
     std::mutex& Lock() { return FLock; }
