@@ -53,10 +53,11 @@ bool VerifyChecksum(std::string_view sentence) {
     uint8_t sum = 0;
     size_t i = 1;
     for (; i < sentence.size() && sentence[i] != '*'; ++i) sum ^= static_cast<uint8_t>(sentence[i]);
-    if (i >= sentence.size()) return false;  // no '*': the value read is 0
+    if (i >= sentence.size()) return false;  // no '*'
     const size_t digits = std::min<size_t>(ChecksumDigits, sentence.size() - i - 1);
-    const uint32_t transmitted = HexValue(sentence.data() + i + 1, static_cast<int>(digits));
-    return transmitted != 0 && transmitted == sum;
+    const char* first = sentence.data() + i + 1;
+    if (digits == 0 || HexDigitValue(*first) < 0) return false;  // no checksum digits
+    return HexValue(first, static_cast<int>(digits)) == sum;
 }
 
 DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, PortPurger* port) {

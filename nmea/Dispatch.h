@@ -15,7 +15,7 @@ class PortPurger {
 };
 
 struct DispatchResult {
-    bool Valid = false;          // checksum correct and not 00
+    bool Valid = false;          // checksum present and correct
     uint8_t Type = 255;          // sentence type number, 255 when not recognised
     bool Refresh = false;        // the views should be refreshed
     bool CaptureFailed = false;  // the capture file failed on this sentence and was closed

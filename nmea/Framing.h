@@ -7,7 +7,14 @@
 //   uint8_t ReadByte();       next byte, 0 when nothing arrived in its wait
 //   void Pause(unsigned ms);  the framer's back-off after noise (may do nothing)
 //   void PurgeTransmit();     called on a DEL byte while hunting
+//   void Unread();            the last byte read is read again by the next ReadByte
 // and Stop is a callable returning true when the caller wants to give up.
+//
+// A '$' always starts a sentence: one met inside a sentence ends what came
+// before it, which is handed on as a sentence of its own (it fails its
+// checksum and is shown and captured like any broken sentence), and the '$'
+// is left for the next call. A '$' right after the opening '$' ("$$GPGGA")
+// simply starts the sentence again.
 #pragma once
 
 #include <cstdint>
@@ -56,7 +63,14 @@ uint16_t FrameSentence(Source& source, char* buffer, Stop&& stop) {
             buffer[j++] = '\r';
             return static_cast<uint16_t>(j);
         }
-        if (c == 0 || IsHighByte(c)) {
+        if (c == '$' && j > 1) {
+            source.Unread();
+            buffer[j++] = '\r';
+            return static_cast<uint16_t>(j);
+        }
+        if (c == '$' && j == 1) {
+            // nothing but the opening '$' collected: the sentence starts here
+        } else if (c == 0 || IsHighByte(c)) {
             source.Pause(DroppedBytePauseMs);
         } else {
             if (j == SentenceMaxChars) {
@@ -76,6 +90,7 @@ class MemoryByteSource {
     uint8_t ReadByte() { return FPos < FSize ? static_cast<uint8_t>(FData[FPos++]) : 0; }
     void Pause(unsigned) {}
     void PurgeTransmit() {}
+    void Unread() { --FPos; }
     bool AtEnd() const { return FPos >= FSize; }
     size_t Position() const { return FPos; }
 

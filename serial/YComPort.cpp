@@ -97,6 +97,11 @@ class YComPort::SentenceSource {
     }
     void Pause(unsigned ms) { FPauseMs += ms; }
     void PurgeTransmit() { FPort.Purge(true, false); }
+    // The byte just taken is still in the read buffer; a purge since then
+    // drops it with the rest.
+    void Unread() {
+        if (FPort.FReadPos > 0) --FPort.FReadPos;
+    }
     bool WasCutShort() const { return FCutShort; }
 
   private:

@@ -26,6 +26,7 @@ struct TextSource {
     uint8_t ReadByte() { return Pos < Bytes.size() ? static_cast<uint8_t>(Bytes[Pos++]) : 0; }
     void Pause(unsigned) {}
     void PurgeTransmit() {}
+    void Unread() { --Pos; }
 };
 
 // A decimal number, or -1 when the text is not one.

@@ -30,9 +30,15 @@ TEST(VerifyChecksum, Rules) {
     EXPECT_FALSE(VerifyChecksum("$GPGGA,1*"));
 }
 
-TEST(VerifyChecksum, CorrectChecksumOfZeroIsInvalid) {
-    EXPECT_FALSE(VerifyChecksum("$AA*00\r"));  // 'A' xor 'A' is 0
-    EXPECT_TRUE(VerifyChecksum("$AB*03\r"));
+// A checksum of 00 is as good as any other; only a missing one is not.
+TEST(VerifyChecksum, CorrectChecksumOfZeroIsValid) {
+    EXPECT_TRUE(VerifyChecksum("$AA*00\r"));  // 'A' xor 'A' is 0
+    EXPECT_TRUE(VerifyChecksum("$GPGSA,A,1,28,04,02,,,,,,,,,,9.99,9.94,1.00*00\r"));
+    EXPECT_FALSE(VerifyChecksum("$AA*01\r"));
+    EXPECT_FALSE(VerifyChecksum("$AA\r"));   // no '*'
+    EXPECT_FALSE(VerifyChecksum("$AA*\r"));  // no digits
+    EXPECT_FALSE(VerifyChecksum("$AA*"));
+    EXPECT_FALSE(VerifyChecksum("$AA*x0\r"));
 }
 
 struct Dispatched {

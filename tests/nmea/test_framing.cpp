@@ -15,6 +15,7 @@ class RecordingSource {
     uint8_t ReadByte() { return FPos < FBytes.size() ? static_cast<uint8_t>(FBytes[FPos++]) : 0; }
     void Pause(unsigned ms) { Pauses.push_back(ms); }
     void PurgeTransmit() { ++Purges; }
+    void Unread() { --FPos; }
     size_t Position() const { return FPos; }
     std::vector<unsigned> Pauses;
     int Purges = 0;
@@ -101,6 +102,26 @@ TEST(FrameSentence, StopFlagEndsTheHunt) {
     char buffer[SentenceBufferSize];
     EXPECT_EQ(FrameSentence(source, buffer, [] { return true; }), 0);
     EXPECT_EQ(source.Position(), 0u);
+}
+
+// A '$' starts a sentence wherever it stands: a doubled '$' is one sentence,
+// and a sentence that lost its line end is handed on by itself, broken, so
+// the one glued behind it is kept whole.
+TEST(FrameSentence, DollarStartsANewSentence) {
+    RecordingSource doubled("$$" + Gga + "\r\n");
+    EXPECT_EQ(Frame(doubled), Gga + "\r");
+
+    const std::string cut = "$GPGSV,3,1,11,03,03,0";
+    RecordingSource glued(cut + Gga + "\r\n" + Gga + "\r\n");
+    EXPECT_EQ(Frame(glued), cut + "\r");
+    EXPECT_EQ(Frame(glued), Gga + "\r");
+    EXPECT_EQ(Frame(glued), Gga + "\r");
+
+    // A '$' as the 101st character still ends the 100 before it.
+    const std::string hundred = "$" + std::string(99, 'A');
+    RecordingSource full(hundred + Gga + "\r\n");
+    EXPECT_EQ(Frame(full), hundred + "\r");
+    EXPECT_EQ(Frame(full), Gga + "\r");
 }
 
 }  // namespace

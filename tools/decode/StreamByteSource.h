@@ -16,6 +16,8 @@ class StreamByteSource {
     }
     void Pause(unsigned) {}
     void PurgeTransmit() {}
+    // The byte just read is always still in the buffer.
+    void Unread() { --FPos; }
     bool AtEnd() { return FPos == FFill && !Refill(); }
     bool Failed() const { return FFailed; }
 
