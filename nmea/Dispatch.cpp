@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "nmea/Constellation.h"
 #include "nmea/Formatting.h"
@@ -15,7 +16,8 @@ constexpr int ChecksumDigits = 2;
 
 // Runs the type's handler and, on success, its formatter. For GSV the result
 // says whether a set was completed.
-bool ParseAndFormat(uint8_t type, std::string_view s, NMEA_Manager& store) {
+bool ParseAndFormat(uint8_t type, std::string_view s, NMEA_Manager& store,
+                    UsedSlots slots = UsedSlots::GpsAndSbas) {
     bool parsed = false;
     switch (type) {
         case SentenceTypeGGA:
@@ -25,7 +27,7 @@ bool ParseAndFormat(uint8_t type, std::string_view s, NMEA_Manager& store) {
             parsed = ParseGLL(s, store.Gll);
             break;
         case SentenceTypeGSA:
-            parsed = ParseGSA(s, store.Gsa);
+            parsed = ParseGSA(s, store.Gsa, slots);
             break;
         case SentenceTypeRMC:
             parsed = ParseRMC(s, store.Rmc);
@@ -40,6 +42,31 @@ bool ParseAndFormat(uint8_t type, std::string_view s, NMEA_Manager& store) {
     }
     if (parsed) FormatRecord(store, type);
     return parsed;
+}
+
+// A GSA fills the record when it speaks for GPS (GP: as a GPS receiver's,
+// SBAS included; GN: the GPS satellites of its list) and leaves the used
+// slots alone when it speaks for another system. A single-system talker's
+// GSA fills nothing; the satellite table has it, and the used texts of all
+// systems are formatted again.
+void DispatchGsa(Talker talker, std::string_view sentence, NMEA_Manager& store) {
+    switch (talker) {
+        case Talker::GP:
+            ParseAndFormat(SentenceTypeGSA, sentence, store);
+            return;
+        case Talker::GN: {
+            if (store.Talkers.FirstCombinedGsa(store.Sky.Cycle()))
+                std::fill(std::begin(store.Gsa.Message.UsedPrn),
+                          std::end(store.Gsa.Message.UsedPrn), 0);
+            const bool gps = GsaSystem(talker, sentence) == Constellation::Gps;
+            ParseAndFormat(SentenceTypeGSA, sentence, store,
+                           gps ? UsedSlots::GpsOnly : UsedSlots::Keep);
+            return;
+        }
+        default:
+            if (store.Sky.Extended()) FormatUsedOfAllSystems(store.Sky, store.Display);
+            return;
+    }
 }
 
 }  // namespace
@@ -77,15 +104,29 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
     if (!result.Valid) return result;
     const Talker talker = TalkerFromText(sentence.substr(1, TalkerTextLength));
     const bool setCompleted = store.Sky.Observe(result.Type, talker, sentence);
-    if (result.Type == SentenceTypeGSV && talker != Talker::GP) {
-        // Only the extended table holds the other systems' satellites.
-        result.Refresh = setCompleted;
-        return result;
+    switch (result.Type) {
+        case SentenceTypeGSV:
+            // Only the extended table holds the other systems' satellites.
+            if (talker != Talker::GP)
+                result.Refresh = setCompleted;
+            else
+                result.Refresh = ParseAndFormat(result.Type, sentence, store) ||
+                                 (setCompleted && store.Sky.Extended());
+            return result;
+        case SentenceTypeGSA:
+            DispatchGsa(talker, sentence, store);
+            result.Refresh = true;
+            return result;
+        case SentenceTypeGGA:
+        case SentenceTypeGLL:
+        case SentenceTypeRMC:
+        case SentenceTypeVTG:
+            if (!store.Talkers.FillsRecord(result.Type, talker, store.Sky.Cycle())) return result;
+            ParseAndFormat(result.Type, sentence, store);
+            result.Refresh = true;
+            return result;
+        default:
+            result.Refresh = true;
+            return result;
     }
-    const bool parsed = ParseAndFormat(result.Type, sentence, store);
-    if (result.Type == SentenceTypeGSV)
-        result.Refresh = parsed || (setCompleted && store.Sky.Extended());
-    else
-        result.Refresh = true;
-    return result;
 }

@@ -16,6 +16,17 @@ class FieldReader {
     bool Text(FieldText& text) { return Step(ParseTextField(FPos, FSentence, text)); }
     bool Hex(uint8_t& value) { return Step(ParseHexField(FPos, FSentence, value)); }
 
+    // True when the field just read was empty: its decoder consumed nothing
+    // but the comma before it.
+    bool LastEmpty() const { return FPos > 0 && At(FPos - 1) == ','; }
+    // Marks the sentence as holding a field outside its range; always false,
+    // so a handler can 'return r.Reject();'.
+    bool Reject() {
+        FOutOfRange = true;
+        return false;
+    }
+    bool OutOfRange() const { return FOutOfRange; }
+
     int Position() const { return FPos; }
     char At(int pos) const {
         return pos >= 0 && pos < static_cast<int>(FSentence.size()) ? FSentence[pos] : 0;
@@ -30,7 +41,20 @@ class FieldReader {
 
     std::string_view FSentence;
     int FPos = 0;
+    bool FOutOfRange = false;
 };
+
+// Runs decode(reader, record) and keeps the record as it was when the
+// sentence turns out to hold nonsense: an out-of-range field is never partly
+// stored. Other failures leave what was decoded before them, as always.
+template <class Record, class Decode>
+bool DecodeGuarded(std::string_view sentence, Record& record, Decode&& decode) {
+    const Record before = record;
+    FieldReader r(sentence);
+    if (decode(r, record)) return true;
+    if (r.OutOfRange()) record = before;
+    return false;
+}
 
 // Stores value x scale truncated, zero staying zero, in the member's width.
 template <class T>

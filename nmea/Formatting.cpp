@@ -18,6 +18,11 @@ constexpr float ZoneHalfWidth = 7.5f;
 constexpr float ZoneWidthInverse = 1.0f / 15.0f;
 constexpr int HoursPerDay = 24;
 constexpr int Noon = 12;
+constexpr uint8_t StatusValid = 1;
+// Shown in place of a position, altitude included, while the receiver has none.
+constexpr const char* NoPositionText = "--";
+constexpr const char* ValidText = "Valid";
+constexpr const char* InvalidText = "InValid";
 
 // Texts are rebuilt in place: clear() keeps the capacity, so nothing allocates.
 std::string& Reset(std::string& text) {
@@ -43,6 +48,22 @@ void AppendClock(std::string& out, int hour, int minute, int second) {
     AppendInt(out, second, 2);
 }
 
+void ClearPosition(DataDisplay& display) {
+    display.LatText = NoPositionText;
+    display.LonText = NoPositionText;
+    display.AltText = NoPositionText;
+}
+
+// GLL and RMC: the position as the status says, and the validity text.
+void FormatStatusPosition(uint8_t status, int32_t latitude, int32_t longitude,
+                          DataDisplay& display) {
+    display.FixValidText = status == StatusValid ? ValidText : InvalidText;
+    if (status == StatusValid)
+        FormatCoordinates(latitude, longitude, display);
+    else
+        ClearPosition(display);
+}
+
 }  // namespace
 
 void FormatCoordinates(int32_t latitude, int32_t longitude, DataDisplay& display) {
@@ -59,6 +80,11 @@ int TimeZoneFromLongitude(float longitudeDegrees) {
 }
 
 void FormatTimes(uint32_t time, int32_t longitude, DataDisplay& display) {
+    if (time == NoTime) {
+        Reset(display.LocalTimeText);
+        Reset(display.GmtText);
+        return;
+    }
     int hour, minute;
     float seconds;
     UnpackTime(time, hour, minute, seconds);
@@ -95,6 +121,10 @@ void FormatSpeedCourse(uint16_t speedKnotsE1, uint16_t courseE1, DataDisplay& di
 }
 
 void FormatDate(uint32_t date, DataDisplay& display) {
+    if (date == NoDate) {
+        Reset(display.DateText);
+        return;
+    }
     int year, month, day;
     UnpackDate(date, year, month, day);
     std::string& text = Reset(display.DateText) += "DATE: ";
@@ -123,19 +153,35 @@ void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display) {
     SetFixed(display.HdopText, static_cast<float>(m.Hdop) * E4Inverse, 2);
 }
 
+void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display) {
+    UsedSatellite used[SkyMaxUsed];
+    const int count = sky.UsedSatellites(used, SkyMaxUsed);
+    std::string& list = Reset(display.UsedPrnText);
+    for (int i = 0; i < count; ++i) {
+        list.push_back(ConstellationLetter(used[i].System));
+        AppendInt(list, used[i].Prn);
+        list.push_back(' ');
+    }
+    AppendInt(Reset(display.SatsUsedText), count);
+}
+
 void FormatRecord(const NMEA_GGA_Object& gga, DataDisplay& display) {
     const _NMEA_MESSAGE_GGA& m = gga.Message;
     AppendInt(Reset(display.SatsUsedText), m.Spc.SatsUsed);
-    display.FixValidText = m.Spc.FixQuality != 0 ? "Valid" : "InValid";
+    const bool fixed = m.Spc.FixQuality != 0;
+    display.FixValidText = fixed ? ValidText : InvalidText;
     SetFixed(display.HdopText, static_cast<float>(m.Spc.Hdop) * E4Inverse, 2);
     SetFixed(display.AltText, static_cast<float>(m.Spc.Altitude) * E5Inverse, 1);
     FormatTimes(m.Time, m.Longitude, display);
-    FormatCoordinates(m.Latitude, m.Longitude, display);
+    if (fixed)
+        FormatCoordinates(m.Latitude, m.Longitude, display);
+    else
+        ClearPosition(display);
 }
 
 void FormatRecord(const NMEA_GLL_Object& gll, DataDisplay& display) {
     FormatTimes(gll.Time, gll.Longitude, display);
-    FormatCoordinates(gll.Latitude, gll.Longitude, display);
+    FormatStatusPosition(gll.Status, gll.Latitude, gll.Longitude, display);
 }
 
 void FormatRecord(const NMEA_GSA_Object& gsa, DataDisplay& display) {
@@ -147,7 +193,7 @@ void FormatRecord(const NMEA_RMC_Object& rmc, DataDisplay& display) {
     FormatSpeedCourse(m.Speed, m.Course, display);
     FormatDate(m.Date, display);
     FormatTimes(m.Time, m.Longitude, display);
-    FormatCoordinates(m.Latitude, m.Longitude, display);
+    FormatStatusPosition(m.Status, m.Latitude, m.Longitude, display);
 }
 
 void FormatRecord(const NMEA_VTG_Object& vtg, DataDisplay& display) {
@@ -164,6 +210,7 @@ void FormatRecord(NMEA_Manager& store, uint8_t sentenceType) {
             break;
         case SentenceTypeGSA:
             FormatRecord(store.Gsa, store.Display);
+            if (store.Sky.Extended()) FormatUsedOfAllSystems(store.Sky, store.Display);
             break;
         case SentenceTypeRMC:
             FormatRecord(store.Rmc, store.Display);

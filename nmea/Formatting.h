@@ -22,3 +22,6 @@ int TimeZoneFromLongitude(float longitudeDegrees);
 void FormatSpeedCourse(uint16_t speedKnotsE1, uint16_t courseE1, DataDisplay& display);
 void FormatDate(uint32_t date, DataDisplay& display);
 void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display);
+// The used satellites of every system of a multi-system receiver: the count,
+// and the list with each number behind its system letter ("G5 R70 E3 ").
+void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display);

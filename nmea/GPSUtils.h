@@ -7,6 +7,10 @@
 
 // Packed time: hour in bits 24-31, minute in bits 16-23, seconds x 1000 in bits 0-15.
 // Packed date: two-digit year in bits 16-23, month in bits 8-15, day in bits 0-7.
+// A receiver that does not know the time or date sends an empty field: the
+// packed value is then NoTime or NoDate, which no real time or date packs to.
+constexpr uint32_t NoTime = 0xFFFFFFFF;
+constexpr uint32_t NoDate = 0xFFFFFFFF;
 
 struct _LOG_MESSAGE_GGA_SPC {
     uint8_t FixQuality = 1;

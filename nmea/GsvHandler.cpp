@@ -1,11 +1,11 @@
+#include "nmea/FieldRanges.h"
 #include "nmea/FieldReader.h"
 #include "nmea/SentenceHandlers.h"
 
 namespace {
 
-constexpr int MaxElevation = 90;
-constexpr int AzimuthLimit = 360;
-constexpr int MaxSnr = 70;
+constexpr int GsvHeaderFields = 3;  // total, page, in view
+constexpr int FieldsPerSatellite = 4;
 
 // Page p (2 and up) continues the set only after page p-1 of the same total.
 bool ContinuesSet(const NMEA_GSV_Object& gsv, int page, int total) {
@@ -13,28 +13,43 @@ bool ContinuesSet(const NMEA_GSV_Object& gsv, int page, int total) {
     return previous.Complete == 1 && previous.Total == total;
 }
 
-// Reads one satellite entry; false when the page must be rejected.
-bool ReadSatellite(FieldReader& r, GsvSatellite& sat) {
-    int32_t value;
-    if (!r.Int(value)) return false;
-    sat.Prn = static_cast<uint8_t>(value);
-    if (!r.Int(value)) return false;
-    sat.Elevation = static_cast<int8_t>(value);
-    if (!r.Int(value)) return false;
-    sat.Azimuth = static_cast<int16_t>(value);
-    if (!r.Int(value)) return false;
-    sat.Snr = static_cast<uint8_t>(value);
-    return sat.Elevation <= MaxElevation && sat.Azimuth < AzimuthLimit && sat.Snr <= MaxSnr;
+// The fields after the address, up to the '*'.
+int FieldCount(std::string_view sentence) {
+    int commas = 0;
+    for (char c : sentence) {
+        if (c == '*') break;
+        commas += c == ',';
+    }
+    return commas;
 }
 
-}  // namespace
+// The satellite entries of a page: every whole group of four fields after
+// the header. A single field left over is the signal id of NMEA 4.10, which
+// the GPS table does not keep.
+int EntriesOnPage(std::string_view sentence) {
+    const int fields = FieldCount(sentence) - GsvHeaderFields;
+    const int entries = fields / FieldsPerSatellite;
+    return entries < GsvSatellitesPerPage ? entries : GsvSatellitesPerPage;
+}
 
-bool ParseGSV(std::string_view sentence, NMEA_GSV_Object& gsv) {
-    FieldReader r(sentence);
+// Reads one satellite entry; false when the page must be rejected.
+bool ReadSatellite(FieldReader& r, GsvSatellite& sat) {
+    int32_t prn, elevation, azimuth, snr;
+    if (!r.Int(prn)) return false;
+    sat.Prn = static_cast<uint8_t>(prn);
+    if (!r.Int(elevation) || !r.Int(azimuth) || !r.Int(snr)) return false;
+    if (!ElevationInRange(elevation) || !AzimuthInRange(azimuth) || !SnrInRange(snr))
+        return r.Reject();
+    sat.Elevation = static_cast<int8_t>(elevation);
+    sat.Azimuth = static_cast<int16_t>(azimuth);
+    sat.Snr = static_cast<uint8_t>(snr);
+    return true;
+}
+
+bool DecodeGsv(FieldReader& r, NMEA_GSV_Object& gsv, int entries) {
     int32_t total, page, inView;
     if (!r.Int(total) || !r.Int(page)) return false;
-    if (total > GsvMaxPages || page == 0 || page > GsvMaxPages) return false;
-    if (page < 0) return false;  // a negative page number names no page entry
+    if (total > GsvMaxPages || page <= 0 || page > GsvMaxPages) return false;
     if (page == 1)
         ClearSatellites(gsv);
     else if (!ContinuesSet(gsv, page, total))
@@ -47,11 +62,18 @@ bool ParseGSV(std::string_view sentence, NMEA_GSV_Object& gsv) {
     gsv.InView = entry.InView = static_cast<uint8_t>(inView);
     if (page > 1 && gsv.Pages[page - 2].InView != entry.InView) return false;
 
-    for (int k = 0; k < GsvSatellitesPerPage; ++k) {
+    for (int k = 0; k < entries; ++k)
         if (!ReadSatellite(r, gsv.Satellites[(page - 1) * GsvSatellitesPerPage + k])) return false;
-        if (r.At(r.Position()) == '*') break;
-    }
     if (!r.Hex(entry.Checksum)) return false;
     entry.Complete = 1;
     return page == total;
+}
+
+}  // namespace
+
+bool ParseGSV(std::string_view sentence, NMEA_GSV_Object& gsv) {
+    const int entries = EntriesOnPage(sentence);
+    return DecodeGuarded(sentence, gsv, [entries](FieldReader& r, NMEA_GSV_Object& record) {
+        return DecodeGsv(r, record, entries);
+    });
 }

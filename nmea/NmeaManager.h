@@ -10,6 +10,7 @@
 #include "nmea/CaptureStream.h"
 #include "nmea/GPSUtils.h"
 #include "nmea/SatelliteSky.h"
+#include "nmea/SolutionTalkers.h"
 
 struct DataDisplay {
     std::string FixModeText = "NON Fix";
@@ -43,6 +44,7 @@ class NMEA_Manager {
     CaptureStream Capture;
     // Every system of a multi-constellation receiver, beside the GPS records.
     SatelliteSky Sky;
+    SolutionTalkers Talkers;
     // Sentences whose checksum was sound, counted since the store was made:
     // a count that stops moving means the receiver has fallen silent.
     uint64_t ValidSentences = 0;

@@ -1,3 +1,4 @@
+#include "nmea/FieldRanges.h"
 #include "nmea/FieldReader.h"
 #include "nmea/SentenceHandlers.h"
 
@@ -7,23 +8,62 @@ constexpr double E1 = 10.0;
 constexpr double E4 = 10000.0;
 constexpr double E5 = 100000.0;
 constexpr int MaxUsedPrn = 49;  // higher PRNs (SBAS and others) are not listed as used
+constexpr uint8_t StatusValid = 1;
 
-// Reads a dddmm.mmmm value and its hemisphere letter; 'negative' is the
-// letter that makes the value negative ('S' or 'W').
-bool ReadCoordinate(FieldReader& r, int32_t& member, char negative) {
+// Reads a dddmm.mmmm value into 'member' (left as it was when the field is
+// empty); 'given' tells whether the field held a value.
+bool ReadDegrees(FieldReader& r, int32_t& member, int32_t limitE5, bool& given) {
     float value;
     if (!r.Float(value)) return false;
-    member = DegreesE5(value);
-    FieldText hemisphere;
-    if (!r.Text(hemisphere)) return false;
-    if (hemisphere.First() == negative) member = -member;
+    given = !r.LastEmpty();
+    if (!given) return true;
+    const int32_t degrees = DegreesE5(value);
+    if (degrees < -limitE5 || degrees > limitE5) return r.Reject();
+    member = degrees;
     return true;
 }
 
+// Reads a coordinate and its hemisphere letter; 'negative' is the letter
+// that makes the value negative ('S' or 'W').
+bool ReadCoordinate(FieldReader& r, int32_t& member, int32_t limitE5, char negative, bool& given) {
+    if (!ReadDegrees(r, member, limitE5, given)) return false;
+    FieldText hemisphere;
+    if (!r.Text(hemisphere)) return false;
+    if (given && hemisphere.First() == negative) member = -member;
+    return true;
+}
+
+// An hhmmss.sss time; an empty field stores NoTime.
 bool ReadTime(FieldReader& r, uint32_t& member) {
     float value;
     if (!r.Float(value)) return false;
+    if (r.LastEmpty()) {
+        member = NoTime;
+        return true;
+    }
+    if (!TimeFieldInRange(value)) return r.Reject();
     member = TimeFromField(value);
+    return true;
+}
+
+// A ddmmyy date; an empty field stores NoDate.
+bool ReadDate(FieldReader& r, uint32_t& member) {
+    int32_t value;
+    if (!r.Int(value)) return false;
+    if (r.LastEmpty()) {
+        member = NoDate;
+        return true;
+    }
+    if (!DateFieldInRange(value)) return r.Reject();
+    member = DateFromField(value);
+    return true;
+}
+
+bool ReadDop(FieldReader& r, uint32_t& member) {
+    float dop;
+    if (!r.Float(dop)) return false;
+    if (!DopInRange(dop)) return r.Reject();
+    member = Scaled<uint32_t>(dop, E4);
     return true;
 }
 
@@ -54,31 +94,38 @@ bool ReadVtgPair(FieldReader& r, char unit, uint16_t& ifUnit, uint16_t& otherwis
     return true;
 }
 
-}  // namespace
-
-bool ParseGGA(std::string_view sentence, NMEA_GGA_Object& gga) {
-    FieldReader r(sentence);
-    _NMEA_MESSAGE_GGA& m = gga.Message;
-    if (!ReadTime(r, m.Time)) return false;
-    float latitude;
-    if (!r.Float(latitude)) return false;
-    m.Latitude = DegreesE5(latitude);
+// GGA's latitude: unlike the other sentences, a hemisphere other than N or S
+// fails the sentence, except that a receiver without a fix leaves both the
+// value and the letter empty.
+bool ReadGgaLatitude(FieldReader& r, int32_t& member, bool& given) {
+    if (!ReadDegrees(r, member, MaxLatitudeE5, given)) return false;
     FieldText hemisphere;
     if (!r.Text(hemisphere)) return false;
+    if (!given && hemisphere.Empty()) return true;
     if (hemisphere.First() == 'S')
-        m.Latitude = -m.Latitude;
+        member = -member;
     else if (hemisphere.First() != 'N')
         return false;
-    if (!ReadCoordinate(r, m.Longitude, 'W')) return false;
+    return true;
+}
+
+bool DecodeGga(FieldReader& r, NMEA_GGA_Object& gga) {
+    _NMEA_MESSAGE_GGA& m = gga.Message;
+    bool latitudeGiven = false, longitudeGiven = false;
+    if (!ReadTime(r, m.Time) || !ReadGgaLatitude(r, m.Latitude, latitudeGiven) ||
+        !ReadCoordinate(r, m.Longitude, MaxLongitudeE5, 'W', longitudeGiven))
+        return false;
 
     int32_t quality, sats;
     if (!r.Int(quality)) return false;
+    // A fix claimed without a position is nonsense; without a fix the
+    // position fields are empty.
+    if (quality != 0 && !(latitudeGiven && longitudeGiven)) return r.Reject();
     m.Spc.FixQuality = static_cast<uint8_t>(quality);
     if (!r.Int(sats)) return false;
     m.Spc.SatsUsed = static_cast<uint8_t>(sats);
-    float hdop, altitude, separation;
-    if (!r.Float(hdop)) return false;
-    m.Spc.Hdop = Scaled<uint32_t>(hdop, E4);
+    float altitude, separation;
+    if (!ReadDop(r, m.Spc.Hdop)) return false;
     if (!r.Float(altitude)) return false;
     m.Spc.Altitude = Scaled<int64_t>(altitude, E5);
     if (!ReadUnitLetter(r, m.Spc.AltitudeUnit)) return false;
@@ -97,14 +144,21 @@ bool ParseGGA(std::string_view sentence, NMEA_GGA_Object& gga) {
     return r.Hex(gga.Checksum);
 }
 
-bool ParseGLL(std::string_view sentence, NMEA_GLL_Object& gll) {
-    FieldReader r(sentence);
-    return ReadCoordinate(r, gll.Latitude, 'S') && ReadCoordinate(r, gll.Longitude, 'W') &&
-           ReadTime(r, gll.Time) && ReadStatus(r, gll.Status) && r.Hex(gll.Checksum);
+// GLL and RMC: a valid status needs a position.
+bool StatusHasPosition(FieldReader& r, uint8_t status, bool latitudeGiven, bool longitudeGiven) {
+    if (status == StatusValid && !(latitudeGiven && longitudeGiven)) return r.Reject();
+    return true;
 }
 
-bool ParseGSA(std::string_view sentence, NMEA_GSA_Object& gsa) {
-    FieldReader r(sentence);
+bool DecodeGll(FieldReader& r, NMEA_GLL_Object& gll) {
+    bool latitudeGiven = false, longitudeGiven = false;
+    return ReadCoordinate(r, gll.Latitude, MaxLatitudeE5, 'S', latitudeGiven) &&
+           ReadCoordinate(r, gll.Longitude, MaxLongitudeE5, 'W', longitudeGiven) &&
+           ReadTime(r, gll.Time) && ReadStatus(r, gll.Status) &&
+           StatusHasPosition(r, gll.Status, latitudeGiven, longitudeGiven) && r.Hex(gll.Checksum);
+}
+
+bool DecodeGsa(FieldReader& r, NMEA_GSA_Object& gsa, UsedSlots slots) {
     _NMEA_MESSAGE_GSA& m = gsa.Message;
     FieldText text;
     if (!r.Text(text)) return false;  // the address field
@@ -113,33 +167,31 @@ bool ParseGSA(std::string_view sentence, NMEA_GSA_Object& gsa) {
     int32_t value;
     if (!r.Int(value)) return false;
     m.FixType = static_cast<uint8_t>(value);
+    const int maxPrn = slots == UsedSlots::GpsOnly ? MaxGpsPrn : MaxUsedPrn;
     for (uint8_t& slot : m.UsedPrn) {
         if (!r.Int(value)) return false;
-        const uint8_t prn = static_cast<uint8_t>(value);
-        slot = prn >= 1 && prn <= MaxUsedPrn ? prn : 0;
+        if (slots == UsedSlots::Keep) continue;
+        slot = value >= 1 && value <= maxPrn ? static_cast<uint8_t>(value) : 0;
     }
-    float dop;
-    for (uint32_t* member : {&m.Pdop, &m.Hdop, &m.Vdop}) {
-        if (!r.Float(dop)) return false;
-        *member = Scaled<uint32_t>(dop, E4);
-    }
+    for (uint32_t* member : {&m.Pdop, &m.Hdop, &m.Vdop})
+        if (!ReadDop(r, *member)) return false;
     return r.Hex(gsa.Checksum);
 }
 
-bool ParseRMC(std::string_view sentence, NMEA_RMC_Object& rmc) {
-    FieldReader r(sentence);
+bool DecodeRmc(FieldReader& r, NMEA_RMC_Object& rmc) {
     _NMEA_MESSAGE_RMC& m = rmc.Message;
-    if (!ReadTime(r, m.Time) || !ReadStatus(r, m.Status) || !ReadCoordinate(r, m.Latitude, 'S') ||
-        !ReadCoordinate(r, m.Longitude, 'W'))
+    bool latitudeGiven = false, longitudeGiven = false;
+    if (!ReadTime(r, m.Time) || !ReadStatus(r, m.Status) ||
+        !ReadCoordinate(r, m.Latitude, MaxLatitudeE5, 'S', latitudeGiven) ||
+        !ReadCoordinate(r, m.Longitude, MaxLongitudeE5, 'W', longitudeGiven) ||
+        !StatusHasPosition(r, m.Status, latitudeGiven, longitudeGiven))
         return false;
     float value;
     if (!r.Float(value)) return false;
     m.Speed = Scaled<uint16_t>(value, E1);
     if (!r.Float(value)) return false;
     m.Course = Scaled<uint16_t>(value, E1);
-    int32_t date;
-    if (!r.Int(date)) return false;
-    m.Date = DateFromField(date);
+    if (!ReadDate(r, m.Date)) return false;
     if (!r.Float(value)) return false;
     m.MagVariation = Scaled<int16_t>(value, E1);
     FieldText direction;
@@ -148,10 +200,33 @@ bool ParseRMC(std::string_view sentence, NMEA_RMC_Object& rmc) {
     return r.Hex(rmc.Checksum);
 }
 
-bool ParseVTG(std::string_view sentence, NMEA_VTG_Object& vtg) {
-    FieldReader r(sentence);
+bool DecodeVtg(FieldReader& r, NMEA_VTG_Object& vtg) {
     return ReadVtgPair(r, 'T', vtg.TrueCourse, vtg.MagCourse) &&
            ReadVtgPair(r, 'T', vtg.TrueCourse, vtg.MagCourse) &&
            ReadVtgPair(r, 'N', vtg.SpeedKnots, vtg.SpeedKmh) &&
            ReadVtgPair(r, 'N', vtg.SpeedKnots, vtg.SpeedKmh) && r.Hex(vtg.Checksum);
+}
+
+}  // namespace
+
+bool ParseGGA(std::string_view sentence, NMEA_GGA_Object& gga) {
+    return DecodeGuarded(sentence, gga, DecodeGga);
+}
+
+bool ParseGLL(std::string_view sentence, NMEA_GLL_Object& gll) {
+    return DecodeGuarded(sentence, gll, DecodeGll);
+}
+
+bool ParseGSA(std::string_view sentence, NMEA_GSA_Object& gsa, UsedSlots slots) {
+    return DecodeGuarded(sentence, gsa, [slots](FieldReader& r, NMEA_GSA_Object& record) {
+        return DecodeGsa(r, record, slots);
+    });
+}
+
+bool ParseRMC(std::string_view sentence, NMEA_RMC_Object& rmc) {
+    return DecodeGuarded(sentence, rmc, DecodeRmc);
+}
+
+bool ParseVTG(std::string_view sentence, NMEA_VTG_Object& vtg) {
+    return DecodeGuarded(sentence, vtg, DecodeVtg);
 }

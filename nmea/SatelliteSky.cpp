@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "nmea/FieldList.h"
+#include "nmea/FieldRanges.h"
+#include "nmea/GPSUtils.h"
 #include "nmea/SentenceTypes.h"
 
 namespace {
@@ -10,9 +12,6 @@ namespace {
 constexpr int GsvHeaderFields = 4;  // address, total, page, in view
 constexpr int FieldsPerSatellite = 4;
 constexpr int MaxEntriesPerPage = 4;
-constexpr int32_t MaxElevation = 90;
-constexpr int32_t AzimuthLimit = 360;
-constexpr int32_t MaxSnr = 70;
 constexpr int GsaFirstPrn = 3;
 constexpr int GsaPrnSlots = 12;
 constexpr int GsaDopFields = 3;
@@ -38,8 +37,7 @@ bool ReadEntry(const FieldList& f, int k, Talker talker, SkySatellite& sat, bool
     const bool hasAzimuth = f.Int(first + 2, azimuth);
     snr = 0;
     f.Int(first + 3, snr);
-    if (elevation > MaxElevation || elevation < -MaxElevation) return false;
-    if (azimuth >= AzimuthLimit || azimuth < 0 || snr > MaxSnr || snr < 0) return false;
+    if (!ElevationInRange(elevation) || !AzimuthInRange(azimuth) || !SnrInRange(snr)) return false;
     sat.Prn = static_cast<uint16_t>(prn);
     sat.Elevation = static_cast<int8_t>(elevation);
     sat.Azimuth = static_cast<int16_t>(azimuth);
@@ -50,9 +48,7 @@ bool ReadEntry(const FieldList& f, int k, Talker talker, SkySatellite& sat, bool
     return true;
 }
 
-// The system a GSA speaks for: its NMEA 4.10 system id, else its talker,
-// else (a combined GSA of older receivers) the number of its first satellite.
-Constellation GsaSystem(const FieldList& f, Talker talker) {
+Constellation SystemOfGsa(const FieldList& f, Talker talker) {
     int32_t id = 0;
     if (f.Count() == GsaFieldsWithSystemId && f.Int(GsaFieldsWithSystemId - 1, id)) {
         const Constellation bySystemId = SystemIdConstellation(id);
@@ -73,6 +69,10 @@ int GsaPrnFieldCount(const FieldList& f) {
 }
 
 }  // namespace
+
+Constellation GsaSystem(Talker talker, std::string_view sentence) {
+    return SystemOfGsa(FieldList(sentence), talker);
+}
 
 bool SatelliteSky::Observe(uint8_t type, Talker talker, std::string_view sentence) {
     switch (type) {
@@ -99,6 +99,7 @@ void SatelliteSky::ObserveTime(std::string_view time) {
     if (time == std::string_view(FTime.data(), FTimeLength)) return;
     std::copy(time.begin(), time.end(), FTime.begin());
     FTimeLength = time.size();
+    ++FCycle;
     EndCycle();
 }
 
@@ -189,7 +190,7 @@ SatelliteSky::UsedList* SatelliteSky::FindList(Constellation system) {
 
 void SatelliteSky::ObserveGsa(Talker talker, std::string_view sentence) {
     const FieldList f(sentence);
-    const Constellation system = GsaSystem(f, talker);
+    const Constellation system = SystemOfGsa(f, talker);
     if (system == Constellation::Unknown) return;
     UsedList* list = FindList(system);
     if (!list) return;
@@ -209,10 +210,15 @@ void SatelliteSky::ObserveGsa(Talker talker, std::string_view sentence) {
 
 bool SatelliteSky::Extended() const {
     const auto foreign = [](Talker t) { return t != Talker::GP; };
-    return std::any_of(FSets.begin(), FSets.end(),
-                       [&](const SignalSet& s) { return s.Active && foreign(s.Source); }) ||
-           std::any_of(FLists.begin(), FLists.end(),
-                       [&](const UsedList& l) { return l.Active && foreign(l.Source); });
+    int gpsSignals = 0;
+    for (const SignalSet& s : FSets) {
+        if (!s.Active) continue;
+        if (foreign(s.Source) || s.Total > GsvMaxPages) return true;
+        ++gpsSignals;
+    }
+    return gpsSignals > 1 || std::any_of(FLists.begin(), FLists.end(), [&](const UsedList& l) {
+               return l.Active && foreign(l.Source);
+           });
 }
 
 int SatelliteSky::Satellites(SkySatellite* out, int capacity) const {

@@ -41,9 +41,12 @@ class SatelliteSky {
     // SentenceTypes.h); true when it was the last page of a GSV set.
     bool Observe(uint8_t type, Talker talker, std::string_view sentence);
 
-    // True while a system other than the GP talker's is reported, that is
-    // while the GPS satellite table cannot show all of the sky.
+    // True while the GPS satellite table cannot show all of the sky: a system
+    // other than the GP talker's is reported, or the GP talker reports more
+    // than four pages in a set, or its satellites on more than one signal.
     bool Extended() const;
+    // The receiver cycle: counts the changes of the reported UTC time.
+    uint32_t Cycle() const { return FCycle; }
     // Every satellite in view once, ordered by system and number; a satellite
     // reported on several signals carries its strongest SNR.
     int Satellites(SkySatellite* out, int capacity) const;
@@ -83,4 +86,10 @@ class SatelliteSky {
     std::array<UsedList, SkyMaxUsedLists> FLists{};
     std::array<char, 16> FTime{};
     size_t FTimeLength = 0;
+    uint32_t FCycle = 0;
 };
+
+// The system a GSA speaks for: its NMEA 4.10 system id, else its talker,
+// else (a combined GSA of older receivers) the number of its first
+// satellite; Unknown for a combined GSA that lists none.
+Constellation GsaSystem(Talker talker, std::string_view sentence);

@@ -1,6 +1,8 @@
 // Sentence handlers: each decodes the current sentence field by field into its
 // record, overwriting members in place. A member is written only after its
-// decoder succeeded; a failure leaves the members decoded so far stored.
+// decoder succeeded; a failure leaves the members decoded so far stored,
+// except that a sentence holding a field outside its range (FieldRanges.h)
+// leaves the record exactly as it was.
 #pragma once
 
 #include <string_view>
@@ -9,7 +11,15 @@
 
 bool ParseGGA(std::string_view sentence, NMEA_GGA_Object& gga);
 bool ParseGLL(std::string_view sentence, NMEA_GLL_Object& gll);
-bool ParseGSA(std::string_view sentence, NMEA_GSA_Object& gsa);
+// Which satellites a GSA writes into the record's used slots: PRNs 1 to 49
+// (a GPS receiver's GSA, SBAS included), GPS PRNs 1 to 32 only (the GPS
+// part of a multi-system receiver's report), or none (the slots are kept:
+// the GSA speaks for another system).
+enum class UsedSlots { GpsAndSbas, GpsOnly, Keep };
+constexpr int MaxGpsPrn = 32;
+
+bool ParseGSA(std::string_view sentence, NMEA_GSA_Object& gsa,
+              UsedSlots slots = UsedSlots::GpsAndSbas);
 bool ParseRMC(std::string_view sentence, NMEA_RMC_Object& rmc);
 bool ParseVTG(std::string_view sentence, NMEA_VTG_Object& vtg);
 // True exactly when this page completed a set of satellites in view.

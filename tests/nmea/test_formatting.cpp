@@ -153,11 +153,18 @@ TEST(FormatRecord, GgaTexts) {
     EXPECT_EQ(d.LocalTimeText, "(PM)01:35:19");
     EXPECT_EQ(d.LatText, "N 48.11730");
     EXPECT_EQ(d.LonText, "E 11.51666");
-    gga.Message.Spc.FixQuality = 0;
     gga.Message.Spc.Altitude = 2000000000000;  // 20,000 km: no wrap
     FormatRecord(gga, d);
-    EXPECT_EQ(d.FixValidText, "InValid");
     EXPECT_EQ(d.AltText, "20000000.0");
+    // Without a fix there is no position to show, only the sentence's other values.
+    gga.Message.Spc.FixQuality = 0;
+    FormatRecord(gga, d);
+    EXPECT_EQ(d.FixValidText, "InValid");
+    EXPECT_EQ(d.LatText, "--");
+    EXPECT_EQ(d.LonText, "--");
+    EXPECT_EQ(d.AltText, "--");
+    EXPECT_EQ(d.SatsUsedText, "8");
+    EXPECT_EQ(d.GmtText, "GMT: 12:35:19");
 }
 
 TEST(FormatRecord, InitialTexts) {

@@ -63,12 +63,21 @@ TEST(ParseGSV, SinglePageSet) {
     for (int i = 2; i < 16; ++i) EXPECT_EQ(gsv.Satellites[i].Prn, 0);
 }
 
-TEST(ParseGSV, OutOfRangeValuesFailThePage) {
+// A page holding nonsense is refused whole: the table keeps the last set.
+TEST(ParseGSV, OutOfRangeValuesFailThePageAndKeepTheTable) {
     NMEA_GSV_Object gsv;
-    EXPECT_FALSE(ParseGSV(Page(1, 1, 1, 3, 1, 95), gsv));
-    EXPECT_FALSE(ParseGSV(Page(1, 1, 1, 3, 1, 45, 80), gsv));
-    EXPECT_FALSE(ParseGSV(Sentence("GPGSV,1,1,01,03,45,360,40"), gsv));
+    ASSERT_TRUE(ParseGSV(Page(1, 1, 2, 7, 2), gsv));
+    for (const std::string& bad :
+         {Page(1, 1, 1, 3, 1, 95), Page(1, 1, 1, 3, 1, -1), Page(1, 1, 1, 3, 1, 45, 80),
+          Sentence("GPGSV,1,1,01,03,45,360,40"), Sentence("GPGSV,1,1,01,03,45,-5,40"),
+          Sentence("GPGSV,1,1,01,03,45,100,-1")}) {
+        EXPECT_FALSE(ParseGSV(bad, gsv)) << bad;
+        EXPECT_EQ(gsv.InView, 2) << bad;
+        EXPECT_EQ(gsv.Satellites[0].Prn, 7) << bad;
+        EXPECT_EQ(gsv.Satellites[1].Prn, 8) << bad;
+    }
     EXPECT_TRUE(ParseGSV(Sentence("GPGSV,1,1,01,03,90,359,70"), gsv));
+    EXPECT_TRUE(ParseGSV(Sentence("GPGSV,1,1,01,03,0,0,0"), gsv));
 }
 
 TEST(ParseGSV, UntrackedSatelliteHasZeroSnr) {
@@ -79,11 +88,17 @@ TEST(ParseGSV, UntrackedSatelliteHasZeroSnr) {
     EXPECT_EQ(gsv.Satellites[1].Azimuth, 200);
 }
 
-TEST(ParseGSV, SignalIdFieldAfterFewerThanFourSatellitesFails) {
+// NMEA 4.10 ends every page with a signal id, a short last page too.
+TEST(ParseGSV, SignalIdFieldOnAnyPage) {
     NMEA_GSV_Object gsv;
-    EXPECT_FALSE(ParseGSV(Sentence("GPGSV,1,1,02,03,45,100,30,04,12,200,33,1"), gsv));
-    EXPECT_TRUE(ParseGSV(
-        Sentence("GPGSV,1,1,04,03,45,100,30,04,12,200,33,05,10,010,20,06,20,020,25,1"), gsv));
+    EXPECT_FALSE(ParseGSV(
+        Sentence("GPGSV,2,1,06,03,45,100,30,04,12,200,33,05,10,010,20,06,20,020,25,1"), gsv));
+    EXPECT_TRUE(ParseGSV(Sentence("GPGSV,2,2,06,07,45,100,30,08,12,200,,1"), gsv));
+    EXPECT_EQ(gsv.InView, 6);
+    EXPECT_EQ(gsv.Satellites[3].Prn, 6);
+    EXPECT_EQ(gsv.Satellites[5].Prn, 8);
+    EXPECT_EQ(gsv.Satellites[5].Azimuth, 200);
+    EXPECT_EQ(gsv.Satellites[6].Prn, 0);
 }
 
 TEST(ParseGSV, BadPageNumbersChangeNothing) {

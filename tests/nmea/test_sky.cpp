@@ -3,6 +3,8 @@
 // GPS-only path left as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -224,8 +226,13 @@ TEST(SkyUsed, SystemIdTalkerAndNumberTellWhichSystemUsesASatellite) {
     ASSERT_EQ(used.size(), 10u);
     EXPECT_EQ(used[0].System, Constellation::Gps);
     EXPECT_EQ(used.back().System, Constellation::Qzss);
-    // The GPS record keeps the specified GSA decoding: the last GSA, PRNs 1-49.
-    EXPECT_EQ(s.store.Gsa.Message.UsedPrn[0], 2);
+    // The GPS record's slots hold the GPS satellites alone; the texts show
+    // every system's.
+    const uint8_t gpsSlots[UsedPrnSlots] = {5, 7};
+    EXPECT_TRUE(std::equal(std::begin(gpsSlots), std::end(gpsSlots),
+                           std::begin(s.store.Gsa.Message.UsedPrn)));
+    EXPECT_EQ(s.store.Display.UsedPrnText, "G5 G7 S46 R70 R71 E5 E11 C201 C205 J2 ");
+    EXPECT_EQ(s.store.Display.SatsUsedText, "10");
     EXPECT_EQ(s.store.Display.FixModeText, "3D");
 }
 
@@ -240,10 +247,12 @@ TEST(GpsOnly, AGpsReceiverNeverEntersTheExtendedTable) {
     Feed(s, GsvSet("GP", 1, 12));
     s.Run("GPGSA,A,3,01,02,03,,,,,,,,,,1.5,0.9,1.2");
     EXPECT_FALSE(s.store.Sky.Extended());
-    // A GPS set of five pages refreshes nothing, as the GPS table rejects it.
+    // A GPS set of five pages does not fit the GPS table: the extended
+    // table shows it, refreshed once the set is complete.
     const auto refreshes = Feed(s, GsvSet("GP", 1, 18));
-    EXPECT_EQ(refreshes, (std::vector<bool>(5, false)));
+    EXPECT_EQ(refreshes, (std::vector<bool>{false, false, false, false, true}));
     EXPECT_EQ(s.store.Sky.InViewOf(Talker::GP), 18);
+    EXPECT_TRUE(s.store.Sky.Extended());
 }
 
 }  // namespace
