@@ -180,4 +180,97 @@ TEST(Handlers, TruncatedSentencesFailWithoutCrashing) {
     }
 }
 
+// A receiver without a fix sends empty position fields: the sentence still
+// gives the fix quality, the satellites and the DOP, and leaves the last
+// position in the record untouched. A fix claimed without a position is
+// refused.
+TEST(ParseGGA, LostFixStoresQualitySatellitesAndDop) {
+    NMEA_GGA_Object gga;
+    ASSERT_TRUE(ParseGGA(ExampleGga, gga));
+    ASSERT_TRUE(ParseGGA("$GPGGA,,,,,,0,03,25.5,,M,,M,,*5D\r", gga));
+    EXPECT_EQ(gga.Message.Time, NoTime);
+    EXPECT_EQ(gga.Message.Spc.FixQuality, 0);
+    EXPECT_EQ(gga.Message.Spc.SatsUsed, 3);
+    EXPECT_EQ(gga.Message.Spc.Hdop, 255000u);
+    EXPECT_EQ(gga.Message.Latitude, 4811730);
+
+    ASSERT_TRUE(ParseGGA(ExampleGga, gga));
+    EXPECT_FALSE(ParseGGA(Sentence("GPGGA,123520,,,,,1,08,0.9,545.4,M,46.9,M,,"), gga));
+    EXPECT_EQ(gga.Message.Time, (12u << 24) | (35u << 16) | 19000u);
+    EXPECT_EQ(gga.Message.Spc.FixQuality, 1);
+}
+
+TEST(ParseRMC, EmptyTimeAndDateOfAReceiverWithoutAFix) {
+    NMEA_RMC_Object rmc;
+    ASSERT_TRUE(ParseRMC(Sentence("GPRMC,123519,A,4807.038,N,01131.000,E,0.0,0.0,230394,,"), rmc));
+    ASSERT_TRUE(ParseRMC("$GPRMC,,V,,,,,,,,,,N*53\r", rmc));
+    EXPECT_EQ(rmc.Message.Time, NoTime);
+    EXPECT_EQ(rmc.Message.Date, NoDate);
+    EXPECT_EQ(rmc.Message.Status, 0);
+    EXPECT_EQ(rmc.Message.Latitude, 4811730);
+    EXPECT_FALSE(ParseRMC(Sentence("GPRMC,123519,A,,,,,0.0,0.0,230394,,"), rmc));
+}
+
+// A field outside its range rejects the whole sentence and leaves the record
+// exactly as it was, whatever was read before the field.
+TEST(Handlers, FieldsOutOfRangeRejectTheSentenceAndKeepTheRecord) {
+    const auto ggaKept = [](const std::string& body) {
+        NMEA_GGA_Object gga;
+        EXPECT_TRUE(ParseGGA(ExampleGga, gga));
+        EXPECT_FALSE(ParseGGA(Sentence(body), gga)) << body;
+        const _NMEA_MESSAGE_GGA& m = gga.Message;
+        EXPECT_EQ(m.Time, (12u << 24) | (35u << 16) | 19000u) << body;
+        EXPECT_EQ(m.Latitude, 4811730) << body;
+        EXPECT_EQ(m.Longitude, 1151666) << body;
+        EXPECT_EQ(m.Spc.SatsUsed, 8) << body;
+        EXPECT_EQ(m.Spc.Hdop, 8999u) << body;
+    };
+    ggaKept("GPGGA,-1,4807.038,N,01131.000,E,1,05,0.9,545.4,M,46.9,M,,");
+    ggaKept("GPGGA,240000,4807.038,N,01131.000,E,1,05,0.9,545.4,M,46.9,M,,");
+    ggaKept("GPGGA,126019,4807.038,N,01131.000,E,1,05,0.9,545.4,M,46.9,M,,");
+    ggaKept("GPGGA,123561,4807.038,N,01131.000,E,1,05,0.9,545.4,M,46.9,M,,");
+    ggaKept("GPGGA,123520,9100.000,N,01131.000,E,1,05,0.9,545.4,M,46.9,M,,");
+    ggaKept("GPGGA,123520,4807.038,N,18100.000,E,1,05,0.9,545.4,M,46.9,M,,");
+    ggaKept("GPGGA,123520,4807.038,N,01131.000,E,1,05,-1.5,545.4,M,46.9,M,,");
+
+    const auto rmcKept = [](const std::string& body) {
+        NMEA_RMC_Object rmc;
+        const std::string good = "GPRMC,123519,A,4807.038,N,01131.000,E,0.0,0.0,230394,,";
+        EXPECT_TRUE(ParseRMC(Sentence(good), rmc));
+        EXPECT_FALSE(ParseRMC(Sentence(body), rmc)) << body;
+        EXPECT_EQ(rmc.Message.Time, (12u << 24) | (35u << 16) | 19000u) << body;
+        EXPECT_EQ(rmc.Message.Date, (94u << 16) | (3u << 8) | 23u) << body;
+    };
+    rmcKept("GPRMC,123520,A,4807.038,N,01131.000,E,0.0,0.0,99999999,,");
+    rmcKept("GPRMC,123520,A,4807.038,N,01131.000,E,0.0,0.0,001024,,");
+    rmcKept("GPRMC,123520,A,4807.038,N,01131.000,E,0.0,0.0,321024,,");
+    rmcKept("GPRMC,123520,A,4807.038,N,01131.000,E,0.0,0.0,011324,,");
+    rmcKept("GPRMC,123520,A,-9100.000,N,01131.000,E,0.0,0.0,230394,,");
+
+    NMEA_GLL_Object gll;
+    ASSERT_TRUE(ParseGLL(Sentence("GLGLL,4807.038,N,01131.000,E,123519,A"), gll));
+    EXPECT_FALSE(ParseGLL(Sentence("GLGLL,4807.038,N,01131.000,E,995919,A"), gll));
+    EXPECT_EQ(gll.Time, (12u << 24) | (35u << 16) | 19000u);
+
+    NMEA_GSA_Object gsa;
+    ASSERT_TRUE(ParseGSA(Sentence("GPGSA,A,3,04,05,,,,,,,,,,,2.5,1.3,2.1"), gsa));
+    EXPECT_FALSE(ParseGSA(Sentence("GPGSA,A,2,07,,,,,,,,,,,,2.5,-1.3,2.1"), gsa));
+    EXPECT_EQ(gsa.Message.FixType, 3);
+    EXPECT_EQ(gsa.Message.UsedPrn[0], 4);
+    EXPECT_EQ(gsa.Message.Hdop, 12999u);  // 1.3 in single precision
+}
+
+// The edges of each range are data.
+TEST(Handlers, FieldsAtTheEdgesOfTheirRangesAreAccepted) {
+    NMEA_RMC_Object rmc;
+    EXPECT_TRUE(
+        ParseRMC(Sentence("GPRMC,235960.5,A,9000.000,S,18000.000,W,0.0,0.0,311299,,"), rmc));
+    EXPECT_EQ(rmc.Message.Latitude, -9000000);
+    EXPECT_EQ(rmc.Message.Longitude, -18000000);
+    EXPECT_EQ(rmc.Message.Date, (99u << 16) | (12u << 8) | 31u);
+    EXPECT_TRUE(ParseRMC(Sentence("GPRMC,000000,A,0000.000,N,00000.000,E,0.0,0.0,010100,,"), rmc));
+    NMEA_GGA_Object gga;
+    EXPECT_TRUE(ParseGGA(Sentence("GPGGA,235959,4807.038,N,01131.000,E,1,05,0,0,M,0,M,,"), gga));
+}
+
 }  // namespace

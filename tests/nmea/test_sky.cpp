@@ -255,4 +255,53 @@ TEST(GpsOnly, AGpsReceiverNeverEntersTheExtendedTable) {
     EXPECT_TRUE(s.store.Sky.Extended());
 }
 
+// One solution per system: only the GPS and combined solutions fill the
+// records, and the combined one wins within a receiver cycle.
+TEST(SolutionTalkers, OnlyGpsAndCombinedSolutionsFillTheRecords) {
+    Store s;
+    s.Run("GPGGA,021033.000,4404.1356,N,12118.8555,W,1,10,0.6,1124.7,M,-19.6,M,,0000");
+    const DispatchResult other =
+        s.Run("GLGGA,021033.000,4404.1356,N,12118.8555,W,1,06,0.6,1124.7,M,-19.6,M,,0000");
+    EXPECT_TRUE(other.Valid);
+    EXPECT_FALSE(other.Refresh);
+    EXPECT_EQ(s.store.Gga.Message.Spc.SatsUsed, 10);
+    EXPECT_EQ(s.store.Display.SatsUsedText, "10");
+    s.Run("GARMC,021033.000,V,,,,,,,050219,,,N");
+    EXPECT_EQ(s.store.Rmc.Message.Status, 0);  // untouched record
+    EXPECT_EQ(s.store.Display.FixValidText, "Valid");
+
+    s.Run("GNGGA,021034.000,4404.1000,N,12118.8555,W,1,16,0.6,1124.7,M,-19.6,M,,0000");
+    s.Run("GPGGA,021034.000,4404.2000,N,12118.8555,W,1,10,0.6,1124.7,M,-19.6,M,,0000");
+    EXPECT_EQ(s.store.Gga.Message.Spc.SatsUsed, 16);
+    EXPECT_EQ(s.store.Gga.Message.Latitude, 4406833);
+    // A new cycle: the GPS solution fills again, before the combined one.
+    s.Run("GPGGA,021035.000,4404.2000,N,12118.8555,W,1,10,0.6,1124.7,M,-19.6,M,,0000");
+    EXPECT_EQ(s.store.Gga.Message.Spc.SatsUsed, 10);
+}
+
+// A multi-system receiver's GSAs: the record's slots keep the GPS
+// satellites, the texts count every system's, and a GSA of another system
+// never puts its numbers in the GPS slots.
+TEST(SolutionTalkers, GsaOfEverySystemOfTheCycle) {
+    Store s;
+    s.Run("GPGGA,115102.00,5002.457296,N,01958.828604,E,1,21,0.4,245.0,M,,M,,");
+    s.Run("GPGSA,A,3,02,04,06,07,09,30,,,,,,,1.29,0.78,1.03");
+    s.Run("GNGSA,A,3,02,04,06,07,09,30,,,,,,,1.29,0.78,1.03");
+    s.Run("GNGSA,A,3,70,71,72,73,74,88,,,,,,,1.29,0.78,1.03");
+    s.Run("BDGSA,A,3,02,03,,,,,,,,,,,1.29,0.78,1.03");
+    const uint8_t gps[UsedPrnSlots] = {2, 4, 6, 7, 9, 30};
+    EXPECT_TRUE(std::equal(std::begin(gps), std::end(gps), s.store.Gsa.Message.UsedPrn));
+    EXPECT_EQ(s.store.Display.SatsUsedText, "14");
+    EXPECT_EQ(s.store.Display.UsedPrnText, "G2 G4 G6 G7 G9 G30 R70 R71 R72 R73 R74 R88 C2 C3 ");
+    EXPECT_EQ(s.store.Display.HdopText, "0.78");
+
+    // The next cycle's GSAs list GLONASS only: no GPS satellite is shown as used.
+    s.Run("GNGGA,115103.00,5002.457296,N,01958.828604,E,1,05,0.4,245.0,M,,M,,");
+    s.Run("GNGSA,A,3,,,,,,,,,,,,,1.29,0.78,1.03");
+    s.Run("GNGSA,A,3,70,71,72,73,74,,,,,,,,1.29,0.78,1.03");
+    EXPECT_TRUE(std::all_of(std::begin(s.store.Gsa.Message.UsedPrn),
+                            std::end(s.store.Gsa.Message.UsedPrn),
+                            [](uint8_t p) { return p == 0; }));
+}
+
 }  // namespace

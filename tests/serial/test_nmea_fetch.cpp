@@ -182,4 +182,40 @@ TEST_F(FetchTest, AVanishedDeviceIsReportedOnceAndTheReaderWaitsWithoutSpinning)
     EXPECT_FALSE(Reader->Finished());
 }
 
+// A receiver that loses its fix sends empty fields; what the position panel
+// shows must follow it away from the last fix and back.
+TEST_F(FetchTest, AFixItsLossAndItsReturnReachTheDisplayTexts) {
+    StartReader();
+    const auto displayed = [&](int sentences) {
+        EXPECT_TRUE(WaitDispatched(sentences));
+        std::lock_guard<std::mutex> hold(Store.Lock());
+        return Store.Display;
+    };
+    Pty.Write(Gga + "\r\n" + Rmc + "\r\n");
+    DataDisplay d = displayed(2);
+    EXPECT_EQ(d.LatText, "N 48.11730");
+    EXPECT_EQ(d.FixValidText, "Valid");
+
+    Pty.Write(Nmea("GPGGA,,,,,,0,,,,M,,M,,") + "\r\n");
+    d = displayed(3);
+    EXPECT_EQ(d.FixValidText, "InValid");
+    EXPECT_EQ(d.LatText, "--");
+    EXPECT_EQ(d.LonText, "--");
+    EXPECT_EQ(d.AltText, "--");
+    EXPECT_EQ(d.SatsUsedText, "0");
+    EXPECT_EQ(d.GmtText, "");
+    Pty.Write(Nmea("GPRMC,,V,,,,,,,,,,N") + "\r\n");
+    d = displayed(4);
+    EXPECT_EQ(d.LatText, "--");
+    EXPECT_EQ(d.DateText, "");
+    EXPECT_EQ(d.FixValidText, "InValid");
+
+    Pty.Write(Gga + "\r\n");
+    d = displayed(5);
+    EXPECT_EQ(d.FixValidText, "Valid");
+    EXPECT_EQ(d.LatText, "N 48.11730");
+    EXPECT_EQ(d.AltText, "545.4");
+    EXPECT_EQ(d.SatsUsedText, "8");
+}
+
 }  // namespace
