@@ -38,12 +38,18 @@ TEST(ParseGSV, MissingPageRejectsTheRest) {
     EXPECT_EQ(gsv.Pages[2].Complete, 0);
 }
 
+// A page continues its set only with the same total and the same count in
+// view: the set it would end is not complete.
 TEST(ParseGSV, PageOfAnotherSetOrCountIsRejected) {
     NMEA_GSV_Object gsv;
-    ParseGSV(Page(3, 1, 10, 1, 4), gsv);
-    EXPECT_FALSE(ParseGSV(Page(2, 2, 10, 5, 4), gsv));  // other total
-    ParseGSV(Page(3, 1, 10, 1, 4), gsv);
-    EXPECT_FALSE(ParseGSV(Page(3, 2, 11, 5, 4), gsv));  // other count in view
+    ParseGSV(Page(2, 1, 6, 1, 4), gsv);
+    EXPECT_FALSE(ParseGSV(Page(3, 2, 6, 5, 2), gsv));  // other total
+    EXPECT_EQ(gsv.Pages[1].Complete, 0);
+    ParseGSV(Page(2, 1, 6, 1, 4), gsv);
+    EXPECT_FALSE(ParseGSV(Page(2, 2, 7, 5, 2), gsv));  // other count in view
+    EXPECT_EQ(gsv.Pages[1].Complete, 0);
+    EXPECT_FALSE(ParseGSV(Page(2, 2, 7, 5, 3), gsv));
+    EXPECT_TRUE(ParseGSV(Page(2, 2, 6, 5, 2), gsv));
 }
 
 TEST(ParseGSV, FivePageSetsKeepTheLastTable) {

@@ -204,6 +204,20 @@ TEST(SkyCycles, ACycleReplacesWhatTheLastOneReported) {
     EXPECT_EQ(s.store.Sky.InViewOf(Talker::GP), 7);
 }
 
+// A receiver that reports its position by GLL alone: its time, in the fifth
+// field, marks the cycles.
+TEST(SkyCycles, GllTimesMarkTheCyclesOfAGllOnlyReceiver) {
+    Store s;
+    s.Run("GNGLL,4807.038,N,01131.000,E,100000.00,A,A");
+    Feed(s, GsvSet("GP", 1, 6));
+    Feed(s, GsvSet("GL", 65, 5));
+    s.Run("GNGLL,4807.038,N,01131.000,E,100001.00,A,A");
+    Feed(s, GsvSet("GP", 1, 7));
+    s.Run("GNGLL,4807.038,N,01131.000,E,100002.00,A,A");
+    EXPECT_EQ(s.store.Sky.InViewOf(Talker::GL), 0);
+    EXPECT_EQ(s.store.Sky.Cycle(), 3u);
+}
+
 TEST(SkyUsed, SystemIdTalkerAndNumberTellWhichSystemUsesASatellite) {
     Store s;
     // NMEA 4.10 combined GSA with system ids: GPS (with an SBAS satellite), GLONASS, Galileo.
