@@ -193,6 +193,10 @@ TEST(PortNumberOfText, PathsAndComNames) {
     EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("COM12"), 12);
     EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("COM"), -1);
     EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("COMx"), -1);
+    // Port numbers are held in eight bits: COM255 is the last one.
+    EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("COM255"), 255);
+    EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("COM256"), -1);
+    EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("COM4294967298"), -1);  // no wrap to 2
     const int32_t n = TGpsDeviceDetect::PortNumberOfText("/dev/ttyUSB7");
     EXPECT_GT(n, 0);
     EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("/dev/ttyUSB7"), n);

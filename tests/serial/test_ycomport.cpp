@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "nmea/Framing.h"
@@ -321,6 +323,50 @@ TEST_F(PortTest, ClosingWhileAnotherThreadReadsEndsTheRead) {
 }
 
 }  // namespace
+
+// Holds every write on the wire side until released, and notes purges.
+class HeldWrites : public PortObserver {
+  public:
+    void PortWrote(const uint8_t*, size_t) override {
+        std::unique_lock<std::mutex> lock(FLock);
+        FWriting = true;
+        FChanged.notify_all();
+        FChanged.wait(lock, [&] { return FReleased; });
+    }
+    void PortPurged(bool, bool) override { Purged = true; }
+    void WaitWriting() {
+        std::unique_lock<std::mutex> lock(FLock);
+        FChanged.wait(lock, [&] { return FWriting; });
+    }
+    void Release() {
+        std::lock_guard<std::mutex> lock(FLock);
+        FReleased = true;
+        FChanged.notify_all();
+    }
+    std::atomic<bool> Purged{false};
+
+  private:
+    std::mutex FLock;
+    std::condition_variable FChanged;
+    bool FWriting = false, FReleased = false;
+};
+
+// The reader's purge after line noise waits for a command being written, so
+// no command is ever cut in half on the wire.
+TEST_F(PortTest, APurgeWaitsForTheWriteInProgress) {
+    HeldWrites held;
+    Port.SetObserver(&held);
+    std::thread writer([&] { Port.SendCommandText("$PSRF104,0,0,0,0,0,0,12,1*"); });
+    held.WaitWriting();
+    std::thread purger([&] { Port.PurgePort(PurgeBoth); });
+    std::this_thread::sleep_for(100ms);
+    EXPECT_FALSE(held.Purged) << "the purge went ahead of the write";
+    held.Release();
+    writer.join();
+    purger.join();
+    EXPECT_TRUE(held.Purged);
+    Port.SetObserver(nullptr);
+}
 
 TEST(PortTable, NumbersArePositionsInTheTableAndNeverReused) {
     const int32_t first = PortTable::NumberForPath("/dev/ttyTEST_A");
