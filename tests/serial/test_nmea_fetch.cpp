@@ -182,6 +182,44 @@ TEST_F(FetchTest, AVanishedDeviceIsReportedOnceAndTheReaderWaitsWithoutSpinning)
     EXPECT_FALSE(Reader->Finished());
 }
 
+// A view reads the store on its own thread while the reader fills it. Each
+// sentence's texts change together under the store's lock, so the view never
+// sees the latitude of one fix with the longitude of another (and
+// ThreadSanitizer reports any access that skips the lock).
+TEST_F(FetchTest, AViewReadingTheStoreNeverSeesHalfASentence) {
+    const std::string north = Gga;
+    const std::string south =
+        Nmea("GPGGA,123520.000,3350.0000,S,15112.0000,E,1,05,1.2,45.0,M,20.0,M,,");
+    StartReader();
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0}, reads{0};
+    std::thread view([&] {
+        while (!done.load()) {
+            std::this_thread::yield();  // leaves the reader its turn at the lock
+            std::lock_guard<std::mutex> hold(Store.Lock());
+            const std::string lat = Store.Display.LatText, lon = Store.Display.LonText;
+            const bool pairNorth = lat == "N 48.11730" && lon == "E 11.51666";
+            const bool pairSouth = lat == "S 33.83333" && lon == "E 151.19998";
+            if (!lat.empty() && lat != "0.00" && !pairNorth && !pairSouth) {
+                if (torn++ == 0) ADD_FAILURE() << lat << " " << lon;
+            }
+            ++reads;
+        }
+    });
+    constexpr int Pairs = 300;
+    std::string bytes;
+    for (int i = 0; i < Pairs; ++i) bytes += north + "\r\n" + south + "\r\n";
+    // The reader hands each sentence to the console through the loop, so the
+    // loop runs while the bytes go out.
+    std::thread writer([&] { EXPECT_TRUE(Pty.Write(bytes)); });
+    EXPECT_TRUE(WaitDispatched(2 * Pairs));
+    writer.join();
+    done = true;
+    view.join();
+    EXPECT_EQ(torn, 0);
+    EXPECT_GT(reads, 0);
+}
+
 // A receiver that loses its fix sends empty fields; what the position panel
 // shows must follow it away from the last fix and back.
 TEST_F(FetchTest, AFixItsLossAndItsReturnReachTheDisplayTexts) {
