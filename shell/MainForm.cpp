@@ -17,6 +17,7 @@
 #include "serial/PortTable.h"
 #include "serial/ThreadCommandOut.h"
 #include "shell/Config.h"
+#include "shell/DataFreshness.h"
 #include "shell/GpsConfig.h"
 #include "shell/MessageBox.h"
 #include "views/FrameConsole.h"
@@ -109,6 +110,29 @@ void TMainForm::BuildWidgets() {
     FConsole->SetCommandSender(SendCommands);
     FAbout = new TFAbout(this);
     PlacePanels();
+    WatchFreshness();
+}
+
+// One decision marks the three data views old or fresh together; a link
+// going down marks them at once rather than at the next poll.
+void TMainForm::WatchFreshness() {
+    FFreshness = new TDataFreshness(
+        *NmeaManager, *GpsConfig,
+        [info = FGPSInfo, chart = FSnrViewer, sky = FSViewer](bool stale) {
+            info->SetStale(stale);
+            chart->SetStale(stale);
+            sky->SetStale(stale);
+        },
+        this);
+    connect(FComPortSetting, &TFComPortSetting::LinkClosed, FFreshness, &TDataFreshness::Check);
+}
+
+void TMainForm::ShowingReplay() {
+    if (FFreshness) FFreshness->ShowingReplay();
+}
+
+bool TMainForm::ViewsStale() const {
+    return FFreshness && FFreshness->Stale();
 }
 
 void TMainForm::PlacePanels() {
@@ -137,6 +161,8 @@ void TMainForm::RefreshViews(YThread* reader) {
     FGPSInfo->Refresh();
     FSnrViewer->Refresh();
     FSViewer->Refresh();
+    // New sentences: the views return to normal with this refresh.
+    FFreshness->Check();
     if (FResumeReader)
         FResumeReader();
     else if (reader)

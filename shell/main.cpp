@@ -41,6 +41,7 @@ bool Replay(const std::string& path) {
                              : 0;
     for (size_t i = first; i < result.Sentences.size(); ++i)
         FConsole->AppendSentence(result.Sentences[i]);
+    MainForm->ShowingReplay();
     RefreshViews();
     return true;
 }
