@@ -16,6 +16,7 @@
 #include "nmea/ThreadNMEAFetch.h"
 #include "serial/PortTable.h"
 #include "serial/ThreadCommandOut.h"
+#include "shell/CaptureReplay.h"
 #include "shell/Config.h"
 #include "shell/DataFreshness.h"
 #include "shell/GpsConfig.h"
@@ -41,6 +42,7 @@ namespace {
 
 constexpr int MonitorFontPoints = 8;
 constexpr int ReaderPollMs = 5;
+constexpr size_t ReplayConsoleLines = 60;
 constexpr Qt::WindowFlags MainWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
     Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
@@ -127,8 +129,18 @@ void TMainForm::WatchFreshness() {
     connect(FComPortSetting, &TFComPortSetting::LinkClosed, FFreshness, &TDataFreshness::Check);
 }
 
-void TMainForm::ShowingReplay() {
-    if (FFreshness) FFreshness->ShowingReplay();
+bool TMainForm::ShowCapture(const std::string& path) {
+    if (FInitFailed) return false;
+    const ReplayResult result = ReplayCapture(path, *NmeaManager);
+    if (!result.Opened) return false;
+    const size_t first = result.Sentences.size() > ReplayConsoleLines
+                             ? result.Sentences.size() - ReplayConsoleLines
+                             : 0;
+    for (size_t i = first; i < result.Sentences.size(); ++i)
+        FConsole->AppendSentence(result.Sentences[i]);
+    FFreshness->ShowingReplay();
+    RefreshViews(nullptr);
+    return true;
 }
 
 bool TMainForm::ViewsStale() const {

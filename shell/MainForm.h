@@ -47,8 +47,10 @@ class TMainForm : public QWidget, public TLayoutHost {
     void SetReaderHold(std::function<void()> suspend, std::function<void()> resume);
 
     void FormShow();
-    // The views show a replayed capture, not a live link: not marked old.
-    void ShowingReplay();
+    // Decodes a recorded capture into the store and shows it: its last
+    // sentences in the console, the views refreshed and, as a capture is no
+    // live link, not marked old. False when the file cannot be read.
+    bool ShowCapture(const std::string& path);
     // Whether the views are marked as showing old data.
     bool ViewsStale() const;
 
