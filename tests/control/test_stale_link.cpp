@@ -45,14 +45,14 @@ class StaleLink : public ConnectFixture {
         ASSERT_TRUE(RunUntil([&] { return AllFresh(); }, 10s));
     }
 
-    // Sets every sentence's output interval through the window's command
-    // path, one command at a time, each heard by the receiver before the next.
+    // Sets every sentence's output interval through the control panels'
+    // command path, one command at a time, each heard by the receiver before
+    // the next.
     void SetOutputInterval(ReceiverSimulator& receiver, int seconds) {
         for (int kind = 0; kind < SentenceKinds; ++kind) {
             const int heard = receiver.Status().Commands;
-            SendCommands(
-                {"$PSRF103,0" + std::to_string(kind) + ",00,0" + std::to_string(seconds) + ",01*"},
-                GpsConfig->PortNumber);
+            StartCommandOut(
+                {"$PSRF103,0" + std::to_string(kind) + ",00,0" + std::to_string(seconds) + ",01*"});
             ASSERT_TRUE(RunUntil([&] { return receiver.Status().Commands > heard; }, 5s)) << kind;
         }
     }
