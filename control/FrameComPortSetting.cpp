@@ -263,6 +263,7 @@ void TFComPortSetting::CloseConnection() {
     StopReader();
     StartCloseThread();
     GpsConfig->SetPortOpen(false);
+    emit LinkClosed();
 }
 
 bool TFComPortSetting::UpdatePortList(bool autoStartAllowed) {
@@ -334,6 +335,7 @@ void TFComPortSetting::LinkLost() {
     if (!FConnectionStarted || FLinkLostShown) return;
     FLinkLostShown = true;
     GpsConfig->SetPortOpen(false);
+    emit LinkClosed();
     RefreshStatus();
     StopFixTimer();
     if (FConsole) FConsole->AppendSentence(LinkLostText);

@@ -69,6 +69,11 @@ class TFComPortSetting : public QFrame, public DetectTarget {
     QToolButton* portButton = nullptr;
     QTimer* watchTimer = nullptr;
 
+  signals:
+    // The link went down: closed by the user or lost with its device. The
+    // port is marked closed by then.
+    void LinkClosed();
+
   private:
     void BuildWidgets();
     void FillPortList();

@@ -16,7 +16,9 @@
 #include "nmea/ThreadNMEAFetch.h"
 #include "serial/PortTable.h"
 #include "serial/ThreadCommandOut.h"
+#include "shell/CaptureReplay.h"
 #include "shell/Config.h"
+#include "shell/DataFreshness.h"
 #include "shell/GpsConfig.h"
 #include "shell/MessageBox.h"
 #include "views/FrameConsole.h"
@@ -40,6 +42,7 @@ namespace {
 
 constexpr int MonitorFontPoints = 8;
 constexpr int ReaderPollMs = 5;
+constexpr size_t ReplayConsoleLines = 60;
 constexpr Qt::WindowFlags MainWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
     Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
@@ -109,6 +112,39 @@ void TMainForm::BuildWidgets() {
     FConsole->SetCommandSender(SendCommands);
     FAbout = new TFAbout(this);
     PlacePanels();
+    WatchFreshness();
+}
+
+// One decision marks the three data views old or fresh together; a link
+// going down marks them at once rather than at the next poll.
+void TMainForm::WatchFreshness() {
+    FFreshness = new TDataFreshness(
+        *NmeaManager, *GpsConfig,
+        [info = FGPSInfo, chart = FSnrViewer, sky = FSViewer](bool stale) {
+            info->SetStale(stale);
+            chart->SetStale(stale);
+            sky->SetStale(stale);
+        },
+        this);
+    connect(FComPortSetting, &TFComPortSetting::LinkClosed, FFreshness, &TDataFreshness::Check);
+}
+
+bool TMainForm::ShowCapture(const std::string& path) {
+    if (FInitFailed) return false;
+    const ReplayResult result = ReplayCapture(path, *NmeaManager);
+    if (!result.Opened) return false;
+    const size_t first = result.Sentences.size() > ReplayConsoleLines
+                             ? result.Sentences.size() - ReplayConsoleLines
+                             : 0;
+    for (size_t i = first; i < result.Sentences.size(); ++i)
+        FConsole->AppendSentence(result.Sentences[i]);
+    FFreshness->ShowingReplay();
+    RefreshViews(nullptr);
+    return true;
+}
+
+bool TMainForm::ViewsStale() const {
+    return FFreshness && FFreshness->Stale();
 }
 
 void TMainForm::PlacePanels() {
@@ -137,6 +173,8 @@ void TMainForm::RefreshViews(YThread* reader) {
     FGPSInfo->Refresh();
     FSnrViewer->Refresh();
     FSViewer->Refresh();
+    // New sentences: the views return to normal with this refresh.
+    FFreshness->Check();
     if (FResumeReader)
         FResumeReader();
     else if (reader)

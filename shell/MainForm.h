@@ -22,6 +22,7 @@ class TFLumarokStatus;
 class TFConsole;
 class TFAbout;
 class TNmeaFetch;
+class TDataFreshness;
 class YThread;
 
 // The monitor's default font: the platform's sans-serif at 8 points.
@@ -46,6 +47,12 @@ class TMainForm : public QWidget, public TLayoutHost {
     void SetReaderHold(std::function<void()> suspend, std::function<void()> resume);
 
     void FormShow();
+    // Decodes a recorded capture into the store and shows it: its last
+    // sentences in the console, the views refreshed and, as a capture is no
+    // live link, not marked old. False when the file cannot be read.
+    bool ShowCapture(const std::string& path);
+    // Whether the views are marked as showing old data.
+    bool ViewsStale() const;
 
     // TLayoutHost
     QSize LayoutSize() const override { return size(); }
@@ -57,11 +64,13 @@ class TMainForm : public QWidget, public TLayoutHost {
 
   private:
     void BuildWidgets();
+    void WatchFreshness();
     void PlacePanels();
     void CentreOnScreen();
 
     bool FInitFailed = false;
     bool FCentred = false;
+    TDataFreshness* FFreshness = nullptr;
     std::function<void()> FSuspendReader;
     std::function<void()> FResumeReader;
 };

@@ -12,16 +12,13 @@
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
-#include "nmea/NmeaManager.h"
 #include "nmea/ThreadNMEAFetch.h"
 #include "serial/YComPort.h"
-#include "shell/CaptureReplay.h"
 #include "shell/GuiMessageSink.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
 #include "shell/StartupOptions.h"
 #include "shell/YThread.h"
-#include "views/FrameConsole.h"
 #ifdef LUMAROKUB_HAVE_SIM
 #include "tools/sim/ReceiverSimulator.h"
 #endif
@@ -30,20 +27,7 @@ namespace {
 
 constexpr int ExitUsage = 2;
 constexpr int ExitFailure = 1;
-constexpr size_t ReplayConsoleLines = 60;
 constexpr int ReaderStopLimitMs = 2000;
-
-bool Replay(const std::string& path) {
-    const ReplayResult result = ReplayCapture(path, *NmeaManager);
-    if (!result.Opened) return false;
-    const size_t first = result.Sentences.size() > ReplayConsoleLines
-                             ? result.Sentences.size() - ReplayConsoleLines
-                             : 0;
-    for (size_t i = first; i < result.Sentences.size(); ++i)
-        FConsole->AppendSentence(result.Sentences[i]);
-    RefreshViews();
-    return true;
-}
 
 void ScheduleScreenshot(QApplication& app, TMainForm& window, const StartupOptions& options) {
     const int delayMs = static_cast<int>(options.ScreenshotAfter * 1000);
@@ -123,7 +107,7 @@ int main(int argc, char** argv) {
     if (StartOptions.BaudRate != 0) FComPortSetting->SelectBaudRate(StartOptions.BaudRate);
     if (!StartOptions.Ports.empty())
         FComPortSetting->ConnectAtStart(StartOptions.Ports.back(), StartOptions.Mode);
-    if (!StartOptions.ReplayFile.empty() && !Replay(StartOptions.ReplayFile)) {
+    if (!StartOptions.ReplayFile.empty() && !window.ShowCapture(StartOptions.ReplayFile)) {
         std::cerr << "lumarokub: cannot read " << StartOptions.ReplayFile << '\n';
         return ExitUsage;
     }

@@ -70,6 +70,7 @@ void TFGPSInfo::BuildWidgets() {
     BuildBoxes();
     BuildUsedSatStrip();
     BuildLabels();
+    staleVeil = new TStaleVeil(this);
     fixTimer = new QTimer(this);
     fixTimer->setInterval(FixTimerIntervalMs);
     connect(fixTimer, &QTimer::timeout, this, &TFGPSInfo::FixTimerTick);

@@ -12,6 +12,7 @@
 
 #include "nmea/NmeaManager.h"
 #include "views/CircleShape.h"
+#include "views/StaleVeil.h"
 
 class TFGPSInfo : public QFrame {
     Q_OBJECT
@@ -27,6 +28,9 @@ class TFGPSInfo : public QFrame {
     // Safe from any thread: from a worker thread the stop is queued to the GUI thread.
     void StopFixTimer();
     void FixTimerTick();
+    // Marks the shown data old (link down, receiver silent) or fresh again.
+    void SetStale(bool stale) { staleVeil->SetStale(stale); }
+    bool Stale() const { return staleVeil->Stale(); }
 
     bool FixTimerRunning() const { return fixTimer->isActive(); }
     uint32_t FixSeconds() const { return FFixSeconds; }
@@ -50,6 +54,7 @@ class TFGPSInfo : public QFrame {
     QLabel* speedLabel;
     QLabel* fix2DLabel;
     QLabel* fix3DLabel;
+    TStaleVeil* staleVeil;
 
   private:
     void BuildWidgets();

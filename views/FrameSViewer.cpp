@@ -104,6 +104,7 @@ void TFSViewer::BuildWidgets() {
     BuildMarks();
     BuildCompass();
     BuildCornerLabels();
+    staleVeil = new TStaleVeil(this);
 }
 
 void TFSViewer::BuildMarks() {

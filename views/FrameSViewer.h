@@ -14,6 +14,7 @@
 #include "views/CircleShape.h"
 #include "views/LayoutHost.h"
 #include "views/SkyImage.h"
+#include "views/StaleVeil.h"
 
 class TFSViewer : public QFrame {
     Q_OBJECT
@@ -27,6 +28,9 @@ class TFSViewer : public QFrame {
     void DrawBackground();
     void SkyClick();
     void SkyDblClick();
+    // Marks the shown data old (link down, receiver silent) or fresh again.
+    void SetStale(bool stale) { staleVeil->SetStale(stale); }
+    bool Stale() const { return staleVeil->Stale(); }
 
     bool AxesShown() const { return FAxesShown; }
     bool FullLayout() const { return FFullLayout; }
@@ -43,6 +47,7 @@ class TFSViewer : public QFrame {
     // its system letter, made as they are first needed.
     std::vector<TCircleShape*> skyMarks;
     std::vector<QLabel*> skyLabels;
+    TStaleVeil* staleVeil;
 
   private:
     struct Snapshot;

@@ -12,6 +12,7 @@ TFSnrViewer::TFSnrViewer(QWidget* parent, NMEA_Manager& store) : QFrame(parent),
     snrChart = new TSnrChart(this);
     PlaceChart();
     ClearBars();
+    staleVeil = new TStaleVeil(this);
 }
 
 void TFSnrViewer::PlaceChart() {

@@ -8,6 +8,7 @@
 
 #include "nmea/NmeaManager.h"
 #include "views/SnrChart.h"
+#include "views/StaleVeil.h"
 
 class TFSnrViewer : public QFrame {
     Q_OBJECT
@@ -23,8 +24,12 @@ class TFSnrViewer : public QFrame {
     // The bars of a receiver of several systems: grouped by system, each
     // labelled with its system letter and number.
     void ShowAllSystems(const std::vector<SkySatellite>& inView);
+    // Marks the shown data old (link down, receiver silent) or fresh again.
+    void SetStale(bool stale) { staleVeil->SetStale(stale); }
+    bool Stale() const { return staleVeil->Stale(); }
 
     TSnrChart* snrChart;
+    TStaleVeil* staleVeil;
 
   private:
     NMEA_Manager& FStore;

@@ -14,6 +14,7 @@
 
 #include "nmea/Dispatch.h"
 #include "shell/CaptureReplay.h"
+#include "shell/GpsConfig.h"
 #include "shell/MainForm.h"
 
 namespace {
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setFont(MonitorFont());
     TMainForm window;
+    // As on a live link: the views are fresh, not washed as old.
+    GpsConfig->SetPortOpen(true);
     window.show();
     QApplication::processEvents();
 

@@ -9,6 +9,7 @@
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
 #include "shell/CaptureReplay.h"
+#include "shell/DataFreshness.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
 #include "tests/views/ViewTestSupport.h"
@@ -93,6 +94,26 @@ TEST(MainForm, RefreshViewsHoldsTheReaderAndRefreshesEveryView) {
     for (TCircleShape* mark : FSViewer->satMarks) shown += mark->isVisibleTo(FSViewer);
     EXPECT_GT(shown, 5);
     window.SetReaderHold(nullptr, nullptr);
+}
+
+// A capture shown at start is no live link: its views are not marked old,
+// however long nothing more arrives.
+TEST(MainForm, AShownCaptureIsNotOldWithoutALink) {
+    TMainForm window;
+    EXPECT_TRUE(window.ViewsStale()) << "no link, nothing shown";
+    const std::string capture = CorpusFile("mt3339.log");
+    ASSERT_TRUE(window.ShowCapture(capture));
+    EXPECT_FALSE(window.ViewsStale());
+    EXPECT_FALSE(FSViewer->Stale() || FSnrViewer->Stale() || FGPSInfo->Stale());
+    EXPECT_EQ(FSViewer->fixModeLabel->text(), "3D");
+    const std::vector<std::string> sentences = ReplayCapture(capture, *NmeaManager).Sentences;
+    ASSERT_FALSE(sentences.empty());
+    std::string last = sentences.back();
+    while (!last.empty() && (last.back() == '\r' || last.back() == '\n')) last.pop_back();
+    EXPECT_TRUE(FConsole->consoleMemo->toPlainText().contains(QString::fromStdString(last)));
+    EXPECT_FALSE(WaitFor([&] { return window.ViewsStale(); },
+                         TDataFreshness::SilenceLimitMs + TDataFreshness::PollIntervalMs * 2));
+    EXPECT_FALSE(window.ShowCapture("/nonexistent-lumarokub-capture.log"));
 }
 
 TEST(QtUiDispatcher, SynchronizeRunsOnTheGuiThreadAndWaits) {

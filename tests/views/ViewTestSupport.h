@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QWidget>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -18,6 +19,18 @@
 
 inline std::string CorpusFile(const char* name) {
     return std::string(LUMAROKUB_CORPUS_DIR) + "/" + name;
+}
+
+// The sentences of a capture file, header comments and line ends removed.
+inline std::vector<std::string> CaptureSentences(const char* name) {
+    std::ifstream in(CorpusFile(name), std::ios::binary);
+    std::vector<std::string> sentences;
+    std::string line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+        if (!line.empty() && line.front() == '$') sentences.push_back(line);
+    }
+    return sentences;
 }
 
 // Dispatches real sentences (without line end) into the store, as the reader does.

@@ -5,8 +5,6 @@
 
 #include <QDir>
 #include <QImage>
-#include <fstream>
-#include <sstream>
 
 #include "shell/GpsConfig.h"
 #include "tests/views/ViewTestSupport.h"
@@ -17,18 +15,6 @@
 namespace {
 
 const QString GoldenDir = LUMAROKUB_VIEW_GOLDEN_DIR;
-
-// The sentences of a capture file, header comments and line ends removed.
-std::vector<std::string> CaptureSentences(const char* name) {
-    std::ifstream in(CorpusFile(name), std::ios::binary);
-    std::vector<std::string> sentences;
-    std::string line;
-    while (std::getline(in, line)) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-        if (!line.empty() && line.front() == '$') sentences.push_back(line);
-    }
-    return sentences;
-}
 
 // Compares a rendering with its golden image, or records it when asked to.
 void ExpectGolden(QWidget& view, const QString& name) {
