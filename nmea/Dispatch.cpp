@@ -58,9 +58,11 @@ void DispatchGsa(Talker talker, std::string_view sentence, NMEA_Manager& store) 
             if (store.Talkers.FirstCombinedGsa(store.Sky.Cycle()))
                 std::fill(std::begin(store.Gsa.Message.UsedPrn),
                           std::end(store.Gsa.Message.UsedPrn), 0);
-            const bool gps = GsaSystem(talker, sentence) == Constellation::Gps;
+            const Constellation system = GsaSystem(talker, sentence);
             ParseAndFormat(SentenceTypeGSA, sentence, store,
-                           gps ? UsedSlots::GpsOnly : UsedSlots::Keep);
+                           system == Constellation::Gps       ? UsedSlots::GpsOnly
+                           : system == Constellation::Unknown ? UsedSlots::KeepUnlessNoFix
+                                                              : UsedSlots::Keep);
             return;
         }
         default:

@@ -9,6 +9,7 @@ constexpr double E4 = 10000.0;
 constexpr double E5 = 100000.0;
 constexpr int MaxUsedPrn = 49;  // higher PRNs (SBAS and others) are not listed as used
 constexpr uint8_t StatusValid = 1;
+constexpr uint8_t FixTypeNone = 1;
 
 // Reads a dddmm.mmmm value into 'member' (left as it was when the field is
 // empty); 'given' tells whether the field held a value.
@@ -167,6 +168,8 @@ bool DecodeGsa(FieldReader& r, NMEA_GSA_Object& gsa, UsedSlots slots) {
     int32_t value;
     if (!r.Int(value)) return false;
     m.FixType = static_cast<uint8_t>(value);
+    if (slots == UsedSlots::KeepUnlessNoFix)
+        slots = m.FixType == FixTypeNone ? UsedSlots::GpsOnly : UsedSlots::Keep;
     const int maxPrn = slots == UsedSlots::GpsOnly ? MaxGpsPrn : MaxUsedPrn;
     for (uint8_t& slot : m.UsedPrn) {
         if (!r.Int(value)) return false;

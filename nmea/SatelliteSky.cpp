@@ -12,6 +12,8 @@ namespace {
 constexpr int GsvHeaderFields = 4;  // address, total, page, in view
 constexpr int FieldsPerSatellite = 4;
 constexpr int MaxEntriesPerPage = 4;
+constexpr int GsaFixTypeField = 2;
+constexpr int32_t GsaNoFix = 1;
 constexpr int GsaFirstPrn = 3;
 constexpr int GsaPrnSlots = 12;
 constexpr int GsaDopFields = 3;
@@ -190,6 +192,11 @@ SatelliteSky::UsedList* SatelliteSky::FindList(Constellation system) {
 
 void SatelliteSky::ObserveGsa(Talker talker, std::string_view sentence) {
     const FieldList f(sentence);
+    int32_t fixType = 0;
+    // Without a fix no satellite of any system is used, whichever system
+    // this GSA speaks for (a combined one that lists none speaks for none).
+    if (f.Int(GsaFixTypeField, fixType) && fixType == GsaNoFix)
+        for (UsedList& l : FLists) l.Active = false;
     const Constellation system = SystemOfGsa(f, talker);
     if (system == Constellation::Unknown) return;
     UsedList* list = FindList(system);

@@ -13,9 +13,10 @@ bool ParseGGA(std::string_view sentence, NMEA_GGA_Object& gga);
 bool ParseGLL(std::string_view sentence, NMEA_GLL_Object& gll);
 // Which satellites a GSA writes into the record's used slots: PRNs 1 to 49
 // (a GPS receiver's GSA, SBAS included), GPS PRNs 1 to 32 only (the GPS
-// part of a multi-system receiver's report), or none (the slots are kept:
-// the GSA speaks for another system).
-enum class UsedSlots { GpsAndSbas, GpsOnly, Keep };
+// part of a multi-system receiver's report), none (the slots are kept: the
+// GSA speaks for another system), or none and the slots cleared when the
+// GSA reports no fix (a combined GSA that names no system).
+enum class UsedSlots { GpsAndSbas, GpsOnly, Keep, KeepUnlessNoFix };
 constexpr int MaxGpsPrn = 32;
 
 bool ParseGSA(std::string_view sentence, NMEA_GSA_Object& gsa,

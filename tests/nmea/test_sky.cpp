@@ -309,6 +309,12 @@ TEST(SolutionTalkers, GsaOfEverySystemOfTheCycle) {
     EXPECT_EQ(s.store.Display.UsedPrnText, "G2 G4 G6 G7 G9 G30 R70 R71 R72 R73 R74 R88 C2 C3 ");
     EXPECT_EQ(s.store.Display.HdopText, "0.78");
 
+    // A GSA without a fix: no satellite of any system is used.
+    s.Run("GNGGA,,,,,,0,00,,,M,,M,,");
+    s.Run("GNGSA,A,1,,,,,,,,,,,,,,,");
+    EXPECT_EQ(s.store.Display.SatsUsedText, "0");
+    EXPECT_TRUE(s.Used().empty());
+
     // The next cycle's GSAs list GLONASS only: no GPS satellite is shown as used.
     s.Run("GNGGA,115103.00,5002.457296,N,01958.828604,E,1,05,0.4,245.0,M,,M,,");
     s.Run("GNGSA,A,3,,,,,,,,,,,,,1.29,0.78,1.03");
