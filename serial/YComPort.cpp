@@ -4,7 +4,7 @@
 #include <cstring>
 #include <thread>
 
-#include "nmea/Framing.h"
+#include "framing/Framing.h"
 
 namespace {
 
@@ -282,12 +282,6 @@ int YComPort::WriteBytes(const uint8_t* data, size_t count) {
 }
 
 int YComPort::SendCommandText(std::string_view text) {
-    if (UbxHotStartPending.exchange(false))
-        text = UbxHotStartFrame;
-    else if (UbxWarmStartPending.exchange(false))
-        text = UbxWarmStartFrame;
-    else if (UbxColdStartPending.exchange(false))
-        text = UbxColdStartFrame;
     if (text.substr(0, UbxSyncText.size()) == UbxSyncText) {
         if (text.size() > UbxMaxHexChars) return SendRefused;
         const std::vector<uint8_t> frame = HexTextToBytes(text);

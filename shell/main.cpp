@@ -12,19 +12,17 @@
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
+#include "link/ThreadNMEAFetch.h"
 #include "nmea/NmeaManager.h"
-#include "nmea/ThreadNMEAFetch.h"
 #include "serial/YComPort.h"
 #include "shell/CaptureReplay.h"
+#include "shell/DemoReceiver.h"
 #include "shell/GuiMessageSink.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
 #include "shell/StartupOptions.h"
-#include "shell/YThread.h"
+#include "thread/YThread.h"
 #include "views/FrameConsole.h"
-#ifdef LUMAROKUB_HAVE_SIM
-#include "tools/sim/ReceiverSimulator.h"
-#endif
 
 namespace {
 
@@ -57,16 +55,13 @@ void ScheduleScreenshot(QApplication& app, TMainForm& window, const StartupOptio
     });
 }
 
-#ifdef LUMAROKUB_HAVE_SIM
 constexpr unsigned long DemoBaud = 9600;
 
-// The demo receiver: the simulator on a pseudo-terminal in this process.
-std::unique_ptr<ReceiverSimulator> StartDemoReceiver() {
-    SimOptions options;
-    options.Baud = DemoBaud;
-    auto receiver = std::make_unique<ReceiverSimulator>(options);
+// The demo receiver, its port added to the list and selected at its rate.
+std::unique_ptr<DemoReceiver> StartDemo() {
     std::string error;
-    if (!receiver->Start(error)) {
+    std::unique_ptr<DemoReceiver> receiver = StartDemoReceiver(DemoBaud, error);
+    if (!receiver) {
         std::cerr << "lumarokub: cannot start the demo receiver: " << error << '\n';
         return nullptr;
     }
@@ -74,7 +69,6 @@ std::unique_ptr<ReceiverSimulator> StartDemoReceiver() {
     if (StartOptions.BaudRate == 0) StartOptions.BaudRate = static_cast<int>(DemoBaud);
     return receiver;
 }
-#endif
 
 // Ends the connection: the detection thread, the readers and the port.
 void StopLink() {
@@ -97,15 +91,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     ComPort = new YComPort;  // the one serial port, for the whole process
-#ifdef LUMAROKUB_HAVE_SIM
-    std::unique_ptr<ReceiverSimulator> demo;
-    if (StartOptions.Demo && !(demo = StartDemoReceiver())) return ExitFailure;
-#else
-    if (StartOptions.Demo) {
+    if (StartOptions.Demo && !DemoReceiverAvailable()) {
         std::cerr << "lumarokub: --demo is not available on this platform\n";
         return ExitUsage;
     }
-#endif
+    std::unique_ptr<DemoReceiver> demo;
+    if (StartOptions.Demo && !(demo = StartDemo())) return ExitFailure;
     SetExtraPorts(StartOptions.Ports);
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainForm::Title);

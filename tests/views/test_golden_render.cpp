@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "shell/GpsConfig.h"
+#include "link/GpsConfig.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameGPSInfo.h"
 #include "views/FrameSViewer.h"
