@@ -3,9 +3,12 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "nmea/ThreadNMEAFetch.h"
-#include "serial/ThreadCommandOut.h"
-#include "shell/GpsConfig.h"
+#include "link/GpsConfig.h"
+#include "link/MessageSink.h"
+#include "link/ThreadCommandOut.h"
+#include "link/ThreadNMEAFetch.h"
+#include "link/UbxRestart.h"
+#include "serial/YComPort.h"
 
 namespace {
 std::mutex SendersLock;
@@ -33,7 +36,10 @@ bool ReceiverConnected() {
 }
 
 void StartCommandOut(std::vector<std::string> lines) {
-    auto* sender = new CountedCommandOut(false, std::move(lines), GpsConfig->PortNumber.load());
+    auto* sender =
+        new CountedCommandOut(false, std::move(lines), GpsConfig->PortNumber.load(), ComPort);
+    sender->SetRestartRequests(&UbxRestarts);
+    sender->SetMessages(SerialMessages);
     sender->SetFreeOnTerminate(true);
     CommandOut = sender;
     {

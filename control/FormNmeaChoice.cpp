@@ -7,8 +7,8 @@
 #include <QToolButton>
 
 #include "control/CommandSend.h"
-#include "shell/GpsConfig.h"
-#include "shell/MessageBox.h"
+#include "link/GpsConfig.h"
+#include "views/MessageBox.h"
 
 TFmNmeaChoice* FmNmeaChoice = nullptr;
 TFNmeaChoice* FNmeaChoice = nullptr;

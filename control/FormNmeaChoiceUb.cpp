@@ -8,9 +8,9 @@
 #include <cstdio>
 
 #include "control/CommandSend.h"
+#include "link/GpsConfig.h"
 #include "serial/UbxText.h"
-#include "shell/GpsConfig.h"
-#include "shell/MessageBox.h"
+#include "views/MessageBox.h"
 
 std::string UbxMeasPeriodHex = "E803";
 TFmNmeaChoice_ub* FmNmeaChoice_ub = nullptr;

@@ -1,6 +1,7 @@
 #include "control/FrameComPortSetting.h"
 
 #include <QComboBox>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 #include <deque>
@@ -8,16 +9,15 @@
 
 #include "control/FrameUtilButton.h"
 #include "control/PortEnumeration.h"
+#include "link/GpsConfig.h"
+#include "link/ThreadNMEAFetch.h"
 #include "nmea/NmeaManager.h"
-#include "nmea/ThreadNMEAFetch.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
-#include "shell/GpsConfig.h"
-#include "shell/MainForm.h"
-#include "shell/MessageBox.h"
 #include "views/FrameConsole.h"
 #include "views/FrameGPSInfo.h"
 #include "views/FrameLumarokStatus.h"
+#include "views/MessageBox.h"
 
 const char* const BaudRateTexts[BaudRateCount] = {"4800 bps",  "9600 bps",  "19200 bps",
                                                   "38400 bps", "57600 bps", "115200 bps"};
@@ -40,7 +40,7 @@ constexpr const char* NoFixModeText = "0";
 // landing on the next attempt's "Close"): then they are dropped.
 class PanelTarget : public DetectTarget {
   public:
-    explicit PanelTarget(unsigned attempt) : FAttempt(attempt) {}
+    PanelTarget(TFComPortSetting* panel, unsigned attempt) : FPanel(panel), FAttempt(attempt) {}
 
     void SelectPort(int index) override {
         if (TFComPortSetting* panel = Panel()) panel->SelectPort(index);
@@ -69,24 +69,38 @@ class PanelTarget : public DetectTarget {
 
   private:
     TFComPortSetting* Panel() const {
-        return FComPortSetting && FComPortSetting->Attempt() == FAttempt ? FComPortSetting
-                                                                         : nullptr;
+        return FPanel && FPanel->Attempt() == FAttempt ? FPanel.data() : nullptr;
     }
+    QPointer<TFComPortSetting> FPanel;
     unsigned FAttempt;
 
   public:
+    // Whether this forwarder belongs to attempt `attempt` of `panel`.
+    bool Serves(const TFComPortSetting* panel, unsigned attempt) const {
+        return FPanel.data() == panel && FAttempt == attempt;
+    }
+    void Rebind(TFComPortSetting* panel) { FPanel = panel; }
+    bool Orphaned() const { return FPanel.isNull(); }
     unsigned Attempt() const { return FAttempt; }
 };
 
 // One forwarder per attempt, kept for the whole run: queued work may still
 // hold one after its threads have gone.
-DetectTarget* TargetFor(unsigned attempt) {
+// A forwarder whose panel is gone serves the panel that replaced it, so work
+// still queued for that attempt number lands on the live panel's attempt.
+DetectTarget* TargetFor(TFComPortSetting* panel, unsigned attempt) {
     static std::mutex lock;
     static std::deque<PanelTarget> targets;
     std::lock_guard<std::mutex> hold(lock);
     for (PanelTarget& target : targets)
-        if (target.Attempt() == attempt) return &target;
-    return &targets.emplace_back(attempt);
+        if (target.Serves(panel, attempt)) return &target;
+    for (PanelTarget& target : targets) {
+        if (target.Attempt() == attempt && target.Orphaned()) {
+            target.Rebind(panel);
+            return &target;
+        }
+    }
+    return &targets.emplace_back(panel, attempt);
 }
 
 QComboBox* MakeList(QWidget* parent, int left, int top) {
@@ -110,15 +124,15 @@ int32_t PortNumberOfEntry(const std::string& text) {
 
 }  // namespace
 
-TFComPortSetting::TFComPortSetting(QWidget* parent) : QFrame(parent) {
-    FComPortSetting = this;
+TFComPortSetting::TFComPortSetting(QWidget* parent, YComPort* port, ReaderFactory makeReader,
+                                   Hooks hooks)
+    : QFrame(parent), FPort(port), FMakeReader(std::move(makeReader)), FHooks(std::move(hooks)) {
     BuildWidgets();
     if (ProlificFound) PortButtonClick();
 }
 
 TFComPortSetting::~TFComPortSetting() {
     Shutdown();
-    if (FComPortSetting == this) FComPortSetting = nullptr;
 }
 
 void TFComPortSetting::BuildWidgets() {
@@ -201,9 +215,9 @@ void TFComPortSetting::StartConnection() {
     try {
         // The reader exists, suspended, before the detection thread that
         // releases it once a receiver answers.
-        TNmeaFetch* reader = CreateNmeaFetch();
+        TNmeaFetch* reader = FMakeReader ? FMakeReader() : nullptr;
         DetectThread = new TGpsDeviceDetect(false, CurrentLists(), GpsConfig->DetectMode.load(),
-                                            TargetFor(FAttempt), *GpsConfig, reader);
+                                            TargetFor(this, FAttempt), *GpsConfig, FPort, reader);
         DetectThread->Start();
     } catch (const std::exception&) {
         ::ShowMessage(ThreadFailureText, "");
@@ -243,8 +257,8 @@ void TFComPortSetting::FinishCloseThread() {
 
 void TFComPortSetting::StartCloseThread() {
     FinishCloseThread();
-    FCloseThread = std::make_unique<TGpsDeviceDetect>(false, DetectLists{}, ModeClose,
-                                                      TargetFor(FAttempt), *GpsConfig, nullptr);
+    FCloseThread = std::make_unique<TGpsDeviceDetect>(
+        false, DetectLists{}, ModeClose, TargetFor(this, FAttempt), *GpsConfig, FPort, nullptr);
     CloseThread = FCloseThread.get();
     FCloseThread->Start();
 }
@@ -257,7 +271,7 @@ void TFComPortSetting::CloseConnection() {
             std::lock_guard<std::mutex> hold(NmeaManager->Lock());
             capturing = NmeaManager->Capture.IsOpen();
         }
-        if (capturing && FUtilButton) FUtilButton->LogClick();
+        if (capturing && FHooks.StopCapture) FHooks.StopCapture();
     }
     StopDetectThread();
     StopReader();
@@ -302,7 +316,7 @@ void TFComPortSetting::WatchPortList() {
         std::lock_guard<std::mutex> hold(NmeaManager->Lock());
         NmeaManager->Display.FixModeText = NoFixModeText;
     }
-    if (FGPSInfo) FGPSInfo->StartFixTimer();
+    if (FHooks.StartFixTimer) FHooks.StartFixTimer();
 }
 
 void TFComPortSetting::ConnectAtStart(const std::string& path, int mode) {
@@ -338,7 +352,7 @@ void TFComPortSetting::LinkLost() {
     emit LinkClosed();
     RefreshStatus();
     StopFixTimer();
-    if (FConsole) FConsole->AppendSentence(LinkLostText);
+    if (FHooks.ConsoleLine) FHooks.ConsoleLine(LinkLostText);
 }
 
 void TFComPortSetting::Shutdown() {
@@ -346,7 +360,7 @@ void TFComPortSetting::Shutdown() {
     StopDetectThread();
     StopReader();
     FinishCloseThread();
-    ClosePort();
+    ClosePort(FPort);
     if (GpsConfig) GpsConfig->SetPortOpen(false);
     FConnectionStarted = false;
 }
@@ -376,11 +390,11 @@ void TFComPortSetting::ClearProlificFound() {
 }
 
 void TFComPortSetting::RefreshStatus() {
-    if (FLumarokStatus) FLumarokStatus->Refresh();
+    if (FHooks.RefreshStatus) FHooks.RefreshStatus();
 }
 
 void TFComPortSetting::StopFixTimer() {
-    if (FGPSInfo) FGPSInfo->StopFixTimer();
+    if (FHooks.StopFixTimer) FHooks.StopFixTimer();
 }
 
 void TFComPortSetting::ShowMessage(const std::string& text, const std::string& caption) {

@@ -9,13 +9,16 @@
 #pragma once
 
 #include <QFrame>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "serial/ThreadGpsDeviceDetect.h"
+#include "link/ThreadGpsDeviceDetect.h"
 
 class QComboBox;
+class TNmeaFetch;
+class YComPort;
 class QTimer;
 class QToolButton;
 
@@ -25,7 +28,21 @@ class TFComPortSetting : public QFrame, public DetectTarget {
   public:
     static constexpr int WatchIntervalMs = 2000;
 
-    explicit TFComPortSetting(QWidget* parent);
+    // Makes the reader of a new attempt: created suspended and started, so
+    // the detection thread's Resume releases it.
+    using ReaderFactory = std::function<TNmeaFetch*()>;
+
+    // What the panel does to the rest of the window; each may be empty.
+    struct Hooks {
+        std::function<void()> RefreshStatus;  // the status bar
+        std::function<void()> StartFixTimer;  // the position panel's time-to-fix counter
+        std::function<void()> StopFixTimer;
+        std::function<void(const std::string&)> ConsoleLine;  // a line in the console
+        std::function<void()> StopCapture;                    // the tool buttons' "Stop Log"
+    };
+
+    // Connects `port`, reading it through readers made by `makeReader`.
+    TFComPortSetting(QWidget* parent, YComPort* port, ReaderFactory makeReader, Hooks hooks);
     ~TFComPortSetting() override;
 
     void ApplySelection();
@@ -88,6 +105,9 @@ class TFComPortSetting : public QFrame, public DetectTarget {
     void FinishCloseThread();
     DetectLists CurrentLists() const;
 
+    YComPort* const FPort;
+    const ReaderFactory FMakeReader;
+    const Hooks FHooks;
     bool FConnectionStarted = false;
     bool FLinkLostShown = false;
     unsigned FAttempt = 0;

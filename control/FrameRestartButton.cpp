@@ -5,21 +5,22 @@
 #include <mutex>
 
 #include "control/CommandSend.h"
+#include "link/UbxRestart.h"
 #include "nmea/NmeaManager.h"
-#include "serial/YComPort.h"
 
 namespace {
 struct RestartKind {
     const char* Caption;
     const char* ResetConfig;
-    std::atomic<bool>* Pending;  // the u-blox frame to send instead; none for factory reset
+    std::atomic<bool> UbxRestartRequests::*
+        Pending;  // the u-blox frame to send instead; none for factory reset
 };
 
 const RestartKind& Kind(int index) {
     static const RestartKind kinds[TFRestartButton::ButtonCount] = {
-        {"HOT", "1", &UbxHotStartPending},
-        {"WARM", "2", &UbxWarmStartPending},
-        {"COLD", "4", &UbxColdStartPending},
+        {"HOT", "1", &UbxRestartRequests::Hot},
+        {"WARM", "2", &UbxRestartRequests::Warm},
+        {"COLD", "4", &UbxRestartRequests::Cold},
         {"Factory Rst", "8", nullptr},
     };
     return kinds[index];
@@ -31,7 +32,8 @@ constexpr char RestartSentence[] = "$PSRF104,";
 constexpr char ClearedFixMode[] = "0";
 }  // namespace
 
-TFRestartButton::TFRestartButton(QWidget* parent) : QFrame(parent) {
+TFRestartButton::TFRestartButton(QWidget* parent, NMEA_Manager& store, UbxRestartRequests& restarts)
+    : QFrame(parent), FStore(store), FRestarts(restarts) {
     BuildWidgets();
 }
 
@@ -69,14 +71,14 @@ void TFRestartButton::FactoryClick() {
 
 void TFRestartButton::RestartClick(int index) {
     // Raised before the sender exists, so its first send sees it.
-    if (Kind(index).Pending) Kind(index).Pending->store(true);
+    if (Kind(index).Pending) (FRestarts.*Kind(index).Pending).store(true);
     SendRestartCommand(RestartText(index));
 }
 
 void TFRestartButton::SendRestartCommand(const std::string& text) {
     {
-        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
-        NmeaManager->Display.FixModeText = ClearedFixMode;
+        std::lock_guard<std::mutex> lock(FStore.Lock());
+        FStore.Display.FixModeText = ClearedFixMode;
     }
     if (!ReceiverConnected()) return;
     StartCommandOut({text});

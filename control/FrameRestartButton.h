@@ -10,6 +10,9 @@
 
 class QToolButton;
 
+class NMEA_Manager;
+struct UbxRestartRequests;
+
 class TFRestartButton : public QFrame {
     Q_OBJECT
 
@@ -20,7 +23,8 @@ class TFRestartButton : public QFrame {
     static constexpr int ButtonWidth = 105;
     static constexpr int ButtonHeight = 17;
 
-    explicit TFRestartButton(QWidget* parent);
+    // Clears the fix mode in `store`; raises the u-blox requests in `restarts`.
+    TFRestartButton(QWidget* parent, NMEA_Manager& store, UbxRestartRequests& restarts);
 
     void HotClick();
     void WarmClick();
@@ -41,5 +45,7 @@ class TFRestartButton : public QFrame {
     void BuildWidgets();
     void RestartClick(int index);
 
+    NMEA_Manager& FStore;
+    UbxRestartRequests& FRestarts;
     FixTimerHook FStartFixTimer;
 };

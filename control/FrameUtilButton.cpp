@@ -9,7 +9,7 @@
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "nmea/NmeaManager.h"
-#include "shell/MessageBox.h"
+#include "views/MessageBox.h"
 
 const char* const SirfSettingShortcut = "Ctrl+Shift+N";
 const char* const SirfSettingMenuText = "SiRF Output Interval...";

@@ -4,7 +4,7 @@
 #include <QMetaObject>
 #include <algorithm>
 
-#include "shell/MessageBox.h"
+#include "views/MessageBox.h"
 
 std::string ProlificPortName;
 bool ProlificFound = false;

@@ -12,7 +12,8 @@ CaptureStream::~CaptureStream() {
 }
 
 bool CaptureStream::Open(const std::string& path) {
-    Close();
+    std::lock_guard<std::mutex> guard(FLock);
+    CloseFile();
     FError.clear();
     FFile = std::fopen(path.c_str(), "wb");
     if (!FFile) {
@@ -23,20 +24,49 @@ bool CaptureStream::Open(const std::string& path) {
     return true;
 }
 
+bool CaptureStream::IsOpen() const {
+    std::lock_guard<std::mutex> guard(FLock);
+    return FFile != nullptr;
+}
+
 bool CaptureStream::WriteLine(std::string_view sentence) {
+    std::lock_guard<std::mutex> guard(FLock);
+    return Write(sentence);
+}
+
+bool CaptureStream::WriteIfOpen(std::string_view sentence) {
+    std::lock_guard<std::mutex> guard(FLock);
+    return !FFile || Write(sentence);
+}
+
+bool CaptureStream::Write(std::string_view sentence) {
     if (!FFile) return false;
     errno = 0;
     const bool ok = std::fwrite(sentence.data(), 1, sentence.size(), FFile) == sentence.size() &&
                     std::fwrite(LineEnd, 1, 2, FFile) == 2 && std::fflush(FFile) == 0;
     if (!ok) {
         FError = errno ? std::strerror(errno) : "write failed";
-        std::fclose(FFile);
-        FFile = nullptr;
+        CloseFile();
     }
     return ok;
 }
 
 void CaptureStream::Close() {
+    std::lock_guard<std::mutex> guard(FLock);
+    CloseFile();
+}
+
+void CaptureStream::CloseFile() {
     if (FFile) std::fclose(FFile);
     FFile = nullptr;
+}
+
+std::string CaptureStream::Error() const {
+    std::lock_guard<std::mutex> guard(FLock);
+    return FError;
+}
+
+std::string CaptureStream::Path() const {
+    std::lock_guard<std::mutex> guard(FLock);
+    return FPath;
 }

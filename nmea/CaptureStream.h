@@ -1,7 +1,10 @@
 // The capture file: every sentence read, one line each, flushed line by line.
+// It has a lock of its own, so the reader writes it without holding the
+// store's lock while the user-interface thread opens and closes it.
 #pragma once
 
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -14,15 +17,22 @@ class CaptureStream {
 
     // Creates or truncates the file. On failure returns false and Error() says why.
     bool Open(const std::string& path);
-    bool IsOpen() const { return FFile != nullptr; }
+    bool IsOpen() const;
     // Writes the sentence (its CR included), then CR LF, and flushes. On a write
     // error the stream closes itself, returns false and keeps the reason.
     bool WriteLine(std::string_view sentence);
+    // WriteLine when the stream is open, in one step; false only when a write
+    // failed (and the stream closed itself), true when closed.
+    bool WriteIfOpen(std::string_view sentence);
     void Close();
-    const std::string& Error() const { return FError; }
-    const std::string& Path() const { return FPath; }
+    std::string Error() const;
+    std::string Path() const;
 
   private:
+    bool Write(std::string_view sentence);
+    void CloseFile();
+
+    mutable std::mutex FLock;
     std::FILE* FFile = nullptr;
     std::string FPath;
     std::string FError;

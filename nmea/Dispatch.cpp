@@ -89,12 +89,15 @@ bool VerifyChecksum(std::string_view sentence) {
     return HexValue(first, static_cast<int>(digits)) == sum;
 }
 
+bool CaptureSentence(std::string_view sentence, NMEA_Manager& store) {
+    return !sentence.empty() && !store.Capture.WriteIfOpen(sentence);
+}
+
 DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, PortPurger* port) {
     DispatchResult result;
     if (sentence.empty()) return result;
     result.Valid = VerifyChecksum(sentence);
     if (result.Valid) ++store.ValidSentences;
-    if (store.Capture.IsOpen()) result.CaptureFailed = !store.Capture.WriteLine(sentence);
 
     result.Type = RecognizeSentenceType(sentence.substr(1, SentenceTypeTextLength));
     if (result.Type == SentenceTypeNone) {

@@ -1,5 +1,6 @@
 // Sentence intake: checksum test and dispatch of one framed sentence into the
-// store. The caller holds the store's lock around DispatchSentence.
+// store. The caller holds the store's lock around DispatchSentence, and
+// writes the capture file (CaptureSentence) after releasing it.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +16,11 @@ class PortPurger {
 };
 
 struct DispatchResult {
-    bool Valid = false;          // checksum present and correct
-    uint8_t Type = 255;          // sentence type number, 255 when not recognised
-    bool Refresh = false;        // the views should be refreshed
-    bool CaptureFailed = false;  // the capture file failed on this sentence and was closed
+    bool Valid = false;    // checksum present and correct
+    uint8_t Type = 255;    // sentence type number, 255 when not recognised
+    bool Refresh = false;  // the views should be refreshed
+    bool CaptureFailed =
+        false;  // the capture file failed on this sentence and was closed (CaptureSentence)
 };
 
 // The sentence text as framed: from '$' up to the first NUL, the CR included.
@@ -27,3 +29,8 @@ std::string_view SentenceText(const char* buffer, uint32_t length);
 bool VerifyChecksum(std::string_view sentence);
 
 DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, PortPurger* port);
+
+// Writes the sentence to the store's capture file when one is open, without
+// the store's lock (the capture has its own); true when the write failed and
+// the capture closed itself.
+bool CaptureSentence(std::string_view sentence, NMEA_Manager& store);

@@ -1,6 +1,6 @@
 // Display texts: turns a decoded record's scaled integers into the store's
 // texts (coordinates, GMT and local time, date, speed, course, DOPs, fix mode).
-// All arithmetic is single precision, as the texts were always computed.
+// All arithmetic is single precision: the texts' last digits follow its rounding.
 #pragma once
 
 #include <cstdint>

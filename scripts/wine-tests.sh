@@ -10,10 +10,10 @@ dir=${1:-build/win}
 start=$(date +%s)
 
 cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-    -DLUMAROKUB_WERROR=ON >/dev/null
+    -DLUMAROKUB_WERROR=ON -DLUMAROKUB_TESTS=ON >/dev/null
 ninja -C "$dir"
 built=$(date +%s)
 status=0
-ctest --test-dir "$dir" --output-on-failure --timeout 300 || status=$?
+ctest --test-dir "$dir" --output-on-failure --timeout 300 --no-tests=error || status=$?
 echo "wine stage: build $((built - start)) s, tests under wine $(($(date +%s) - built)) s"
 exit $status

@@ -3,39 +3,60 @@
 
 #include <cstring>
 
-#include "nmea/Framing.h"
+#include "framing/Framing.h"
 
 YComPort* ComPort = nullptr;
 
-std::atomic<bool> UbxHotStartPending{false};
-std::atomic<bool> UbxWarmStartPending{false};
-std::atomic<bool> UbxColdStartPending{false};
-
-bool OpenPort(int32_t number, int32_t baud, int32_t dataBits, int32_t parity, int32_t stopBits) {
-    if (!ComPort || number < 0 || baud <= 0) return false;
-    return ComPort->OpenPort(static_cast<uint32_t>(number), static_cast<uint32_t>(baud), dataBits,
-                             parity, stopBits);
+bool OpenPort(YComPort* port, int32_t number, int32_t baud, int32_t dataBits, int32_t parity,
+              int32_t stopBits) {
+    if (!port || number < 0 || baud <= 0) return false;
+    return port->OpenPort(static_cast<uint32_t>(number), static_cast<uint32_t>(baud), dataBits,
+                          parity, stopBits);
 }
 
-bool ClosePort() {
-    return ComPort ? ComPort->ClosePort() : true;
+bool ClosePort(YComPort* port) {
+    return port ? port->ClosePort() : true;
 }
 
-void PurgePort(uint8_t selector) {
-    if (ComPort) ComPort->PurgePort(selector);
+void PurgePort(YComPort* port, uint8_t selector) {
+    if (port) port->PurgePort(selector);
 }
 
-uint16_t ReadSentence(char* buffer, const std::atomic<bool>& stop) {
-    if (ComPort) return ComPort->ReadSentence(buffer, stop);
+uint16_t ReadSentence(YComPort* port, char* buffer, const std::atomic<bool>& stop) {
+    if (port) return port->ReadSentence(buffer, stop);
     std::memset(buffer, 0, SentenceBufferSize);
     return 0;
 }
 
-uint16_t ReadSentence(char* buffer, bool stop) {
+uint16_t ReadSentence(YComPort* port, char* buffer, bool stop) {
     const std::atomic<bool> flag{stop};
-    return ReadSentence(buffer, flag);
+    return ReadSentence(port, buffer, flag);
+}
+
+int SendCommandText(YComPort* port, std::string_view text) {
+    return port ? port->SendCommandText(text) : SendPortClosed;
+}
+
+bool OpenPort(int32_t number, int32_t baud, int32_t dataBits, int32_t parity, int32_t stopBits) {
+    return OpenPort(ComPort, number, baud, dataBits, parity, stopBits);
+}
+
+bool ClosePort() {
+    return ClosePort(ComPort);
+}
+
+void PurgePort(uint8_t selector) {
+    PurgePort(ComPort, selector);
+}
+
+uint16_t ReadSentence(char* buffer, const std::atomic<bool>& stop) {
+    return ReadSentence(ComPort, buffer, stop);
+}
+
+uint16_t ReadSentence(char* buffer, bool stop) {
+    return ReadSentence(ComPort, buffer, stop);
 }
 
 int SendCommandText(std::string_view text) {
-    return ComPort ? ComPort->SendCommandText(text) : SendPortClosed;
+    return SendCommandText(ComPort, text);
 }

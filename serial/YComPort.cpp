@@ -4,7 +4,7 @@
 #include <cstring>
 #include <thread>
 
-#include "nmea/Framing.h"
+#include "framing/Framing.h"
 
 namespace {
 
@@ -62,8 +62,8 @@ class YComPort::Use {
 // only waited for when no data is there. Silence is counted by waits that
 // found nothing, never by the clock, so a thread held up by a busy machine
 // does not count silence that was not there. The framer's give-up rules thus
-// count the same bytes and the same silence as before, while the thread
-// sleeps in poll instead of waking every millisecond, and a receiver's stream
+// count the same bytes and the same silence as with 1 ms reads, while the
+// thread sleeps in poll instead of waking every millisecond, and a receiver's stream
 // is taken in as fast as it arrives.
 //
 // A raised stop flag, a closed port or a vanished device cut the call short:
@@ -282,12 +282,6 @@ int YComPort::WriteBytes(const uint8_t* data, size_t count) {
 }
 
 int YComPort::SendCommandText(std::string_view text) {
-    if (UbxHotStartPending.exchange(false))
-        text = UbxHotStartFrame;
-    else if (UbxWarmStartPending.exchange(false))
-        text = UbxWarmStartFrame;
-    else if (UbxColdStartPending.exchange(false))
-        text = UbxColdStartFrame;
     if (text.substr(0, UbxSyncText.size()) == UbxSyncText) {
         if (text.size() > UbxMaxHexChars) return SendRefused;
         const std::vector<uint8_t> frame = HexTextToBytes(text);

@@ -1,11 +1,11 @@
 // The serial port and the module operations of the serial link.
 //
-// One YComPort lives for the whole process (global ComPort); the rest of the
-// program reaches it through OpenPort, ClosePort, PurgePort, ReadSentence,
-// SendCommandText and MakeUbxFrameText. It is shared by the detection thread,
-// the reader thread and the command senders: reads are buffered and wait for
-// data with a bounded time-out, each write finishes before a transmit purge
-// may run, and closing waits for the operation under way.
+// One YComPort lives for the whole process (global ComPort, created at
+// start-up); the link's threads are handed it and work on it through
+// OpenPort, ClosePort, PurgePort, ReadSentence and SendCommandText. It is shared by the detection
+// thread, the reader thread and the command senders: reads are buffered and wait for data with a
+// bounded time-out, each write finishes before a transmit purge may run, and closing waits for the
+// operation under way.
 #pragma once
 
 #include <atomic>
@@ -62,9 +62,9 @@ class YComPort {
     // thread), the port is closed or the device has gone.
     uint16_t ReadSentence(char* buffer, const std::atomic<bool>& stop);
     uint16_t ReadSentence(char* buffer, bool stop);
-    // Writes one command text: a pending restart flag replaces it by its UBX
-    // frame; a text beginning "B562" is sent as the bytes it spells, any
-    // other as its characters. Returns the bytes written or a Send… result.
+    // Writes one command text: a text beginning "B562" is sent as the bytes
+    // it spells, any other as its characters. Returns the bytes written or a
+    // Send… result.
     int SendCommandText(std::string_view text);
     // Writes the bytes within the write limit: the count, -1 past the limit
     // or on failure, 0 when the port is closed.
@@ -121,13 +121,16 @@ class YComPort {
 // The process-wide port, created at start-up before the main window.
 extern YComPort* ComPort;
 
-// One-shot restart requests: the next SendCommandText sends the matching
-// CFG-RST frame instead of its text (hot before warm before cold).
-extern std::atomic<bool> UbxHotStartPending;
-extern std::atomic<bool> UbxWarmStartPending;
-extern std::atomic<bool> UbxColdStartPending;
+// The module operations on a given port; a missing port acts as a closed one.
+bool OpenPort(YComPort* port, int32_t number, int32_t baud, int32_t dataBits, int32_t parity,
+              int32_t stopBits);
+bool ClosePort(YComPort* port);
+void PurgePort(YComPort* port, uint8_t selector);
+uint16_t ReadSentence(YComPort* port, char* buffer, const std::atomic<bool>& stop);
+uint16_t ReadSentence(YComPort* port, char* buffer, bool stop);
+int SendCommandText(YComPort* port, std::string_view text);
 
-// The module operations, on ComPort; a missing ComPort acts as a closed port.
+// The same on ComPort.
 bool OpenPort(int32_t number, int32_t baud, int32_t dataBits, int32_t parity, int32_t stopBits);
 bool ClosePort();
 void PurgePort(uint8_t selector);

@@ -4,8 +4,8 @@
 #include <iterator>
 #include <mutex>
 
+#include "framing/Framing.h"
 #include "nmea/Dispatch.h"
-#include "nmea/Framing.h"
 
 ReplayResult ReplayCapture(const std::string& path, NMEA_Manager& store) {
     ReplayResult result;

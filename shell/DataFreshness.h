@@ -15,7 +15,7 @@
 #include <functional>
 
 #include "nmea/NmeaManager.h"
-#include "shell/GpsConfig.h"
+#include "link/GpsConfig.h"
 
 class QTimer;
 

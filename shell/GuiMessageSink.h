@@ -3,7 +3,7 @@
 // waits for can report without deadlock.
 #pragma once
 
-#include "serial/MessageSink.h"
+#include "link/MessageSink.h"
 
 class UiDispatcher;
 

@@ -12,20 +12,24 @@
 #include "control/FrameComPortSetting.h"
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
+#include "link/GpsConfig.h"
+#include "link/MessageSink.h"
+#include "link/ThreadCommandOut.h"
+#include "link/ThreadNMEAFetch.h"
+#include "link/UbxRestart.h"
 #include "nmea/NmeaManager.h"
-#include "nmea/ThreadNMEAFetch.h"
 #include "serial/PortTable.h"
-#include "serial/ThreadCommandOut.h"
+#include "serial/YComPort.h"
 #include "shell/CaptureReplay.h"
-#include "shell/Config.h"
 #include "shell/DataFreshness.h"
-#include "shell/GpsConfig.h"
-#include "shell/MessageBox.h"
+#include "views/Config.h"
+#include "views/MessageBox.h"
 #include "views/FrameConsole.h"
 #include "views/FrameGPSInfo.h"
 #include "views/FrameLumarokStatus.h"
 #include "views/FrameSViewer.h"
 #include "views/FrameSnrViewer.h"
+#include "views/MessageBox.h"
 
 TMainForm* MainForm = nullptr;
 TFSViewer* FSViewer = nullptr;
@@ -98,14 +102,31 @@ TMainForm::~TMainForm() {
 
 void TMainForm::BuildWidgets() {
     FSViewer = new TFSViewer(this, *NmeaManager, *GpsConfig, this);
-    FRestartButton = new TFRestartButton(this);
+    FRestartButton = new TFRestartButton(this, *NmeaManager, UbxRestarts);
     FSnrViewer = new TFSnrViewer(this, *NmeaManager);
     FUtilButton = new TFUtilButton(this);
     FGPSInfo = new TFGPSInfo(this, *NmeaManager);
     FRestartButton->SetFixTimerHook([] {
         if (FGPSInfo) FGPSInfo->StartFixTimer();
     });
-    FComPortSetting = new TFComPortSetting(this);
+    TFComPortSetting::Hooks portHooks;
+    portHooks.RefreshStatus = [] {
+        if (FLumarokStatus) FLumarokStatus->Refresh();
+    };
+    portHooks.StartFixTimer = [] {
+        if (FGPSInfo) FGPSInfo->StartFixTimer();
+    };
+    portHooks.StopFixTimer = [] {
+        if (FGPSInfo) FGPSInfo->StopFixTimer();
+    };
+    portHooks.ConsoleLine = [](const std::string& line) {
+        if (FConsole) FConsole->AppendSentence(line);
+    };
+    portHooks.StopCapture = [] {
+        if (FUtilButton) FUtilButton->LogClick();
+    };
+    FComPortSetting = new TFComPortSetting(
+        this, ComPort, [] { return CreateNmeaFetch(); }, std::move(portHooks));
     FLumarokStatus = new TFLumarokStatus(this, *GpsConfig);
     FLumarokStatus->SetPortNameLookup(PortTable::NameForNumber);
     FConsole = new TFConsole(this, *GpsConfig);
@@ -256,6 +277,9 @@ TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate) {
     });
     RunningReaders.fetch_add(1, std::memory_order_acq_rel);
     *self = reader;
+    reader->SetPort(ComPort);
+    reader->SetStore(NmeaManager);
+    reader->SetConfig(GpsConfig);
     reader->SetConsole([](const std::string& sentence) {
         if (FConsole) FConsole->AppendSentence(sentence);
     });
@@ -279,7 +303,9 @@ TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate) {
 
 void SendCommands(const std::vector<std::string>& commands, int32_t portNumber) {
     if (!GpsConfig || !GpsConfig->IsPortOpen()) return;
-    auto* sender = new TCommandOut(false, commands, portNumber);
+    auto* sender = new TCommandOut(false, commands, portNumber, ComPort);
+    sender->SetRestartRequests(&UbxRestarts);
+    sender->SetMessages(SerialMessages);
     sender->SetFreeOnTerminate(true);
     CommandOut = sender;
     sender->Start();

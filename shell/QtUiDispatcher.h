@@ -8,7 +8,7 @@
 #include <deque>
 #include <mutex>
 
-#include "shell/UiDispatcher.h"
+#include "thread/UiDispatcher.h"
 
 class QtUiDispatcher : public QObject, public UiDispatcher {
     Q_OBJECT

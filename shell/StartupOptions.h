@@ -1,5 +1,5 @@
 // Command-line options of the monitor. None is required: without options the
-// monitor starts exactly as it always did.
+// monitor lists the ports found and connects only a Prolific adapter at once.
 #pragma once
 
 #include <string>

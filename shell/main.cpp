@@ -12,16 +12,14 @@
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
-#include "nmea/ThreadNMEAFetch.h"
+#include "link/ThreadNMEAFetch.h"
 #include "serial/YComPort.h"
+#include "shell/DemoReceiver.h"
 #include "shell/GuiMessageSink.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
 #include "shell/StartupOptions.h"
-#include "shell/YThread.h"
-#ifdef LUMAROKUB_HAVE_SIM
-#include "tools/sim/ReceiverSimulator.h"
-#endif
+#include "thread/YThread.h"
 
 namespace {
 
@@ -41,16 +39,13 @@ void ScheduleScreenshot(QApplication& app, TMainForm& window, const StartupOptio
     });
 }
 
-#ifdef LUMAROKUB_HAVE_SIM
 constexpr unsigned long DemoBaud = 9600;
 
-// The demo receiver: the simulator on a pseudo-terminal in this process.
-std::unique_ptr<ReceiverSimulator> StartDemoReceiver() {
-    SimOptions options;
-    options.Baud = DemoBaud;
-    auto receiver = std::make_unique<ReceiverSimulator>(options);
+// The demo receiver, its port added to the list and selected at its rate.
+std::unique_ptr<DemoReceiver> StartDemo() {
     std::string error;
-    if (!receiver->Start(error)) {
+    std::unique_ptr<DemoReceiver> receiver = StartDemoReceiver(DemoBaud, error);
+    if (!receiver) {
         std::cerr << "lumarokub: cannot start the demo receiver: " << error << '\n';
         return nullptr;
     }
@@ -58,7 +53,6 @@ std::unique_ptr<ReceiverSimulator> StartDemoReceiver() {
     if (StartOptions.BaudRate == 0) StartOptions.BaudRate = static_cast<int>(DemoBaud);
     return receiver;
 }
-#endif
 
 // Ends the connection: the detection thread, the readers and the port.
 void StopLink() {
@@ -81,15 +75,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     ComPort = new YComPort;  // the one serial port, for the whole process
-#ifdef LUMAROKUB_HAVE_SIM
-    std::unique_ptr<ReceiverSimulator> demo;
-    if (StartOptions.Demo && !(demo = StartDemoReceiver())) return ExitFailure;
-#else
-    if (StartOptions.Demo) {
+    if (StartOptions.Demo && !DemoReceiverAvailable()) {
         std::cerr << "lumarokub: --demo is not available on this platform\n";
         return ExitUsage;
     }
-#endif
+    std::unique_ptr<DemoReceiver> demo;
+    if (StartOptions.Demo && !(demo = StartDemo())) return ExitFailure;
     SetExtraPorts(StartOptions.Ports);
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainForm::Title);

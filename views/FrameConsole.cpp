@@ -4,8 +4,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
-#include "shell/Config.h"
-#include "shell/MessageBox.h"
+#include "views/Config.h"
+#include "views/MessageBox.h"
 
 namespace {
 

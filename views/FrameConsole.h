@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/GpsConfig.h"
+#include "link/GpsConfig.h"
 
 class TFConsole : public QFrame {
     Q_OBJECT

@@ -2,7 +2,7 @@
 
 #include <QThread>
 
-#include "shell/Config.h"
+#include "views/Config.h"
 
 namespace {
 

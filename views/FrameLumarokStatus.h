@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "shell/GpsConfig.h"
+#include "link/GpsConfig.h"
 
 class TFLumarokStatus : public QFrame {
     Q_OBJECT

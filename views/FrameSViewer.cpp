@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <mutex>
 
-#include "shell/Config.h"
 #include "views/AutoLabel.h"
+#include "views/Config.h"
 #include "views/SkyGeometry.h"
 #include "views/SkySnapshot.h"
 #include "views/SnrColors.h"

@@ -9,8 +9,8 @@
 #include <array>
 #include <vector>
 
+#include "link/GpsConfig.h"
 #include "nmea/NmeaManager.h"
-#include "shell/GpsConfig.h"
 #include "views/CircleShape.h"
 #include "views/LayoutHost.h"
 #include "views/SkyImage.h"

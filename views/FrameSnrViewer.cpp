@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
-#include "shell/Config.h"
+#include "views/Config.h"
 #include "views/SkySnapshot.h"
 #include "views/SnrColors.h"
 #include "views/SystemColors.h"

@@ -11,8 +11,8 @@
 #include <new>
 #include <string>
 
+#include "framing/Framing.h"
 #include "nmea/Dispatch.h"
-#include "nmea/Framing.h"
 
 namespace {
 std::atomic<uint64_t> Allocations{0};

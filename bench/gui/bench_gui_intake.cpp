@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "nmea/ThreadNMEAFetch.h"
+#include "link/GpsConfig.h"
+#include "link/ThreadNMEAFetch.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
-#include "shell/GpsConfig.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
 #include "tools/sim/ReceiverSimulator.h"
@@ -95,6 +95,9 @@ int main(int argc, char** argv) {
         MainForm->RefreshViews(reader);
         refreshMs.push_back(clock.nsecsElapsed() / 1e6);
     });
+    reader->SetPort(ComPort);
+    reader->SetStore(NmeaManager);
+    reader->SetConfig(GpsConfig);
     reader->SetConsole([](const std::string& s) { FConsole->AppendSentence(s); });
     reader->SetSentenceHook([&](std::string_view sentence, const DispatchResult& r) {
         takenText.emplace_back(Trimmed(sentence));

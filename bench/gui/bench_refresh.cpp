@@ -14,7 +14,7 @@
 
 #include "nmea/Dispatch.h"
 #include "shell/CaptureReplay.h"
-#include "shell/GpsConfig.h"
+#include "link/GpsConfig.h"
 #include "shell/MainForm.h"
 
 namespace {

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "bench/serial/StreamMaker.h"
-#include "nmea/ThreadNMEAFetch.h"
+#include "link/ThreadNMEAFetch.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
 

@@ -21,11 +21,11 @@
 #include "control/CommandSend.h"
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
-#include "nmea/ThreadNMEAFetch.h"
+#include "link/ThreadNMEAFetch.h"
 #include "serial/YComPort.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
-#include "tests/serial/SimReceivers.h"
+#include "tests/link/SimReceivers.h"
 #include "tools/sim/ReceiverSimulator.h"
 
 namespace fs = std::filesystem;

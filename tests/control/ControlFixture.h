@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "link/GpsConfig.h"
 #include "nmea/NmeaManager.h"
-#include "shell/GpsConfig.h"
-#include "shell/MessageBox.h"
+#include "views/MessageBox.h"
 
 struct ShownMessage {
     std::string Text;
@@ -19,8 +19,6 @@ struct ShownMessage {
 class ControlFixture : public testing::Test {
   protected:
     void SetUp() override {
-        FStore = std::make_unique<NMEA_Manager>();
-        FConfig = std::make_unique<GPSConfig>();
         NmeaManager = FStore.get();
         GpsConfig = FConfig.get();
         SetMessageObserver([this](const std::string& text, const std::string& caption) {
@@ -33,9 +31,12 @@ class ControlFixture : public testing::Test {
         GpsConfig = nullptr;
     }
 
+    // The store, also for panels built as members before SetUp.
+    NMEA_Manager& Store() { return *FStore; }
+
     std::vector<ShownMessage> Messages;
 
   private:
-    std::unique_ptr<NMEA_Manager> FStore;
-    std::unique_ptr<GPSConfig> FConfig;
+    std::unique_ptr<NMEA_Manager> FStore = std::make_unique<NMEA_Manager>();
+    std::unique_ptr<GPSConfig> FConfig = std::make_unique<GPSConfig>();
 };

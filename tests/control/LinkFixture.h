@@ -8,7 +8,8 @@
 
 #include "ControlFixture.h"
 #include "control/CommandSend.h"
-#include "nmea/ThreadNMEAFetch.h"
+#include "link/ThreadNMEAFetch.h"
+#include "link/UbxRestart.h"
 #include "serial/YComPort.h"
 #include "tests/serial/PtyPair.h"
 
@@ -18,13 +19,13 @@ class LinkFixture : public ControlFixture {
         ControlFixture::SetUp();
         ASSERT_TRUE(Pty.Ok());
         ComPort = &Port;
-        UbxHotStartPending = UbxWarmStartPending = UbxColdStartPending = false;
+        UbxRestarts.Clear();
     }
     void TearDown() override {
         EXPECT_TRUE(WaitCommandSendersIdle(std::chrono::seconds(10)));
         Disconnect();
         ComPort = nullptr;
-        UbxHotStartPending = UbxWarmStartPending = UbxColdStartPending = false;
+        UbxRestarts.Clear();
         ControlFixture::TearDown();
     }
     void Connect() {

@@ -11,11 +11,11 @@
 
 #include "ControlFixture.h"
 #include "control/FrameUtilButton.h"
-#include "nmea/ThreadNMEAFetch.h"
+#include "link/ThreadNMEAFetch.h"
 #include "serial/YComPort.h"
 #include "tests/serial/PtyPair.h"
 #include "tests/serial/Sentences.h"
-#include "tests/serial/TestEventLoop.h"
+#include "tests/thread/TestEventLoop.h"
 
 namespace {
 std::string ReadFile(const std::string& path) {

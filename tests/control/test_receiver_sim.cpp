@@ -11,7 +11,8 @@
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameRestartButton.h"
-#include "nmea/ThreadNMEAFetch.h"
+#include "link/ThreadNMEAFetch.h"
+#include "link/UbxRestart.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
 #include "tests/tools/sim/SimTestSupport.h"
@@ -23,7 +24,7 @@ class ReceiverSimTest : public ControlFixture {
   protected:
     void SetUp() override {
         ControlFixture::SetUp();
-        UbxHotStartPending = UbxWarmStartPending = UbxColdStartPending = false;
+        UbxRestarts.Clear();
         std::string error;
         ASSERT_TRUE(Sim.Open(error)) << error;
         const int32_t number = PortTable::NumberForPath(Sim.SlavePath());
@@ -53,7 +54,7 @@ class ReceiverSimTest : public ControlFixture {
 }  // namespace
 
 TEST_F(ReceiverSimTest, EachRestartButtonRestartsTheReceiverOnce) {
-    TFRestartButton panel(nullptr);
+    TFRestartButton panel(nullptr, *NmeaManager, UbxRestarts);
     const StartKind kinds[] = {StartKind::Hot, StartKind::Warm, StartKind::Cold,
                                StartKind::Factory};
     for (int i = 0; i < TFRestartButton::ButtonCount; ++i) {
@@ -62,7 +63,7 @@ TEST_F(ReceiverSimTest, EachRestartButtonRestartsTheReceiverOnce) {
         EXPECT_TRUE(WaitFor([&] { return Restarts(kinds[i]) == 1; }, 5s)) << i;
         EXPECT_EQ(Sim.Status().Commands, commands + 1) << i;
     }
-    EXPECT_FALSE(UbxHotStartPending || UbxWarmStartPending || UbxColdStartPending);
+    EXPECT_FALSE(UbxRestarts.Hot || UbxRestarts.Warm || UbxRestarts.Cold);
 }
 
 TEST_F(ReceiverSimTest, UbloxDialogSelectsSentencesAndPeriod) {

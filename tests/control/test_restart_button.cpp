@@ -4,7 +4,9 @@
 #include <mutex>
 
 #include "LinkFixture.h"
+#include "control/CommandSend.h"
 #include "control/FrameRestartButton.h"
+#include "link/UbxRestart.h"
 #include "serial/UbxText.h"
 
 namespace {
@@ -29,7 +31,7 @@ class RestartTest : public LinkFixture {
         return NmeaManager->Display.FixModeText;
     }
 
-    TFRestartButton Panel{nullptr};
+    TFRestartButton Panel{nullptr, Store(), UbxRestarts};
     int FixTimerStarts = 0;
 };
 }  // namespace
@@ -61,7 +63,7 @@ TEST_F(RestartTest, ConnectedRestartsSendTheirUbxFrameInsteadOfTheText) {
         EXPECT_EQ(Pty.ReadAll(), expected) << "button " << i;
         EXPECT_EQ(FixMode(), "0");
     }
-    EXPECT_FALSE(UbxHotStartPending || UbxWarmStartPending || UbxColdStartPending);
+    EXPECT_FALSE(UbxRestarts.Hot || UbxRestarts.Warm || UbxRestarts.Cold);
     EXPECT_EQ(FixTimerStarts, 3);
 }
 
@@ -81,15 +83,17 @@ TEST_F(RestartTest, NotConnectedWritesNothingButKeepsTheFlagsForTheNextSends) {
     EXPECT_EQ(FixMode(), "0");
     EXPECT_EQ(FixTimerStarts, 0);
     EXPECT_EQ(Pty.ReadAll(), "");
-    EXPECT_TRUE(UbxHotStartPending);
-    EXPECT_TRUE(UbxWarmStartPending);
+    EXPECT_TRUE(UbxRestarts.Hot);
+    EXPECT_TRUE(UbxRestarts.Warm);
     Port.ClosePort();
 
     Connect();
-    ASSERT_GT(SendCommandText("$PSRF103,00,00,01,01*"), 0);
+    StartCommandOut({"$PSRF103,00,00,01,01*"});
+    ASSERT_TRUE(WaitCommandSendersIdle(std::chrono::seconds(10)));
     EXPECT_EQ(Pty.ReadAll(), Bytes(UbxHotStartFrame));
-    EXPECT_FALSE(UbxHotStartPending);
-    ASSERT_GT(SendCommandText("$PSRF103,00,00,01,01*"), 0);
+    EXPECT_FALSE(UbxRestarts.Hot);
+    StartCommandOut({"$PSRF103,00,00,01,01*"});
+    ASSERT_TRUE(WaitCommandSendersIdle(std::chrono::seconds(10)));
     EXPECT_EQ(Pty.ReadAll(), Bytes(UbxWarmStartFrame));
-    EXPECT_FALSE(UbxWarmStartPending);
+    EXPECT_FALSE(UbxRestarts.Warm);
 }

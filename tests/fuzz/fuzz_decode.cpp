@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "framing/Framing.h"
 #include "nmea/Dispatch.h"
-#include "nmea/Framing.h"
 
 namespace {
 class NoPurge : public PortPurger {
@@ -22,7 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char buffer[SentenceBufferSize];
     while (!source.AtEnd()) {
         const uint16_t n = FrameSentence(source, buffer, [] { return false; });
-        if (n > 0) DispatchSentence(SentenceText(buffer, n), store, &purger);
+        if (n == 0) continue;
+        const std::string_view sentence = SentenceText(buffer, n);
+        DispatchSentence(sentence, store, &purger);
+        CaptureSentence(sentence, store);
     }
     // The extended table of several systems, read as the views read it.
     static SkySatellite inView[SkyMaxSatellites];

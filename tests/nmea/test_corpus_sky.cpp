@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "framing/Framing.h"
 #include "nmea/Dispatch.h"
-#include "nmea/Framing.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,10 @@
 // Checksum test and dispatch of sentences into the store, with capture.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+#include <mutex>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -44,7 +48,16 @@ TEST(VerifyChecksum, CorrectChecksumOfZeroIsValid) {
 struct Dispatched {
     NMEA_Manager store;
     CountingPurger purger;
-    DispatchResult Run(const std::string& s) { return DispatchSentence(s, store, &purger); }
+    // As the reader takes a sentence in: dispatch under the lock, then the capture.
+    DispatchResult Run(const std::string& s) {
+        DispatchResult r;
+        {
+            std::lock_guard<std::mutex> guard(store.Lock());
+            r = DispatchSentence(s, store, &purger);
+        }
+        r.CaptureFailed = CaptureSentence(s, store);
+        return r;
+    }
 };
 
 TEST(DispatchSentence, GgaIsParsedFormattedAndRefreshes) {
@@ -139,6 +152,27 @@ TEST(Capture, EverySentenceLineEndsCrCrLf) {
     EXPECT_EQ(ReadFile(path), Gga + "\r\n" + "$GPRMC,bad*00\r\r\n");
     d.store.Capture.Close();
     std::filesystem::remove(path);
+}
+
+TEST(Capture, WrittenWhileAnotherThreadHoldsTheStore) {
+    const auto path = std::filesystem::temp_directory_path() / "lumarokub_capture_unlocked.txt";
+    Dispatched d;
+    ASSERT_TRUE(d.store.Capture.Open(path.string()));
+    std::unique_lock<std::mutex> held(d.store.Lock());
+    auto written = std::async(std::launch::async, [&] { return CaptureSentence(Gga, d.store); });
+    const bool done = written.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    held.unlock();
+    EXPECT_TRUE(done) << "the capture waited for the store's lock";
+    EXPECT_FALSE(written.get());
+    EXPECT_EQ(ReadFile(path), Gga + "\r\n");
+    d.store.Capture.Close();
+    std::filesystem::remove(path);
+}
+
+TEST(Capture, ClosedStreamIsNoFailure) {
+    Dispatched d;
+    EXPECT_FALSE(CaptureSentence(Gga, d.store));
+    EXPECT_FALSE(d.Run(Gga).CaptureFailed);
 }
 
 TEST(Capture, UncreatableFileReportsWhy) {

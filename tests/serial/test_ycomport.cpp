@@ -10,7 +10,7 @@
 #include <mutex>
 #include <thread>
 
-#include "nmea/Framing.h"
+#include "framing/Framing.h"
 #include "serial/YComPort.h"
 #include "tests/serial/PtyPair.h"
 #include "tests/serial/Sentences.h"
@@ -37,9 +37,6 @@ class PortTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(Pty.Ok());
         ASSERT_TRUE(Port.OpenPort(Pty.Number(), 9600)) << Port.LastError();
-    }
-    void TearDown() override {
-        UbxHotStartPending = UbxWarmStartPending = UbxColdStartPending = false;
     }
     // Waits until what the master wrote can be read on the slave side.
     void WaitReadable() {
@@ -122,28 +119,6 @@ TEST_F(PortTest, SirfTextIsSentAsItsCharactersWithNothingAdded) {
 TEST_F(PortTest, UbxTextIsSentAsTheBytesItSpells) {
     EXPECT_EQ(Port.SendCommandText(UbxWarmStartFrame), 14);
     EXPECT_EQ(Pty.ReadAll(), WarmStartBytes);
-}
-
-TEST_F(PortTest, EachRestartFlagReplacesOneTextByItsFrame) {
-    const std::string sirf = "$PSRF104,0,0,0,0,0,0,12,1*";
-    const std::pair<std::atomic<bool>*, const std::string*> cases[] = {
-        {&UbxHotStartPending, &HotStartBytes},
-        {&UbxWarmStartPending, &WarmStartBytes},
-        {&UbxColdStartPending, &ColdStartBytes}};
-    for (const auto& [flag, frame] : cases) {
-        *flag = true;
-        EXPECT_EQ(Port.SendCommandText(sirf), 14);
-        EXPECT_FALSE(*flag);
-        EXPECT_EQ(Pty.ReadAll(), *frame);
-        EXPECT_EQ(Port.SendCommandText(sirf), static_cast<int>(sirf.size()));
-        EXPECT_EQ(Pty.ReadAll(), sirf);
-    }
-}
-
-TEST_F(PortTest, FlagsAreConsumedOneAtATimeHotWarmCold) {
-    UbxColdStartPending = UbxWarmStartPending = UbxHotStartPending = true;
-    for (int i = 0; i < 4; ++i) Port.SendCommandText("$PSRF101*");
-    EXPECT_EQ(Pty.ReadAll(), HotStartBytes + WarmStartBytes + ColdStartBytes + "$PSRF101*");
 }
 
 TEST_F(PortTest, LowerCaseSyncIsSentAsCharacters) {

@@ -5,13 +5,13 @@
 
 #include <QTest>
 
-#include "nmea/ThreadNMEAFetch.h"
+#include "link/ThreadNMEAFetch.h"
 #include "serial/YComPort.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
-#include "shell/YThread.h"
 #include "tests/serial/PtyPair.h"
 #include "tests/views/ViewTestSupport.h"
+#include "thread/YThread.h"
 #include "views/FrameConsole.h"
 #include "views/FrameGPSInfo.h"
 #include "views/FrameSViewer.h"

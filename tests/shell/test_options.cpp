@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "shell/Config.h"
 #include "shell/StartupOptions.h"
+#include "views/Config.h"
 
 namespace {
 

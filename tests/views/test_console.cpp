@@ -2,9 +2,9 @@
 
 #include <QTest>
 
-#include "shell/MessageBox.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameConsole.h"
+#include "views/MessageBox.h"
 
 namespace {
 

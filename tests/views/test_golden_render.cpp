@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QImage>
 
-#include "shell/GpsConfig.h"
+#include "link/GpsConfig.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameGPSInfo.h"
 #include "views/FrameSViewer.h"

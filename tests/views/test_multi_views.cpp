@@ -8,8 +8,8 @@
 #include <QImage>
 #include <map>
 
+#include "link/GpsConfig.h"
 #include "nmea/Dispatch.h"
-#include "shell/GpsConfig.h"
 #include "tests/views/ViewTestSupport.h"
 #include "tools/sim/EpochSentences.h"
 #include "tools/sim/NmeaText.h"

@@ -2,9 +2,9 @@
 
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
-#include "shell/Config.h"
 #include "shell/MainForm.h"
 #include "tests/views/ViewTestSupport.h"
+#include "views/Config.h"
 #include "views/FrameSViewer.h"
 #include "views/SkyGeometry.h"
 

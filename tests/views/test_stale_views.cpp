@@ -7,7 +7,7 @@
 #include <QTest>
 #include <functional>
 
-#include "shell/GpsConfig.h"
+#include "link/GpsConfig.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameGPSInfo.h"
 #include "views/FrameSViewer.h"

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <thread>
 
-#include "nmea/ThreadNMEAFetch.h"
+#include "link/ThreadNMEAFetch.h"
 #include "serial/PortDevice.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"

@@ -162,8 +162,8 @@ json StoreJson(const NMEA_Manager& store, const DecodeCounts& counts) {
                    {{"sentences", counts.Sentences},
                     {"valid", counts.Valid},
                     {"refreshes", counts.Refreshes}}}};
-    // Only a receiver of several systems gets the extended table, so that a
-    // GPS receiver's state reads exactly as it always has.
+    // Only a receiver of several systems gets the extended table: a GPS
+    // receiver's state has no "Sky" object.
     if (store.Sky.Extended()) state["Sky"] = SkyJson(store.Sky);
     return state;
 }

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <iostream>
 
+#include "framing/Framing.h"
 #include "nmea/Dispatch.h"
-#include "nmea/Framing.h"
 #include "tools/decode/DecodeOptions.h"
 #include "tools/decode/PortDecode.h"
 #include "tools/decode/StoreJson.h"

@@ -11,8 +11,8 @@
 #include <nlohmann/json.hpp>
 
 #include "DecodeRunner.h"
+#include "framing/Framing.h"
 #include "nmea/Dispatch.h"
-#include "nmea/Framing.h"
 #include "nmea/SentenceTypes.h"
 
 namespace fs = std::filesystem;

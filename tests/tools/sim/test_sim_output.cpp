@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "SimTestSupport.h"
+#include "framing/Framing.h"
 #include "nmea/Dispatch.h"
-#include "nmea/Framing.h"
 #include "nmea/NmeaManager.h"
 #include "tools/sim/NmeaText.h"
 

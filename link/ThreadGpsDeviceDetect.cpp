@@ -1,4 +1,4 @@
-#include "serial/ThreadGpsDeviceDetect.h"
+#include "link/ThreadGpsDeviceDetect.h"
 
 #include <chrono>
 #include <cstring>
@@ -50,15 +50,19 @@ std::string OpenFailureDetail(const std::string& entry, const std::string& error
 }  // namespace
 
 TGpsDeviceDetect::TGpsDeviceDetect(bool createSuspended, DetectLists lists, int32_t mode,
-                                   DetectTarget* target, GPSConfig& config, YThread* reader)
+                                   DetectTarget* target, GPSConfig& config, YComPort* port,
+                                   YThread* reader)
     : YThread(createSuspended),
       FLists(std::move(lists)),
       FMode(mode),
       FTarget(target),
       FConfig(config),
+      FPort(port),
       FReader(reader) {}
 
-TGpsDeviceDetect::~TGpsDeviceDetect() { Shutdown(); }
+TGpsDeviceDetect::~TGpsDeviceDetect() {
+    Shutdown();
+}
 
 int32_t TGpsDeviceDetect::PortNumberOfText(const std::string& entry) {
     if (!entry.empty() && entry[0] == '/') return PortTable::NumberForPath(entry);
@@ -88,8 +92,8 @@ bool TGpsDeviceDetect::SettleWait() {
 
 bool TGpsDeviceDetect::Probe(int32_t port, int32_t rate) {
     // Closing while the probe settles ends it at once: nothing is accepted.
-    if (!SettleWait() || ReadSentence(FProbeBuffer, false) == 0) {
-        ClosePort();
+    if (!SettleWait() || ReadSentence(FPort, FProbeBuffer, false) == 0) {
+        ClosePort(FPort);
         return false;
     }
     FConfig.BaudRate.store(rate);
@@ -106,7 +110,7 @@ void TGpsDeviceDetect::Accept() {
 }
 
 void TGpsDeviceDetect::CloseLink() {
-    ClosePort();
+    ClosePort(FPort);
     FConfig.SetPortOpen(false);
     OnUi([](DetectTarget& t) {
         t.RefreshStatus();
@@ -117,8 +121,9 @@ void TGpsDeviceDetect::CloseLink() {
 bool TGpsDeviceDetect::TryPort(int index, int baudIndex) {
     const int32_t port = PortNumberOfText(FLists.Ports[index]);
     const int32_t rate = BaudRateTable[baudIndex];
-    if (port < 0 || !OpenPort(port, rate, FConfig.DataBits, FConfig.Parity, FConfig.StopBits)) {
-        ClosePort();
+    if (port < 0 ||
+        !OpenPort(FPort, port, rate, FConfig.DataBits, FConfig.Parity, FConfig.StopBits)) {
+        ClosePort(FPort);
         return false;
     }
     if (!Probe(port, rate)) return false;
@@ -130,14 +135,14 @@ bool TGpsDeviceDetect::TryPort(int index, int baudIndex) {
 }
 
 void TGpsDeviceDetect::RunGeneral() {
-    if (OpenPort(FConfig.PortNumber, FConfig.BaudRate, FConfig.DataBits, FConfig.Parity,
+    if (OpenPort(FPort, FConfig.PortNumber, FConfig.BaudRate, FConfig.DataBits, FConfig.Parity,
                  FConfig.StopBits)) {
         Accept();
         return;
     }
-    if (ComPort)
+    if (FPort)
         FOpenFailure =
-            OpenFailureDetail(PortTable::PathForNumber(FConfig.PortNumber), ComPort->LastError());
+            OpenFailureDetail(PortTable::PathForNumber(FConfig.PortNumber), FPort->LastError());
 }
 
 void TGpsDeviceDetect::RunPortDetect() {
@@ -154,9 +159,9 @@ void TGpsDeviceDetect::RunBaudDetect() {
     for (int k = 0; k < BaudRateCount && !Terminated(); ++k) {
         OnUi([k](DetectTarget& t) { t.SelectBaud(k); });
         const int32_t number = PortNumberOfText(FLists.Ports[port]);
-        if (number < 0 || !OpenPort(number, BaudRateTable[k], FConfig.DataBits, FConfig.Parity,
-                                    FConfig.StopBits)) {
-            ClosePort();
+        if (number < 0 || !OpenPort(FPort, number, BaudRateTable[k], FConfig.DataBits,
+                                    FConfig.Parity, FConfig.StopBits)) {
+            ClosePort(FPort);
             return;  // the port itself cannot be opened
         }
         if (Probe(number, BaudRateTable[k])) OnUi([k](DetectTarget& t) { t.SelectBaud(k); });
@@ -169,9 +174,9 @@ void TGpsDeviceDetect::RunAutoDetect() {
         const int32_t number = PortNumberOfText(FLists.Ports[i]);
         for (int j = 0; j < BaudRateCount && !Terminated(); ++j) {
             OnUi([j](DetectTarget& t) { t.SelectBaud(j); });
-            if (number < 0 || !OpenPort(number, BaudRateTable[j], FConfig.DataBits, FConfig.Parity,
-                                        FConfig.StopBits)) {
-                ClosePort();
+            if (number < 0 || !OpenPort(FPort, number, BaudRateTable[j], FConfig.DataBits,
+                                        FConfig.Parity, FConfig.StopBits)) {
+                ClosePort(FPort);
                 break;  // on to the next port
             }
             if (Probe(number, BaudRateTable[j])) {

@@ -5,7 +5,8 @@
 #include <set>
 #include <thread>
 
-#include "serial/ThreadCommandOut.h"
+#include "link/ThreadCommandOut.h"
+#include "link/UbxRestart.h"
 #include "serial/YComPort.h"
 #include "tests/serial/PortRecorder.h"
 #include "tests/serial/PtyPair.h"
@@ -18,14 +19,10 @@ class CommandOutTest : public ::testing::Test {
         ASSERT_TRUE(Pty.Ok());
         ASSERT_TRUE(Port.OpenPort(Pty.Number(), 9600));
         Port.SetObserver(&Recorder);
-        ComPort = &Port;
-    }
-    void TearDown() override {
-        ComPort = nullptr;
-        UbxColdStartPending = false;
     }
     void Send(std::vector<std::string> lines) {
-        TCommandOut sender(false, std::move(lines), Pty.Number());
+        TCommandOut sender(false, std::move(lines), Pty.Number(), &Port);
+        sender.SetRestartRequests(&Restarts);
         sender.Start();
         sender.WaitFor();
         Refused = sender.Refused();
@@ -39,6 +36,7 @@ class CommandOutTest : public ::testing::Test {
     PtyPair Pty;
     YComPort Port;
     PortRecorder Recorder;
+    UbxRestartRequests Restarts;
     int Refused = 0;
 };
 
@@ -69,9 +67,42 @@ TEST_F(CommandOutTest, SirfSentencesGoOutWithoutALineEnd) {
 }
 
 TEST_F(CommandOutTest, APendingRestartReplacesOnlyTheFirstLine) {
-    UbxColdStartPending = true;
+    Restarts.Cold = true;
     Send({"$PSRF104,0,0,0,0,0,0,12,4*", "$PSRF101*"});
     EXPECT_EQ(Pty.ReadAll(), FrameBytes(UbxColdStartFrame) + "$PSRF101*");
+    EXPECT_FALSE(Restarts.Cold);
+}
+
+TEST_F(CommandOutTest, EachRestartRequestReplacesOneTextByItsFrame) {
+    const std::string sirf = "$PSRF104,0,0,0,0,0,0,12,1*";
+    const std::pair<std::atomic<bool>*, const char*> cases[] = {
+        {&Restarts.Hot, UbxHotStartFrame},
+        {&Restarts.Warm, UbxWarmStartFrame},
+        {&Restarts.Cold, UbxColdStartFrame}};
+    for (const auto& [flag, frame] : cases) {
+        *flag = true;
+        Send({sirf});
+        EXPECT_FALSE(*flag);
+        EXPECT_EQ(Pty.ReadAll(), FrameBytes(frame));
+        Send({sirf});
+        EXPECT_EQ(Pty.ReadAll(), sirf);
+    }
+}
+
+TEST_F(CommandOutTest, RestartRequestsAreConsumedOneAtATimeHotWarmCold) {
+    Restarts.Cold = Restarts.Warm = Restarts.Hot = true;
+    for (int i = 0; i < 4; ++i) Send({"$PSRF101*"});
+    EXPECT_EQ(Pty.ReadAll(), FrameBytes(UbxHotStartFrame) + FrameBytes(UbxWarmStartFrame) +
+                                 FrameBytes(UbxColdStartFrame) + "$PSRF101*");
+}
+
+TEST_F(CommandOutTest, WithoutRestartRequestsTheTextGoesOutAsItIs) {
+    TCommandOut sender(false, {"$PSRF101*"}, Pty.Number(), &Port);
+    Restarts.Hot = true;  // not handed to this sender
+    sender.Start();
+    sender.WaitFor();
+    EXPECT_EQ(Pty.ReadAll(), "$PSRF101*");
+    EXPECT_TRUE(Restarts.Hot);
 }
 
 TEST_F(CommandOutTest, ALineLongerThan99CharactersIsRefusedWhole) {
@@ -92,8 +123,8 @@ TEST_F(CommandOutTest, ConcurrentSendersKeepEachLineWholeWithItsOwnPurge) {
     }
     std::string wire;
     std::thread master([&] { wire = Pty.ReadAll(500); });
-    TCommandOut first(false, a, Pty.Number());
-    TCommandOut second(false, b, Pty.Number());
+    TCommandOut first(false, a, Pty.Number(), &Port);
+    TCommandOut second(false, b, Pty.Number(), &Port);
     first.Start();
     second.Start();
     first.WaitFor();
@@ -130,7 +161,7 @@ TEST_F(CommandOutTest, ClosingThePortWhileSendersWriteEndsThemCleanly) {
     for (int i = 0; i < 4; ++i) {
         senders.push_back(std::make_unique<TCommandOut>(
             false, std::vector<std::string>(50, "$PSRF103,0" + std::to_string(i) + ",00,01,01*"),
-            Pty.Number()));
+            Pty.Number(), &Port));
         senders.back()->Start();
     }
     std::thread master([&] { Pty.ReadAll(300); });
@@ -145,8 +176,9 @@ TEST_F(CommandOutTest, ClosingThePortWhileSendersWriteEndsThemCleanly) {
 // Tells when a sender that frees itself is gone.
 class WatchedSender : public TCommandOut {
   public:
-    WatchedSender(std::vector<std::string> lines, int32_t port, std::atomic<bool>& gone)
-        : TCommandOut(false, std::move(lines), port), FGone(gone) {}
+    WatchedSender(std::vector<std::string> lines, int32_t number, YComPort& port,
+                  std::atomic<bool>& gone)
+        : TCommandOut(false, std::move(lines), number, &port), FGone(gone) {}
     ~WatchedSender() override { FGone = true; }
 
   private:
@@ -155,7 +187,7 @@ class WatchedSender : public TCommandOut {
 
 TEST_F(CommandOutTest, ASenderThatFreesItselfSendsAndGoes) {
     std::atomic<bool> gone{false};
-    auto* sender = new WatchedSender({"$PSRF101*"}, Pty.Number(), gone);
+    auto* sender = new WatchedSender({"$PSRF101*"}, Pty.Number(), Port, gone);
     sender->SetFreeOnTerminate(true);
     CommandOut = sender;
     sender->Start();

@@ -4,11 +4,11 @@
 
 #include <memory>
 
-#include "PtyPair.h"
-#include "SimReceivers.h"
-#include "TestEventLoop.h"
-#include "serial/ThreadGpsDeviceDetect.h"
+#include "link/ThreadGpsDeviceDetect.h"
 #include "serial/YComPort.h"
+#include "tests/link/SimReceivers.h"
+#include "tests/serial/PtyPair.h"
+#include "tests/thread/TestEventLoop.h"
 #include "tools/sim/ReceiverSimulator.h"
 
 namespace {
@@ -52,20 +52,17 @@ class ParkedReader : public YThread {
 
 class DeviceDetect : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ComPort = &FPort;
-        FReader.Start();
-    }
+    void SetUp() override { FReader.Start(); }
     void TearDown() override {
         FDetect.reset();
-        ClosePort();
-        ComPort = nullptr;
+        FPort.ClosePort();
     }
 
     // Runs one detection over the given list until it ends.
     void Run(int32_t mode, std::vector<std::string> ports, int selectedPort, int selectedBaud) {
         DetectLists lists{std::move(ports), selectedPort, selectedBaud};
-        FDetect = std::make_unique<TGpsDeviceDetect>(false, lists, mode, &Target, Config, &FReader);
+        FDetect = std::make_unique<TGpsDeviceDetect>(false, lists, mode, &Target, Config, &FPort,
+                                                     &FReader);
         FDetect->SetDispatcher(&Loop);
         FDetect->Start();
         ASSERT_TRUE(Loop.RunUntil([&] { return FDetect->Finished(); }, 60s));
@@ -105,9 +102,7 @@ TEST_F(DeviceDetect, GeneralOnAMissingPortSaysSo) {
 TEST_F(DeviceDetect, GeneralOnABusyPortSaysWhy) {
     PtyPair pty;
     YComPort other;  // another program holding the port
-    ComPort = &other;
-    ASSERT_TRUE(OpenPort(pty.Number(), 9600, 8, 0, 1));
-    ComPort = &FPort;
+    ASSERT_TRUE(OpenPort(&other, pty.Number(), 9600, 8, 0, 1));
     Config.PortNumber = pty.Number();
     Run(ModeGeneral, {pty.Path()}, 0, 0);
     EXPECT_FALSE(Config.IsPortOpen());
@@ -163,8 +158,8 @@ TEST_F(DeviceDetect, AutoDetectFindsTheRateOnTheSecondPort) {
 TEST_F(DeviceDetect, CloseDuringDetectionEndsQuietly) {
     PtyPair a, b;
     DetectLists lists{{a.Path(), b.Path()}, 0, 0};
-    FDetect =
-        std::make_unique<TGpsDeviceDetect>(false, lists, ModeAutoDetect, &Target, Config, &FReader);
+    FDetect = std::make_unique<TGpsDeviceDetect>(false, lists, ModeAutoDetect, &Target, Config,
+                                                 &FPort, &FReader);
     FDetect->SetDispatcher(&Loop);
     FDetect->Start();
     Loop.RunFor(300ms);
@@ -180,7 +175,7 @@ TEST_F(DeviceDetect, CloseDuringDetectionEndsQuietly) {
 
 TEST_F(DeviceDetect, CloseModeClosesTheLink) {
     PtyPair pty;
-    ASSERT_TRUE(OpenPort(pty.Number(), 9600, 8, 0, 1));
+    ASSERT_TRUE(OpenPort(&FPort, pty.Number(), 9600, 8, 0, 1));
     Config.SetPortOpen(true);
     Run(ModeClose, {}, 0, 0);
     EXPECT_FALSE(FPort.IsOpen());

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "nmea/Framing.h"
+#include "framing/Framing.h"
 
 namespace {
 

@@ -11,15 +11,27 @@
 #include <string>
 #include <vector>
 
-#include "shell/YThread.h"
+#include "thread/YThread.h"
+
+class MessageSink;
+class YComPort;
+struct UbxRestartRequests;
 
 class TCommandOut : public YThread {
   public:
     static constexpr size_t BufferSize = 100;
     static constexpr size_t MaxLineChars = BufferSize - 1;
 
-    TCommandOut(bool createSuspended, std::vector<std::string> lines, int32_t portNumber);
+    // Writes to `port` (none: nothing goes out, as on a closed port).
+    TCommandOut(bool createSuspended, std::vector<std::string> lines, int32_t portNumber,
+                YComPort* port);
     ~TCommandOut() override { Shutdown(); }
+
+    // Pending u-blox restarts: the first line goes out as the frame of one.
+    // Set before Start.
+    void SetRestartRequests(UbxRestartRequests* requests) { FRestarts = requests; }
+    // Where a failure the user must see goes (none: it is dropped). Set before Start.
+    void SetMessages(MessageSink* messages) { FMessages = messages; }
 
     // Lines refused for their length (read after the thread has ended).
     int Refused() const { return FRefused.load(); }
@@ -34,6 +46,9 @@ class TCommandOut : public YThread {
 
     const std::vector<std::string> FLines;
     const int32_t FPortNumber;
+    YComPort* const FPort;
+    UbxRestartRequests* FRestarts = nullptr;
+    MessageSink* FMessages = nullptr;
     std::atomic<int> FRefused{0};
 };
 

@@ -10,14 +10,14 @@
 #include <memory>
 #include <sstream>
 
+#include "link/GpsConfig.h"
+#include "link/ThreadNMEAFetch.h"
 #include "nmea/Dispatch.h"
-#include "nmea/ThreadNMEAFetch.h"
 #include "serial/YComPort.h"
-#include "shell/GpsConfig.h"
 #include "tests/serial/PortRecorder.h"
 #include "tests/serial/PtyPair.h"
 #include "tests/serial/Sentences.h"
-#include "tests/serial/TestEventLoop.h"
+#include "tests/thread/TestEventLoop.h"
 
 namespace {
 
@@ -28,7 +28,6 @@ class FetchTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(Pty.Ok());
         ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));
-        GpsConfig = &Config;
     }
     void TearDown() override {
         if (Reader) {
@@ -37,12 +36,12 @@ class FetchTest : public ::testing::Test {
             Reader->WaitFor();
             Reader.reset();
         }
-        GpsConfig = nullptr;
     }
     void StartReader(bool suspended = false) {
         Reader = std::make_unique<TNmeaFetch>(suspended, [this] { ++Refreshes; });
         Reader->SetPort(&Port);
         Reader->SetStore(&Store);
+        Reader->SetConfig(&Config);
         Reader->SetDispatcher(&Loop);
         Reader->SetConsole([this](const std::string& text) {
             Console.push_back(text);

@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "shell/GpsConfig.h"
-#include "shell/YThread.h"
+#include "link/GpsConfig.h"
+#include "thread/YThread.h"
+
+class YComPort;
 
 // The detection modes: the port panel's mode list, then closing.
 enum : int32_t {
@@ -51,9 +53,10 @@ struct DetectLists {
 
 class TGpsDeviceDetect : public YThread {
   public:
-    // `reader` is the suspended reader thread to release (may be null).
+    // Works on `port`; `reader` is the suspended reader thread to release
+    // (may be null).
     TGpsDeviceDetect(bool createSuspended, DetectLists lists, int32_t mode, DetectTarget* target,
-                     GPSConfig& config, YThread* reader);
+                     GPSConfig& config, YComPort* port, YThread* reader);
     ~TGpsDeviceDetect() override;
 
     // The port number of a list entry: a device path's number in the port
@@ -85,6 +88,7 @@ class TGpsDeviceDetect : public YThread {
     int32_t FMode;
     DetectTarget* FTarget;
     GPSConfig& FConfig;
+    YComPort* FPort;
     YThread* FReader;
     char FProbeBuffer[102] = {};
     std::string FOpenFailure;  // why "General" could not open its port, when it is not absence

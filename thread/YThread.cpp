@@ -1,4 +1,4 @@
-#include "shell/YThread.h"
+#include "thread/YThread.h"
 
 std::atomic<UiDispatcher*> YThread::FMainDispatcher{nullptr};
 

@@ -1,10 +1,11 @@
-#include "serial/ThreadCommandOut.h"
+#include "link/ThreadCommandOut.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "serial/MessageSink.h"
+#include "link/MessageSink.h"
+#include "link/UbxRestart.h"
 #include "serial/YComPort.h"
 
 TCommandOut* CommandOut = nullptr;
@@ -13,8 +14,9 @@ MessageSink* SerialMessages = nullptr;
 const char* const CommandOutMemoryText = "Not enough memory to allocate buffer";
 const char* const CommandOutMemoryCaption = "error message";
 
-TCommandOut::TCommandOut(bool createSuspended, std::vector<std::string> lines, int32_t portNumber)
-    : YThread(createSuspended), FLines(std::move(lines)), FPortNumber(portNumber) {}
+TCommandOut::TCommandOut(bool createSuspended, std::vector<std::string> lines, int32_t portNumber,
+                         YComPort* port)
+    : YThread(createSuspended), FLines(std::move(lines)), FPortNumber(portNumber), FPort(port) {}
 
 std::mutex& TCommandOut::SendLock() {
     static std::mutex lock;
@@ -24,16 +26,15 @@ std::mutex& TCommandOut::SendLock() {
 void TCommandOut::Execute() {
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[BufferSize]);
     if (!buffer) {
-        Queue([] {
-            if (SerialMessages)
-                SerialMessages->ShowMessage(CommandOutMemoryText, CommandOutMemoryCaption);
+        Queue([messages = FMessages] {
+            if (messages) messages->ShowMessage(CommandOutMemoryText, CommandOutMemoryCaption);
         });
         return;  // nothing is sent without the buffer
     }
     for (const std::string& line : FLines) SendLine(line, buffer.get());
     buffer.reset();
     std::lock_guard<std::mutex> sending(SendLock());
-    PurgePort(PurgeTransmit);
+    PurgePort(FPort, PurgeTransmit);
 }
 
 void TCommandOut::SendLine(const std::string& line, char* buffer) {
@@ -44,6 +45,6 @@ void TCommandOut::SendLine(const std::string& line, char* buffer) {
     std::memset(buffer, 0, BufferSize);
     std::memcpy(buffer, line.data(), line.size());
     std::lock_guard<std::mutex> sending(SendLock());
-    PurgePort(PurgeBoth);
-    SendCommandText(buffer);
+    PurgePort(FPort, PurgeBoth);
+    SendCommandText(FPort, FRestarts ? FRestarts->Apply(buffer) : std::string_view(buffer));
 }

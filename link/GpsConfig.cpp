@@ -1,3 +1,3 @@
-#include "shell/GpsConfig.h"
+#include "link/GpsConfig.h"
 
 GPSConfig* GpsConfig = nullptr;

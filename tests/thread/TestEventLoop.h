@@ -10,7 +10,7 @@
 #include <mutex>
 #include <thread>
 
-#include "shell/UiDispatcher.h"
+#include "thread/UiDispatcher.h"
 
 class TestEventLoop : public UiDispatcher {
   public:

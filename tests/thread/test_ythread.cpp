@@ -5,8 +5,8 @@
 #include <atomic>
 #include <functional>
 
-#include "shell/YThread.h"
-#include "tests/serial/TestEventLoop.h"
+#include "tests/thread/TestEventLoop.h"
+#include "thread/YThread.h"
 
 namespace {
 

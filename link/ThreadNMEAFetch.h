@@ -1,8 +1,9 @@
 // TNmeaFetch: the reader thread. It takes sentence after sentence from the
 // port, hands each to the console on the user-interface thread (unless the
 // display is paused), dispatches it into the store while holding the store's
-// lock, and asks the user-interface thread to refresh the views when a
-// dispatch says so. Console hand-offs and refreshes run outside the lock.
+// lock, writes it to the capture file once the lock is released, and asks
+// the user-interface thread to refresh the views when a dispatch says so.
+// Console hand-offs, capture writes and refreshes run outside the lock.
 //
 // When the device behind the port disappears the thread keeps waiting
 // without spinning and reports it once through the device-gone hook.
@@ -13,12 +14,13 @@
 #include <string>
 #include <string_view>
 
+#include "framing/Framing.h"
 #include "nmea/Dispatch.h"
-#include "nmea/Framing.h"
 #include "nmea/NmeaManager.h"
-#include "shell/YThread.h"
+#include "thread/YThread.h"
 
 class YComPort;
+struct GPSConfig;
 
 class TNmeaFetch : public YThread {
   public:
@@ -27,12 +29,14 @@ class TNmeaFetch : public YThread {
     using SentenceHook = std::function<void(std::string_view, const DispatchResult&)>;
     using EventHook = std::function<void()>;
 
-    // Reads from ComPort into NmeaManager unless told otherwise before Start.
+    // Reads nothing until given a port and a store (before Start).
     TNmeaFetch(bool createSuspended, RefreshHook refresh);
     ~TNmeaFetch() override { Shutdown(); }
 
     void SetPort(YComPort* port) { FPort = port; }
     void SetStore(NMEA_Manager* store) { FStore = store; }
+    // The configuration whose DisplayPaused holds the console back (none: never paused).
+    void SetConfig(const GPSConfig* config) { FConfig = config; }
     // The console's append operation, run on the user-interface thread.
     void SetConsole(ConsoleHook console) { FConsole = std::move(console); }
     // Runs on the reader thread after each dispatch, outside the lock.
@@ -60,8 +64,9 @@ class TNmeaFetch : public YThread {
     SentenceHook FSentenceHook;
     EventHook FOnDeviceGone;
     EventHook FOnCaptureFailed;
-    YComPort* FPort;
-    NMEA_Manager* FStore;
+    YComPort* FPort = nullptr;
+    NMEA_Manager* FStore = nullptr;
+    const GPSConfig* FConfig = nullptr;
     std::string FCurrentSentence;
     std::atomic<bool> FDeviceGone{false};
 };

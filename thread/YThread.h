@@ -13,7 +13,7 @@
 #include <mutex>
 #include <thread>
 
-#include "shell/UiDispatcher.h"
+#include "thread/UiDispatcher.h"
 
 class YThread {
   public:

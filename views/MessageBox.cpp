@@ -1,4 +1,4 @@
-#include "shell/MessageBox.h"
+#include "views/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,9 +1,9 @@
-#include "nmea/ThreadNMEAFetch.h"
+#include "link/ThreadNMEAFetch.h"
 
 #include <mutex>
 
+#include "link/GpsConfig.h"
 #include "serial/YComPort.h"
-#include "shell/GpsConfig.h"
 
 TNmeaFetch* NmeaFetch = nullptr;
 
@@ -20,7 +20,7 @@ class DeferredPurge : public PortPurger {
 }  // namespace
 
 TNmeaFetch::TNmeaFetch(bool createSuspended, RefreshHook refresh)
-    : YThread(createSuspended), FRefresh(std::move(refresh)), FPort(ComPort), FStore(NmeaManager) {
+    : YThread(createSuspended), FRefresh(std::move(refresh)) {
     FCurrentSentence.reserve(SentenceBufferSize);
 }
 
@@ -41,7 +41,7 @@ void TNmeaFetch::NoteDeviceState() {
 }
 
 bool TNmeaFetch::DisplayPaused() const {
-    return GpsConfig && GpsConfig->DisplayPaused.load(std::memory_order_relaxed);
+    return FConfig && FConfig->DisplayPaused.load(std::memory_order_relaxed);
 }
 
 void TNmeaFetch::HandleSentence() {
@@ -54,6 +54,7 @@ void TNmeaFetch::HandleSentence() {
         std::lock_guard<std::mutex> guard(FStore->Lock());
         result = DispatchSentence(FCurrentSentence, *FStore, &purge);
     }
+    result.CaptureFailed = CaptureSentence(FCurrentSentence, *FStore);
     if (purge.Requested) FPort->PurgePort(PurgeBoth);
     if (result.CaptureFailed && FOnCaptureFailed) Queue(FOnCaptureFailed);
     if (FSentenceHook) FSentenceHook(FCurrentSentence, result);
