@@ -33,54 +33,101 @@ inline bool IsHighByte(uint8_t c) {
     return c >= 0x80;
 }
 
-// Returns the sentence length including its CR, or 0 for no sentence. The
-// bytes after the returned length are zero. A sentence ended by a lone LF is
-// taken as ended by CR: the buffer holds a CR in its place.
+namespace framing {
+
+// What the collecting loop does with a byte: keeps it, ends the sentence on
+// it (CR or LF), ends or restarts the sentence ('$'), or drops it (NUL and
+// bytes with the high bit set).
+enum class ByteClass : uint8_t { Kept, LineEnd, Dollar, Dropped };
+
+constexpr ByteClass ClassOf(int c) {
+    if (c == '\r' || c == '\n') return ByteClass::LineEnd;
+    if (c == '$') return ByteClass::Dollar;
+    if (c == 0 || c >= 0x80) return ByteClass::Dropped;
+    return ByteClass::Kept;
+}
+
+struct ByteClassTable {
+    ByteClass Classes[256];
+    constexpr ByteClassTable() : Classes() {
+        for (int c = 0; c < 256; ++c) Classes[c] = ClassOf(c);
+    }
+};
+
+inline constexpr ByteClassTable ByteClasses{};
+
+inline ByteClass Classify(uint8_t c) {
+    return ByteClasses.Classes[c];
+}
+
+// Hunts for the opening '$'; false when the hunt gives up.
 template <class Source, class Stop>
-uint16_t FrameSentence(Source& source, char* buffer, Stop&& stop) {
-    std::memset(buffer, 0, SentenceBufferSize);
+bool HuntDollar(Source& source, Stop& stop) {
     uint8_t c = 0;
     int h = 0;
     for (int k = 1;; ++k) {
-        if (k >= HuntStepLimit || stop()) return 0;
-        if (c == '$') break;
+        if (k >= HuntStepLimit || stop()) return false;
+        if (c == '$') return true;
         if (IsHighByte(c)) {
-            if (h > HuntHighByteLimit) return 0;
+            if (h > HuntHighByteLimit) return false;
             ++h;
             source.Pause(HighBytePauseMs);
         }
         if (c == 0x7F) source.PurgeTransmit();
         c = source.ReadByte();
     }
-    int j = 0;
-    for (int k = 1;; ++k) {
+}
+
+// Collects the sentence after its opening '$' into 'text' (which the framer
+// owns, so that the source's own state stays in registers while bytes are
+// stored). Returns the length, the CR included, or 0 for no sentence.
+template <class Source>
+int CollectSentence(Source& source, char* text) {
+    text[0] = '$';
+    int j = 1;
+    for (int k = 2;; ++k) {
+        const uint8_t c = source.ReadByte();
         if (k >= CollectStepLimit) {
-            buffer[j++] = static_cast<char>(c);
-            return static_cast<uint16_t>(j);
+            text[j++] = static_cast<char>(c);
+            return j;
         }
-        if (c == '\r' || c == '\n') {
-            source.Pause(CarriageReturnPauseMs);
-            buffer[j++] = '\r';
-            return static_cast<uint16_t>(j);
+        switch (Classify(c)) {
+            case ByteClass::Kept:
+                if (j == SentenceMaxChars) return 0;
+                text[j++] = static_cast<char>(c);
+                break;
+            case ByteClass::LineEnd:
+                source.Pause(CarriageReturnPauseMs);
+                text[j++] = '\r';
+                return j;
+            case ByteClass::Dollar:
+                if (j == 1) break;  // nothing but the opening '$' collected: it starts here
+                source.Unread();
+                text[j++] = '\r';
+                return j;
+            case ByteClass::Dropped:
+                source.Pause(DroppedBytePauseMs);
+                break;
         }
-        if (c == '$' && j > 1) {
-            source.Unread();
-            buffer[j++] = '\r';
-            return static_cast<uint16_t>(j);
-        }
-        if (c == '$' && j == 1) {
-            // nothing but the opening '$' collected: the sentence starts here
-        } else if (c == 0 || IsHighByte(c)) {
-            source.Pause(DroppedBytePauseMs);
-        } else {
-            if (j == SentenceMaxChars) {
-                std::memset(buffer, 0, SentenceBufferSize);  // nothing of it is kept
-                return 0;
-            }
-            buffer[j++] = static_cast<char>(c);
-        }
-        c = source.ReadByte();
     }
+}
+
+}  // namespace framing
+
+// Returns the sentence length including its CR, or 0 for no sentence. The
+// bytes after the returned length are zero (the serial port promises this to
+// its callers). A sentence ended by a lone LF is taken as ended by CR: the
+// buffer holds a CR in its place.
+template <class Source, class Stop>
+uint16_t FrameSentence(Source& source, char* buffer, Stop&& stop) {
+    int length = 0;
+    if (framing::HuntDollar(source, stop)) {
+        char text[SentenceBufferSize];
+        length = framing::CollectSentence(source, text);
+        std::memcpy(buffer, text, static_cast<size_t>(length));
+    }
+    std::memset(buffer + length, 0, static_cast<size_t>(SentenceBufferSize - length));
+    return static_cast<uint16_t>(length);
 }
 
 // A source over bytes in memory: no waits, zeros once the bytes run out.
