@@ -1,7 +1,5 @@
 #include "nmea/FieldList.h"
 
-#include <algorithm>
-
 #include "nmea/Utils.h"
 
 namespace {
@@ -9,16 +7,41 @@ constexpr int32_t IntLimit = 100000;  // far beyond any value of a satellite fie
 constexpr size_t MaxHexDigits = 2;
 }  // namespace
 
-FieldList::FieldList(std::string_view sentence) {
-    size_t start = sentence.find_first_not_of('$');
-    if (start == std::string_view::npos) return;
-    const size_t end = std::min(sentence.find('*', start), sentence.size());
-    while (FCount < Capacity) {
-        const size_t comma = std::min(sentence.find(',', start), end);
-        FFields[FCount++] = sentence.substr(start, comma - start);
-        if (comma >= end) break;
-        start = comma + 1;
+void FieldList::Split(std::string_view sentence) {
+    FSentence = sentence;
+    FCount = 0;
+    FStar = sentence.size();
+    FSum = 0;
+    if (sentence.empty()) return;
+    const char* s = sentence.data();
+    const size_t n = sentence.size();
+    uint8_t sum = 0;
+    int commas = 0;
+    size_t i = 1;
+    // Branch-free per character: the end slot is written for every
+    // character and kept by the comma that moves on to the next slot.
+    for (; i < n && s[i] != '*'; ++i) {
+        const char c = s[i];
+        sum ^= static_cast<uint8_t>(c);
+        FEnds[commas] = static_cast<uint32_t>(i);
+        commas += (c == ',') & (commas < Capacity);
     }
+    FSum = sum;
+    FStar = i;
+    if (commas < Capacity) {
+        FEnds[commas] = static_cast<uint32_t>(i);
+        FCount = commas + 1;
+    } else {
+        FCount = Capacity;
+    }
+}
+
+int FieldList::FieldAfter(int pos) const {
+    for (int i = 0; i < FCount; ++i) {
+        if (End(i) == pos) return i + 1;
+        if (End(i) > pos) break;
+    }
+    return -1;
 }
 
 bool FieldList::Int(int i, int32_t& value) const {

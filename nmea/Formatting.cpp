@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "nmea/FixedFormat.h"
-#include "nmea/SentenceTypes.h"
 #include "nmea/Utils.h"
 
 namespace {
@@ -198,27 +197,4 @@ void FormatRecord(const NMEA_RMC_Object& rmc, DataDisplay& display) {
 
 void FormatRecord(const NMEA_VTG_Object& vtg, DataDisplay& display) {
     FormatSpeedCourse(vtg.SpeedKnots, vtg.TrueCourse, display);
-}
-
-void FormatRecord(NMEA_Manager& store, uint8_t sentenceType) {
-    switch (sentenceType) {
-        case SentenceTypeGGA:
-            FormatRecord(store.Gga, store.Display);
-            break;
-        case SentenceTypeGLL:
-            FormatRecord(store.Gll, store.Display);
-            break;
-        case SentenceTypeGSA:
-            FormatRecord(store.Gsa, store.Display);
-            if (store.Sky.Extended()) FormatUsedOfAllSystems(store.Sky, store.Display);
-            break;
-        case SentenceTypeRMC:
-            FormatRecord(store.Rmc, store.Display);
-            break;
-        case SentenceTypeVTG:
-            FormatRecord(store.Vtg, store.Display);
-            break;
-        default:
-            break;
-    }
 }

@@ -1,6 +1,6 @@
 // Display texts: turns a decoded record's scaled integers into the store's
 // texts (coordinates, GMT and local time, date, speed, course, DOPs, fix mode).
-// All arithmetic is single precision, as the texts were always computed.
+// All arithmetic is single precision.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +13,6 @@ void FormatRecord(const NMEA_GLL_Object& gll, DataDisplay& display);
 void FormatRecord(const NMEA_GSA_Object& gsa, DataDisplay& display);
 void FormatRecord(const NMEA_RMC_Object& rmc, DataDisplay& display);
 void FormatRecord(const NMEA_VTG_Object& vtg, DataDisplay& display);
-// Formats the store's record of the given sentence type (GSV and others: nothing).
-void FormatRecord(NMEA_Manager& store, uint8_t sentenceType);
 
 void FormatCoordinates(int32_t latitude, int32_t longitude, DataDisplay& display);
 void FormatTimes(uint32_t time, int32_t longitude, DataDisplay& display);

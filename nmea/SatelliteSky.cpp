@@ -2,10 +2,8 @@
 
 #include <algorithm>
 
-#include "nmea/FieldList.h"
 #include "nmea/FieldRanges.h"
 #include "nmea/GPSUtils.h"
-#include "nmea/SentenceTypes.h"
 
 namespace {
 
@@ -16,8 +14,6 @@ constexpr int GsaFirstPrn = 3;
 constexpr int GsaPrnSlots = 12;
 constexpr int GsaDopFields = 3;
 constexpr int GsaFieldsWithSystemId = GsaFirstPrn + GsaPrnSlots + GsaDopFields + 1;
-constexpr int TimeFieldOfGll = 5;
-constexpr int TimeFieldOfOthers = 1;
 
 bool SystemOrder(const SkySatellite& a, const SkySatellite& b) {
     return a.System != b.System ? a.System < b.System : a.Prn < b.Prn;
@@ -70,28 +66,8 @@ int GsaPrnFieldCount(const FieldList& f) {
 
 }  // namespace
 
-Constellation GsaSystem(Talker talker, std::string_view sentence) {
-    return SystemOfGsa(FieldList(sentence), talker);
-}
-
-bool SatelliteSky::Observe(uint8_t type, Talker talker, std::string_view sentence) {
-    switch (type) {
-        case SentenceTypeGSV:
-            return ObserveGsv(talker, sentence);
-        case SentenceTypeGSA:
-            ObserveGsa(talker, sentence);
-            return false;
-        case SentenceTypeGLL:
-            ObserveTime(FieldList(sentence).At(TimeFieldOfGll));
-            return false;
-        case SentenceTypeGGA:
-        case SentenceTypeRMC:
-        case SentenceTypeZDA:
-            ObserveTime(FieldList(sentence).At(TimeFieldOfOthers));
-            return false;
-        default:
-            return false;
-    }
+Constellation GsaSystem(Talker talker, const FieldList& fields) {
+    return SystemOfGsa(fields, talker);
 }
 
 void SatelliteSky::ObserveTime(std::string_view time) {
@@ -135,8 +111,7 @@ SatelliteSky::SignalSet* SatelliteSky::FindSet(Talker talker, int32_t signal) {
     return free;
 }
 
-bool SatelliteSky::ObserveGsv(Talker talker, std::string_view sentence) {
-    const FieldList f(sentence);
+bool SatelliteSky::ObserveGsv(Talker talker, const FieldList& f) {
     int32_t total = 0, page = 0, inView = 0, signal = 0;
     if (!f.Int(1, total) || !f.Int(2, page) || !f.Int(3, inView)) return false;
     if (total < 1 || total > SkyMaxPages || page < 1 || page > total) return false;
@@ -188,8 +163,7 @@ SatelliteSky::UsedList* SatelliteSky::FindList(Constellation system) {
     return free;
 }
 
-void SatelliteSky::ObserveGsa(Talker talker, std::string_view sentence) {
-    const FieldList f(sentence);
+void SatelliteSky::ObserveGsa(Talker talker, const FieldList& f) {
     const Constellation system = SystemOfGsa(f, talker);
     if (system == Constellation::Unknown) return;
     UsedList* list = FindList(system);
