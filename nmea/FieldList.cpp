@@ -44,13 +44,13 @@ int FieldList::FieldAfter(int pos) const {
     return -1;
 }
 
-bool FieldList::Int(int i, int32_t& value) const {
-    std::string_view f = At(i);
-    const bool negative = !f.empty() && f.front() == '-';
-    if (negative) f.remove_prefix(1);
-    if (f.empty()) return false;
+bool FieldList::IntText(const char* p, const char* end, int32_t& value) {
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    if (p == end) return false;
     int32_t v = 0;
-    for (char c : f) {
+    for (; p != end; ++p) {
+        const char c = *p;
         if (c < '0' || c > '9' || v >= IntLimit) return false;
         v = v * 10 + (c - '0');
     }

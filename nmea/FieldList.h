@@ -36,17 +36,23 @@ class FieldList {
         return FSentence.substr(static_cast<size_t>(Start(i)),
                                 static_cast<size_t>(End(i) - Start(i)));
     }
-    bool Empty(int i) const { return At(i).empty(); }
+    bool Empty(int i) const { return i < 0 || i >= FCount || Start(i) == End(i); }
     // The field whose separator before it stands at 'pos': 1 and up, Count()
     // for the '*' after the last field, -1 when no separator stands there.
     int FieldAfter(int pos) const;
 
-    // A field of decimal digits with an optional sign; false when empty or not a number.
-    bool Int(int i, int32_t& value) const;
+    // A field of decimal digits with an optional sign; false when empty or
+    // not a number (or beyond any value of a satellite field).
+    bool Int(int i, int32_t& value) const {
+        if (i < 0 || i >= FCount) return false;
+        return IntText(FSentence.data() + Start(i), FSentence.data() + End(i), value);
+    }
     // A field of one to two hexadecimal digits.
     bool Hex(int i, int32_t& value) const;
 
   private:
+    static bool IntText(const char* p, const char* end, int32_t& value);
+
     std::string_view FSentence;
     int FCount = 0;
     size_t FStar = 0;

@@ -10,15 +10,17 @@ constexpr double Scale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
 // 64 bits; above it (or for NaN and infinities) printf itself is used.
 constexpr double FastLimit = 9.0e15;
 
+// The digits are written from the end of a local buffer and appended at once.
 void AppendDigits(std::string& out, unsigned long long n, int minDigits) {
-    char digits[24];
-    int count = 0;
+    constexpr int Size = 24;  // 20 digits of a 64-bit number, and room for padding
+    char digits[Size];
+    int first = Size;
     do {
-        digits[count++] = static_cast<char>('0' + n % 10);
+        digits[--first] = static_cast<char>('0' + n % 10);
         n /= 10;
     } while (n != 0);
-    while (count < minDigits) digits[count++] = '0';
-    while (count > 0) out.push_back(digits[--count]);
+    while (Size - first < minDigits && first > 0) digits[--first] = '0';
+    out.append(digits + first, static_cast<size_t>(Size - first));
 }
 
 }  // namespace

@@ -153,14 +153,14 @@ void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display) {
 }
 
 void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display) {
-    UsedSatellite used[SkyMaxUsed];
-    const int count = sky.UsedSatellites(used, SkyMaxUsed);
     std::string& list = Reset(display.UsedPrnText);
-    for (int i = 0; i < count; ++i) {
-        list.push_back(ConstellationLetter(used[i].System));
-        AppendInt(list, used[i].Prn);
+    int count = 0;
+    sky.ForEachUsed([&](const UsedSatellite& used) {
+        list.push_back(ConstellationLetter(used.System));
+        AppendInt(list, used.Prn);
         list.push_back(' ');
-    }
+        ++count;
+    });
     AppendInt(Reset(display.SatsUsedText), count);
 }
 

@@ -17,6 +17,7 @@
 // simply starts the sentence again.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -78,38 +79,56 @@ bool HuntDollar(Source& source, Stop& stop) {
     }
 }
 
-// Collects the sentence after its opening '$' into 'text' (which the framer
-// owns, so that the source's own state stays in registers while bytes are
-// stored). Returns the length, the CR included, or 0 for no sentence.
+// Collects the sentence after its opening '$' and returns its length, the
+// CR included, or 0 for no sentence. The bytes are stored into an array of
+// this function's own, which the compiler knows the source's state is not
+// part of, and 'buffer' is written once at the end.
+//
+// Byte k (the '$' is byte 1) is stored whatever it is when k reaches
+// CollectStepLimit. Within a run of kept bytes the step and the count of
+// characters move together, so one bound on the count stands for both limits.
 template <class Source>
-int CollectSentence(Source& source, char* text) {
+int CollectSentence(Source& source, char* buffer) {
+    char text[SentenceBufferSize];
     text[0] = '$';
     int j = 1;
-    for (int k = 2;; ++k) {
-        const uint8_t c = source.ReadByte();
+    int length = -1;
+    for (int k = 2; length < 0; ++k) {
+        uint8_t c = source.ReadByte();
+        const int dropped = k - j;  // steps that kept nothing, fixed during a run
+        const int runLimit = std::min(SentenceMaxChars, CollectStepLimit - dropped);
+        while (j < runLimit && Classify(c) == ByteClass::Kept) {
+            text[j++] = static_cast<char>(c);
+            c = source.ReadByte();
+        }
+        k = j + dropped;
         if (k >= CollectStepLimit) {
             text[j++] = static_cast<char>(c);
-            return j;
+            length = j;
+            break;
         }
         switch (Classify(c)) {
-            case ByteClass::Kept:
-                if (j == SentenceMaxChars) return 0;
-                text[j++] = static_cast<char>(c);
+            case ByteClass::Kept:  // a 101st character: nothing of the sentence is kept
+                length = 0;
                 break;
             case ByteClass::LineEnd:
                 source.Pause(CarriageReturnPauseMs);
                 text[j++] = '\r';
-                return j;
+                length = j;
+                break;
             case ByteClass::Dollar:
                 if (j == 1) break;  // nothing but the opening '$' collected: it starts here
                 source.Unread();
                 text[j++] = '\r';
-                return j;
+                length = j;
+                break;
             case ByteClass::Dropped:
                 source.Pause(DroppedBytePauseMs);
                 break;
         }
     }
+    std::memcpy(buffer, text, static_cast<size_t>(length));
+    return length;
 }
 
 }  // namespace framing
@@ -120,12 +139,8 @@ int CollectSentence(Source& source, char* text) {
 // buffer holds a CR in its place.
 template <class Source, class Stop>
 uint16_t FrameSentence(Source& source, char* buffer, Stop&& stop) {
-    int length = 0;
-    if (framing::HuntDollar(source, stop)) {
-        char text[SentenceBufferSize];
-        length = framing::CollectSentence(source, text);
-        std::memcpy(buffer, text, static_cast<size_t>(length));
-    }
+    const int length =
+        framing::HuntDollar(source, stop) ? framing::CollectSentence(source, buffer) : 0;
     std::memset(buffer + length, 0, static_cast<size_t>(SentenceBufferSize - length));
     return static_cast<uint16_t>(length);
 }

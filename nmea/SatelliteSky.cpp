@@ -19,6 +19,13 @@ bool SystemOrder(const SkySatellite& a, const SkySatellite& b) {
     return a.System != b.System ? a.System < b.System : a.Prn < b.Prn;
 }
 
+// Reads an entry field that may be empty: false when it holds anything but
+// a number; 'given' tells whether it held one.
+bool ReadOptional(const FieldList& f, int i, int32_t& value, bool& given) {
+    given = f.Int(i, value);
+    return given || f.Empty(i);
+}
+
 // Reads satellite entry k of a GSV page; false when the page must be
 // rejected. An entry without a number is left out (count stays).
 bool ReadEntry(const FieldList& f, int k, Talker talker, SkySatellite& sat, bool& present) {
@@ -27,12 +34,11 @@ bool ReadEntry(const FieldList& f, int k, Talker talker, SkySatellite& sat, bool
     present = f.Int(first, prn) && prn > 0;
     if (!present) return true;
     // Elevation, azimuth and SNR may be empty; anything else must be a number.
-    for (int i = first + 1; i < first + FieldsPerSatellite; ++i)
-        if (!f.Empty(i) && !f.Int(i, snr)) return false;
-    const bool hasElevation = f.Int(first + 1, elevation);
-    const bool hasAzimuth = f.Int(first + 2, azimuth);
-    snr = 0;
-    f.Int(first + 3, snr);
+    bool hasElevation, hasAzimuth, hasSnr;
+    if (!ReadOptional(f, first + 1, elevation, hasElevation) ||
+        !ReadOptional(f, first + 2, azimuth, hasAzimuth) ||
+        !ReadOptional(f, first + 3, snr, hasSnr))
+        return false;
     if (!ElevationInRange(elevation) || !AzimuthInRange(azimuth) || !SnrInRange(snr)) return false;
     sat.Prn = static_cast<uint16_t>(prn);
     sat.Elevation = static_cast<int8_t>(elevation);
@@ -220,11 +226,9 @@ int SatelliteSky::Satellites(SkySatellite* out, int capacity) const {
 
 int SatelliteSky::UsedSatellites(UsedSatellite* out, int capacity) const {
     int count = 0;
-    for (int system = 0; system < ConstellationCount; ++system)
-        for (const UsedList& l : FLists) {
-            if (!l.Active || static_cast<int>(l.System) != system) continue;
-            for (int i = 0; i < l.Count && count < capacity; ++i) out[count++] = l.Satellites[i];
-        }
+    ForEachUsed([&](const UsedSatellite& used) {
+        if (count < capacity) out[count++] = used;
+    });
     return count;
 }
 

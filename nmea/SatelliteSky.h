@@ -57,6 +57,15 @@ class SatelliteSky {
     int Satellites(SkySatellite* out, int capacity) const;
     // The used satellites, ordered by system and in the order the GSA listed them.
     int UsedSatellites(UsedSatellite* out, int capacity) const;
+    // Calls visit(const UsedSatellite&) for each used satellite in that order.
+    template <class Visit>
+    void ForEachUsed(Visit&& visit) const {
+        for (int system = 0; system < ConstellationCount; ++system)
+            for (const UsedList& l : FLists) {
+                if (!l.Active || static_cast<int>(l.System) != system) continue;
+                for (int i = 0; i < l.Count; ++i) visit(l.Satellites[i]);
+            }
+    }
     bool Used(Constellation system, uint16_t prn) const;
     // Distinct satellites in view in the sets of one talker.
     int InViewOf(Talker talker) const;
