@@ -1,10 +1,44 @@
 #include "nmea/FieldList.h"
 
+#include <cstring>
+
 #include "nmea/Utils.h"
 
 namespace {
+
 constexpr int32_t IntLimit = 100000;  // far beyond any value of a satellite field
 constexpr size_t MaxHexDigits = 2;
+
+// Words of eight characters, read in memory order as the low byte first.
+constexpr size_t WordBytes = 8;
+constexpr bool LittleEndian =
+#if defined(__BYTE_ORDER__) && defined(__ORDER_LITTLE_ENDIAN__)
+    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+#else
+    false;
+#endif
+constexpr uint64_t EveryByte = 0x0101010101010101ull;
+constexpr uint64_t LowBits = 0x7F7F7F7F7F7F7F7Full;
+
+// The high bit of every byte of 'word' that equals c, and no other bit: the
+// low seven bits of a byte cannot carry into the next.
+uint64_t BytesEqual(uint64_t word, char c) {
+    const uint64_t x = word ^ (EveryByte * static_cast<uint8_t>(c));
+    return ~(((x & LowBits) + LowBits) | x | LowBits);
+}
+
+// The position in the word of the lowest byte marked by BytesEqual.
+size_t LowestByte(uint64_t marks) {
+    return static_cast<size_t>(__builtin_ctzll(marks)) / 8;
+}
+
+uint8_t FoldLanes(uint64_t sums) {
+    sums ^= sums >> 32;
+    sums ^= sums >> 16;
+    sums ^= sums >> 8;
+    return static_cast<uint8_t>(sums);
+}
+
 }  // namespace
 
 void FieldList::Split(std::string_view sentence) {
@@ -15,16 +49,35 @@ void FieldList::Split(std::string_view sentence) {
     if (sentence.empty()) return;
     const char* s = sentence.data();
     const size_t n = sentence.size();
-    uint8_t sum = 0;
     int commas = 0;
+    const auto comma = [&](size_t pos) {
+        if (commas < Capacity) FEnds[commas++] = static_cast<uint32_t>(pos);
+    };
+    uint64_t sums = 0;  // eight running sums, one per byte lane
     size_t i = 1;
-    // Branch-free per character: the end slot is written for every
-    // character and kept by the comma that moves on to the next slot.
-    for (; i < n && s[i] != '*'; ++i) {
-        const char c = s[i];
-        sum ^= static_cast<uint8_t>(c);
-        FEnds[commas] = static_cast<uint32_t>(i);
-        commas += (c == ',') & (commas < Capacity);
+    bool star = false;
+    if (LittleEndian) {
+        // Eight characters at a time: the '*' and the commas are found by
+        // comparing whole words, and the checksum is summed lane by lane.
+        for (; i + WordBytes <= n; i += WordBytes) {
+            uint64_t word;
+            std::memcpy(&word, s + i, WordBytes);
+            const uint64_t stars = BytesEqual(word, '*');
+            const size_t length = stars ? LowestByte(stars) : WordBytes;
+            if (length < WordBytes) word &= (uint64_t{1} << (length * 8)) - 1;
+            sums ^= word;
+            for (uint64_t c = BytesEqual(word, ','); c != 0; c &= c - 1) comma(i + LowestByte(c));
+            if (stars) {
+                i += length;
+                star = true;
+                break;
+            }
+        }
+    }
+    uint8_t sum = FoldLanes(sums);
+    for (; !star && i < n && s[i] != '*'; ++i) {
+        sum ^= static_cast<uint8_t>(s[i]);
+        if (s[i] == ',') comma(i);
     }
     FSum = sum;
     FStar = i;
