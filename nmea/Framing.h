@@ -88,7 +88,7 @@ bool HuntDollar(Source& source, Stop& stop) {
 // CollectStepLimit. Within a run of kept bytes the step and the count of
 // characters move together, so one bound on the count stands for both limits.
 template <class Source>
-int CollectSentence(Source& source, char* buffer) {
+int CollectSentence(Source& __restrict source, char* buffer) {
     char text[SentenceBufferSize];
     text[0] = '$';
     int j = 1;
@@ -149,12 +149,17 @@ uint16_t FrameSentence(Source& source, char* buffer, Stop&& stop) {
 class MemoryByteSource {
   public:
     MemoryByteSource(const char* data, size_t size) : FData(data), FSize(size) {}
-    uint8_t ReadByte() { return FPos < FSize ? static_cast<uint8_t>(FData[FPos++]) : 0; }
+    // Every read moves on, past the end too (where zeros are read), so that
+    // the framer's loop can keep the position in a register.
+    uint8_t ReadByte() {
+        const size_t pos = FPos++;
+        return pos < FSize ? static_cast<uint8_t>(FData[pos]) : 0;
+    }
     void Pause(unsigned) {}
     void PurgeTransmit() {}
     void Unread() { --FPos; }
     bool AtEnd() const { return FPos >= FSize; }
-    size_t Position() const { return FPos; }
+    size_t Position() const { return FPos < FSize ? FPos : FSize; }
 
   private:
     const char* FData;
