@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int32_t IntLimit = 100000;  // far beyond any value of a satellite field
 constexpr size_t MaxHexDigits = 2;
 
 // Words of eight characters, read in memory order as the low byte first.
@@ -95,20 +94,6 @@ int FieldList::FieldAfter(int pos) const {
         if (End(i) > pos) break;
     }
     return -1;
-}
-
-bool FieldList::IntText(const char* p, const char* end, int32_t& value) {
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
-    if (p == end) return false;
-    int32_t v = 0;
-    for (; p != end; ++p) {
-        const char c = *p;
-        if (c < '0' || c > '9' || v >= IntLimit) return false;
-        v = v * 10 + (c - '0');
-    }
-    value = negative ? -v : v;
-    return true;
 }
 
 bool FieldList::Hex(int i, int32_t& value) const {

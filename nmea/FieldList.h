@@ -51,7 +51,21 @@ class FieldList {
     bool Hex(int i, int32_t& value) const;
 
   private:
-    static bool IntText(const char* p, const char* end, int32_t& value);
+    static constexpr int32_t IntLimit = 100000;  // far beyond any value of a satellite field
+
+    static bool IntText(const char* p, const char* end, int32_t& value) {
+        const bool negative = p != end && *p == '-';
+        if (negative) ++p;
+        if (p == end) return false;
+        int32_t v = 0;
+        for (; p != end; ++p) {
+            const char c = *p;
+            if (c < '0' || c > '9' || v >= IntLimit) return false;
+            v = v * 10 + (c - '0');
+        }
+        value = negative ? -v : v;
+        return true;
+    }
 
     std::string_view FSentence;
     int FCount = 0;

@@ -179,23 +179,30 @@ void FormatDate(uint32_t date, DataDisplay& display) {
     Store(display.DateText, chars, WriteInt(p, day, 2));
 }
 
-void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display) {
-    const _NMEA_MESSAGE_GSA& m = gsa.Message;
-    const char* mode = m.FixType == 3 ? "3D" : m.FixType == 2 ? "2D" : "NON Fix";
+void FormatGsaUsed(const NMEA_GSA_Object& gsa, DataDisplay& display) {
     int count = 0;
     {
         ListText list(display.UsedPrnText);
-        for (uint8_t prn : m.UsedPrn) {
+        for (uint8_t prn : gsa.Message.UsedPrn) {
             if (prn == 0) continue;
             list.Add(0, prn);
             ++count;
         }
     }
     AppendInt(Reset(display.SatsUsedText), count);
-    display.FixModeText = mode;
+}
+
+void FormatGsaFix(const NMEA_GSA_Object& gsa, DataDisplay& display) {
+    const _NMEA_MESSAGE_GSA& m = gsa.Message;
+    display.FixModeText = m.FixType == 3 ? "3D" : m.FixType == 2 ? "2D" : "NON Fix";
     SetFixed(display.PdopText, static_cast<float>(m.Pdop) * E4Inverse, 2);
     SetFixed(display.VdopText, static_cast<float>(m.Vdop) * E4Inverse, 2);
     SetFixed(display.HdopText, static_cast<float>(m.Hdop) * E4Inverse, 2);
+}
+
+void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display) {
+    FormatGsaUsed(gsa, display);
+    FormatGsaFix(gsa, display);
 }
 
 void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display) {

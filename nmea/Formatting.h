@@ -19,7 +19,10 @@ void FormatTimes(uint32_t time, int32_t longitude, DataDisplay& display);
 int TimeZoneFromLongitude(float longitudeDegrees);
 void FormatSpeedCourse(uint16_t speedKnotsE1, uint16_t courseE1, DataDisplay& display);
 void FormatDate(uint32_t date, DataDisplay& display);
+// A GSA's texts: the used list and count, and the fix mode and DOPs.
 void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display);
+void FormatGsaUsed(const NMEA_GSA_Object& gsa, DataDisplay& display);
+void FormatGsaFix(const NMEA_GSA_Object& gsa, DataDisplay& display);
 // The used satellites of every system of a multi-system receiver: the count,
 // and the list with each number behind its system letter ("G5 R70 E3 ").
 void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display);

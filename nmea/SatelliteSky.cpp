@@ -21,7 +21,7 @@ bool SystemOrder(const SkySatellite& a, const SkySatellite& b) {
 
 // Reads an entry field that may be empty: false when it holds anything but
 // a number; 'given' tells whether it held one.
-bool ReadOptional(const FieldList& f, int i, int32_t& value, bool& given) {
+inline bool ReadOptional(const FieldList& f, int i, int32_t& value, bool& given) {
     given = f.Int(i, value);
     return given || f.Empty(i);
 }

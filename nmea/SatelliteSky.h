@@ -60,9 +60,14 @@ class SatelliteSky {
     // Calls visit(const UsedSatellite&) for each used satellite in that order.
     template <class Visit>
     void ForEachUsed(Visit&& visit) const {
+        const UsedList* active[SkyMaxUsedLists];
+        int count = 0;
+        for (const UsedList& l : FLists)
+            if (l.Active) active[count++] = &l;
         for (int system = 0; system < ConstellationCount; ++system)
-            for (const UsedList& l : FLists) {
-                if (!l.Active || static_cast<int>(l.System) != system) continue;
+            for (int k = 0; k < count; ++k) {
+                const UsedList& l = *active[k];
+                if (static_cast<int>(l.System) != system) continue;
                 for (int i = 0; i < l.Count; ++i) visit(l.Satellites[i]);
             }
     }

@@ -41,11 +41,14 @@ void FormatGll(NMEA_Manager& store) {
     FormatRecord(store.Gll, store.Display);
 }
 
-// The used texts of all systems replace the GPS ones while the GPS table
-// cannot show the whole sky.
+// The used texts of all systems stand in place of the GPS ones while the
+// GPS table cannot show the whole sky.
 void FormatGsa(NMEA_Manager& store) {
-    FormatRecord(store.Gsa, store.Display);
-    if (store.Sky.Extended()) FormatUsedOfAllSystems(store.Sky, store.Display);
+    if (store.Sky.Extended())
+        FormatUsedOfAllSystems(store.Sky, store.Display);
+    else
+        FormatGsaUsed(store.Gsa, store.Display);
+    FormatGsaFix(store.Gsa, store.Display);
 }
 
 void FormatRmc(NMEA_Manager& store) {
