@@ -28,6 +28,16 @@ char* WriteDigits(char* out, unsigned long long n, int minDigits) {
     return end;
 }
 
+// Writes n / 10^Decimals, the point and the remainder in Decimals digits;
+// the divisor is a constant, which the compiler turns into a multiplication.
+template <int Decimals>
+char* WriteScaled(char* out, unsigned long long n) {
+    constexpr unsigned long long unit = static_cast<unsigned long long>(Scale[Decimals]);
+    out = WriteDigits(out, n / unit, 1);
+    *out++ = '.';
+    return WriteDigits(out, n % unit, Decimals);
+}
+
 }  // namespace
 
 char* WriteFixed(char* out, float value, int decimals) {
@@ -40,16 +50,24 @@ char* WriteFixed(char* out, float value, int decimals) {
         return out + (n < FixedFormatMaxChars ? n : FixedFormatMaxChars - 1);
     }
     const double rounded = std::nearbyint(scaled);
-    const bool negative = std::signbit(value);
-    unsigned long long n = static_cast<unsigned long long>(std::fabs(rounded));
-    if (negative) *out++ = '-';
-    const unsigned long long unit = static_cast<unsigned long long>(Scale[decimals]);
-    out = WriteDigits(out, n / unit, 1);
-    if (decimals > 0) {
-        *out++ = '.';
-        out = WriteDigits(out, n % unit, decimals);
+    const unsigned long long n = static_cast<unsigned long long>(std::fabs(rounded));
+    if (std::signbit(value)) *out++ = '-';
+    switch (decimals) {
+        case 0:
+            return WriteDigits(out, n, 1);
+        case 1:
+            return WriteScaled<1>(out, n);
+        case 2:
+            return WriteScaled<2>(out, n);
+        case 3:
+            return WriteScaled<3>(out, n);
+        case 4:
+            return WriteScaled<4>(out, n);
+        case 5:
+            return WriteScaled<5>(out, n);
+        default:
+            return WriteScaled<6>(out, n);
     }
-    return out;
 }
 
 char* WriteInt(char* out, long long n, int width) {

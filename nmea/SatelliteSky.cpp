@@ -152,7 +152,7 @@ bool SatelliteSky::ObserveGsv(Talker talker, const FieldList& f) {
     }
     set->Pages = page;
     if (page != total) return false;
-    set->Shown = set->Building;
+    std::copy_n(set->Building.begin(), set->BuildingCount, set->Shown.begin());
     set->ShownCount = set->BuildingCount;
     set->Active = true;
     set->Renewed = true;

@@ -83,6 +83,7 @@ class SatelliteSky {
         int32_t Signal = 0;  // NMEA 4.10 signal id, 0 when not given
         int32_t Total = 0, InView = 0, Pages = 0;
         int BuildingCount = 0, ShownCount = 0;
+        // Only the first BuildingCount and ShownCount entries are ever read.
         std::array<SkySatellite, SkySetCapacity> Building{}, Shown{};
     };
     struct UsedList {
