@@ -2,6 +2,7 @@
 // the reader decodes from the split must be what the walking decoders give.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,34 @@ TEST(FieldList, SixtyFourFieldsAtMost) {
     EXPECT_TRUE(VerifyChecksum(s));
     NMEA_Manager store;
     EXPECT_TRUE(DispatchSentence(s, store, nullptr).Valid);
+}
+
+// The split reads eight characters at a time: a '*' or a comma at every place
+// of a word, and texts of every length around a word, split and sum as a
+// reading character by character does.
+TEST(FieldList, EveryPlaceInAWord) {
+    for (int spacing = 1; spacing <= 4; ++spacing)
+        for (size_t length = 0; length < 34; ++length)
+            for (size_t star = 0; star <= length; ++star) {
+                std::string s = "$";
+                for (size_t i = 0; i < length; ++i)
+                    s += i % spacing == 0 ? ',' : static_cast<char>('A' + i % 26);
+                if (star < length) s[1 + star] = '*';
+                const size_t end = std::min(s.find('*'), s.size());
+                std::vector<std::string> fields(1);
+                uint8_t sum = 0;
+                for (size_t i = 1; i < end; ++i) {
+                    sum ^= static_cast<uint8_t>(s[i]);
+                    if (s[i] == ',')
+                        fields.emplace_back();
+                    else
+                        fields.back() += s[i];
+                }
+                const FieldList f(s);
+                ASSERT_EQ(Fields(f), fields) << s;
+                ASSERT_EQ(f.Star(), end) << s;
+                ASSERT_EQ(f.Sum(), sum) << s;
+            }
 }
 
 TEST(FieldList, IntAndHexFields) {
