@@ -81,8 +81,9 @@ bool HuntDollar(Source& source, Stop& stop) {
 
 // Collects the sentence after its opening '$' and returns its length, the
 // CR included, or 0 for no sentence. The bytes are stored into an array of
-// this function's own, which the compiler knows the source's state is not
-// part of, and 'buffer' is written once at the end.
+// this function's own and 'buffer' is written once at the end; the source is
+// reached through its restricted reference alone, so that stores of bytes
+// cannot touch its state, which then stays in registers.
 //
 // Byte k (the '$' is byte 1) is stored whatever it is when k reaches
 // CollectStepLimit. Within a run of kept bytes the step and the count of
