@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "nmea/Utils.h"
 
 namespace {
@@ -31,6 +35,30 @@ size_t LowestByte(uint64_t marks) {
     return static_cast<size_t>(__builtin_ctzll(marks)) / 8;
 }
 
+#if defined(__SSE2__)
+constexpr size_t BlockBytes = 16;
+
+// Bit k set when byte k of the block equals c.
+unsigned BlockBytesEqual(__m128i block, char c) {
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(c))));
+}
+
+// A mask keeping the first 'count' bytes of a block (count below 16).
+__m128i LeadingBytes(size_t count) {
+    alignas(16) static constexpr uint8_t Ones[2 * BlockBytes] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                                 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                                 0xFF, 0xFF, 0xFF, 0xFF};
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(Ones + BlockBytes - count));
+}
+
+// The sixteen lane sums folded to eight.
+uint64_t FoldBlock(__m128i sums) {
+    alignas(16) uint64_t halves[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(halves), sums);
+    return halves[0] ^ halves[1];
+}
+#endif
+
 uint8_t FoldLanes(uint64_t sums) {
     sums ^= sums >> 32;
     sums ^= sums >> 16;
@@ -55,7 +83,27 @@ void FieldList::Split(std::string_view sentence) {
     uint64_t sums = 0;  // eight running sums, one per byte lane
     size_t i = 1;
     bool star = false;
-    if (LittleEndian) {
+#if defined(__SSE2__)
+    // Sixteen characters at a time where the processor compares them at once;
+    // what is left of the text goes on in words.
+    __m128i blockSums = _mm_setzero_si128();
+    for (; i + BlockBytes <= n; i += BlockBytes) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const unsigned stars = BlockBytesEqual(block, '*');
+        const size_t length = stars ? static_cast<size_t>(__builtin_ctz(stars)) : BlockBytes;
+        if (stars) block = _mm_and_si128(block, LeadingBytes(length));
+        blockSums = _mm_xor_si128(blockSums, block);
+        unsigned c = BlockBytesEqual(block, ',');
+        for (; c != 0; c &= c - 1) comma(i + static_cast<size_t>(__builtin_ctz(c)));
+        if (stars) {
+            i += length;
+            star = true;
+            break;
+        }
+    }
+    sums = FoldBlock(blockSums);
+#endif
+    if (LittleEndian && !star) {
         // Eight characters at a time: the '*' and the commas are found by
         // comparing whole words, and the checksum is summed lane by lane.
         for (; i + WordBytes <= n; i += WordBytes) {
