@@ -17,6 +17,7 @@
 // simply starts the sentence again.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -33,66 +34,133 @@ inline bool IsHighByte(uint8_t c) {
     return c >= 0x80;
 }
 
-// Returns the sentence length including its CR, or 0 for no sentence. The
-// bytes after the returned length are zero. A sentence ended by a lone LF is
-// taken as ended by CR: the buffer holds a CR in its place.
+namespace framing {
+
+// What the collecting loop does with a byte: keeps it, ends the sentence on
+// it (CR or LF), ends or restarts the sentence ('$'), or drops it (NUL and
+// bytes with the high bit set).
+enum class ByteClass : uint8_t { Kept, LineEnd, Dollar, Dropped };
+
+constexpr ByteClass ClassOf(int c) {
+    if (c == '\r' || c == '\n') return ByteClass::LineEnd;
+    if (c == '$') return ByteClass::Dollar;
+    if (c == 0 || c >= 0x80) return ByteClass::Dropped;
+    return ByteClass::Kept;
+}
+
+struct ByteClassTable {
+    ByteClass Classes[256];
+    constexpr ByteClassTable() : Classes() {
+        for (int c = 0; c < 256; ++c) Classes[c] = ClassOf(c);
+    }
+};
+
+inline constexpr ByteClassTable ByteClasses{};
+
+inline ByteClass Classify(uint8_t c) {
+    return ByteClasses.Classes[c];
+}
+
+// Hunts for the opening '$'; false when the hunt gives up.
 template <class Source, class Stop>
-uint16_t FrameSentence(Source& source, char* buffer, Stop&& stop) {
-    std::memset(buffer, 0, SentenceBufferSize);
+bool HuntDollar(Source& source, Stop& stop) {
     uint8_t c = 0;
     int h = 0;
     for (int k = 1;; ++k) {
-        if (k >= HuntStepLimit || stop()) return 0;
-        if (c == '$') break;
+        if (k >= HuntStepLimit || stop()) return false;
+        if (c == '$') return true;
         if (IsHighByte(c)) {
-            if (h > HuntHighByteLimit) return 0;
+            if (h > HuntHighByteLimit) return false;
             ++h;
             source.Pause(HighBytePauseMs);
         }
         if (c == 0x7F) source.PurgeTransmit();
         c = source.ReadByte();
     }
-    int j = 0;
-    for (int k = 1;; ++k) {
+}
+
+// Collects the sentence after its opening '$' and returns its length, the
+// CR included, or 0 for no sentence. The bytes are stored into an array of
+// this function's own and 'buffer' is written once at the end; the source is
+// reached through its restricted reference alone, so that stores of bytes
+// cannot touch its state, which then stays in registers.
+//
+// Byte k (the '$' is byte 1) is stored whatever it is when k reaches
+// CollectStepLimit. Within a run of kept bytes the step and the count of
+// characters move together, so one bound on the count stands for both limits.
+template <class Source>
+int CollectSentence(Source& __restrict source, char* buffer) {
+    char text[SentenceBufferSize];
+    text[0] = '$';
+    int j = 1;
+    int length = -1;
+    for (int k = 2; length < 0; ++k) {
+        uint8_t c = source.ReadByte();
+        const int dropped = k - j;  // steps that kept nothing, fixed during a run
+        const int runLimit = std::min(SentenceMaxChars, CollectStepLimit - dropped);
+        while (j < runLimit && Classify(c) == ByteClass::Kept) {
+            text[j++] = static_cast<char>(c);
+            c = source.ReadByte();
+        }
+        k = j + dropped;
         if (k >= CollectStepLimit) {
-            buffer[j++] = static_cast<char>(c);
-            return static_cast<uint16_t>(j);
+            text[j++] = static_cast<char>(c);
+            length = j;
+            break;
         }
-        if (c == '\r' || c == '\n') {
-            source.Pause(CarriageReturnPauseMs);
-            buffer[j++] = '\r';
-            return static_cast<uint16_t>(j);
+        switch (Classify(c)) {
+            case ByteClass::Kept:  // a 101st character: nothing of the sentence is kept
+                length = 0;
+                break;
+            case ByteClass::LineEnd:
+                source.Pause(CarriageReturnPauseMs);
+                text[j++] = '\r';
+                length = j;
+                break;
+            case ByteClass::Dollar:
+                if (j == 1) break;  // nothing but the opening '$' collected: it starts here
+                source.Unread();
+                text[j++] = '\r';
+                length = j;
+                break;
+            case ByteClass::Dropped:
+                source.Pause(DroppedBytePauseMs);
+                break;
         }
-        if (c == '$' && j > 1) {
-            source.Unread();
-            buffer[j++] = '\r';
-            return static_cast<uint16_t>(j);
-        }
-        if (c == '$' && j == 1) {
-            // nothing but the opening '$' collected: the sentence starts here
-        } else if (c == 0 || IsHighByte(c)) {
-            source.Pause(DroppedBytePauseMs);
-        } else {
-            if (j == SentenceMaxChars) {
-                std::memset(buffer, 0, SentenceBufferSize);  // nothing of it is kept
-                return 0;
-            }
-            buffer[j++] = static_cast<char>(c);
-        }
-        c = source.ReadByte();
     }
+    std::memcpy(buffer, text, static_cast<size_t>(length));
+    return length;
+}
+
+}  // namespace framing
+
+// Returns the sentence length including its CR, or 0 for no sentence. The
+// bytes after the returned length are zero (the serial port promises this to
+// its callers). A sentence ended by a lone LF is taken as ended by CR: the
+// buffer holds a CR in its place.
+template <class Source, class Stop>
+uint16_t FrameSentence(Source& source, char* buffer, Stop&& stop) {
+    const int length =
+        framing::HuntDollar(source, stop) ? framing::CollectSentence(source, buffer) : 0;
+    std::memset(buffer + length, 0, static_cast<size_t>(SentenceBufferSize - length));
+    return static_cast<uint16_t>(length);
 }
 
 // A source over bytes in memory: no waits, zeros once the bytes run out.
 class MemoryByteSource {
   public:
     MemoryByteSource(const char* data, size_t size) : FData(data), FSize(size) {}
-    uint8_t ReadByte() { return FPos < FSize ? static_cast<uint8_t>(FData[FPos++]) : 0; }
+    // Every read moves on, past the end too (where zeros are read), so that
+    // the framer's loop can keep the position in a register.
+    uint8_t ReadByte() {
+        const size_t pos = FPos++;
+        return pos < FSize ? static_cast<uint8_t>(FData[pos]) : 0;
+    }
     void Pause(unsigned) {}
     void PurgeTransmit() {}
     void Unread() { --FPos; }
     bool AtEnd() const { return FPos >= FSize; }
-    size_t Position() const { return FPos; }
+    size_t Position() const { return FPos < FSize ? FPos : FSize; }
 
   private:
     const char* FData;

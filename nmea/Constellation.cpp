@@ -3,6 +3,22 @@
 namespace {
 
 constexpr const char* TalkerTexts[TalkerCount] = {"GP", "GN", "GL", "GA", "GB", "BD", "GQ", "GI"};
+constexpr int TalkerKeyLength = 2;
+
+// A talker text packed into one integer, so that recognition compares numbers.
+constexpr uint16_t TalkerKey(const char* text) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(text[0]) << 8 |
+                                 static_cast<uint8_t>(text[1]));
+}
+
+struct TalkerKeyTable {
+    uint16_t Keys[TalkerCount];
+    constexpr TalkerKeyTable() : Keys() {
+        for (int i = 0; i < TalkerCount; ++i) Keys[i] = TalkerKey(TalkerTexts[i]);
+    }
+};
+constexpr TalkerKeyTable TalkerKeys{};
+
 constexpr Constellation TalkerSystems[TalkerCount] = {
     Constellation::Gps,    Constellation::Unknown, Constellation::Glonass, Constellation::Galileo,
     Constellation::BeiDou, Constellation::BeiDou,  Constellation::Qzss,    Constellation::NavIC};
@@ -28,8 +44,10 @@ constexpr PrnRange PrnRanges[] = {
 }  // namespace
 
 Talker TalkerFromText(std::string_view text) {
+    if (text.size() != TalkerKeyLength) return Talker::None;
+    const uint16_t key = TalkerKey(text.data());
     for (int i = 0; i < TalkerCount; ++i)
-        if (text == TalkerTexts[i]) return static_cast<Talker>(i);
+        if (key == TalkerKeys.Keys[i]) return static_cast<Talker>(i);
     return Talker::None;
 }
 

@@ -1,38 +1,147 @@
 #include "nmea/FieldList.h"
 
-#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "nmea/Utils.h"
 
 namespace {
-constexpr int32_t IntLimit = 100000;  // far beyond any value of a satellite field
+
 constexpr size_t MaxHexDigits = 2;
+
+// Words of eight characters, read in memory order as the low byte first.
+constexpr size_t WordBytes = 8;
+constexpr bool LittleEndian =
+#if defined(__BYTE_ORDER__) && defined(__ORDER_LITTLE_ENDIAN__)
+    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+#else
+    false;
+#endif
+constexpr uint64_t EveryByte = 0x0101010101010101ull;
+constexpr uint64_t LowBits = 0x7F7F7F7F7F7F7F7Full;
+
+// The high bit of every byte of 'word' that equals c, and no other bit: the
+// low seven bits of a byte cannot carry into the next.
+uint64_t BytesEqual(uint64_t word, char c) {
+    const uint64_t x = word ^ (EveryByte * static_cast<uint8_t>(c));
+    return ~(((x & LowBits) + LowBits) | x | LowBits);
+}
+
+// The position in the word of the lowest byte marked by BytesEqual.
+size_t LowestByte(uint64_t marks) {
+    return static_cast<size_t>(__builtin_ctzll(marks)) / 8;
+}
+
+#if defined(__SSE2__)
+constexpr size_t BlockBytes = 16;
+
+// Bit k set when byte k of the block equals c.
+unsigned BlockBytesEqual(__m128i block, char c) {
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(c))));
+}
+
+// A mask keeping the first 'count' bytes of a block (count below 16).
+__m128i LeadingBytes(size_t count) {
+    alignas(16) static constexpr uint8_t Ones[2 * BlockBytes] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                                 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                                 0xFF, 0xFF, 0xFF, 0xFF};
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(Ones + BlockBytes - count));
+}
+
+// The sixteen lane sums folded to eight.
+uint64_t FoldBlock(__m128i sums) {
+    alignas(16) uint64_t halves[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(halves), sums);
+    return halves[0] ^ halves[1];
+}
+#endif
+
+uint8_t FoldLanes(uint64_t sums) {
+    sums ^= sums >> 32;
+    sums ^= sums >> 16;
+    sums ^= sums >> 8;
+    return static_cast<uint8_t>(sums);
+}
+
 }  // namespace
 
-FieldList::FieldList(std::string_view sentence) {
-    size_t start = sentence.find_first_not_of('$');
-    if (start == std::string_view::npos) return;
-    const size_t end = std::min(sentence.find('*', start), sentence.size());
-    while (FCount < Capacity) {
-        const size_t comma = std::min(sentence.find(',', start), end);
-        FFields[FCount++] = sentence.substr(start, comma - start);
-        if (comma >= end) break;
-        start = comma + 1;
+void FieldList::Split(std::string_view sentence) {
+    FSentence = sentence;
+    FCount = 0;
+    FStar = sentence.size();
+    FSum = 0;
+    if (sentence.empty()) return;
+    const char* s = sentence.data();
+    const size_t n = sentence.size();
+    int commas = 0;
+    const auto comma = [&](size_t pos) {
+        if (commas < Capacity) FEnds[commas++] = static_cast<uint32_t>(pos);
+    };
+    uint64_t sums = 0;  // eight running sums, one per byte lane
+    size_t i = 1;
+    bool star = false;
+#if defined(__SSE2__)
+    // Sixteen characters at a time where the processor compares them at once;
+    // what is left of the text goes on in words.
+    __m128i blockSums = _mm_setzero_si128();
+    for (; i + BlockBytes <= n; i += BlockBytes) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const unsigned stars = BlockBytesEqual(block, '*');
+        const size_t length = stars ? static_cast<size_t>(__builtin_ctz(stars)) : BlockBytes;
+        if (stars) block = _mm_and_si128(block, LeadingBytes(length));
+        blockSums = _mm_xor_si128(blockSums, block);
+        unsigned c = BlockBytesEqual(block, ',');
+        for (; c != 0; c &= c - 1) comma(i + static_cast<size_t>(__builtin_ctz(c)));
+        if (stars) {
+            i += length;
+            star = true;
+            break;
+        }
+    }
+    sums = FoldBlock(blockSums);
+#endif
+    if (LittleEndian && !star) {
+        // Eight characters at a time: the '*' and the commas are found by
+        // comparing whole words, and the checksum is summed lane by lane.
+        for (; i + WordBytes <= n; i += WordBytes) {
+            uint64_t word;
+            std::memcpy(&word, s + i, WordBytes);
+            const uint64_t stars = BytesEqual(word, '*');
+            const size_t length = stars ? LowestByte(stars) : WordBytes;
+            if (length < WordBytes) word &= (uint64_t{1} << (length * 8)) - 1;
+            sums ^= word;
+            for (uint64_t c = BytesEqual(word, ','); c != 0; c &= c - 1) comma(i + LowestByte(c));
+            if (stars) {
+                i += length;
+                star = true;
+                break;
+            }
+        }
+    }
+    uint8_t sum = FoldLanes(sums);
+    for (; !star && i < n && s[i] != '*'; ++i) {
+        sum ^= static_cast<uint8_t>(s[i]);
+        if (s[i] == ',') comma(i);
+    }
+    FSum = sum;
+    FStar = i;
+    if (commas < Capacity) {
+        FEnds[commas] = static_cast<uint32_t>(i);
+        FCount = commas + 1;
+    } else {
+        FCount = Capacity;
     }
 }
 
-bool FieldList::Int(int i, int32_t& value) const {
-    std::string_view f = At(i);
-    const bool negative = !f.empty() && f.front() == '-';
-    if (negative) f.remove_prefix(1);
-    if (f.empty()) return false;
-    int32_t v = 0;
-    for (char c : f) {
-        if (c < '0' || c > '9' || v >= IntLimit) return false;
-        v = v * 10 + (c - '0');
+int FieldList::FieldAfter(int pos) const {
+    for (int i = 0; i < FCount; ++i) {
+        if (End(i) == pos) return i + 1;
+        if (End(i) > pos) break;
     }
-    value = negative ? -v : v;
-    return true;
+    return -1;
 }
 
 bool FieldList::Hex(int i, int32_t& value) const {

@@ -1,19 +1,35 @@
 // Chains the field decoders over one sentence: each Read moves on from where
 // the previous one stopped, and the first failure (-1, or a position past the
 // sentence) sticks, so a handler reads as a plain list of fields.
+//
+// The reader works on the sentence's FieldList. While it stands on the comma
+// before a field, it decodes that field whole from the split; a field the
+// whole-field decoders refuse (a space, a second point, a letter in a number)
+// and every read from elsewhere walk the text as the decoders of Utils.h do,
+// so the positions and values are the walking decoders' in every case.
 #pragma once
 
 #include <string_view>
 
+#include "nmea/FieldList.h"
 #include "nmea/Utils.h"
 
 class FieldReader {
   public:
-    explicit FieldReader(std::string_view sentence) : FSentence(sentence) {}
+    explicit FieldReader(const FieldList& fields) : FFields(fields), FSentence(fields.Sentence()) {}
 
-    bool Float(float& value) { return Step(ParseFloatField(FPos, FSentence, value)); }
-    bool Int(int32_t& value) { return Step(ParseIntField(FPos, FSentence, value)); }
-    bool Text(FieldText& text) { return Step(ParseTextField(FPos, FSentence, text)); }
+    bool Float(float& value) {
+        if (AtField() && DecodeFloatText(FFields.At(FNext), value)) return Advance();
+        return Step(ParseFloatField(FPos, FSentence, value));
+    }
+    bool Int(int32_t& value) {
+        if (AtField() && DecodeIntText(FFields.At(FNext), value)) return Advance();
+        return Step(ParseIntField(FPos, FSentence, value));
+    }
+    bool Text(FieldText& text) {
+        if (AtField() && DecodeTextField(FFields.At(FNext), text)) return Advance();
+        return Step(ParseTextField(FPos, FSentence, text));
+    }
     bool Hex(uint8_t& value) { return Step(ParseHexField(FPos, FSentence, value)); }
 
     // True when the field just read was empty: its decoder consumed nothing
@@ -33,24 +49,38 @@ class FieldReader {
     }
 
   private:
+    static constexpr int Unknown = -2;  // not yet looked up since the last walk
+
+    // True when the reader stands on the comma before a split field.
+    bool AtField() {
+        if (FNext == Unknown) FNext = FFields.FieldAfter(FPos);
+        return FNext > 0 && FNext < FFields.Count();
+    }
+    bool Advance() {
+        FPos = FFields.End(FNext++);
+        return true;
+    }
     bool Step(int next) {
         if (next < 0 || next > static_cast<int>(FSentence.size())) return false;
         FPos = next;
+        FNext = Unknown;
         return true;
     }
 
+    const FieldList& FFields;
     std::string_view FSentence;
     int FPos = 0;
+    int FNext = Unknown;
     bool FOutOfRange = false;
 };
 
 // Runs decode(reader, record) and keeps the record as it was when the
 // sentence turns out to hold nonsense: an out-of-range field is never partly
-// stored. Other failures leave what was decoded before them, as always.
+// stored. Other failures leave what was decoded before them.
 template <class Record, class Decode>
-bool DecodeGuarded(std::string_view sentence, Record& record, Decode&& decode) {
+bool DecodeGuarded(const FieldList& fields, Record& record, Decode&& decode) {
     const Record before = record;
-    FieldReader r(sentence);
+    FieldReader r(fields);
     if (decode(r, record)) return true;
     if (r.OutOfRange()) record = before;
     return false;

@@ -1,9 +1,9 @@
 #include "nmea/Formatting.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "nmea/FixedFormat.h"
-#include "nmea/SentenceTypes.h"
 #include "nmea/Utils.h"
 
 namespace {
@@ -23,6 +23,7 @@ constexpr uint8_t StatusValid = 1;
 constexpr const char* NoPositionText = "--";
 constexpr const char* ValidText = "Valid";
 constexpr const char* InvalidText = "InValid";
+constexpr const char* DatePrefix = "DATE: ";
 
 // Texts are rebuilt in place: clear() keeps the capacity, so nothing allocates.
 std::string& Reset(std::string& text) {
@@ -34,19 +35,62 @@ void SetFixed(std::string& text, float value, int decimals) {
     AppendFixed(Reset(text), value, decimals);
 }
 
-void SetHemisphere(std::string& text, float value, char positive, char negative) {
-    Reset(text).push_back(value >= 0 ? positive : negative);
-    text.push_back(' ');
-    AppendFixed(text, value >= 0 ? value : -value, 5);
+// Texts are built in a local array and stored at once. A list of numbers is
+// built in pieces of this size.
+constexpr int TextPiece = 256;
+// The most one number of a list adds: a system letter, the digits and a space.
+constexpr int ListEntryMaxChars = FixedFormatMaxChars + 2;
+
+void Store(std::string& text, const char* chars, const char* end) {
+    text.assign(chars, static_cast<size_t>(end - chars));
 }
 
-void AppendClock(std::string& out, int hour, int minute, int second) {
-    AppendInt(out, hour, 2);
-    out.push_back(':');
-    AppendInt(out, minute, 2);
-    out.push_back(':');
-    AppendInt(out, second, 2);
+void SetHemisphere(std::string& text, float value, char positive, char negative) {
+    char chars[FixedFormatMaxChars + 2];
+    chars[0] = value >= 0 ? positive : negative;
+    chars[1] = ' ';
+    Store(text, chars, WriteFixed(chars + 2, value >= 0 ? value : -value, 5));
 }
+
+// "hh:mm:ss" after the text's prefix.
+void SetClock(std::string& text, const char* prefix, int hour, int minute, int second) {
+    char chars[TextPiece];
+    const size_t prefixLength = std::strlen(prefix);
+    std::memcpy(chars, prefix, prefixLength);
+    char* p = WriteInt(chars + prefixLength, hour, 2);
+    *p++ = ':';
+    p = WriteInt(p, minute, 2);
+    *p++ = ':';
+    Store(text, chars, WriteInt(p, second, 2));
+}
+
+// Builds a list text piece by piece: entries go to a local array, which is
+// appended to the text whenever it could not take another entry.
+class ListText {
+  public:
+    explicit ListText(std::string& text) : FText(Reset(text)) {}
+    ~ListText() { Flush(); }
+    ListText(const ListText&) = delete;
+    ListText& operator=(const ListText&) = delete;
+
+    // Appends the number (behind its letter unless 0) and a space.
+    void Add(char letter, long long number) {
+        if (FEnd - FChars > TextPiece - ListEntryMaxChars) Flush();
+        if (letter) *FEnd++ = letter;
+        FEnd = WriteInt(FEnd, number);
+        *FEnd++ = ' ';
+    }
+
+  private:
+    void Flush() {
+        FText.append(FChars, static_cast<size_t>(FEnd - FChars));
+        FEnd = FChars;
+    }
+
+    std::string& FText;
+    char FChars[TextPiece];
+    char* FEnd = FChars;
+};
 
 void ClearPosition(DataDisplay& display) {
     display.LatText = NoPositionText;
@@ -96,10 +140,8 @@ void FormatTimes(uint32_t time, int32_t longitude, DataDisplay& display) {
     const bool morning = local < Noon;
     if (!morning && local > Noon) local -= Noon;
 
-    std::string& localText = Reset(display.LocalTimeText);
-    localText += morning ? "(AM)" : "(PM)";
-    AppendClock(localText, local, minute, s);
-    AppendClock(Reset(display.GmtText) += "GMT: ", hour, minute, s);
+    SetClock(display.LocalTimeText, morning ? "(AM)" : "(PM)", local, minute, s);
+    SetClock(display.GmtText, "GMT: ", hour, minute, s);
 }
 
 void FormatSpeedCourse(uint16_t speedKnotsE1, uint16_t courseE1, DataDisplay& display) {
@@ -127,40 +169,50 @@ void FormatDate(uint32_t date, DataDisplay& display) {
     }
     int year, month, day;
     UnpackDate(date, year, month, day);
-    std::string& text = Reset(display.DateText) += "DATE: ";
-    AppendInt(text, year, 2);
-    text.push_back('/');
-    AppendInt(text, month, 2);
-    text.push_back('/');
-    AppendInt(text, day, 2);
+    char chars[TextPiece];
+    const size_t prefixLength = std::strlen(DatePrefix);
+    std::memcpy(chars, DatePrefix, prefixLength);
+    char* p = WriteInt(chars + prefixLength, year, 2);
+    *p++ = '/';
+    p = WriteInt(p, month, 2);
+    *p++ = '/';
+    Store(display.DateText, chars, WriteInt(p, day, 2));
 }
 
-void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display) {
-    const _NMEA_MESSAGE_GSA& m = gsa.Message;
-    const char* mode = m.FixType == 3 ? "3D" : m.FixType == 2 ? "2D" : "NON Fix";
-    std::string& list = Reset(display.UsedPrnText);
+void FormatGsaUsed(const NMEA_GSA_Object& gsa, DataDisplay& display) {
     int count = 0;
-    for (uint8_t prn : m.UsedPrn) {
-        if (prn == 0) continue;
-        AppendInt(list, prn);
-        list.push_back(' ');
-        ++count;
+    {
+        ListText list(display.UsedPrnText);
+        for (uint8_t prn : gsa.Message.UsedPrn) {
+            if (prn == 0) continue;
+            list.Add(0, prn);
+            ++count;
+        }
     }
     AppendInt(Reset(display.SatsUsedText), count);
-    display.FixModeText = mode;
+}
+
+void FormatGsaFix(const NMEA_GSA_Object& gsa, DataDisplay& display) {
+    const _NMEA_MESSAGE_GSA& m = gsa.Message;
+    display.FixModeText = m.FixType == 3 ? "3D" : m.FixType == 2 ? "2D" : "NON Fix";
     SetFixed(display.PdopText, static_cast<float>(m.Pdop) * E4Inverse, 2);
     SetFixed(display.VdopText, static_cast<float>(m.Vdop) * E4Inverse, 2);
     SetFixed(display.HdopText, static_cast<float>(m.Hdop) * E4Inverse, 2);
 }
 
+void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display) {
+    FormatGsaUsed(gsa, display);
+    FormatGsaFix(gsa, display);
+}
+
 void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display) {
-    UsedSatellite used[SkyMaxUsed];
-    const int count = sky.UsedSatellites(used, SkyMaxUsed);
-    std::string& list = Reset(display.UsedPrnText);
-    for (int i = 0; i < count; ++i) {
-        list.push_back(ConstellationLetter(used[i].System));
-        AppendInt(list, used[i].Prn);
-        list.push_back(' ');
+    int count = 0;
+    {
+        ListText list(display.UsedPrnText);
+        sky.ForEachUsed([&](const UsedSatellite& used) {
+            list.Add(ConstellationLetter(used.System), used.Prn);
+            ++count;
+        });
     }
     AppendInt(Reset(display.SatsUsedText), count);
 }
@@ -198,27 +250,4 @@ void FormatRecord(const NMEA_RMC_Object& rmc, DataDisplay& display) {
 
 void FormatRecord(const NMEA_VTG_Object& vtg, DataDisplay& display) {
     FormatSpeedCourse(vtg.SpeedKnots, vtg.TrueCourse, display);
-}
-
-void FormatRecord(NMEA_Manager& store, uint8_t sentenceType) {
-    switch (sentenceType) {
-        case SentenceTypeGGA:
-            FormatRecord(store.Gga, store.Display);
-            break;
-        case SentenceTypeGLL:
-            FormatRecord(store.Gll, store.Display);
-            break;
-        case SentenceTypeGSA:
-            FormatRecord(store.Gsa, store.Display);
-            if (store.Sky.Extended()) FormatUsedOfAllSystems(store.Sky, store.Display);
-            break;
-        case SentenceTypeRMC:
-            FormatRecord(store.Rmc, store.Display);
-            break;
-        case SentenceTypeVTG:
-            FormatRecord(store.Vtg, store.Display);
-            break;
-        default:
-            break;
-    }
 }

@@ -13,15 +13,16 @@ void FormatRecord(const NMEA_GLL_Object& gll, DataDisplay& display);
 void FormatRecord(const NMEA_GSA_Object& gsa, DataDisplay& display);
 void FormatRecord(const NMEA_RMC_Object& rmc, DataDisplay& display);
 void FormatRecord(const NMEA_VTG_Object& vtg, DataDisplay& display);
-// Formats the store's record of the given sentence type (GSV and others: nothing).
-void FormatRecord(NMEA_Manager& store, uint8_t sentenceType);
 
 void FormatCoordinates(int32_t latitude, int32_t longitude, DataDisplay& display);
 void FormatTimes(uint32_t time, int32_t longitude, DataDisplay& display);
 int TimeZoneFromLongitude(float longitudeDegrees);
 void FormatSpeedCourse(uint16_t speedKnotsE1, uint16_t courseE1, DataDisplay& display);
 void FormatDate(uint32_t date, DataDisplay& display);
+// A GSA's texts: the used list and count, and the fix mode and DOPs.
 void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display);
+void FormatGsaUsed(const NMEA_GSA_Object& gsa, DataDisplay& display);
+void FormatGsaFix(const NMEA_GSA_Object& gsa, DataDisplay& display);
 // The used satellites of every system of a multi-system receiver: the count,
 // and the list with each number behind its system letter ("G5 R70 E3 ").
 void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display);

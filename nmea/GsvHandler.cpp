@@ -13,21 +13,12 @@ bool ContinuesSet(const NMEA_GSV_Object& gsv, int page, int total) {
     return previous.Complete == 1 && previous.Total == total;
 }
 
-// The fields after the address, up to the '*'.
-int FieldCount(std::string_view sentence) {
-    int commas = 0;
-    for (char c : sentence) {
-        if (c == '*') break;
-        commas += c == ',';
-    }
-    return commas;
-}
-
 // The satellite entries of a page: every whole group of four fields after
 // the header. A single field left over is the signal id of NMEA 4.10, which
-// the GPS table does not keep.
-int EntriesOnPage(std::string_view sentence) {
-    const int fields = FieldCount(sentence) - GsvHeaderFields;
+// the GPS table does not keep. (A page of more than 64 fields, which the
+// split does not count in full, has more than four entries either way.)
+int EntriesOnPage(const FieldList& f) {
+    const int fields = f.Count() - 1 - GsvHeaderFields;
     const int entries = fields / FieldsPerSatellite;
     return entries < GsvSatellitesPerPage ? entries : GsvSatellitesPerPage;
 }
@@ -71,9 +62,9 @@ bool DecodeGsv(FieldReader& r, NMEA_GSV_Object& gsv, int entries) {
 
 }  // namespace
 
-bool ParseGSV(std::string_view sentence, NMEA_GSV_Object& gsv) {
-    const int entries = EntriesOnPage(sentence);
-    return DecodeGuarded(sentence, gsv, [entries](FieldReader& r, NMEA_GSV_Object& record) {
+bool ParseGSV(const FieldList& fields, NMEA_GSV_Object& gsv) {
+    const int entries = EntriesOnPage(fields);
+    return DecodeGuarded(fields, gsv, [entries](FieldReader& r, NMEA_GSV_Object& record) {
         return DecodeGsv(r, record, entries);
     });
 }

@@ -212,24 +212,24 @@ bool DecodeVtg(FieldReader& r, NMEA_VTG_Object& vtg) {
 
 }  // namespace
 
-bool ParseGGA(std::string_view sentence, NMEA_GGA_Object& gga) {
-    return DecodeGuarded(sentence, gga, DecodeGga);
+bool ParseGGA(const FieldList& fields, NMEA_GGA_Object& gga) {
+    return DecodeGuarded(fields, gga, DecodeGga);
 }
 
-bool ParseGLL(std::string_view sentence, NMEA_GLL_Object& gll) {
-    return DecodeGuarded(sentence, gll, DecodeGll);
+bool ParseGLL(const FieldList& fields, NMEA_GLL_Object& gll) {
+    return DecodeGuarded(fields, gll, DecodeGll);
 }
 
-bool ParseGSA(std::string_view sentence, NMEA_GSA_Object& gsa, UsedSlots slots) {
-    return DecodeGuarded(sentence, gsa, [slots](FieldReader& r, NMEA_GSA_Object& record) {
+bool ParseGSA(const FieldList& fields, NMEA_GSA_Object& gsa, UsedSlots slots) {
+    return DecodeGuarded(fields, gsa, [slots](FieldReader& r, NMEA_GSA_Object& record) {
         return DecodeGsa(r, record, slots);
     });
 }
 
-bool ParseRMC(std::string_view sentence, NMEA_RMC_Object& rmc) {
-    return DecodeGuarded(sentence, rmc, DecodeRmc);
+bool ParseRMC(const FieldList& fields, NMEA_RMC_Object& rmc) {
+    return DecodeGuarded(fields, rmc, DecodeRmc);
 }
 
-bool ParseVTG(std::string_view sentence, NMEA_VTG_Object& vtg) {
-    return DecodeGuarded(sentence, vtg, DecodeVtg);
+bool ParseVTG(const FieldList& fields, NMEA_VTG_Object& vtg) {
+    return DecodeGuarded(fields, vtg, DecodeVtg);
 }

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 
-#include "nmea/FieldList.h"
 #include "nmea/FieldRanges.h"
 #include "nmea/GPSUtils.h"
-#include "nmea/SentenceTypes.h"
 
 namespace {
 
@@ -18,11 +16,16 @@ constexpr int GsaFirstPrn = 3;
 constexpr int GsaPrnSlots = 12;
 constexpr int GsaDopFields = 3;
 constexpr int GsaFieldsWithSystemId = GsaFirstPrn + GsaPrnSlots + GsaDopFields + 1;
-constexpr int TimeFieldOfGll = 5;
-constexpr int TimeFieldOfOthers = 1;
 
 bool SystemOrder(const SkySatellite& a, const SkySatellite& b) {
     return a.System != b.System ? a.System < b.System : a.Prn < b.Prn;
+}
+
+// Reads an entry field that may be empty: false when it holds anything but
+// a number; 'given' tells whether it held one.
+inline bool ReadOptional(const FieldList& f, int i, int32_t& value, bool& given) {
+    given = f.Int(i, value);
+    return given || f.Empty(i);
 }
 
 // Reads satellite entry k of a GSV page; false when the page must be
@@ -33,12 +36,11 @@ bool ReadEntry(const FieldList& f, int k, Talker talker, SkySatellite& sat, bool
     present = f.Int(first, prn) && prn > 0;
     if (!present) return true;
     // Elevation, azimuth and SNR may be empty; anything else must be a number.
-    for (int i = first + 1; i < first + FieldsPerSatellite; ++i)
-        if (!f.Empty(i) && !f.Int(i, snr)) return false;
-    const bool hasElevation = f.Int(first + 1, elevation);
-    const bool hasAzimuth = f.Int(first + 2, azimuth);
-    snr = 0;
-    f.Int(first + 3, snr);
+    bool hasElevation, hasAzimuth, hasSnr;
+    if (!ReadOptional(f, first + 1, elevation, hasElevation) ||
+        !ReadOptional(f, first + 2, azimuth, hasAzimuth) ||
+        !ReadOptional(f, first + 3, snr, hasSnr))
+        return false;
     if (!ElevationInRange(elevation) || !AzimuthInRange(azimuth) || !SnrInRange(snr)) return false;
     sat.Prn = static_cast<uint16_t>(prn);
     sat.Elevation = static_cast<int8_t>(elevation);
@@ -72,28 +74,8 @@ int GsaPrnFieldCount(const FieldList& f) {
 
 }  // namespace
 
-Constellation GsaSystem(Talker talker, std::string_view sentence) {
-    return SystemOfGsa(FieldList(sentence), talker);
-}
-
-bool SatelliteSky::Observe(uint8_t type, Talker talker, std::string_view sentence) {
-    switch (type) {
-        case SentenceTypeGSV:
-            return ObserveGsv(talker, sentence);
-        case SentenceTypeGSA:
-            ObserveGsa(talker, sentence);
-            return false;
-        case SentenceTypeGLL:
-            ObserveTime(FieldList(sentence).At(TimeFieldOfGll));
-            return false;
-        case SentenceTypeGGA:
-        case SentenceTypeRMC:
-        case SentenceTypeZDA:
-            ObserveTime(FieldList(sentence).At(TimeFieldOfOthers));
-            return false;
-        default:
-            return false;
-    }
+Constellation GsaSystem(Talker talker, const FieldList& fields) {
+    return SystemOfGsa(fields, talker);
 }
 
 void SatelliteSky::ObserveTime(std::string_view time) {
@@ -137,8 +119,7 @@ SatelliteSky::SignalSet* SatelliteSky::FindSet(Talker talker, int32_t signal) {
     return free;
 }
 
-bool SatelliteSky::ObserveGsv(Talker talker, std::string_view sentence) {
-    const FieldList f(sentence);
+bool SatelliteSky::ObserveGsv(Talker talker, const FieldList& f) {
     int32_t total = 0, page = 0, inView = 0, signal = 0;
     if (!f.Int(1, total) || !f.Int(2, page) || !f.Int(3, inView)) return false;
     if (total < 1 || total > SkyMaxPages || page < 1 || page > total) return false;
@@ -173,7 +154,7 @@ bool SatelliteSky::ObserveGsv(Talker talker, std::string_view sentence) {
     }
     set->Pages = page;
     if (page != total) return false;
-    set->Shown = set->Building;
+    std::copy_n(set->Building.begin(), set->BuildingCount, set->Shown.begin());
     set->ShownCount = set->BuildingCount;
     set->Active = true;
     set->Renewed = true;
@@ -190,8 +171,7 @@ SatelliteSky::UsedList* SatelliteSky::FindList(Constellation system) {
     return free;
 }
 
-void SatelliteSky::ObserveGsa(Talker talker, std::string_view sentence) {
-    const FieldList f(sentence);
+void SatelliteSky::ObserveGsa(Talker talker, const FieldList& f) {
     int32_t fixType = 0;
     // Without a fix no satellite of any system is used, whichever system
     // this GSA speaks for (a combined one that lists none speaks for none).
@@ -253,11 +233,9 @@ int SatelliteSky::Satellites(SkySatellite* out, int capacity) const {
 
 int SatelliteSky::UsedSatellites(UsedSatellite* out, int capacity) const {
     int count = 0;
-    for (int system = 0; system < ConstellationCount; ++system)
-        for (const UsedList& l : FLists) {
-            if (!l.Active || static_cast<int>(l.System) != system) continue;
-            for (int i = 0; i < l.Count && count < capacity; ++i) out[count++] = l.Satellites[i];
-        }
+    ForEachUsed([&](const UsedSatellite& used) {
+        if (count < capacity) out[count++] = used;
+    });
     return count;
 }
 

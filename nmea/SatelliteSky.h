@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "nmea/Constellation.h"
+#include "nmea/FieldList.h"
 
 struct SkySatellite {
     uint16_t Prn = 0;
@@ -37,9 +38,13 @@ constexpr int SkyMaxUsed = SkyMaxUsedLists * SkyUsedCapacity;
 
 class SatelliteSky {
   public:
-    // Takes note of one sound sentence of a recognised type (numbers of
-    // SentenceTypes.h); true when it was the last page of a GSV set.
-    bool Observe(uint8_t type, Talker talker, std::string_view sentence);
+    // The observers of sound sentences, each called by its type's row of the
+    // sentence table with the sentence's split fields.
+    // A GSV page; true when it was the last page of a set.
+    bool ObserveGsv(Talker talker, const FieldList& fields);
+    void ObserveGsa(Talker talker, const FieldList& fields);
+    // The UTC time field of a GGA, GLL, RMC or ZDA: a new time begins a cycle.
+    void ObserveTime(std::string_view time);
 
     // True while the GPS satellite table cannot show all of the sky: a system
     // other than the GP talker's is reported, or the GP talker reports more
@@ -52,6 +57,20 @@ class SatelliteSky {
     int Satellites(SkySatellite* out, int capacity) const;
     // The used satellites, ordered by system and in the order the GSA listed them.
     int UsedSatellites(UsedSatellite* out, int capacity) const;
+    // Calls visit(const UsedSatellite&) for each used satellite in that order.
+    template <class Visit>
+    void ForEachUsed(Visit&& visit) const {
+        const UsedList* active[SkyMaxUsedLists];
+        int count = 0;
+        for (const UsedList& l : FLists)
+            if (l.Active) active[count++] = &l;
+        for (int system = 0; system < ConstellationCount; ++system)
+            for (int k = 0; k < count; ++k) {
+                const UsedList& l = *active[k];
+                if (static_cast<int>(l.System) != system) continue;
+                for (int i = 0; i < l.Count; ++i) visit(l.Satellites[i]);
+            }
+    }
     bool Used(Constellation system, uint16_t prn) const;
     // Distinct satellites in view in the sets of one talker.
     int InViewOf(Talker talker) const;
@@ -64,6 +83,7 @@ class SatelliteSky {
         int32_t Signal = 0;  // NMEA 4.10 signal id, 0 when not given
         int32_t Total = 0, InView = 0, Pages = 0;
         int BuildingCount = 0, ShownCount = 0;
+        // Only the first BuildingCount and ShownCount entries are ever read.
         std::array<SkySatellite, SkySetCapacity> Building{}, Shown{};
     };
     struct UsedList {
@@ -75,9 +95,6 @@ class SatelliteSky {
         std::array<UsedSatellite, SkyUsedCapacity> Satellites{};
     };
 
-    bool ObserveGsv(Talker talker, std::string_view sentence);
-    void ObserveGsa(Talker talker, std::string_view sentence);
-    void ObserveTime(std::string_view time);
     void EndCycle();
     SignalSet* FindSet(Talker talker, int32_t signal);
     UsedList* FindList(Constellation system);
@@ -92,4 +109,4 @@ class SatelliteSky {
 // The system a GSA speaks for: its NMEA 4.10 system id, else its talker,
 // else (a combined GSA of older receivers) the number of its first
 // satellite; Unknown for a combined GSA that lists none.
-Constellation GsaSystem(Talker talker, std::string_view sentence);
+Constellation GsaSystem(Talker talker, const FieldList& fields);

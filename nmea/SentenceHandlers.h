@@ -3,14 +3,18 @@
 // decoder succeeded; a failure leaves the members decoded so far stored,
 // except that a sentence holding a field outside its range (FieldRanges.h)
 // leaves the record exactly as it was.
+//
+// Each handler reads the sentence's FieldList; the forms taking the text
+// split it first.
 #pragma once
 
 #include <string_view>
 
+#include "nmea/FieldList.h"
 #include "nmea/GPSUtils.h"
 
-bool ParseGGA(std::string_view sentence, NMEA_GGA_Object& gga);
-bool ParseGLL(std::string_view sentence, NMEA_GLL_Object& gll);
+bool ParseGGA(const FieldList& fields, NMEA_GGA_Object& gga);
+bool ParseGLL(const FieldList& fields, NMEA_GLL_Object& gll);
 // Which satellites a GSA writes into the record's used slots: PRNs 1 to 49
 // (a GPS receiver's GSA, SBAS included), GPS PRNs 1 to 32 only (the GPS
 // part of a multi-system receiver's report), none (the slots are kept: the
@@ -19,9 +23,29 @@ bool ParseGLL(std::string_view sentence, NMEA_GLL_Object& gll);
 enum class UsedSlots { GpsAndSbas, GpsOnly, Keep, KeepUnlessNoFix };
 constexpr int MaxGpsPrn = 32;
 
-bool ParseGSA(std::string_view sentence, NMEA_GSA_Object& gsa,
+bool ParseGSA(const FieldList& fields, NMEA_GSA_Object& gsa,
               UsedSlots slots = UsedSlots::GpsAndSbas);
-bool ParseRMC(std::string_view sentence, NMEA_RMC_Object& rmc);
-bool ParseVTG(std::string_view sentence, NMEA_VTG_Object& vtg);
+bool ParseRMC(const FieldList& fields, NMEA_RMC_Object& rmc);
+bool ParseVTG(const FieldList& fields, NMEA_VTG_Object& vtg);
 // True exactly when this page completed a set of satellites in view.
-bool ParseGSV(std::string_view sentence, NMEA_GSV_Object& gsv);
+bool ParseGSV(const FieldList& fields, NMEA_GSV_Object& gsv);
+
+inline bool ParseGGA(std::string_view sentence, NMEA_GGA_Object& gga) {
+    return ParseGGA(FieldList(sentence), gga);
+}
+inline bool ParseGLL(std::string_view sentence, NMEA_GLL_Object& gll) {
+    return ParseGLL(FieldList(sentence), gll);
+}
+inline bool ParseGSA(std::string_view sentence, NMEA_GSA_Object& gsa,
+                     UsedSlots slots = UsedSlots::GpsAndSbas) {
+    return ParseGSA(FieldList(sentence), gsa, slots);
+}
+inline bool ParseRMC(std::string_view sentence, NMEA_RMC_Object& rmc) {
+    return ParseRMC(FieldList(sentence), rmc);
+}
+inline bool ParseVTG(std::string_view sentence, NMEA_VTG_Object& vtg) {
+    return ParseVTG(FieldList(sentence), vtg);
+}
+inline bool ParseGSV(std::string_view sentence, NMEA_GSV_Object& gsv) {
+    return ParseGSV(FieldList(sentence), gsv);
+}

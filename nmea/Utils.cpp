@@ -40,6 +40,49 @@ int SkipToField(int pos, std::string_view s, bool nulIsEnd, char& skipped) {
     return pos;
 }
 
+// The digits of a decimal number: whole part, and the fraction after one
+// point. A second point or any other character ends the number.
+struct Decimal {
+    uint64_t Whole = 0;
+    uint64_t Fraction = 0;
+    int FractionDigits = 0;
+    bool InFraction = false;
+
+    // False when c ends the number.
+    bool Take(char c) {
+        if (c == '.') {
+            if (InFraction) return false;
+            InFraction = true;
+        } else if (IsDigit(c)) {
+            if (InFraction) {
+                Fraction = Fraction * 10 + DigitValue(c);
+                ++FractionDigits;
+            } else {
+                Whole = Whole * 10 + DigitValue(c);
+            }
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    float Value(bool negative) const {
+        double result = static_cast<double>(Whole);
+        if (FractionDigits > 0 && Fraction != 0)
+            result += static_cast<double>(Fraction) / PowerOfTen(FractionDigits);
+        return static_cast<float>(negative ? -result : result);
+    }
+};
+
+// Integer fields wrap like a 32-bit register on absurd input.
+uint32_t TakeDigit(uint32_t magnitude, char c) {
+    return magnitude * 10 + DigitValue(c);
+}
+
+int32_t SignedValue(uint32_t magnitude, bool negative) {
+    return static_cast<int32_t>(negative ? 0u - magnitude : magnitude);
+}
+
 }  // namespace
 
 int ParseFloatField(int pos, std::string_view s, float& value) {
@@ -47,37 +90,26 @@ int ParseFloatField(int pos, std::string_view s, float& value) {
     char skipped = 0;
     pos = SkipToField(pos, s, false, skipped);
     if (pos < 0) return -1;
-    bool inFraction = skipped == '.';
+    Decimal d;
+    d.InFraction = skipped == '.';
     bool negative = false;
     if (pos > 0 && pos < Length(s) && s[pos] == '-') {
         negative = true;
         ++pos;
     }
-    uint64_t whole = 0;
-    uint64_t fraction = 0;
-    int fractionDigits = 0;
-    while (pos < Length(s)) {
-        const char c = s[pos];
-        if (c == '.') {
-            if (inFraction) break;
-            inFraction = true;
-        } else if (IsDigit(c)) {
-            if (inFraction) {
-                fraction = fraction * 10 + DigitValue(c);
-                ++fractionDigits;
-            } else {
-                whole = whole * 10 + DigitValue(c);
-            }
-        } else {
-            break;
-        }
-        ++pos;
-    }
-    double result = static_cast<double>(whole);
-    if (fractionDigits > 0 && fraction != 0)
-        result += static_cast<double>(fraction) / PowerOfTen(fractionDigits);
-    value = static_cast<float>(negative ? -result : result);
+    while (pos < Length(s) && d.Take(s[pos])) ++pos;
+    value = d.Value(negative);
     return pos;
+}
+
+bool DecodeFloatText(std::string_view field, float& value) {
+    const bool negative = !field.empty() && field.front() == '-';
+    if (negative) field.remove_prefix(1);
+    Decimal d;
+    for (char c : field)
+        if (!d.Take(c)) return false;
+    value = d.Value(negative);
+    return true;
 }
 
 int ParseIntField(int pos, std::string_view s, int32_t& value) {
@@ -90,10 +122,22 @@ int ParseIntField(int pos, std::string_view s, int32_t& value) {
         negative = true;
         ++pos;
     }
-    uint32_t magnitude = 0;  // wraps like a 32-bit register on absurd input
-    while (pos < Length(s) && IsDigit(s[pos])) magnitude = magnitude * 10 + DigitValue(s[pos++]);
-    value = static_cast<int32_t>(negative ? 0u - magnitude : magnitude);
+    uint32_t magnitude = 0;
+    while (pos < Length(s) && IsDigit(s[pos])) magnitude = TakeDigit(magnitude, s[pos++]);
+    value = SignedValue(magnitude, negative);
     return pos;
+}
+
+bool DecodeIntText(std::string_view field, int32_t& value) {
+    const bool negative = !field.empty() && field.front() == '-';
+    if (negative) field.remove_prefix(1);
+    uint32_t magnitude = 0;
+    for (char c : field) {
+        if (!IsDigit(c)) return false;
+        magnitude = TakeDigit(magnitude, c);
+    }
+    value = SignedValue(magnitude, negative);
+    return true;
 }
 
 int ParseTextField(int pos, std::string_view s, FieldText& text) {
@@ -114,12 +158,15 @@ int ParseTextField(int pos, std::string_view s, FieldText& text) {
         if (c == '\n') return 0;  // the caller starts again from the sentence's start
         ++pos;
     }
-    int count = pos - start;
-    if (count > FieldTextCapacity) count = FieldTextCapacity;
-    for (int i = 0; i < count; ++i) text.Chars[i] = s[start + i];
-    text.Chars[count] = 0;
-    text.Length = count;
+    text.Assign(s.substr(static_cast<size_t>(start), static_cast<size_t>(pos - start)));
     return pos;
+}
+
+bool DecodeTextField(std::string_view field, FieldText& text) {
+    for (char c : field)
+        if (c == ' ' || c == '\n') return false;
+    text.Assign(field);
+    return true;
 }
 
 int HexDigitValue(char c) {

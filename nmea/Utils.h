@@ -10,9 +10,19 @@
 constexpr int FieldTextCapacity = 100;
 
 // The text result of ParseTextField, held in place: decoding never allocates.
+// Only the characters up to Length (and a NUL after them) are ever written.
 struct FieldText {
-    char Chars[FieldTextCapacity + 1] = {};
+    char Chars[FieldTextCapacity + 1];
     int Length = 0;
+
+    FieldText() { Chars[0] = 0; }
+    // Keeps the first FieldTextCapacity characters of 'text'.
+    void Assign(std::string_view text) {
+        const size_t count = text.size() < FieldTextCapacity ? text.size() : FieldTextCapacity;
+        text.copy(Chars, count);
+        Chars[count] = 0;
+        Length = static_cast<int>(count);
+    }
 
     bool Empty() const { return Length == 0; }
     char First() const { return Chars[0]; }
@@ -23,6 +33,14 @@ int ParseFloatField(int pos, std::string_view s, float& value);
 int ParseIntField(int pos, std::string_view s, int32_t& value);
 int ParseTextField(int pos, std::string_view s, FieldText& text);
 int ParseHexField(int pos, std::string_view s, uint8_t& value);
+
+// The same decoders over one whole field, known to run from the comma before
+// it to the separator after it: each gives what its walking form gives when
+// started on that comma, and returns false (storing nothing) for a field the
+// walking form would stop inside, which the caller then walks.
+bool DecodeFloatText(std::string_view field, float& value);
+bool DecodeIntText(std::string_view field, int32_t& value);
+bool DecodeTextField(std::string_view field, FieldText& text);
 
 // Value of the leading hexadecimal digits among the first count characters.
 uint32_t HexValue(const char* chars, int count);

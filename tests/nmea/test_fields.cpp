@@ -1,0 +1,214 @@
+// The one split of a sentence into fields, and the field reader over it: what
+// the reader decodes from the split must be what the walking decoders give.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "NmeaTestUtil.h"
+#include "nmea/Dispatch.h"
+#include "nmea/FieldList.h"
+#include "nmea/FieldReader.h"
+#include "nmea/SentenceTypes.h"
+
+namespace {
+
+std::vector<std::string> Fields(const FieldList& f) {
+    std::vector<std::string> out;
+    for (int i = 0; i < f.Count(); ++i) out.emplace_back(f.At(i));
+    return out;
+}
+
+TEST(FieldList, SplitsFromAddressToStarAndSums) {
+    const std::string s = "$GPGSV,3,,09,,*4A\r";
+    const FieldList f(s);
+    EXPECT_EQ(Fields(f), (std::vector<std::string>{"GPGSV", "3", "", "09", "", ""}));
+    EXPECT_TRUE(f.HasStar());
+    EXPECT_EQ(f.Star(), s.find('*'));
+    uint8_t sum = 0;
+    for (size_t i = 1; i < s.find('*'); ++i) sum ^= static_cast<uint8_t>(s[i]);
+    EXPECT_EQ(f.Sum(), sum);
+    // Each separator stands before exactly one field.
+    EXPECT_EQ(f.FieldAfter(f.End(0)), 1);
+    EXPECT_EQ(f.FieldAfter(f.End(4)), 5);
+    EXPECT_EQ(f.FieldAfter(static_cast<int>(f.Star())), f.Count());
+    EXPECT_EQ(f.FieldAfter(0), -1);  // the '$'
+    EXPECT_EQ(f.FieldAfter(2), -1);  // inside the address
+}
+
+TEST(FieldList, WithoutStarTheLastFieldRunsToTheEnd) {
+    const FieldList f(std::string_view("$GPGGA,1,2"));
+    EXPECT_FALSE(f.HasStar());
+    EXPECT_EQ(Fields(f), (std::vector<std::string>{"GPGGA", "1", "2"}));
+    EXPECT_EQ(FieldList(std::string_view()).Count(), 0);
+    EXPECT_EQ(Fields(FieldList("$")), std::vector<std::string>{""});
+}
+
+// The 64th field ends at the comma after it; the sum still covers everything
+// up to the '*'.
+TEST(FieldList, SixtyFourFieldsAtMost) {
+    std::string body = "GPGSA";
+    for (int i = 1; i < 70; ++i) body += "," + std::to_string(i);
+    const std::string s = Sentence(body);
+    const FieldList f(s);
+    EXPECT_EQ(f.Count(), FieldList::Capacity);
+    EXPECT_EQ(f.At(FieldList::Capacity - 1), "63");
+    EXPECT_EQ(f.Star(), s.find('*'));
+    EXPECT_TRUE(VerifyChecksum(s));
+    NMEA_Manager store;
+    EXPECT_TRUE(DispatchSentence(s, store, nullptr).Valid);
+}
+
+// The split reads eight characters at a time: a '*' or a comma at every place
+// of a word, and texts of every length around a word, split and sum as a
+// reading character by character does.
+TEST(FieldList, EveryPlaceInAWord) {
+    for (int spacing = 1; spacing <= 4; ++spacing)
+        for (size_t length = 0; length < 34; ++length)
+            for (size_t star = 0; star <= length; ++star) {
+                std::string s = "$";
+                for (size_t i = 0; i < length; ++i)
+                    s += i % spacing == 0 ? ',' : static_cast<char>('A' + i % 26);
+                if (star < length) s[1 + star] = '*';
+                const size_t end = std::min(s.find('*'), s.size());
+                std::vector<std::string> fields(1);
+                uint8_t sum = 0;
+                for (size_t i = 1; i < end; ++i) {
+                    sum ^= static_cast<uint8_t>(s[i]);
+                    if (s[i] == ',')
+                        fields.emplace_back();
+                    else
+                        fields.back() += s[i];
+                }
+                const FieldList f(s);
+                ASSERT_EQ(Fields(f), fields) << s;
+                ASSERT_EQ(f.Star(), end) << s;
+                ASSERT_EQ(f.Sum(), sum) << s;
+            }
+}
+
+TEST(FieldList, IntAndHexFields) {
+    const FieldList f(std::string_view("$GPGSV,-12,07,1a,,x,123,1.5*00"));
+    int32_t v = 0;
+    EXPECT_TRUE(f.Int(1, v));
+    EXPECT_EQ(v, -12);
+    EXPECT_TRUE(f.Int(2, v));
+    EXPECT_EQ(v, 7);
+    EXPECT_FALSE(f.Int(3, v));
+    EXPECT_FALSE(f.Int(4, v));  // empty
+    EXPECT_FALSE(f.Int(7, v));  // not a whole number
+    EXPECT_TRUE(f.Hex(3, v));
+    EXPECT_EQ(v, 0x1a);
+    EXPECT_FALSE(f.Hex(6, v));  // three digits
+    EXPECT_FALSE(f.Int(40, v));
+}
+
+// The reader against the walking decoders chained by hand, over fields the
+// whole-field decoders must refuse as well as plain ones: every value and
+// every position must agree.
+enum class Kind { Float, Int, Text };
+
+struct Walked {
+    std::vector<float> Floats;
+    std::vector<int32_t> Ints;
+    std::vector<std::string> Texts;
+    std::vector<int> Positions;
+    bool operator==(const Walked& o) const {
+        return Floats == o.Floats && Ints == o.Ints && Texts == o.Texts && Positions == o.Positions;
+    }
+};
+
+Walked ByHand(std::string_view s, const std::vector<Kind>& kinds) {
+    Walked w;
+    int pos = 0;
+    for (Kind k : kinds) {
+        float f = -1;
+        int32_t i = -1;
+        FieldText t;
+        const int next = k == Kind::Float ? ParseFloatField(pos, s, f)
+                         : k == Kind::Int ? ParseIntField(pos, s, i)
+                                          : ParseTextField(pos, s, t);
+        if (next < 0 || next > static_cast<int>(s.size())) break;
+        pos = next;
+        w.Floats.push_back(f);
+        w.Ints.push_back(i);
+        w.Texts.emplace_back(t.View());
+        w.Positions.push_back(pos);
+    }
+    return w;
+}
+
+Walked ByReader(std::string_view s, const std::vector<Kind>& kinds) {
+    Walked w;
+    const FieldList fields(s);
+    FieldReader r(fields);
+    for (Kind k : kinds) {
+        float f = -1;
+        int32_t i = -1;
+        FieldText t;
+        const bool ok = k == Kind::Float ? r.Float(f) : k == Kind::Int ? r.Int(i) : r.Text(t);
+        if (!ok) break;
+        w.Floats.push_back(f);
+        w.Ints.push_back(i);
+        w.Texts.emplace_back(t.View());
+        w.Positions.push_back(r.Position());
+    }
+    return w;
+}
+
+TEST(FieldReader, DecodesAsTheWalkingDecodersDo) {
+    const std::vector<std::string> sentences = {
+        "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r",
+        "$GPGGA,1.2.3,-,.,-.5,12-3,A1,1A, 7,7 ,x,,*00\r",
+        "$GPRMC,-0.0,--1,0.5.,..,9e3,+4,0x1F,\xff,1\n2,*00\r",
+        "$GPVTG,,,,,,,,,,,,,,,,,,,,*00\r",
+        "$GPGSV,99999999999,4294967296,-2147483649,12345678901234567890.5*00\r",
+        "$GPGSA,A,3,,,,*",
+        "$GPGLL,1,2,3",
+    };
+    const std::vector<std::vector<Kind>> orders = {
+        std::vector<Kind>(14, Kind::Float),
+        std::vector<Kind>(14, Kind::Int),
+        std::vector<Kind>(14, Kind::Text),
+        {Kind::Text, Kind::Int, Kind::Float, Kind::Text, Kind::Int, Kind::Float, Kind::Text,
+         Kind::Int, Kind::Float, Kind::Text, Kind::Int, Kind::Float, Kind::Text},
+        {Kind::Float, Kind::Text, Kind::Text, Kind::Int, Kind::Text, Kind::Float, Kind::Int,
+         Kind::Int, Kind::Text, Kind::Float, Kind::Float, Kind::Text},
+    };
+    for (const std::string& s : sentences)
+        for (size_t o = 0; o < orders.size(); ++o)
+            EXPECT_TRUE(ByReader(s, orders[o]) == ByHand(s, orders[o]))
+                << "order " << o << ": " << s;
+}
+
+// An empty field is seen as empty whichever way it was read.
+TEST(FieldReader, LastEmptyAfterSplitFields) {
+    const FieldList fields(std::string_view("$GPGLL,,N,4807.038,*00"));
+    FieldReader r(fields);
+    float v;
+    FieldText t;
+    ASSERT_TRUE(r.Float(v));
+    EXPECT_TRUE(r.LastEmpty());
+    ASSERT_TRUE(r.Text(t));
+    EXPECT_FALSE(r.LastEmpty());
+    ASSERT_TRUE(r.Float(v));
+    EXPECT_FALSE(r.LastEmpty());
+    EXPECT_FLOAT_EQ(v, 4807.038f);
+}
+
+TEST(SentenceTable, EveryRowIsRecognisedByItsName) {
+    for (uint8_t type = 0; type < SentenceTypeCount; ++type) {
+        const SentenceTypeRow& row = SentenceTypeOf(type);
+        EXPECT_EQ(row.Number, type);
+        EXPECT_STREQ(SentenceTypeName(type), row.Name);
+        EXPECT_EQ(RecognizeSentenceType(std::string("GN") + row.Name), type) << row.Name;
+        EXPECT_NE(row.Handle, nullptr) << row.Name;
+    }
+    EXPECT_EQ(SentenceTypeName(SentenceTypeNone), nullptr);
+    EXPECT_EQ(RecognizeSentenceType("GPGG"), SentenceTypeNone);
+    EXPECT_EQ(RecognizeSentenceType("GPGGAX"), SentenceTypeNone);
+    EXPECT_EQ(RecognizeSentenceType("GPGGB"), SentenceTypeNone);
+}
+
+}  // namespace
