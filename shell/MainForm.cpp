@@ -116,6 +116,7 @@ void TMainForm::BuildWidgets() {
     FSnrViewer = new TFSnrViewer(this, *NmeaManager);
     FUtilButton = new TFUtilButton(this);
     FGPSInfo = new TFGPSInfo(this, *NmeaManager);
+    FRestartButton->SetLink(FLink.get());
     FRestartButton->SetFixTimerHook([] {
         if (FGPSInfo) FGPSInfo->StartFixTimer();
     });
@@ -279,9 +280,10 @@ TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate) {
 }
 
 void CreateSettingWindows(Connection& link) {
-    (void)link;
     FmNmeaChoice = new TFmNmeaChoice;
     FmNmeaChoice_ub = new TFmNmeaChoice_ub;
+    FmNmeaChoice->SetLink(&link);
+    FmNmeaChoice_ub->SetLink(&link);
     // Closing the main window ends the program even while one is open.
     FmNmeaChoice->setAttribute(Qt::WA_QuitOnClose, false);
     FmNmeaChoice_ub->setAttribute(Qt::WA_QuitOnClose, false);

@@ -18,7 +18,6 @@
 #include <memory>
 
 #include "ControlFixture.h"
-#include "control/CommandSend.h"
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
 #include "link/Connection.h"
@@ -82,7 +81,6 @@ class ConnectFixture : public ControlFixture {
         SetExtraPorts({});
     }
     void TearDown() override {
-        EXPECT_TRUE(WaitCommandSendersIdle(10s));
         if (Window) {
             EXPECT_TRUE(Window->Link().Shutdown(10s));
         }
