@@ -114,7 +114,7 @@ void TMainForm::BuildWidgets() {
     FSViewer = new TFSViewer(this, *NmeaManager, *GpsConfig, this);
     FRestartButton = new TFRestartButton(this, *NmeaManager, UbxRestarts);
     FSnrViewer = new TFSnrViewer(this, *NmeaManager);
-    FUtilButton = new TFUtilButton(this);
+    FUtilButton = new TFUtilButton(this, *NmeaManager);
     FGPSInfo = new TFGPSInfo(this, *NmeaManager);
     FRestartButton->SetLink(FLink.get());
     FRestartButton->SetFixTimerHook([] {
@@ -287,6 +287,7 @@ void CreateSettingWindows(Connection& link) {
     // Closing the main window ends the program even while one is open.
     FmNmeaChoice->setAttribute(Qt::WA_QuitOnClose, false);
     FmNmeaChoice_ub->setAttribute(Qt::WA_QuitOnClose, false);
+    if (FUtilButton) FUtilButton->SetSettingWindows(FmNmeaChoice_ub, FmNmeaChoice);
 }
 
 int RunMonitor(QApplication& app, TMainForm& window) {
