@@ -6,8 +6,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "control/CommandSend.h"
-#include "link/GpsConfig.h"
+#include "link/Connection.h"
 #include "views/MessageBox.h"
 
 TFmNmeaChoice* FmNmeaChoice = nullptr;
@@ -97,12 +96,9 @@ std::string TFNmeaChoice::RateSentence(const QString& interval) {
 }
 
 void TFNmeaChoice::ApplyOutputRate() {
-    if (GpsConfig == nullptr || !GpsConfig->IsPortOpen()) {
+    // Nothing goes out while the port is closed; the user hears why.
+    if (!FLink || !FLink->Send({RateSentence(intervalEdits[GllRow]->text())}))
         ShowMessage(NotConnectedText, NotConnectedCaption);
-        window()->hide();
-        return;
-    }
-    StartCommandOut({RateSentence(intervalEdits[GllRow]->text())});
     window()->hide();
 }
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 
+class Connection;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -24,6 +25,8 @@ class TFNmeaChoice : public QFrame {
     void ApplyOutputRate();
     void IntervalExit(QLineEdit* edit);
     void IntervalKeyPress(QLineEdit* edit, int key);
+    // The connection OK sends on (none: it is never connected).
+    void SetLink(Connection* link) { FLink = link; }
     // The sentence OK sends for the GLL row's text.
     static std::string RateSentence(const QString& interval);
 
@@ -40,6 +43,7 @@ class TFNmeaChoice : public QFrame {
     void Warn(QLineEdit* edit);
 
     bool FWarning = false;  // a warning is up: focus changes it causes are not checks
+    Connection* FLink = nullptr;
 };
 
 class TFmNmeaChoice : public QWidget {
@@ -48,6 +52,7 @@ class TFmNmeaChoice : public QWidget {
   public:
     explicit TFmNmeaChoice(QWidget* parent = nullptr);
     TFNmeaChoice* Panel() const { return FPanel; }
+    void SetLink(Connection* link) { FPanel->SetLink(link); }
 
   private:
     TFNmeaChoice* FPanel;

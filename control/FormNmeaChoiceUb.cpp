@@ -7,8 +7,7 @@
 #include <QPushButton>
 #include <cstdio>
 
-#include "control/CommandSend.h"
-#include "link/GpsConfig.h"
+#include "link/Connection.h"
 #include "serial/UbxText.h"
 #include "views/MessageBox.h"
 
@@ -143,11 +142,10 @@ std::vector<std::string> TFmNmeaChoice_ub::SettingFrames() const {
 }
 
 void TFmNmeaChoice_ub::btnSettingOKClick() {
-    std::vector<std::string> frames = SettingFrames();
-    if (GpsConfig == nullptr || !GpsConfig->IsPortOpen()) {
+    // Nothing goes out while the port is closed: the window stays for another try.
+    if (!FLink || !FLink->Send(SettingFrames())) {
         ShowMessage(NotConnectedText, NotConnectedCaption);
         return;
     }
-    StartCommandOut(std::move(frames));
     hide();
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class Connection;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -24,6 +25,9 @@ class TFmNmeaChoice_ub : public QWidget {
     static constexpr int MessageCount = 7;
 
     explicit TFmNmeaChoice_ub(QWidget* parent = nullptr);
+
+    // The connection OK sends on (none: it is never connected).
+    void SetLink(Connection* link) { FLink = link; }
 
     void edtPeriodChange();
     void btnSettingOKClick();
@@ -58,6 +62,8 @@ class TFmNmeaChoice_ub : public QWidget {
     void BuildRateGroup();
     void SetTabOrder();
     std::array<QCheckBox*, MessageCount> MessageBoxes() const;
+
+    Connection* FLink = nullptr;
 };
 
 extern TFmNmeaChoice_ub* FmNmeaChoice_ub;

@@ -1,11 +1,9 @@
 // The port settings panel: the port list, the baud rate, the detection mode
-// and one Open/Close button. It starts the detection thread and the reader of
-// a connection, closes them again, and watches every 2 s for ports that come
-// and go: a port added while idle is taken at once.
-//
-// States: Idle ("Open", no connection started), Detecting ("Close", started,
-// port not open), Connected ("Close", started, port open) and Failed (started,
-// the detection thread ended without a port).
+// and one Open/Close button. It asks the connection to open and close and
+// shows its state: the button reads "Open" while Idle or Failed (a click
+// starts a new attempt) and "Close" while Detecting, Connected or LinkDown (a
+// click ends the attempt). Every 2 s it watches for ports that come and go: a
+// port added while no attempt runs is taken at once.
 #pragma once
 
 #include <QFrame>
@@ -14,23 +12,19 @@
 #include <string>
 #include <vector>
 
-#include "link/ThreadGpsDeviceDetect.h"
+#include "link/Connection.h"
 
 class QComboBox;
-class TNmeaFetch;
-class YComPort;
 class QTimer;
 class QToolButton;
+struct GPSConfig;
+struct NMEA_Manager;
 
-class TFComPortSetting : public QFrame, public DetectTarget {
+class TFComPortSetting : public QFrame, public ConnectionObserver {
     Q_OBJECT
 
   public:
     static constexpr int WatchIntervalMs = 2000;
-
-    // Makes the reader of a new attempt: created suspended and started, so
-    // the detection thread's Resume releases it.
-    using ReaderFactory = std::function<TNmeaFetch*()>;
 
     // What the panel does to the rest of the window; each may be empty.
     struct Hooks {
@@ -41,8 +35,10 @@ class TFComPortSetting : public QFrame, public DetectTarget {
         std::function<void()> StopCapture;                    // the tool buttons' "Stop Log"
     };
 
-    // Connects `port`, reading it through readers made by `makeReader`.
-    TFComPortSetting(QWidget* parent, YComPort* port, ReaderFactory makeReader, Hooks hooks);
+    // Drives `link`, whose observer it becomes; `config` receives the
+    // selection, `store` tells whether a capture runs (may be null).
+    TFComPortSetting(QWidget* parent, Connection& link, GPSConfig& config, NMEA_Manager* store,
+                     Hooks hooks);
     ~TFComPortSetting() override;
 
     void ApplySelection();
@@ -58,17 +54,18 @@ class TFComPortSetting : public QFrame, public DetectTarget {
     void ConnectAtStart(const std::string& path, int mode);
     // Selects a rate of the baud list; false when it is not listed.
     bool SelectBaudRate(int32_t rate);
-    // The reader found the device gone: the link is shown down and the user
-    // is told once; "Close" then "Open" reconnects.
-    void LinkLost();
-    // Ends any connection without waiting for the user-interface thread
-    // (program exit): the detection thread, the reader and the port.
+    // Ends the connection and waits for its threads (program exit).
     void Shutdown();
 
-    bool ConnectionStarted() const { return FConnectionStarted; }
+    bool ConnectionStarted() const { return FLink.Started(); }
     // Counts connection attempts; the detection threads' changes belong to one.
-    unsigned Attempt() const { return FAttempt; }
+    unsigned Attempt() const { return FLink.Attempt(); }
+    Connection& Link() const { return FLink; }
     void FocusPortList();
+
+    // ConnectionObserver: the caption follows the state; the link going
+    // down is shown and the user told once.
+    void StateChanged(LinkState state) override;
 
     // DetectTarget: the detection thread's changes, on the user-interface thread.
     void SelectPort(int index) override;
@@ -99,19 +96,13 @@ class TFComPortSetting : public QFrame, public DetectTarget {
     // port is not open, selects it in "BR Detect" and presses the button if
     // `autoStart` allows. Returns true when it pressed.
     bool UpdatePortList(bool autoStartAllowed);
-    void StopDetectThread();
-    void StopReader();
-    void StartCloseThread();
-    void FinishCloseThread();
     DetectLists CurrentLists() const;
+    void LinkLost();
 
-    YComPort* const FPort;
-    const ReaderFactory FMakeReader;
+    Connection& FLink;
+    GPSConfig& FConfig;
+    NMEA_Manager* const FStore;
     const Hooks FHooks;
-    bool FConnectionStarted = false;
-    bool FLinkLostShown = false;
-    unsigned FAttempt = 0;
-    std::unique_ptr<TGpsDeviceDetect> FCloseThread;
 };
 
 extern const char* const BaudRateTexts[BaudRateCount];

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "control/CommandSend.h"
+#include "link/Connection.h"
 #include "link/UbxRestart.h"
 #include "nmea/NmeaManager.h"
 
@@ -80,7 +80,6 @@ void TFRestartButton::SendRestartCommand(const std::string& text) {
         std::lock_guard<std::mutex> lock(FStore.Lock());
         FStore.Display.FixModeText = ClearedFixMode;
     }
-    if (!ReceiverConnected()) return;
-    StartCommandOut({text});
+    if (!FLink || !FLink->Send({text})) return;
     if (FStartFixTimer) FStartFixTimer();
 }

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+class Connection;
+
 class QToolButton;
 
 class NMEA_Manager;
@@ -38,6 +40,8 @@ class TFRestartButton : public QFrame {
 
     // What starts the position panel's time-to-fix counter.
     void SetFixTimerHook(FixTimerHook hook) { FStartFixTimer = std::move(hook); }
+    // The connection the restart commands go out on (none: nothing is sent).
+    void SetLink(Connection* link) { FLink = link; }
 
     std::array<QToolButton*, ButtonCount> restartButtons{};
 
@@ -48,4 +52,5 @@ class TFRestartButton : public QFrame {
     NMEA_Manager& FStore;
     UbxRestartRequests& FRestarts;
     FixTimerHook FStartFixTimer;
+    Connection* FLink = nullptr;
 };

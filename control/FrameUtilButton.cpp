@@ -6,8 +6,6 @@
 #include <QToolButton>
 #include <mutex>
 
-#include "control/FormNmeaChoice.h"
-#include "control/FormNmeaChoiceUb.h"
 #include "nmea/NmeaManager.h"
 #include "views/MessageBox.h"
 
@@ -46,7 +44,8 @@ void BringUp(QWidget* window) {
 }
 }  // namespace
 
-TFUtilButton::TFUtilButton(QWidget* parent) : QFrame(parent), FRunSaveDialog(RunSaveDialog) {
+TFUtilButton::TFUtilButton(QWidget* parent, NMEA_Manager& store)
+    : QFrame(parent), FStore(store), FRunSaveDialog(RunSaveDialog) {
     saveDialog = new QFileDialog(this);
     saveDialog->setAcceptMode(QFileDialog::AcceptSave);
     saveDialog->setFileMode(QFileDialog::AnyFile);
@@ -91,8 +90,8 @@ void TFUtilButton::StartLog() {
     const std::string name = CaptureFileName(chosen).toStdString();
     std::string reason;
     {
-        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
-        if (!NmeaManager->Capture.Open(name)) reason = NmeaManager->Capture.Error();
+        std::lock_guard<std::mutex> lock(FStore.Lock());
+        if (!FStore.Capture.Open(name)) reason = FStore.Capture.Error();
     }
     if (!reason.empty()) {
         // A capture that writes nothing must never look like one that runs.
@@ -105,8 +104,8 @@ void TFUtilButton::StartLog() {
 
 void TFUtilButton::StopLog() {
     {
-        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
-        NmeaManager->Capture.Close();
+        std::lock_guard<std::mutex> lock(FStore.Lock());
+        FStore.Capture.Close();
     }
     SetLogging(false);
 }
@@ -115,10 +114,10 @@ void TFUtilButton::CaptureFailed() {
     if (!FLogging) return;
     std::string path, reason;
     {
-        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
-        if (NmeaManager->Capture.IsOpen()) return;  // a newer capture is running
-        path = NmeaManager->Capture.Path();
-        reason = NmeaManager->Capture.Error();
+        std::lock_guard<std::mutex> lock(FStore.Lock());
+        if (FStore.Capture.IsOpen()) return;  // a newer capture is running
+        path = FStore.Capture.Path();
+        reason = FStore.Capture.Error();
     }
     SetLogging(false);
     ShowMessage("Capture stopped: writing to \"" + path + "\" failed: " + reason,
@@ -126,11 +125,11 @@ void TFUtilButton::CaptureFailed() {
 }
 
 void TFUtilButton::SettingClick() {
-    BringUp(FmNmeaChoice_ub);
+    BringUp(FUbloxSetting);
 }
 
 void TFUtilButton::SirfSettingClick() {
-    BringUp(FmNmeaChoice);
+    BringUp(FSirfSetting);
 }
 
 void TFUtilButton::SetLogging(bool logging) {

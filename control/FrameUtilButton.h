@@ -9,6 +9,7 @@
 #include <string>
 
 class QFileDialog;
+struct NMEA_Manager;
 class QToolButton;
 
 class TFUtilButton : public QFrame {
@@ -21,7 +22,13 @@ class TFUtilButton : public QFrame {
     static constexpr int ButtonWidth = 105;
     static constexpr int ButtonHeight = 35;
 
-    explicit TFUtilButton(QWidget* parent);
+    // Captures the sentences of `store`.
+    TFUtilButton(QWidget* parent, NMEA_Manager& store);
+    // The windows "NMEA Setting" and the SiRF entry bring up (either may be null).
+    void SetSettingWindows(QWidget* ublox, QWidget* sirf) {
+        FUbloxSetting = ublox;
+        FSirfSetting = sirf;
+    }
 
     void LogClick();
     void StartLog();
@@ -46,6 +53,9 @@ class TFUtilButton : public QFrame {
     void BuildWidgets();
     void SetLogging(bool logging);
 
+    NMEA_Manager& FStore;
+    QWidget* FUbloxSetting = nullptr;
+    QWidget* FSirfSetting = nullptr;
     bool FLogging = false;
     SaveDialogRunner FRunSaveDialog;
 };

@@ -24,6 +24,11 @@ std::mutex& TCommandOut::SendLock() {
 }
 
 void TCommandOut::Execute() {
+    SendAll();
+    FCompletion.reset();
+}
+
+void TCommandOut::SendAll() {
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[BufferSize]);
     if (!buffer) {
         Queue([messages = FMessages] {

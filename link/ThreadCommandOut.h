@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -33,6 +34,10 @@ class TCommandOut : public YThread {
     // Where a failure the user must see goes (none: it is dropped). Set before Start.
     void SetMessages(MessageSink* messages) { FMessages = messages; }
 
+    // Held until the last line and purge are done, so whoever handed it out
+    // knows when this sender no longer uses the port. Set before Start.
+    void SetCompletionToken(std::shared_ptr<void> token) { FCompletion = std::move(token); }
+
     // Lines refused for their length (read after the thread has ended).
     int Refused() const { return FRefused.load(); }
     int32_t PortNumber() const { return FPortNumber; }
@@ -41,6 +46,7 @@ class TCommandOut : public YThread {
     void Execute() override;
 
   private:
+    void SendAll();
     static std::mutex& SendLock();
     void SendLine(const std::string& line, char* buffer);
 
@@ -50,6 +56,7 @@ class TCommandOut : public YThread {
     UbxRestartRequests* FRestarts = nullptr;
     MessageSink* FMessages = nullptr;
     std::atomic<int> FRefused{0};
+    std::shared_ptr<void> FCompletion;
 };
 
 // The most recently started sender; read only by its creator.

@@ -52,10 +52,17 @@ std::string OpenFailureDetail(const std::string& entry, const std::string& error
 TGpsDeviceDetect::TGpsDeviceDetect(bool createSuspended, DetectLists lists, int32_t mode,
                                    DetectTarget* target, GPSConfig& config, YComPort* port,
                                    YThread* reader)
+    : TGpsDeviceDetect(createSuspended, std::move(lists), mode,
+                       std::shared_ptr<DetectTarget>(std::shared_ptr<DetectTarget>(), target),
+                       config, port, reader) {}
+
+TGpsDeviceDetect::TGpsDeviceDetect(bool createSuspended, DetectLists lists, int32_t mode,
+                                   std::shared_ptr<DetectTarget> target, GPSConfig& config,
+                                   YComPort* port, YThread* reader)
     : YThread(createSuspended),
       FLists(std::move(lists)),
       FMode(mode),
-      FTarget(target),
+      FTarget(std::move(target)),
       FConfig(config),
       FPort(port),
       FReader(reader) {}
@@ -78,6 +85,8 @@ int32_t TGpsDeviceDetect::PortNumberOfText(const std::string& entry) {
 
 template <class F>
 void TGpsDeviceDetect::OnUi(F&& f) {
+    // The queued work holds the target: a target shared with this thread
+    // outlives it.
     if (FTarget) Queue([target = FTarget, f = std::forward<F>(f)] { f(*target); });
 }
 
@@ -98,14 +107,21 @@ bool TGpsDeviceDetect::Probe(int32_t port, int32_t rate) {
     }
     FConfig.BaudRate.store(rate);
     FConfig.PortNumber.store(port);
-    Accept();
+    Accept(port, rate);
     Terminate();
     return true;
 }
 
-void TGpsDeviceDetect::Accept() {
+void TGpsDeviceDetect::Try(int32_t port, int32_t rate) {
+    OnUi([port, rate](DetectTarget& t) { t.Trying(port, rate); });
+}
+
+void TGpsDeviceDetect::Accept(int32_t port, int32_t rate) {
     FConfig.SetPortOpen(true);
-    OnUi([](DetectTarget& t) { t.RefreshStatus(); });
+    OnUi([port, rate](DetectTarget& t) {
+        t.Accepted(port, rate);
+        t.RefreshStatus();
+    });
     if (FReader) FReader->Resume();
 }
 
@@ -121,6 +137,7 @@ void TGpsDeviceDetect::CloseLink() {
 bool TGpsDeviceDetect::TryPort(int index, int baudIndex) {
     const int32_t port = PortNumberOfText(FLists.Ports[index]);
     const int32_t rate = BaudRateTable[baudIndex];
+    Try(port, rate);
     if (port < 0 ||
         !OpenPort(FPort, port, rate, FConfig.DataBits, FConfig.Parity, FConfig.StopBits)) {
         ClosePort(FPort);
@@ -135,9 +152,11 @@ bool TGpsDeviceDetect::TryPort(int index, int baudIndex) {
 }
 
 void TGpsDeviceDetect::RunGeneral() {
-    if (OpenPort(FPort, FConfig.PortNumber, FConfig.BaudRate, FConfig.DataBits, FConfig.Parity,
-                 FConfig.StopBits)) {
-        Accept();
+    const int32_t port = FConfig.PortNumber;
+    const int32_t rate = FConfig.BaudRate;
+    Try(port, rate);
+    if (OpenPort(FPort, port, rate, FConfig.DataBits, FConfig.Parity, FConfig.StopBits)) {
+        Accept(port, rate);
         return;
     }
     if (FPort)
@@ -159,6 +178,7 @@ void TGpsDeviceDetect::RunBaudDetect() {
     for (int k = 0; k < BaudRateCount && !Terminated(); ++k) {
         OnUi([k](DetectTarget& t) { t.SelectBaud(k); });
         const int32_t number = PortNumberOfText(FLists.Ports[port]);
+        Try(number, BaudRateTable[k]);
         if (number < 0 || !OpenPort(FPort, number, BaudRateTable[k], FConfig.DataBits,
                                     FConfig.Parity, FConfig.StopBits)) {
             ClosePort(FPort);
@@ -174,6 +194,7 @@ void TGpsDeviceDetect::RunAutoDetect() {
         const int32_t number = PortNumberOfText(FLists.Ports[i]);
         for (int j = 0; j < BaudRateCount && !Terminated(); ++j) {
             OnUi([j](DetectTarget& t) { t.SelectBaud(j); });
+            Try(number, BaudRateTable[j]);
             if (number < 0 || !OpenPort(FPort, number, BaudRateTable[j], FConfig.DataBits,
                                         FConfig.Parity, FConfig.StopBits)) {
                 ClosePort(FPort);
@@ -195,6 +216,7 @@ void TGpsDeviceDetect::ReportFailure() {
         const std::string text =
             FOpenFailure.empty() ? TextPortMissing : TextPortMissing + ("\n\n" + FOpenFailure);
         OnUi([text](DetectTarget& t) {
+            t.DetectionFailed();
             t.SetButtonCaption(TextOpen);
             t.ShowMessage(text, CaptionError);
             t.ClearProlificFound();
@@ -202,6 +224,7 @@ void TGpsDeviceDetect::ReportFailure() {
         });
     } else if (!FConfig.IsPortOpen()) {
         OnUi([](DetectTarget& t) {
+            t.DetectionFailed();
             t.ShowMessage(TextNoReceiver, CaptionError);
             t.EnableWatchTimer();
             t.StopFixTimer();

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,11 @@ class DetectTarget {
     virtual void RefreshStatus() = 0;
     virtual void StopFixTimer() = 0;
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+    // The attempt's course, for a target that keeps its state: a port and
+    // rate about to be tried, the port accepted, detection ended without one.
+    virtual void Trying(int32_t /*port*/, int32_t /*rate*/) {}
+    virtual void Accepted(int32_t /*port*/, int32_t /*rate*/) {}
+    virtual void DetectionFailed() {}
 };
 
 // The port panel's lists as they stood when the attempt started.
@@ -57,6 +63,10 @@ class TGpsDeviceDetect : public YThread {
     // (may be null).
     TGpsDeviceDetect(bool createSuspended, DetectLists lists, int32_t mode, DetectTarget* target,
                      GPSConfig& config, YComPort* port, YThread* reader);
+    // The same with a target that lives as long as the work queued for it.
+    TGpsDeviceDetect(bool createSuspended, DetectLists lists, int32_t mode,
+                     std::shared_ptr<DetectTarget> target, GPSConfig& config, YComPort* port,
+                     YThread* reader);
     ~TGpsDeviceDetect() override;
 
     // The port number of a list entry: a device path's number in the port
@@ -71,7 +81,8 @@ class TGpsDeviceDetect : public YThread {
 
   private:
     bool Probe(int32_t port, int32_t rate);
-    void Accept();
+    void Accept(int32_t port, int32_t rate);
+    void Try(int32_t port, int32_t rate);
     void CloseLink();
     bool TryPort(int index, int baudIndex);
     void RunGeneral();
@@ -86,7 +97,7 @@ class TGpsDeviceDetect : public YThread {
 
     DetectLists FLists;
     int32_t FMode;
-    DetectTarget* FTarget;
+    std::shared_ptr<DetectTarget> FTarget;
     GPSConfig& FConfig;
     YComPort* FPort;
     YThread* FReader;

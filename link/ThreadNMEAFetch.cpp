@@ -25,6 +25,11 @@ TNmeaFetch::TNmeaFetch(bool createSuspended, RefreshHook refresh)
 }
 
 void TNmeaFetch::Execute() {
+    ReadUntilTerminated();
+    FCompletion.reset();
+}
+
+void TNmeaFetch::ReadUntilTerminated() {
     if (!FPort || !FStore) return;
     while (SafePoint()) {
         FLength = FPort->ReadSentence(FSentence, TerminatedFlag());

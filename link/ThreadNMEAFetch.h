@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,10 @@ class TNmeaFetch : public YThread {
     // Queued when the capture file failed on a sentence and was closed.
     void SetCaptureFailedHook(EventHook hook) { FOnCaptureFailed = std::move(hook); }
 
+    // Held while the thread reads and dropped when it ends, so whoever
+    // handed it out knows when the reader no longer uses the port.
+    void SetCompletionToken(std::shared_ptr<void> token) { FCompletion = std::move(token); }
+
     bool DeviceGone() const { return FDeviceGone.load(std::memory_order_acquire); }
 
     char FSentence[SentenceBufferSize] = {};
@@ -55,6 +60,7 @@ class TNmeaFetch : public YThread {
     void Execute() override;
 
   private:
+    void ReadUntilTerminated();
     void NoteDeviceState();
     void HandleSentence();
     bool DisplayPaused() const;
@@ -69,6 +75,7 @@ class TNmeaFetch : public YThread {
     const GPSConfig* FConfig = nullptr;
     std::string FCurrentSentence;
     std::atomic<bool> FDeviceGone{false};
+    std::shared_ptr<void> FCompletion;
 };
 
 // The reader of the current connection attempt; it frees itself when it ends.

@@ -1,17 +1,17 @@
 #include "shell/MainForm.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QApplication>
 #include <QScreen>
-#include <QThread>
 #include <QTimer>
-#include <atomic>
 #include <memory>
 
+#include "control/FormNmeaChoice.h"
+#include "control/FormNmeaChoiceUb.h"
 #include "control/FrameAbout.h"
 #include "control/FrameComPortSetting.h"
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
+#include "link/Connection.h"
 #include "link/GpsConfig.h"
 #include "link/MessageSink.h"
 #include "link/ThreadCommandOut.h"
@@ -23,7 +23,6 @@
 #include "shell/CaptureReplay.h"
 #include "shell/DataFreshness.h"
 #include "views/Config.h"
-#include "views/MessageBox.h"
 #include "views/FrameConsole.h"
 #include "views/FrameGPSInfo.h"
 #include "views/FrameLumarokStatus.h"
@@ -45,7 +44,8 @@ TFAbout* FAbout = nullptr;
 namespace {
 
 constexpr int MonitorFontPoints = 8;
-constexpr int ReaderPollMs = 5;
+constexpr int PumpMs = 5;
+constexpr std::chrono::milliseconds StopLimit{2000};
 constexpr size_t ReplayConsoleLines = 60;
 constexpr Qt::WindowFlags MainWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -76,6 +76,11 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent, MainWindowFlags) {
         // The store exists before the panels: the port panel may start a
         // connection while it is built, and its reader must find the store.
         if (!NmeaManager) NmeaManager = new NMEA_Manager;
+        FLink = std::make_unique<Connection>(*GpsConfig, ComPort);
+        FLink->SetReaderFactory([] { return MakeNmeaFetch(); });
+        FLink->SetRestartRequests(&UbxRestarts);
+        FLink->SetMessages(SerialMessages);
+        FLink->SetEventPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, PumpMs); });
         BuildWidgets();
     } catch (...) {
         FInitFailed = true;
@@ -87,6 +92,11 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent, MainWindowFlags) {
 }
 
 TMainForm::~TMainForm() {
+    // The connection goes before the panels that observe it.
+    if (FLink) {
+        FLink->Shutdown(StopLimit);
+        FLink->SetObserver(nullptr);
+    }
     if (MainForm != this) return;
     MainForm = nullptr;
     FSViewer = nullptr;
@@ -104,8 +114,9 @@ void TMainForm::BuildWidgets() {
     FSViewer = new TFSViewer(this, *NmeaManager, *GpsConfig, this);
     FRestartButton = new TFRestartButton(this, *NmeaManager, UbxRestarts);
     FSnrViewer = new TFSnrViewer(this, *NmeaManager);
-    FUtilButton = new TFUtilButton(this);
+    FUtilButton = new TFUtilButton(this, *NmeaManager);
     FGPSInfo = new TFGPSInfo(this, *NmeaManager);
+    FRestartButton->SetLink(FLink.get());
     FRestartButton->SetFixTimerHook([] {
         if (FGPSInfo) FGPSInfo->StartFixTimer();
     });
@@ -125,12 +136,14 @@ void TMainForm::BuildWidgets() {
     portHooks.StopCapture = [] {
         if (FUtilButton) FUtilButton->LogClick();
     };
-    FComPortSetting = new TFComPortSetting(
-        this, ComPort, [] { return CreateNmeaFetch(); }, std::move(portHooks));
+    FComPortSetting =
+        new TFComPortSetting(this, *FLink, *GpsConfig, NmeaManager, std::move(portHooks));
     FLumarokStatus = new TFLumarokStatus(this, *GpsConfig);
     FLumarokStatus->SetPortNameLookup(PortTable::NameForNumber);
+    FLumarokStatus->SetConnection(FLink.get());
     FConsole = new TFConsole(this, *GpsConfig);
-    FConsole->SetCommandSender(SendCommands);
+    FConsole->SetCommandSender([link = FLink.get()](const std::vector<std::string>& commands,
+                                                    int32_t) { link->Send(commands); });
     FAbout = new TFAbout(this);
     PlacePanels();
     WatchFreshness();
@@ -236,46 +249,13 @@ void RefreshViews() {
     if (MainForm) MainForm->RefreshViews(NmeaFetch);
 }
 
-namespace {
-
-std::atomic<int> RunningReaders{0};
-
-// A reader that counts itself while it runs, so the program can wait for the
-// readers that free themselves before it takes the store away.
-class CountedNmeaFetch : public TNmeaFetch {
-  public:
-    using TNmeaFetch::TNmeaFetch;
-    // Counted out when it is freed, which also covers a reader ended before
-    // it was ever released.
-    ~CountedNmeaFetch() override {
-        Shutdown();
-        RunningReaders.fetch_sub(1, std::memory_order_acq_rel);
-    }
-};
-
-}  // namespace
-
-bool WaitReadersEnded(int limitMs) {
-    QElapsedTimer clock;
-    clock.start();
-    // A reader may be waiting for this thread (console, refresh): events run
-    // while it winds down.
-    while (RunningReaders.load(std::memory_order_acquire) > 0) {
-        if (clock.elapsed() >= limitMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, ReaderPollMs);
-        QThread::msleep(ReaderPollMs);
-    }
-    return true;
-}
-
-TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate) {
+TNmeaFetch* MakeNmeaFetch(bool freeOnTerminate) {
     // The hook suspends the very reader that asks for the refresh: it is
     // alive, waiting for the refresh, whatever NmeaFetch holds by then.
     auto self = std::make_shared<TNmeaFetch*>(nullptr);
-    auto* reader = new CountedNmeaFetch(true, [self] {
+    auto* reader = new TNmeaFetch(true, [self] {
         if (MainForm) MainForm->RefreshViews(*self);
     });
-    RunningReaders.fetch_add(1, std::memory_order_acq_rel);
     *self = reader;
     reader->SetPort(ComPort);
     reader->SetStore(NmeaManager);
@@ -283,30 +263,39 @@ TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate) {
     reader->SetConsole([](const std::string& sentence) {
         if (FConsole) FConsole->AppendSentence(sentence);
     });
-    // A capture write that failed: the tool buttons stop the capture and tell
-    // the user, on the GUI thread.
+    // A capture write that failed: the tool buttons stop the capture and
+    // tell the user. The reader queues this to the GUI thread.
     reader->SetCaptureFailedHook([] {
-        if (UiDispatcher* ui = YThread::MainDispatcher())
-            ui->Queue([] {
-                if (FUtilButton) FUtilButton->CaptureFailed();
-            });
-    });
-    // Unplugged: the port panel shows the link down and tells the user once.
-    reader->SetDeviceGoneHook([] {
-        if (FComPortSetting) FComPortSetting->LinkLost();
+        if (FUtilButton) FUtilButton->CaptureFailed();
     });
     reader->SetFreeOnTerminate(freeOnTerminate);
+    return reader;
+}
+
+TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate) {
+    TNmeaFetch* reader = MakeNmeaFetch(freeOnTerminate);
     NmeaFetch = reader;
     reader->Start();
     return reader;
 }
 
-void SendCommands(const std::vector<std::string>& commands, int32_t portNumber) {
-    if (!GpsConfig || !GpsConfig->IsPortOpen()) return;
-    auto* sender = new TCommandOut(false, commands, portNumber, ComPort);
-    sender->SetRestartRequests(&UbxRestarts);
-    sender->SetMessages(SerialMessages);
-    sender->SetFreeOnTerminate(true);
-    CommandOut = sender;
-    sender->Start();
+void CreateSettingWindows(Connection& link) {
+    FmNmeaChoice = new TFmNmeaChoice;
+    FmNmeaChoice_ub = new TFmNmeaChoice_ub;
+    FmNmeaChoice->SetLink(&link);
+    FmNmeaChoice_ub->SetLink(&link);
+    // Closing the main window ends the program even while one is open.
+    FmNmeaChoice->setAttribute(Qt::WA_QuitOnClose, false);
+    FmNmeaChoice_ub->setAttribute(Qt::WA_QuitOnClose, false);
+    if (FUtilButton) FUtilButton->SetSettingWindows(FmNmeaChoice_ub, FmNmeaChoice);
+}
+
+int RunMonitor(QApplication& app, TMainForm& window) {
+    const int status = app.exec();
+    for (QWidget* setting :
+         {static_cast<QWidget*>(FmNmeaChoice), static_cast<QWidget*>(FmNmeaChoice_ub)})
+        if (setting) setting->hide();
+    window.Link().Shutdown(StopLimit);
+    ClosePort(ComPort);
+    return status;
 }

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ class TFAbout;
 class TNmeaFetch;
 class TDataFreshness;
 class YThread;
+class Connection;
+class QApplication;
 
 // The monitor's default font: the platform's sans-serif at 8 points.
 QFont MonitorFont();
@@ -53,6 +56,9 @@ class TMainForm : public QWidget, public TLayoutHost {
     bool ShowCapture(const std::string& path);
     // Whether the views are marked as showing old data.
     bool ViewsStale() const;
+    // The connection to the receiver: the port panel opens and closes it,
+    // the console and the setting windows send commands through it.
+    Connection& Link() const { return *FLink; }
 
     // TLayoutHost
     QSize LayoutSize() const override { return size(); }
@@ -70,6 +76,7 @@ class TMainForm : public QWidget, public TLayoutHost {
 
     bool FInitFailed = false;
     bool FCentred = false;
+    std::unique_ptr<Connection> FLink;
     TDataFreshness* FFreshness = nullptr;
     std::function<void()> FSuspendReader;
     std::function<void()> FResumeReader;
@@ -90,16 +97,18 @@ extern TFAbout* FAbout;
 // The view refresh with the current reader NmeaFetch held.
 void RefreshViews();
 
-// A reader thread for the current connection attempt: created suspended (it
-// runs once the detection thread resumes it), reading ComPort into the store,
-// handing each sentence to the console and asking for RefreshViews, freeing
-// itself when it ends (unless told otherwise), and kept in NmeaFetch.
-// Started, so Resume releases it.
+// A reader thread for a connection attempt: created suspended (it runs once
+// the detection thread resumes it), reading ComPort into the store, handing
+// each sentence to the console and asking for RefreshViews, freeing itself
+// when it ends (unless told otherwise). Not started.
+TNmeaFetch* MakeNmeaFetch(bool freeOnTerminate = true);
+// The same, kept in NmeaFetch and started, so Resume releases it.
 TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate = true);
-// Waits, running events, until every reader made by CreateNmeaFetch has
-// ended; false when some still run after `limitMs`.
-bool WaitReadersEnded(int limitMs);
 
-// Hands commands to a new command sender, started at once and freeing itself
-// when done (kept in CommandOut). Sends nothing while the port is closed.
-void SendCommands(const std::vector<std::string>& commands, int32_t portNumber);
+// Makes the two NMEA setting windows, hidden until their buttons show them.
+// They are top-level windows that never keep the program alive on their own.
+void CreateSettingWindows(Connection& link);
+// Runs the event loop until the main window closes (whatever setting window
+// is open), then ends the connection and closes the port. Returns the
+// loop's exit status.
+int RunMonitor(QApplication& app, TMainForm& window);

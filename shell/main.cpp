@@ -1,18 +1,13 @@
 // lumarokub: the monitor. Starts the Qt application titled "LumarokUb" and its
 // main window, then runs the event loop until the window closes.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPixmap>
 #include <QTimer>
 #include <iostream>
 #include <memory>
 
-#include "control/CommandSend.h"
-#include "control/FormNmeaChoice.h"
-#include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
-#include "link/ThreadNMEAFetch.h"
 #include "serial/YComPort.h"
 #include "shell/DemoReceiver.h"
 #include "shell/GuiMessageSink.h"
@@ -25,7 +20,6 @@ namespace {
 
 constexpr int ExitUsage = 2;
 constexpr int ExitFailure = 1;
-constexpr int ReaderStopLimitMs = 2000;
 
 void ScheduleScreenshot(QApplication& app, TMainForm& window, const StartupOptions& options) {
     const int delayMs = static_cast<int>(options.ScreenshotAfter * 1000);
@@ -52,14 +46,6 @@ std::unique_ptr<DemoReceiver> StartDemo() {
     StartOptions.Ports.push_back(receiver->SlavePath());
     if (StartOptions.BaudRate == 0) StartOptions.BaudRate = static_cast<int>(DemoBaud);
     return receiver;
-}
-
-// Ends the connection: the detection thread, the readers and the port.
-void StopLink() {
-    WaitCommandSendersIdle(std::chrono::milliseconds(ReaderStopLimitMs));
-    if (FComPortSetting) FComPortSetting->Shutdown();
-    WaitReadersEnded(ReaderStopLimitMs);
-    ClosePort();
 }
 
 }  // namespace
@@ -92,9 +78,7 @@ int main(int argc, char** argv) {
     SerialMessages = new TGuiMessageSink(*dispatcher);
     TMainForm window;
     if (window.InitFailed()) return ExitFailure;
-    // The two setting windows, hidden until their buttons show them.
-    FmNmeaChoice = new TFmNmeaChoice;
-    FmNmeaChoice_ub = new TFmNmeaChoice_ub;
+    CreateSettingWindows(window.Link());
     if (StartOptions.BaudRate != 0) FComPortSetting->SelectBaudRate(StartOptions.BaudRate);
     if (!StartOptions.Ports.empty())
         FComPortSetting->ConnectAtStart(StartOptions.Ports.back(), StartOptions.Mode);
@@ -104,7 +88,5 @@ int main(int argc, char** argv) {
     }
     window.show();
     if (!StartOptions.ScreenshotFile.empty()) ScheduleScreenshot(app, window, StartOptions);
-    const int status = app.exec();
-    StopLink();
-    return status;
+    return RunMonitor(app, window);
 }

@@ -2,6 +2,7 @@
 
 #include <QThread>
 
+#include "link/Connection.h"
 #include "views/Config.h"
 
 namespace {
@@ -49,8 +50,12 @@ void TFLumarokStatus::Refresh() {
 
 void TFLumarokStatus::RefreshHere() {
     const bool open = FConfig.IsPortOpen();
-    const int32_t port = FConfig.PortNumber.load();
-    const int32_t rate = FConfig.BaudRate.load();
+    int32_t port = FConfig.PortNumber.load();
+    int32_t rate = FConfig.BaudRate.load();
+    if (FLink && FLink->Shown().Known) {
+        port = FLink->Shown().Port;
+        rate = FLink->Shown().Rate;
+    }
     const std::string name = FPortName ? FPortName(port) : std::string();
     statusPanels[1]->setText("COM:" +
                              (name.empty() ? QString::number(port) : QString::fromStdString(name)));

@@ -1,4 +1,6 @@
 // The status bar: link state, port and baud rate in three fixed-width panels.
+// Given a connection, the port and rate are the link's while it is up and the
+// current trial's while detection runs, never a selection nothing uses.
 #pragma once
 
 #include <QFrame>
@@ -9,6 +11,8 @@
 #include <string>
 
 #include "link/GpsConfig.h"
+
+class Connection;
 
 class TFLumarokStatus : public QFrame {
     Q_OBJECT
@@ -22,6 +26,8 @@ class TFLumarokStatus : public QFrame {
     TFLumarokStatus(QWidget* parent, GPSConfig& config);
 
     void SetPortNameLookup(PortNameLookup lookup) { FPortName = std::move(lookup); }
+    // Where the shown port and rate come from (none: the configuration).
+    void SetConnection(const Connection* link) { FLink = link; }
     // Safe from any thread: from a worker thread the update is queued to the GUI thread.
     void Refresh();
 
@@ -35,4 +41,5 @@ class TFLumarokStatus : public QFrame {
 
     GPSConfig& FConfig;
     PortNameLookup FPortName;
+    const Connection* FLink = nullptr;
 };

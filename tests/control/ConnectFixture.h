@@ -18,9 +18,9 @@
 #include <memory>
 
 #include "ControlFixture.h"
-#include "control/CommandSend.h"
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
+#include "link/Connection.h"
 #include "link/ThreadNMEAFetch.h"
 #include "serial/YComPort.h"
 #include "shell/MainForm.h"
@@ -81,9 +81,9 @@ class ConnectFixture : public ControlFixture {
         SetExtraPorts({});
     }
     void TearDown() override {
-        EXPECT_TRUE(WaitCommandSendersIdle(10s));
-        if (FComPortSetting) FComPortSetting->Shutdown();
-        EXPECT_TRUE(WaitReadersEnded(10000));
+        if (Window) {
+            EXPECT_TRUE(Window->Link().Shutdown(10s));
+        }
         Window.reset();
         ClosePort();
         ComPort = nullptr;

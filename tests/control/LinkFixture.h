@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "ControlFixture.h"
-#include "control/CommandSend.h"
+#include "link/Connection.h"
 #include "link/ThreadNMEAFetch.h"
 #include "link/UbxRestart.h"
 #include "serial/YComPort.h"
@@ -20,10 +20,13 @@ class LinkFixture : public ControlFixture {
         ASSERT_TRUE(Pty.Ok());
         ComPort = &Port;
         UbxRestarts.Clear();
+        Link = std::make_unique<Connection>(*GpsConfig, &Port);
+        Link->SetRestartRequests(&UbxRestarts);
     }
     void TearDown() override {
-        EXPECT_TRUE(WaitCommandSendersIdle(std::chrono::seconds(10)));
+        EXPECT_TRUE(Link->WaitSendersIdle(std::chrono::seconds(10)));
         Disconnect();
+        Link.reset();
         ComPort = nullptr;
         UbxRestarts.Clear();
         ControlFixture::TearDown();
@@ -44,6 +47,8 @@ class LinkFixture : public ControlFixture {
 
     PtyPair Pty;
     YComPort Port;
+    // The connection the panels send on; Connect opens its port directly.
+    std::unique_ptr<Connection> Link;
 
   private:
     std::unique_ptr<TNmeaFetch> FReader;

@@ -60,7 +60,7 @@ class LiveCaptureTest : public ControlFixture {
     PtyPair Pty;
     YComPort Port;
     TestEventLoop Loop;
-    TFUtilButton Panel{nullptr};
+    TFUtilButton Panel{nullptr, Store()};
     std::atomic<int> Dispatched{0};
     std::unique_ptr<TNmeaFetch> Reader;
 };

@@ -1,10 +1,17 @@
 // Connecting from the window: the port panel's four modes against simulated
-// receivers, closing at any moment, hot-plugged adapters, a Prolific adapter
-// at start-up and an adapter pulled out while connected.
+// receivers, closing at any moment, failed attempts, what the status bar
+// names, hot-plugged adapters, a Prolific adapter at start-up, an adapter
+// pulled out while connected and the program's end.
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 
+#include <QTimer>
+#include <algorithm>
+
 #include "ConnectFixture.h"
+#include "control/FormNmeaChoice.h"
+#include "control/FormNmeaChoiceUb.h"
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
 #include "serial/PortTable.h"
@@ -108,19 +115,147 @@ TEST_F(Connect, BaudDetectOnAPortThatCannotOpenGivesUpAtOnce) {
     EXPECT_FALSE(Connected());
 }
 
-TEST_F(Connect, GeneralOnAMissingPortSaysSoAndReadsOpenAgain) {
-    SetExtraPorts({Ports.DevicePath("ttyGONE0")});
+// A failed attempt reads "Open", and one click on it starts the next attempt
+// at once: after a port held by another program, and after a detection that
+// found no receiver.
+TEST_F(Connect, AFailedAttemptReadsOpenAndOneClickStartsTheNext) {
+    PtyPair held;
+    const int holder = ::open(held.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    SetExtraPorts({held.Path(), Ports.DevicePath("ttyGONE0")});
     OpenWindow();
+    Choose(0, Baud4800, ModeGeneral);
     Press();
     ASSERT_TRUE(RunUntil([&] { return !Messages.empty(); }, 5s));
-    EXPECT_EQ(Messages[0].Text, "port doesn't exist");
+    EXPECT_EQ(Messages[0].Text.rfind("port doesn't exist", 0), 0u) << Messages[0].Text;
     EXPECT_EQ(Caption(), "Open");
-    // Failed: the next press closes, the one after starts again.
-    EXPECT_TRUE(Panel->ConnectionStarted());
-    Press();
+    EXPECT_EQ(Window->Link().State(), LinkState::Failed);
     EXPECT_FALSE(Panel->ConnectionStarted());
+
+    // The other program lets go: the next click connects.
+    ::close(holder);
+    const unsigned failed = Panel->Attempt();
     Press();
-    EXPECT_TRUE(Panel->ConnectionStarted());
+    EXPECT_EQ(Panel->Attempt(), failed + 1);
+    EXPECT_EQ(Caption(), "Close");
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    EXPECT_EQ(Messages.size(), 1u);
+
+    // Closed, then a detection on a port that cannot open finds no receiver.
+    Press();
+    Choose(1, Baud4800, ModeBaudDetect);
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return Messages.size() == 2; }, 5s));
+    EXPECT_EQ(Messages[1].Text, "no GPS device detected");
+    RunFor(100ms);
+    EXPECT_EQ(Caption(), "Open");
+    EXPECT_EQ(Window->Link().State(), LinkState::Failed);
+    Choose(0, Baud4800, ModeGeneral);
+    Press();
+    EXPECT_EQ(Caption(), "Close");
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    RunFor(200ms);
+    EXPECT_EQ(Messages.size(), 2u) << "the failed attempt's leftovers end silently";
+}
+
+// The status bar names what the link uses: each trial while detection runs,
+// the accepted port and rate once connected, and after a failed detection the
+// last trial, which is also what the port panel's lists show.
+TEST_F(Connect, StatusBarShowsTheTrialWhileDetectingAndTheLinkAfterwards) {
+    auto receiver = StartReceiver(38400);
+    StartMismatched(*receiver);
+    PtyPair silent;
+    SetExtraPorts({receiver->SlavePath(), silent.Path()});
+    OpenWindow();
+    const QString receiverName = QString::fromStdString(
+        PortTable::NameForNumber(PortTable::NumberForPath(receiver->SlavePath())));
+    Choose(0, Baud4800, ModeBaudDetect);
+    Press();
+    std::vector<QString> shownRates;
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            const QString rate = FLumarokStatus->PanelText(2);
+            if (shownRates.empty() || shownRates.back() != rate) shownRates.push_back(rate);
+            return Connected();
+        },
+        20s));
+    ASSERT_TRUE(RunUntil([&] { return DetectionEnded(); }, 5s));
+    const std::vector<QString> trials = {"BR:4800bps", "BR:9600bps", "BR:19200bps"};
+    for (const QString& trial : trials)
+        EXPECT_NE(std::find(shownRates.begin(), shownRates.end(), trial), shownRates.end())
+            << trial.toStdString();
+    EXPECT_EQ(FLumarokStatus->PanelText(2), "BR:38400bps");
+    EXPECT_EQ(ComPort->BaudRate(), 38400u);
+    EXPECT_EQ(FLumarokStatus->PanelText(1), "COM:" + receiverName);
+
+    // Nothing answers on the silent line: every rate is tried in turn.
+    Press();
+    Choose(1, Baud4800, ModeBaudDetect);
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return !Messages.empty(); }, 15s));
+    EXPECT_EQ(Messages[0].Text, "no GPS device detected");
+    RunFor(100ms);
+    EXPECT_EQ(Panel->baudCombo->currentText(), "115200 bps");
+    EXPECT_EQ(FLumarokStatus->PanelText(2), "BR:115200bps");
+    EXPECT_EQ(FLumarokStatus->PanelText(1),
+              "COM:" + QString::fromStdString(PortTable::NameForNumber(silent.Number())));
+}
+
+// Every command sender of the connection, the console's included, is ended
+// with it: none still uses the port once the connection has shut down.
+TEST_F(Connect, ShutdownWaitsForEveryCommandSender) {
+    PtyPair line;  // nobody reads it: the senders' writes back up
+    SetExtraPorts({line.Path()});
+    OpenWindow();
+    Choose(0, Baud115200, ModeGeneral);
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    Connection& link = Window->Link();
+    ASSERT_TRUE(link.Send(std::vector<std::string>(4000, std::string(90, 'A'))));
+    FConsole->ConsoleClick();  // a double click's first click pauses the console
+    FConsole->ConsoleDblClick();
+    FConsole->consoleMemo->insertPlainText("100,1,9600,8,1,0");
+    FConsole->ConsoleKeyPress(TFConsole::EnterKey);
+    EXPECT_EQ(link.RunningSenders(), 2) << "the console's sender is counted too";
+    EXPECT_TRUE(link.Shutdown(10s));
+    EXPECT_EQ(link.RunningSenders(), 0);
+    EXPECT_EQ(link.RunningReaders(), 0);
+    EXPECT_FALSE(ComPort->IsOpen());
+    EXPECT_FALSE(link.Send({"$PSRF103,00,00,01,01*"})) << "nothing is sent once closed";
+}
+
+// Closing the main window ends the program and releases the port, also
+// while an NMEA Setting window is open.
+TEST_F(Connect, ClosingTheWindowWithASettingWindowOpenEndsTheProgram) {
+    auto receiver = StartReceiver(115200);
+    SetExtraPorts({receiver->SlavePath()});
+    OpenWindow();
+    Choose(0, Baud115200, ModeGeneral);
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    CreateSettingWindows(Window->Link());
+    Window->show();
+    FUtilButton->SettingClick();
+    ASSERT_TRUE(FmNmeaChoice_ub->isVisible());
+
+    QTimer::singleShot(200, Window.get(), [this] { Window->close(); });
+    constexpr int StillRunning = 99;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(StillRunning); });
+    watchdog.start(15000);
+    const int status = RunMonitor(*qApp, *Window);
+    watchdog.stop();
+    EXPECT_EQ(status, 0) << "the event loop ends with the main window";
+    EXPECT_FALSE(ComPort->IsOpen());
+    EXPECT_FALSE(Connected());
+    EXPECT_EQ(Window->Link().RunningReaders(), 0);
+    EXPECT_FALSE(FmNmeaChoice_ub->isVisible());
+    delete FmNmeaChoice_ub;
+    delete FmNmeaChoice;
+    FmNmeaChoice_ub = nullptr;
+    FmNmeaChoice = nullptr;
 }
 
 TEST_F(Connect, CloseDuringAutoDetectEndsTheProbeWithoutAnotherTrial) {
@@ -176,8 +311,8 @@ TEST_F(Connect, CloseWhileCapturingStopsTheCapture) {
         EXPECT_FALSE(NmeaManager->Capture.IsOpen());
     }
     EXPECT_GT(fs::file_size(file), 0u);
-    ASSERT_TRUE(RunUntil([&] { return Caption() == "Open"; }, 2s));
-    EXPECT_FALSE(ComPort->IsOpen());
+    EXPECT_EQ(Caption(), "Open");
+    EXPECT_TRUE(RunUntil([&] { return !ComPort->IsOpen(); }, 2s));
 }
 
 TEST_F(Connect, NewPortWhileIdleInPortDetectIsTakenInBaudDetect) {

@@ -13,6 +13,10 @@
 namespace {
 class NmeaChoiceTest : public LinkFixture {
   protected:
+    void SetUp() override {
+        LinkFixture::SetUp();
+        Window.Panel()->SetLink(Link.get());
+    }
     QLineEdit* Edit(int row) const { return Window.Panel()->intervalEdits[row]; }
     // The edit loses the keyboard focus.
     static void Leave(QLineEdit* edit) {

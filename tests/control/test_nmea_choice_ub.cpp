@@ -28,6 +28,7 @@ class NmeaChoiceUbTest : public LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
+        Window.SetLink(Link.get());
         UbxMeasPeriodHex = "E803";
     }
     void TickAll(bool on) {

@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "ControlFixture.h"
-#include "control/CommandSend.h"
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameRestartButton.h"
+#include "link/Connection.h"
 #include "link/ThreadNMEAFetch.h"
 #include "link/UbxRestart.h"
 #include "serial/PortTable.h"
@@ -34,9 +34,12 @@ class ReceiverSimTest : public ControlFixture {
         GpsConfig->PortNumber = number;
         GpsConfig->SetPortOpen(true);
         NmeaFetch = Reader.get();
+        Link = std::make_unique<Connection>(*GpsConfig, &Port);
+        Link->SetRestartRequests(&UbxRestarts);
     }
     void TearDown() override {
-        EXPECT_TRUE(WaitCommandSendersIdle(10s));
+        EXPECT_TRUE(Link->WaitSendersIdle(10s));
+        Link.reset();
         NmeaFetch = nullptr;
         ComPort = nullptr;
         Port.ClosePort();
@@ -50,11 +53,13 @@ class ReceiverSimTest : public ControlFixture {
     YComPort Port;
     // Stands for the connection; the test needs no reading.
     std::unique_ptr<TNmeaFetch> Reader = std::make_unique<TNmeaFetch>(true, [] {});
+    std::unique_ptr<Connection> Link;
 };
 }  // namespace
 
 TEST_F(ReceiverSimTest, EachRestartButtonRestartsTheReceiverOnce) {
     TFRestartButton panel(nullptr, *NmeaManager, UbxRestarts);
+    panel.SetLink(Link.get());
     const StartKind kinds[] = {StartKind::Hot, StartKind::Warm, StartKind::Cold,
                                StartKind::Factory};
     for (int i = 0; i < TFRestartButton::ButtonCount; ++i) {
@@ -68,6 +73,7 @@ TEST_F(ReceiverSimTest, EachRestartButtonRestartsTheReceiverOnce) {
 
 TEST_F(ReceiverSimTest, UbloxDialogSelectsSentencesAndPeriod) {
     TFmNmeaChoice_ub window;
+    window.SetLink(Link.get());
     window.chkUart->setChecked(true);
     window.chkGGA->setChecked(true);
     window.chkRMC->setChecked(true);
@@ -101,6 +107,7 @@ TEST_F(ReceiverSimTest, UbloxDialogSelectsSentencesAndPeriod) {
 
 TEST_F(ReceiverSimTest, SirfWindowSetsTheGllInterval) {
     TFmNmeaChoice window;
+    window.SetLink(Link.get());
     window.Panel()->intervalEdits[TFNmeaChoice::GllRow]->setText("10");
     window.Panel()->okButton->click();
     ASSERT_TRUE(WaitFor([&] { return Rate(SentenceKind::GLL).Value == 10; }, 5s));

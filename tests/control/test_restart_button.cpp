@@ -4,7 +4,6 @@
 #include <mutex>
 
 #include "LinkFixture.h"
-#include "control/CommandSend.h"
 #include "control/FrameRestartButton.h"
 #include "link/UbxRestart.h"
 #include "serial/UbxText.h"
@@ -19,6 +18,7 @@ class RestartTest : public LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
+        Panel.SetLink(Link.get());
         Panel.SetFixTimerHook([this] { ++FixTimerStarts; });
         SetFixMode("3D");
     }
@@ -88,12 +88,12 @@ TEST_F(RestartTest, NotConnectedWritesNothingButKeepsTheFlagsForTheNextSends) {
     Port.ClosePort();
 
     Connect();
-    StartCommandOut({"$PSRF103,00,00,01,01*"});
-    ASSERT_TRUE(WaitCommandSendersIdle(std::chrono::seconds(10)));
+    ASSERT_TRUE(Link->Send({"$PSRF103,00,00,01,01*"}));
+    ASSERT_TRUE(Link->WaitSendersIdle(std::chrono::seconds(10)));
     EXPECT_EQ(Pty.ReadAll(), Bytes(UbxHotStartFrame));
     EXPECT_FALSE(UbxRestarts.Hot);
-    StartCommandOut({"$PSRF103,00,00,01,01*"});
-    ASSERT_TRUE(WaitCommandSendersIdle(std::chrono::seconds(10)));
+    ASSERT_TRUE(Link->Send({"$PSRF103,00,00,01,01*"}));
+    ASSERT_TRUE(Link->WaitSendersIdle(std::chrono::seconds(10)));
     EXPECT_EQ(Pty.ReadAll(), Bytes(UbxWarmStartFrame));
     EXPECT_FALSE(UbxRestarts.Warm);
 }

@@ -51,7 +51,7 @@ class StaleLink : public ConnectFixture {
     void SetOutputInterval(ReceiverSimulator& receiver, int seconds) {
         for (int kind = 0; kind < SentenceKinds; ++kind) {
             const int heard = receiver.Status().Commands;
-            StartCommandOut(
+            Window->Link().Send(
                 {"$PSRF103,0" + std::to_string(kind) + ",00,0" + std::to_string(seconds) + ",01*"});
             ASSERT_TRUE(RunUntil([&] { return receiver.Status().Commands > heard; }, 5s)) << kind;
         }

@@ -42,7 +42,7 @@ class UtilButtonTest : public ControlFixture {
     }
 
     QTemporaryDir FDir;
-    TFUtilButton FPanel{nullptr};
+    TFUtilButton FPanel{nullptr, Store()};
     int DialogRuns = 0;
 };
 }  // namespace
@@ -137,8 +137,7 @@ TEST_F(UtilButtonTest, WriteErrorStopsCaptureAndTellsOnce) {
 TEST_F(UtilButtonTest, SettingWindowsComeUpOnceAndToTheFront) {
     TFmNmeaChoice_ub ublox;
     TFmNmeaChoice sirf;
-    FmNmeaChoice_ub = &ublox;
-    FmNmeaChoice = &sirf;
+    FPanel.SetSettingWindows(&ublox, &sirf);
     FPanel.settingButton->click();
     FPanel.settingButton->click();
     EXPECT_TRUE(ublox.isVisible());
@@ -146,6 +145,5 @@ TEST_F(UtilButtonTest, SettingWindowsComeUpOnceAndToTheFront) {
     FPanel.SirfSettingClick();
     EXPECT_TRUE(sirf.isVisible());
     EXPECT_EQ(QApplication::topLevelWidgets().count(&ublox), 1);
-    FmNmeaChoice_ub = nullptr;
-    FmNmeaChoice = nullptr;
+    FPanel.SetSettingWindows(nullptr, nullptr);
 }

@@ -34,7 +34,6 @@ class LinkTest : public testing::Test {
     void SetUp() override {
         ASSERT_TRUE(pty.Ok());
         YThread::SetMainDispatcher(&dispatcher);
-        if (!ComPort) ComPort = new YComPort;
         ASSERT_TRUE(ComPort->OpenPort(static_cast<uint32_t>(pty.Number()), 115200));
         GpsConfig->PortNumber = pty.Number();
         GpsConfig->BaudRate = 115200;
@@ -55,6 +54,8 @@ class LinkTest : public testing::Test {
         YThread::SetMainDispatcher(nullptr);
     }
 
+    // The port exists before the window, whose connection works on it.
+    YComPort* port = ComPort ? ComPort : (ComPort = new YComPort);
     TMainForm window;
     QtUiDispatcher dispatcher;
     PtyPair pty;

@@ -1,0 +1,269 @@
+#include "link/Connection.h"
+
+#include <thread>
+
+#include "link/GpsConfig.h"
+#include "link/ThreadCommandOut.h"
+#include "link/ThreadNMEAFetch.h"
+#include "serial/YComPort.h"
+
+namespace {
+constexpr std::chrono::milliseconds PumpStep{5};
+}  // namespace
+
+ThreadTracker::ThreadTracker() : FCount(std::make_shared<Count>()) {}
+
+std::shared_ptr<void> ThreadTracker::Token() {
+    {
+        std::lock_guard<std::mutex> hold(FCount->Lock);
+        ++FCount->Running;
+    }
+    // The deleter runs when the last holder lets the token go.
+    return std::shared_ptr<void>(nullptr, [count = FCount](void*) {
+        std::lock_guard<std::mutex> hold(count->Lock);
+        --count->Running;
+        count->Changed.notify_all();
+    });
+}
+
+int ThreadTracker::Running() const {
+    std::lock_guard<std::mutex> hold(FCount->Lock);
+    return FCount->Running;
+}
+
+bool ThreadTracker::WaitIdle(std::chrono::milliseconds limit,
+                             const std::function<void()>& pump) const {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    std::unique_lock<std::mutex> hold(FCount->Lock);
+    while (FCount->Running > 0) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        if (!pump) {
+            FCount->Changed.wait_until(hold, end);
+            continue;
+        }
+        FCount->Changed.wait_for(hold, PumpStep);
+        hold.unlock();
+        pump();
+        hold.lock();
+    }
+    return true;
+}
+
+// The detection threads of one attempt reach the connection through this
+// forwarder. Their work is queued, so it may arrive after the connection is
+// gone or after a newer attempt started (the close step's changes landing on
+// the next attempt): then it is dropped. Only the user-interface thread
+// touches it.
+class Connection::AttemptTarget : public DetectTarget {
+  public:
+    AttemptTarget(std::shared_ptr<Gate> gate, unsigned attempt)
+        : FGate(std::move(gate)), FAttempt(attempt) {}
+
+    void SelectPort(int index) override {
+        if (ConnectionObserver* o = Observer()) o->SelectPort(index);
+    }
+    void SelectBaud(int index) override {
+        if (ConnectionObserver* o = Observer()) o->SelectBaud(index);
+    }
+    // The caption follows the connection's state, not the thread.
+    void SetButtonCaption(const std::string&) override {}
+    void EnableWatchTimer() override {
+        if (ConnectionObserver* o = Observer()) o->EnableWatchTimer();
+    }
+    void ClearProlificFound() override {
+        if (ConnectionObserver* o = Observer()) o->ClearProlificFound();
+    }
+    void RefreshStatus() override {
+        if (ConnectionObserver* o = Observer()) o->RefreshStatus();
+    }
+    void StopFixTimer() override {
+        if (ConnectionObserver* o = Observer()) o->StopFixTimer();
+    }
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        if (ConnectionObserver* o = Observer()) o->ShowMessage(text, caption);
+    }
+    void Trying(int32_t port, int32_t rate) override {
+        if (Connection* c = Live()) c->OnTrying(port, rate);
+    }
+    void Accepted(int32_t port, int32_t rate) override {
+        if (Connection* c = Live()) c->OnAccepted(port, rate);
+    }
+    void DetectionFailed() override {
+        if (Connection* c = Live()) c->OnDetectionFailed();
+    }
+
+  private:
+    Connection* Live() const {
+        Connection* owner = FGate->Owner;
+        return owner && owner->FAttempt == FAttempt ? owner : nullptr;
+    }
+    ConnectionObserver* Observer() const {
+        Connection* owner = Live();
+        return owner ? owner->FObserver : nullptr;
+    }
+
+    std::shared_ptr<Gate> FGate;
+    unsigned FAttempt;
+};
+
+Connection::Connection(GPSConfig& config, YComPort* port)
+    : FConfig(config), FPort(port), FGate(std::make_shared<Gate>()) {
+    FGate->Owner = this;
+}
+
+Connection::~Connection() {
+    Shutdown();
+    FGate->Owner = nullptr;
+}
+
+bool Connection::Started() const {
+    return FState == LinkState::Detecting || FState == LinkState::Connected ||
+           FState == LinkState::LinkDown;
+}
+
+void Connection::SetState(LinkState state) {
+    FState = state;
+    if (FObserver) FObserver->StateChanged(state);
+}
+
+void Connection::EndThreads() {
+    if (FDetect) {
+        // A probe under way finishes first; the thread only queues work for
+        // this thread, so waiting here cannot deadlock.
+        FDetect->Resume();
+        FDetect->Terminate();
+        FDetect->WaitFor();
+        FDetect.reset();
+        DetectThread = nullptr;
+    }
+    if (TNmeaFetch* reader = FReader) {
+        FReader = nullptr;
+        if (NmeaFetch == reader) NmeaFetch = nullptr;
+        // Terminate also releases a reader still held suspended; it frees
+        // itself, so nothing may touch it afterwards.
+        reader->Terminate();
+    }
+}
+
+void Connection::FinishCloseStep() {
+    // Its one ClosePort runs to the end: a new attempt must find the port closed.
+    if (!FCloseStep) return;
+    FCloseStep->WaitFor();
+    FCloseStep.reset();
+    CloseThread = nullptr;
+}
+
+bool Connection::Open(DetectLists lists, int32_t mode) {
+    EndThreads();
+    FinishCloseStep();
+    // No sender of an earlier attempt writes into this one. On the closed
+    // port each of their lines fails at once; they never wait for this thread.
+    FSenders.WaitIdle(SenderLimit, nullptr);
+    ++FAttempt;
+    FShown = {};
+    SetState(LinkState::Detecting);
+    try {
+        // The reader exists, started but suspended, before the detection
+        // thread that releases it once a receiver answers.
+        TNmeaFetch* reader = FMakeReader ? FMakeReader() : nullptr;
+        if (reader) {
+            reader->SetCompletionToken(FReaders.Token());
+            reader->SetDeviceGoneHook([gate = FGate, attempt = FAttempt] {
+                Connection* owner = gate->Owner;
+                if (owner && owner->FAttempt == attempt) owner->OnDeviceGone();
+            });
+            FReader = reader;
+            NmeaFetch = reader;
+            reader->Start();
+        }
+        FDetect = std::make_unique<TGpsDeviceDetect>(
+            false, std::move(lists), mode, std::make_shared<AttemptTarget>(FGate, FAttempt),
+            FConfig, FPort, reader);
+        DetectThread = FDetect.get();
+        FDetect->Start();
+    } catch (const std::exception&) {
+        SetState(LinkState::Failed);
+        return false;
+    }
+    return true;
+}
+
+void Connection::Close() {
+    EndThreads();
+    FinishCloseStep();
+    FCloseStep = std::make_unique<TGpsDeviceDetect>(
+        false, DetectLists{}, ModeClose, std::make_shared<AttemptTarget>(FGate, FAttempt), FConfig,
+        FPort, nullptr);
+    CloseThread = FCloseStep.get();
+    FCloseStep->Start();
+    FConfig.SetPortOpen(false);
+    SetState(LinkState::Idle);
+}
+
+bool Connection::Shutdown(std::chrono::milliseconds limit) {
+    EndThreads();
+    FinishCloseStep();
+    // Closing waits for the write under way; the senders' later lines then
+    // fail at once, so they end within the limit.
+    ClosePort(FPort);
+    FConfig.SetPortOpen(false);
+    // A reader may be waiting for the user-interface thread while it ends.
+    const bool readersEnded = FReaders.WaitIdle(limit, FPump);
+    const bool sendersEnded = FSenders.WaitIdle(limit, nullptr);
+    FState = LinkState::Idle;  // nobody is told: the program or the window is ending
+    return readersEnded && sendersEnded;
+}
+
+bool Connection::Send(std::vector<std::string> lines) {
+    if (!FConfig.IsPortOpen()) return false;
+    auto* sender = new TCommandOut(false, std::move(lines), FConfig.PortNumber.load(), FPort);
+    sender->SetRestartRequests(FRestarts);
+    sender->SetMessages(FMessages);
+    sender->SetCompletionToken(FSenders.Token());
+    sender->SetFreeOnTerminate(true);
+    CommandOut = sender;
+    sender->Start();
+    return true;
+}
+
+bool Connection::WaitSendersIdle(std::chrono::milliseconds limit) const {
+    return FSenders.WaitIdle(limit, nullptr);
+}
+
+void Connection::OnTrying(int32_t port, int32_t rate) {
+    if (FState != LinkState::Detecting) return;
+    FShown = {true, port, rate};
+    if (FObserver) FObserver->RefreshStatus();
+}
+
+void Connection::OnAccepted(int32_t port, int32_t rate) {
+    if (FState != LinkState::Detecting) return;
+    FShown = {true, port, rate};
+    SetState(LinkState::Connected);
+}
+
+void Connection::OnDetectionFailed() {
+    if (FState == LinkState::Detecting) SetState(LinkState::Failed);
+}
+
+void Connection::OnDeviceGone() {
+    if (FState != LinkState::Connected) return;
+    FConfig.SetPortOpen(false);
+    SetState(LinkState::LinkDown);
+}
+
+const char* LinkStateName(LinkState state) {
+    switch (state) {
+        case LinkState::Idle:
+            return "Idle";
+        case LinkState::Detecting:
+            return "Detecting";
+        case LinkState::Connected:
+            return "Connected";
+        case LinkState::LinkDown:
+            return "LinkDown";
+        case LinkState::Failed:
+            return "Failed";
+    }
+    return "";
+}

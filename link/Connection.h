@@ -1,0 +1,157 @@
+// The connection to the receiver: everything one attempt runs, and one place
+// that ends it. It owns the detection thread and the close step, and tracks
+// the reader and the command senders (which free themselves) by completion
+// tokens. All of its members are called on the user-interface thread; the
+// threads' changes reach it through the UiDispatcher queue, and changes that
+// belong to an older attempt are dropped on arrival.
+//
+// States:
+//   Idle       nothing runs (at start, after Close)        -> Detecting on Open
+//   Detecting  the detection thread tries ports and rates  -> Connected, Failed, Idle
+//   Connected  the port is open and the reader runs        -> LinkDown, Idle
+//   LinkDown   the reader found the device gone            -> Idle on Close
+//   Failed     detection ended without a port             -> Detecting on Open, Idle
+// Open from Failed ends the failed attempt's leftovers silently first.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "link/ThreadGpsDeviceDetect.h"
+
+class MessageSink;
+class TNmeaFetch;
+class YComPort;
+struct GPSConfig;
+struct UbxRestartRequests;
+
+enum class LinkState { Idle, Detecting, Connected, LinkDown, Failed };
+
+// Counts threads that free themselves: each holds a token while it uses the
+// port and drops it when done.
+class ThreadTracker {
+  public:
+    ThreadTracker();
+    std::shared_ptr<void> Token();
+    int Running() const;
+    // Waits until no token is held, running `pump` between short waits (a
+    // thread may be waiting for the user-interface thread); false when some
+    // still run after `limit`.
+    bool WaitIdle(std::chrono::milliseconds limit, const std::function<void()>& pump) const;
+
+  private:
+    struct Count {
+        mutable std::mutex Lock;
+        std::condition_variable Changed;
+        int Running = 0;
+    };
+    std::shared_ptr<Count> FCount;
+};
+
+// What the port panel hears from the connection: the detection thread's
+// changes of the current attempt and every change of state.
+class ConnectionObserver : public DetectTarget {
+  public:
+    virtual void StateChanged(LinkState state) = 0;
+};
+
+class Connection {
+  public:
+    // Makes the reader of a new attempt: created suspended and not started.
+    // The connection starts it, and the detection thread releases it once a
+    // receiver answers. It frees itself when it ends.
+    using ReaderFactory = std::function<TNmeaFetch*()>;
+
+    // The port and rate the status bar shows: the link's while connected,
+    // the current trial's while detecting. Known is false before any attempt.
+    struct Endpoint {
+        bool Known = false;
+        int32_t Port = 0;
+        int32_t Rate = 0;
+    };
+
+    static constexpr std::chrono::milliseconds SenderLimit{2000};
+
+    Connection(GPSConfig& config, YComPort* port);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void SetReaderFactory(ReaderFactory factory) { FMakeReader = std::move(factory); }
+    void SetObserver(ConnectionObserver* observer) { FObserver = observer; }
+    // Pending u-blox restarts and the sink for the senders' failures.
+    void SetRestartRequests(UbxRestartRequests* requests) { FRestarts = requests; }
+    void SetMessages(MessageSink* messages) { FMessages = messages; }
+    // Runs the user-interface thread's pending work while Shutdown waits.
+    void SetEventPump(std::function<void()> pump) { FPump = std::move(pump); }
+
+    // Starts a new attempt over `lists` in `mode` (a detection mode). From
+    // Failed it first ends what the failed attempt left, without a word.
+    // False when the threads could not be made (the state is then Failed).
+    bool Open(DetectLists lists, int32_t mode);
+    // Ends the attempt: detection (waited for) and the reader, then closes
+    // the port on the close step's thread; a sender still under way finds it
+    // closed, and the next Open waits for it. The state is Idle afterwards.
+    void Close();
+    // Ends everything and waits for it (program exit, window teardown):
+    // false when a thread still runs after `limit`.
+    bool Shutdown(std::chrono::milliseconds limit = SenderLimit);
+
+    // Hands `lines` to a new command sender on the link's port; false (and
+    // nothing sent) while the port is not open.
+    bool Send(std::vector<std::string> lines);
+    bool WaitSendersIdle(std::chrono::milliseconds limit) const;
+    int RunningReaders() const { return FReaders.Running(); }
+    int RunningSenders() const { return FSenders.Running(); }
+
+    LinkState State() const { return FState; }
+    // An attempt is under way: detecting, connected or with its link down.
+    bool Started() const;
+    bool Connected() const { return FState == LinkState::Connected; }
+    unsigned Attempt() const { return FAttempt; }
+    Endpoint Shown() const { return FShown; }
+
+  private:
+    class AttemptTarget;
+    struct Gate {
+        Connection* Owner = nullptr;
+    };
+
+    // The one place the attempt's threads are ended: detection (waited for)
+    // and the reader (asked to end; it frees itself).
+    void EndThreads();
+    void FinishCloseStep();
+    void SetState(LinkState state);
+
+    // The current attempt's events, on the user-interface thread.
+    void OnTrying(int32_t port, int32_t rate);
+    void OnAccepted(int32_t port, int32_t rate);
+    void OnDetectionFailed();
+    void OnDeviceGone();
+
+    GPSConfig& FConfig;
+    YComPort* const FPort;
+    ReaderFactory FMakeReader;
+    ConnectionObserver* FObserver = nullptr;
+    UbxRestartRequests* FRestarts = nullptr;
+    MessageSink* FMessages = nullptr;
+    std::function<void()> FPump;
+
+    LinkState FState = LinkState::Idle;
+    unsigned FAttempt = 0;
+    Endpoint FShown;
+    std::shared_ptr<Gate> FGate;
+    std::unique_ptr<TGpsDeviceDetect> FDetect;
+    std::unique_ptr<TGpsDeviceDetect> FCloseStep;
+    TNmeaFetch* FReader = nullptr;  // frees itself; only asked to end once
+    ThreadTracker FReaders;
+    ThreadTracker FSenders;
+};
+
+const char* LinkStateName(LinkState state);

@@ -1,0 +1,126 @@
+// The connection object over real pseudo-terminals and simulated receivers,
+// with a test loop as the user-interface thread: its states, the attempt
+// rule for late changes, and ending every thread it ran.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+#include "link/Connection.h"
+#include "link/GpsConfig.h"
+#include "link/ThreadNMEAFetch.h"
+#include "nmea/NmeaManager.h"
+#include "serial/YComPort.h"
+#include "tests/link/SimReceivers.h"
+#include "tests/serial/PtyPair.h"
+#include "tests/thread/TestEventLoop.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Records what the connection tells its panel.
+class RecordingObserver : public ConnectionObserver {
+  public:
+    void StateChanged(LinkState state) override { States.push_back(state); }
+    void SelectPort(int) override {}
+    void SelectBaud(int) override {}
+    void SetButtonCaption(const std::string&) override {}
+    void EnableWatchTimer() override {}
+    void ClearProlificFound() override {}
+    void RefreshStatus() override {}
+    void StopFixTimer() override {}
+    void ShowMessage(const std::string& text, const std::string&) override {
+        Messages.push_back(text);
+    }
+    std::vector<LinkState> States;
+    std::vector<std::string> Messages;
+};
+
+class ConnectionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        YThread::SetMainDispatcher(&Loop);
+        Link.SetObserver(&Observer);
+        Link.SetReaderFactory([this] {
+            auto* reader = new TNmeaFetch(true, nullptr);
+            reader->SetPort(&Port);
+            reader->SetStore(&Store);
+            reader->SetFreeOnTerminate(true);
+            return reader;
+        });
+        Link.SetEventPump([this] { Loop.RunFor(1ms); });
+    }
+    void TearDown() override {
+        EXPECT_TRUE(Link.Shutdown(10s));
+        Loop.RunFor(20ms);
+        YThread::SetMainDispatcher(nullptr);
+    }
+
+    static DetectLists One(const std::string& path) { return DetectLists{{path}, 0, 0}; }
+    // General mode opens the configured port number at the configured rate.
+    void Configure(int32_t number, int32_t rate) {
+        Config.PortNumber = number;
+        Config.BaudRate = rate;
+    }
+    bool DetectionEnded() const { return !DetectThread || DetectThread->Finished(); }
+
+    TestEventLoop Loop;
+    GPSConfig Config;
+    YComPort Port;
+    NMEA_Manager Store;
+    RecordingObserver Observer;
+    Connection Link{Config, &Port};
+};
+
+// A change queued by an attempt that has since been closed lands after the
+// next attempt started: it is dropped, and the new attempt keeps its course.
+TEST_F(ConnectionTest, ChangesOfAnEarlierAttemptAreDropped) {
+    PtyPair line;
+    Configure(line.Number(), 4800);
+    ASSERT_TRUE(Link.Open(One(line.Path()), ModeGeneral));
+    // The port opens at once; its "accepted" waits in the queue.
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (!DetectionEnded() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(DetectionEnded());
+    EXPECT_EQ(Link.State(), LinkState::Detecting);
+
+    Link.Close();
+    ASSERT_TRUE(Link.Open(One("/nonexistent/ttyGONE0"), ModeBaudDetect));
+    ASSERT_TRUE(Loop.RunUntil([&] { return Link.State() == LinkState::Failed; }, 5s));
+    Loop.RunFor(50ms);
+    EXPECT_EQ(Link.State(), LinkState::Failed);
+    EXPECT_EQ(Observer.States, (std::vector<LinkState>{LinkState::Detecting, LinkState::Idle,
+                                                       LinkState::Detecting, LinkState::Failed}));
+    EXPECT_FALSE(Config.IsPortOpen());
+}
+
+// Open after a failure ends what the failed attempt left (its parked reader)
+// without a word, and a link that goes down is LinkDown until closed.
+TEST_F(ConnectionTest, OpenAfterFailureStartsAfreshAndALostLinkIsDown) {
+    ASSERT_TRUE(Link.Open(One("/nonexistent/ttyGONE0"), ModeBaudDetect));
+    ASSERT_TRUE(Loop.RunUntil([&] { return Link.State() == LinkState::Failed; }, 5s));
+    EXPECT_EQ(Observer.Messages, std::vector<std::string>{"no GPS device detected"});
+    EXPECT_EQ(Link.RunningReaders(), 1) << "the failed attempt's reader is still parked";
+
+    auto receiver = StartReceiver(9600);
+    ASSERT_TRUE(Link.Open(DetectLists{{receiver->SlavePath()}, 0, 0}, ModeBaudDetect));
+    ASSERT_TRUE(Loop.RunUntil([&] { return Link.RunningReaders() == 1; }, 5s));
+    ASSERT_TRUE(Loop.RunUntil([&] { return Link.Connected(); }, 20s));
+    EXPECT_EQ(Link.Shown().Rate, 9600);
+    EXPECT_EQ(Link.Shown().Port, static_cast<int32_t>(Port.PortNumber()));
+    EXPECT_EQ(Link.RunningReaders(), 1);
+    EXPECT_EQ(Observer.Messages.size(), 1u);
+
+    receiver->Stop();  // hangs up
+    ASSERT_TRUE(Loop.RunUntil([&] { return Link.State() == LinkState::LinkDown; }, 5s));
+    EXPECT_TRUE(Link.Started()) << "the button still reads Close";
+    EXPECT_FALSE(Config.IsPortOpen());
+    EXPECT_FALSE(Link.Send({"$PSRF103,00,00,01,01*"}));
+    Link.Close();
+    EXPECT_EQ(Link.State(), LinkState::Idle);
+    ASSERT_TRUE(Loop.RunUntil([&] { return Link.RunningReaders() == 0; }, 5s));
+}
+
+}  // namespace
