@@ -287,15 +287,13 @@ void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display) {
 // The list of all systems changes only with the sky's used lists: their
 // stamp is its key.
 void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display) {
-    int count = 0;
-    sky.ForEachUsed([&](const UsedSatellite&) { ++count; });
     Memoized(display, display.UsedPrnText, DataDisplay::UsedPrn, sky.UsedStamp(), 0, [&] {
         ListText list(display.UsedPrnText);
         sky.ForEachUsed([&](const UsedSatellite& used) {
             list.Add(ConstellationLetter(used.System), used.Prn);
         });
     });
-    SetCount(display, count);
+    SetCount(display, sky.UsedCount());
 }
 
 void FormatRecord(const NMEA_GGA_Object& gga, DataDisplay& display) {

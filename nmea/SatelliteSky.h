@@ -72,6 +72,13 @@ class SatelliteSky {
             }
     }
     bool Used(Constellation system, uint16_t prn) const;
+    // How many satellites ForEachUsed visits.
+    int UsedCount() const {
+        int count = 0;
+        for (const UsedList& l : FLists)
+            if (l.Active) count += l.Count;
+        return count;
+    }
     // Moves whenever the used satellites change, and differs between tables
     // that were never copies of one another: equal stamps, equal lists.
     uint64_t UsedStamp() const { return FUsedStamp; }
