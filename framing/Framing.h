@@ -9,6 +9,12 @@
 //   void PurgeTransmit();     called on a DEL byte while hunting
 //   void Unread();            the last byte read is read again by the next ReadByte
 // and Stop is a callable returning true when the caller wants to give up.
+// A source that holds its bytes in a buffer may also offer them in runs:
+//   const char* Buffered(size_t& count);  the unread bytes already at hand
+//   void Consume(size_t count);           moves past 'count' of them
+// The framer then copies a run of kept bytes at once; every byte that ends,
+// restarts or breaks a run is still read through ReadByte, so the rules below
+// hold the same for both kinds of source.
 //
 // A '$' always starts a sentence: one met inside a sentence ends what came
 // before it, which is handed on as a sentence of its own (it fails its
@@ -20,6 +26,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 constexpr int SentenceBufferSize = 102;  // 100 characters, the CR and a NUL
 constexpr int SentenceMaxChars = 100;
@@ -61,6 +72,54 @@ inline ByteClass Classify(uint8_t c) {
     return ByteClasses.Classes[c];
 }
 
+template <class Source, class = void>
+struct OffersRuns : std::false_type {};
+template <class Source>
+struct OffersRuns<Source,
+                  std::void_t<decltype(std::declval<Source&>().Buffered(std::declval<size_t&>())),
+                              decltype(std::declval<Source&>().Consume(size_t{}))>>
+    : std::true_type {};
+
+// The length of the run of kept bytes at the start of bytes[0, count).
+inline size_t KeptRun(const char* bytes, size_t count) {
+    size_t n = 0;
+#if defined(__SSE2__)
+    constexpr size_t Block = 16;
+    for (; n + Block <= count; n += Block) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + n));
+        // Kept: above zero as a signed byte (no NUL, no high byte), and no CR, LF or '$'.
+        const __m128i stop = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('\r')),
+                                                       _mm_cmpeq_epi8(b, _mm_set1_epi8('\n'))),
+                                          _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('$')),
+                                                       _mm_cmpgt_epi8(_mm_set1_epi8(1), b)));
+        const unsigned marks = static_cast<unsigned>(_mm_movemask_epi8(stop));
+        if (marks) return n + static_cast<size_t>(__builtin_ctz(marks));
+    }
+#endif
+    while (n < count && Classify(static_cast<uint8_t>(bytes[n])) == ByteClass::Kept) ++n;
+    return n;
+}
+
+// Copies the kept bytes the source holds at hand, at most 'room' of them,
+// to 'out' and moves the source past them; returns how many.
+template <class Source>
+int TakeKeptRun(Source& source, char* out, int room) {
+    if constexpr (OffersRuns<Source>::value) {
+        size_t count = 0;
+        const char* bytes = source.Buffered(count);
+        if (count > static_cast<size_t>(room)) count = static_cast<size_t>(room);
+        const size_t n = KeptRun(bytes, count);
+        std::memcpy(out, bytes, n);
+        source.Consume(n);
+        return static_cast<int>(n);
+    } else {
+        (void)source;
+        (void)out;
+        (void)room;
+        return 0;
+    }
+}
+
 // Hunts for the opening '$'; false when the hunt gives up.
 template <class Source, class Stop>
 bool HuntDollar(Source& source, Stop& stop) {
@@ -100,6 +159,7 @@ int CollectSentence(Source& __restrict source, char* buffer) {
         const int runLimit = std::min(SentenceMaxChars, CollectStepLimit - dropped);
         while (j < runLimit && Classify(c) == ByteClass::Kept) {
             text[j++] = static_cast<char>(c);
+            j += TakeKeptRun(source, text + j, runLimit - j);
             c = source.ReadByte();
         }
         k = j + dropped;
@@ -159,6 +219,12 @@ class MemoryByteSource {
     void Pause(unsigned) {}
     void PurgeTransmit() {}
     void Unread() { --FPos; }
+    const char* Buffered(size_t& count) const {
+        const size_t pos = Position();
+        count = FSize - pos;
+        return FData + pos;
+    }
+    void Consume(size_t count) { FPos += count; }
     bool AtEnd() const { return FPos >= FSize; }
     size_t Position() const { return FPos < FSize ? FPos : FSize; }
 

@@ -28,10 +28,9 @@ std::string_view SentenceText(const char* buffer, uint32_t length) {
 
 bool VerifyChecksum(std::string_view sentence) {
     uint8_t sum = 0;
-    size_t i = 1;
-    for (; i < sentence.size() && sentence[i] != '*'; ++i) sum ^= static_cast<uint8_t>(sentence[i]);
-    if (i >= sentence.size()) return false;  // no '*'
-    return ChecksumMatches(sentence, i, sum);
+    const size_t star = FieldList::Sum(sentence, sum);
+    if (star >= sentence.size()) return false;  // no '*'
+    return ChecksumMatches(sentence, star, sum);
 }
 
 bool CaptureSentence(std::string_view sentence, NMEA_Manager& store) {

@@ -66,20 +66,13 @@ uint8_t FoldLanes(uint64_t sums) {
     return static_cast<uint8_t>(sums);
 }
 
-}  // namespace
-
-void FieldList::Split(std::string_view sentence) {
-    FSentence = sentence;
-    FCount = 0;
-    FStar = sentence.size();
-    FSum = 0;
-    if (sentence.empty()) return;
+// Sums the text from after the '$' up to the '*' (or its end) into 'sum' and
+// returns the position of the '*' (or the end); comma(pos) is called for each
+// comma on the way, in order.
+template <class Comma>
+size_t SumToStar(std::string_view sentence, uint8_t& result, Comma&& comma) {
     const char* s = sentence.data();
     const size_t n = sentence.size();
-    int commas = 0;
-    const auto comma = [&](size_t pos) {
-        if (commas < Capacity) FEnds[commas++] = static_cast<uint32_t>(pos);
-    };
     uint64_t sums = 0;  // eight running sums, one per byte lane
     size_t i = 1;
     bool star = false;
@@ -126,7 +119,23 @@ void FieldList::Split(std::string_view sentence) {
         sum ^= static_cast<uint8_t>(s[i]);
         if (s[i] == ',') comma(i);
     }
-    FSum = sum;
+    result = sum;
+    return i;
+}
+
+}  // namespace
+
+void FieldList::Split(std::string_view sentence) {
+    FSentence = sentence;
+    FCount = 0;
+    FStar = sentence.size();
+    FSum = 0;
+    if (sentence.empty()) return;
+    int commas = 0;
+    const auto comma = [&](size_t pos) {
+        if (commas < Capacity) FEnds[commas++] = static_cast<uint32_t>(pos);
+    };
+    const size_t i = SumToStar(sentence, FSum, comma);
     FStar = i;
     if (commas < Capacity) {
         FEnds[commas] = static_cast<uint32_t>(i);
@@ -134,6 +143,12 @@ void FieldList::Split(std::string_view sentence) {
     } else {
         FCount = Capacity;
     }
+}
+
+size_t FieldList::Sum(std::string_view sentence, uint8_t& sum) {
+    sum = 0;
+    if (sentence.empty()) return 0;
+    return SumToStar(sentence, sum, [](size_t) {});
 }
 
 int FieldList::FieldAfter(int pos) const {

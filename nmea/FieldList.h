@@ -20,6 +20,10 @@ class FieldList {
     // field) and sums it: XOR of every character after the '$' up to the '*'.
     void Split(std::string_view sentence);
 
+    // Sums the text as Split does without splitting it: returns the position
+    // of the '*' (the end of the text when there is none).
+    static size_t Sum(std::string_view sentence, uint8_t& sum);
+
     std::string_view Sentence() const { return FSentence; }
     // True when a '*' ends the fields; Sum() then covers what precedes it.
     bool HasStar() const { return FStar < FSentence.size(); }

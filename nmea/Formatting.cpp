@@ -24,6 +24,7 @@ constexpr const char* NoPositionText = "--";
 constexpr const char* ValidText = "Valid";
 constexpr const char* InvalidText = "InValid";
 constexpr const char* DatePrefix = "DATE: ";
+constexpr uint64_t GsaListMark = uint64_t{1} << 63;
 
 // Texts are rebuilt in place: clear() keeps the capacity, so nothing allocates.
 std::string& Reset(std::string& text) {
@@ -33,6 +34,40 @@ std::string& Reset(std::string& text) {
 
 void SetFixed(std::string& text, float value, int decimals) {
     AppendFixed(Reset(text), value, decimals);
+}
+
+uint64_t FloatKey(float value, int decimals) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return uint64_t{bits} | uint64_t(decimals) << 32;
+}
+
+// Formats 'which' text by format() unless its memo says it was last
+// formatted from the same key.
+template <class Format>
+void Memoized(DataDisplay& display, std::string& text, DataDisplay::Memoized which, uint64_t key0,
+              uint64_t key1, Format&& format) {
+    TextMemo& memo = display.Memos[which];
+    if (memo.Valid && memo.Key[0] == key0 && memo.Key[1] == key1) {
+        if (text != memo.Text) text = memo.Text;
+        return;
+    }
+    format();
+    memo.Valid = true;
+    memo.Key[0] = key0;
+    memo.Key[1] = key1;
+    memo.Text = text;
+}
+
+void SetFixed(DataDisplay& display, std::string& text, DataDisplay::Memoized which, float value,
+              int decimals) {
+    Memoized(display, text, which, FloatKey(value, decimals), 0,
+             [&] { SetFixed(text, value, decimals); });
+}
+
+void SetCount(DataDisplay& display, int count) {
+    Memoized(display, display.SatsUsedText, DataDisplay::SatsUsed, static_cast<uint64_t>(count), 0,
+             [&] { AppendInt(Reset(display.SatsUsedText), count); });
 }
 
 // Texts are built in a local array and stored at once. A list of numbers is
@@ -111,8 +146,12 @@ void FormatStatusPosition(uint8_t status, int32_t latitude, int32_t longitude,
 }  // namespace
 
 void FormatCoordinates(int32_t latitude, int32_t longitude, DataDisplay& display) {
-    SetHemisphere(display.LatText, static_cast<float>(latitude) * E5Inverse, 'N', 'S');
-    SetHemisphere(display.LonText, static_cast<float>(longitude) * E5Inverse, 'E', 'W');
+    Memoized(display, display.LatText, DataDisplay::Lat, static_cast<uint32_t>(latitude), 0, [&] {
+        SetHemisphere(display.LatText, static_cast<float>(latitude) * E5Inverse, 'N', 'S');
+    });
+    Memoized(display, display.LonText, DataDisplay::Lon, static_cast<uint32_t>(longitude), 0, [&] {
+        SetHemisphere(display.LonText, static_cast<float>(longitude) * E5Inverse, 'E', 'W');
+    });
 }
 
 int TimeZoneFromLongitude(float longitudeDegrees) {
@@ -123,7 +162,9 @@ int TimeZoneFromLongitude(float longitudeDegrees) {
     return longitudeDegrees < 0 ? -zone : zone;
 }
 
-void FormatTimes(uint32_t time, int32_t longitude, DataDisplay& display) {
+namespace {
+
+void FormatTimesOf(uint32_t time, int zone, DataDisplay& display) {
     if (time == NoTime) {
         Reset(display.LocalTimeText);
         Reset(display.GmtText);
@@ -133,7 +174,6 @@ void FormatTimes(uint32_t time, int32_t longitude, DataDisplay& display) {
     float seconds;
     UnpackTime(time, hour, minute, seconds);
     const int s = static_cast<int>(seconds);
-    const int zone = TimeZoneFromLongitude(static_cast<float>(longitude) * E5Inverse);
     int local = hour + zone;
     if (zone < 0 && local <= 0) local += HoursPerDay;
     if (local >= HoursPerDay) local -= HoursPerDay;
@@ -144,60 +184,99 @@ void FormatTimes(uint32_t time, int32_t longitude, DataDisplay& display) {
     SetClock(display.GmtText, "GMT: ", hour, minute, s);
 }
 
+}  // namespace
+
+// Both clocks come from the time and the zone: one memo stands for the pair.
+void FormatTimes(uint32_t time, int32_t longitude, DataDisplay& display) {
+    const int zone = TimeZoneFromLongitude(static_cast<float>(longitude) * E5Inverse);
+    const uint64_t key = uint64_t{time} | uint64_t(static_cast<uint32_t>(zone)) << 32;
+    TextMemo& gmt = display.Memos[DataDisplay::Gmt];
+    if (gmt.Valid && gmt.Key[0] == key && display.GmtText == gmt.Text) {
+        Memoized(display, display.LocalTimeText, DataDisplay::LocalTime, key, 0,
+                 [&] { FormatTimesOf(time, zone, display); });
+        return;
+    }
+    FormatTimesOf(time, zone, display);
+    for (auto which : {DataDisplay::Gmt, DataDisplay::LocalTime}) {
+        TextMemo& memo = display.Memos[which];
+        memo.Valid = true;
+        memo.Key[0] = key;
+        memo.Key[1] = 0;
+    }
+    display.Memos[DataDisplay::Gmt].Text = display.GmtText;
+    display.Memos[DataDisplay::LocalTime].Text = display.LocalTimeText;
+}
+
 void FormatSpeedCourse(uint16_t speedKnotsE1, uint16_t courseE1, DataDisplay& display) {
-    float v = speedKnotsE1;
-    if (v != 0) {
-        v = v * E1Inverse;
-        v = v * MetresPerSecondPerKnot;
-    }
-    if (v >= MetresPerSecondUnitLimit) {
-        SetFixed(display.SpeedText, v * KmhPerMetrePerSecond, 1);
-        display.SpeedText += " km/hr    ";
-    } else {
-        SetFixed(display.SpeedText, v, 3);
-        display.SpeedText += " m/sec";
-    }
-    float c = courseE1;
-    if (c != 0) c = c * E1Inverse;
-    SetFixed(display.CourseText, c, 1);
+    Memoized(display, display.SpeedText, DataDisplay::Speed, speedKnotsE1, 0, [&] {
+        float v = speedKnotsE1;
+        if (v != 0) {
+            v = v * E1Inverse;
+            v = v * MetresPerSecondPerKnot;
+        }
+        if (v >= MetresPerSecondUnitLimit) {
+            SetFixed(display.SpeedText, v * KmhPerMetrePerSecond, 1);
+            display.SpeedText += " km/hr    ";
+        } else {
+            SetFixed(display.SpeedText, v, 3);
+            display.SpeedText += " m/sec";
+        }
+    });
+    Memoized(display, display.CourseText, DataDisplay::Course, courseE1, 0, [&] {
+        float c = courseE1;
+        if (c != 0) c = c * E1Inverse;
+        SetFixed(display.CourseText, c, 1);
+    });
 }
 
 void FormatDate(uint32_t date, DataDisplay& display) {
-    if (date == NoDate) {
-        Reset(display.DateText);
-        return;
-    }
-    int year, month, day;
-    UnpackDate(date, year, month, day);
-    char chars[TextPiece];
-    const size_t prefixLength = std::strlen(DatePrefix);
-    std::memcpy(chars, DatePrefix, prefixLength);
-    char* p = WriteInt(chars + prefixLength, year, 2);
-    *p++ = '/';
-    p = WriteInt(p, month, 2);
-    *p++ = '/';
-    Store(display.DateText, chars, WriteInt(p, day, 2));
+    Memoized(display, display.DateText, DataDisplay::Date, date, 0, [&] {
+        if (date == NoDate) {
+            Reset(display.DateText);
+            return;
+        }
+        int year, month, day;
+        UnpackDate(date, year, month, day);
+        char chars[TextPiece];
+        const size_t prefixLength = std::strlen(DatePrefix);
+        std::memcpy(chars, DatePrefix, prefixLength);
+        char* p = WriteInt(chars + prefixLength, year, 2);
+        *p++ = '/';
+        p = WriteInt(p, month, 2);
+        *p++ = '/';
+        Store(display.DateText, chars, WriteInt(p, day, 2));
+    });
 }
 
+// The list's key: the twelve slots and a mark no key of the list of all
+// systems has.
 void FormatGsaUsed(const NMEA_GSA_Object& gsa, DataDisplay& display) {
+    const uint8_t* slots = gsa.Message.UsedPrn;
+    uint64_t key0 = 0;
+    uint32_t key1 = 0;
+    static_assert(sizeof gsa.Message.UsedPrn == sizeof key0 + sizeof key1);
+    std::memcpy(&key0, slots, sizeof key0);
+    std::memcpy(&key1, slots + sizeof key0, sizeof key1);
     int count = 0;
-    {
-        ListText list(display.UsedPrnText);
-        for (uint8_t prn : gsa.Message.UsedPrn) {
-            if (prn == 0) continue;
-            list.Add(0, prn);
-            ++count;
-        }
-    }
-    AppendInt(Reset(display.SatsUsedText), count);
+    for (uint8_t prn : gsa.Message.UsedPrn) count += prn != 0;
+    Memoized(display, display.UsedPrnText, DataDisplay::UsedPrn, key0, uint64_t{key1} | GsaListMark,
+             [&] {
+                 ListText list(display.UsedPrnText);
+                 for (uint8_t prn : gsa.Message.UsedPrn)
+                     if (prn != 0) list.Add(0, prn);
+             });
+    SetCount(display, count);
 }
 
 void FormatGsaFix(const NMEA_GSA_Object& gsa, DataDisplay& display) {
     const _NMEA_MESSAGE_GSA& m = gsa.Message;
     display.FixModeText = m.FixType == 3 ? "3D" : m.FixType == 2 ? "2D" : "NON Fix";
-    SetFixed(display.PdopText, static_cast<float>(m.Pdop) * E4Inverse, 2);
-    SetFixed(display.VdopText, static_cast<float>(m.Vdop) * E4Inverse, 2);
-    SetFixed(display.HdopText, static_cast<float>(m.Hdop) * E4Inverse, 2);
+    SetFixed(display, display.PdopText, DataDisplay::Pdop, static_cast<float>(m.Pdop) * E4Inverse,
+             2);
+    SetFixed(display, display.VdopText, DataDisplay::Vdop, static_cast<float>(m.Vdop) * E4Inverse,
+             2);
+    SetFixed(display, display.HdopText, DataDisplay::Hdop, static_cast<float>(m.Hdop) * E4Inverse,
+             2);
 }
 
 void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display) {
@@ -205,25 +284,27 @@ void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display) {
     FormatGsaFix(gsa, display);
 }
 
+// The list of all systems changes only with the sky's used lists: their
+// stamp is its key.
 void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display) {
-    int count = 0;
-    {
+    Memoized(display, display.UsedPrnText, DataDisplay::UsedPrn, sky.UsedStamp(), 0, [&] {
         ListText list(display.UsedPrnText);
         sky.ForEachUsed([&](const UsedSatellite& used) {
             list.Add(ConstellationLetter(used.System), used.Prn);
-            ++count;
         });
-    }
-    AppendInt(Reset(display.SatsUsedText), count);
+    });
+    SetCount(display, sky.UsedCount());
 }
 
 void FormatRecord(const NMEA_GGA_Object& gga, DataDisplay& display) {
     const _NMEA_MESSAGE_GGA& m = gga.Message;
-    AppendInt(Reset(display.SatsUsedText), m.Spc.SatsUsed);
+    SetCount(display, m.Spc.SatsUsed);
     const bool fixed = m.Spc.FixQuality != 0;
     display.FixValidText = fixed ? ValidText : InvalidText;
-    SetFixed(display.HdopText, static_cast<float>(m.Spc.Hdop) * E4Inverse, 2);
-    SetFixed(display.AltText, static_cast<float>(m.Spc.Altitude) * E5Inverse, 1);
+    SetFixed(display, display.HdopText, DataDisplay::Hdop,
+             static_cast<float>(m.Spc.Hdop) * E4Inverse, 2);
+    SetFixed(display, display.AltText, DataDisplay::Alt,
+             static_cast<float>(m.Spc.Altitude) * E5Inverse, 1);
     FormatTimes(m.Time, m.Longitude, display);
     if (fixed)
         FormatCoordinates(m.Latitude, m.Longitude, display);

@@ -23,8 +23,67 @@ int EntriesOnPage(const FieldList& f) {
     return entries < GsvSatellitesPerPage ? entries : GsvSatellitesPerPage;
 }
 
+// A page whose every field up to its last entry is empty or plain digits,
+// decoded at once: each value is what the reader would give, as the walk
+// from the sentence's start meets nothing in the address that the walk would
+// read (no digit, no '*', no NUL, no trailing '-'). Reads then take the
+// values in order, and the checksum is walked from where the reader would
+// stand.
+class PlainPage {
+  public:
+    static constexpr int MaxFields = GsvHeaderFields + GsvSatellitesPerPage * FieldsPerSatellite;
+
+    bool Decode(const FieldList& f, int entries) {
+        const std::string_view s = f.Sentence();
+        const int fields = GsvHeaderFields + entries * FieldsPerSatellite;
+        if (f.Count() <= fields) return false;
+        const int addressEnd = f.End(0);
+        if (s[0] == ',') return false;
+        for (int i = 0; i < addressEnd; ++i) {
+            const char c = s[static_cast<size_t>(i)];
+            if ((c >= '0' && c <= '9') || c == '*' || c == 0) return false;
+        }
+        if (s[static_cast<size_t>(addressEnd - 1)] == '-') return false;
+        for (int i = 1; i <= fields; ++i) {
+            const char* p = s.data() + f.Start(i);
+            const char* end = s.data() + f.End(i);
+            uint32_t v = 0;  // wrapping as the reader's 32-bit register does
+            for (; p != end; ++p) {
+                if (*p < '0' || *p > '9') return false;
+                v = v * 10 + static_cast<uint32_t>(*p - '0');
+            }
+            FValues[i - 1] = static_cast<int32_t>(v);
+        }
+        FSentence = s;
+        FEnd = f.End(fields);
+        return true;
+    }
+
+    bool Int(int32_t& value) {
+        value = FValues[FNext++];
+        return true;
+    }
+    bool Hex(uint8_t& value) {
+        const int next = ParseHexField(FEnd, FSentence, value);
+        return next >= 0 && next <= static_cast<int>(FSentence.size());
+    }
+    bool Reject() {
+        FOutOfRange = true;
+        return false;
+    }
+    bool OutOfRange() const { return FOutOfRange; }
+
+  private:
+    int32_t FValues[MaxFields];
+    int FNext = 0;
+    std::string_view FSentence;
+    int FEnd = 0;
+    bool FOutOfRange = false;
+};
+
 // Reads one satellite entry; false when the page must be rejected.
-bool ReadSatellite(FieldReader& r, GsvSatellite& sat) {
+template <class Reader>
+bool ReadSatellite(Reader& r, GsvSatellite& sat) {
     int32_t prn, elevation, azimuth, snr;
     if (!r.Int(prn)) return false;
     sat.Prn = static_cast<uint8_t>(prn);
@@ -37,7 +96,8 @@ bool ReadSatellite(FieldReader& r, GsvSatellite& sat) {
     return true;
 }
 
-bool DecodeGsv(FieldReader& r, NMEA_GSV_Object& gsv, int entries) {
+template <class Reader>
+bool DecodeGsv(Reader& r, NMEA_GSV_Object& gsv, int entries) {
     int32_t total, page, inView;
     if (!r.Int(total) || !r.Int(page)) return false;
     if (total > GsvMaxPages || page <= 0 || page > GsvMaxPages) return false;
@@ -64,6 +124,13 @@ bool DecodeGsv(FieldReader& r, NMEA_GSV_Object& gsv, int entries) {
 
 bool ParseGSV(const FieldList& fields, NMEA_GSV_Object& gsv) {
     const int entries = EntriesOnPage(fields);
+    PlainPage plain;
+    if (plain.Decode(fields, entries)) {
+        const NMEA_GSV_Object before = gsv;
+        if (DecodeGsv(plain, gsv, entries)) return true;
+        if (plain.OutOfRange()) gsv = before;
+        return false;
+    }
     return DecodeGuarded(fields, gsv, [entries](FieldReader& r, NMEA_GSV_Object& record) {
         return DecodeGsv(r, record, entries);
     });

@@ -12,6 +12,15 @@
 #include "nmea/SatelliteSky.h"
 #include "nmea/SolutionTalkers.h"
 
+// What a display text was last formatted from, and the text it then got.
+// A text whose inputs have not changed is not formatted again; a text
+// written by anyone else meanwhile is put back as it was formatted.
+struct TextMemo {
+    bool Valid = false;
+    uint64_t Key[2] = {};
+    std::string Text;
+};
+
 struct DataDisplay {
     std::string FixModeText = "NON Fix";
     std::string FixValidText;
@@ -28,6 +37,25 @@ struct DataDisplay {
     std::string SpeedText = "0.000m/s";
     std::string CourseText = "0.00";
     std::string AltText = "0.00";
+
+    // One memo for each text formatted from numbers (Formatting.cpp).
+    enum Memoized {
+        Hdop,
+        Vdop,
+        Pdop,
+        UsedPrn,
+        SatsUsed,
+        Date,
+        LocalTime,
+        Gmt,
+        Lat,
+        Lon,
+        Speed,
+        Course,
+        Alt,
+        MemoCount
+    };
+    TextMemo Memos[MemoCount];
 };
 
 class NMEA_Manager {

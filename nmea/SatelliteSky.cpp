@@ -1,6 +1,7 @@
 #include "nmea/SatelliteSky.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "nmea/FieldRanges.h"
 #include "nmea/GPSUtils.h"
@@ -74,6 +75,11 @@ int GsaPrnFieldCount(const FieldList& f) {
 
 }  // namespace
 
+uint64_t SatelliteSky::NextUsedStamp() {
+    static std::atomic<uint64_t> stamps{0};
+    return ++stamps;
+}
+
 Constellation GsaSystem(Talker talker, const FieldList& fields) {
     return SystemOfGsa(fields, talker);
 }
@@ -100,7 +106,10 @@ void SatelliteSky::EndCycle() {
     const bool anyList = std::any_of(FLists.begin(), FLists.end(),
                                      [](const UsedList& l) { return l.Active && l.Renewed; });
     for (UsedList& l : FLists) {
-        if (anyList && !l.Renewed) l.Active = false;
+        if (anyList && !l.Renewed && l.Active) {
+            l.Active = false;
+            FUsedStamp = NextUsedStamp();
+        }
         l.Renewed = false;
     }
 }
@@ -176,11 +185,17 @@ void SatelliteSky::ObserveGsa(Talker talker, const FieldList& f) {
     // Without a fix no satellite of any system is used, whichever system
     // this GSA speaks for (a combined one that lists none speaks for none).
     if (f.Int(GsaFixTypeField, fixType) && fixType == GsaNoFix)
-        for (UsedList& l : FLists) l.Active = false;
+        for (UsedList& l : FLists) {
+            if (l.Active) FUsedStamp = NextUsedStamp();
+            l.Active = false;
+        }
     const Constellation system = SystemOfGsa(f, talker);
     if (system == Constellation::Unknown) return;
     UsedList* list = FindList(system);
     if (!list) return;
+    // The list is written over in place; the stamp moves when what it shows changed.
+    bool changed = !list->Active;
+    const int before = list->Count;
     list->Active = true;
     list->Renewed = true;
     list->Source = talker;
@@ -189,10 +204,15 @@ void SatelliteSky::ObserveGsa(Talker talker, const FieldList& f) {
     const int slots = GsaPrnFieldCount(f);
     for (int i = GsaFirstPrn; i < GsaFirstPrn + slots && list->Count < SkyUsedCapacity; ++i) {
         int32_t prn = 0;
-        if (f.Int(i, prn) && prn > 0)
-            list->Satellites[list->Count++] = {SatelliteConstellation(system, prn),
-                                               static_cast<uint16_t>(prn)};
+        if (f.Int(i, prn) && prn > 0) {
+            const UsedSatellite used{SatelliteConstellation(system, prn),
+                                     static_cast<uint16_t>(prn)};
+            UsedSatellite& slot = list->Satellites[list->Count++];
+            changed |= list->Count > before || slot.System != used.System || slot.Prn != used.Prn;
+            slot = used;
+        }
     }
+    if (changed || list->Count != before) FUsedStamp = NextUsedStamp();
 }
 
 bool SatelliteSky::Extended() const {

@@ -72,6 +72,16 @@ class SatelliteSky {
             }
     }
     bool Used(Constellation system, uint16_t prn) const;
+    // How many satellites ForEachUsed visits.
+    int UsedCount() const {
+        int count = 0;
+        for (const UsedList& l : FLists)
+            if (l.Active) count += l.Count;
+        return count;
+    }
+    // Moves whenever the used satellites change, and differs between tables
+    // that were never copies of one another: equal stamps, equal lists.
+    uint64_t UsedStamp() const { return FUsedStamp; }
     // Distinct satellites in view in the sets of one talker.
     int InViewOf(Talker talker) const;
 
@@ -95,6 +105,7 @@ class SatelliteSky {
         std::array<UsedSatellite, SkyUsedCapacity> Satellites{};
     };
 
+    static uint64_t NextUsedStamp();
     void EndCycle();
     SignalSet* FindSet(Talker talker, int32_t signal);
     UsedList* FindList(Constellation system);
@@ -104,6 +115,7 @@ class SatelliteSky {
     std::array<char, 16> FTime{};
     size_t FTimeLength = 0;
     uint32_t FCycle = 0;
+    uint64_t FUsedStamp = NextUsedStamp();
 };
 
 // The system a GSA speaks for: its NMEA 4.10 system id, else its talker,

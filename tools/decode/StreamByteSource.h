@@ -18,6 +18,12 @@ class StreamByteSource {
     void PurgeTransmit() {}
     // The byte just read is always still in the buffer.
     void Unread() { --FPos; }
+    // What the buffer holds unread; the framer takes runs of it at once.
+    const char* Buffered(size_t& count) const {
+        count = FFill - FPos;
+        return reinterpret_cast<const char*>(FBuffer + FPos);
+    }
+    void Consume(size_t count) { FPos += count; }
     bool AtEnd() { return FPos == FFill && !Refill(); }
     bool Failed() const { return FFailed; }
 

@@ -1,0 +1,134 @@
+// A source that offers its bytes in runs frames exactly as one read byte by
+// byte: the same sentences, the same bytes consumed, the same pauses and purges.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "framing/Framing.h"
+
+namespace {
+
+class ByteSource {
+  public:
+    explicit ByteSource(std::string bytes) : FBytes(std::move(bytes)) {}
+    uint8_t ReadByte() {
+        const size_t pos = FPos++;
+        return pos < FBytes.size() ? static_cast<uint8_t>(FBytes[pos]) : 0;
+    }
+    void Pause(unsigned ms) { Pauses.push_back(ms); }
+    void PurgeTransmit() { ++Purges; }
+    void Unread() { --FPos; }
+    size_t Position() const { return FPos; }
+    bool AtEnd() const { return FPos >= FBytes.size(); }
+    std::vector<unsigned> Pauses;
+    int Purges = 0;
+
+  protected:
+    std::string FBytes;
+    size_t FPos = 0;
+};
+
+// Holds at most 'chunk' bytes at hand, as a port's read buffer that fills
+// piece by piece; the rest arrives through ReadByte.
+class RunSource : public ByteSource {
+  public:
+    RunSource(std::string bytes, size_t chunk) : ByteSource(std::move(bytes)), FChunk(chunk) {}
+    const char* Buffered(size_t& count) {
+        const size_t pos = FPos < FBytes.size() ? FPos : FBytes.size();
+        const size_t left = FBytes.size() - pos;
+        count = left < FChunk ? left : FChunk;
+        ++Offers;
+        return FBytes.data() + pos;
+    }
+    void Consume(size_t count) { FPos += count; }
+    int Offers = 0;
+
+  private:
+    size_t FChunk;
+};
+
+static_assert(framing::OffersRuns<RunSource>::value);
+static_assert(!framing::OffersRuns<ByteSource>::value);
+
+const auto Never = [] { return false; };
+
+struct Framed {
+    std::vector<std::string> Sentences;
+    std::vector<size_t> Positions;
+};
+
+template <class Source>
+Framed FrameAll(Source& source) {
+    Framed framed;
+    char buffer[SentenceBufferSize];
+    while (!source.AtEnd()) {
+        const uint16_t n = FrameSentence(source, buffer, Never);
+        for (int i = n; i < SentenceBufferSize; ++i) EXPECT_EQ(buffer[i], 0) << "byte " << i;
+        framed.Sentences.emplace_back(buffer, n);
+        framed.Positions.push_back(source.Position());
+    }
+    return framed;
+}
+
+void ExpectSameFraming(const std::string& bytes, size_t chunk) {
+    ByteSource single(bytes);
+    RunSource runs(bytes, chunk);
+    const Framed expected = FrameAll(single);
+    const Framed got = FrameAll(runs);
+    EXPECT_EQ(got.Sentences, expected.Sentences) << "chunk " << chunk;
+    EXPECT_EQ(got.Positions, expected.Positions) << "chunk " << chunk;
+    EXPECT_EQ(runs.Pauses, single.Pauses) << "chunk " << chunk;
+    EXPECT_EQ(runs.Purges, single.Purges) << "chunk " << chunk;
+    bool collected = false;
+    for (const std::string& s : expected.Sentences) collected |= s.size() > 2;
+    if (collected) {
+        EXPECT_GT(runs.Offers, 0) << "the runs were not taken";
+    }
+}
+
+const std::string Gga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
+
+TEST(FrameSentenceRuns, EveryRuleAtEveryBufferSize) {
+    const std::string cases[] = {
+        Gga + "\r\n" + Gga + "\r\n", "xy\r\n" + Gga + "\n$GPA*00\r\r\n",
+        "$" + std::string(99, 'A') + "\r\n" + "$" + std::string(99, 'A') + "B\r\n" + Gga + "\r\n",
+        "$GPGGA,12" + std::string(3, '\0') + "3519\x80\xFF,48*47\r\n",
+        "$GPGGA,1$GPRMC,2*00\r\n$$GPVTG*00\r\n",
+        std::string(40, '\x7F') + "\x81\x82" + Gga + "\r\n", std::string(320, 'z') + Gga + "\r\n",
+        std::string(9, '\x90') + Gga + "\r\n",
+        // Dropped bytes inside a long sentence reach the collecting step limit.
+        "$GPGSV" + std::string(90, '\0') + std::string(120, 'A') + "\r\n" + Gga + "\r\n",
+        Gga,  // cut by the end of the input
+    };
+    for (const std::string& bytes : cases)
+        for (size_t chunk : {size_t{0}, size_t{1}, size_t{7}, size_t{16}, size_t{17}, size_t{4096}})
+            ExpectSameFraming(bytes, chunk);
+}
+
+TEST(FrameSentenceRuns, RandomNoiseAndSentences) {
+    uint32_t state = 12345;
+    const auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    const char special[] = {'\r', '\n', '$', '\0', '\x7F', '\x80', '\xFE', '*', ','};
+    for (int trial = 0; trial < 200; ++trial) {
+        std::string bytes;
+        const int length = static_cast<int>(next() % 600);
+        while (static_cast<int>(bytes.size()) < length) {
+            const uint32_t pick = next() % 10;
+            if (pick < 3)
+                bytes += Gga + "\r\n";
+            else if (pick < 6)
+                bytes += special[next() % sizeof special];
+            else
+                bytes.append(next() % 130, static_cast<char>('A' + next() % 26));
+        }
+        ExpectSameFraming(bytes, 1 + next() % 64);
+        ExpectSameFraming(bytes, 1 << 16);
+    }
+}
+
+}  // namespace
