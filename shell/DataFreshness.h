@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "nmea/NmeaManager.h"
 #include "link/GpsConfig.h"
+#include "nmea/NmeaManager.h"
 
 class QTimer;
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "link/GpsConfig.h"
 #include "nmea/Dispatch.h"
 #include "shell/CaptureReplay.h"
-#include "link/GpsConfig.h"
 #include "shell/MainForm.h"
 
 namespace {
