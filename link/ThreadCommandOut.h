@@ -42,12 +42,15 @@ class TCommandOut : public YThread {
     int Refused() const { return FRefused.load(); }
     int32_t PortNumber() const { return FPortNumber; }
 
+    // The lock every sender holds around one line's purge and write, so that
+    // the lines of two senders never interleave on the port.
+    static std::mutex& SendLock();
+
   protected:
     void Execute() override;
 
   private:
     void SendAll();
-    static std::mutex& SendLock();
     void SendLine(const std::string& line, char* buffer);
 
     const std::vector<std::string> FLines;

@@ -8,12 +8,14 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <mutex>
 
 #include "ConnectFixture.h"
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
+#include "link/ThreadCommandOut.h"
 #include "serial/PortTable.h"
 #include "tests/serial/PtyPair.h"
 #include "views/FrameConsole.h"
@@ -212,12 +214,16 @@ TEST_F(Connect, ShutdownWaitsForEveryCommandSender) {
     Press();
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
     Connection& link = Window->Link();
+    // Holding the senders' lock keeps both senders at their first line, so
+    // neither can finish before both are counted.
+    std::unique_lock<std::mutex> held(TCommandOut::SendLock());
     ASSERT_TRUE(link.Send(std::vector<std::string>(4000, std::string(90, 'A'))));
     FConsole->ConsoleClick();  // a double click's first click pauses the console
     FConsole->ConsoleDblClick();
     FConsole->consoleMemo->insertPlainText("100,1,9600,8,1,0");
     FConsole->ConsoleKeyPress(TFConsole::EnterKey);
     EXPECT_EQ(link.RunningSenders(), 2) << "the console's sender is counted too";
+    held.unlock();
     EXPECT_TRUE(link.Shutdown(10s));
     EXPECT_EQ(link.RunningSenders(), 0);
     EXPECT_EQ(link.RunningReaders(), 0);
