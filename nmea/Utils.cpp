@@ -103,11 +103,23 @@ int ParseFloatField(int pos, std::string_view s, float& value) {
 }
 
 bool DecodeFloatText(std::string_view field, float& value) {
-    const bool negative = !field.empty() && field.front() == '-';
-    if (negative) field.remove_prefix(1);
+    const char* p = field.data();
+    const char* const end = p + field.size();
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    // The whole part, then after one point the fraction: the digits Take
+    // would accept, read in two plain loops.
     Decimal d;
-    for (char c : field)
-        if (!d.Take(c)) return false;
+    for (; p != end && IsDigit(*p); ++p) d.Whole = d.Whole * 10 + DigitValue(*p);
+    if (p != end) {
+        if (*p != '.') return false;
+        d.InFraction = true;
+        for (++p; p != end && IsDigit(*p); ++p) {
+            d.Fraction = d.Fraction * 10 + DigitValue(*p);
+            ++d.FractionDigits;
+        }
+        if (p != end) return false;
+    }
     value = d.Value(negative);
     return true;
 }
