@@ -46,13 +46,19 @@ void BringUp(QWidget* window) {
 
 TFUtilButton::TFUtilButton(QWidget* parent, NMEA_Manager& store)
     : QFrame(parent), FStore(store), FRunSaveDialog(RunSaveDialog) {
-    saveDialog = new QFileDialog(this);
-    saveDialog->setAcceptMode(QFileDialog::AcceptSave);
-    saveDialog->setFileMode(QFileDialog::AnyFile);
-    saveDialog->setNameFilter(CaptureFilter);
-    saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
-    saveDialog->setDefaultSuffix(QString());
     BuildWidgets();
+}
+
+QFileDialog& TFUtilButton::SaveDialog() {
+    if (!saveDialog) {
+        saveDialog = new QFileDialog(this);
+        saveDialog->setAcceptMode(QFileDialog::AcceptSave);
+        saveDialog->setFileMode(QFileDialog::AnyFile);
+        saveDialog->setNameFilter(CaptureFilter);
+        saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+        saveDialog->setDefaultSuffix(QString());
+    }
+    return *saveDialog;
 }
 
 void TFUtilButton::BuildWidgets() {
@@ -85,7 +91,7 @@ void TFUtilButton::LogClick() {
 }
 
 void TFUtilButton::StartLog() {
-    const QString chosen = FRunSaveDialog(*saveDialog);
+    const QString chosen = FRunSaveDialog(SaveDialog());
     if (chosen.isEmpty()) return;
     const std::string name = CaptureFileName(chosen).toStdString();
     std::string reason;

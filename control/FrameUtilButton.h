@@ -44,6 +44,10 @@ class TFUtilButton : public QFrame {
 
     bool Logging() const { return FLogging; }
     void SetSaveDialogRunner(SaveDialogRunner runner) { FRunSaveDialog = std::move(runner); }
+    // The capture's save dialog, made on first use: a file dialog watches the
+    // file system from a thread of its own, which a monitor that never
+    // captures does not need.
+    QFileDialog& SaveDialog();
 
     QFileDialog* saveDialog = nullptr;
     QToolButton* logButton = nullptr;

@@ -63,10 +63,10 @@ TEST_F(UtilButtonTest, PanelLayoutAndDialogSettings) {
     EXPECT_EQ(FPanel.settingButton->geometry(), QRect(0, 35, 105, 35));
     EXPECT_EQ(FPanel.logButton->focusPolicy(), Qt::NoFocus);
     EXPECT_TRUE(FPanel.logButton->autoRaise());
-    EXPECT_EQ(FPanel.saveDialog->acceptMode(), QFileDialog::AcceptSave);
-    EXPECT_EQ(FPanel.saveDialog->nameFilters(), QStringList{"Captured NMEA Files (*.txt)"});
-    EXPECT_FALSE(FPanel.saveDialog->testOption(QFileDialog::DontConfirmOverwrite));
-    EXPECT_TRUE(FPanel.saveDialog->defaultSuffix().isEmpty());
+    EXPECT_EQ(FPanel.SaveDialog().acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(FPanel.SaveDialog().nameFilters(), QStringList{"Captured NMEA Files (*.txt)"});
+    EXPECT_FALSE(FPanel.SaveDialog().testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_TRUE(FPanel.SaveDialog().defaultSuffix().isEmpty());
     EXPECT_FALSE(FPanel.Logging());
 }
 
