@@ -14,11 +14,7 @@ void SetUrlObserver(UrlObserver observer) {
     Observer() = std::move(observer);
 }
 
-void OpenDesktopUrl(const QString& address) {
-    if (Observer()) {
-        Observer()(address);
-        return;
-    }
-    // No browser or mail program: nothing to tell the user.
-    QDesktopServices::openUrl(QUrl(address));
+bool OpenDesktopUrl(const QString& address) {
+    if (Observer()) return Observer()(address);
+    return QDesktopServices::openUrl(QUrl(address));
 }

@@ -5,8 +5,11 @@
 #include <QString>
 #include <functional>
 
-using UrlObserver = std::function<void(const QString& address)>;
+// An observer answers whether the address was opened.
+using UrlObserver = std::function<bool(const QString& address)>;
 
-void OpenDesktopUrl(const QString& address);
+// False when the desktop has nothing that opens the address (no browser or
+// mail program).
+bool OpenDesktopUrl(const QString& address);
 // An empty observer restores the desktop.
 void SetUrlObserver(UrlObserver observer);

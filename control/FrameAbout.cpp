@@ -3,9 +3,12 @@
 #include <QEvent>
 #include <QLabel>
 #include <QToolButton>
+#include <string>
 
+#include "LumarokVersion.h"
 #include "control/AboutLogo.h"
 #include "control/DesktopLinks.h"
+#include "views/MessageBox.h"
 
 // The project has no web site or mail yet: these say they are placeholders.
 const char* const AboutWebAddress = "https://lumarokub.invalid/placeholder";
@@ -16,6 +19,8 @@ namespace {
 const QColor LinkColour(Qt::blue);
 const QColor HoverColour(Qt::red);
 constexpr int FontPoints = 8;
+constexpr char VersionText[] = "LumarokUb " LUMAROKUB_VERSION;
+constexpr char LinkFailedCaption[] = "About";
 
 void SetTextColour(QLabel* label, const QColor& colour) {
     QPalette palette = label->palette();
@@ -30,15 +35,25 @@ QToolButton* MakePicture(QWidget* parent, QRect place, bool withName) {
     button->setGeometry(place);
     button->setIconSize(place.size() - QSize(4, 4));
     button->setIcon(QIcon(DrawAboutLogo(button->iconSize(), withName)));
+    button->setToolTip(VersionText);
     return button;
+}
+
+// A link the desktop cannot open is said in a message: the user would
+// otherwise see nothing happen.
+void OpenOrSay(const char* address) {
+    if (OpenDesktopUrl(address)) return;
+    ShowMessage(std::string("Cannot open ") + address +
+                    ": this desktop has no web browser or mail program set up for it.",
+                LinkFailedCaption);
 }
 }  // namespace
 
 TFAbout::TFAbout(QWidget* parent) : QFrame(parent) {
     sbAbout1 = MakePicture(this, QRect(49, 7, 112, 62), true);
     sbAbout2 = MakePicture(this, QRect(3, 0, 53, 30), false);
-    Label1 = MakeLabel("\u00A9 LumarokUb", QRect(58, 0, 90, 13), false);
-    Label2 = MakeLabel("LumarokUb project", QRect(58, 15, 126, 13), false);
+    Label1 = MakeLabel("\u00A9 LumarokUb project", QRect(58, 0, 126, 13), false);
+    Label2 = MakeLabel(QString("version ") + LUMAROKUB_VERSION, QRect(58, 15, 126, 13), false);
     lbSales = MakeLabel("sales (placeholder)", QRect(58, 28, 110, 13), true);
     lbSupport = MakeLabel("support (placeholder)", QRect(58, 42, 121, 13), true);
     lbHttp = MakeLabel("web site (placeholder)", QRect(58, 56, 136, 13), true);
@@ -83,13 +98,13 @@ void TFAbout::AboutPictureClick() {
 }
 
 void TFAbout::WebLinkClick() {
-    OpenDesktopUrl(AboutWebAddress);
+    OpenOrSay(AboutWebAddress);
 }
 void TFAbout::SalesLinkClick() {
-    OpenDesktopUrl(AboutSalesAddress);
+    OpenOrSay(AboutSalesAddress);
 }
 void TFAbout::SupportLinkClick() {
-    OpenDesktopUrl(AboutSupportAddress);
+    OpenOrSay(AboutSupportAddress);
 }
 
 void TFAbout::LinkMouseMove(QLabel* link) {

@@ -21,6 +21,7 @@ const char* const StartupUsage =
     "  --replay FILE      decode an NMEA capture into the views at start (demo without a "
     "receiver)\n"
     "  --help             show this text\n"
+    "  --version          show the version\n"
     "In the window, a right-click on \"NMEA Setting\" or Ctrl+Shift+N opens the SiRF\n"
     "output-interval window.\n";
 
@@ -70,6 +71,10 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             options.Help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            options.Version = true;
             continue;
         }
         if (arg == "--demo") {

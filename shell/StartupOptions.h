@@ -14,6 +14,7 @@ struct StartupOptions {
     int Mode = 0;                    // detection mode of the start-up connection (General)
     bool Demo = false;               // a simulated receiver on a pseudo-terminal
     bool Help = false;
+    bool Version = false;  // --version: print the version and end
 };
 
 extern const char* const StartupUsage;

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <memory>
 
+#include "LumarokVersion.h"
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
 #include "serial/YComPort.h"
@@ -58,6 +59,10 @@ int main(int argc, char** argv) {
     }
     if (StartOptions.Help) {
         std::cout << StartupUsage;
+        return 0;
+    }
+    if (StartOptions.Version) {
+        std::cout << "lumarokub " LUMAROKUB_VERSION "\n";
         return 0;
     }
     ComPort = new YComPort;  // the one serial port, for the whole process

@@ -5,16 +5,23 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QToolButton>
+#include <string>
+#include <vector>
 
+#include "LumarokVersion.h"
 #include "control/DesktopLinks.h"
 #include "control/FrameAbout.h"
 #include "gtest/gtest.h"
+#include "views/MessageBox.h"
 
 namespace {
 class AboutTest : public testing::Test {
   protected:
     void SetUp() override {
-        SetUrlObserver([this](const QString& address) { Opened << address; });
+        SetUrlObserver([this](const QString& address) {
+            Opened << address;
+            return Opens;
+        });
         Panel.resize(210, 75);
         Panel.show();
     }
@@ -36,6 +43,7 @@ class AboutTest : public testing::Test {
 
     TFAbout Panel{nullptr};
     QStringList Opened;
+    bool Opens = true;  // whether the desktop opens what it is given
 };
 }  // namespace
 
@@ -81,4 +89,22 @@ TEST_F(AboutTest, EachLinkClickOpensItsAddressOnce) {
     EXPECT_TRUE(Panel.lbHttp->text().contains("placeholder"));
     QTest::mouseClick(Panel.Label1, Qt::LeftButton);  // plain text is not a link
     EXPECT_EQ(Opened.size(), 3);
+}
+
+// A link the desktop cannot open is said in a message naming the address;
+// one that opens says nothing. The version stands on the panel.
+TEST_F(AboutTest, ALinkThatCannotOpenIsSaidAndTheVersionIsShown) {
+    std::vector<std::string> messages;
+    SetMessageObserver(
+        [&](const std::string& text, const std::string&) { messages.push_back(text); });
+    Panel.AboutPictureClick();
+    QTest::mouseClick(Panel.lbHttp, Qt::LeftButton);
+    EXPECT_TRUE(messages.empty());
+    Opens = false;
+    QTest::mouseClick(Panel.lbSupport, Qt::LeftButton);
+    SetMessageObserver({});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(Opened.back().toStdString()), std::string::npos) << messages[0];
+    EXPECT_TRUE(Panel.Label2->text().endsWith(LUMAROKUB_VERSION));
+    EXPECT_TRUE(Panel.sbAbout1->toolTip().contains(LUMAROKUB_VERSION));
 }

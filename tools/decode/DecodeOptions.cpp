@@ -11,7 +11,9 @@ const char* const DecodeUsage =
     "and prints one JSON object per sentence, or with --final the decoded state once\n"
     "the input ends. With --port it reads the serial port PATH at N baud (4800 when\n"
     "not given) until interrupted or --count sentences have been read; it exits with\n"
-    "status 3 when the device goes away.\n";
+    "status 3 when the device goes away.\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n";
 
 bool ParseDecodeOptions(int argc, char** argv, DecodeOptions& options, std::string& error) {
     bool haveFile = false;
@@ -27,6 +29,8 @@ bool ParseDecodeOptions(int argc, char** argv, DecodeOptions& options, std::stri
             if (!ParsePortOption(arg, argv[++i], options, error)) return false;
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             options.Help = true;
+        } else if (std::strcmp(arg, "--version") == 0) {
+            options.Version = true;
         } else if (arg[0] == '-' && arg[1] != 0) {
             error = std::string("unknown option ") + arg;
             return false;

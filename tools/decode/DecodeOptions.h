@@ -10,6 +10,7 @@ struct DecodeOptions {
     std::string File = "-";  // "-" is standard input
     bool Final = false;
     bool Help = false;
+    bool Version = false;  // --version: print the version and end
     std::string Port;                // --port PATH: a live serial port instead of a file
     int32_t Baud = DefaultPortBaud;  // --baud N
     uint64_t Count = 0;              // --count N: end after N sentences (0: until interrupted)

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "LumarokVersion.h"
 #include "framing/Framing.h"
 #include "nmea/Dispatch.h"
 #include "tools/decode/DecodeOptions.h"
@@ -50,6 +51,10 @@ int main(int argc, char** argv) {
     }
     if (options.Help) {
         std::cout << DecodeUsage;
+        return 0;
+    }
+    if (options.Version) {
+        std::cout << "lumarokub-decode " LUMAROKUB_VERSION "\n";
         return 0;
     }
     std::ios::sync_with_stdio(false);

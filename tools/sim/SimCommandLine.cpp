@@ -39,7 +39,8 @@ const char* const SimUsage =
     "  --link PATH         make PATH a symbolic link to the slave side\n"
     "  --duration S        stop after S seconds\n"
     "  --verbose           log what is received on standard error\n"
-    "  --help              this text\n";
+    "  --help              this text\n"
+    "  --version           the version\n";
 
 namespace {
 
@@ -95,6 +96,8 @@ bool ToStart(const std::string& text, StartKind& kind) {
 bool ApplyFlag(const std::string& name, SimCommandLine& line) {
     if (name == "--help" || name == "-h")
         line.Help = true;
+    else if (name == "--version")
+        line.Version = true;
     else if (name == "--loop")
         line.Options.Loop = true;
     else if (name == "--zda")

@@ -10,6 +10,7 @@ struct SimCommandLine {
     bool SeedGiven = false;
     bool Verbose = false;
     bool Help = false;
+    bool Version = false;  // --version: print the version and end
     double DurationS = 0;  // 0 = until SIGINT or SIGTERM
 };
 

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <random>
 
+#include "LumarokVersion.h"
 #include "tools/sim/ReceiverSimulator.h"
 #include "tools/sim/SimCommandLine.h"
 
@@ -42,6 +43,10 @@ int main(int argc, char** argv) {
     }
     if (line.Help) {
         std::fputs(SimUsage, stdout);
+        return 0;
+    }
+    if (line.Version) {
+        std::fputs("lumarokub-sim " LUMAROKUB_VERSION "\n", stdout);
         return 0;
     }
     if (!line.SeedGiven) line.Options.Seed = std::random_device{}();
