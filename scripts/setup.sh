@@ -7,6 +7,7 @@ packages=(
     libgtest-dev nlohmann-json3-dev
     qt6-base-dev libgl-dev
     g++-mingw-w64-x86-64-posix
+    dpkg-dev fakeroot lintian desktop-file-utils appstream help2man librsvg2-bin
 )
 # Wine runs the Windows build's tests; its recommended packages are not needed.
 lean_packages=(wine wine64)

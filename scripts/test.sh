@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds LumarokUb and runs every test: the plain build, then the whole suite
 # again under AddressSanitizer+UndefinedBehaviorSanitizer and under
-# ThreadSanitizer, then a bounded fuzzing run.
+# ThreadSanitizer, then a bounded fuzzing run; the plain build is also made into
+# the Debian package and checked (scripts/package.sh).
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -52,6 +53,7 @@ fuzz() {
 }
 
 stage "tests" suite build/release
+stage "Debian package" bash scripts/package.sh build/release
 stage "tests under ASan+UBSan" suite build/asan -DLUMAROKUB_SANITIZE=address -DLUMAROKUB_BENCH=OFF
 stage "tests under TSan" suite build/tsan -DLUMAROKUB_SANITIZE=thread -DLUMAROKUB_BENCH=OFF
 stage "fuzzing" fuzz

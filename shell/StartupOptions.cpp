@@ -8,8 +8,8 @@
 StartupOptions StartOptions;
 
 const char* const StartupUsage =
-    "usage: lumarokub [--port PATH]... [--mode MODE] [--baud N] [--demo]\n"
-    "                 [--screenshot FILE [--after SECONDS]] [--replay FILE]\n"
+    "Usage: lumarokub [OPTION]...\n"
+    "Monitors a GPS receiver: position, sky plot, signal levels, time to first fix.\n"
     "  --port PATH        add a serial port (pseudo-terminal, rfcomm, socat link); the last one\n"
     "                     given is selected and connected at start\n"
     "  --mode MODE        how that port is connected: general (default), port, baud or auto\n"

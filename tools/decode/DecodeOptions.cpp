@@ -5,8 +5,8 @@
 #include "tools/decode/PortDecode.h"
 
 const char* const DecodeUsage =
-    "usage: lumarokub-decode [--final] [FILE]\n"
-    "       lumarokub-decode [--final] --port PATH [--baud N] [--count N]\n"
+    "Usage: lumarokub-decode [--final] [FILE]\n"
+    "   or: lumarokub-decode [--final] --port PATH [--baud N] [--count N]\n"
     "Decodes NMEA 0183 sentences from FILE (standard input when FILE is absent or -)\n"
     "and prints one JSON object per sentence, or with --final the decoded state once\n"
     "the input ends. With --port it reads the serial port PATH at N baud (4800 when\n"

@@ -9,7 +9,7 @@
 #include "tools/sim/PtyLine.h"
 
 const char* const SimUsage =
-    "usage: lumarokub-sim [options]\n"
+    "Usage: lumarokub-sim [options]\n"
     "A GPS receiver on a pseudo-terminal. Prints the slave path on the first line\n"
     "of standard output and runs until SIGINT/SIGTERM or --duration ends.\n"
     "\n"
