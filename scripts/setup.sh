@@ -8,8 +8,9 @@ packages=(
     qt6-base-dev libgl-dev
     g++-mingw-w64-x86-64-posix
 )
-# Wine runs the Windows build's tests; its recommended packages are not needed.
-lean_packages=(wine wine64)
+# Wine runs the Windows build's tests; gpsd is the daemon the gpsd:// link
+# tests talk to. Their recommended packages are not needed.
+lean_packages=(wine wine64 gpsd)
 
 missing() {
     for p in "$@"; do

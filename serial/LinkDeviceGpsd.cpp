@@ -78,8 +78,12 @@ size_t GpsdLink::Filter(uint8_t* data, size_t count) {
     size_t kept = 0;
     for (size_t i = 0; i < count; ++i) {
         const uint8_t byte = data[i];
-        if (FAtLineStart && byte == '{') FInJson = true;
+        if (FAtLineStart) {
+            FInJson = byte == '{';
+            FDropping = !FInJson && byte != '$' && byte != '!';
+        }
         FAtLineStart = byte == '\n';
+        if (FDropping) continue;
         if (!FInJson) {
             data[kept++] = byte;
             continue;

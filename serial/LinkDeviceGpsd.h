@@ -1,6 +1,7 @@
 // The gpsd link (POSIX): a client of the daemon that asks for the raw stream
-// of its receiver and hands on the NMEA lines, leaving out the daemon's own
-// JSON lines.
+// of its receiver and hands on the NMEA lines (those starting with "$" or
+// "!"), leaving out the daemon's own JSON lines and its hexadecimal dumps of
+// binary packets.
 #pragma once
 
 #include <memory>
@@ -27,8 +28,9 @@ class GpsdLink : public LinkSocket::SocketLink {
 
     bool FAtLineStart = true;
     bool FInJson = false;
-    std::string FJson;      // the JSON line being dropped, its start
-    bool FAwaiting = true;  // the daemon's answers are kept until the device list came
-    std::string FAnswers;   // the whole JSON lines kept
-    std::string FHeld;      // NMEA bytes read while waiting for the device list
+    bool FDropping = false;  // a line that is neither NMEA nor JSON
+    std::string FJson;       // the JSON line being dropped, its start
+    bool FAwaiting = true;   // the daemon's answers are kept until the device list came
+    std::string FAnswers;    // the whole JSON lines kept
+    std::string FHeld;       // NMEA bytes read while waiting for the device list
 };
