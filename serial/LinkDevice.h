@@ -10,6 +10,8 @@
 
 #include "serial/LinkUrl.h"
 
+class PlaybackControl;
+
 class LinkDevice {
   public:
     virtual ~LinkDevice() = default;
@@ -20,6 +22,8 @@ class LinkDevice {
     // Writes what fits within `waitMs`: the count, 0 when no room came in
     // time, -1 when the link failed or takes no commands.
     virtual int Write(const uint8_t* data, size_t size, unsigned waitMs) = 0;
+    // The controls of a capture being played; null for other links.
+    virtual std::shared_ptr<PlaybackControl> Playback() { return nullptr; }
 };
 
 // The longest a connection attempt waits for its peer.

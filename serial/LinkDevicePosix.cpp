@@ -1,4 +1,6 @@
-// The links on POSIX systems: sockets for the network kinds.
+// The links on POSIX systems: sockets for the network kinds, the capture
+// player for files.
+#include "serial/CapturePlayer.h"
 #include "serial/LinkDevice.h"
 #include "serial/LinkDeviceGpsd.h"
 #include "serial/LinkDeviceUdp.h"
@@ -19,7 +21,7 @@ std::unique_ptr<LinkDevice> OpenLinkDevice(const LinkUrl& url, std::string& erro
         case LinkKind::Gpsd:
             return GpsdLink::Open(url, error);
         case LinkKind::File:
-            break;
+            return CapturePlayer::Open(url.Path, error);
     }
     error = url.Text + ": this kind of link cannot be opened here";
     return nullptr;

@@ -214,6 +214,11 @@ bool YComPort::ReopenLink() {
     return reopened;
 }
 
+std::shared_ptr<PlaybackControl> YComPort::Playback() const {
+    std::lock_guard<std::mutex> guard(FGateLock);
+    return FLink ? FLink->Playback() : nullptr;
+}
+
 bool YComPort::IsLink() const {
     std::lock_guard<std::mutex> guard(FGateLock);
     return FLink != nullptr;

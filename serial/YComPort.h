@@ -81,6 +81,8 @@ class YComPort {
     bool IsOpen() const;
     // True while a link, not a device, is open (gone or not).
     bool IsLink() const;
+    // The controls of the capture being played, null unless one is.
+    std::shared_ptr<PlaybackControl> Playback() const;
     // Opens the link again after it went away, unless the port was closed
     // or opened anew meanwhile: true once it is back. The link's connection
     // attempt runs without holding the port, so a close is never held up.
