@@ -8,12 +8,12 @@
 #include "control/PortEnumeration.h"
 #include "link/GpsConfig.h"
 #include "nmea/NmeaManager.h"
-#include "serial/PortTable.h"
+#include "serial/LinkNumbers.h"
+#include "serial/LinkUrl.h"
 #include "views/MessageBox.h"
 
 const char* const BaudRateTexts[BaudRateCount] = {"4800 bps",  "9600 bps",  "19200 bps",
                                                   "38400 bps", "57600 bps", "115200 bps"};
-const char* const DetectModeTexts[4] = {"General", "Port Detect", "BR Detect", "Auto Detect"};
 
 namespace {
 
@@ -24,7 +24,11 @@ constexpr const char* CaptionClose = "Close";
 constexpr const char* ThreadFailureText = "Memory Management Error";
 constexpr const char* LinkLostText =
     "*** The receiver's port has gone away. Press Close, then Open once it is back.";
+constexpr const char* LinkDownText =
+    "*** The link has gone down. It is reconnected by itself until Close is pressed.";
 constexpr const char* NoFixModeText = "0";
+constexpr const char* CaptionError = "error";
+constexpr const char* ReceiveOnlyText = "Not available: this link only receives (";
 
 QComboBox* MakeList(QWidget* parent, int left, int top) {
     auto* box = new QComboBox(parent);
@@ -37,7 +41,7 @@ QComboBox* MakeList(QWidget* parent, int left, int top) {
 // otherwise the digits of the text read as a decimal number (COM12 gives 12),
 // 0 when it has none, which no port carries.
 int32_t PortNumberOfEntry(const std::string& text) {
-    if (!text.empty() && text[0] == '/') return PortTable::NumberForPath(text);
+    if (LooksLikeLinkUrl(text) || (!text.empty() && text[0] == '/')) return NumberOfPathOrUrl(text);
     constexpr int32_t NoNumberAbove = 100000000;
     int32_t number = 0;
     for (char c : text)
@@ -61,6 +65,8 @@ TFComPortSetting::~TFComPortSetting() = default;
 
 void TFComPortSetting::BuildWidgets() {
     portCombo = MakeList(this, 0, 0);
+    portCombo->setEditable(true);
+    portCombo->setInsertPolicy(QComboBox::NoInsert);
     baudCombo = MakeList(this, 0, BoxHeight);
     modeCombo = MakeList(this, BoxWidth, 0);
     for (const char* text : BaudRateTexts) baudCombo->addItem(text);
@@ -108,12 +114,40 @@ void TFComPortSetting::PortButtonClick() {
     // One click does what the button says: "Open" (Idle, Failed) starts an
     // attempt, "Close" ends the one under way.
     if (!FLink.Started()) {
+        if (!ProlificFound && !TakeTypedEntry()) return;
         ApplySelection();
+        AnnounceSending(portCombo->currentText().toStdString());
         StartConnection();
     } else {
         CloseConnection();
         RefreshPortList();
     }
+}
+
+bool TFComPortSetting::TakeTypedEntry() {
+    const std::string text = portCombo->currentText().trimmed().toStdString();
+    if (text.empty() || portCombo->findText(QString::fromStdString(text)) >= 0) return true;
+    LinkUrl url;
+    std::string error;
+    if (LooksLikeLinkUrl(text) && !ParseLinkUrl(text, url, error)) {
+        ::ShowMessage(error, CaptionError);
+        return false;
+    }
+    if (!LooksLikeLinkUrl(text) && text[0] != '/') return true;  // COMn and the like, as before
+    AddExtraPort(text);
+    std::vector<std::string> list;
+    EnumerateSerialPorts(list);
+    SetPortItems(list);
+    portCombo->setCurrentIndex(portCombo->findText(QString::fromStdString(text)));
+    return true;
+}
+
+void TFComPortSetting::AnnounceSending(const std::string& entry) {
+    if (!FHooks.SendingAllowed) return;
+    const bool allowed = TextCanSend(entry);
+    std::string why;
+    if (!allowed) why = ReceiveOnlyText + entry.substr(0, entry.find(':')) + "://).";
+    FHooks.SendingAllowed(allowed, why);
 }
 
 DetectLists TFComPortSetting::CurrentLists() const {
@@ -146,6 +180,7 @@ void TFComPortSetting::CloseConnection() {
         if (capturing && FHooks.StopCapture) FHooks.StopCapture();
     }
     FLink.Close();
+    if (FHooks.SendingAllowed) FHooks.SendingAllowed(true, {});
     EnableWatchTimer();
     emit LinkClosed();
 }
@@ -215,7 +250,8 @@ bool TFComPortSetting::SelectBaudRate(int32_t rate) {
 void TFComPortSetting::LinkLost() {
     emit LinkClosed();
     StopFixTimer();
-    if (FHooks.ConsoleLine) FHooks.ConsoleLine(LinkLostText);
+    if (FHooks.ConsoleLine)
+        FHooks.ConsoleLine(IsLinkNumber(FConfig.PortNumber) ? LinkDownText : LinkLostText);
 }
 
 void TFComPortSetting::Shutdown() {
@@ -259,6 +295,10 @@ void TFComPortSetting::RefreshStatus() {
 
 void TFComPortSetting::StopFixTimer() {
     if (FHooks.StopFixTimer) FHooks.StopFixTimer();
+}
+
+void TFComPortSetting::Note(const std::string& line) {
+    if (FHooks.ConsoleLine) FHooks.ConsoleLine(line);
 }
 
 void TFComPortSetting::ShowMessage(const std::string& text, const std::string& caption) {

@@ -4,6 +4,11 @@
 // starts a new attempt) and "Close" while Detecting, Connected or LinkDown (a
 // click ends the attempt). Every 2 s it watches for ports that come and go: a
 // port added while no attempt runs is taken at once.
+//
+// The port list is editable: a device path or a link URL typed into it is
+// checked when Open is pressed (a malformed URL is refused with a message
+// naming what is wrong) and then listed with the ports. A receive-only link
+// turns the sending controls off while it is open.
 #pragma once
 
 #include <QFrame>
@@ -33,6 +38,8 @@ class TFComPortSetting : public QFrame, public ConnectionObserver {
         std::function<void()> StopFixTimer;
         std::function<void(const std::string&)> ConsoleLine;  // a line in the console
         std::function<void()> StopCapture;                    // the tool buttons' "Stop Log"
+        // Whether the controls that send may be used, and why not.
+        std::function<void(bool allowed, const std::string& why)> SendingAllowed;
     };
 
     // Drives `link`, whose observer it becomes; `config` receives the
@@ -76,6 +83,7 @@ class TFComPortSetting : public QFrame, public ConnectionObserver {
     void RefreshStatus() override;
     void StopFixTimer() override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
+    void Note(const std::string& line) override;
 
     QComboBox* portCombo = nullptr;
     QComboBox* baudCombo = nullptr;
@@ -98,6 +106,10 @@ class TFComPortSetting : public QFrame, public ConnectionObserver {
     bool UpdatePortList(bool autoStartAllowed);
     DetectLists CurrentLists() const;
     void LinkLost();
+    // Checks and lists an entry the user typed; false (and told why) when
+    // it is a malformed URL.
+    bool TakeTypedEntry();
+    void AnnounceSending(const std::string& entry);
 
     Connection& FLink;
     GPSConfig& FConfig;
@@ -106,4 +118,3 @@ class TFComPortSetting : public QFrame, public ConnectionObserver {
 };
 
 extern const char* const BaudRateTexts[BaudRateCount];
-extern const char* const DetectModeTexts[4];

@@ -83,3 +83,10 @@ void TFRestartButton::SendRestartCommand(const std::string& text) {
     if (!FLink || !FLink->Send({text})) return;
     if (FStartFixTimer) FStartFixTimer();
 }
+
+void TFRestartButton::SetSendingAllowed(bool allowed, const std::string& why) {
+    for (QToolButton* button : restartButtons) {
+        button->setEnabled(allowed);
+        button->setToolTip(allowed ? QString() : QString::fromStdString(why));
+    }
+}

@@ -42,6 +42,8 @@ class TFRestartButton : public QFrame {
     void SetFixTimerHook(FixTimerHook hook) { FStartFixTimer = std::move(hook); }
     // The connection the restart commands go out on (none: nothing is sent).
     void SetLink(Connection* link) { FLink = link; }
+    // A receive-only link: the buttons are disabled, their tooltip says why.
+    void SetSendingAllowed(bool allowed, const std::string& why);
 
     std::array<QToolButton*, ButtonCount> restartButtons{};
 

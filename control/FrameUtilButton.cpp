@@ -134,7 +134,13 @@ void TFUtilButton::SettingClick() {
     BringUp(FUbloxSetting);
 }
 
+void TFUtilButton::SetSendingAllowed(bool allowed, const std::string& why) {
+    settingButton->setEnabled(allowed);
+    settingButton->setToolTip(allowed ? QString() : QString::fromStdString(why));
+}
+
 void TFUtilButton::SirfSettingClick() {
+    if (!settingButton->isEnabled()) return;  // the shortcut follows the button
     BringUp(FSirfSetting);
 }
 

@@ -35,6 +35,8 @@ class TFUtilButton : public QFrame {
     void StopLog();
     void SettingClick();
     void SirfSettingClick();
+    // A receive-only link: NMEA Setting is disabled, its tooltip says why.
+    void SetSendingAllowed(bool allowed, const std::string& why);
     // The reader found the capture file failing and closed it: the capture
     // stops and the user hears why, once.
     void CaptureFailed();

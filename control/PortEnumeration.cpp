@@ -21,6 +21,11 @@ PortDiscovery& Discovery() {
     return discovery;
 }
 
+bool& NoPortAllowed() {
+    static bool allowed = false;
+    return allowed;
+}
+
 std::vector<std::string>& Extra() {
     static std::vector<std::string> paths;
     return paths;
@@ -46,7 +51,7 @@ int EnumerateSerialPorts(std::vector<std::string>& list) {
         if (std::find(list.begin(), list.end(), path) == list.end()) list.push_back(path);
     for (size_t i = 0; i < list.size(); ++i)
         if (list[i] == ProlificPortName) ProlificIndex = static_cast<int>(i);
-    if (list.empty()) {
+    if (list.empty() && !NoPortAllowed()) {
         ShowMessage(NoPortMessage, ApplicationTitle);
         AskApplicationToEnd();
     }
@@ -55,6 +60,10 @@ int EnumerateSerialPorts(std::vector<std::string>& list) {
 
 void SetPortDiscovery(const PortDiscovery& discovery) {
     Discovery() = discovery;
+}
+
+void AllowNoPort(bool allowed) {
+    NoPortAllowed() = allowed;
 }
 
 void SetExtraPorts(std::vector<std::string> paths) {

@@ -22,12 +22,15 @@ extern const char* const NoPortMessage;
 bool FindProlificPort();
 
 // Replaces the list by the ports present now and updates ProlificIndex. With
-// no port at all it tells the user and asks the application to end; it still
-// returns 0 and the application ends once its event loop runs.
+// no port at all it tells the user and asks the application to end, unless
+// the monitor has something else to show (AllowNoPort); it still returns 0
+// and the application ends once its event loop runs.
 int EnumerateSerialPorts(std::vector<std::string>& list);
 
 // Where the ports are looked up (tests point this at fake trees).
 void SetPortDiscovery(const PortDiscovery& discovery);
+// A capture shown at start: an empty list is then no reason to end.
+void AllowNoPort(bool allowed);
 // Ports listed after the discovered ones, in the order given (command line,
 // the demo receiver). A path already discovered is not listed twice.
 void SetExtraPorts(std::vector<std::string> paths);

@@ -82,6 +82,9 @@ class Connection::AttemptTarget : public DetectTarget {
     void ShowMessage(const std::string& text, const std::string& caption) override {
         if (ConnectionObserver* o = Observer()) o->ShowMessage(text, caption);
     }
+    void Note(const std::string& line) override {
+        if (ConnectionObserver* o = Observer()) o->Note(line);
+    }
     void Trying(int32_t port, int32_t rate) override {
         if (Connection* c = Live()) c->OnTrying(port, rate);
     }
@@ -172,6 +175,11 @@ bool Connection::Open(DetectLists lists, int32_t mode) {
                 Connection* owner = gate->Owner;
                 if (owner && owner->FAttempt == attempt) owner->OnDeviceGone();
             });
+            reader->SetReconnect(
+                [gate = FGate, attempt = FAttempt](const TNmeaFetch::LinkAttempt& tried) {
+                    Connection* owner = gate->Owner;
+                    if (owner && owner->FAttempt == attempt) owner->OnLinkAttempt(tried);
+                });
             FReader = reader;
             NmeaFetch = reader;
             reader->Start();
@@ -250,6 +258,20 @@ void Connection::OnDeviceGone() {
     if (FState != LinkState::Connected) return;
     FConfig.SetPortOpen(false);
     SetState(LinkState::LinkDown);
+}
+
+void Connection::OnLinkAttempt(const TNmeaFetch::LinkAttempt& attempt) {
+    if (FState != LinkState::LinkDown) return;
+    std::string line = "*** Reconnection attempt " + std::to_string(attempt.Number);
+    if (attempt.Back)
+        line += ": the link is back.";
+    else
+        line += " failed: " + attempt.Error + ". Next attempt in " +
+                std::to_string(attempt.NextWaitS) + " s.";
+    if (FObserver) FObserver->Note(line);
+    if (!attempt.Back) return;
+    FConfig.SetPortOpen(true);
+    SetState(LinkState::Connected);
 }
 
 const char* LinkStateName(LinkState state) {

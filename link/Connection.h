@@ -9,7 +9,8 @@
 //   Idle       nothing runs (at start, after Close)        -> Detecting on Open
 //   Detecting  the detection thread tries ports and rates  -> Connected, Failed, Idle
 //   Connected  the port is open and the reader runs        -> LinkDown, Idle
-//   LinkDown   the reader found the device gone            -> Idle on Close
+//   LinkDown   the reader found the device gone            -> Idle on Close,
+//              Connected when a link is reconnected
 //   Failed     detection ended without a port             -> Detecting on Open, Idle
 // Open from Failed ends the failed attempt's leftovers silently first.
 #pragma once
@@ -24,9 +25,9 @@
 #include <vector>
 
 #include "link/ThreadGpsDeviceDetect.h"
+#include "link/ThreadNMEAFetch.h"
 
 class MessageSink;
-class TNmeaFetch;
 class YComPort;
 struct GPSConfig;
 struct UbxRestartRequests;
@@ -134,6 +135,7 @@ class Connection {
     void OnAccepted(int32_t port, int32_t rate);
     void OnDetectionFailed();
     void OnDeviceGone();
+    void OnLinkAttempt(const TNmeaFetch::LinkAttempt& attempt);
 
     GPSConfig& FConfig;
     YComPort* const FPort;

@@ -9,10 +9,14 @@
 #include <sys/stat.h>
 #endif
 
+#include "serial/LinkNumbers.h"
+#include "serial/LinkUrl.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
 
 const int32_t BaudRateTable[BaudRateCount] = {4800, 9600, 19200, 38400, 57600, 115200};
+const char* const DetectModeTexts[ModeClose] = {"General", "Port Detect", "BR Detect",
+                                                "Auto Detect"};
 
 TGpsDeviceDetect* DetectThread = nullptr;
 TGpsDeviceDetect* CloseThread = nullptr;
@@ -25,6 +29,8 @@ constexpr const char* TextOpen = "Open";
 constexpr const char* TextPortMissing = "port doesn't exist";
 constexpr const char* TextNoReceiver = "no GPS device detected";
 constexpr const char* CaptionError = "error";
+constexpr const char* TextRateModeNote =
+    " does not apply to a link: no baud rate to search. Opened as in General.";
 
 // Why the port could not be opened, when the reason is more than its absence:
 // the user can act on a permission or on another program holding the port.
@@ -72,7 +78,8 @@ TGpsDeviceDetect::~TGpsDeviceDetect() {
 }
 
 int32_t TGpsDeviceDetect::PortNumberOfText(const std::string& entry) {
-    if (!entry.empty() && entry[0] == '/') return PortTable::NumberForPath(entry);
+    if (LooksLikeLinkUrl(entry) || (!entry.empty() && entry[0] == '/'))
+        return NumberOfPathOrUrl(entry);
     if (entry.size() <= ComPrefixLength) return -1;
     uint32_t n = 0;
     for (size_t i = ComPrefixLength; i < entry.size(); ++i) {
@@ -159,9 +166,24 @@ void TGpsDeviceDetect::RunGeneral() {
         Accept(port, rate);
         return;
     }
-    if (FPort)
-        FOpenFailure =
-            OpenFailureDetail(PortTable::PathForNumber(FConfig.PortNumber), FPort->LastError());
+    if (!FPort) return;
+    if (IsLinkNumber(port))
+        FLinkFailure = FPort->LastError();
+    else
+        FOpenFailure = OpenFailureDetail(PortTable::PathForNumber(port), FPort->LastError());
+}
+
+bool TGpsDeviceDetect::SelectedIsLink() const {
+    const int selected = FLists.SelectedPort;
+    return selected >= 0 && selected < static_cast<int>(FLists.Ports.size()) &&
+           LooksLikeLinkUrl(FLists.Ports[selected]);
+}
+
+// A rate search has nothing to search on a link: it is opened as in General.
+void TGpsDeviceDetect::RunLinkInBaudMode() {
+    const std::string note = std::string("*** ") + DetectModeTexts[FMode] + TextRateModeNote;
+    OnUi([note](DetectTarget& t) { t.Note(note); });
+    RunGeneral();
 }
 
 void TGpsDeviceDetect::RunPortDetect() {
@@ -212,7 +234,13 @@ void TGpsDeviceDetect::RunAutoDetect() {
 
 void TGpsDeviceDetect::ReportFailure() {
     if (Terminated()) return;  // a probe succeeded, or the close sequence stopped us
-    if (FMode == ModeGeneral && !FConfig.IsPortOpen()) {
+    if (!FLinkFailure.empty() && !FConfig.IsPortOpen()) {
+        OnUi([text = FLinkFailure](DetectTarget& t) {
+            t.DetectionFailed();
+            t.ShowMessage(text, CaptionError);
+            t.EnableWatchTimer();
+        });
+    } else if (FMode == ModeGeneral && !FConfig.IsPortOpen()) {
         const std::string text =
             FOpenFailure.empty() ? TextPortMissing : TextPortMissing + ("\n\n" + FOpenFailure);
         OnUi([text](DetectTarget& t) {
@@ -244,10 +272,16 @@ void TGpsDeviceDetect::Execute() {
             RunPortDetect();
             break;
         case ModeBaudDetect:
-            RunBaudDetect();
+            if (SelectedIsLink())
+                RunLinkInBaudMode();
+            else
+                RunBaudDetect();
             break;
         case ModeAutoDetect:
-            RunAutoDetect();
+            if (SelectedIsLink())
+                RunLinkInBaudMode();
+            else
+                RunAutoDetect();
             break;
         default:
             return;

@@ -29,6 +29,8 @@ enum : int32_t {
 
 constexpr int BaudRateCount = 6;
 extern const int32_t BaudRateTable[BaudRateCount];
+// The names of the detection modes, as the port panel lists them.
+extern const char* const DetectModeTexts[ModeClose];
 
 // What the detection thread changes outside itself. Every call is queued to
 // the user-interface thread.
@@ -48,6 +50,8 @@ class DetectTarget {
     virtual void Trying(int32_t /*port*/, int32_t /*rate*/) {}
     virtual void Accepted(int32_t /*port*/, int32_t /*rate*/) {}
     virtual void DetectionFailed() {}
+    // A line for the console about the attempt.
+    virtual void Note(const std::string& /*line*/) {}
 };
 
 // The port panel's lists as they stood when the attempt started.
@@ -69,8 +73,9 @@ class TGpsDeviceDetect : public YThread {
                      YThread* reader);
     ~TGpsDeviceDetect() override;
 
-    // The port number of a list entry: a device path's number in the port
-    // table, or, for COMn, the number after the first three characters.
+    // The port number of a list entry: a link URL's link number, a device
+    // path's number in the port table, or, for COMn, the number after the
+    // first three characters.
     // -1 when the entry names no port.
     static int32_t PortNumberOfText(const std::string& entry);
 
@@ -89,6 +94,8 @@ class TGpsDeviceDetect : public YThread {
     void RunPortDetect();
     void RunBaudDetect();
     void RunAutoDetect();
+    bool SelectedIsLink() const;
+    void RunLinkInBaudMode();
     void ReportFailure();
     // Waits the probe's settling time; false when asked to terminate meanwhile.
     bool SettleWait();
@@ -103,6 +110,7 @@ class TGpsDeviceDetect : public YThread {
     YThread* FReader;
     char FProbeBuffer[102] = {};
     std::string FOpenFailure;  // why "General" could not open its port, when it is not absence
+    std::string FLinkFailure;  // why "General" could not open its link
 };
 
 // The detection thread of the current connection attempt and the closing thread.

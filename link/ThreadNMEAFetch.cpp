@@ -1,6 +1,8 @@
 #include "link/ThreadNMEAFetch.h"
 
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "link/GpsConfig.h"
 #include "serial/YComPort.h"
@@ -35,6 +37,41 @@ void TNmeaFetch::ReadUntilTerminated() {
         FLength = FPort->ReadSentence(FSentence, TerminatedFlag());
         NoteDeviceState();
         if (FLength != 0) HandleSentence();
+        if (DeviceGone() && FOnAttempt && FPort->IsLink()) Reconnect();
+    }
+}
+
+unsigned TNmeaFetch::ReconnectWaitS(unsigned number) {
+    unsigned wait = FirstReconnectWaitS;
+    for (unsigned i = 1; i < number && wait < LongestReconnectWaitS; ++i) wait *= 2;
+    return wait < LongestReconnectWaitS ? wait : LongestReconnectWaitS;
+}
+
+bool TNmeaFetch::WaitUnlessTerminated(unsigned seconds) {
+    constexpr auto Step = std::chrono::milliseconds(20);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (Terminated()) return false;
+        std::this_thread::sleep_for(Step);
+    }
+    return !Terminated();
+}
+
+void TNmeaFetch::Reconnect() {
+    for (unsigned number = 1; WaitUnlessTerminated(ReconnectWaitS(number)); ++number) {
+        LinkAttempt attempt;
+        attempt.Number = number;
+        attempt.Back = FPort->ReopenLink();
+        if (!attempt.Back) {
+            if (!FPort->IsLink()) return;  // closed meanwhile: nothing to reconnect
+            attempt.Error = FPort->LastError();
+            attempt.NextWaitS = ReconnectWaitS(number + 1);
+        }
+        Queue([hook = FOnAttempt, attempt] { hook(attempt); });
+        if (attempt.Back) {
+            FDeviceGone.store(false, std::memory_order_release);
+            return;
+        }
     }
 }
 

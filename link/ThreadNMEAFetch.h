@@ -6,7 +6,10 @@
 // Console hand-offs, capture writes and refreshes run outside the lock.
 //
 // When the device behind the port disappears the thread keeps waiting
-// without spinning and reports it once through the device-gone hook.
+// without spinning and reports it once through the device-gone hook. A link
+// that went away (a TCP peer or gpsd ended, the network failed) is opened
+// again when reconnection is on: after 1 s, then 2, 4 … up to 30 s between
+// attempts, until the thread is asked to end; each attempt is reported once.
 #pragma once
 
 #include <atomic>
@@ -29,6 +32,20 @@ class TNmeaFetch : public YThread {
     using ConsoleHook = std::function<void(const std::string&)>;
     using SentenceHook = std::function<void(std::string_view, const DispatchResult&)>;
     using EventHook = std::function<void()>;
+    // One reconnection attempt: its number from 1, whether the link is back,
+    // and otherwise why not and the seconds until the next one.
+    struct LinkAttempt {
+        unsigned Number = 0;
+        bool Back = false;
+        std::string Error;
+        unsigned NextWaitS = 0;
+    };
+    using AttemptHook = std::function<void(const LinkAttempt&)>;
+
+    static constexpr unsigned FirstReconnectWaitS = 1;
+    static constexpr unsigned LongestReconnectWaitS = 30;
+    // The wait before attempt `number` (from 1): 1, 2, 4 … 30 s.
+    static unsigned ReconnectWaitS(unsigned number);
 
     // Reads nothing until given a port and a store (before Start).
     TNmeaFetch(bool createSuspended, RefreshHook refresh);
@@ -44,6 +61,9 @@ class TNmeaFetch : public YThread {
     void SetSentenceHook(SentenceHook hook) { FSentenceHook = std::move(hook); }
     // Queued to the user-interface thread when the device has gone away.
     void SetDeviceGoneHook(EventHook hook) { FOnDeviceGone = std::move(hook); }
+    // Turns reconnection of a link on: each attempt is queued to the
+    // user-interface thread through `hook`.
+    void SetReconnect(AttemptHook hook) { FOnAttempt = std::move(hook); }
     // Queued when the capture file failed on a sentence and was closed.
     void SetCaptureFailedHook(EventHook hook) { FOnCaptureFailed = std::move(hook); }
 
@@ -62,6 +82,9 @@ class TNmeaFetch : public YThread {
   private:
     void ReadUntilTerminated();
     void NoteDeviceState();
+    void Reconnect();
+    // Sleeps `seconds` in short steps; false when asked to end meanwhile.
+    bool WaitUnlessTerminated(unsigned seconds);
     void HandleSentence();
     bool DisplayPaused() const;
 
@@ -70,6 +93,7 @@ class TNmeaFetch : public YThread {
     SentenceHook FSentenceHook;
     EventHook FOnDeviceGone;
     EventHook FOnCaptureFailed;
+    AttemptHook FOnAttempt;
     YComPort* FPort = nullptr;
     NMEA_Manager* FStore = nullptr;
     const GPSConfig* FConfig = nullptr;

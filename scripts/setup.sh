@@ -9,8 +9,9 @@ packages=(
     g++-mingw-w64-x86-64-posix
     dpkg-dev fakeroot lintian desktop-file-utils appstream help2man librsvg2-bin
 )
-# Wine runs the Windows build's tests; its recommended packages are not needed.
-lean_packages=(wine wine64)
+# Wine runs the Windows build's tests; gpsd is the daemon the gpsd:// link
+# tests talk to. Their recommended packages are not needed.
+lean_packages=(wine wine64 gpsd)
 
 missing() {
     for p in "$@"; do

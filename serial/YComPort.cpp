@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "framing/Framing.h"
+#include "serial/LinkNumbers.h"
 
 namespace {
 
@@ -32,10 +33,11 @@ class YComPort::Use {
         std::unique_lock<std::mutex> guard(port.FGateLock);
         port.FGateChanged.wait(guard, [&] { return !port.FExclusive; });
         FHandle = port.FHandle;
-        if (FHandle != PortDevice::NoHandle) ++port.FUsers;
+        FLink = port.FLink.get();
+        if (Open()) ++port.FUsers;
     }
     ~Use() {
-        if (FHandle == PortDevice::NoHandle) return;
+        if (!Open()) return;
         {
             std::lock_guard<std::mutex> guard(FPort.FGateLock);
             --FPort.FUsers;
@@ -45,11 +47,13 @@ class YComPort::Use {
     Use(const Use&) = delete;
     Use& operator=(const Use&) = delete;
     PortDevice::Handle Handle() const { return FHandle; }
-    bool Open() const { return FHandle != PortDevice::NoHandle; }
+    LinkDevice* Link() const { return FLink; }
+    bool Open() const { return FHandle != PortDevice::NoHandle || FLink; }
 
   private:
     YComPort& FPort;
     PortDevice::Handle FHandle;
+    LinkDevice* FLink;
 };
 
 // The framer's byte source over the port.
@@ -140,17 +144,22 @@ bool YComPort::OpenPort(uint32_t number, uint32_t baud, int32_t, int32_t, int32_
     bool opened = false;
     {
         std::unique_lock<std::mutex> guard = Exclusive();
-        if (FHandle == PortDevice::NoHandle) {
+        if (FHandle == PortDevice::NoHandle && !FLink) {
             FPortNumber = number;
             FBaudRate = baud;
-            guard.unlock();  // others wait on FExclusive, not on the lock
+            ++FOpenGeneration;
             std::string error;
-            const PortDevice::Handle handle =
-                PortDevice::Open(number, baud, FInQueueSize, FOutQueueSize, error);
-            guard.lock();
-            FHandle = handle;
+            if (IsLinkNumber(static_cast<int32_t>(number))) {
+                opened = OpenLink(number, guard, error);
+            } else {
+                guard.unlock();  // others wait on FExclusive, not on the lock
+                const PortDevice::Handle handle =
+                    PortDevice::Open(number, baud, FInQueueSize, FOutQueueSize, error);
+                guard.lock();
+                FHandle = handle;
+                opened = handle != PortDevice::NoHandle;
+            }
             FLastError = error;
-            opened = handle != PortDevice::NoHandle;
             if (opened) FDeviceGone.store(false, std::memory_order_release);
         } else {
             FLastError = "port is already open";
@@ -162,15 +171,72 @@ bool YComPort::OpenPort(uint32_t number, uint32_t baud, int32_t, int32_t, int32_
     return opened;
 }
 
+// Called holding the port exclusively through `guard`, which is let go while
+// the link connects (others wait on FExclusive, not on the lock).
+bool YComPort::OpenLink(uint32_t number, std::unique_lock<std::mutex>& guard, std::string& error) {
+    LinkUrl url;
+    FLinkUrl = LinkUrlForNumber(static_cast<int32_t>(number));
+    if (!ParseLinkUrl(FLinkUrl, url, error)) return false;
+    guard.unlock();
+    std::unique_ptr<LinkDevice> link = OpenLinkDevice(url, error);
+    guard.lock();
+    FLink = std::move(link);
+    return FLink != nullptr;
+}
+
+bool YComPort::ReopenLink() {
+    std::string text;
+    uint32_t generation;
+    {
+        std::lock_guard<std::mutex> guard(FGateLock);
+        if (!FLink || !FDeviceGone.load(std::memory_order_acquire)) return false;
+        text = FLinkUrl;
+        generation = FOpenGeneration;
+    }
+    LinkUrl url;
+    std::string error;
+    std::unique_ptr<LinkDevice> link;
+    if (ParseLinkUrl(text, url, error)) link = OpenLinkDevice(url, error);
+    bool reopened = false;
+    {
+        std::unique_lock<std::mutex> guard = Exclusive();
+        FLastError = error;
+        if (link && FLink && FOpenGeneration == generation) {
+            std::swap(FLink, link);  // the gone one is ended below, outside the gate
+            FDeviceGone.store(false, std::memory_order_release);
+            reopened = true;
+        }
+        FExclusive = false;
+    }
+    FGateChanged.notify_all();
+    link.reset();
+    if (reopened) FPurgeGeneration.fetch_add(1, std::memory_order_acq_rel);  // the cut sentence
+    return reopened;
+}
+
+std::shared_ptr<PlaybackControl> YComPort::Playback() const {
+    std::lock_guard<std::mutex> guard(FGateLock);
+    return FLink ? FLink->Playback() : nullptr;
+}
+
+bool YComPort::IsLink() const {
+    std::lock_guard<std::mutex> guard(FGateLock);
+    return FLink != nullptr;
+}
+
 bool YComPort::ClosePort() {
     PortDevice::Handle handle;
+    std::unique_ptr<LinkDevice> link;
     {
         std::unique_lock<std::mutex> guard = Exclusive();
         handle = FHandle;
         FHandle = PortDevice::NoHandle;
+        link = std::move(FLink);
+        ++FOpenGeneration;
         FExclusive = false;
     }
     FGateChanged.notify_all();
+    link.reset();
     PortDevice::Close(handle);
     FPurgeGeneration.fetch_add(1, std::memory_order_acq_rel);  // what was read is gone too
     return true;
@@ -178,7 +244,7 @@ bool YComPort::ClosePort() {
 
 bool YComPort::IsOpen() const {
     std::lock_guard<std::mutex> guard(FGateLock);
-    return FHandle != PortDevice::NoHandle;
+    return FHandle != PortDevice::NoHandle || FLink;
 }
 
 std::string YComPort::LastError() {
@@ -204,7 +270,7 @@ void YComPort::PurgePort(uint8_t selector) {
 
 void YComPort::Purge(bool transmit, bool receive) {
     Use use(*this);
-    if (!use.Open()) return;
+    if (!use.Open() || use.Link()) return;
     {
         std::unique_lock<std::mutex> writing(FWriteLock, std::defer_lock);
         if (transmit) writing.lock();
@@ -226,7 +292,9 @@ YComPort::FillResult YComPort::Fill(unsigned waitMs) {
     if (FDeviceGone.load(std::memory_order_acquire)) return FillResult::Gone;
     Use use(*this);
     if (!use.Open()) return FillResult::Closed;
-    const int n = PortDevice::Read(use.Handle(), FReadBuffer.get(), ReadBufferSize, waitMs);
+    const int n = use.Link()
+                      ? use.Link()->Read(FReadBuffer.get(), ReadBufferSize, waitMs)
+                      : PortDevice::Read(use.Handle(), FReadBuffer.get(), ReadBufferSize, waitMs);
     if (n == PortDevice::ReadDeviceGone) {
         FDeviceGone.store(true, std::memory_order_release);
         return FillResult::Gone;
@@ -263,14 +331,16 @@ int YComPort::WriteBytes(const uint8_t* data, size_t count) {
     while (written < count && !failed) {
         const uint64_t elapsed = MsSince(start);
         if (elapsed > FWriteLimitMs) break;
-        const int n = PortDevice::Write(use.Handle(), data + written, count - written,
-                                        static_cast<unsigned>(FWriteLimitMs - elapsed));
+        const unsigned waitMs = static_cast<unsigned>(FWriteLimitMs - elapsed);
+        const int n =
+            use.Link() ? use.Link()->Write(data + written, count - written, waitMs)
+                       : PortDevice::Write(use.Handle(), data + written, count - written, waitMs);
         if (n < 0)
             failed = true;
         else
             written += static_cast<size_t>(n);
     }
-    if (!failed && written == count) {
+    if (!failed && written == count && !use.Link()) {  // a socket has no line to drain
         const uint64_t elapsed = MsSince(start);
         if (elapsed <= FWriteLimitMs)
             failed =

@@ -1,5 +1,11 @@
 // The serial port and the module operations of the serial link.
 //
+// A port number of a link URL (LinkNumbers) opens the link instead: a TCP,
+// UDP or gpsd socket, or a capture played, read and written exactly like a
+// device. A link has no line noise to throw away, so purges leave its stream
+// alone, and a link that went away can be opened again in place
+// (ReopenLink).
+//
 // One YComPort lives for the whole process (global ComPort, created at
 // start-up); the link's threads are handed it and work on it through
 // OpenPort, ClosePort, PurgePort, ReadSentence and SendCommandText. It is shared by the detection
@@ -16,6 +22,7 @@
 #include <string>
 #include <string_view>
 
+#include "serial/LinkDevice.h"
 #include "serial/PortDevice.h"
 #include "serial/UbxText.h"
 
@@ -47,8 +54,9 @@ class YComPort {
     YComPort& operator=(const YComPort&) = delete;
 
     // Opens port `number` at `baud` (8N1 whatever the last three arguments
-    // say); false when already open or when the port cannot be opened or set
-    // up. A purge of both directions follows in every case.
+    // say), or the link of a link number (the rate does not apply); false
+    // when already open or when the port cannot be opened or set up. A purge
+    // of both directions follows in every case.
     bool OpenPort(uint32_t number, uint32_t baud, int32_t dataBits = 8, int32_t parity = 0,
                   int32_t stopBits = 1);
     bool ClosePort();
@@ -71,6 +79,14 @@ class YComPort {
     int WriteBytes(const uint8_t* data, size_t count);
 
     bool IsOpen() const;
+    // True while a link, not a device, is open (gone or not).
+    bool IsLink() const;
+    // The controls of the capture being played, null unless one is.
+    std::shared_ptr<PlaybackControl> Playback() const;
+    // Opens the link again after it went away, unless the port was closed
+    // or opened anew meanwhile: true once it is back. The link's connection
+    // attempt runs without holding the port, so a close is never held up.
+    bool ReopenLink();
     // True once a read found the device gone (unplugged); cleared by OpenPort.
     bool DeviceGone() const { return FDeviceGone.load(std::memory_order_acquire); }
     std::string LastError();
@@ -90,7 +106,12 @@ class YComPort {
     // Waits until no operation uses the handle and keeps others out.
     std::unique_lock<std::mutex> Exclusive();
 
+    bool OpenLink(uint32_t number, std::unique_lock<std::mutex>& guard, std::string& error);
+
     PortDevice::Handle FHandle = PortDevice::NoHandle;
+    std::unique_ptr<LinkDevice> FLink;  // in FHandle's place while a link is open
+    std::string FLinkUrl;
+    uint32_t FOpenGeneration = 0;  // counts opens and closes, for ReopenLink
     uint32_t FPortNumber = 1;
     uint32_t FBaudRate = 0;
     uint16_t FInQueueSize = DefaultQueueSize;

@@ -18,7 +18,7 @@
 #include "link/ThreadNMEAFetch.h"
 #include "link/UbxRestart.h"
 #include "nmea/NmeaManager.h"
-#include "serial/PortTable.h"
+#include "serial/LinkNumbers.h"
 #include "serial/YComPort.h"
 #include "shell/CaptureReplay.h"
 #include "shell/DataFreshness.h"
@@ -136,10 +136,15 @@ void TMainForm::BuildWidgets() {
     portHooks.StopCapture = [] {
         if (FUtilButton) FUtilButton->LogClick();
     };
+    portHooks.SendingAllowed = [](bool allowed, const std::string& why) {
+        if (FRestartButton) FRestartButton->SetSendingAllowed(allowed, why);
+        if (FUtilButton) FUtilButton->SetSendingAllowed(allowed, why);
+        if (FConsole) FConsole->SetSendingAllowed(allowed, why);
+    };
     FComPortSetting =
         new TFComPortSetting(this, *FLink, *GpsConfig, NmeaManager, std::move(portHooks));
     FLumarokStatus = new TFLumarokStatus(this, *GpsConfig);
-    FLumarokStatus->SetPortNameLookup(PortTable::NameForNumber);
+    FLumarokStatus->SetPortNameLookup(PortNameForNumber);
     FLumarokStatus->SetConnection(FLink.get());
     FConsole = new TFConsole(this, *GpsConfig);
     FConsole->SetCommandSender([link = FLink.get()](const std::vector<std::string>& commands,

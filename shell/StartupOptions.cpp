@@ -5,13 +5,15 @@
 #include <cstring>
 #include <iterator>
 
+#include "serial/LinkUrl.h"
+
 StartupOptions StartOptions;
 
 const char* const StartupUsage =
     "Usage: lumarokub [OPTION]...\n"
     "Monitors a GPS receiver: position, sky plot, signal levels, time to first fix.\n"
-    "  --port PATH        add a serial port (pseudo-terminal, rfcomm, socat link); the last one\n"
-    "                     given is selected and connected at start\n"
+    "  --port PATH|URL    add a serial port (pseudo-terminal, rfcomm, socat link) or a link\n"
+    "                     URL (below); the last one given is selected and connected at start\n"
     "  --mode MODE        how that port is connected: general (default), port, baud or auto\n"
     "                     (the panel's General, Port Detect, BR Detect, Auto Detect)\n"
     "  --baud N           select the baud rate (4800, 9600, 19200, 38400, 57600, 115200)\n"
@@ -23,7 +25,8 @@ const char* const StartupUsage =
     "  --help             show this text\n"
     "  --version          show the version\n"
     "In the window, a right-click on \"NMEA Setting\" or Ctrl+Shift+N opens the SiRF\n"
-    "output-interval window.\n";
+    "output-interval window.\n"
+    "Link URLs, typed in the port list or given with --port:\n";
 
 namespace {
 
@@ -97,6 +100,8 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
                 error = "--port needs a path";
                 return false;
             }
+            LinkUrl url;
+            if (LooksLikeLinkUrl(value) && !ParseLinkUrl(value, url, error)) return false;
             options.Ports.emplace_back(value);
         } else if (arg == "--baud") {
             if (!ParseRate(value, options.BaudRate)) {

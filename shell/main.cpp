@@ -9,6 +9,7 @@
 #include "LumarokVersion.h"
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
+#include "serial/LinkUrl.h"
 #include "serial/YComPort.h"
 #include "shell/DemoReceiver.h"
 #include "shell/GuiMessageSink.h"
@@ -54,11 +55,11 @@ std::unique_ptr<DemoReceiver> StartDemo() {
 int main(int argc, char** argv) {
     std::string error;
     if (!ParseStartupOptions(argc, argv, StartOptions, error)) {
-        std::cerr << "lumarokub: " << error << '\n' << StartupUsage;
+        std::cerr << "lumarokub: " << error << '\n' << StartupUsage << LinkUsageText();
         return ExitUsage;
     }
     if (StartOptions.Help) {
-        std::cout << StartupUsage;
+        std::cout << StartupUsage << LinkUsageText();
         return 0;
     }
     if (StartOptions.Version) {
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<DemoReceiver> demo;
     if (StartOptions.Demo && !(demo = StartDemo())) return ExitFailure;
     SetExtraPorts(StartOptions.Ports);
+    AllowNoPort(!StartOptions.ReplayFile.empty());
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainForm::Title);
     QApplication::setFont(MonitorFont());

@@ -62,8 +62,13 @@ void TFConsole::ConsoleClick() {
     if (FConfig.IsPortOpen()) TogglePaused();
 }
 
+void TFConsole::SetSendingAllowed(bool allowed, const std::string& why) {
+    FSendingAllowed = allowed;
+    consoleMemo->setToolTip(allowed ? QString() : QString::fromStdString(why));
+}
+
 void TFConsole::ConsoleDblClick() {
-    if (!FConfig.IsPortOpen()) return;
+    if (!FConfig.IsPortOpen() || !FSendingAllowed) return;
     FCommandMode = true;
     consoleMemo->clear();
     consoleMemo->insertPlainText(CommandPrefix);

@@ -32,6 +32,9 @@ class TFConsole : public QFrame {
     void ConsoleDblClick();
     void ConsoleKeyPress(int key);
 
+    // A receive-only link takes no commands: the command line does not
+    // start, and the console's tooltip says why.
+    void SetSendingAllowed(bool allowed, const std::string& why);
     bool CommandMode() const { return FCommandMode; }
     int LineCount() const;
 
@@ -48,5 +51,6 @@ class TFConsole : public QFrame {
     GPSConfig& FConfig;
     CommandSender FSendCommand;
     bool FCommandMode = false;
+    bool FSendingAllowed = true;
     bool FSkipRelease = false;  // the release that ends a double-click
 };

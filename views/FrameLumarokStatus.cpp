@@ -3,10 +3,12 @@
 #include <QThread>
 
 #include "link/Connection.h"
+#include "serial/LinkUrl.h"
 #include "views/Config.h"
 
 namespace {
 
+constexpr const char* LinkRateText = "BR:--";
 constexpr int KnownRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
 
 bool IsKnownRate(int32_t rate) {
@@ -57,8 +59,16 @@ void TFLumarokStatus::RefreshHere() {
         rate = FLink->Shown().Rate;
     }
     const std::string name = FPortName ? FPortName(port) : std::string();
+    statusPanels[0]->setText(open ? "Open" : "Close");
+    if (LooksLikeLinkUrl(name)) {
+        // A link has no baud rate; its URL may not fit, so the tooltip holds it whole.
+        statusPanels[1]->setText(QString::fromStdString(name));
+        statusPanels[1]->setToolTip(QString::fromStdString(name));
+        statusPanels[2]->setText(LinkRateText);
+        return;
+    }
+    statusPanels[1]->setToolTip(QString());
     statusPanels[1]->setText("COM:" +
                              (name.empty() ? QString::number(port) : QString::fromStdString(name)));
-    statusPanels[0]->setText(open ? "Open" : "Close");
     if (IsKnownRate(rate)) statusPanels[2]->setText("BR:" + QString::number(rate) + "bps");
 }

@@ -6,14 +6,15 @@
 
 const char* const DecodeUsage =
     "Usage: lumarokub-decode [--final] [FILE]\n"
-    "   or: lumarokub-decode [--final] --port PATH [--baud N] [--count N]\n"
+    "   or: lumarokub-decode [--final] --port PATH|URL [--baud N] [--count N]\n"
     "Decodes NMEA 0183 sentences from FILE (standard input when FILE is absent or -)\n"
     "and prints one JSON object per sentence, or with --final the decoded state once\n"
     "the input ends. With --port it reads the serial port PATH at N baud (4800 when\n"
-    "not given) until interrupted or --count sentences have been read; it exits with\n"
-    "status 3 when the device goes away.\n"
+    "not given), or the link URL, until interrupted or --count sentences have been\n"
+    "read; it exits with status 3 when the device goes away or the link ends.\n"
     "  --help     show this text\n"
-    "  --version  show the version\n";
+    "  --version  show the version\n"
+    "Link URLs:\n";
 
 bool ParseDecodeOptions(int argc, char** argv, DecodeOptions& options, std::string& error) {
     bool haveFile = false;

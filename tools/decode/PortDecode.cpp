@@ -11,6 +11,8 @@
 #include <thread>
 
 #include "link/ThreadNMEAFetch.h"
+#include "serial/LinkNumbers.h"
+#include "serial/LinkUrl.h"
 #include "serial/PortDevice.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
@@ -35,9 +37,10 @@ bool ParseNumber(const char* text, uint64_t& value) {
     return errno == 0 && *end == 0;
 }
 
-// The port's number: its "COMn" number on Windows, its place in the table of
-// port paths elsewhere.
+// The port's number: a link URL's link number, a port's "COMn" number on
+// Windows, its place in the table of port paths elsewhere.
 uint32_t PortNumberOf(const std::string& port) {
+    if (LooksLikeLinkUrl(port)) return static_cast<uint32_t>(LinkNumberForUrl(port));
 #ifdef _WIN32
     const size_t com = port.rfind("COM");
     return com == std::string::npos ? 0 : static_cast<uint32_t>(std::atoi(port.c_str() + com + 3));
@@ -77,6 +80,8 @@ bool ParsePortOption(const char* option, const char* value, DecodeOptions& optio
 }
 
 bool CheckPortOptions(const DecodeOptions& options, bool haveFile, std::string& error) {
+    LinkUrl url;
+    if (LooksLikeLinkUrl(options.Port) && !ParseLinkUrl(options.Port, url, error)) return false;
     if (options.Port.empty()) {
         if (options.Count == 0 && options.Baud == DefaultPortBaud) return true;
         error = "--baud and --count need --port";
@@ -122,10 +127,12 @@ int DecodePort(const DecodeOptions& options) {
     reader.Terminate();
     reader.WaitFor();
     const bool gone = port.DeviceGone() && !enough;
+    const bool link = port.IsLink();
     port.ClosePort();
 
     if (options.Final) std::cout << StoreJson(store, counts).dump() << std::endl;
     if (!gone) return 0;
-    std::cerr << "lumarokub-decode: " << options.Port << ": device gone\n";
+    std::cerr << "lumarokub-decode: " << options.Port
+              << (link ? ": link ended\n" : ": device gone\n");
     return ExitDeviceGone;
 }

@@ -8,6 +8,7 @@
 #include "LumarokVersion.h"
 #include "framing/Framing.h"
 #include "nmea/Dispatch.h"
+#include "serial/LinkUrl.h"
 #include "tools/decode/DecodeOptions.h"
 #include "tools/decode/PortDecode.h"
 #include "tools/decode/StoreJson.h"
@@ -46,11 +47,11 @@ int main(int argc, char** argv) {
     DecodeOptions options;
     std::string error;
     if (!ParseDecodeOptions(argc, argv, options, error)) {
-        std::cerr << "lumarokub-decode: " << error << '\n' << DecodeUsage;
+        std::cerr << "lumarokub-decode: " << error << '\n' << DecodeUsage << LinkUsageText();
         return ExitUsage;
     }
     if (options.Help) {
-        std::cout << DecodeUsage;
+        std::cout << DecodeUsage << LinkUsageText();
         return 0;
     }
     if (options.Version) {
