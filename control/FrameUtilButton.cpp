@@ -57,8 +57,18 @@ QFileDialog& TFUtilButton::SaveDialog() {
         saveDialog->setNameFilter(CaptureFilter);
         saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
         saveDialog->setDefaultSuffix(QString());
+        if (!FCaptureFolder.isEmpty()) saveDialog->setDirectory(FCaptureFolder);
     }
     return *saveDialog;
+}
+
+QString TFUtilButton::CaptureFolder() const {
+    return saveDialog ? saveDialog->directory().absolutePath() : FCaptureFolder;
+}
+
+void TFUtilButton::SetCaptureFolder(const QString& folder) {
+    FCaptureFolder = folder;
+    if (saveDialog) saveDialog->setDirectory(folder);
 }
 
 void TFUtilButton::BuildWidgets() {

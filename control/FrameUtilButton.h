@@ -50,6 +50,9 @@ class TFUtilButton : public QFrame {
     // file system from a thread of its own, which a monitor that never
     // captures does not need.
     QFileDialog& SaveDialog();
+    // The folder the save dialog opens in: the one last chosen.
+    QString CaptureFolder() const;
+    void SetCaptureFolder(const QString& folder);
 
     QFileDialog* saveDialog = nullptr;
     QToolButton* logButton = nullptr;
@@ -64,6 +67,7 @@ class TFUtilButton : public QFrame {
     QWidget* FSirfSetting = nullptr;
     bool FLogging = false;
     SaveDialogRunner FRunSaveDialog;
+    QString FCaptureFolder;  // until the dialog exists
 };
 
 extern const char* const SirfSettingShortcut;

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "LumarokVersion.h"
+#include "control/FormNmeaChoice.h"
+#include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
 #include "serial/LinkUrl.h"
@@ -14,6 +16,7 @@
 #include "shell/DemoReceiver.h"
 #include "shell/GuiMessageSink.h"
 #include "shell/MainForm.h"
+#include "shell/MonitorSettings.h"
 #include "shell/QtUiDispatcher.h"
 #include "shell/StartupOptions.h"
 #include "thread/YThread.h"
@@ -48,6 +51,16 @@ std::unique_ptr<DemoReceiver> StartDemo() {
     StartOptions.Ports.push_back(receiver->SlavePath());
     if (StartOptions.BaudRate == 0) StartOptions.BaudRate = static_cast<int>(DemoBaud);
     return receiver;
+}
+
+SettingsTargets KeptControls() {
+    SettingsTargets t;
+    t.Port = FComPortSetting;
+    t.Ublox = FmNmeaChoice_ub;
+    t.Sirf = FmNmeaChoice ? FmNmeaChoice->Panel() : nullptr;
+    t.Tools = FUtilButton;
+    t.Sky = FSViewer;
+    return t;
 }
 
 }  // namespace
@@ -86,6 +99,11 @@ int main(int argc, char** argv) {
     TMainForm window;
     if (window.InitFailed()) return ExitFailure;
     CreateSettingWindows(window.Link());
+    // The choices of the last run first; the command line then wins.
+    const MonitorSettings settings(MonitorSettings::DefaultFile());
+    const SettingsTargets kept = KeptControls();
+    std::string problem;
+    if (!settings.Restore(kept, problem)) std::cerr << "lumarokub: " << problem << '\n';
     if (StartOptions.BaudRate != 0) FComPortSetting->SelectBaudRate(StartOptions.BaudRate);
     if (!StartOptions.Ports.empty())
         FComPortSetting->ConnectAtStart(StartOptions.Ports.back(), StartOptions.Mode);
@@ -95,5 +113,7 @@ int main(int argc, char** argv) {
     }
     window.show();
     if (!StartOptions.ScreenshotFile.empty()) ScheduleScreenshot(app, window, StartOptions);
-    return RunMonitor(app, window);
+    const int status = RunMonitor(app, window);
+    if (!settings.Save(kept, problem)) std::cerr << "lumarokub: " << problem << '\n';
+    return status;
 }

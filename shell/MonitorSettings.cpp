@@ -1,0 +1,176 @@
+#include "shell/MonitorSettings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
+#include <algorithm>
+#include <array>
+
+#include "control/FormNmeaChoice.h"
+#include "control/FormNmeaChoiceUb.h"
+#include "control/FrameComPortSetting.h"
+#include "control/FrameUtilButton.h"
+#include "link/ThreadGpsDeviceDetect.h"
+#include "views/FrameSViewer.h"
+
+namespace {
+
+constexpr char KeyPort[] = "port/name";
+constexpr char KeyRate[] = "port/baud";
+constexpr char KeyMode[] = "port/mode";
+constexpr char KeyUbloxUart[] = "ublox/uart";
+constexpr char KeyUbloxUsb[] = "ublox/usb";
+constexpr char KeyUbloxPeriod[] = "ublox/period";
+constexpr char GroupUbloxMessages[] = "ublox/messages/";
+constexpr char GroupSirfIntervals[] = "sirf/intervals/";
+constexpr char KeyCaptureFolder[] = "capture/folder";
+constexpr char KeySkyAxes[] = "sky/axes";
+constexpr char KeySkyFullLayout[] = "sky/fullLayout";
+constexpr char LinkMark[] = "://";
+
+constexpr int MinPeriodMs = 250;
+constexpr int MaxPeriodMs = 60000;
+constexpr int MaxSirfInterval = 255;
+
+const char* const UbloxMessageNames[TFmNmeaChoice_ub::MessageCount] = {"GGA", "GLL", "GSA", "GSV",
+                                                                       "RMC", "VTG", "ZDA"};
+
+// The message boxes, in the order of UbloxMessageNames.
+std::array<QCheckBox*, TFmNmeaChoice_ub::MessageCount> MessageBoxes(const TFmNmeaChoice_ub& d) {
+    return {d.chkGGA, d.chkGLL, d.chkGSA, d.chkGSV, d.chkRMC, d.chkVTG, d.chkZDA};
+}
+
+// A kept value, only when it is present and of its kind.
+bool ReadBool(const QSettings& s, const char* key, bool& value) {
+    const QString text = s.value(key).toString();
+    if (text != "true" && text != "false") return false;
+    value = text == "true";
+    return true;
+}
+
+bool ReadInt(const QSettings& s, const QString& key, int low, int high, int& value) {
+    bool ok = false;
+    const int v = s.value(key).toString().toInt(&ok);
+    if (!ok || v < low || v > high) return false;
+    value = v;
+    return true;
+}
+
+void RestoreBox(const QSettings& s, const char* key, QCheckBox* box) {
+    bool checked = false;
+    if (box && ReadBool(s, key, checked)) box->setChecked(checked);
+}
+
+// The port is only chosen while nothing is connected: a port given on the
+// command line or found at start-up wins.
+void RestorePort(const QSettings& s, TFComPortSetting& panel) {
+    if (panel.ConnectionStarted()) return;
+    const QString name = s.value(KeyPort).toString();
+    if (!name.isEmpty()) {
+        const int index = panel.portCombo->findText(name);
+        if (index >= 0)
+            panel.portCombo->setCurrentIndex(index);
+        else if (name.contains(LinkMark) && panel.portCombo->isEditable())
+            panel.portCombo->setEditText(name);
+    }
+    int rate = 0;
+    if (ReadInt(s, KeyRate, BaudRateTable[0], BaudRateTable[BaudRateCount - 1], rate))
+        panel.SelectBaudRate(rate);
+    int mode = 0;
+    if (ReadInt(s, KeyMode, 0, panel.modeCombo->count() - 1, mode))
+        panel.modeCombo->setCurrentIndex(mode);
+}
+
+void RestoreUblox(const QSettings& s, TFmNmeaChoice_ub& dialog) {
+    RestoreBox(s, KeyUbloxUart, dialog.chkUart);
+    RestoreBox(s, KeyUbloxUsb, dialog.chkUSB);
+    const auto boxes = MessageBoxes(dialog);
+    for (int i = 0; i < TFmNmeaChoice_ub::MessageCount; ++i)
+        RestoreBox(s, (QString(GroupUbloxMessages) + UbloxMessageNames[i]).toUtf8().constData(),
+                   boxes[static_cast<size_t>(i)]);
+    int period = 0;
+    if (ReadInt(s, KeyUbloxPeriod, MinPeriodMs, MaxPeriodMs, period))
+        dialog.edtPeriod->setText(QString::number(period));
+}
+
+void RestoreSirf(const QSettings& s, TFNmeaChoice& panel) {
+    for (int row = 0; row < TFNmeaChoice::RowCount; ++row) {
+        int interval = 0;
+        if (ReadInt(s, QString(GroupSirfIntervals) + QString::number(row), 0, MaxSirfInterval,
+                    interval))
+            panel.intervalEdits[static_cast<size_t>(row)]->setText(QString::number(interval));
+    }
+}
+
+void RestoreSky(const QSettings& s, TFSViewer& sky) {
+    bool axes = false, full = true;
+    if (ReadBool(s, KeySkyAxes, axes) && axes != sky.AxesShown()) sky.SkyClick();
+    if (ReadBool(s, KeySkyFullLayout, full) && full != sky.FullLayout()) sky.SkyDblClick();
+}
+
+}  // namespace
+
+QString MonitorSettings::DefaultFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           "/lumarokub/lumarokub.ini";
+}
+
+bool MonitorSettings::Restore(const SettingsTargets& targets, std::string& problem) const {
+    const QFileInfo info(FFile);
+    if (!info.exists()) return true;
+    QSettings s(FFile, QSettings::IniFormat);
+    if (!info.isReadable() || s.status() != QSettings::NoError) {
+        problem = "settings file " + FFile.toStdString() +
+                  (s.status() == QSettings::FormatError ? " is damaged" : " cannot be read") +
+                  "; starting with the defaults";
+        return false;
+    }
+    if (targets.Port) RestorePort(s, *targets.Port);
+    if (targets.Ublox) RestoreUblox(s, *targets.Ublox);
+    if (targets.Sirf) RestoreSirf(s, *targets.Sirf);
+    const QString folder = s.value(KeyCaptureFolder).toString();
+    if (targets.Tools && !folder.isEmpty() && QFileInfo(folder).isDir())
+        targets.Tools->SetCaptureFolder(folder);
+    if (targets.Sky) RestoreSky(s, *targets.Sky);
+    return true;
+}
+
+bool MonitorSettings::Save(const SettingsTargets& targets, std::string& problem) const {
+    QDir().mkpath(QFileInfo(FFile).absolutePath());
+    QSettings s(FFile, QSettings::IniFormat);
+    s.clear();
+    if (const TFComPortSetting* port = targets.Port) {
+        s.setValue(KeyPort, port->portCombo->currentText());
+        s.setValue(KeyRate, BaudRateTable[std::max(0, port->baudCombo->currentIndex())]);
+        s.setValue(KeyMode, port->modeCombo->currentIndex());
+    }
+    if (const TFmNmeaChoice_ub* ublox = targets.Ublox) {
+        s.setValue(KeyUbloxUart, ublox->chkUart->isChecked());
+        s.setValue(KeyUbloxUsb, ublox->chkUSB->isChecked());
+        const auto boxes = MessageBoxes(*ublox);
+        for (int i = 0; i < TFmNmeaChoice_ub::MessageCount; ++i)
+            s.setValue(QString(GroupUbloxMessages) + UbloxMessageNames[i],
+                       boxes[static_cast<size_t>(i)]->isChecked());
+        s.setValue(KeyUbloxPeriod, ublox->edtPeriod->text());
+    }
+    if (const TFNmeaChoice* sirf = targets.Sirf)
+        for (int row = 0; row < TFNmeaChoice::RowCount; ++row)
+            s.setValue(QString(GroupSirfIntervals) + QString::number(row),
+                       sirf->intervalEdits[static_cast<size_t>(row)]->text());
+    if (targets.Tools && !targets.Tools->CaptureFolder().isEmpty())
+        s.setValue(KeyCaptureFolder, targets.Tools->CaptureFolder());
+    if (const TFSViewer* sky = targets.Sky) {
+        s.setValue(KeySkyAxes, sky->AxesShown());
+        s.setValue(KeySkyFullLayout, sky->FullLayout());
+    }
+    s.sync();
+    if (s.status() != QSettings::NoError) {
+        problem = "cannot write the settings file " + FFile.toStdString();
+        return false;
+    }
+    return true;
+}

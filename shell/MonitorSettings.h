@@ -1,0 +1,47 @@
+// The monitor's choices kept between runs, in an INI file in the user's
+// configuration folder: the port or link, baud rate and detection mode, the
+// u-blox dialog's choices, the SiRF output intervals, the last capture folder
+// and the sky view's axis and layout toggles.
+//
+// Every value is checked on reading; one that is missing or out of range
+// leaves the control as it is. A damaged or unreadable file is ignored as a
+// whole: the monitor starts with its defaults.
+#pragma once
+
+#include <QString>
+#include <string>
+
+class TFComPortSetting;
+class TFmNmeaChoice_ub;
+class TFNmeaChoice;
+class TFUtilButton;
+class TFSViewer;
+
+// The controls whose state is kept; any may be null.
+struct SettingsTargets {
+    TFComPortSetting* Port = nullptr;
+    TFmNmeaChoice_ub* Ublox = nullptr;
+    TFNmeaChoice* Sirf = nullptr;
+    TFUtilButton* Tools = nullptr;
+    TFSViewer* Sky = nullptr;
+};
+
+class MonitorSettings {
+  public:
+    // The file the monitor uses: lumarokub/lumarokub.ini in the user's
+    // configuration folder.
+    static QString DefaultFile();
+
+    explicit MonitorSettings(QString file) : FFile(std::move(file)) {}
+
+    // Applies the kept choices. False, with the reason in 'problem', when the
+    // file is damaged or unreadable; nothing is applied then. A missing file
+    // is a first run: nothing to apply, no problem.
+    bool Restore(const SettingsTargets& targets, std::string& problem) const;
+    // Writes the controls' present choices; false with the reason when the
+    // file cannot be written.
+    bool Save(const SettingsTargets& targets, std::string& problem) const;
+
+  private:
+    QString FFile;
+};

@@ -1,0 +1,131 @@
+// The monitor's kept choices: written by one window, applied to the next;
+// a damaged file or nonsense values leave the defaults.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include "control/FormNmeaChoice.h"
+#include "control/FormNmeaChoiceUb.h"
+#include "control/FrameComPortSetting.h"
+#include "control/FrameUtilButton.h"
+#include "control/PortEnumeration.h"
+#include "shell/MainForm.h"
+#include "shell/MonitorSettings.h"
+#include "views/FrameSViewer.h"
+
+namespace {
+
+constexpr char ExtraPort[] = "/tmp/lumarokub-settings-test-port";
+
+// One run of the monitor: the window and the two setting windows.
+struct MonitorRun {
+    SettingsTargets Targets() {
+        SettingsTargets t;
+        t.Port = FComPortSetting;
+        t.Ublox = &Ublox;
+        t.Sirf = Sirf.Panel();
+        t.Tools = FUtilButton;
+        t.Sky = FSViewer;
+        return t;
+    }
+    TMainForm Window;
+    TFmNmeaChoice_ub Ublox;
+    TFmNmeaChoice Sirf;
+};
+
+class Settings : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(Dir.isValid());
+        SetExtraPorts({ExtraPort});
+    }
+    void TearDown() override { SetExtraPorts({}); }
+    QString File() const { return Dir.filePath("conf/lumarokub.ini"); }
+    void Write(const QByteArray& text) const {
+        QDir().mkpath(Dir.filePath("conf"));
+        QFile f(File());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+    QTemporaryDir Dir;
+};
+
+TEST_F(Settings, ChoicesOfOneRunAreAppliedToTheNext) {
+    const MonitorSettings settings(File());
+    {
+        MonitorRun first;
+        QComboBox* ports = FComPortSetting->portCombo;
+        ports->setCurrentIndex(ports->findText(ExtraPort));
+        ASSERT_TRUE(FComPortSetting->SelectBaudRate(38400));
+        FComPortSetting->modeCombo->setCurrentIndex(2);
+        first.Ublox.chkGSV->setChecked(true);
+        first.Ublox.chkZDA->setChecked(true);
+        first.Ublox.chkUart->setChecked(!first.Ublox.chkUart->isChecked());
+        first.Ublox.edtPeriod->setText("500");
+        first.Sirf.Panel()->intervalEdits[3]->setText("10");
+        FUtilButton->SetCaptureFolder(Dir.path());
+        FSViewer->SkyClick();  // axes on
+        std::string problem;
+        ASSERT_TRUE(settings.Save(first.Targets(), problem)) << problem;
+    }
+    MonitorRun next;
+    ASSERT_FALSE(next.Ublox.chkGSV->isChecked()) << "the test needs a default unlike the choice";
+    const bool uartDefault = next.Ublox.chkUart->isChecked();
+    std::string problem;
+    ASSERT_TRUE(settings.Restore(next.Targets(), problem)) << problem;
+    EXPECT_EQ(FComPortSetting->portCombo->currentText(), ExtraPort);
+    EXPECT_EQ(FComPortSetting->baudCombo->currentIndex(), 3);
+    EXPECT_EQ(FComPortSetting->modeCombo->currentIndex(), 2);
+    EXPECT_TRUE(next.Ublox.chkGSV->isChecked());
+    EXPECT_TRUE(next.Ublox.chkZDA->isChecked());
+    EXPECT_FALSE(next.Ublox.chkGGA->isChecked());
+    EXPECT_NE(next.Ublox.chkUart->isChecked(), uartDefault);
+    EXPECT_EQ(next.Ublox.edtPeriod->text(), "500");
+    EXPECT_EQ(next.Sirf.Panel()->intervalEdits[3]->text(), "10");
+    EXPECT_EQ(FUtilButton->CaptureFolder(), Dir.path());
+    EXPECT_TRUE(FSViewer->AxesShown());
+    EXPECT_TRUE(FSViewer->FullLayout());
+    EXPECT_FALSE(FComPortSetting->ConnectionStarted()) << "a kept port is selected, not opened";
+}
+
+TEST_F(Settings, ADamagedFileIsIgnoredWithAReason) {
+    Write("[port\nbaud=38400\n\x01\x02=\xff\n[sky]]]\naxes=true\n");
+    MonitorRun run;
+    const int baud = FComPortSetting->baudCombo->currentIndex();
+    std::string problem;
+    EXPECT_FALSE(MonitorSettings(File()).Restore(run.Targets(), problem));
+    EXPECT_NE(problem.find("lumarokub.ini"), std::string::npos) << problem;
+    EXPECT_EQ(FComPortSetting->baudCombo->currentIndex(), baud);
+    EXPECT_FALSE(FSViewer->AxesShown());
+}
+
+TEST_F(Settings, NonsenseValuesLeaveTheDefaults) {
+    Write(
+        "[port]\nbaud=12345\nmode=9\nname=/dev/none\n[ublox]\nperiod=10\nuart=maybe\n"
+        "[sirf]\nintervals\\0=256\n[capture]\nfolder=/no/such/folder\n[sky]\naxes=1\n");
+    MonitorRun run;
+    const int baud = FComPortSetting->baudCombo->currentIndex();
+    const int mode = FComPortSetting->modeCombo->currentIndex();
+    const QString port = FComPortSetting->portCombo->currentText();
+    const QString period = run.Ublox.edtPeriod->text();
+    const bool uart = run.Ublox.chkUart->isChecked();
+    const QString interval = run.Sirf.Panel()->intervalEdits[0]->text();
+    std::string problem;
+    EXPECT_TRUE(MonitorSettings(File()).Restore(run.Targets(), problem)) << problem;
+    EXPECT_EQ(FComPortSetting->baudCombo->currentIndex(), baud);
+    EXPECT_EQ(FComPortSetting->modeCombo->currentIndex(), mode);
+    EXPECT_EQ(FComPortSetting->portCombo->currentText(), port);
+    EXPECT_EQ(run.Ublox.edtPeriod->text(), period);
+    EXPECT_EQ(run.Ublox.chkUart->isChecked(), uart);
+    EXPECT_EQ(run.Sirf.Panel()->intervalEdits[0]->text(), interval);
+    EXPECT_TRUE(FUtilButton->CaptureFolder().isEmpty());
+    EXPECT_FALSE(FSViewer->AxesShown());
+}
+
+}  // namespace
