@@ -1,16 +1,11 @@
 #include "link/ThreadGpsDeviceDetect.h"
 
 #include <chrono>
-#include <cstring>
 #include <thread>
-
-#ifndef _WIN32
-#include <grp.h>
-#include <sys/stat.h>
-#endif
 
 #include "serial/LinkNumbers.h"
 #include "serial/LinkUrl.h"
+#include "serial/PortAdvice.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
 
@@ -31,27 +26,6 @@ constexpr const char* TextNoReceiver = "no GPS device detected";
 constexpr const char* CaptionError = "error";
 constexpr const char* TextRateModeNote =
     " does not apply to a link: no baud rate to search. Opened as in General.";
-
-// Why the port could not be opened, when the reason is more than its absence:
-// the user can act on a permission or on another program holding the port.
-std::string OpenFailureDetail(const std::string& entry, const std::string& error) {
-    if (error.empty() || error.find(std::strerror(ENOENT)) != std::string::npos ||
-        error.find("no port has number") != std::string::npos)
-        return {};
-    std::string detail = error;
-#ifndef _WIN32
-    struct stat info {};
-    if (error.find(std::strerror(EACCES)) != std::string::npos && stat(entry.c_str(), &info) == 0) {
-        const group* owner = getgrgid(info.st_gid);
-        detail += std::string("\nAdd your user to the group ") +
-                  (owner ? owner->gr_name : std::to_string(info.st_gid)) +
-                  " (for example dialout) and log in again.";
-    }
-#else
-    (void)entry;
-#endif
-    return detail;
-}
 
 }  // namespace
 
@@ -170,7 +144,7 @@ void TGpsDeviceDetect::RunGeneral() {
     if (IsLinkNumber(port))
         FLinkFailure = FPort->LastError();
     else
-        FOpenFailure = OpenFailureDetail(PortTable::PathForNumber(port), FPort->LastError());
+        FOpenFailure = PortOpenAdvice(PortTable::PathForNumber(port), FPort->LastError());
 }
 
 bool TGpsDeviceDetect::SelectedIsLink() const {

@@ -1,12 +1,14 @@
 // lumarokub: the monitor. Starts the Qt application titled "LumarokUb" and its
 // main window, then runs the event loop until the window closes.
 #include <QApplication>
+#include <QIcon>
 #include <QPixmap>
 #include <QTimer>
 #include <iostream>
 #include <memory>
 
 #include "LumarokVersion.h"
+#include "control/AboutLogo.h"
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
@@ -53,6 +55,9 @@ std::unique_ptr<DemoReceiver> StartDemo() {
     return receiver;
 }
 
+constexpr char DesktopEntryName[] = "org.lumarokub.LumarokUb";
+constexpr int WindowIconSize = 64;
+
 SettingsTargets KeptControls() {
     SettingsTargets t;
     t.Port = FComPortSetting;
@@ -90,6 +95,10 @@ int main(int argc, char** argv) {
     AllowNoPort(!StartOptions.ReplayFile.empty());
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainForm::Title);
+    QApplication::setApplicationVersion(LUMAROKUB_VERSION);
+    // The desktop entry's name: the desktop matches the window to its entry and icon.
+    QGuiApplication::setDesktopFileName(DesktopEntryName);
+    QApplication::setWindowIcon(QIcon(DrawAboutLogo(QSize(WindowIconSize, WindowIconSize), false)));
     QApplication::setFont(MonitorFont());
     // Work that worker threads hand to the GUI thread; kept for the whole
     // process, since a worker may still hand over while the program ends.
