@@ -109,6 +109,11 @@ TEST_F(DeviceDetect, GeneralOnABusyPortSaysWhy) {
     ASSERT_EQ(Target.Messages.size(), 1u);
     EXPECT_EQ(Target.Messages[0].rfind("port doesn't exist\n\n", 0), 0u) << Target.Messages[0];
     EXPECT_NE(Target.Messages[0].find("in use"), std::string::npos) << Target.Messages[0];
+    // The holder is named: here this very process.
+    const std::string holder = "held by ";
+    EXPECT_NE(Target.Messages[0].find("(pid " + std::to_string(getpid()) + ")"), std::string::npos)
+        << Target.Messages[0];
+    EXPECT_NE(Target.Messages[0].find(holder), std::string::npos) << Target.Messages[0];
     other.ClosePort();
 }
 
