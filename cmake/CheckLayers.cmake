@@ -11,13 +11,14 @@ set(LAYERS
     "thread:"
     "framing:"
     "nmea:framing"
+    "eval:framing,nmea"
     "serial:framing"
-    "link:thread,framing,nmea,serial"
-    "views:thread,framing,nmea,serial,link"
-    "control:thread,framing,nmea,serial,link,views"
-    "shell:thread,framing,nmea,serial,link,views,control"
-    "tools:thread,framing,nmea,serial,link,shell"
-    "bench:thread,framing,nmea,serial,link,views,control,shell,tools"
+    "link:thread,framing,nmea,eval,serial"
+    "views:thread,framing,nmea,eval,serial,link"
+    "control:thread,framing,nmea,eval,serial,link,views"
+    "shell:thread,framing,nmea,eval,serial,link,views,control"
+    "tools:thread,framing,nmea,eval,serial,link,shell"
+    "bench:thread,framing,nmea,eval,serial,link,views,control,shell,tools"
 )
 # A test folder tests/X may include what X may, the test helpers under tests/
 # and the receiver simulator (the partner of the link and panel tests).

@@ -60,7 +60,9 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
     if (!result.Valid) return result;
     const Talker talker = TalkerFromText(sentence.substr(1, TalkerTextLength));
     const SentenceTypeRow& row = SentenceTypeOf(result.Type);
+    const uint32_t cycle = store.Sky.Cycle();
     const bool setCompleted = row.Observe && row.Observe(store.Sky, talker, fields);
+    if (store.Epochs && store.Sky.Cycle() != cycle) store.Epochs->CycleEnded(store);
     result.Refresh = row.Handle(store, talker, fields, setCompleted);
     return result;
 }

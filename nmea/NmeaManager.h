@@ -8,7 +8,9 @@
 #include <string>
 
 #include "nmea/CaptureStream.h"
+#include "nmea/EpochSink.h"
 #include "nmea/GPSUtils.h"
+#include "nmea/PositionText.h"
 #include "nmea/SatelliteSky.h"
 #include "nmea/SolutionTalkers.h"
 
@@ -76,6 +78,10 @@ class NMEA_Manager {
     // Sentences whose checksum was sound, counted since the store was made:
     // a count that stops moving means the receiver has fallen silent.
     uint64_t ValidSentences = 0;
+    // The position fields of the last GGA or RMC that filled the records.
+    PositionText Position;
+    // Told at the end of each receiver cycle (none: nobody records).
+    EpochSink* Epochs = nullptr;
 
     // The one lock of the store and the capture stream.
     std::mutex& Lock() { return FLock; }

@@ -71,8 +71,25 @@ bool FillRecord(NMEA_Manager& store, Talker talker, Parse&& parse) {
     return true;
 }
 
+// GGA fields of the position: latitude, N/S, longitude, E/W; altitude.
+constexpr int GgaLatitudeField = 2;
+constexpr int GgaAltitudeField = 9;
+constexpr int RmcLatitudeField = 3;
+
+// Keeps the position fields; without an altitude field (RMC) the altitude
+// of the last GGA stays.
+void KeepPosition(NMEA_Manager& store, const FieldList& f, int latitude, int altitude) {
+    store.Position.SetTime(f.At(TimeFieldOfOthers));
+    store.Position.Set(f.At(latitude), f.At(latitude + 1), f.At(latitude + 2), f.At(latitude + 3));
+    if (altitude >= 0) store.Position.SetAltitude(f.At(altitude));
+}
+
 bool HandleGga(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
-    return FillRecord<SentenceTypeGGA>(store, talker, [&] { return ParseGGA(fields, store.Gga); });
+    return FillRecord<SentenceTypeGGA>(store, talker, [&] {
+        if (!ParseGGA(fields, store.Gga)) return false;
+        KeepPosition(store, fields, GgaLatitudeField, GgaAltitudeField);
+        return true;
+    });
 }
 
 bool HandleGll(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
@@ -80,7 +97,11 @@ bool HandleGll(NMEA_Manager& store, Talker talker, const FieldList& fields, bool
 }
 
 bool HandleRmc(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
-    return FillRecord<SentenceTypeRMC>(store, talker, [&] { return ParseRMC(fields, store.Rmc); });
+    return FillRecord<SentenceTypeRMC>(store, talker, [&] {
+        if (!ParseRMC(fields, store.Rmc)) return false;
+        KeepPosition(store, fields, RmcLatitudeField, -1);
+        return true;
+    });
 }
 
 bool HandleVtg(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {

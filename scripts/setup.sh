@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     g++-mingw-w64-x86-64-posix
     dpkg-dev fakeroot lintian desktop-file-utils appstream help2man librsvg2-bin
+    python3-gpxpy
 )
 # Wine runs the Windows build's tests; gpsd is the daemon the gpsd:// link
 # tests talk to. Their recommended packages are not needed.

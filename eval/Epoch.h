@@ -1,0 +1,45 @@
+// One receiver cycle as the recording keeps it: time, fix, position, motion,
+// dilutions of precision and every satellite in view.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "nmea/Constellation.h"
+
+struct EpochSatellite {
+    Constellation System = Constellation::Unknown;
+    uint16_t Prn = 0;
+    uint8_t Snr = 0;       // dB-Hz; 0 = not tracked
+    int8_t Elevation = 0;  // degrees, 0..90
+    int16_t Azimuth = 0;   // degrees, 0..359
+    bool Placed = false;   // elevation and azimuth reported
+    bool Used = false;     // in the solution
+};
+
+enum class EpochFix : uint8_t { None = 0, NoFix = 1, Fix2D = 2, Fix3D = 3 };
+
+struct Epoch {
+    static constexpr uint32_t NoTime = 0xFFFFFFFFu;
+
+    uint32_t HostMs = 0;      // since the recording started, by the host's clock
+    uint32_t UtcMs = NoTime;  // milliseconds since midnight UTC
+    uint32_t Date = 0;        // year * 65536 + month * 256 + day (two-digit year), 0 = none
+    EpochFix Fix = EpochFix::None;
+    uint8_t Quality = 0;  // GGA fix quality
+    bool HasPosition = false;
+    bool HasAltitude = false;
+    double Latitude = 0;   // degrees
+    double Longitude = 0;  // degrees
+    double Altitude = 0;   // metres above mean sea level
+    double SpeedMs = 0;    // metres per second
+    double Course = 0;     // degrees true
+    double Pdop = 0, Hdop = 0, Vdop = 0;
+    int UsedCount = 0;
+    int InViewCount = 0;
+    std::vector<EpochSatellite> Satellites;
+
+    bool HasFix() const {
+        return HasPosition && (Fix == EpochFix::Fix2D || Fix == EpochFix::Fix3D);
+    }
+};

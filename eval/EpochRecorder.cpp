@@ -1,0 +1,257 @@
+#include "eval/EpochRecorder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "nmea/NmeaManager.h"
+
+namespace {
+
+constexpr double DegreesE7 = 1e7;
+constexpr double Hundredths = 100.0;
+constexpr double MillimetresPerMetre = 1000.0;
+constexpr double MetresPerSecondPerKnot = 1852.0 / 3600.0;
+constexpr double RecordTenths = 10.0;  // speed and course in the records: x 10
+constexpr double DopScale = 10000.0;   // dilutions in the records: x 10000
+constexpr uint16_t MaxWord = 0xFFFF;
+
+// A packed satellite: identity 8 bits | C/N0 7 | elevation 7 | azimuth 9 | used 1.
+constexpr int SnrShift = 8, ElevationShift = 15, AzimuthShift = 22, UsedShift = 31;
+constexpr uint32_t SevenBits = 0x7F, NineBits = 0x1FF, EightBits = 0xFF;
+constexpr uint32_t NotPlaced = SevenBits;  // elevation value of a satellite without place
+constexpr size_t MaxIdentities = 255;
+constexpr uint8_t UnknownIdentity = 255;
+
+enum HeaderFlags : uint8_t { FlagPosition = 1, FlagAltitude = 2 };
+
+uint16_t Word(double value) {
+    if (!(value > 0)) return 0;
+    return value >= MaxWord ? MaxWord : static_cast<uint16_t>(std::lround(value));
+}
+
+uint32_t SystemClock() {
+    static const auto start = std::chrono::steady_clock::now();
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now() - start)
+                                     .count());
+}
+
+EpochFix FixOfStore(const NMEA_Manager& store) {
+    const uint8_t gsaFix = store.Gsa.Message.FixType;
+    if (gsaFix == 2 || gsaFix == 3) return static_cast<EpochFix>(gsaFix);
+    if (store.Gga.Message.Spc.FixQuality > 0) return EpochFix::Fix3D;
+    if (store.Rmc.Message.Status == 1) return EpochFix::Fix2D;
+    return EpochFix::NoFix;
+}
+
+}  // namespace
+
+struct EpochRecorder::Header {
+    uint32_t HostMs, UtcMs, Date;
+    int32_t LatitudeE7, LongitudeE7, AltitudeMm;
+    uint16_t SpeedCms, CourseHundredths, Pdop, Hdop, Vdop;  // dilutions x 100
+    uint8_t Fix, Quality, UsedCount, InViewCount, Flags, SatelliteCount;
+    uint32_t FirstSatellite;  // index in the chunk's satellites
+};
+
+struct EpochRecorder::Chunk {
+    std::vector<Header> Headers;
+    std::vector<uint32_t> Satellites;
+};
+
+Epoch EpochOfStore(const NMEA_Manager& store) {
+    Epoch e;
+    uint32_t utc = 0;
+    if (store.Position.TimeOfDayMs(utc)) e.UtcMs = utc;
+    e.Date = store.Rmc.Message.Date;
+    e.Fix = FixOfStore(store);
+    e.Quality = store.Gga.Message.Spc.FixQuality;
+    e.HasPosition = e.Fix != EpochFix::NoFix && store.Position.Degrees(e.Latitude, e.Longitude);
+    e.HasAltitude = e.HasPosition && store.Position.AltitudeMetres(e.Altitude);
+    e.SpeedMs = store.Rmc.Message.Speed / RecordTenths * MetresPerSecondPerKnot;
+    e.Course = store.Rmc.Message.Course / RecordTenths;
+    e.Pdop = store.Gsa.Message.Pdop / DopScale;
+    e.Hdop = store.Gsa.Message.Hdop / DopScale;
+    e.Vdop = store.Gsa.Message.Vdop / DopScale;
+    const int used = store.Sky.UsedCount();
+    e.UsedCount = used > 0 ? used : store.Gga.Message.Spc.SatsUsed;
+    SkySatellite sky[SkyMaxSatellites];
+    const int count = store.Sky.Satellites(sky, SkyMaxSatellites);
+    e.Satellites.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const SkySatellite& s = sky[i];
+        EpochSatellite out;
+        out.System = s.System;
+        out.Prn = s.Prn;
+        out.Snr = s.Snr;
+        out.Elevation = s.Elevation;
+        out.Azimuth = s.Azimuth;
+        out.Placed = s.Placed;
+        out.Used = store.Sky.Used(s.System, s.Prn);
+        e.Satellites.push_back(out);
+    }
+    e.InViewCount = count;
+    return e;
+}
+
+EpochRecorder::EpochRecorder(size_t limit, HostClock clock)
+    : FLimit(std::max<size_t>(limit, 1)),
+      FClock(clock ? std::move(clock) : HostClock(SystemClock)) {}
+
+EpochRecorder::~EpochRecorder() = default;
+
+void EpochRecorder::CycleEnded(const NMEA_Manager& store) {
+    Epoch e = EpochOfStore(store);
+    e.HostMs = FClock();
+    Record(e);
+}
+
+uint8_t EpochRecorder::SatelliteId(Constellation system, uint16_t prn) {
+    for (size_t i = 0; i < FIdentities.size(); ++i)
+        if (FIdentities[i].first == system && FIdentities[i].second == prn)
+            return static_cast<uint8_t>(i);
+    if (FIdentities.size() >= MaxIdentities) return UnknownIdentity;
+    FIdentities.emplace_back(system, prn);
+    return static_cast<uint8_t>(FIdentities.size() - 1);
+}
+
+void EpochRecorder::Record(const Epoch& e) {
+    if (FChunks.empty() || FChunks.back()->Headers.size() >= ChunkEpochs) {
+        if (!FChunks.empty()) {
+            FChunks.back()->Satellites.shrink_to_fit();
+            FLastSatellites = FChunks.back()->Satellites.size();
+        }
+        auto chunk = std::make_unique<Chunk>();
+        chunk->Headers.reserve(ChunkEpochs);
+        chunk->Satellites.reserve(FLastSatellites);
+        FChunks.push_back(std::move(chunk));
+    }
+    Chunk& c = *FChunks.back();
+    Header h{};
+    h.HostMs = e.HostMs;
+    h.UtcMs = e.UtcMs;
+    h.Date = e.Date;
+    h.LatitudeE7 = static_cast<int32_t>(std::lround(e.Latitude * DegreesE7));
+    h.LongitudeE7 = static_cast<int32_t>(std::lround(e.Longitude * DegreesE7));
+    h.AltitudeMm = static_cast<int32_t>(std::lround(e.Altitude * MillimetresPerMetre));
+    h.SpeedCms = Word(e.SpeedMs * Hundredths);
+    h.CourseHundredths = Word(e.Course * Hundredths);
+    h.Pdop = Word(e.Pdop * Hundredths);
+    h.Hdop = Word(e.Hdop * Hundredths);
+    h.Vdop = Word(e.Vdop * Hundredths);
+    h.Fix = static_cast<uint8_t>(e.Fix);
+    h.Quality = e.Quality;
+    h.UsedCount = static_cast<uint8_t>(std::min(e.UsedCount, 255));
+    h.InViewCount = static_cast<uint8_t>(std::min(e.InViewCount, 255));
+    h.Flags = static_cast<uint8_t>((e.HasPosition ? FlagPosition : 0) |
+                                   (e.HasAltitude ? FlagAltitude : 0));
+    h.FirstSatellite = static_cast<uint32_t>(c.Satellites.size());
+    const size_t kept = std::min<size_t>(e.Satellites.size(), 255);
+    h.SatelliteCount = static_cast<uint8_t>(kept);
+    for (size_t i = 0; i < kept; ++i) {
+        const EpochSatellite& s = e.Satellites[i];
+        const uint32_t elevation =
+            s.Placed ? static_cast<uint32_t>(std::clamp<int>(s.Elevation, 0, 90)) : NotPlaced;
+        const uint32_t azimuth = static_cast<uint32_t>(std::clamp<int>(s.Azimuth, 0, 359));
+        const uint32_t snr = std::min<uint32_t>(s.Snr, SevenBits - 1);
+        c.Satellites.push_back(SatelliteId(s.System, s.Prn) | snr << SnrShift |
+                               elevation << ElevationShift | azimuth << AzimuthShift |
+                               static_cast<uint32_t>(s.Used) << UsedShift);
+    }
+    c.Headers.push_back(h);
+    ++FSize;
+    while (FSize > FLimit) DropOldest();
+}
+
+void EpochRecorder::DropOldest() {
+    --FSize;
+    ++FDropped;
+    if (++FFront < FChunks.front()->Headers.size()) return;
+    FChunks.pop_front();  // its memory goes once all its epochs are dropped
+    FFront = 0;
+}
+
+Epoch EpochRecorder::Unpack(const Chunk& c, size_t index) const {
+    const Header& h = c.Headers[index];
+    Epoch e;
+    e.HostMs = h.HostMs;
+    e.UtcMs = h.UtcMs;
+    e.Date = h.Date;
+    e.Fix = static_cast<EpochFix>(h.Fix);
+    e.Quality = h.Quality;
+    e.HasPosition = h.Flags & FlagPosition;
+    e.HasAltitude = h.Flags & FlagAltitude;
+    e.Latitude = h.LatitudeE7 / DegreesE7;
+    e.Longitude = h.LongitudeE7 / DegreesE7;
+    e.Altitude = h.AltitudeMm / MillimetresPerMetre;
+    e.SpeedMs = h.SpeedCms / Hundredths;
+    e.Course = h.CourseHundredths / Hundredths;
+    e.Pdop = h.Pdop / Hundredths;
+    e.Hdop = h.Hdop / Hundredths;
+    e.Vdop = h.Vdop / Hundredths;
+    e.UsedCount = h.UsedCount;
+    e.InViewCount = h.InViewCount;
+    e.Satellites.resize(h.SatelliteCount);
+    for (size_t i = 0; i < h.SatelliteCount; ++i) {
+        const uint32_t p = c.Satellites[h.FirstSatellite + i];
+        EpochSatellite& s = e.Satellites[i];
+        const uint32_t id = p & EightBits;
+        if (id < FIdentities.size()) {
+            s.System = FIdentities[id].first;
+            s.Prn = FIdentities[id].second;
+        }
+        s.Snr = static_cast<uint8_t>(p >> SnrShift & SevenBits);
+        const uint32_t elevation = p >> ElevationShift & SevenBits;
+        s.Placed = elevation != NotPlaced;
+        s.Elevation = static_cast<int8_t>(s.Placed ? elevation : 0);
+        s.Azimuth = static_cast<int16_t>(p >> AzimuthShift & NineBits);
+        s.Used = p >> UsedShift & 1;
+    }
+    return e;
+}
+
+Epoch EpochRecorder::At(size_t index) const {
+    Epoch e;
+    ForEach(index, index + 1, [&](const Epoch& found) { e = found; });
+    return e;
+}
+
+void EpochRecorder::ForEach(size_t from, size_t to,
+                            const std::function<void(const Epoch&)>& visit) const {
+    // Indices count from the oldest epoch kept: the first chunk's dropped
+    // epochs are skipped.
+    from += FFront;
+    to = std::min(to, FSize) + FFront;
+    size_t base = 0;
+    for (const auto& chunk : FChunks) {
+        if (base >= to) break;
+        const size_t n = chunk->Headers.size();
+        for (size_t i = std::max(from, base) - base; i < n && base + i < to; ++i)
+            visit(Unpack(*chunk, i));
+        base += n;
+    }
+}
+
+void EpochRecorder::SetLimit(size_t limit) {
+    FLimit = std::max<size_t>(limit, 1);
+    while (FSize > FLimit) DropOldest();
+}
+
+void EpochRecorder::Clear() {
+    FChunks.clear();
+    FSize = 0;
+    FFront = 0;
+}
+
+size_t EpochRecorder::MemoryBytes() const {
+    size_t bytes = 0;
+    for (const auto& c : FChunks)
+        bytes += sizeof(Chunk) + c->Headers.capacity() * sizeof(Header) +
+                 c->Satellites.capacity() * sizeof(uint32_t);
+    return bytes + FIdentities.capacity() * sizeof(FIdentities[0]);
+}
+
+EpochRange RangeOf(const EpochRecorder& recorder) {
+    return [&recorder](const EpochVisitor& visit) { recorder.ForEach(0, recorder.Size(), visit); };
+}
