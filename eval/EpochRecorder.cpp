@@ -21,6 +21,7 @@ constexpr int SnrShift = 8, ElevationShift = 15, AzimuthShift = 22, UsedShift = 
 constexpr uint32_t SevenBits = 0x7F, NineBits = 0x1FF, EightBits = 0xFF;
 constexpr uint32_t NotPlaced = SevenBits;  // elevation value of a satellite without place
 constexpr size_t MaxIdentities = 255;
+constexpr size_t PrnSlots = 256;  // satellite numbers looked up by table
 constexpr uint8_t UnknownIdentity = 255;
 
 enum HeaderFlags : uint8_t { FlagPosition = 1, FlagAltitude = 2 };
@@ -62,6 +63,15 @@ struct EpochRecorder::Chunk {
 
 Epoch EpochOfStore(const NMEA_Manager& store) {
     Epoch e;
+    EpochOfStore(store, e);
+    return e;
+}
+
+void EpochOfStore(const NMEA_Manager& store, Epoch& e) {
+    const uint32_t hostMs = e.HostMs;
+    std::vector<EpochSatellite> satellites = std::move(e.Satellites);
+    e = Epoch{};
+    e.HostMs = hostMs;
     uint32_t utc = 0;
     if (store.Position.TimeOfDayMs(utc)) e.UtcMs = utc;
     e.Date = store.Rmc.Message.Date;
@@ -76,43 +86,62 @@ Epoch EpochOfStore(const NMEA_Manager& store) {
     e.Vdop = store.Gsa.Message.Vdop / DopScale;
     const int used = store.Sky.UsedCount();
     e.UsedCount = used > 0 ? used : store.Gga.Message.Spc.SatsUsed;
+
+    // The used satellites as one set, looked up for each satellite in view.
+    std::bitset<ConstellationCount * PrnSlots> usedSet;
+    std::vector<UsedSatellite> usedOther;  // numbers beyond the set (rare)
+    store.Sky.ForEachUsed([&](const UsedSatellite& u) {
+        if (u.Prn < PrnSlots)
+            usedSet.set(static_cast<size_t>(u.System) * PrnSlots + u.Prn);
+        else
+            usedOther.push_back(u);
+    });
     SkySatellite sky[SkyMaxSatellites];
     const int count = store.Sky.Satellites(sky, SkyMaxSatellites);
-    e.Satellites.reserve(static_cast<size_t>(count));
+    satellites.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const SkySatellite& s = sky[i];
-        EpochSatellite out;
+        EpochSatellite& out = satellites[static_cast<size_t>(i)];
         out.System = s.System;
         out.Prn = s.Prn;
         out.Snr = s.Snr;
         out.Elevation = s.Elevation;
         out.Azimuth = s.Azimuth;
         out.Placed = s.Placed;
-        out.Used = store.Sky.Used(s.System, s.Prn);
-        e.Satellites.push_back(out);
+        out.Used = s.Prn < PrnSlots ? usedSet.test(static_cast<size_t>(s.System) * PrnSlots + s.Prn)
+                                    : std::any_of(usedOther.begin(), usedOther.end(),
+                                                  [&](const UsedSatellite& u) {
+                                                      return u.System == s.System && u.Prn == s.Prn;
+                                                  });
     }
+    e.Satellites = std::move(satellites);
     e.InViewCount = count;
-    return e;
 }
 
 EpochRecorder::EpochRecorder(size_t limit, HostClock clock)
     : FLimit(std::max<size_t>(limit, 1)),
-      FClock(clock ? std::move(clock) : HostClock(SystemClock)) {}
+      FClock(clock ? std::move(clock) : HostClock(SystemClock)),
+      FIdentityOf(ConstellationCount * PrnSlots, 0) {}
 
 EpochRecorder::~EpochRecorder() = default;
 
 void EpochRecorder::CycleEnded(const NMEA_Manager& store) {
-    Epoch e = EpochOfStore(store);
-    e.HostMs = FClock();
-    Record(e);
+    FScratch.HostMs = FClock();
+    EpochOfStore(store, FScratch);
+    Record(FScratch);
 }
 
 uint8_t EpochRecorder::SatelliteId(Constellation system, uint16_t prn) {
-    for (size_t i = 0; i < FIdentities.size(); ++i)
-        if (FIdentities[i].first == system && FIdentities[i].second == prn)
-            return static_cast<uint8_t>(i);
+    const size_t slot = static_cast<size_t>(system) * PrnSlots + prn;
+    if (prn < PrnSlots && FIdentityOf[slot] != 0)
+        return static_cast<uint8_t>(FIdentityOf[slot] - 1);
+    if (prn >= PrnSlots)
+        for (size_t i = 0; i < FIdentities.size(); ++i)
+            if (FIdentities[i].first == system && FIdentities[i].second == prn)
+                return static_cast<uint8_t>(i);
     if (FIdentities.size() >= MaxIdentities) return UnknownIdentity;
     FIdentities.emplace_back(system, prn);
+    if (prn < PrnSlots) FIdentityOf[slot] = static_cast<uint8_t>(FIdentities.size());
     return static_cast<uint8_t>(FIdentities.size() - 1);
 }
 

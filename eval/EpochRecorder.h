@@ -7,6 +7,7 @@
 // under the store lock, and readers of the recording hold the same lock.
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -60,12 +61,17 @@ class EpochRecorder : public EpochSink {
     size_t FFront = 0;  // epochs of the first chunk already dropped
     uint64_t FDropped = 0;
     size_t FLastSatellites = 0;  // satellite slots the last full chunk used
-    // Satellites by the identity index a packed satellite holds.
+    // Satellites by the identity index a packed satellite holds, and the
+    // index (plus one) of each system and number below 256.
     std::vector<std::pair<Constellation, uint16_t>> FIdentities;
+    std::vector<uint8_t> FIdentityOf;
+    Epoch FScratch;  // the epoch being recorded, reused
 };
 
-// An epoch of the store as it stands: the finished cycle.
+// An epoch of the store as it stands: the finished cycle. The second form
+// fills 'e', keeping the room its satellite list already has.
 Epoch EpochOfStore(const NMEA_Manager& store);
+void EpochOfStore(const NMEA_Manager& store, Epoch& e);
 
 // The epochs of a recording, oldest first (read under the store lock).
 EpochRange RangeOf(const EpochRecorder& recorder);
