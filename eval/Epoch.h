@@ -22,7 +22,7 @@ enum class EpochFix : uint8_t { None = 0, NoFix = 1, Fix2D = 2, Fix3D = 3 };
 struct Epoch {
     static constexpr uint32_t NoTime = 0xFFFFFFFFu;
 
-    uint32_t HostMs = 0;      // since the recording started, by the host's clock
+    uint32_t HostMs = 0;      // when the cycle's first sentence came, by the host's clock
     uint32_t UtcMs = NoTime;  // milliseconds since midnight UTC
     uint32_t Date = 0;        // year * 65536 + month * 256 + day (two-digit year), 0 = none
     EpochFix Fix = EpochFix::None;

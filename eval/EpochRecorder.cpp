@@ -126,7 +126,12 @@ EpochRecorder::EpochRecorder(size_t limit, HostClock clock)
 EpochRecorder::~EpochRecorder() = default;
 
 void EpochRecorder::CycleEnded(const NMEA_Manager& store) {
-    FScratch.HostMs = FClock();
+    // The finished cycle is stamped with the time its first sentence came,
+    // when the receiver reported it; the cycle now beginning starts there.
+    const uint32_t now = FClock();
+    FScratch.HostMs = FCycleStarted ? FCycleStartMs : now;
+    FCycleStartMs = now;
+    FCycleStarted = true;
     EpochOfStore(store, FScratch);
     Record(FScratch);
 }

@@ -36,6 +36,8 @@ class EpochRecorder : public EpochSink {
     size_t Size() const { return FSize; }
     // Epochs dropped since the recording started, the oldest first.
     uint64_t Dropped() const { return FDropped; }
+    // Every epoch recorded since the start, dropped ones included.
+    uint64_t Recorded() const { return FSize + FDropped; }
     Epoch At(size_t index) const;
     // Calls visit(const Epoch&) for the epochs [from, to), in order.
     void ForEach(size_t from, size_t to, const std::function<void(const Epoch&)>& visit) const;
@@ -65,7 +67,9 @@ class EpochRecorder : public EpochSink {
     // index (plus one) of each system and number below 256.
     std::vector<std::pair<Constellation, uint16_t>> FIdentities;
     std::vector<uint8_t> FIdentityOf;
-    Epoch FScratch;  // the epoch being recorded, reused
+    Epoch FScratch;              // the epoch being recorded, reused
+    uint32_t FCycleStartMs = 0;  // when the cycle under way began
+    bool FCycleStarted = false;
 };
 
 // An epoch of the store as it stands: the finished cycle. The second form

@@ -26,7 +26,8 @@ if [ -f "$sample" ]; then
     "$unpacked/usr/bin/lumarokub-decode" --final "$sample" | python3 -m json.tool >/dev/null
     echo "lumarokub-decode --final $sample: JSON"
 fi
-for page in lumarokub lumarokub-decode lumarokub-sim; do
+"$unpacked/usr/bin/lumarokub-ttff" --version
+for page in lumarokub lumarokub-decode lumarokub-sim lumarokub-ttff; do
     [ -f "$unpacked/usr/share/man/man1/$page.1.gz" ] || { echo "no manual page for $page"; exit 1; }
 done
 desktop-file-validate "$unpacked"/usr/share/applications/*.desktop

@@ -1,0 +1,190 @@
+#include "eval/TtffCampaign.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <numeric>
+
+#include "eval/Accuracy.h"
+#include "eval/EpochRecorder.h"
+
+namespace {
+
+constexpr const char* KindNames[] = {"hot", "warm", "cold", "factory"};
+constexpr double Half = 0.5, Ninety = 0.9;
+constexpr int FixNone = 1, Fix2D = 2, Fix3D = 3;
+constexpr uint64_t CyclesBeforeFirstRun = 2;
+constexpr double MsPerSecond = 1000.0;
+
+std::string Seconds(double value) {
+    if (value < 0) return "";
+    char text[32];
+    const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1);
+    return std::string(text, r.ptr);
+}
+
+std::vector<double> Reached(const std::vector<CampaignRun>& runs, double CampaignRun::*measure) {
+    std::vector<double> values;
+    for (const CampaignRun& r : runs)
+        if (r.*measure != CampaignRun::NotReached) values.push_back(r.*measure);
+    return values;
+}
+
+void SummaryRow(std::ostream& out, const char* name, const TtffStatistics& s) {
+    out << "# " << name << ",count " << s.Count << ",min " << Seconds(s.Min) << ",median "
+        << Seconds(s.Median) << ",mean " << Seconds(s.Mean) << ",p90 " << Seconds(s.P90) << ",max "
+        << Seconds(s.Max) << '\n';
+}
+
+}  // namespace
+
+const char* RestartKindName(RestartKind kind) {
+    return KindNames[static_cast<int>(kind)];
+}
+
+bool RestartKindFromName(const std::string& name, RestartKind& kind) {
+    for (int i = 0; i < 4; ++i)
+        if (name == KindNames[i]) {
+            kind = static_cast<RestartKind>(i);
+            return true;
+        }
+    return false;
+}
+
+FixState FixStateOf(const EpochRecorder& recording) {
+    FixState s;
+    s.Cycle = recording.Recorded();
+    if (recording.Size() == 0) return s;
+    const Epoch last = recording.At(recording.Size() - 1);
+    s.CycleStart = last.HostMs / MsPerSecond;
+    s.Fix = last.Fix == EpochFix::Fix2D || last.Fix == EpochFix::Fix3D ? static_cast<int>(last.Fix)
+                                                                       : FixNone;
+    return s;
+}
+
+TtffStatistics Statistics(std::vector<double> values) {
+    TtffStatistics s;
+    s.Count = static_cast<int>(values.size());
+    if (values.empty()) return s;
+    std::sort(values.begin(), values.end());
+    s.Min = values.front();
+    s.Max = values.back();
+    s.Mean = std::accumulate(values.begin(), values.end(), 0.0) / values.size();
+    const size_t n = values.size();
+    s.Median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) * Half;
+    s.P90 = Percentile(values, Ninety);
+    return s;
+}
+
+TtffCampaign::TtffCampaign(CampaignSettings settings, SendRestart send)
+    : FSettings(settings), FSend(std::move(send)) {
+    FSettings.Runs = std::max(FSettings.Runs, 1);
+}
+
+void TtffCampaign::Tick(const FixState& state, double now) {
+    switch (FPhase) {
+        case Phase::Start:
+            // The first restart waits until the receiver is heard: two cycles
+            // seen, so nothing it sent before the campaign is still on its way.
+            if (FStartedAt < 0) {
+                FStartedAt = now;
+                FFirstCycle = state.Cycle;
+            }
+            if (state.Cycle - FFirstCycle >= CyclesBeforeFirstRun) StartRun(state, now);
+            if (FPhase == Phase::Start && now - FStartedAt >= FSettings.TimeoutSeconds) {
+                FProblem = "the receiver sends no time: nothing to measure";
+                FPhase = Phase::Finished;
+            }
+            return;
+        case Phase::Waiting: {
+            CampaignRun& run = FRuns.back();
+            // Only a cycle begun after the restart counts: the one under way
+            // when it went out still tells the old fix. A fix counts from
+            // when its cycle began, when the receiver reported it.
+            if (state.Cycle != FRestartCycle && state.CycleStart > FRestartAt) {
+                const double since = state.CycleStart - FRestartAt;
+                if (state.Fix >= Fix2D && run.Fix2D == CampaignRun::NotReached) run.Fix2D = since;
+                if (state.Fix == Fix3D && run.Fix3D == CampaignRun::NotReached) run.Fix3D = since;
+                if (state.ReceiverTtff >= 0) run.ReceiverTtff = state.ReceiverTtff;
+            }
+            if (!run.Done() && now - FRestartAt >= FSettings.TimeoutSeconds) run.TimedOut = true;
+            if (run.Done()) EndRun(now);
+            return;
+        }
+        case Phase::Pausing:
+            if (now >= FPauseUntil) StartRun(state, now);
+            return;
+        case Phase::Finished:
+            return;
+    }
+}
+
+void TtffCampaign::StartRun(const FixState& state, double now) {
+    if (!FSend(FSettings.Kind)) {
+        FProblem = "the restart could not be sent: the link is closed";
+        FPhase = Phase::Finished;
+        return;
+    }
+    CampaignRun run;
+    run.Number = static_cast<int>(FRuns.size()) + 1;
+    FRuns.push_back(run);
+    FRestartAt = now;
+    FRestartCycle = state.Cycle;
+    FPhase = Phase::Waiting;
+}
+
+void TtffCampaign::EndRun(double now) {
+    if (static_cast<int>(FRuns.size()) >= FSettings.Runs) {
+        FPhase = Phase::Finished;
+        return;
+    }
+    FPauseUntil = now + FSettings.PauseSeconds;
+    FPhase = Phase::Pausing;
+}
+
+void TtffCampaign::Cancel() {
+    if (FPhase == Phase::Finished) return;
+    if (!FRuns.empty() && !FRuns.back().Done()) FRuns.pop_back();  // a run cut short says nothing
+    FCancelled = true;
+    FProblem = "cancelled";
+    FPhase = Phase::Finished;
+}
+
+int TtffCampaign::Failures() const {
+    return static_cast<int>(
+        std::count_if(FRuns.begin(), FRuns.end(), [](const CampaignRun& r) { return r.TimedOut; }));
+}
+
+TtffStatistics TtffCampaign::Summary2D() const {
+    return Statistics(Reached(FRuns, &CampaignRun::Fix2D));
+}
+TtffStatistics TtffCampaign::Summary3D() const {
+    return Statistics(Reached(FRuns, &CampaignRun::Fix3D));
+}
+TtffStatistics TtffCampaign::SummaryReceiver() const {
+    return Statistics(Reached(FRuns, &CampaignRun::ReceiverTtff));
+}
+
+void ExportCampaignCsv(const TtffCampaign& c, std::ostream& out) {
+    out << "run,kind,fix2d_s,fix3d_s,receiver_ttff_s,result\n";
+    for (const CampaignRun& r : c.Runs())
+        out << r.Number << ',' << RestartKindName(c.Settings().Kind) << ',' << Seconds(r.Fix2D)
+            << ',' << Seconds(r.Fix3D) << ',' << Seconds(r.ReceiverTtff) << ','
+            << (r.TimedOut ? "timeout" : "fix") << '\n';
+    SummaryRow(out, "2D", c.Summary2D());
+    SummaryRow(out, "3D", c.Summary3D());
+    SummaryRow(out, "receiver", c.SummaryReceiver());
+    out << "# failures," << c.Failures() << '\n';
+}
+
+std::vector<int> Histogram(const std::vector<double>& values, double width) {
+    std::vector<int> bins;
+    if (width <= 0) return bins;
+    for (double v : values) {
+        if (v < 0) continue;
+        const size_t bin = static_cast<size_t>(v / width);
+        if (bin >= bins.size()) bins.resize(bin + 1, 0);
+        ++bins[bin];
+    }
+    return bins;
+}

@@ -1,0 +1,100 @@
+// A time-to-fix campaign: the receiver is restarted again and again (hot,
+// warm, cold or factory), and each run measures the time from the restart to
+// the first 2D and the first 3D fix, until a time-out. Between runs it
+// pauses. The campaign is a state machine driven by Tick(), which the window's
+// timer or the command line's loop calls every few tens of milliseconds with
+// the receiver's state read under the store lock; it sends restarts through
+// the function it is given and never while that lock is held. Cancelling
+// sends nothing: the receiver keeps running as it is.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+class NMEA_Manager;
+
+enum class RestartKind { Hot, Warm, Cold, Factory };
+const char* RestartKindName(RestartKind kind);  // "hot", "warm", "cold", "factory"
+bool RestartKindFromName(const std::string& name, RestartKind& kind);
+
+struct CampaignSettings {
+    RestartKind Kind = RestartKind::Cold;
+    int Runs = 10;
+    double TimeoutSeconds = 120;
+    double PauseSeconds = 5;
+};
+
+// What a run needs to see of the receiver at a tick: its last finished
+// cycle, read from the recording under the store lock.
+struct FixState {
+    uint64_t Cycle = 0;        // cycles finished so far
+    double CycleStart = 0;     // when the last one began, seconds, the campaign's clock
+    int Fix = 1;               // 1 none, 2 2D, 3 3D
+    double ReceiverTtff = -1;  // the receiver's own time to first fix, seconds (-1: not told)
+};
+class EpochRecorder;
+FixState FixStateOf(const EpochRecorder& recording);
+
+struct CampaignRun {
+    static constexpr double NotReached = -1;
+    int Number = 0;                                 // from 1
+    double Fix2D = NotReached, Fix3D = NotReached;  // seconds after the restart
+    double ReceiverTtff = NotReached;
+    bool TimedOut = false;
+    bool Done() const { return TimedOut || Fix3D != NotReached; }
+};
+
+// Summary of one measure over the runs that reached it.
+struct TtffStatistics {
+    int Count = 0;
+    double Min = 0, Median = 0, Mean = 0, P90 = 0, Max = 0;
+};
+TtffStatistics Statistics(std::vector<double> values);
+
+class TtffCampaign {
+  public:
+    // Sends the restart; false when it cannot (the link is closed).
+    using SendRestart = std::function<bool(RestartKind)>;
+
+    TtffCampaign(CampaignSettings settings, SendRestart send);
+
+    // Advances the campaign to 'nowSeconds' (any monotonic clock).
+    void Tick(const FixState& state, double nowSeconds);
+    void Cancel();
+
+    bool Finished() const { return FPhase == Phase::Finished; }
+    bool Cancelled() const { return FCancelled; }
+    // Why the campaign ended early ("" when it ran to the end).
+    const std::string& Problem() const { return FProblem; }
+    const CampaignSettings& Settings() const { return FSettings; }
+    const std::vector<CampaignRun>& Runs() const { return FRuns; }
+    int Failures() const;
+    TtffStatistics Summary2D() const;
+    TtffStatistics Summary3D() const;
+    TtffStatistics SummaryReceiver() const;
+
+  private:
+    enum class Phase { Start, Waiting, Pausing, Finished };
+
+    void StartRun(const FixState& state, double now);
+    void EndRun(double now);
+
+    CampaignSettings FSettings;
+    SendRestart FSend;
+    Phase FPhase = Phase::Start;
+    std::vector<CampaignRun> FRuns;
+    double FRestartAt = 0, FPauseUntil = 0;
+    uint64_t FRestartCycle = 0;
+    uint64_t FFirstCycle = 0;  // at the first tick
+    double FStartedAt = -1;    // the first tick's time
+    bool FCancelled = false;
+    std::string FProblem;
+};
+
+// One row per run (seconds with one decimal), then the summary rows.
+void ExportCampaignCsv(const TtffCampaign& campaign, std::ostream& out);
+// Counts of 'values' in bins of 'width' seconds from 0.
+std::vector<int> Histogram(const std::vector<double>& values, double width);

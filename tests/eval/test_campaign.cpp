@@ -1,0 +1,154 @@
+// The time-to-fix campaign's state machine, driven by hand-made receiver
+// states: what counts as a fix, time-outs, pauses, cancelling, and the
+// statistics, which the test computes by itself.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "eval/TtffCampaign.h"
+
+namespace {
+
+// A receiver reporting a finished cycle every 'step' seconds.
+struct Receiver {
+    uint64_t Cycle = 0;
+    double Now = 0;
+    int Fix = 3;
+    // One more cycle reported, and the campaign ticked at its time.
+    void Tick(TtffCampaign& c, double step) {
+        const FixState s = Step(step);
+        c.Tick(s, Now);
+    }
+    FixState Step(double step) {
+        Now += step;
+        FixState s;
+        s.Cycle = ++Cycle;
+        s.CycleStart = Now;
+        s.Fix = Fix;
+        return s;
+    }
+};
+
+TEST(TtffCampaign, EachRunTimesTheFirstFixOfACycleBegunAfterItsRestart) {
+    CampaignSettings settings;
+    settings.Runs = 2;
+    settings.TimeoutSeconds = 100;
+    settings.PauseSeconds = 1;
+    int restarts = 0;
+    Receiver rx;
+    TtffCampaign c(settings, [&](RestartKind kind) {
+        EXPECT_EQ(kind, RestartKind::Cold);
+        ++restarts;
+        return true;
+    });
+    for (int i = 0; i < 2; ++i) rx.Tick(c, 1);
+    EXPECT_EQ(restarts, 0) << "the first restart waits until the receiver is heard";
+    rx.Tick(c, 1);
+    ASSERT_EQ(restarts, 1);
+    rx.Tick(c, 0.5);
+    EXPECT_EQ(c.Runs()[0].Fix3D, 0.5) << "a fix in a cycle begun after the restart counts";
+
+    // Second run: no fix for a while, then 2D, then 3D.
+    rx.Fix = 1;
+    while (restarts < 2) rx.Tick(c, 0.5);
+    const double second = rx.Now;
+    FixState stale = rx.Step(0);
+    stale.Cycle = rx.Cycle;  // the cycle under way at the restart
+    stale.CycleStart = second - 0.2;
+    stale.Fix = 3;
+    c.Tick(stale, rx.Now);
+    EXPECT_EQ(c.Runs()[1].Fix3D, CampaignRun::NotReached) << "begun before the restart";
+    for (int i = 0; i < 4; ++i) rx.Tick(c, 1);
+    rx.Fix = 2;
+    rx.Tick(c, 1);
+    rx.Fix = 3;
+    rx.Tick(c, 1);
+    ASSERT_TRUE(c.Finished());
+    EXPECT_NEAR(c.Runs()[1].Fix2D, 5.0, 1e-9);
+    EXPECT_NEAR(c.Runs()[1].Fix3D, 6.0, 1e-9);
+    EXPECT_EQ(c.Failures(), 0);
+}
+
+TEST(TtffCampaign, ARunWithoutFixTimesOutAndTheNextFollowsThePause) {
+    CampaignSettings settings;
+    settings.Runs = 2;
+    settings.TimeoutSeconds = 3;
+    settings.PauseSeconds = 2;
+    std::vector<double> restartTimes;
+    Receiver rx;
+    rx.Fix = 1;
+    TtffCampaign c(settings, [&](RestartKind) {
+        restartTimes.push_back(rx.Now);
+        return true;
+    });
+    while (!c.Finished() && rx.Now < 100) rx.Tick(c, 0.25);
+    ASSERT_TRUE(c.Finished());
+    ASSERT_EQ(restartTimes.size(), 2u);
+    EXPECT_NEAR(restartTimes[1] - restartTimes[0], 3 + 2, 0.25 + 1e-9);
+    EXPECT_EQ(c.Failures(), 2);
+    EXPECT_TRUE(c.Runs()[0].TimedOut);
+    EXPECT_EQ(c.Runs()[0].Fix2D, CampaignRun::NotReached);
+}
+
+TEST(TtffCampaign, CancellingSendsNothingMoreAndDropsTheRunUnderWay) {
+    CampaignSettings settings;
+    settings.Runs = 5;
+    int restarts = 0;
+    Receiver rx;
+    rx.Fix = 1;
+    TtffCampaign c(settings, [&](RestartKind) { return ++restarts, true; });
+    for (int i = 0; i < 4; ++i) rx.Tick(c, 1);
+    ASSERT_EQ(restarts, 1);
+    c.Cancel();
+    for (int i = 0; i < 400; ++i) rx.Tick(c, 1);
+    EXPECT_EQ(restarts, 1);
+    EXPECT_TRUE(c.Finished());
+    EXPECT_TRUE(c.Cancelled());
+    EXPECT_TRUE(c.Runs().empty());
+}
+
+TEST(TtffCampaign, AClosedLinkEndsTheCampaignWithAReason) {
+    Receiver rx;
+    TtffCampaign c(CampaignSettings{}, [](RestartKind) { return false; });
+    for (int i = 0; i < 3; ++i) rx.Tick(c, 1);
+    EXPECT_TRUE(c.Finished());
+    EXPECT_NE(c.Problem().find("closed"), std::string::npos);
+}
+
+TEST(TtffCampaign, StatisticsAndTheCsvAgreeWithTheRuns) {
+    // Runs with 3D times 30, 34, 31, 45, 33 and a time-out, fed in by hand.
+    const double times[] = {30, 34, 31, 45, 33, -1};
+    CampaignSettings settings;
+    settings.Runs = 6;
+    settings.TimeoutSeconds = 60;
+    settings.PauseSeconds = 0;
+    Receiver rx;
+    size_t run = 0;
+    double restartAt = 0;
+    TtffCampaign c(settings, [&](RestartKind) { return restartAt = rx.Now, true; });
+    rx.Fix = 1;
+    while (!c.Finished() && rx.Now < 10000) {
+        const size_t current = c.Runs().size();
+        if (current > 0) run = current - 1;
+        const double due = run < 6 ? times[run] : -1;
+        rx.Fix = current > 0 && due >= 0 && rx.Now + 1 - restartAt >= due ? 3 : 1;
+        rx.Tick(c, 1);
+    }
+    ASSERT_EQ(c.Runs().size(), 6u);
+    const TtffStatistics s = c.Summary3D();
+    EXPECT_EQ(s.Count, 5);
+    EXPECT_EQ(s.Min, 30);
+    EXPECT_EQ(s.Max, 45);
+    EXPECT_EQ(s.Median, 33);
+    EXPECT_NEAR(s.Mean, (30 + 34 + 31 + 45 + 33) / 5.0, 1e-9);
+    EXPECT_EQ(s.P90, 45);  // nearest rank: the 5th of 5
+    EXPECT_EQ(c.Failures(), 1);
+    std::ostringstream csv;
+    ExportCampaignCsv(c, csv);
+    EXPECT_NE(csv.str().find("4,cold,45.0,45.0,,fix\n"), std::string::npos) << csv.str();
+    EXPECT_NE(csv.str().find("6,cold,,,,timeout\n"), std::string::npos) << csv.str();
+    EXPECT_NE(csv.str().find("# failures,1"), std::string::npos);
+    EXPECT_EQ(Histogram({30, 34, 31, 45, 33}, 5), (std::vector<int>{0, 0, 0, 0, 0, 0, 4, 0, 0, 1}));
+}
+
+}  // namespace

@@ -1,0 +1,87 @@
+// lumarokub-ttff against the receiver simulator on a pseudo-terminal: the
+// times it measures are the simulator's own, to within one of its cycles, and
+// a run that cannot reach a fix in time makes the program fail.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/tools/sim/ProgramRunner.h"
+#include "tools/sim/ReceiverSimulator.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr double TimeScale = 10;  // simulated seconds per real second
+constexpr double Cold2D = 30, Cold3D = 35;
+constexpr double CycleSeconds = 1.0 / TimeScale;  // one simulated second
+constexpr double Slack = 0.4;  // the reader's and the tick's delays on a busy machine
+
+std::unique_ptr<ReceiverSimulator> StartReceiver() {
+    SimOptions o;
+    o.Baud = 115200;
+    o.TimeScale = TimeScale;
+    o.Times[static_cast<int>(StartKind::Cold)] = {Cold2D, Cold3D};
+    auto sim = std::make_unique<ReceiverSimulator>(o);
+    std::string error;
+    EXPECT_TRUE(sim->Start(error)) << error;
+    return sim;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> f;
+    std::stringstream s(line);
+    for (std::string x; std::getline(s, x, ',');) f.push_back(x);
+    if (!line.empty() && line.back() == ',') f.emplace_back();
+    return f;
+}
+
+TEST(TtffProgram, ColdStartTimesAreTheSimulatorsWithinACycle) {
+    auto sim = StartReceiver();
+    const std::string csv = testing::TempDir() + "ttff-" + std::to_string(getpid()) + ".csv";
+    Program ttff({LUMAROKUB_TTFF_PROGRAM, "--port", sim->SlavePath(), "--baud", "115200", "--kind",
+                  "cold", "--runs", "2", "--timeout", "20", "--pause", "0.2", "--csv", csv});
+    ASSERT_EQ(ttff.Wait(60s), 0) << ttff.Out() << ttff.Err();
+    EXPECT_NE(ttff.Out().find("cold starts: 2 runs, 0 timed out"), std::string::npos) << ttff.Out();
+    std::ifstream in(csv);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "run,kind,fix2d_s,fix3d_s,receiver_ttff_s,result");
+    for (int run = 1; run <= 2; ++run) {
+        ASSERT_TRUE(std::getline(in, line));
+        const auto f = Fields(line);
+        ASSERT_EQ(f.size(), 6u) << line;
+        EXPECT_EQ(f[0], std::to_string(run));
+        EXPECT_EQ(f[5], "fix");
+        const double fix2d = std::stod(f[2]) * TimeScale, fix3d = std::stod(f[3]) * TimeScale;
+        EXPECT_GE(fix2d, Cold2D - 1) << line;  // tenths of real seconds: one simulated second
+        EXPECT_LE(fix2d, Cold2D + (CycleSeconds + Slack) * TimeScale) << line;
+        EXPECT_GE(fix3d, Cold3D - 1) << line;
+        EXPECT_LE(fix3d, Cold3D + (CycleSeconds + Slack) * TimeScale) << line;
+    }
+    EXPECT_GE(sim->Status().Restarts[static_cast<int>(StartKind::Cold)], 2);
+    std::remove(csv.c_str());
+}
+
+TEST(TtffProgram, ARunWithoutFixInTimeFails) {
+    auto sim = StartReceiver();
+    Program ttff({LUMAROKUB_TTFF_PROGRAM, "--port", sim->SlavePath(), "--baud", "115200", "--kind",
+                  "cold", "--runs", "1", "--timeout", "1", "--pause", "0"});
+    EXPECT_EQ(ttff.Wait(30s), 1) << ttff.Out() << ttff.Err();
+    EXPECT_NE(ttff.Out().find("run 1: timed out"), std::string::npos) << ttff.Out();
+}
+
+TEST(TtffProgram, NonsenseIsRefusedWithItsReason) {
+    Program kind({LUMAROKUB_TTFF_PROGRAM, "--port", "/dev/null", "--kind", "lukewarm"});
+    EXPECT_EQ(kind.Wait(10s), 2);
+    EXPECT_NE(kind.Err().find("--kind"), std::string::npos) << kind.Err();
+    Program url({LUMAROKUB_TTFF_PROGRAM, "--port", "tcp://:x"});
+    EXPECT_EQ(url.Wait(10s), 2);
+    Program none({LUMAROKUB_TTFF_PROGRAM, "--runs", "3"});
+    EXPECT_EQ(none.Wait(10s), 2);
+    EXPECT_NE(none.Err().find("--port"), std::string::npos) << none.Err();
+}
+
+}  // namespace
