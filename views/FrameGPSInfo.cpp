@@ -180,6 +180,8 @@ void TFGPSInfo::HideUsedMark(int i) {
 
 void TFGPSInfo::StartFixTimer() {
     FFixSeconds = 0;
+    FTicks = 0;
+    FFixSeenTick = FThreeDSeenTick = 0;
     fixTimer->start();
 }
 
@@ -205,6 +207,8 @@ std::string TFGPSInfo::CurrentFixMode() {
 void TFGPSInfo::FixTimerTick() {
     const QString n = QString::number(FFixSeconds);
     const std::string mode = CurrentFixMode();
+    ++FTicks;
+    NoteFixSeen(mode);
     if (FFixSeconds > FixSecondsLimit) {
         fixTimer->stop();
         SetAutoText(fix2DLabel, "InValid");
@@ -216,8 +220,39 @@ void TFGPSInfo::FixTimerTick() {
         SetAutoText(fix2DLabel, "2D:" + n + " sec");
         SetAutoText(fix3DLabel, "3D:" + n + " sec");
         ++FFixSeconds;
-    } else if (FFixSeconds > 1) {
+    } else if (FFixSeconds > 1 || FixBackWithinTheGuard()) {
         fixTimer->stop();
         ++FFixSeconds;
+        ShowFixTimesSeenInTheGuard();
     }
+}
+
+// After one tick without a fix, a 3D fix reported on two ticks in a row is
+// the receiver's new fix, not one left over from before the restart: without
+// this the counting would wait for it forever, showing "0 sec".
+bool TFGPSInfo::FixBackWithinTheGuard() const {
+    return FFixSeconds == 1 && FThreeDSeenTick != 0 && FTicks > FThreeDSeenTick;
+}
+
+// The ticks at which a fix (2D or better) and a 3D fix were first reported
+// since the last report without a fix: a fix left over from before a restart
+// is forgotten once the receiver reports none.
+void TFGPSInfo::NoteFixSeen(const std::string& mode) {
+    if (mode == "NON Fix" || mode == "0") {
+        FFixSeenTick = FThreeDSeenTick = 0;
+        return;
+    }
+    if (FFixSeenTick == 0) FFixSeenTick = FTicks;
+    if (mode != "2D" && FThreeDSeenTick == 0) FThreeDSeenTick = FTicks;
+}
+
+// A fix that came back within the guard stops the counting with both labels
+// still at "0 sec", although it took a second or more: the labels then show
+// the seconds before the tick that first saw it, as the counting would have.
+void TFGPSInfo::ShowFixTimesSeenInTheGuard() {
+    if (fix2DLabel->text() != "2D:0 sec" || fix3DLabel->text() != "3D:0 sec") return;
+    if (FFixSeenTick > 1)
+        SetAutoText(fix2DLabel, "2D:" + QString::number(FFixSeenTick - 1) + " sec");
+    if (FThreeDSeenTick > 1)
+        SetAutoText(fix3DLabel, "3D:" + QString::number(FThreeDSeenTick - 1) + " sec");
 }

@@ -66,7 +66,13 @@ class TFGPSInfo : public QFrame {
     void HideUsedMark(int i);
     Q_INVOKABLE void StopFixTimerHere();
     std::string CurrentFixMode();
+    void NoteFixSeen(const std::string& mode);
+    void ShowFixTimesSeenInTheGuard();
+    bool FixBackWithinTheGuard() const;
 
     NMEA_Manager& FStore;
     uint32_t FFixSeconds = 0;
+    uint32_t FTicks = 0;           // ticks since StartFixTimer
+    uint32_t FFixSeenTick = 0;     // the tick that first saw a fix, 0: none yet
+    uint32_t FThreeDSeenTick = 0;  // ... a 3D fix
 };

@@ -235,3 +235,29 @@ TEST_F(GpsInfoTest, TicksReadTheFixModeWhileTheReaderWrites) {
 }
 
 }  // namespace
+
+// A hot start whose fix is back after one to two seconds: the guard against a
+// left-over fix held the counting at "0 sec" for good; now a fix reported on
+// two ticks after a tick without one stops it and tells the second it took.
+TEST_F(GpsInfoTest, AFixBackWithinTheGuardShowsTheSecondsItTook) {
+    SetFixMode(store, "0");
+    info.StartFixTimer();
+    Tick();  // 1 s: still no fix
+    SetFixMode(store, "3D");
+    Tick(2);  // 2 s: the fix is back; 3 s: still there, counting stops
+    EXPECT_FALSE(info.FixTimerRunning());
+    EXPECT_EQ(Fix2D(), "2D:1 sec");
+    EXPECT_EQ(Fix3D(), "3D:1 sec");
+
+    // A fix reported before the receiver said it had none is forgotten.
+    SetFixMode(store, "3D");
+    info.StartFixTimer();
+    Tick();  // left over from before the restart
+    SetFixMode(store, "0");
+    Tick();
+    SetFixMode(store, "3D");
+    Tick(2);  // first seen at 3 s
+    EXPECT_FALSE(info.FixTimerRunning());
+    EXPECT_EQ(Fix2D(), "2D:2 sec");
+    EXPECT_EQ(Fix3D(), "3D:2 sec");
+}
