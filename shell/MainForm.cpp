@@ -1,16 +1,20 @@
 #include "shell/MainForm.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <memory>
 
+#include "control/EvaluationWindow.h"
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameAbout.h"
 #include "control/FrameComPortSetting.h"
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
+#include "eval/EpochRecorder.h"
 #include "link/Connection.h"
 #include "link/GpsConfig.h"
 #include "link/MessageSink.h"
@@ -42,6 +46,10 @@ TFConsole* FConsole = nullptr;
 TFAbout* FAbout = nullptr;
 
 namespace {
+constexpr char EvaluationShortcut[] = "Ctrl+E";
+constexpr char CampaignShortcut[] = "Ctrl+T";
+constexpr char CampaignMenuText[] = "Time-to-fix campaign...";
+constexpr char EvaluationMenuText[] = "Evaluation: accuracy, signals, satellites, export...";
 
 constexpr int MonitorFontPoints = 8;
 constexpr int PumpMs = 5;
@@ -76,6 +84,11 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent, MainWindowFlags) {
         // The store exists before the panels: the port panel may start a
         // connection while it is built, and its reader must find the store.
         if (!NmeaManager) NmeaManager = new NMEA_Manager;
+        FRecording = std::make_unique<EpochRecorder>();
+        {
+            std::lock_guard<std::mutex> hold(NmeaManager->Lock());
+            NmeaManager->Epochs = FRecording.get();
+        }
         FLink = std::make_unique<Connection>(*GpsConfig, ComPort);
         FLink->SetReaderFactory([] { return MakeNmeaFetch(); });
         FLink->SetRestartRequests(&UbxRestarts);
@@ -97,6 +110,11 @@ TMainForm::~TMainForm() {
         FLink->Shutdown(StopLimit);
         FLink->SetObserver(nullptr);
     }
+    FEvaluation.reset();
+    if (NmeaManager && FRecording) {
+        std::lock_guard<std::mutex> hold(NmeaManager->Lock());
+        if (NmeaManager->Epochs == FRecording.get()) NmeaManager->Epochs = nullptr;
+    }
     if (MainForm != this) return;
     MainForm = nullptr;
     FSViewer = nullptr;
@@ -108,6 +126,51 @@ TMainForm::~TMainForm() {
     FLumarokStatus = nullptr;
     FConsole = nullptr;
     FAbout = nullptr;
+}
+
+TEvaluationWindow& TMainForm::ShowEvaluation(bool campaign) {
+    if (!FEvaluation) {
+        // The campaign restarts as the restart buttons do.
+        auto restart = [this](RestartKind kind) {
+            if (!FRestartButton || !FLink->Connected()) return false;
+            switch (kind) {
+                case RestartKind::Hot:
+                    FRestartButton->HotClick();
+                    break;
+                case RestartKind::Warm:
+                    FRestartButton->WarmClick();
+                    break;
+                case RestartKind::Cold:
+                    FRestartButton->ColdClick();
+                    break;
+                case RestartKind::Factory:
+                    FRestartButton->FactoryClick();
+                    break;
+            }
+            return true;
+        };
+        FEvaluation = std::make_unique<TEvaluationWindow>(*NmeaManager, *FRecording, restart);
+        FEvaluation->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    if (campaign)
+        FEvaluation->ShowCampaign();
+    else
+        FEvaluation->show();
+    FEvaluation->raise();
+    return *FEvaluation;
+}
+
+void TMainForm::BuildEvaluationEntries() {
+    auto* evaluation = new QShortcut(QKeySequence(EvaluationShortcut), this);
+    connect(evaluation, &QShortcut::activated, this, [this] { ShowEvaluation(false); });
+    auto* campaign = new QShortcut(QKeySequence(CampaignShortcut), this);
+    connect(campaign, &QShortcut::activated, this, [this] { ShowEvaluation(true); });
+    FRestartButton->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* menu = new QMenu(this);
+    menu->addAction(CampaignMenuText, this, [this] { ShowEvaluation(true); });
+    menu->addAction(EvaluationMenuText, this, [this] { ShowEvaluation(false); });
+    connect(FRestartButton, &QWidget::customContextMenuRequested, this,
+            [this, menu](const QPoint& at) { menu->popup(FRestartButton->mapToGlobal(at)); });
 }
 
 void TMainForm::BuildWidgets() {
@@ -151,6 +214,7 @@ void TMainForm::BuildWidgets() {
                                                     int32_t) { link->Send(commands); });
     FAbout = new TFAbout(this);
     PlacePanels();
+    BuildEvaluationEntries();
     WatchFreshness();
 }
 

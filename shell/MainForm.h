@@ -31,6 +31,9 @@ class QApplication;
 // The monitor's default font: the platform's sans-serif at 8 points.
 QFont MonitorFont();
 
+class EpochRecorder;
+class TEvaluationWindow;
+
 class TMainForm : public QWidget, public TLayoutHost {
     Q_OBJECT
   public:
@@ -59,6 +62,11 @@ class TMainForm : public QWidget, public TLayoutHost {
     // The connection to the receiver: the port panel opens and closes it,
     // the console and the setting windows send commands through it.
     Connection& Link() const { return *FLink; }
+    // Every epoch of the connection (under the store lock).
+    EpochRecorder& Recording() const { return *FRecording; }
+    // The evaluation window (made on first use), on its campaign page or as
+    // it was left. Ctrl+E and Ctrl+T, and the restart panel's context menu.
+    TEvaluationWindow& ShowEvaluation(bool campaign);
 
     // TLayoutHost
     QSize LayoutSize() const override { return size(); }
@@ -70,6 +78,7 @@ class TMainForm : public QWidget, public TLayoutHost {
 
   private:
     void BuildWidgets();
+    void BuildEvaluationEntries();
     void WatchFreshness();
     void PlacePanels();
     void CentreOnScreen();
@@ -77,6 +86,8 @@ class TMainForm : public QWidget, public TLayoutHost {
     bool FInitFailed = false;
     bool FCentred = false;
     std::unique_ptr<Connection> FLink;
+    std::unique_ptr<EpochRecorder> FRecording;
+    std::unique_ptr<TEvaluationWindow> FEvaluation;
     TDataFreshness* FFreshness = nullptr;
     std::function<void()> FSuspendReader;
     std::function<void()> FResumeReader;

@@ -25,7 +25,9 @@ const char* const StartupUsage =
     "  --help             show this text\n"
     "  --version          show the version\n"
     "In the window, a right-click on \"NMEA Setting\" or Ctrl+Shift+N opens the SiRF\n"
-    "output-interval window.\n"
+    "output-interval window; Ctrl+T opens the time-to-fix campaign and Ctrl+E the\n"
+    "evaluation window (accuracy, signal history, satellites, export), both also\n"
+    "from a right-click on the restart buttons.\n"
     "Link URLs, typed in the port list or given with --port:\n";
 
 namespace {

@@ -1,0 +1,63 @@
+// The time-to-fix campaign in the window: restart kind, runs, time-out and
+// pause; Start and Cancel; a live table of the runs, the summary, a histogram
+// of the 3D times and a CSV export. The campaign restarts the receiver as the
+// restart buttons do and reads the receiver's cycles from the recording.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "eval/TtffCampaign.h"
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class QTimer;
+class EpochRecorder;
+class THistogramView;
+
+class TCampaignPanel : public QWidget {
+    Q_OBJECT
+
+  public:
+    static constexpr int TickMs = 50;
+
+    // 'lock' guards 'recording'; 'restart' sends a restart of a kind (false:
+    // the link is closed).
+    TCampaignPanel(QWidget* parent, std::mutex& lock, const EpochRecorder& recording,
+                   TtffCampaign::SendRestart restart);
+    ~TCampaignPanel() override;
+
+    void Start();
+    void Cancel();
+    void Tick();
+    bool Running() const;
+    const TtffCampaign* Campaign() const { return FCampaign.get(); }
+    // Writes the campaign's CSV to 'file'; false when it cannot.
+    bool ExportCsv(const QString& file) const;
+
+    QComboBox* kindCombo = nullptr;
+    QSpinBox* runsSpin = nullptr;
+    QDoubleSpinBox* timeoutSpin = nullptr;
+    QDoubleSpinBox* pauseSpin = nullptr;
+    QPushButton* startButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+    QPushButton* csvButton = nullptr;
+    QTableWidget* runTable = nullptr;
+    QLabel* summaryLabel = nullptr;
+    THistogramView* histogram = nullptr;
+
+  private:
+    void ShowRuns();
+
+    std::mutex& FLock;
+    const EpochRecorder& FRecording;
+    TtffCampaign::SendRestart FRestart;
+    std::unique_ptr<TtffCampaign> FCampaign;
+    QTimer* FTimer = nullptr;
+};

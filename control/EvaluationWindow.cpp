@@ -1,0 +1,261 @@
+#include "control/EvaluationWindow.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <fstream>
+#include <mutex>
+
+#include "control/CampaignPanel.h"
+#include "eval/EpochRecorder.h"
+#include "eval/Export.h"
+#include "nmea/NmeaManager.h"
+#include "views/HistoryView.h"
+#include "views/MessageBox.h"
+#include "views/ScatterView.h"
+
+namespace {
+constexpr size_t SliceEpochs = 20000;  // epochs read per hold of the store lock
+constexpr double MsPerSecond = 1000.0;
+const QStringList SatelliteColumns = {"System", "Number", "Elevation", "Azimuth", "C/N0", "Used"};
+const char* const SystemNames[] = {"GPS",    "SBAS", "GLONASS", "Galileo",
+                                   "BeiDou", "QZSS", "NavIC",   "other"};
+constexpr char AllSystems[] = "All systems";
+
+// A table cell that sorts by number.
+QTableWidgetItem* NumberItem(int value) {
+    auto* item = new QTableWidgetItem;
+    item->setData(Qt::DisplayRole, value);
+    return item;
+}
+}  // namespace
+
+TEvaluationWindow::TEvaluationWindow(NMEA_Manager& store, EpochRecorder& recording,
+                                     TtffCampaign::SendRestart restart, QWidget* parent)
+    : QWidget(parent, Qt::Window), FStore(store), FRecording(recording) {
+    setWindowTitle("LumarokUb evaluation");
+    resize(640, 560);
+    tabs = new QTabWidget(this);
+    campaign = new TCampaignPanel(this, store.Lock(), recording, std::move(restart));
+    tabs->addTab(campaign, "Time to fix");
+    tabs->addTab(BuildAccuracyTab(), "Accuracy");
+    tabs->addTab(BuildSignalsTab(), "Signals");
+    tabs->addTab(BuildSatellitesTab(), "Satellites");
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs, 1);
+    layout->addWidget(BuildExportRow());
+    FTimer = new QTimer(this);
+    FTimer->setInterval(RefreshMs);
+    connect(FTimer, &QTimer::timeout, this, [this] { Refresh(); });
+    connect(tabs, &QTabWidget::currentChanged, this, [this] { Refresh(); });
+    FChooseFile = [this](const QString& title, const QString& filter) {
+        return QFileDialog::getSaveFileName(this, title, QString(), filter);
+    };
+}
+
+QWidget* TEvaluationWindow::BuildAccuracyTab() {
+    auto* tab = new QWidget(this);
+    scatter = new TScatterView(tab);
+    referenceEdit = new QLineEdit(tab);
+    referenceEdit->setPlaceholderText(
+        "reference: latitude, longitude[, altitude] (empty: the mean)");
+    resetButton = new QPushButton("Reset", tab);
+    connect(resetButton, &QPushButton::clicked, this, [this] { ResetAccuracy(); });
+    connect(referenceEdit, &QLineEdit::editingFinished, this, [this] { RefreshAccuracy(); });
+    auto* row = new QHBoxLayout;
+    row->addWidget(referenceEdit, 1);
+    row->addWidget(resetButton);
+    auto* layout = new QVBoxLayout(tab);
+    layout->addLayout(row);
+    layout->addWidget(scatter, 1);
+    return tab;
+}
+
+QWidget* TEvaluationWindow::BuildSignalsTab() {
+    auto* tab = new QWidget(this);
+    history = new THistoryView(tab);
+    systemCombo = new QComboBox(tab);
+    systemCombo->addItem(AllSystems);
+    for (const char* name : SystemNames) systemCombo->addItem(name);
+    historyScroll = new QScrollBar(Qt::Horizontal, tab);
+    connect(systemCombo, &QComboBox::currentIndexChanged, this, [this] { RefreshHistory(); });
+    connect(historyScroll, &QScrollBar::valueChanged, this, [this] { RefreshHistory(); });
+    auto* layout = new QVBoxLayout(tab);
+    layout->addWidget(systemCombo);
+    layout->addWidget(history, 1);
+    layout->addWidget(historyScroll);
+    return tab;
+}
+
+QWidget* TEvaluationWindow::BuildSatellitesTab() {
+    satelliteTable = new QTableWidget(0, SatelliteColumns.size(), this);
+    satelliteTable->setHorizontalHeaderLabels(SatelliteColumns);
+    satelliteTable->verticalHeader()->hide();
+    satelliteTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    satelliteTable->setSortingEnabled(true);
+    return satelliteTable;
+}
+
+QWidget* TEvaluationWindow::BuildExportRow() {
+    auto* row = new QWidget(this);
+    recordingLabel = new QLabel(row);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(recordingLabel, 1);
+    for (const char* format : {"csv", "gpx", "kml"}) {
+        auto* button = new QPushButton(QString("Export %1...").arg(QString(format).toUpper()), row);
+        connect(button, &QPushButton::clicked, this, [this, format] { ExportWithDialog(format); });
+        layout->addWidget(button);
+    }
+    return row;
+}
+
+void TEvaluationWindow::showEvent(QShowEvent*) {
+    FTimer->start();
+    Refresh();
+}
+
+void TEvaluationWindow::hideEvent(QHideEvent*) {
+    FTimer->stop();
+}
+
+void TEvaluationWindow::ShowCampaign() {
+    tabs->setCurrentWidget(campaign);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TEvaluationWindow::Refresh() {
+    size_t size = 0, bytes = 0;
+    {
+        std::lock_guard<std::mutex> hold(FStore.Lock());
+        size = FRecording.Size();
+        bytes = FRecording.MemoryBytes();
+    }
+    recordingLabel->setText(
+        QString("%1 epochs recorded, %2 MB").arg(size).arg(bytes / 1e6, 0, 'f', 1));
+    QWidget* current = tabs->currentWidget();
+    if (current == scatter->parentWidget()) RefreshAccuracy();
+    if (current == history->parentWidget()) RefreshHistory();
+    if (current == satelliteTable) RefreshSatellites();
+}
+
+void TEvaluationWindow::VisitFrom(uint64_t first, const EpochVisitor& visit) {
+    for (;;) {
+        std::lock_guard<std::mutex> hold(FStore.Lock());
+        const uint64_t dropped = FRecording.Dropped();
+        const uint64_t from = std::max(first, dropped) - dropped;
+        if (from >= FRecording.Size()) return;
+        const uint64_t to = std::min<uint64_t>(from + SliceEpochs, FRecording.Size());
+        FRecording.ForEach(from, to, visit);
+        first = dropped + to;
+    }
+}
+
+std::optional<ReferencePosition> TEvaluationWindow::Reference() const {
+    const QStringList parts = referenceEdit->text().split(',', Qt::SkipEmptyParts);
+    if (parts.size() < 2) return std::nullopt;
+    bool okLat = false, okLon = false, okAlt = true;
+    ReferencePosition r;
+    r.Latitude = parts[0].trimmed().toDouble(&okLat);
+    r.Longitude = parts[1].trimmed().toDouble(&okLon);
+    if (parts.size() > 2) r.Altitude = parts[2].trimmed().toDouble(&okAlt);
+    if (!okLat || !okLon || !okAlt) return std::nullopt;
+    return r;
+}
+
+void TEvaluationWindow::RefreshAccuracy() {
+    std::vector<Epoch> fixes;
+    VisitFrom(FAccuracyFrom, [&](const Epoch& e) {
+        if (!e.HasFix()) return;
+        fixes.push_back(e);
+        fixes.back().Satellites.clear();
+    });
+    scatter->Show(MeasureAccuracy(RangeOf(fixes), Reference()));
+}
+
+void TEvaluationWindow::ResetAccuracy() {
+    std::lock_guard<std::mutex> hold(FStore.Lock());
+    FAccuracyFrom = FRecording.Recorded();
+}
+
+void TEvaluationWindow::RefreshHistory() {
+    std::vector<Epoch> shown;
+    double last = 0, first = 0;
+    {
+        std::lock_guard<std::mutex> hold(FStore.Lock());
+        if (FRecording.Size() == 0) return;
+        first = FRecording.At(0).HostMs / MsPerSecond;
+        last = FRecording.At(FRecording.Size() - 1).HostMs / MsPerSecond;
+    }
+    // The scroll bar walks back over the whole recording, a minute a step.
+    const int span = static_cast<int>(std::max(0.0, last - first - HistorySeconds));
+    historyScroll->blockSignals(true);
+    const bool atEnd = historyScroll->value() == historyScroll->maximum();
+    historyScroll->setRange(0, span);
+    historyScroll->setPageStep(static_cast<int>(HistorySeconds));
+    if (atEnd) historyScroll->setValue(span);
+    historyScroll->blockSignals(false);
+    const double to = first + historyScroll->value() + HistorySeconds;
+    const double from = to - HistorySeconds;
+    VisitFrom(0, [&](const Epoch& e) {
+        const double t = e.HostMs / MsPerSecond;
+        if (t >= from && t <= to) shown.push_back(e);
+    });
+    std::vector<Constellation> systems;
+    if (systemCombo->currentIndex() > 0)
+        systems.push_back(static_cast<Constellation>(systemCombo->currentIndex() - 1));
+    history->Show(shown, from, to, systems);
+}
+
+void TEvaluationWindow::RefreshSatellites() {
+    Epoch last;
+    {
+        std::lock_guard<std::mutex> hold(FStore.Lock());
+        EpochOfStore(FStore, last);
+    }
+    satelliteTable->setSortingEnabled(false);
+    satelliteTable->setRowCount(static_cast<int>(last.Satellites.size()));
+    for (size_t i = 0; i < last.Satellites.size(); ++i) {
+        const EpochSatellite& s = last.Satellites[i];
+        const int row = static_cast<int>(i);
+        satelliteTable->setItem(row, 0,
+                                new QTableWidgetItem(SystemNames[static_cast<int>(s.System)]));
+        satelliteTable->setItem(row, 1, NumberItem(s.Prn));
+        satelliteTable->setItem(row, 2, s.Placed ? NumberItem(s.Elevation) : new QTableWidgetItem);
+        satelliteTable->setItem(row, 3, s.Placed ? NumberItem(s.Azimuth) : new QTableWidgetItem);
+        satelliteTable->setItem(row, 4, s.Snr ? NumberItem(s.Snr) : new QTableWidgetItem);
+        satelliteTable->setItem(row, 5, new QTableWidgetItem(s.Used ? "yes" : ""));
+    }
+    satelliteTable->setSortingEnabled(true);
+}
+
+bool TEvaluationWindow::ExportRecording(const QString& file, const QString& format) {
+    std::ofstream out(file.toStdString());
+    if (!out) return false;
+    const EpochRange all = [this](const EpochVisitor& visit) { VisitFrom(0, visit); };
+    if (format == "gpx")
+        ExportGpx(all, out);
+    else if (format == "kml")
+        ExportKml(all, out);
+    else
+        ExportCsv(all, out);
+    return static_cast<bool>(out);
+}
+
+void TEvaluationWindow::ExportWithDialog(const QString& format) {
+    const QString file = FChooseFile("Export the recording",
+                                     QString("%1 files (*.%2)").arg(format.toUpper(), format));
+    if (file.isEmpty()) return;
+    if (!ExportRecording(file, format)) ShowMessage("Cannot write " + file.toStdString(), "Export");
+}

@@ -1,0 +1,84 @@
+// The receiver-evaluation window: time-to-fix campaigns, the accuracy of a
+// static position, the signal history, the satellites as a sortable table,
+// and the export of the recording as CSV, GPX or KML. It reads the store and
+// the recording under the store lock, a slice at a time, so the reader never
+// waits long; it refreshes once a second while shown.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "eval/Accuracy.h"
+#include "eval/TtffCampaign.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+class QTabWidget;
+class QTableWidget;
+class QTimer;
+class EpochRecorder;
+class NMEA_Manager;
+class TCampaignPanel;
+class THistoryView;
+class TScatterView;
+
+class TEvaluationWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    static constexpr int RefreshMs = 1000;
+    static constexpr double HistorySeconds = 600;  // the window of the signal history
+
+    // Chooses a file to save to; empty when cancelled (tests answer themselves).
+    using SaveChooser = std::function<QString(const QString& title, const QString& filter)>;
+
+    TEvaluationWindow(NMEA_Manager& store, EpochRecorder& recording,
+                      TtffCampaign::SendRestart restart, QWidget* parent = nullptr);
+
+    void Refresh();
+    void ResetAccuracy();
+    // Writes the recording in 'format' ("csv", "gpx" or "kml"); false when
+    // the file cannot be written.
+    bool ExportRecording(const QString& file, const QString& format);
+    void SetSaveChooser(SaveChooser chooser) { FChooseFile = std::move(chooser); }
+    void ShowCampaign();
+
+    QTabWidget* tabs = nullptr;
+    TCampaignPanel* campaign = nullptr;
+    TScatterView* scatter = nullptr;
+    QLineEdit* referenceEdit = nullptr;  // "lat, lon[, alt]" or empty: the mean
+    QPushButton* resetButton = nullptr;
+    THistoryView* history = nullptr;
+    QComboBox* systemCombo = nullptr;
+    QScrollBar* historyScroll = nullptr;
+    QTableWidget* satelliteTable = nullptr;
+    QLabel* recordingLabel = nullptr;
+
+  protected:
+    void showEvent(QShowEvent*) override;
+    void hideEvent(QHideEvent*) override;
+
+  private:
+    QWidget* BuildAccuracyTab();
+    QWidget* BuildSignalsTab();
+    QWidget* BuildSatellitesTab();
+    QWidget* BuildExportRow();
+    void RefreshAccuracy();
+    void RefreshHistory();
+    void RefreshSatellites();
+    // Visits the epochs recorded from absolute index 'first' on, a slice at
+    // a time under the store lock.
+    void VisitFrom(uint64_t first, const EpochVisitor& visit);
+    std::optional<ReferencePosition> Reference() const;
+    void ExportWithDialog(const QString& format);
+
+    NMEA_Manager& FStore;
+    EpochRecorder& FRecording;
+    QTimer* FTimer = nullptr;
+    uint64_t FAccuracyFrom = 0;  // absolute index of the first epoch counted
+    SaveChooser FChooseFile;
+};

@@ -1,0 +1,100 @@
+// The evaluation window on the real monitor connected to the simulator: a
+// cold-start campaign from the window measures the simulator's times, the
+// recording fills the accuracy scatter and the satellite table, and exports
+// as many rows as epochs.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <fstream>
+
+#include "ConnectFixture.h"
+#include "control/CampaignPanel.h"
+#include "control/EvaluationWindow.h"
+#include "eval/EpochRecorder.h"
+#include "tests/link/SimReceivers.h"
+#include "views/ScatterView.h"
+
+namespace {
+
+constexpr int Baud115200 = 5;
+constexpr double TimeScale = 20;  // as StartReceiver sets it
+constexpr double Cold3D = 35, Cold2D = 30;
+
+class Evaluation : public ConnectFixture {
+  protected:
+    void Connect(ReceiverSimulator& receiver) {
+        SetExtraPorts({receiver.SlavePath()});
+        OpenWindow();
+        Choose(0, Baud115200, ModeGeneral);
+        Press();
+        ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    }
+    size_t Recorded() {
+        std::lock_guard<std::mutex> hold(NmeaManager->Lock());
+        return Window->Recording().Size();
+    }
+};
+
+TEST_F(Evaluation, ACampaignFromTheWindowMeasuresTheSimulatorsColdStarts) {
+    auto receiver = StartReceiver(115200);
+    Connect(*receiver);
+    TEvaluationWindow& window = Window->ShowEvaluation(true);
+    TCampaignPanel& campaign = *window.campaign;
+    EXPECT_EQ(window.tabs->currentWidget(), &campaign);
+    campaign.kindCombo->setCurrentIndex(static_cast<int>(RestartKind::Cold));
+    campaign.runsSpin->setValue(2);
+    campaign.timeoutSpin->setValue(20);
+    campaign.pauseSpin->setValue(0.2);
+    campaign.startButton->click();
+    ASSERT_TRUE(RunUntil([&] { return !campaign.Running(); }, 60s));
+    const auto& runs = campaign.Campaign()->Runs();
+    ASSERT_EQ(runs.size(), 2u) << campaign.Campaign()->Problem();
+    const double cycle = 1 / TimeScale, slack = 0.4;
+    for (const CampaignRun& r : runs) {
+        EXPECT_FALSE(r.TimedOut);
+        EXPECT_GE(r.Fix3D, Cold3D / TimeScale - 0.05) << r.Number;
+        EXPECT_LE(r.Fix3D, Cold3D / TimeScale + cycle + slack) << r.Number;
+        EXPECT_GE(r.Fix2D, Cold2D / TimeScale - 0.05) << r.Number;
+    }
+    EXPECT_GE(receiver->Status().Restarts[static_cast<int>(StartKind::Cold)], 2);
+    EXPECT_EQ(campaign.runTable->rowCount(), 2);
+    EXPECT_EQ(campaign.runTable->item(1, 4)->text(), "fix");
+    EXPECT_TRUE(campaign.csvButton->isEnabled());
+}
+
+TEST_F(Evaluation, TheRecordingFillsTheViewsAndExportsEveryEpoch) {
+    auto receiver = StartReceiver(115200);
+    Connect(*receiver);
+    ASSERT_TRUE(RunUntil([&] { return Recorded() >= 20; }, 20s));
+    TEvaluationWindow& window = Window->ShowEvaluation(false);
+    window.tabs->setCurrentIndex(1);  // accuracy
+    window.Refresh();
+    EXPECT_GT(window.scatter->Report().Samples, 10u);
+    EXPECT_LT(window.scatter->Report().Cep95, 50.0) << "the simulator wanders a few metres";
+    window.tabs->setCurrentWidget(window.satelliteTable);
+    window.Refresh();
+    EXPECT_GT(window.satelliteTable->rowCount(), 3);
+
+    // An export holds every epoch recorded at its time (the reader may add more).
+    const size_t before = Recorded();
+    const std::string file = testing::TempDir() + "evaluation-" + std::to_string(getpid()) + ".csv";
+    ASSERT_TRUE(window.ExportRecording(QString::fromStdString(file), "csv"));
+    std::ifstream in(file);
+    size_t lines = 0;
+    for (std::string line; std::getline(in, line);) ++lines;
+    EXPECT_GE(lines, before + 1);
+    EXPECT_LE(lines, Recorded() + 1);
+    std::remove(file.c_str());
+
+    window.ResetAccuracy();
+    window.tabs->setCurrentIndex(1);
+    window.Refresh();
+    EXPECT_LE(window.scatter->Report().Samples, 2u) << "reset counts only what follows";
+}
+
+}  // namespace

@@ -1,0 +1,24 @@
+// The scatter of horizontal positions, in metres east and north of the
+// centre, with the CEP50, CEP95 and 2DRMS circles and their figures.
+#pragma once
+
+#include <QWidget>
+
+#include "eval/Accuracy.h"
+
+class TScatterView : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit TScatterView(QWidget* parent = nullptr);
+    void Show(AccuracyReport report);
+    const AccuracyReport& Report() const { return FReport; }
+    // Metres from the centre to the edge of the plot.
+    double Range() const;
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+
+  private:
+    AccuracyReport FReport;
+};
