@@ -19,6 +19,7 @@ class TFSnrViewer;
 class TFUtilButton;
 class TFGPSInfo;
 class TFComPortSetting;
+class TPlayerBar;
 class TFLumarokStatus;
 class TFConsole;
 class TFAbout;
@@ -59,6 +60,8 @@ class TMainForm : public QWidget, public TLayoutHost {
     // The connection to the receiver: the port panel opens and closes it,
     // the console and the setting windows send commands through it.
     Connection& Link() const { return *FLink; }
+    // The player bar, shown while a capture plays on the port.
+    TPlayerBar* PlayerBar() const { return FPlayerBar; }
 
     // TLayoutHost
     QSize LayoutSize() const override { return size(); }
@@ -78,6 +81,7 @@ class TMainForm : public QWidget, public TLayoutHost {
     bool FCentred = false;
     std::unique_ptr<Connection> FLink;
     TDataFreshness* FFreshness = nullptr;
+    TPlayerBar* FPlayerBar = nullptr;
     std::function<void()> FSuspendReader;
     std::function<void()> FResumeReader;
 };
