@@ -4,10 +4,6 @@
 // to the last sentence stored, and the sentences lost or corrupted.
 //
 // usage: bench_link_intake [--megabytes N] [--runs N]
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/link/LoopbackSender.h"
 #include "bench/serial/StreamMaker.h"
 #include "link/ThreadNMEAFetch.h"
 #include "serial/LinkNumbers.h"
@@ -28,49 +25,6 @@ using Clock = std::chrono::steady_clock;
 constexpr size_t DefaultMegabytes = 200;
 constexpr int DefaultRuns = 3;
 constexpr double Mega = 1e6;
-
-// Listens on 127.0.0.1 and sends `bytes` to the first client, then ends.
-class Sender {
-  public:
-    explicit Sender(const std::string& bytes) : FBytes(bytes) {
-        FListen = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(FListen, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(FListen, 1);
-        socklen_t length = sizeof address;
-        getsockname(FListen, reinterpret_cast<sockaddr*>(&address), &length);
-        FPort = ntohs(address.sin_port);
-        FThread = std::thread([this] { Send(); });
-    }
-    ~Sender() {
-        FThread.join();
-        close(FListen);
-    }
-    uint16_t Port() const { return FPort; }
-    Clock::time_point Started() const { return FStarted; }
-
-  private:
-    void Send() {
-        const int client = accept(FListen, nullptr, nullptr);
-        FStarted = Clock::now();
-        size_t sent = 0;
-        while (sent < FBytes.size()) {
-            const ssize_t n =
-                send(client, FBytes.data() + sent, FBytes.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0) break;
-            sent += static_cast<size_t>(n);
-        }
-        close(client);
-    }
-
-    const std::string& FBytes;
-    int FListen = -1;
-    uint16_t FPort = 0;
-    Clock::time_point FStarted;
-    std::thread FThread;
-};
 
 struct Figures {
     size_t Received = 0, Lost = 0, Corrupted = 0;
