@@ -126,7 +126,9 @@ void TFComPortSetting::PortButtonClick() {
 
 bool TFComPortSetting::TakeTypedEntry() {
     const std::string text = portCombo->currentText().trimmed().toStdString();
-    if (text.empty() || portCombo->findText(QString::fromStdString(text)) >= 0) return true;
+    const int listed = portCombo->findText(QString::fromStdString(text));
+    if (listed >= 0) portCombo->setCurrentIndex(listed);  // typed as listed: that entry
+    if (text.empty() || listed >= 0) return true;
     LinkUrl url;
     std::string error;
     if (LooksLikeLinkUrl(text) && !ParseLinkUrl(text, url, error)) {

@@ -14,6 +14,7 @@
 #include "control/FrameComPortSetting.h"
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
+#include "control/PlayerBar.h"
 #include "eval/EpochRecorder.h"
 #include "link/Connection.h"
 #include "link/GpsConfig.h"
@@ -213,6 +214,7 @@ void TMainForm::BuildWidgets() {
     FConsole->SetCommandSender([link = FLink.get()](const std::vector<std::string>& commands,
                                                     int32_t) { link->Send(commands); });
     FAbout = new TFAbout(this);
+    FPlayerBar = new TPlayerBar(this, ComPort);
     PlacePanels();
     BuildEvaluationEntries();
     WatchFreshness();

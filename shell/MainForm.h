@@ -19,6 +19,7 @@ class TFSnrViewer;
 class TFUtilButton;
 class TFGPSInfo;
 class TFComPortSetting;
+class TPlayerBar;
 class TFLumarokStatus;
 class TFConsole;
 class TFAbout;
@@ -67,6 +68,8 @@ class TMainForm : public QWidget, public TLayoutHost {
     // The evaluation window (made on first use), on its campaign page or as
     // it was left. Ctrl+E and Ctrl+T, and the restart panel's context menu.
     TEvaluationWindow& ShowEvaluation(bool campaign);
+    // The player bar, shown while a capture plays on the port.
+    TPlayerBar* PlayerBar() const { return FPlayerBar; }
 
     // TLayoutHost
     QSize LayoutSize() const override { return size(); }
@@ -89,6 +92,7 @@ class TMainForm : public QWidget, public TLayoutHost {
     std::unique_ptr<EpochRecorder> FRecording;
     std::unique_ptr<TEvaluationWindow> FEvaluation;
     TDataFreshness* FFreshness = nullptr;
+    TPlayerBar* FPlayerBar = nullptr;
     std::function<void()> FSuspendReader;
     std::function<void()> FResumeReader;
 };

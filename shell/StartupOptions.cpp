@@ -22,6 +22,8 @@ const char* const StartupUsage =
     "  --after SECONDS    delay before the screenshot\n"
     "  --replay FILE      decode an NMEA capture into the views at start (demo without a "
     "receiver)\n"
+    "  --play FILE        play a capture at the pace of its UTC times, as file://FILE; a\n"
+    "                     player bar sets the speed, pauses, steps, seeks and loops\n"
     "  --help             show this text\n"
     "  --version          show the version\n"
     "In the window, a right-click on \"NMEA Setting\" or Ctrl+Shift+N opens the SiRF\n"
@@ -32,6 +34,7 @@ const char* const StartupUsage =
 
 namespace {
 
+constexpr const char* PlayScheme = "file://";
 constexpr int SupportedRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
 constexpr double MaxScreenshotDelay = 3600.0;
 constexpr const char* ModeNames[] = {"general", "port", "baud", "auto"};
@@ -87,7 +90,8 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
             continue;
         }
         const bool takesValue = arg == "--port" || arg == "--baud" || arg == "--screenshot" ||
-                                arg == "--after" || arg == "--replay" || arg == "--mode";
+                                arg == "--after" || arg == "--replay" || arg == "--mode" ||
+                                arg == "--play";
         if (!takesValue) {
             error = "unknown option: " + arg;
             return false;
@@ -123,6 +127,9 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
                 return false;
             }
             afterGiven = true;
+        } else if (arg == "--play") {
+            options.PlayFile = value;
+            options.Ports.push_back(std::string(PlayScheme) + value);
         } else {
             options.ReplayFile = value;
         }

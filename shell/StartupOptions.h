@@ -11,6 +11,7 @@ struct StartupOptions {
     std::string ScreenshotFile;      // empty: no screenshot
     double ScreenshotAfter = 3.0;    // seconds
     std::string ReplayFile;          // capture decoded into the store at start
+    std::string PlayFile;            // capture played at its own pace (a file:// link)
     int Mode = 0;                    // detection mode of the start-up connection (General)
     bool Demo = false;               // a simulated receiver on a pseudo-terminal
     bool Help = false;

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<DemoReceiver> demo;
     if (StartOptions.Demo && !(demo = StartDemo())) return ExitFailure;
     SetExtraPorts(StartOptions.Ports);
-    AllowNoPort(!StartOptions.ReplayFile.empty());
+    AllowNoPort(!StartOptions.ReplayFile.empty() || !StartOptions.PlayFile.empty());
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainForm::Title);
     QApplication::setApplicationVersion(LUMAROKUB_VERSION);

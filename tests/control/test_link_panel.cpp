@@ -5,8 +5,11 @@
 #include "ConnectFixture.h"
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
+#include "control/PlayerBar.h"
+#include "serial/PlaybackControl.h"
 #include "tests/serial/LoopbackServer.h"
 #include "tests/serial/Sentences.h"
+#include "views/Config.h"
 #include "views/FrameConsole.h"
 #include "views/FrameLumarokStatus.h"
 
@@ -134,6 +137,35 @@ TEST_F(LinkPanel, CloseEndsTheReconnectionAttempts) {
     RunFor(1500ms);
     EXPECT_EQ(ConsoleCount("Reconnection attempt"), 0);
     EXPECT_FALSE(ComPort->IsOpen());
+}
+
+TEST_F(LinkPanel, ACapturePlaysWithItsPlayerBarBesideTheWindow) {
+    const std::string capture = std::string(LUMAROKUB_CORPUS_DIR) + "/mt3339.log";
+    Type("file://" + capture);
+    Press();
+    ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+    TPlayerBar* bar = Window->PlayerBar();
+    ASSERT_TRUE(RunUntil([&] { return bar->isVisible(); }, 2s));
+    EXPECT_EQ(Window->size(), QSize(Config.ClientWidth, Config.ClientHeight));
+    EXPECT_FALSE(FRestartButton->restartButtons[0]->isEnabled());
+    EXPECT_TRUE(RunUntil([&] { return StoredGga() > 0; }, 3s));
+
+    bar->playButton->click();  // pause
+    ASSERT_TRUE(bar->Control()->Snapshot().Paused);
+    RunFor(300ms);
+    const size_t paused = bar->Control()->Snapshot().Position;
+    RunFor(1200ms);
+    EXPECT_EQ(bar->Control()->Snapshot().Position, paused);
+    bar->stepButton->click();
+    EXPECT_TRUE(RunUntil([&] { return bar->Control()->Snapshot().Position > paused; }, 2s));
+
+    bar->speedCombo->setCurrentIndex(bar->speedCombo->count() - 1);  // max
+    bar->playButton->click();
+    ASSERT_TRUE(RunUntil([&] { return bar->Control()->Snapshot().Ended; }, 5s));
+    EXPECT_TRUE(RunUntil([&] { return bar->positionLabel->text().endsWith("end"); }, 1s));
+
+    Press();  // Close
+    EXPECT_TRUE(RunUntil([&] { return !bar->isVisible(); }, 2s));
 }
 
 }  // namespace

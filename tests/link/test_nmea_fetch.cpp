@@ -255,4 +255,11 @@ TEST_F(FetchTest, AFixItsLossAndItsReturnReachTheDisplayTexts) {
     EXPECT_EQ(d.SatsUsedText, "8");
 }
 
+TEST(NmeaFetchReconnect, WaitsGrowFromOneSecondToThirty) {
+    const unsigned expected[] = {1, 2, 4, 8, 16, 30, 30};
+    for (unsigned attempt = 1; attempt <= 7; ++attempt)
+        EXPECT_EQ(TNmeaFetch::ReconnectWaitS(attempt), expected[attempt - 1]) << attempt;
+    EXPECT_EQ(TNmeaFetch::ReconnectWaitS(1000), 30u);
+}
+
 }  // namespace

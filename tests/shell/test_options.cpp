@@ -35,6 +35,18 @@ TEST(StartupOptions, PortsRateAndScreenshot) {
     EXPECT_DOUBLE_EQ(o.ScreenshotAfter, 1.5);
 }
 
+TEST(StartupOptions, LinkUrlsAreCheckedAndPlayIsAFileLink) {
+    StartupOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--port", "tcp://127.0.0.1:4001", "--play", "capture.txt"}, o, error))
+        << error;
+    EXPECT_EQ(o.Ports, (std::vector<std::string>{"tcp://127.0.0.1:4001", "file://capture.txt"}));
+    EXPECT_EQ(o.PlayFile, "capture.txt");
+    StartupOptions bad;
+    EXPECT_FALSE(Parse({"--port", "tcp://127.0.0.1"}, bad, error));
+    EXPECT_NE(error.find("the port is missing"), std::string::npos) << error;
+}
+
 TEST(StartupOptions, ModeOfTheStartUpConnectionAndDemo) {
     StartupOptions o;
     std::string error;
