@@ -130,6 +130,16 @@ TMainForm::~TMainForm() {
 }
 
 TEvaluationWindow& TMainForm::ShowEvaluation(bool campaign) {
+    Evaluation();
+    if (campaign)
+        FEvaluation->ShowCampaign();
+    else
+        FEvaluation->show();
+    FEvaluation->raise();
+    return *FEvaluation;
+}
+
+TEvaluationWindow& TMainForm::Evaluation() {
     if (!FEvaluation) {
         // The campaign restarts as the restart buttons do.
         auto restart = [this](RestartKind kind) {
@@ -153,11 +163,6 @@ TEvaluationWindow& TMainForm::ShowEvaluation(bool campaign) {
         FEvaluation = std::make_unique<TEvaluationWindow>(*NmeaManager, *FRecording, restart);
         FEvaluation->setAttribute(Qt::WA_QuitOnClose, false);
     }
-    if (campaign)
-        FEvaluation->ShowCampaign();
-    else
-        FEvaluation->show();
-    FEvaluation->raise();
     return *FEvaluation;
 }
 

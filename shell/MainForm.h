@@ -68,6 +68,8 @@ class TMainForm : public QWidget, public TLayoutHost {
     // The evaluation window (made on first use), on its campaign page or as
     // it was left. Ctrl+E and Ctrl+T, and the restart panel's context menu.
     TEvaluationWindow& ShowEvaluation(bool campaign);
+    // The evaluation window, made (hidden) when it does not exist yet.
+    TEvaluationWindow& Evaluation();
     // The player bar, shown while a capture plays on the port.
     TPlayerBar* PlayerBar() const { return FPlayerBar; }
 

@@ -3,13 +3,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <algorithm>
 #include <array>
 
+#include "control/CampaignPanel.h"
+#include "control/EvaluationWindow.h"
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
@@ -31,6 +35,11 @@ constexpr char KeyCaptureFolder[] = "capture/folder";
 constexpr char KeySkyAxes[] = "sky/axes";
 constexpr char KeySkyFullLayout[] = "sky/fullLayout";
 constexpr char LinkMark[] = "://";
+constexpr char KeyCampaignKind[] = "campaign/kind";
+constexpr char KeyCampaignRuns[] = "campaign/runs";
+constexpr char KeyCampaignTimeout[] = "campaign/timeout";
+constexpr char KeyCampaignPause[] = "campaign/pause";
+constexpr char KeyReference[] = "accuracy/reference";
 
 constexpr int MinPeriodMs = 250;
 constexpr int MaxPeriodMs = 60000;
@@ -106,6 +115,28 @@ void RestoreSirf(const QSettings& s, TFNmeaChoice& panel) {
     }
 }
 
+bool ReadSeconds(const QSettings& s, const char* key, const QDoubleSpinBox* box, double& value) {
+    bool ok = false;
+    const double v = s.value(key).toString().toDouble(&ok);
+    if (!ok || v < box->minimum() || v > box->maximum()) return false;
+    value = v;
+    return true;
+}
+
+void RestoreEvaluation(const QSettings& s, TEvaluationWindow& window) {
+    TCampaignPanel& c = *window.campaign;
+    int number = 0;
+    if (ReadInt(s, KeyCampaignKind, 0, c.kindCombo->count() - 1, number))
+        c.kindCombo->setCurrentIndex(number);
+    if (ReadInt(s, KeyCampaignRuns, c.runsSpin->minimum(), c.runsSpin->maximum(), number))
+        c.runsSpin->setValue(number);
+    double seconds = 0;
+    if (ReadSeconds(s, KeyCampaignTimeout, c.timeoutSpin, seconds))
+        c.timeoutSpin->setValue(seconds);
+    if (ReadSeconds(s, KeyCampaignPause, c.pauseSpin, seconds)) c.pauseSpin->setValue(seconds);
+    window.referenceEdit->setText(s.value(KeyReference).toString());
+}
+
 void RestoreSky(const QSettings& s, TFSViewer& sky) {
     bool axes = false, full = true;
     if (ReadBool(s, KeySkyAxes, axes) && axes != sky.AxesShown()) sky.SkyClick();
@@ -136,6 +167,7 @@ bool MonitorSettings::Restore(const SettingsTargets& targets, std::string& probl
     if (targets.Tools && !folder.isEmpty() && QFileInfo(folder).isDir())
         targets.Tools->SetCaptureFolder(folder);
     if (targets.Sky) RestoreSky(s, *targets.Sky);
+    if (targets.Evaluation) RestoreEvaluation(s, *targets.Evaluation);
     return true;
 }
 
@@ -166,6 +198,14 @@ bool MonitorSettings::Save(const SettingsTargets& targets, std::string& problem)
     if (const TFSViewer* sky = targets.Sky) {
         s.setValue(KeySkyAxes, sky->AxesShown());
         s.setValue(KeySkyFullLayout, sky->FullLayout());
+    }
+    if (const TEvaluationWindow* window = targets.Evaluation) {
+        const TCampaignPanel& c = *window->campaign;
+        s.setValue(KeyCampaignKind, c.kindCombo->currentIndex());
+        s.setValue(KeyCampaignRuns, c.runsSpin->value());
+        s.setValue(KeyCampaignTimeout, c.timeoutSpin->value());
+        s.setValue(KeyCampaignPause, c.pauseSpin->value());
+        s.setValue(KeyReference, window->referenceEdit->text());
     }
     s.sync();
     if (s.status() != QSettings::NoError) {

@@ -1,7 +1,8 @@
 // The monitor's choices kept between runs, in an INI file in the user's
 // configuration folder: the port or link, baud rate and detection mode, the
 // u-blox dialog's choices, the SiRF output intervals, the last capture folder
-// and the sky view's axis and layout toggles.
+// the sky view's axis and layout toggles, and the evaluation window's campaign
+// choices and reference position.
 //
 // Every value is checked on reading; one that is missing or out of range
 // leaves the control as it is. A damaged or unreadable file is ignored as a
@@ -16,6 +17,7 @@ class TFmNmeaChoice_ub;
 class TFNmeaChoice;
 class TFUtilButton;
 class TFSViewer;
+class TEvaluationWindow;
 
 // The controls whose state is kept; any may be null.
 struct SettingsTargets {
@@ -24,6 +26,7 @@ struct SettingsTargets {
     TFNmeaChoice* Sirf = nullptr;
     TFUtilButton* Tools = nullptr;
     TFSViewer* Sky = nullptr;
+    TEvaluationWindow* Evaluation = nullptr;  // the campaign's choices and the reference
 };
 
 class MonitorSettings {

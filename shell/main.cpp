@@ -58,8 +58,9 @@ std::unique_ptr<DemoReceiver> StartDemo() {
 constexpr char DesktopEntryName[] = "org.lumarokub.LumarokUb";
 constexpr int WindowIconSize = 64;
 
-SettingsTargets KeptControls() {
+SettingsTargets KeptControls(TMainForm& window) {
     SettingsTargets t;
+    t.Evaluation = &window.Evaluation();
     t.Port = FComPortSetting;
     t.Ublox = FmNmeaChoice_ub;
     t.Sirf = FmNmeaChoice ? FmNmeaChoice->Panel() : nullptr;
@@ -110,7 +111,7 @@ int main(int argc, char** argv) {
     CreateSettingWindows(window.Link());
     // The choices of the last run first; the command line then wins.
     const MonitorSettings settings(MonitorSettings::DefaultFile());
-    const SettingsTargets kept = KeptControls();
+    const SettingsTargets kept = KeptControls(window);
     std::string problem;
     if (!settings.Restore(kept, problem)) std::cerr << "lumarokub: " << problem << '\n';
     if (StartOptions.BaudRate != 0) FComPortSetting->SelectBaudRate(StartOptions.BaudRate);

@@ -5,10 +5,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
+#include "control/CampaignPanel.h"
+#include "control/EvaluationWindow.h"
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
@@ -31,6 +35,7 @@ struct MonitorRun {
         t.Sirf = Sirf.Panel();
         t.Tools = FUtilButton;
         t.Sky = FSViewer;
+        t.Evaluation = &Window.Evaluation();
         return t;
     }
     TMainForm Window;
@@ -71,6 +76,11 @@ TEST_F(Settings, ChoicesOfOneRunAreAppliedToTheNext) {
         first.Sirf.Panel()->intervalEdits[3]->setText("10");
         FUtilButton->SetCaptureFolder(Dir.path());
         FSViewer->SkyClick();  // axes on
+        TCampaignPanel& c = *first.Window.Evaluation().campaign;
+        c.kindCombo->setCurrentIndex(0);
+        c.runsSpin->setValue(25);
+        c.pauseSpin->setValue(2.5);
+        first.Window.Evaluation().referenceEdit->setText("48.1, 11.5, 520");
         std::string problem;
         ASSERT_TRUE(settings.Save(first.Targets(), problem)) << problem;
     }
@@ -92,6 +102,11 @@ TEST_F(Settings, ChoicesOfOneRunAreAppliedToTheNext) {
     EXPECT_TRUE(FSViewer->AxesShown());
     EXPECT_TRUE(FSViewer->FullLayout());
     EXPECT_FALSE(FComPortSetting->ConnectionStarted()) << "a kept port is selected, not opened";
+    const TCampaignPanel& c = *next.Window.Evaluation().campaign;
+    EXPECT_EQ(c.kindCombo->currentIndex(), 0);
+    EXPECT_EQ(c.runsSpin->value(), 25);
+    EXPECT_EQ(c.pauseSpin->value(), 2.5);
+    EXPECT_EQ(next.Window.Evaluation().referenceEdit->text(), "48.1, 11.5, 520");
 }
 
 TEST_F(Settings, ADamagedFileIsIgnoredWithAReason) {
