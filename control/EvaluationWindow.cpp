@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdint>
 #include <fstream>
 #include <mutex>
 
@@ -24,7 +25,10 @@
 #include "views/ScatterView.h"
 
 namespace {
-constexpr size_t SliceEpochs = 20000;  // epochs read per hold of the store lock
+constexpr size_t SliceEpochs = 20000;          // epochs read per hold of the store lock
+constexpr size_t ScatterPoints = 20000;        // points drawn; every fix counts in the figures
+constexpr size_t AlwaysMeasuredFixes = 20000;  // up to here every refresh measures again
+constexpr size_t GrowthDenominator = 100;      // beyond, once the fixes grew by 1/100
 constexpr double MsPerSecond = 1000.0;
 const QStringList SatelliteColumns = {"System", "Number", "Elevation", "Azimuth", "C/N0", "Used"};
 const char* const SystemNames[] = {"GPS",    "SBAS", "GLONASS", "Galileo",
@@ -150,13 +154,15 @@ void TEvaluationWindow::Refresh() {
     if (current == satelliteTable) RefreshSatellites();
 }
 
-void TEvaluationWindow::VisitFrom(uint64_t first, const EpochVisitor& visit) {
+void TEvaluationWindow::VisitFrom(uint64_t first, const EpochVisitor& visit, uint64_t last) {
     for (;;) {
         std::lock_guard<std::mutex> hold(FStore.Lock());
         const uint64_t dropped = FRecording.Dropped();
         const uint64_t from = std::max(first, dropped) - dropped;
-        if (from >= FRecording.Size()) return;
-        const uint64_t to = std::min<uint64_t>(from + SliceEpochs, FRecording.Size());
+        const uint64_t end =
+            std::min<uint64_t>(FRecording.Size(), std::max(last, dropped) - dropped);
+        if (from >= end) return;
+        const uint64_t to = std::min<uint64_t>(from + SliceEpochs, end);
         FRecording.ForEach(from, to, visit);
         first = dropped + to;
     }
@@ -175,18 +181,37 @@ std::optional<ReferencePosition> TEvaluationWindow::Reference() const {
 }
 
 void TEvaluationWindow::RefreshAccuracy() {
-    std::vector<Epoch> fixes;
-    VisitFrom(FAccuracyFrom, [&](const Epoch& e) {
-        if (!e.HasFix()) return;
-        fixes.push_back(e);
-        fixes.back().Satellites.clear();
-    });
-    scatter->Show(MeasureAccuracy(RangeOf(fixes), Reference()));
+    // Only the epochs recorded since the last refresh are read.
+    uint64_t end = 0;
+    {
+        std::lock_guard<std::mutex> hold(FStore.Lock());
+        end = FRecording.Recorded();
+    }
+    FixSample sample;
+    VisitFrom(
+        FAccuracyNext,
+        [&](const Epoch& e) {
+            if (FixSampleOf(e, sample)) FFixes.push_back(sample);
+        },
+        end);
+    FAccuracyNext = end;
+    // A long recording's figures move slowly: they are worked out again once
+    // the fixes have grown by a hundredth, so a refresh stays short.
+    const QString reference = referenceEdit->text();
+    const bool due = FFixes.size() <= AlwaysMeasuredFixes || reference != FMeasuredReference ||
+                     FFixes.size() * GrowthDenominator >= FMeasuredFixes * (GrowthDenominator + 1);
+    if (!due) return;
+    FMeasuredFixes = FFixes.size();
+    FMeasuredReference = reference;
+    scatter->Show(MeasureAccuracy(FFixes, Reference(), ScatterPoints));
 }
 
 void TEvaluationWindow::ResetAccuracy() {
     std::lock_guard<std::mutex> hold(FStore.Lock());
-    FAccuracyFrom = FRecording.Recorded();
+    FAccuracyNext = FRecording.Recorded();
+    FFixes.clear();
+    FMeasuredFixes = 0;
+    scatter->Show(AccuracyReport{});
 }
 
 void TEvaluationWindow::RefreshHistory() {
@@ -208,10 +233,29 @@ void TEvaluationWindow::RefreshHistory() {
     historyScroll->blockSignals(false);
     const double to = first + historyScroll->value() + HistorySeconds;
     const double from = to - HistorySeconds;
-    VisitFrom(0, [&](const Epoch& e) {
-        const double t = e.HostMs / MsPerSecond;
-        if (t >= from && t <= to) shown.push_back(e);
-    });
+    uint64_t begin = 0, end = 0;
+    {
+        std::lock_guard<std::mutex> hold(FStore.Lock());
+        const auto index = [&](double t) {
+            return FRecording.Dropped() +
+                   FRecording.FirstAtOrAfter(static_cast<uint32_t>(std::max(0.0, t) * MsPerSecond));
+        };
+        begin = index(from);
+        end = index(to + 1 / MsPerSecond);
+    }
+    // Epochs that fall in the pixel column of the one before are not drawn.
+    const double columns = std::max(1, history->width());
+    int lastColumn = -1;
+    VisitFrom(
+        begin,
+        [&](const Epoch& e) {
+            const double t = e.HostMs / MsPerSecond;
+            const int column = static_cast<int>((t - from) / HistorySeconds * columns);
+            if (t > to || column == lastColumn) return;
+            lastColumn = column;
+            shown.push_back(e);
+        },
+        end);
     std::vector<Constellation> systems;
     if (systemCombo->currentIndex() > 0)
         systems.push_back(static_cast<Constellation>(systemCombo->currentIndex() - 1));

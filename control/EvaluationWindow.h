@@ -70,15 +70,18 @@ class TEvaluationWindow : public QWidget {
     void RefreshAccuracy();
     void RefreshHistory();
     void RefreshSatellites();
-    // Visits the epochs recorded from absolute index 'first' on, a slice at
-    // a time under the store lock.
-    void VisitFrom(uint64_t first, const EpochVisitor& visit);
+    // Visits the epochs recorded from absolute index 'first' up to 'last'
+    // (excluded), a slice at a time under the store lock.
+    void VisitFrom(uint64_t first, const EpochVisitor& visit, uint64_t last = UINT64_MAX);
     std::optional<ReferencePosition> Reference() const;
     void ExportWithDialog(const QString& format);
 
     NMEA_Manager& FStore;
     EpochRecorder& FRecording;
     QTimer* FTimer = nullptr;
-    uint64_t FAccuracyFrom = 0;  // absolute index of the first epoch counted
+    uint64_t FAccuracyNext = 0;     // absolute index of the next epoch to take
+    std::vector<FixSample> FFixes;  // the fixes since the last reset
+    size_t FMeasuredFixes = 0;      // fixes in the figures shown
+    QString FMeasuredReference;     // the reference they were measured about
     SaveChooser FChooseFile;
 };

@@ -18,19 +18,38 @@ double Radians(double degrees) {
 
 }  // namespace
 
+// Metres per degree east and north about a centre, worked out once.
+struct LocalFrame {
+    LocalFrame(double latitude0, double longitude0) : Latitude0(latitude0), Longitude0(longitude0) {
+        const double phi = Radians(latitude0);
+        const double w = 1 - EccentricitySquared * std::sin(phi) * std::sin(phi);
+        NorthPerDegree = Radians(1) * SemiMajorAxis * (1 - EccentricitySquared) / (w * std::sqrt(w));
+        EastPerDegree = Radians(1) * SemiMajorAxis / std::sqrt(w) * std::cos(phi);
+    }
+    ScatterPoint Offset(double latitude, double longitude) const {
+        double dLon = longitude - Longitude0;
+        if (dLon > 180) dLon -= 360;
+        if (dLon < -180) dLon += 360;
+        return {dLon * EastPerDegree, (latitude - Latitude0) * NorthPerDegree};
+    }
+    double Latitude0, Longitude0, NorthPerDegree = 0, EastPerDegree = 0;
+};
+
 ScatterPoint LocalOffset(double latitude0, double longitude0, double latitude, double longitude) {
-    const double phi = Radians(latitude0);
-    const double w = 1 - EccentricitySquared * std::sin(phi) * std::sin(phi);
-    const double meridian = SemiMajorAxis * (1 - EccentricitySquared) / (w * std::sqrt(w));
-    const double primeVertical = SemiMajorAxis / std::sqrt(w);
-    double dLon = longitude - longitude0;
-    if (dLon > 180) dLon -= 360;
-    if (dLon < -180) dLon += 360;
-    return {Radians(dLon) * primeVertical * std::cos(phi),
-            Radians(latitude - latitude0) * meridian};
+    return LocalFrame(latitude0, longitude0).Offset(latitude, longitude);
+}
+
+bool FixSampleOf(const Epoch& e, FixSample& sample) {
+    if (!e.HasFix()) return false;
+    sample = {e.Latitude, e.Longitude, e.Altitude, e.HasAltitude, e.HostMs};
+    return true;
 }
 
 double Percentile(std::vector<double> values, double fraction) {
+    return PercentileInPlace(values, fraction);
+}
+
+double PercentileInPlace(std::vector<double>& values, double fraction) {
     if (values.empty()) return 0;
     const size_t rank = static_cast<size_t>(std::ceil(fraction * values.size()));
     const size_t index = rank == 0 ? 0 : std::min(rank, values.size()) - 1;
@@ -39,23 +58,20 @@ double Percentile(std::vector<double> values, double fraction) {
     return values[index];
 }
 
-namespace {
-// What the report needs of one fix.
-struct Fix {
-    double Latitude, Longitude, Altitude;
-    bool HasAltitude;
-    uint32_t HostMs;
-};
-}  // namespace
-
 AccuracyReport MeasureAccuracy(const EpochRange& epochs,
                                const std::optional<ReferencePosition>& reference) {
-    AccuracyReport r;
-    std::vector<Fix> fixes;
+    std::vector<FixSample> fixes;
+    FixSample sample;
     epochs([&](const Epoch& e) {
-        if (e.HasFix())
-            fixes.push_back({e.Latitude, e.Longitude, e.Altitude, e.HasAltitude, e.HostMs});
+        if (FixSampleOf(e, sample)) fixes.push_back(sample);
     });
+    return MeasureAccuracy(fixes, reference);
+}
+
+AccuracyReport MeasureAccuracy(const std::vector<FixSample>& fixes,
+                               const std::optional<ReferencePosition>& reference,
+                               size_t maxPoints) {
+    AccuracyReport r;
     r.Samples = fixes.size();
     if (fixes.empty()) return r;
     r.DurationSeconds = (fixes.back().HostMs - fixes.front().HostMs) / HostMsPerSecond;
@@ -64,7 +80,7 @@ AccuracyReport MeasureAccuracy(const EpochRange& epochs,
     // so that a scatter across the antimeridian averages right).
     double sumLat = 0, sumDLon = 0, sumAlt = 0;
     size_t altitudes = 0;
-    for (const Fix& f : fixes) {
+    for (const FixSample& f : fixes) {
         sumLat += f.Latitude;
         double d = f.Longitude - fixes.front().Longitude;
         if (d > 180) d -= 360;
@@ -83,20 +99,27 @@ AccuracyReport MeasureAccuracy(const EpochRange& epochs,
                                       : (altitudes ? sumAlt / static_cast<double>(altitudes) : 0);
 
     std::vector<double> horizontal, vertical;
+    horizontal.reserve(fixes.size());
     double sumSquares = 0;
-    for (const Fix& f : fixes) {
-        const ScatterPoint p =
-            LocalOffset(r.CentreLatitude, r.CentreLongitude, f.Latitude, f.Longitude);
-        r.Points.push_back(p);
+    const LocalFrame frame(r.CentreLatitude, r.CentreLongitude);
+    // Every fix counts; the scatter keeps every stride-th.
+    const size_t stride = maxPoints >= fixes.size() ? 1
+                          : maxPoints == 0          ? fixes.size() + 1
+                                                    : (fixes.size() + maxPoints - 1) / maxPoints;
+    r.Points.reserve(fixes.size() / std::max<size_t>(stride, 1) + 1);
+    for (size_t i = 0; i < fixes.size(); ++i) {
+        const FixSample& f = fixes[i];
+        const ScatterPoint p = frame.Offset(f.Latitude, f.Longitude);
+        if (i % stride == 0) r.Points.push_back(p);
         const double d2 = p.East * p.East + p.North * p.North;
         sumSquares += d2;
         horizontal.push_back(std::sqrt(d2));
         if (f.HasAltitude) vertical.push_back(std::fabs(f.Altitude - centreAltitude));
     }
-    r.Cep50 = Percentile(horizontal, Half);
-    r.Cep95 = Percentile(horizontal, NinetyFive);
+    r.Cep50 = PercentileInPlace(horizontal, Half);
+    r.Cep95 = PercentileInPlace(horizontal, NinetyFive);
     r.Drms2 = 2 * std::sqrt(sumSquares / n);
     r.VerticalSamples = vertical.size();
-    r.Vertical95 = Percentile(vertical, NinetyFive);
+    r.Vertical95 = PercentileInPlace(vertical, NinetyFive);
     return r;
 }

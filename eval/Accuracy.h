@@ -38,10 +38,26 @@ struct AccuracyReport {
 // exact enough for the few kilometres of a scatter.
 ScatterPoint LocalOffset(double latitude0, double longitude0, double latitude, double longitude);
 
+// What the report needs of one fix.
+struct FixSample {
+    double Latitude = 0, Longitude = 0, Altitude = 0;
+    bool HasAltitude = false;
+    uint32_t HostMs = 0;
+};
+// The fix of an epoch; false when it has none.
+bool FixSampleOf(const Epoch& e, FixSample& sample);
+
 // The report over 'epochs' (only epochs with a fix count), about their mean
 // position or about 'reference' when given.
 AccuracyReport MeasureAccuracy(const EpochRange& epochs,
                                const std::optional<ReferencePosition>& reference = {});
+// The same over fixes already taken; the scatter keeps at most 'maxPoints'
+// of them (evenly spread) while every fix counts in the figures.
+AccuracyReport MeasureAccuracy(const std::vector<FixSample>& fixes,
+                               const std::optional<ReferencePosition>& reference = {},
+                               size_t maxPoints = SIZE_MAX);
 
 // The value below which 'fraction' (0..1) of 'values' lie (nearest rank).
 double Percentile(std::vector<double> values, double fraction);
+// The same, reordering 'values' instead of copying them.
+double PercentileInPlace(std::vector<double>& values, double fraction);

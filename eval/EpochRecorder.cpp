@@ -267,6 +267,23 @@ void EpochRecorder::ForEach(size_t from, size_t to,
     }
 }
 
+size_t EpochRecorder::FirstAtOrAfter(uint32_t hostMs) const {
+    size_t base = 0;
+    for (size_t k = 0; k < FChunks.size(); ++k) {
+        const std::vector<Header>& h = FChunks[k]->Headers;
+        const size_t skip = k == 0 ? FFront : 0;
+        if (h.back().HostMs < hostMs) {
+            base += h.size() - skip;
+            continue;
+        }
+        const auto it =
+            std::lower_bound(h.begin() + static_cast<std::ptrdiff_t>(skip), h.end(), hostMs,
+                             [](const Header& x, uint32_t t) { return x.HostMs < t; });
+        return base + static_cast<size_t>(it - h.begin()) - skip;
+    }
+    return FSize;
+}
+
 void EpochRecorder::SetLimit(size_t limit) {
     FLimit = std::max<size_t>(limit, 1);
     while (FSize > FLimit) DropOldest();

@@ -39,6 +39,9 @@ class EpochRecorder : public EpochSink {
     // Every epoch recorded since the start, dropped ones included.
     uint64_t Recorded() const { return FSize + FDropped; }
     Epoch At(size_t index) const;
+    // The index of the first epoch whose host time is 'hostMs' or later
+    // (Size() when none): the host times only grow.
+    size_t FirstAtOrAfter(uint32_t hostMs) const;
     // Calls visit(const Epoch&) for the epochs [from, to), in order.
     void ForEach(size_t from, size_t to, const std::function<void(const Epoch&)>& visit) const;
 

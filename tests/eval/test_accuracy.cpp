@@ -88,3 +88,18 @@ TEST(Accuracy, PercentileTakesTheNearestRank) {
 }
 
 }  // namespace
+
+TEST(Accuracy, AScatterKeepsFewerPointsButCountsEveryFix) {
+    std::vector<FixSample> fixes;
+    for (int i = 0; i < 1000; ++i)
+        fixes.push_back({Lat0 + (i % 37) * 1e-6, Lon0 + (i % 11) * 1e-6, 500.0 + i % 7, true,
+                         static_cast<uint32_t>(i)});
+    const AccuracyReport all = MeasureAccuracy(fixes);
+    const AccuracyReport few = MeasureAccuracy(fixes, {}, 100);
+    EXPECT_EQ(all.Points.size(), 1000u);
+    EXPECT_LE(few.Points.size(), 100u);
+    EXPECT_GE(few.Points.size(), 90u);
+    EXPECT_EQ(few.Samples, 1000u);
+    EXPECT_EQ(few.Cep95, all.Cep95);
+    EXPECT_EQ(few.Drms2, all.Drms2);
+}
