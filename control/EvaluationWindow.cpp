@@ -1,6 +1,7 @@
 #include "control/EvaluationWindow.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,6 +13,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <mutex>
@@ -31,6 +33,7 @@ constexpr size_t AlwaysMeasuredFixes = 20000;  // up to here every refresh measu
 constexpr size_t GrowthDenominator = 100;      // beyond, once the fixes grew by 1/100
 constexpr double MsPerSecond = 1000.0;
 const QStringList SatelliteColumns = {"System", "Number", "Elevation", "Azimuth", "C/N0", "Used"};
+const QStringList MessageColumns = {"Sentence", "Count", "Per second", "Checksum failures"};
 const char* const SystemNames[] = {"GPS",    "SBAS", "GLONASS", "Galileo",
                                    "BeiDou", "QZSS", "NavIC",   "other"};
 constexpr char AllSystems[] = "All systems";
@@ -54,6 +57,12 @@ TEvaluationWindow::TEvaluationWindow(NMEA_Manager& store, EpochRecorder& recordi
     tabs->addTab(BuildAccuracyTab(), "Accuracy");
     tabs->addTab(BuildSignalsTab(), "Signals");
     tabs->addTab(BuildSatellitesTab(), "Satellites");
+    messageTable = new QTableWidget(0, MessageColumns.size(), this);
+    messageTable->setHorizontalHeaderLabels(MessageColumns);
+    messageTable->verticalHeader()->hide();
+    messageTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    messageTable->setSortingEnabled(true);
+    tabs->addTab(messageTable, "Messages");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs, 1);
     layout->addWidget(BuildExportRow());
@@ -152,6 +161,37 @@ void TEvaluationWindow::Refresh() {
     if (current == scatter->parentWidget()) RefreshAccuracy();
     if (current == history->parentWidget()) RefreshHistory();
     if (current == satelliteTable) RefreshSatellites();
+    if (current == messageTable) RefreshMessages();
+}
+
+void TEvaluationWindow::RefreshMessages() {
+    std::vector<SentenceTally::Row> rows;
+    {
+        std::lock_guard<std::mutex> hold(FStore.Lock());
+        rows = FStore.Tally.Rows();
+    }
+    static QElapsedTimer clock;
+    if (!clock.isValid()) clock.start();
+    const double now = clock.nsecsElapsed() / 1e9;
+    const double elapsed = FLastCountsAt < 0 ? 0 : now - FLastCountsAt;
+    messageTable->setSortingEnabled(false);
+    messageTable->setRowCount(static_cast<int>(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const SentenceTally::Row& r = rows[i];
+        const int row = static_cast<int>(i);
+        const auto last = FLastCounts.find(r.Address);
+        auto* rate = new QTableWidgetItem;
+        if (elapsed > 0 && last != FLastCounts.end())
+            rate->setData(Qt::DisplayRole,
+                          std::round((r.Sound - last->second) / elapsed * 10) / 10);
+        messageTable->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(r.Address)));
+        messageTable->setItem(row, 1, NumberItem(static_cast<int>(r.Sound)));
+        messageTable->setItem(row, 2, rate);
+        messageTable->setItem(row, 3, NumberItem(static_cast<int>(r.Failed)));
+        FLastCounts[r.Address] = r.Sound;
+    }
+    FLastCountsAt = now;
+    messageTable->setSortingEnabled(true);
 }
 
 void TEvaluationWindow::VisitFrom(uint64_t first, const EpochVisitor& visit, uint64_t last) {

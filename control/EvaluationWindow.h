@@ -7,7 +7,9 @@
 
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <optional>
+#include <string>
 
 #include "eval/Accuracy.h"
 #include "eval/TtffCampaign.h"
@@ -56,6 +58,7 @@ class TEvaluationWindow : public QWidget {
     QComboBox* systemCombo = nullptr;
     QScrollBar* historyScroll = nullptr;
     QTableWidget* satelliteTable = nullptr;
+    QTableWidget* messageTable = nullptr;
     QLabel* recordingLabel = nullptr;
 
   protected:
@@ -70,6 +73,7 @@ class TEvaluationWindow : public QWidget {
     void RefreshAccuracy();
     void RefreshHistory();
     void RefreshSatellites();
+    void RefreshMessages();
     // Visits the epochs recorded from absolute index 'first' up to 'last'
     // (excluded), a slice at a time under the store lock.
     void VisitFrom(uint64_t first, const EpochVisitor& visit, uint64_t last = UINT64_MAX);
@@ -84,4 +88,6 @@ class TEvaluationWindow : public QWidget {
     size_t FMeasuredFixes = 0;      // fixes in the figures shown
     QString FMeasuredReference;     // the reference they were measured about
     SaveChooser FChooseFile;
+    std::map<std::string, uint64_t> FLastCounts;  // sound sentences by address at the last refresh
+    double FLastCountsAt = -1;                    // seconds
 };

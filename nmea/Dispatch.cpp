@@ -50,6 +50,7 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
         result.Valid = fields.HasStar() && ChecksumMatches(sentence, fields.Star(), fields.Sum());
     }
     if (result.Valid) ++store.ValidSentences;
+    if (result.Type == SentenceTypeNone || !result.Valid) store.Tally.Count(sentence, result.Valid);
 
     if (result.Type == SentenceTypeNone) {
         // Line noise or a wrong baud rate: throw away what is queued. A sound
@@ -59,6 +60,10 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
     }
     if (!result.Valid) return result;
     const Talker talker = TalkerFromText(sentence.substr(1, TalkerTextLength));
+    if (talker != Talker::None)
+        store.Tally.CountKnown(talker, result.Type);
+    else
+        store.Tally.Count(sentence, true);
     const SentenceTypeRow& row = SentenceTypeOf(result.Type);
     const uint32_t cycle = store.Sky.Cycle();
     const bool setCompleted = row.Observe && row.Observe(store.Sky, talker, fields);

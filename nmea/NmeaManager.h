@@ -12,6 +12,7 @@
 #include "nmea/GPSUtils.h"
 #include "nmea/PositionText.h"
 #include "nmea/SatelliteSky.h"
+#include "nmea/SentenceTally.h"
 #include "nmea/SolutionTalkers.h"
 
 // What a display text was last formatted from, and the text it then got.
@@ -78,6 +79,8 @@ class NMEA_Manager {
     // Sentences whose checksum was sound, counted since the store was made:
     // a count that stops moving means the receiver has fallen silent.
     uint64_t ValidSentences = 0;
+    // Sentences by address, sound and failed.
+    SentenceTally Tally;
     // The position fields of the last GGA or RMC that filled the records.
     PositionText Position;
     // Told at the end of each receiver cycle (none: nobody records).

@@ -79,6 +79,18 @@ TEST_F(Evaluation, TheRecordingFillsTheViewsAndExportsEveryEpoch) {
     window.tabs->setCurrentWidget(window.satelliteTable);
     window.Refresh();
     EXPECT_GT(window.satelliteTable->rowCount(), 3);
+    window.tabs->setCurrentWidget(window.messageTable);
+    window.Refresh();
+    RunFor(1200ms);
+    window.Refresh();
+    QStringList addresses;
+    for (int row = 0; row < window.messageTable->rowCount(); ++row)
+        addresses << window.messageTable->item(row, 0)->text();
+    EXPECT_TRUE(addresses.contains("GPGGA")) << addresses.join(' ').toStdString();
+    EXPECT_TRUE(addresses.contains("GPGSV")) << addresses.join(' ').toStdString();
+    const int gga = static_cast<int>(addresses.indexOf("GPGGA"));
+    EXPECT_GT(window.messageTable->item(gga, 2)->data(Qt::DisplayRole).toDouble(), 1.0)
+        << "the simulator sends a GGA every simulated second";
 
     // An export holds every epoch recorded at its time (the reader may add more).
     const size_t before = Recorded();
