@@ -57,11 +57,13 @@ int Blocks(size_t length, size_t block, uint8_t claimed, int limit) {
 }  // namespace
 
 void DecodeUbxAck(const uint8_t* p, size_t, UbxState& ubx) {
-    ubx.Ack = UbxAckRecord{true, U1(p, 0), U1(p, 1)};
+    ubx.Ack = ubx.LastAnswer = UbxAckRecord{true, U1(p, 0), U1(p, 1)};
+    ++ubx.Answers;
 }
 
 void DecodeUbxNak(const uint8_t* p, size_t, UbxState& ubx) {
-    ubx.Ack = UbxAckRecord{false, U1(p, 0), U1(p, 1)};
+    ubx.Nak = ubx.LastAnswer = UbxAckRecord{false, U1(p, 0), U1(p, 1)};
+    ++ubx.Answers;
 }
 
 void DecodeUbxMonVer(const uint8_t* p, size_t length, UbxState& ubx) {

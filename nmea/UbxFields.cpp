@@ -6,10 +6,14 @@
 
 namespace {
 
-constexpr double DegreeScale = 1e-7;
-constexpr double MillimetreScale = 1e-3;
-constexpr double DopScale = 0.01;
-constexpr double HeadingScale = 1e-5;
+// Divisors from the units sent to degrees, metres and plain DOPs; dividing
+// keeps the nearest double to the decimal value sent.
+constexpr double DegreeUnits = 1e7;
+constexpr double MillimetreUnits = 1e3;
+constexpr double CentimetreUnits = 1e2;
+constexpr double DopUnits = 100;
+constexpr double HeadingUnits = 1e5;
+constexpr double MillisecondUnits = 1e3;
 
 // Appends printf-formatted text to the line.
 template <class... Args>
@@ -39,10 +43,20 @@ const char* UbxFixTypeText(uint8_t fixType) {
 
 // --- Fields by name ----------------------------------------------------------
 
+namespace {
+void AnswerFields(const UbxAckRecord& answer, UbxFieldSink& sink) {
+    sink.Integer("clsID", answer.Class);
+    sink.Integer("msgID", answer.Id);
+    sink.Text("message", UbxMessageName(answer.Class, answer.Id).c_str());
+}
+}  // namespace
+
 void UbxAckFields(const UbxState& ubx, UbxFieldSink& sink) {
-    sink.Integer("clsID", ubx.Ack.Class);
-    sink.Integer("msgID", ubx.Ack.Id);
-    sink.Text("message", UbxMessageName(ubx.Ack.Class, ubx.Ack.Id).c_str());
+    AnswerFields(ubx.Ack, sink);
+}
+
+void UbxNakFields(const UbxState& ubx, UbxFieldSink& sink) {
+    AnswerFields(ubx.Nak, sink);
 }
 
 void UbxVersionFields(const UbxState& ubx, UbxFieldSink& sink) {
@@ -61,19 +75,19 @@ void UbxPvtFields(const UbxState& ubx, UbxFieldSink& sink) {
     const UbxPvtRecord& r = ubx.Pvt;
     sink.Integer("iTOW", r.ITow);
     DateTimeFields(sink, r.Year, r.Month, r.Day, r.Hour, r.Minute, r.Second, r.Nano);
-    sink.Integer("valid", r.Valid);
+    sink.Integer("validFlags", r.Valid);
     sink.Integer("fixType", r.FixType);
     sink.Integer("flags", r.Flags);
     sink.Integer("numSV", r.NumSv);
-    sink.Real("lat", r.Lat * DegreeScale);
-    sink.Real("lon", r.Lon * DegreeScale);
-    sink.Real("height", r.Height * MillimetreScale);
-    sink.Real("hMSL", r.HMsl * MillimetreScale);
-    sink.Real("hAcc", r.HAcc * MillimetreScale);
-    sink.Real("vAcc", r.VAcc * MillimetreScale);
-    sink.Real("gSpeed", r.GSpeed * MillimetreScale);
-    sink.Real("headMot", r.HeadMot * HeadingScale);
-    sink.Real("pDOP", r.PDop * DopScale);
+    sink.Real("lat", r.Lat / DegreeUnits);
+    sink.Real("lon", r.Lon / DegreeUnits);
+    sink.Real("height", r.Height / MillimetreUnits);
+    sink.Real("hMSL", r.HMsl / MillimetreUnits);
+    sink.Real("hAcc", r.HAcc / MillimetreUnits);
+    sink.Real("vAcc", r.VAcc / MillimetreUnits);
+    sink.Real("gSpeed", r.GSpeed / MillimetreUnits);
+    sink.Real("headMot", r.HeadMot / HeadingUnits);
+    sink.Real("pDOP", r.PDop / DopUnits);
 }
 
 void UbxSatFields(const UbxState& ubx, UbxFieldSink& sink) {
@@ -128,13 +142,13 @@ void UbxStatusFields(const UbxState& ubx, UbxFieldSink& sink) {
 void UbxDopFields(const UbxState& ubx, UbxFieldSink& sink) {
     const UbxDopRecord& r = ubx.Dop;
     sink.Integer("iTOW", r.ITow);
-    sink.Real("gDOP", r.GDop * DopScale);
-    sink.Real("pDOP", r.PDop * DopScale);
-    sink.Real("tDOP", r.TDop * DopScale);
-    sink.Real("vDOP", r.VDop * DopScale);
-    sink.Real("hDOP", r.HDop * DopScale);
-    sink.Real("nDOP", r.NDop * DopScale);
-    sink.Real("eDOP", r.EDop * DopScale);
+    sink.Real("gDOP", r.GDop / DopUnits);
+    sink.Real("pDOP", r.PDop / DopUnits);
+    sink.Real("tDOP", r.TDop / DopUnits);
+    sink.Real("vDOP", r.VDop / DopUnits);
+    sink.Real("hDOP", r.HDop / DopUnits);
+    sink.Real("nDOP", r.NDop / DopUnits);
+    sink.Real("eDOP", r.EDop / DopUnits);
 }
 
 void UbxSolFields(const UbxState& ubx, UbxFieldSink& sink) {
@@ -144,23 +158,23 @@ void UbxSolFields(const UbxState& ubx, UbxFieldSink& sink) {
     sink.Integer("week", r.Week);
     sink.Integer("gpsFix", r.GpsFix);
     sink.Integer("flags", r.Flags);
-    sink.Real("ecefX", r.EcefX / 100.0);
-    sink.Real("ecefY", r.EcefY / 100.0);
-    sink.Real("ecefZ", r.EcefZ / 100.0);
-    sink.Real("pAcc", r.PAcc / 100.0);
-    sink.Real("pDOP", r.PDop * DopScale);
+    sink.Real("ecefX", r.EcefX / CentimetreUnits);
+    sink.Real("ecefY", r.EcefY / CentimetreUnits);
+    sink.Real("ecefZ", r.EcefZ / CentimetreUnits);
+    sink.Real("pAcc", r.PAcc / CentimetreUnits);
+    sink.Real("pDOP", r.PDop / DopUnits);
     sink.Integer("numSV", r.NumSv);
 }
 
 void UbxPosLlhFields(const UbxState& ubx, UbxFieldSink& sink) {
     const UbxPosLlhRecord& r = ubx.PosLlh;
     sink.Integer("iTOW", r.ITow);
-    sink.Real("lat", r.Lat * DegreeScale);
-    sink.Real("lon", r.Lon * DegreeScale);
-    sink.Real("height", r.Height * MillimetreScale);
-    sink.Real("hMSL", r.HMsl * MillimetreScale);
-    sink.Real("hAcc", r.HAcc * MillimetreScale);
-    sink.Real("vAcc", r.VAcc * MillimetreScale);
+    sink.Real("lat", r.Lat / DegreeUnits);
+    sink.Real("lon", r.Lon / DegreeUnits);
+    sink.Real("height", r.Height / MillimetreUnits);
+    sink.Real("hMSL", r.HMsl / MillimetreUnits);
+    sink.Real("hAcc", r.HAcc / MillimetreUnits);
+    sink.Real("vAcc", r.VAcc / MillimetreUnits);
 }
 
 void UbxTimeUtcFields(const UbxState& ubx, UbxFieldSink& sink) {
@@ -168,13 +182,13 @@ void UbxTimeUtcFields(const UbxState& ubx, UbxFieldSink& sink) {
     sink.Integer("iTOW", r.ITow);
     sink.Integer("tAcc", r.TAcc);
     DateTimeFields(sink, r.Year, r.Month, r.Day, r.Hour, r.Minute, r.Second, r.Nano);
-    sink.Integer("valid", r.Valid);
+    sink.Integer("validFlags", r.Valid);
 }
 
 // --- Console summaries -------------------------------------------------------
 
-void UbxAckSummary(const UbxState& ubx, std::string& line) {
-    line += UbxMessageName(ubx.Ack.Class, ubx.Ack.Id);
+void UbxAnswerSummary(const UbxState& ubx, std::string& line) {
+    line += UbxMessageName(ubx.LastAnswer.Class, ubx.LastAnswer.Id);
 }
 
 void UbxVersionSummary(const UbxState& ubx, std::string& line) {
@@ -184,7 +198,7 @@ void UbxVersionSummary(const UbxState& ubx, std::string& line) {
 void UbxPvtSummary(const UbxState& ubx, std::string& line) {
     const UbxPvtRecord& r = ubx.Pvt;
     Append(line, "%s %u sv %.5f %.5f %.1f m", UbxFixTypeText(r.FixType), r.NumSv,
-           r.Lat * DegreeScale, r.Lon * DegreeScale, r.HMsl * MillimetreScale);
+           r.Lat / DegreeUnits, r.Lon / DegreeUnits, r.HMsl / MillimetreUnits);
 }
 
 void UbxSatSummary(const UbxState& ubx, std::string& line) {
@@ -200,12 +214,13 @@ void UbxSigSummary(const UbxState& ubx, std::string& line) {
 }
 
 void UbxStatusSummary(const UbxState& ubx, std::string& line) {
-    Append(line, "%s ttff %.3f s", UbxFixTypeText(ubx.Status.GpsFix), ubx.Status.Ttff / 1000.0);
+    Append(line, "%s ttff %.3f s", UbxFixTypeText(ubx.Status.GpsFix),
+           ubx.Status.Ttff / MillisecondUnits);
 }
 
 void UbxDopSummary(const UbxState& ubx, std::string& line) {
-    Append(line, "P %.2f H %.2f V %.2f", ubx.Dop.PDop * DopScale, ubx.Dop.HDop * DopScale,
-           ubx.Dop.VDop * DopScale);
+    Append(line, "P %.2f H %.2f V %.2f", ubx.Dop.PDop / DopUnits, ubx.Dop.HDop / DopUnits,
+           ubx.Dop.VDop / DopUnits);
 }
 
 void UbxSolSummary(const UbxState& ubx, std::string& line) {
@@ -213,8 +228,8 @@ void UbxSolSummary(const UbxState& ubx, std::string& line) {
 }
 
 void UbxPosLlhSummary(const UbxState& ubx, std::string& line) {
-    Append(line, "%.5f %.5f %.1f m", ubx.PosLlh.Lat * DegreeScale, ubx.PosLlh.Lon * DegreeScale,
-           ubx.PosLlh.HMsl * MillimetreScale);
+    Append(line, "%.5f %.5f %.1f m", ubx.PosLlh.Lat / DegreeUnits, ubx.PosLlh.Lon / DegreeUnits,
+           ubx.PosLlh.HMsl / MillimetreUnits);
 }
 
 void UbxTimeUtcSummary(const UbxState& ubx, std::string& line) {

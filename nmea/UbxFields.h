@@ -22,6 +22,7 @@ class UbxFieldSink {
 };
 
 void UbxAckFields(const UbxState& ubx, UbxFieldSink& sink);
+void UbxNakFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxVersionFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxPvtFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxSatFields(const UbxState& ubx, UbxFieldSink& sink);
@@ -32,7 +33,7 @@ void UbxSolFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxPosLlhFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxTimeUtcFields(const UbxState& ubx, UbxFieldSink& sink);
 
-void UbxAckSummary(const UbxState& ubx, std::string& line);
+void UbxAnswerSummary(const UbxState& ubx, std::string& line);
 void UbxVersionSummary(const UbxState& ubx, std::string& line);
 void UbxPvtSummary(const UbxState& ubx, std::string& line);
 void UbxSatSummary(const UbxState& ubx, std::string& line);

@@ -18,8 +18,8 @@ constexpr uint8_t Sec = 0x27;
 
 // Messages decoded into the store, then messages only named.
 const UbxMessageType MessageTypes[] = {
-    {Ack, 0x01, "ACK-ACK", 2, DecodeUbxAck, UbxAckFields, UbxAckSummary},
-    {Ack, 0x00, "ACK-NAK", 2, DecodeUbxNak, UbxAckFields, UbxAckSummary},
+    {Ack, 0x01, "ACK-ACK", 2, DecodeUbxAck, UbxAckFields, UbxAnswerSummary},
+    {Ack, 0x00, "ACK-NAK", 2, DecodeUbxNak, UbxNakFields, UbxAnswerSummary},
     {Mon, 0x04, "MON-VER", 40, DecodeUbxMonVer, UbxVersionFields, UbxVersionSummary},
     {Nav, 0x07, "NAV-PVT", 84, DecodeUbxNavPvt, UbxPvtFields, UbxPvtSummary},
     {Nav, 0x35, "NAV-SAT", 8, DecodeUbxNavSat, UbxSatFields, UbxSatSummary},

@@ -154,7 +154,10 @@ struct UbxCount {
 };
 
 struct UbxState {
-    UbxAckRecord Ack;
+    UbxAckRecord Ack;         // the latest ACK-ACK
+    UbxAckRecord Nak;         // the latest ACK-NAK
+    UbxAckRecord LastAnswer;  // the latest of both
+    uint64_t Answers = 0;     // ACK-ACK and ACK-NAK frames decoded
     UbxVersionRecord Version;
     UbxPvtRecord Pvt;
     UbxPosLlhRecord PosLlh;

@@ -31,10 +31,12 @@ std::string Le4(int32_t v) {
 TEST(UbxDispatch, AcknowledgementsNameTheMessage) {
     NMEA_Manager store;
     EXPECT_EQ(Line(store, UbxBytes(0x05, 0x00, "\x06\x01")), "UBX ACK-NAK CFG-MSG");
-    EXPECT_FALSE(store.Ubx.Ack.Acknowledged);
+    EXPECT_FALSE(store.Ubx.LastAnswer.Acknowledged);
     EXPECT_EQ(Line(store, UbxBytes(0x05, 0x01, "\x06\x08")), "UBX ACK-ACK CFG-RATE");
-    EXPECT_TRUE(store.Ubx.Ack.Acknowledged);
-    EXPECT_EQ(store.Ubx.Ack.Id, 0x08);
+    EXPECT_TRUE(store.Ubx.LastAnswer.Acknowledged);
+    EXPECT_EQ(store.Ubx.LastAnswer.Id, 0x08);
+    EXPECT_EQ(store.Ubx.Nak.Id, 0x01);
+    EXPECT_EQ(store.Ubx.Answers, 2u);
 }
 
 TEST(UbxDispatch, VersionStringsFillTheirWidthWithoutANul) {
