@@ -5,6 +5,7 @@
 
 #include "framing/UbxFrame.h"
 #include "nmea/UbxDecoders.h"
+#include "nmea/UbxNmeaFeed.h"
 
 namespace {
 
@@ -18,36 +19,38 @@ constexpr uint8_t Sec = 0x27;
 
 // Messages decoded into the store, then messages only named.
 const UbxMessageType MessageTypes[] = {
-    {Ack, 0x01, "ACK-ACK", 2, DecodeUbxAck, UbxAckFields, UbxAnswerSummary},
-    {Ack, 0x00, "ACK-NAK", 2, DecodeUbxNak, UbxNakFields, UbxAnswerSummary},
-    {Mon, 0x04, "MON-VER", 40, DecodeUbxMonVer, UbxVersionFields, UbxVersionSummary},
-    {Nav, 0x07, "NAV-PVT", 84, DecodeUbxNavPvt, UbxPvtFields, UbxPvtSummary},
-    {Nav, 0x35, "NAV-SAT", 8, DecodeUbxNavSat, UbxSatFields, UbxSatSummary},
-    {Nav, 0x43, "NAV-SIG", 8, DecodeUbxNavSig, UbxSigFields, UbxSigSummary},
-    {Nav, 0x03, "NAV-STATUS", 16, DecodeUbxNavStatus, UbxStatusFields, UbxStatusSummary},
-    {Nav, 0x04, "NAV-DOP", 18, DecodeUbxNavDop, UbxDopFields, UbxDopSummary},
-    {Nav, 0x06, "NAV-SOL", 52, DecodeUbxNavSol, UbxSolFields, UbxSolSummary},
-    {Nav, 0x02, "NAV-POSLLH", 28, DecodeUbxNavPosLlh, UbxPosLlhFields, UbxPosLlhSummary},
-    {Nav, 0x30, "NAV-SVINFO", 8, DecodeUbxNavSvInfo, UbxSatFields, UbxSatSummary},
-    {Nav, 0x21, "NAV-TIMEUTC", 20, DecodeUbxNavTimeUtc, UbxTimeUtcFields, UbxTimeUtcSummary},
-    {Nav, 0x01, "NAV-POSECEF", 0, nullptr, nullptr, nullptr},
-    {Nav, 0x11, "NAV-VELECEF", 0, nullptr, nullptr, nullptr},
-    {Nav, 0x12, "NAV-VELNED", 0, nullptr, nullptr, nullptr},
-    {Nav, 0x13, "NAV-HPPOSECEF", 0, nullptr, nullptr, nullptr},
-    {Nav, 0x14, "NAV-HPPOSLLH", 0, nullptr, nullptr, nullptr},
-    {Nav, 0x20, "NAV-TIMEGPS", 0, nullptr, nullptr, nullptr},
-    {Nav, 0x22, "NAV-CLOCK", 0, nullptr, nullptr, nullptr},
-    {Nav, 0x3C, "NAV-RELPOSNED", 0, nullptr, nullptr, nullptr},
-    {Nav, 0x61, "NAV-EOE", 0, nullptr, nullptr, nullptr},
-    {Rxm, 0x13, "RXM-SFRBX", 0, nullptr, nullptr, nullptr},
-    {Rxm, 0x15, "RXM-RAWX", 0, nullptr, nullptr, nullptr},
-    {Cfg, 0x01, "CFG-MSG", 0, nullptr, nullptr, nullptr},
-    {Cfg, 0x04, "CFG-RST", 0, nullptr, nullptr, nullptr},
-    {Cfg, 0x08, "CFG-RATE", 0, nullptr, nullptr, nullptr},
-    {Cfg, 0x00, "CFG-PRT", 0, nullptr, nullptr, nullptr},
-    {Mon, 0x09, "MON-HW", 0, nullptr, nullptr, nullptr},
-    {Tim, 0x01, "TIM-TP", 0, nullptr, nullptr, nullptr},
-    {Sec, 0x03, "SEC-UNIQID", 0, nullptr, nullptr, nullptr},
+    {Ack, 0x01, "ACK-ACK", 2, DecodeUbxAck, UbxAckFields, UbxAnswerSummary, nullptr},
+    {Ack, 0x00, "ACK-NAK", 2, DecodeUbxNak, UbxNakFields, UbxAnswerSummary, nullptr},
+    {Mon, 0x04, "MON-VER", 40, DecodeUbxMonVer, UbxVersionFields, UbxVersionSummary, nullptr},
+    {Nav, 0x07, "NAV-PVT", 84, DecodeUbxNavPvt, UbxPvtFields, UbxPvtSummary, FeedPvtAsNmea},
+    {Nav, 0x35, "NAV-SAT", 8, DecodeUbxNavSat, UbxSatFields, UbxSatSummary, FeedSatellitesAsNmea},
+    {Nav, 0x43, "NAV-SIG", 8, DecodeUbxNavSig, UbxSigFields, UbxSigSummary, nullptr},
+    {Nav, 0x03, "NAV-STATUS", 16, DecodeUbxNavStatus, UbxStatusFields, UbxStatusSummary, nullptr},
+    {Nav, 0x04, "NAV-DOP", 18, DecodeUbxNavDop, UbxDopFields, UbxDopSummary, nullptr},
+    {Nav, 0x06, "NAV-SOL", 52, DecodeUbxNavSol, UbxSolFields, UbxSolSummary, nullptr},
+    {Nav, 0x02, "NAV-POSLLH", 28, DecodeUbxNavPosLlh, UbxPosLlhFields, UbxPosLlhSummary, nullptr},
+    {Nav, 0x30, "NAV-SVINFO", 8, DecodeUbxNavSvInfo, UbxSatFields, UbxSatSummary,
+     FeedSatellitesAsNmea},
+    {Nav, 0x21, "NAV-TIMEUTC", 20, DecodeUbxNavTimeUtc, UbxTimeUtcFields, UbxTimeUtcSummary,
+     nullptr},
+    {Nav, 0x01, "NAV-POSECEF", 0, nullptr, nullptr, nullptr, nullptr},
+    {Nav, 0x11, "NAV-VELECEF", 0, nullptr, nullptr, nullptr, nullptr},
+    {Nav, 0x12, "NAV-VELNED", 0, nullptr, nullptr, nullptr, nullptr},
+    {Nav, 0x13, "NAV-HPPOSECEF", 0, nullptr, nullptr, nullptr, nullptr},
+    {Nav, 0x14, "NAV-HPPOSLLH", 0, nullptr, nullptr, nullptr, nullptr},
+    {Nav, 0x20, "NAV-TIMEGPS", 0, nullptr, nullptr, nullptr, nullptr},
+    {Nav, 0x22, "NAV-CLOCK", 0, nullptr, nullptr, nullptr, nullptr},
+    {Nav, 0x3C, "NAV-RELPOSNED", 0, nullptr, nullptr, nullptr, nullptr},
+    {Nav, 0x61, "NAV-EOE", 0, nullptr, nullptr, nullptr, nullptr},
+    {Rxm, 0x13, "RXM-SFRBX", 0, nullptr, nullptr, nullptr, nullptr},
+    {Rxm, 0x15, "RXM-RAWX", 0, nullptr, nullptr, nullptr, nullptr},
+    {Cfg, 0x01, "CFG-MSG", 0, nullptr, nullptr, nullptr, nullptr},
+    {Cfg, 0x04, "CFG-RST", 0, nullptr, nullptr, nullptr, nullptr},
+    {Cfg, 0x08, "CFG-RATE", 0, nullptr, nullptr, nullptr, nullptr},
+    {Cfg, 0x00, "CFG-PRT", 0, nullptr, nullptr, nullptr, nullptr},
+    {Mon, 0x09, "MON-HW", 0, nullptr, nullptr, nullptr, nullptr},
+    {Tim, 0x01, "TIM-TP", 0, nullptr, nullptr, nullptr, nullptr},
+    {Sec, 0x03, "SEC-UNIQID", 0, nullptr, nullptr, nullptr, nullptr},
 };
 
 }  // namespace
@@ -90,6 +93,7 @@ UbxDispatchResult DispatchUbx(const uint8_t* frame, size_t size, NMEA_Manager& s
     }
     result.Type->Decode(frame + framing::UbxHeaderSize, length, ubx);
     result.Decoded = true;
+    result.Refresh = result.Type->Feed ? result.Type->Feed(store) : true;
     return result;
 }
 

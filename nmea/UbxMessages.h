@@ -1,5 +1,6 @@
 // The one table of UBX messages (UbxMessages.cpp): name, the decoder and
-// its fixed length, the fields by name and the one-line summary of each;
+// its fixed length, the fields by name, the one-line summary and what it
+// tells the views of each;
 // and the intake of one framed UBX frame into the store.
 #pragma once
 
@@ -18,6 +19,8 @@ struct UbxMessageType {
     void (*Decode)(const uint8_t* payload, size_t length, UbxState& ubx);  // null: named only
     void (*Fields)(const UbxState& ubx, UbxFieldSink& sink);
     void (*Summary)(const UbxState& ubx, std::string& line);
+    // Tells the record to the views as NMEA would (UbxNmeaFeed.h); true to refresh.
+    bool (*Feed)(NMEA_Manager& store);
 };
 
 // The table's entry of a class and id, or null.
@@ -32,6 +35,7 @@ struct UbxDispatchResult {
     uint8_t Id = 0;
     bool Valid = false;    // checksum sound and, for a decoded message, long enough
     bool Decoded = false;  // its record in the store was filled
+    bool Refresh = false;  // the views should be refreshed
 };
 
 // Counts one whole frame (sync to checksum) and decodes it into the store's

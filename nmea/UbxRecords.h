@@ -169,6 +169,13 @@ struct UbxState {
     UbxSigRecord Sig;
     bool VersionKnown = false;
 
+    // Sentences told from UBX for the views (UbxNmeaFeed.h), and whether UBX
+    // feeds the views: the receiver's own sound sentences counted at the
+    // NAV-PVT before tell whether it sends NMEA too.
+    uint64_t FedSentences = 0;
+    uint64_t OwnSentencesAtPvt = 0;
+    bool FeedsViews = false;
+
     // Every frame is counted by class and id; pairs beyond UbxCountKinds
     // are counted together in OtherFrames.
     UbxCount Counts[UbxCountKinds];

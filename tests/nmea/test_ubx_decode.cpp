@@ -3,8 +3,10 @@
 // line of each.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
+#include "nmea/Dispatch.h"
 #include "nmea/UbxDecoders.h"
 #include "nmea/UbxMessages.h"
 #include "tests/framing/UbxBytes.h"
@@ -98,3 +100,97 @@ TEST(UbxDispatch, SvInfoNumbersBecomeSystemAndSatellite) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string PvtPayload(int32_t lat, int32_t lon, uint8_t second) {
+    std::string payload(92, '\0');
+    payload[4] = static_cast<char>(2024 & 0xFF);
+    payload[5] = static_cast<char>(2024 >> 8);
+    payload[6] = 3;  // March
+    payload[7] = 24;
+    payload[8] = 20;
+    payload[9] = 42;
+    payload[10] = static_cast<char>(second);
+    payload[11] = 0x07;  // date, time, resolved
+    payload[20] = 3;
+    payload[21] = 0x01;  // fix OK
+    payload[23] = 3;
+    payload.replace(24, 4, Le4(lon));
+    payload.replace(28, 4, Le4(lat));
+    payload.replace(32, 4, Le4(300000));
+    payload.replace(36, 4, Le4(292500));
+    return payload;
+}
+
+// GPS 5 used, GLONASS 3 (as 67) used, Galileo 11 tracked without position.
+std::string SatPayload() {
+    std::string payload(8, '\0');
+    payload[5] = 3;
+    const auto add = [&](uint8_t gnss, uint8_t sv, uint8_t cno, int8_t elev, int16_t azim,
+                         bool used) {
+        std::string block(12, '\0');
+        block[0] = static_cast<char>(gnss);
+        block[1] = static_cast<char>(sv);
+        block[2] = static_cast<char>(cno);
+        block[3] = static_cast<char>(elev);
+        block[4] = static_cast<char>(azim & 0xFF);
+        block[5] = static_cast<char>(azim >> 8);
+        block[8] = static_cast<char>(used ? 0x0F : 0x03);
+        payload += block;
+    };
+    add(0, 5, 41, 45, 270, true);
+    add(6, 3, 33, 20, 90, true);
+    add(2, 11, 25, -91, 0, false);
+    return payload;
+}
+
+int InView(const NMEA_Manager& store, Constellation system) {
+    SkySatellite sats[SkyMaxSatellites];
+    const int count = store.Sky.Satellites(sats, SkyMaxSatellites);
+    int n = 0;
+    for (int i = 0; i < count; ++i) n += sats[i].System == system;
+    return n;
+}
+
+}  // namespace
+
+TEST(UbxViews, AUbxOnlyReceiverFillsPositionAndSky) {
+    NMEA_Manager store;
+    const UbxDispatchResult pvt =
+        Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, 27)));
+    EXPECT_TRUE(pvt.Refresh);
+    EXPECT_TRUE(Dispatch(store, UbxBytes(0x01, 0x35, SatPayload())).Refresh);
+    EXPECT_EQ(store.Display.LatText, "N 46.40459");
+    EXPECT_EQ(store.Display.LonText, "W 117.02074");
+    EXPECT_EQ(store.Display.AltText, "292.5");
+    EXPECT_EQ(store.Display.FixModeText, "3D");
+    EXPECT_EQ(store.Display.GmtText, "GMT: 20:42:27");
+    EXPECT_EQ(store.Display.DateText, "DATE: 24/03/24");
+    EXPECT_EQ(store.Display.UsedPrnText, "G5 R67 ");
+    // A second epoch keeps the table of the first.
+    Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, 28)));
+    Dispatch(store, UbxBytes(0x01, 0x35, SatPayload()));
+    EXPECT_EQ(InView(store, Constellation::Gps), 1);
+    EXPECT_EQ(InView(store, Constellation::Glonass), 1);
+    EXPECT_EQ(InView(store, Constellation::Galileo), 1);
+    EXPECT_TRUE(store.Sky.Used(Constellation::Glonass, 67));
+    EXPECT_FALSE(store.Sky.Used(Constellation::Galileo, 11));
+}
+
+TEST(UbxViews, TheReceiversOwnNmeaWinsOverUbx) {
+    NMEA_Manager store;
+    const std::string gga = "$GPGGA,204227.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*";
+    unsigned sum = 0;
+    for (size_t i = 1; i + 1 < gga.size(); ++i) sum ^= static_cast<unsigned char>(gga[i]);
+    char checksum[4];
+    std::snprintf(checksum, sizeof checksum, "%02X\r", sum);
+    Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, 26)));
+    EXPECT_TRUE(DispatchSentence(gga + checksum, store, nullptr).Valid);
+    EXPECT_EQ(store.Display.LatText, "N 48.11730");
+    const UbxDispatchResult pvt =
+        Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, 27)));
+    EXPECT_TRUE(pvt.Decoded);
+    EXPECT_EQ(store.Display.LatText, "N 48.11730");
+    EXPECT_FALSE(store.Ubx.FeedsViews);
+}
