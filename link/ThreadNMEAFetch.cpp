@@ -20,7 +20,9 @@ class DeferredPurge : public PortPurger {
 }  // namespace
 
 TNmeaFetch::TNmeaFetch(bool createSuspended, RefreshHook refresh)
-    : YThread(createSuspended), FRefresh(std::move(refresh)) {
+    : YThread(createSuspended),
+      FRefresh(std::move(refresh)),
+      FFrame(std::make_unique<framing::UbxFrameBuffer>()) {
     FCurrentSentence.reserve(SentenceBufferSize);
 }
 
@@ -32,9 +34,15 @@ void TNmeaFetch::Execute() {
 void TNmeaFetch::ReadUntilTerminated() {
     if (!FPort || !FStore) return;
     while (SafePoint()) {
-        FLength = FPort->ReadSentence(FSentence, TerminatedFlag());
+        uint16_t length = 0;
+        const RecordKind kind =
+            FPort->ReadRecord(FSentence, length, FFrame.get(), TerminatedFlag());
+        FLength = length;
         NoteDeviceState();
-        if (FLength != 0) HandleSentence();
+        if (kind == RecordKind::Ubx)
+            HandleUbxFrame();
+        else if (FLength != 0)
+            HandleSentence();
     }
 }
 
@@ -63,5 +71,18 @@ void TNmeaFetch::HandleSentence() {
     if (purge.Requested) FPort->PurgePort(PurgeBoth);
     if (result.CaptureFailed && FOnCaptureFailed) Queue(FOnCaptureFailed);
     if (FSentenceHook) FSentenceHook(FCurrentSentence, result);
+    if (result.Refresh && FRefresh) Synchronize(FRefresh);
+}
+
+void TNmeaFetch::HandleUbxFrame() {
+    const bool shown = FConsole && !DisplayPaused();
+    UbxDispatchResult result;
+    {
+        std::lock_guard<std::mutex> guard(FStore->Lock());
+        result = DispatchUbx(FFrame->Bytes, FFrame->Size, *FStore);
+        if (shown) UbxConsoleLine(result, *FStore, FCurrentSentence);
+    }
+    if (shown) Synchronize([this] { FConsole(FCurrentSentence); });
+    if (FUbxHook) FUbxHook(result);
     if (result.Refresh && FRefresh) Synchronize(FRefresh);
 }

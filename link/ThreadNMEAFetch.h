@@ -4,6 +4,9 @@
 // lock, writes it to the capture file once the lock is released, and asks
 // the user-interface thread to refresh the views when a dispatch says so.
 // Console hand-offs, capture writes and refreshes run outside the lock.
+// UBX frames between the sentences are dispatched into the store's UBX part
+// the same way and reach the console as one readable line each; they are not
+// written to the capture file, which holds text sentences.
 //
 // When the device behind the port disappears the thread keeps waiting
 // without spinning and reports it once through the device-gone hook.
@@ -18,6 +21,7 @@
 #include "framing/Framing.h"
 #include "nmea/Dispatch.h"
 #include "nmea/NmeaManager.h"
+#include "nmea/UbxMessages.h"
 #include "thread/YThread.h"
 
 class YComPort;
@@ -29,6 +33,7 @@ class TNmeaFetch : public YThread {
     using ConsoleHook = std::function<void(const std::string&)>;
     using SentenceHook = std::function<void(std::string_view, const DispatchResult&)>;
     using EventHook = std::function<void()>;
+    using UbxHook = std::function<void(const UbxDispatchResult&)>;
 
     // Reads nothing until given a port and a store (before Start).
     TNmeaFetch(bool createSuspended, RefreshHook refresh);
@@ -42,6 +47,9 @@ class TNmeaFetch : public YThread {
     void SetConsole(ConsoleHook console) { FConsole = std::move(console); }
     // Runs on the reader thread after each dispatch, outside the lock.
     void SetSentenceHook(SentenceHook hook) { FSentenceHook = std::move(hook); }
+    // Runs on the reader thread after each UBX frame's dispatch, outside the
+    // lock; only this thread writes the store, so the hook may read it.
+    void SetUbxHook(UbxHook hook) { FUbxHook = std::move(hook); }
     // Queued to the user-interface thread when the device has gone away.
     void SetDeviceGoneHook(EventHook hook) { FOnDeviceGone = std::move(hook); }
     // Queued when the capture file failed on a sentence and was closed.
@@ -63,17 +71,20 @@ class TNmeaFetch : public YThread {
     void ReadUntilTerminated();
     void NoteDeviceState();
     void HandleSentence();
+    void HandleUbxFrame();
     bool DisplayPaused() const;
 
     RefreshHook FRefresh;
     ConsoleHook FConsole;
     SentenceHook FSentenceHook;
+    UbxHook FUbxHook;
     EventHook FOnDeviceGone;
     EventHook FOnCaptureFailed;
     YComPort* FPort = nullptr;
     NMEA_Manager* FStore = nullptr;
     const GPSConfig* FConfig = nullptr;
     std::string FCurrentSentence;
+    std::unique_ptr<framing::UbxFrameBuffer> FFrame;
     std::atomic<bool> FDeviceGone{false};
     std::shared_ptr<void> FCompletion;
 };

@@ -15,6 +15,7 @@
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
 #include "tools/decode/StoreJson.h"
+#include "tools/decode/UbxJson.h"
 
 namespace {
 
@@ -115,6 +116,9 @@ int DecodePort(const DecodeOptions& options) {
             reader.Terminate();
         }
     });
+    reader.SetUbxHook([&](const UbxDispatchResult& result) {
+        if (!enough && !options.Final) std::cout << UbxFrameJson(result, store).dump() << std::endl;
+    });
     reader.Start();
 
     while (!enough && !port.DeviceGone() && !EndRequested)
@@ -124,7 +128,11 @@ int DecodePort(const DecodeOptions& options) {
     const bool gone = port.DeviceGone() && !enough;
     port.ClosePort();
 
-    if (options.Final) std::cout << StoreJson(store, counts).dump() << std::endl;
+    if (options.Final) {
+        nlohmann::json state = StoreJson(store, counts);
+        if (store.Ubx.Frames > 0) state["Ubx"] = UbxStateJson(store.Ubx, framing::FramerState{});
+        std::cout << state.dump() << std::endl;
+    }
     if (!gone) return 0;
     std::cerr << "lumarokub-decode: " << options.Port << ": device gone\n";
     return ExitDeviceGone;
