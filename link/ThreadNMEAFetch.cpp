@@ -17,6 +17,10 @@ class DeferredPurge : public PortPurger {
     bool Requested = false;
 };
 
+constexpr uint8_t UbxAckClass = 0x05;
+constexpr uint8_t UbxMonClass = 0x0A;
+constexpr uint8_t UbxMonVerId = 0x04;
+
 }  // namespace
 
 TNmeaFetch::TNmeaFetch(bool createSuspended, RefreshHook refresh)
@@ -84,5 +88,17 @@ void TNmeaFetch::HandleUbxFrame() {
     }
     if (shown) Synchronize([this] { FConsole(FCurrentSentence); });
     if (FUbxHook) FUbxHook(result);
+    TellUbxEvents(result);
     if (result.Refresh && FRefresh) Synchronize(FRefresh);
+}
+
+// Only this thread writes the store, so it reads the records without the lock.
+void TNmeaFetch::TellUbxEvents(const UbxDispatchResult& result) {
+    if (!result.Decoded) return;
+    const UbxState& ubx = FStore->Ubx;
+    if (result.Class == UbxAckClass && FOnAnswer)
+        Queue([hook = FOnAnswer, answer = ubx.LastAnswer] { hook(answer); });
+    if (result.Class == UbxMonClass && result.Id == UbxMonVerId && FOnIdentity)
+        Queue(
+            [hook = FOnIdentity, identity = UbxReceiverIdentity(ubx.Version)] { hook(identity); });
 }

@@ -34,6 +34,8 @@ class TNmeaFetch : public YThread {
     using SentenceHook = std::function<void(std::string_view, const DispatchResult&)>;
     using EventHook = std::function<void()>;
     using UbxHook = std::function<void(const UbxDispatchResult&)>;
+    using AnswerHook = std::function<void(const UbxAckRecord&)>;
+    using IdentityHook = std::function<void(const std::string&)>;
 
     // Reads nothing until given a port and a store (before Start).
     TNmeaFetch(bool createSuspended, RefreshHook refresh);
@@ -50,6 +52,10 @@ class TNmeaFetch : public YThread {
     // Runs on the reader thread after each UBX frame's dispatch, outside the
     // lock; only this thread writes the store, so the hook may read it.
     void SetUbxHook(UbxHook hook) { FUbxHook = std::move(hook); }
+    // Queued to the user-interface thread with each ACK-ACK or ACK-NAK, and
+    // with the receiver's identity from each MON-VER.
+    void SetAnswerHook(AnswerHook hook) { FOnAnswer = std::move(hook); }
+    void SetIdentityHook(IdentityHook hook) { FOnIdentity = std::move(hook); }
     // Queued to the user-interface thread when the device has gone away.
     void SetDeviceGoneHook(EventHook hook) { FOnDeviceGone = std::move(hook); }
     // Queued when the capture file failed on a sentence and was closed.
@@ -72,12 +78,15 @@ class TNmeaFetch : public YThread {
     void NoteDeviceState();
     void HandleSentence();
     void HandleUbxFrame();
+    void TellUbxEvents(const UbxDispatchResult& result);
     bool DisplayPaused() const;
 
     RefreshHook FRefresh;
     ConsoleHook FConsole;
     SentenceHook FSentenceHook;
     UbxHook FUbxHook;
+    AnswerHook FOnAnswer;
+    IdentityHook FOnIdentity;
     EventHook FOnDeviceGone;
     EventHook FOnCaptureFailed;
     YComPort* FPort = nullptr;

@@ -36,6 +36,17 @@ void DateTimeFields(UbxFieldSink& sink, uint16_t year, uint8_t month, uint8_t da
 
 }  // namespace
 
+std::string UbxReceiverIdentity(const UbxVersionRecord& version) {
+    std::string model = version.Hardware;
+    std::string firmware = version.Software;
+    for (int i = 0; i < version.ExtensionCount; ++i) {
+        const std::string extension = version.Extensions[i];
+        if (extension.rfind("MOD=", 0) == 0) model = extension.substr(4);
+        if (extension.rfind("FWVER=", 0) == 0) firmware = extension.substr(6);
+    }
+    return model + " " + firmware;
+}
+
 const char* UbxFixTypeText(uint8_t fixType) {
     static const char* const Texts[] = {"no fix", "DR", "2D", "3D", "GNSS+DR", "time"};
     return fixType < sizeof Texts / sizeof Texts[0] ? Texts[fixType] : "?";

@@ -44,5 +44,10 @@ void UbxSolSummary(const UbxState& ubx, std::string& line);
 void UbxPosLlhSummary(const UbxState& ubx, std::string& line);
 void UbxTimeUtcSummary(const UbxState& ubx, std::string& line);
 
+// The receiver as the user knows it, from MON-VER: its model (the "MOD="
+// extension, else the hardware version) and firmware (the "FWVER="
+// extension, else the software version), e.g. "ZED-F9P HPG 1.13".
+std::string UbxReceiverIdentity(const UbxVersionRecord& version);
+
 // "3D", "2D", "no fix", ... of a UBX fix type.
 const char* UbxFixTypeText(uint8_t fixType);

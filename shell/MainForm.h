@@ -27,6 +27,8 @@ class TDataFreshness;
 class YThread;
 class Connection;
 class QApplication;
+class UbxAnswerWatch;
+struct UbxAckRecord;
 
 // The monitor's default font: the platform's sans-serif at 8 points.
 QFont MonitorFont();
@@ -59,6 +61,8 @@ class TMainForm : public QWidget, public TLayoutHost {
     // The connection to the receiver: the port panel opens and closes it,
     // the console and the setting windows send commands through it.
     Connection& Link() const { return *FLink; }
+    // The receiver's answer to a UBX frame (from the reader, on the GUI thread).
+    void UbxAnswered(const UbxAckRecord& answer);
 
     // TLayoutHost
     QSize LayoutSize() const override { return size(); }
@@ -73,10 +77,12 @@ class TMainForm : public QWidget, public TLayoutHost {
     void WatchFreshness();
     void PlacePanels();
     void CentreOnScreen();
+    void WatchUbxAnswers();
 
     bool FInitFailed = false;
     bool FCentred = false;
     std::unique_ptr<Connection> FLink;
+    std::unique_ptr<UbxAnswerWatch> FAnswers;
     TDataFreshness* FFreshness = nullptr;
     std::function<void()> FSuspendReader;
     std::function<void()> FResumeReader;

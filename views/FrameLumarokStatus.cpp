@@ -59,6 +59,19 @@ void TFLumarokStatus::RefreshHere() {
     const std::string name = FPortName ? FPortName(port) : std::string();
     statusPanels[1]->setText("COM:" +
                              (name.empty() ? QString::number(port) : QString::fromStdString(name)));
-    statusPanels[0]->setText(open ? "Open" : "Close");
+    std::string state = open ? "Open" : "Close";
+    if (open && !FReceiver.empty()) state += "  " + FReceiver;
+    if (!FNote.empty()) state += "  " + FNote;
+    statusPanels[0]->setText(QString::fromStdString(state));
     if (IsKnownRate(rate)) statusPanels[2]->setText("BR:" + QString::number(rate) + "bps");
+}
+
+void TFLumarokStatus::ShowReceiver(const std::string& identity) {
+    FReceiver = identity;
+    RefreshHere();
+}
+
+void TFLumarokStatus::ShowNote(const std::string& note) {
+    FNote = note;
+    RefreshHere();
 }

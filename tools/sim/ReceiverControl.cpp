@@ -121,6 +121,8 @@ ControlOutcome ReceiverControl::Apply(const ReceivedCommand& command) {
 }
 
 ControlOutcome ReceiverControl::ApplyUbx(const UbxMessage& m) {
+    if (FRefused != 0 && FRefused == ((m.Class << 8) | m.Id))
+        return Answer(false, m, "UBX " + Hex(m.Class, 2) + " " + Hex(m.Id, 2) + " (refused)");
     if (m.Class == UbxClassCfg) {
         switch (m.Id) {
             case UbxCfgRst:

@@ -44,6 +44,7 @@ ReceiverSimulator::ReceiverSimulator(SimOptions options)
     : FOptions(std::move(options)),
       FControl(FOptions.Zda),
       FFaults(FOptions.Faults, FOptions.Seed ^ FaultSeedSalt) {
+    FControl.SetRefused(FOptions.RefusedUbx);
     if (FOptions.TimeScale <= 0) FOptions.TimeScale = 1;
     FStatus.Rates = {};
     for (int k = 0; k < SentenceKindCount; ++k)

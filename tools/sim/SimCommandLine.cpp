@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,6 +17,7 @@ const char* const SimUsage =
     "  --baud N            line rate (default 9600); other rates get line noise\n"
     "  --talkers gp|multi  GP only (default) or a multi-constellation receiver\n"
     "  --protocol nmea|ubx|both  NMEA sentences (default), UBX NAV frames or both\n"
+    "  --refuse CC-II      answer UBX class CC id II (hex) with ACK-NAK\n"
     "  --seed N            random seed: the same seed gives the same output\n"
     "  --lat D --lon D     start position in degrees (default 25.04776 121.53185)\n"
     "  --alt M             altitude in metres (default 12)\n"
@@ -122,6 +124,15 @@ bool ApplyValue(const std::string& name, const std::string& v, SimCommandLine& l
         o.Protocol = v == "ubx"    ? SimProtocol::Ubx
                      : v == "both" ? SimProtocol::Both
                                    : SimProtocol::Nmea;
+        return true;
+    }
+    if (name == "--refuse") {
+        unsigned messageClass = 0, id = 0;
+        char dash = 0, extra = 0;
+        if (std::sscanf(v.c_str(), "%2x%c%2x%c", &messageClass, &dash, &id, &extra) != 3 ||
+            dash != '-')
+            return false;
+        o.RefusedUbx = static_cast<uint16_t>((messageClass << 8) | id);
         return true;
     }
     if (name == "--seed") {

@@ -17,6 +17,9 @@ struct SimOptions {
     unsigned long Baud = 9600;
     TalkerMode Talkers = TalkerMode::Gps;
     SimProtocol Protocol = SimProtocol::Nmea;
+    // A UBX message the receiver refuses (ACK-NAK) whatever it holds, as
+    // (class << 8) | id; 0: none.
+    uint16_t RefusedUbx = 0;
     uint32_t Seed = 1;
 
     double LatDeg = 25.04776, LonDeg = 121.53185, AltM = 12.0;
