@@ -58,6 +58,29 @@ int Put(char* text, int at, const char* format, Args... args) {
     return n < 0 || at + n >= SentenceRoom ? -1 : at + n;
 }
 
+// ",%0*u" without printf: the satellite fields are the bulk of the feed.
+int PutNumber(char* text, int at, unsigned value, int width) {
+    char digits[10];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0 && n < static_cast<int>(sizeof digits));
+    while (n < width && n < static_cast<int>(sizeof digits)) digits[n++] = '0';
+    if (at < 0 || at + n + 1 >= SentenceRoom) return -1;
+    text[at++] = ',';
+    while (n > 0) text[at++] = digits[--n];
+    text[at] = 0;
+    return at;
+}
+
+int PutEmpty(char* text, int at, int count) {
+    if (at < 0 || at + count >= SentenceRoom) return -1;
+    for (int i = 0; i < count; ++i) text[at++] = ',';
+    text[at] = 0;
+    return at;
+}
+
 int PutAngle(char* text, int at, int32_t value, int degreeDigits, char positive, char negative) {
     const double degrees = std::fabs(value / 1e7);
     const int whole = static_cast<int>(degrees);
@@ -177,7 +200,8 @@ bool FeedGsa(NMEA_Manager& store, int systemId, const int* used, int count) {
     char text[SentenceRoom + 4];
     int at = Put(text, 0, "$GNGSA,A,%d", GsaFixType(store));
     for (int i = 0; i < GsaSlots; ++i)
-        at = i < count ? Put(text, at, ",%02d", used[i]) : Put(text, at, ",");
+        at = i < count ? PutNumber(text, at, static_cast<unsigned>(used[i]), 2)
+                       : PutEmpty(text, at, 1);
     at = Put(text, at, ",%.2f,%.2f,%.2f,%d", dop.PDop / 100.0, dop.HDop / 100.0, dop.VDop / 100.0,
              systemId);
     return Dispatch(store, text, at);
