@@ -117,7 +117,8 @@ TMainForm::~TMainForm() {
 
 void TMainForm::BuildWidgets() {
     FSViewer = new TFSViewer(this, *NmeaManager, *GpsConfig, this);
-    FRestartButton = new TFRestartButton(this, *NmeaManager, UbxRestarts);
+    FRestartButton = new TFRestartButton(this, *NmeaManager);
+    FRestartButton->SetLinkOpen(false);
     FSnrViewer = new TFSnrViewer(this, *NmeaManager);
     FUtilButton = new TFUtilButton(this, *NmeaManager);
     FGPSInfo = new TFGPSInfo(this, *NmeaManager);
@@ -126,7 +127,8 @@ void TMainForm::BuildWidgets() {
         if (FGPSInfo) FGPSInfo->StartFixTimer();
     });
     TFComPortSetting::Hooks portHooks;
-    portHooks.RefreshStatus = [] {
+    portHooks.RefreshStatus = [link = FLink.get()] {
+        if (FRestartButton) FRestartButton->SetLinkOpen(link->Connected());
         if (FLumarokStatus) FLumarokStatus->Refresh();
     };
     portHooks.StartFixTimer = [] {

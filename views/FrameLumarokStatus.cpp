@@ -61,7 +61,7 @@ void TFLumarokStatus::RefreshHere() {
                              (name.empty() ? QString::number(port) : QString::fromStdString(name)));
     std::string state = open ? "Open" : "Close";
     if (open && !FReceiver.empty()) state += "  " + FReceiver;
-    if (!FNote.empty()) state += "  " + FNote;
+    if (open && !FNote.empty()) state += "  " + FNote;
     statusPanels[0]->setText(QString::fromStdString(state));
     if (IsKnownRate(rate)) statusPanels[2]->setText("BR:" + QString::number(rate) + "bps");
 }

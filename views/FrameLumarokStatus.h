@@ -1,6 +1,6 @@
 // The status bar: link state, port and baud rate in three fixed-width panels.
-// The state panel also names the receiver once it told its identity, and the
-// latest note (the outcome of a UBX frame sent).
+// While open, the state panel also names the receiver once it told its
+// identity, and shows the latest note (the outcome of a UBX frame sent).
 // Given a connection, the port and rate are the link's while it is up and the
 // current trial's while detection runs, never a selection nothing uses.
 #pragma once
