@@ -50,7 +50,15 @@ bool Dispatch(NMEA_Manager& store, char* text, int length) {
         .Refresh;
 }
 
-// Appends to text at 'at' within the sentence room; returns the new end.
+// Appends plain text at 'at' within the sentence room; returns the new end.
+int Put(char* text, int at, const char* plain) {
+    const int n = static_cast<int>(std::strlen(plain));
+    if (at < 0 || at + n >= SentenceRoom) return -1;
+    std::memcpy(text + at, plain, static_cast<size_t>(n) + 1);
+    return at + n;
+}
+
+// Appends formatted text at 'at' within the sentence room; returns the new end.
 template <class... Args>
 int Put(char* text, int at, const char* format, Args... args) {
     if (at < 0 || at >= SentenceRoom) return -1;
