@@ -31,6 +31,7 @@ constexpr const char* MessageNames[TFmNmeaChoice_ub::MessageCount] = {"GGA", "GL
                                                                       "RMC", "VTG", "ZDA"};
 constexpr char NotConnectedText[] = "no GPS device exist";
 constexpr char NotConnectedCaption[] = "error";
+constexpr char PeriodRangeText[] = "measurement period must be in 250~60000 ms";
 
 std::string CfgMsgBody(const char* id, const char* uart, const char* usb) {
     return std::string(CfgMsgHead) + id + "00" + uart + "00" + usb + "00" + "01";
@@ -142,6 +143,12 @@ std::vector<std::string> TFmNmeaChoice_ub::SettingFrames() const {
 }
 
 void TFmNmeaChoice_ub::btnSettingOKClick() {
+    // A period out of range is refused before anything goes out, rather than
+    // replaced by the last good one unseen.
+    if (PeriodHex(edtPeriod->text()).empty()) {
+        ShowMessage(PeriodRangeText, NotConnectedCaption);
+        return;
+    }
     // Nothing goes out while the port is closed: the window stays for another try.
     if (!FLink || !FLink->Send(SettingFrames())) {
         ShowMessage(NotConnectedText, NotConnectedCaption);

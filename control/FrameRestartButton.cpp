@@ -5,22 +5,21 @@
 #include <mutex>
 
 #include "link/Connection.h"
-#include "link/UbxRestart.h"
 #include "nmea/NmeaManager.h"
+#include "serial/UbxText.h"
 
 namespace {
 struct RestartKind {
     const char* Caption;
     const char* ResetConfig;
-    std::atomic<bool> UbxRestartRequests::*
-        Pending;  // the u-blox frame to send instead; none for factory reset
+    const char* const* UbxFrame;  // the u-blox CFG-RST frame; none for factory reset
 };
 
 const RestartKind& Kind(int index) {
     static const RestartKind kinds[TFRestartButton::ButtonCount] = {
-        {"HOT", "1", &UbxRestartRequests::Hot},
-        {"WARM", "2", &UbxRestartRequests::Warm},
-        {"COLD", "4", &UbxRestartRequests::Cold},
+        {"HOT", "1", &UbxHotStartFrame},
+        {"WARM", "2", &UbxWarmStartFrame},
+        {"COLD", "4", &UbxColdStartFrame},
         {"Factory Rst", "8", nullptr},
     };
     return kinds[index];
@@ -32,8 +31,8 @@ constexpr char RestartSentence[] = "$PSRF104,";
 constexpr char ClearedFixMode[] = "0";
 }  // namespace
 
-TFRestartButton::TFRestartButton(QWidget* parent, NMEA_Manager& store, UbxRestartRequests& restarts)
-    : QFrame(parent), FStore(store), FRestarts(restarts) {
+TFRestartButton::TFRestartButton(QWidget* parent, NMEA_Manager& store)
+    : QFrame(parent), FStore(store) {
     BuildWidgets();
 }
 
@@ -69,24 +68,51 @@ void TFRestartButton::FactoryClick() {
     RestartClick(3);
 }
 
-void TFRestartButton::RestartClick(int index) {
-    // Raised before the sender exists, so its first send sees it.
-    if (Kind(index).Pending) (FRestarts.*Kind(index).Pending).store(true);
-    SendRestartCommand(RestartText(index));
+std::vector<std::string> TFRestartButton::RestartLines(int index, ReceiverProtocol protocol) {
+    const char* const* frame = Kind(index).UbxFrame;
+    if (!frame) return {RestartText(index)};
+    switch (protocol) {
+        case ReceiverProtocol::Ubx:
+            return {*frame};
+        case ReceiverProtocol::Nmea:
+            return {RestartText(index)};
+        case ReceiverProtocol::Unknown:
+            break;
+    }
+    return {RestartText(index), *frame};
 }
 
-void TFRestartButton::SendRestartCommand(const std::string& text) {
+void TFRestartButton::RestartClick(int index) {
+    ReceiverProtocol protocol;
+    {
+        std::lock_guard<std::mutex> lock(FStore.Lock());
+        protocol = KnownProtocol(FStore);
+    }
+    SendRestartCommands(RestartLines(index, protocol));
+}
+
+void TFRestartButton::SendRestartCommands(std::vector<std::string> lines) {
     {
         std::lock_guard<std::mutex> lock(FStore.Lock());
         FStore.Display.FixModeText = ClearedFixMode;
     }
-    if (!FLink || !FLink->Send({text})) return;
+    if (!FLink || !FLink->Send(std::move(lines))) return;
     if (FStartFixTimer) FStartFixTimer();
 }
 
 void TFRestartButton::SetSendingAllowed(bool allowed, const std::string& why) {
-    for (QToolButton* button : restartButtons) {
-        button->setEnabled(allowed);
+    FSendingAllowed = allowed;
+    for (QToolButton* button : restartButtons)
         button->setToolTip(allowed ? QString() : QString::fromStdString(why));
-    }
+    EnableButtons();
+}
+
+void TFRestartButton::SetLinkOpen(bool open) {
+    FLinkOpen = open;
+    EnableButtons();
+}
+
+// A restart goes out only over an open link that carries commands.
+void TFRestartButton::EnableButtons() {
+    for (QToolButton* button : restartButtons) button->setEnabled(FLinkOpen && FSendingAllowed);
 }

@@ -21,12 +21,23 @@
 // checksum and is shown and captured like any broken sentence), and the '$'
 // is left for the next call. A '$' right after the opening '$' ("$$GPGGA")
 // simply starts the sentence again.
+//
+// UBX frames (UbxFrame.h) share the stream with the sentences. B5 62 met
+// while hunting starts a frame, which is collected whole and is never noise:
+// it neither counts towards the give-up rules nor purges. B5 62 met inside a
+// sentence ends the sentence, as a '$' does, and the frame is collected by
+// the next call. A frame with a bad checksum is dropped and counted; a length
+// over UbxMaxPayload marks a false sync, whose bytes are hunted over as noise.
+// What one call leaves for the next is kept in a FramerState.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
+
+#include "framing/SourceTraits.h"
+#include "framing/UbxFrame.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -72,14 +83,6 @@ inline ByteClass Classify(uint8_t c) {
     return ByteClasses.Classes[c];
 }
 
-template <class Source, class = void>
-struct OffersRuns : std::false_type {};
-template <class Source>
-struct OffersRuns<Source,
-                  std::void_t<decltype(std::declval<Source&>().Buffered(std::declval<size_t&>())),
-                              decltype(std::declval<Source&>().Consume(size_t{}))>>
-    : std::true_type {};
-
 // The length of the run of kept bytes at the start of bytes[0, count).
 inline size_t KeptRun(const char* bytes, size_t count) {
     size_t n = 0;
@@ -120,20 +123,51 @@ int TakeKeptRun(Source& source, char* out, int room) {
     }
 }
 
-// Hunts for the opening '$'; false when the hunt gives up.
+// What the framer carries from one call to the next, and what it counted.
+struct FramerState {
+    bool SyncStarted = false;  // the hunt gave up right after a B5
+    bool SyncPending = false;  // a sentence was ended by B5 62: a frame follows
+    uint64_t UbxFrames = 0;
+    uint64_t UbxBadChecksums = 0;
+    uint64_t UbxOversized = 0;
+};
+
+enum class HuntResult : uint8_t { GaveUp, Dollar, UbxSync };
+
+// Steps and high bytes of one hunt, kept across a false sync.
+struct HuntCount {
+    int Steps = 1;
+    int HighBytes = 0;
+};
+
+// Hunts for the opening '$' or the two UBX sync bytes.
 template <class Source, class Stop>
-bool HuntDollar(Source& source, Stop& stop) {
-    uint8_t c = 0;
-    int h = 0;
-    for (int k = 1;; ++k) {
-        if (k >= HuntStepLimit || stop()) return false;
-        if (c == '$') return true;
+HuntResult HuntRecord(Source& source, Stop& stop, FramerState& state, HuntCount& count) {
+    if (state.SyncPending) {
+        state.SyncPending = false;
+        return HuntResult::UbxSync;
+    }
+    if (count.Steps >= HuntStepLimit || stop()) return HuntResult::GaveUp;
+    uint8_t previous = state.SyncStarted ? UbxSync1 : 0;
+    state.SyncStarted = false;
+    uint8_t c = source.ReadByte();
+    for (++count.Steps;; ++count.Steps) {
+        if (previous == UbxSync1 && c == UbxSync2) return HuntResult::UbxSync;
+        if (count.Steps >= HuntStepLimit || stop()) {
+            state.SyncStarted = c == UbxSync1;
+            return HuntResult::GaveUp;
+        }
+        if (c == '$') return HuntResult::Dollar;
         if (IsHighByte(c)) {
-            if (h > HuntHighByteLimit) return false;
-            ++h;
+            if (count.HighBytes > HuntHighByteLimit) {
+                state.SyncStarted = c == UbxSync1;
+                return HuntResult::GaveUp;
+            }
+            ++count.HighBytes;
             source.Pause(HighBytePauseMs);
         }
         if (c == 0x7F) source.PurgeTransmit();
+        previous = c;
         c = source.ReadByte();
     }
 }
@@ -147,14 +181,21 @@ bool HuntDollar(Source& source, Stop& stop) {
 // Byte k (the '$' is byte 1) is stored whatever it is when k reaches
 // CollectStepLimit. Within a run of kept bytes the step and the count of
 // characters move together, so one bound on the count stands for both limits.
+//
+// A B5 is dropped like any high byte unless a 62 follows it: then the frame
+// it starts ends the sentence and is left for the next call (SyncPending).
+// The byte read after a lone B5 is the next step's byte.
 template <class Source>
-int CollectSentence(Source& __restrict source, char* buffer) {
+int CollectSentence(Source& __restrict source, char* buffer, FramerState& state) {
     char text[SentenceBufferSize];
     text[0] = '$';
     int j = 1;
     int length = -1;
+    bool carried = false;
+    uint8_t carry = 0;
     for (int k = 2; length < 0; ++k) {
-        uint8_t c = source.ReadByte();
+        uint8_t c = carried ? carry : source.ReadByte();
+        carried = false;
         const int dropped = k - j;  // steps that kept nothing, fixed during a run
         const int runLimit = std::min(SentenceMaxChars, CollectStepLimit - dropped);
         while (j < runLimit && Classify(c) == ByteClass::Kept) {
@@ -185,6 +226,13 @@ int CollectSentence(Source& __restrict source, char* buffer) {
                 break;
             case ByteClass::Dropped:
                 source.Pause(DroppedBytePauseMs);
+                if (c != UbxSync1) break;
+                carry = source.ReadByte();
+                carried = carry != UbxSync2;
+                if (carried) break;
+                state.SyncPending = true;
+                text[j++] = '\r';
+                length = j;
                 break;
         }
     }
@@ -194,16 +242,58 @@ int CollectSentence(Source& __restrict source, char* buffer) {
 
 }  // namespace framing
 
+enum class RecordKind : uint8_t { None, Sentence, Ubx };
+
+// Frames the next record: a sentence into 'buffer' (its length, the CR
+// included, in 'length') or a UBX frame into 'ubx' (when null, frames are
+// checked and counted but not kept). None when the hunt gives up. The bytes
+// of 'buffer' after 'length' are zero; 'length' is 0 for a frame.
+template <class Source, class Stop>
+RecordKind FrameRecord(Source& source, char* buffer, uint16_t& length, framing::FramerState& state,
+                       framing::UbxFrameBuffer* ubx, Stop&& stop) {
+    framing::HuntCount count;
+    int collected = 0;
+    RecordKind kind = RecordKind::None;
+    while (kind == RecordKind::None) {
+        const framing::HuntResult hunt = framing::HuntRecord(source, stop, state, count);
+        if (hunt == framing::HuntResult::GaveUp) break;
+        if (hunt == framing::HuntResult::Dollar) {
+            collected = framing::CollectSentence(source, buffer, state);
+            if (collected > 0) kind = RecordKind::Sentence;
+            break;
+        }
+        switch (framing::CollectUbx(source, ubx)) {
+            case framing::UbxOutcome::Frame:
+                ++state.UbxFrames;
+                kind = RecordKind::Ubx;
+                break;
+            case framing::UbxOutcome::BadChecksum:
+                ++state.UbxBadChecksums;
+                count = framing::HuntCount{};
+                break;
+            case framing::UbxOutcome::Oversized:
+                ++state.UbxOversized;
+                count.Steps += static_cast<int>(framing::UbxHeaderSize) - 1;
+                break;
+        }
+    }
+    std::memset(buffer + collected, 0, static_cast<size_t>(SentenceBufferSize - collected));
+    length = static_cast<uint16_t>(collected);
+    return kind;
+}
+
 // Returns the sentence length including its CR, or 0 for no sentence. The
 // bytes after the returned length are zero (the serial port promises this to
 // its callers). A sentence ended by a lone LF is taken as ended by CR: the
-// buffer holds a CR in its place.
+// buffer holds a CR in its place. UBX frames are passed over; callers that
+// want them, or a frame that follows a cut sentence, use FrameRecord.
 template <class Source, class Stop>
 uint16_t FrameSentence(Source& source, char* buffer, Stop&& stop) {
-    const int length =
-        framing::HuntDollar(source, stop) ? framing::CollectSentence(source, buffer) : 0;
-    std::memset(buffer + length, 0, static_cast<size_t>(SentenceBufferSize - length));
-    return static_cast<uint16_t>(length);
+    framing::FramerState state;
+    uint16_t length = 0;
+    while (FrameRecord(source, buffer, length, state, nullptr, stop) == RecordKind::Ubx) {
+    }
+    return length;
 }
 
 // A source over bytes in memory: no waits, zeros once the bytes run out.

@@ -5,6 +5,7 @@
 #include "link/GpsConfig.h"
 #include "link/ThreadCommandOut.h"
 #include "link/ThreadNMEAFetch.h"
+#include "link/UbxAnswerWatch.h"
 #include "serial/YComPort.h"
 
 namespace {
@@ -224,6 +225,15 @@ bool Connection::Shutdown(std::chrono::milliseconds limit) {
 
 bool Connection::Send(std::vector<std::string> lines) {
     if (!FConfig.IsPortOpen()) return false;
+    if (FAnswers) {
+        const auto now = std::chrono::steady_clock::now();
+        for (const std::string& line : lines) FAnswers->ExpectText(line, now);
+    }
+    return StartSender(std::move(lines));
+}
+
+bool Connection::StartSender(std::vector<std::string> lines) {
+    if (!FConfig.IsPortOpen()) return false;
     auto* sender = new TCommandOut(false, std::move(lines), FConfig.PortNumber.load(), FPort);
     sender->SetRestartRequests(FRestarts);
     sender->SetMessages(FMessages);
@@ -248,6 +258,7 @@ void Connection::OnAccepted(int32_t port, int32_t rate) {
     if (FState != LinkState::Detecting) return;
     FShown = {true, port, rate};
     SetState(LinkState::Connected);
+    if (!FIdentityPoll.empty()) StartSender({FIdentityPoll});
 }
 
 void Connection::OnDetectionFailed() {

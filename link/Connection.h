@@ -31,6 +31,7 @@ class MessageSink;
 class YComPort;
 struct GPSConfig;
 struct UbxRestartRequests;
+class UbxAnswerWatch;
 
 enum class LinkState { Idle, Detecting, Connected, LinkDown, Failed };
 
@@ -89,6 +90,11 @@ class Connection {
     // Pending u-blox restarts and the sink for the senders' failures.
     void SetRestartRequests(UbxRestartRequests* requests) { FRestarts = requests; }
     void SetMessages(MessageSink* messages) { FMessages = messages; }
+    // Where each UBX frame sent is registered to await its answer.
+    void SetAnswerWatch(UbxAnswerWatch* watch) { FAnswers = watch; }
+    // A command text sent on each connecting (the receiver's identity poll);
+    // it awaits no acknowledgement. Empty: none.
+    void SetIdentityPoll(std::string text) { FIdentityPoll = std::move(text); }
     // Runs the user-interface thread's pending work while Shutdown waits.
     void SetEventPump(std::function<void()> pump) { FPump = std::move(pump); }
 
@@ -127,6 +133,7 @@ class Connection {
     // The one place the attempt's threads are ended: detection (waited for)
     // and the reader (asked to end; it frees itself).
     void EndThreads();
+    bool StartSender(std::vector<std::string> lines);
     void FinishCloseStep();
     void SetState(LinkState state);
 
@@ -143,6 +150,8 @@ class Connection {
     ConnectionObserver* FObserver = nullptr;
     UbxRestartRequests* FRestarts = nullptr;
     MessageSink* FMessages = nullptr;
+    UbxAnswerWatch* FAnswers = nullptr;
+    std::string FIdentityPoll;
     std::function<void()> FPump;
 
     LinkState FState = LinkState::Idle;

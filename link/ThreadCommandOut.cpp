@@ -50,6 +50,9 @@ void TCommandOut::SendLine(const std::string& line, char* buffer) {
     std::memset(buffer, 0, BufferSize);
     std::memcpy(buffer, line.data(), line.size());
     std::lock_guard<std::mutex> sending(SendLock());
-    PurgePort(FPort, PurgeBoth);
+    // The receive side is kept before a UBX frame: the answer to the frame
+    // before may already sit there, and the user is shown every answer.
+    const bool ubx = line.compare(0, UbxSyncText.size(), UbxSyncText) == 0;
+    PurgePort(FPort, ubx ? PurgeTransmit : PurgeBoth);
     SendCommandText(FPort, FRestarts ? FRestarts->Apply(buffer) : std::string_view(buffer));
 }

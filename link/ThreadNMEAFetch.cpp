@@ -19,10 +19,16 @@ class DeferredPurge : public PortPurger {
     bool Requested = false;
 };
 
+constexpr uint8_t UbxAckClass = 0x05;
+constexpr uint8_t UbxMonClass = 0x0A;
+constexpr uint8_t UbxMonVerId = 0x04;
+
 }  // namespace
 
 TNmeaFetch::TNmeaFetch(bool createSuspended, RefreshHook refresh)
-    : YThread(createSuspended), FRefresh(std::move(refresh)) {
+    : YThread(createSuspended),
+      FRefresh(std::move(refresh)),
+      FFrame(std::make_unique<framing::UbxFrameBuffer>()) {
     FCurrentSentence.reserve(SentenceBufferSize);
 }
 
@@ -34,9 +40,15 @@ void TNmeaFetch::Execute() {
 void TNmeaFetch::ReadUntilTerminated() {
     if (!FPort || !FStore) return;
     while (SafePoint()) {
-        FLength = FPort->ReadSentence(FSentence, TerminatedFlag());
+        uint16_t length = 0;
+        const RecordKind kind =
+            FPort->ReadRecord(FSentence, length, FFrame.get(), TerminatedFlag());
+        FLength = length;
         NoteDeviceState();
-        if (FLength != 0) HandleSentence();
+        if (kind == RecordKind::Ubx)
+            HandleUbxFrame();
+        else if (FLength != 0)
+            HandleSentence();
         if (DeviceGone() && FOnAttempt && FPort->IsLink()) Reconnect();
     }
 }
@@ -101,4 +113,29 @@ void TNmeaFetch::HandleSentence() {
     if (result.CaptureFailed && FOnCaptureFailed) Queue(FOnCaptureFailed);
     if (FSentenceHook) FSentenceHook(FCurrentSentence, result);
     if (result.Refresh && FRefresh) Synchronize(FRefresh);
+}
+
+void TNmeaFetch::HandleUbxFrame() {
+    const bool shown = FConsole && !DisplayPaused();
+    UbxDispatchResult result;
+    {
+        std::lock_guard<std::mutex> guard(FStore->Lock());
+        result = DispatchUbx(FFrame->Bytes, FFrame->Size, *FStore);
+        if (shown) UbxConsoleLine(result, *FStore, FCurrentSentence);
+    }
+    if (shown) Synchronize([this] { FConsole(FCurrentSentence); });
+    if (FUbxHook) FUbxHook(result);
+    TellUbxEvents(result);
+    if (result.Refresh && FRefresh) Synchronize(FRefresh);
+}
+
+// Only this thread writes the store, so it reads the records without the lock.
+void TNmeaFetch::TellUbxEvents(const UbxDispatchResult& result) {
+    if (!result.Decoded) return;
+    const UbxState& ubx = FStore->Ubx;
+    if (result.Class == UbxAckClass && FOnAnswer)
+        Queue([hook = FOnAnswer, answer = ubx.LastAnswer] { hook(answer); });
+    if (result.Class == UbxMonClass && result.Id == UbxMonVerId && FOnIdentity)
+        Queue(
+            [hook = FOnIdentity, identity = UbxReceiverIdentity(ubx.Version)] { hook(identity); });
 }

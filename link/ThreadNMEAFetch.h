@@ -4,6 +4,9 @@
 // lock, writes it to the capture file once the lock is released, and asks
 // the user-interface thread to refresh the views when a dispatch says so.
 // Console hand-offs, capture writes and refreshes run outside the lock.
+// UBX frames between the sentences are dispatched into the store's UBX part
+// the same way and reach the console as one readable line each; they are not
+// written to the capture file, which holds text sentences.
 //
 // When the device behind the port disappears the thread keeps waiting
 // without spinning and reports it once through the device-gone hook. A link
@@ -21,6 +24,7 @@
 #include "framing/Framing.h"
 #include "nmea/Dispatch.h"
 #include "nmea/NmeaManager.h"
+#include "nmea/UbxMessages.h"
 #include "thread/YThread.h"
 
 class YComPort;
@@ -46,6 +50,9 @@ class TNmeaFetch : public YThread {
     static constexpr unsigned LongestReconnectWaitS = 30;
     // The wait before attempt `number` (from 1): 1, 2, 4 … 30 s.
     static unsigned ReconnectWaitS(unsigned number);
+    using UbxHook = std::function<void(const UbxDispatchResult&)>;
+    using AnswerHook = std::function<void(const UbxAckRecord&)>;
+    using IdentityHook = std::function<void(const std::string&)>;
 
     // Reads nothing until given a port and a store (before Start).
     TNmeaFetch(bool createSuspended, RefreshHook refresh);
@@ -59,6 +66,13 @@ class TNmeaFetch : public YThread {
     void SetConsole(ConsoleHook console) { FConsole = std::move(console); }
     // Runs on the reader thread after each dispatch, outside the lock.
     void SetSentenceHook(SentenceHook hook) { FSentenceHook = std::move(hook); }
+    // Runs on the reader thread after each UBX frame's dispatch, outside the
+    // lock; only this thread writes the store, so the hook may read it.
+    void SetUbxHook(UbxHook hook) { FUbxHook = std::move(hook); }
+    // Queued to the user-interface thread with each ACK-ACK or ACK-NAK, and
+    // with the receiver's identity from each MON-VER.
+    void SetAnswerHook(AnswerHook hook) { FOnAnswer = std::move(hook); }
+    void SetIdentityHook(IdentityHook hook) { FOnIdentity = std::move(hook); }
     // Queued to the user-interface thread when the device has gone away.
     void SetDeviceGoneHook(EventHook hook) { FOnDeviceGone = std::move(hook); }
     // Turns reconnection of a link on: each attempt is queued to the
@@ -86,11 +100,16 @@ class TNmeaFetch : public YThread {
     // Sleeps `seconds` in short steps; false when asked to end meanwhile.
     bool WaitUnlessTerminated(unsigned seconds);
     void HandleSentence();
+    void HandleUbxFrame();
+    void TellUbxEvents(const UbxDispatchResult& result);
     bool DisplayPaused() const;
 
     RefreshHook FRefresh;
     ConsoleHook FConsole;
     SentenceHook FSentenceHook;
+    UbxHook FUbxHook;
+    AnswerHook FOnAnswer;
+    IdentityHook FOnIdentity;
     EventHook FOnDeviceGone;
     EventHook FOnCaptureFailed;
     AttemptHook FOnAttempt;
@@ -98,6 +117,7 @@ class TNmeaFetch : public YThread {
     NMEA_Manager* FStore = nullptr;
     const GPSConfig* FConfig = nullptr;
     std::string FCurrentSentence;
+    std::unique_ptr<framing::UbxFrameBuffer> FFrame;
     std::atomic<bool> FDeviceGone{false};
     std::shared_ptr<void> FCompletion;
 };

@@ -1,7 +1,7 @@
-// One-shot u-blox restart requests. A restart button raises one; the command
-// sender then sends its next command text as the matching CFG-RST frame
-// instead (hot before warm before cold). So a restart pressed while no
-// receiver is connected goes out in place of the next command sent.
+// One-shot u-blox restart requests: one raised makes the command sender send
+// its next command text as the matching CFG-RST frame instead (hot before
+// warm before cold). The restart panel raises none: it sends each restart in
+// the receiver's own protocol, and only while connected.
 #pragma once
 
 #include <atomic>

@@ -14,6 +14,7 @@
 #include "nmea/SatelliteSky.h"
 #include "nmea/SentenceTally.h"
 #include "nmea/SolutionTalkers.h"
+#include "nmea/UbxRecords.h"
 
 // What a display text was last formatted from, and the text it then got.
 // A text whose inputs have not changed is not formatted again; a text
@@ -76,6 +77,8 @@ class NMEA_Manager {
     // Every system of a multi-constellation receiver, beside the GPS records.
     SatelliteSky Sky;
     SolutionTalkers Talkers;
+    // What UBX frames told, beside the NMEA records.
+    UbxState Ubx;
     // Sentences whose checksum was sound, counted since the store was made:
     // a count that stops moving means the receiver has fallen silent.
     uint64_t ValidSentences = 0;

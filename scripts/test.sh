@@ -39,7 +39,7 @@ fuzz() {
         ninja -C "$dir" fuzz_decode || return 1
     local corpus
     corpus=$(mktemp -d)
-    cp ../shared/corpus/nmea/*.log "$corpus"/ 2>/dev/null || true
+    cp ../shared/corpus/nmea/*.log ../shared/corpus/ubx/*.log "$corpus"/ 2>/dev/null || true
     local rc=0
     for target in "$dir"/tests/fuzz/fuzz_*; do
         [ -x "$target" ] || continue

@@ -286,6 +286,7 @@ void YComPort::DropIfPurged() {
     if (generation == FSeenPurge) return;
     FSeenPurge = generation;
     FReadPos = FBytesRead = 0;
+    FFramer.SyncStarted = FFramer.SyncPending = false;
 }
 
 YComPort::FillResult YComPort::Fill(unsigned waitMs) {
@@ -305,15 +306,24 @@ YComPort::FillResult YComPort::Fill(unsigned waitMs) {
     return FillResult::Data;
 }
 
-uint16_t YComPort::ReadSentence(char* buffer, const std::atomic<bool>& stop) {
+RecordKind YComPort::ReadRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
+                                const std::atomic<bool>& stop) {
     std::lock_guard<std::mutex> reading(FReadLock);
     SentenceSource source(*this, stop);
-    const uint16_t length = FrameSentence(source, buffer, [&] {
+    const RecordKind kind = FrameRecord(source, buffer, length, FFramer, ubx, [&] {
         return source.WasCutShort() || stop.load(std::memory_order_acquire);
     });
-    if (!source.WasCutShort()) return length;
-    std::memset(buffer, 0, SentenceBufferSize);  // a sentence cut off in its middle is no sentence
-    return 0;
+    if (!source.WasCutShort()) return kind;
+    std::memset(buffer, 0, SentenceBufferSize);  // a record cut off in its middle is no record
+    length = 0;
+    return RecordKind::None;
+}
+
+uint16_t YComPort::ReadSentence(char* buffer, const std::atomic<bool>& stop) {
+    uint16_t length = 0;
+    while (ReadRecord(buffer, length, nullptr, stop) == RecordKind::Ubx) {
+    }
+    return length;
 }
 
 uint16_t YComPort::ReadSentence(char* buffer, bool stop) {

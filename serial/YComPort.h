@@ -22,6 +22,7 @@
 #include <string>
 #include <string_view>
 
+#include "framing/Framing.h"
 #include "serial/LinkDevice.h"
 #include "serial/PortDevice.h"
 #include "serial/UbxText.h"
@@ -68,8 +69,13 @@ class YComPort {
     // There is no fixed wait: the call sleeps in bounded waits for data, and
     // returns 0 within about 50 ms once `stop` is raised (even from another
     // thread), the port is closed or the device has gone.
+    // UBX frames in the stream are passed over whole, never taken as noise.
     uint16_t ReadSentence(char* buffer, const std::atomic<bool>& stop);
     uint16_t ReadSentence(char* buffer, bool stop);
+    // The next sentence (as ReadSentence) or UBX frame (into `ubx`, or
+    // checked and passed over when null), under the same rules.
+    RecordKind ReadRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
+                          const std::atomic<bool>& stop);
     // Writes one command text: a text beginning "B562" is sent as the bytes
     // it spells, any other as its characters. Returns the bytes written or a
     // Send… result.
@@ -131,6 +137,7 @@ class YComPort {
     size_t FBytesRead = 0;
     size_t FReadPos = 0;
     uint32_t FSeenPurge = 0;
+    framing::FramerState FFramer;
     std::atomic<uint32_t> FPurgeGeneration{0};
     std::atomic<bool> FDeviceGone{false};
 

@@ -10,7 +10,9 @@
 
 struct ReplayResult {
     bool Opened = false;
-    std::vector<std::string> Sentences;  // every framed sentence, CR included, in order
+    // Every framed sentence, CR included, and the console line of every UBX
+    // frame, in order.
+    std::vector<std::string> Sentences;
 };
 
 // Dispatches every sentence of the file into the store, holding its lock.

@@ -21,6 +21,7 @@
 #include "link/MessageSink.h"
 #include "link/ThreadCommandOut.h"
 #include "link/ThreadNMEAFetch.h"
+#include "link/UbxAnswerWatch.h"
 #include "link/UbxRestart.h"
 #include "nmea/NmeaManager.h"
 #include "serial/LinkNumbers.h"
@@ -56,6 +57,9 @@ constexpr int MonitorFontPoints = 8;
 constexpr int PumpMs = 5;
 constexpr std::chrono::milliseconds StopLimit{2000};
 constexpr size_t ReplayConsoleLines = 60;
+constexpr int AnswerTickMs = 100;
+// UBX MON-VER poll: class 0A, id 04, no payload.
+const char* const UbxMonVerPollText = "B5620A0400000E34";
 constexpr Qt::WindowFlags MainWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
     Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
@@ -96,6 +100,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent, MainWindowFlags) {
         FLink->SetMessages(SerialMessages);
         FLink->SetEventPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, PumpMs); });
         BuildWidgets();
+        WatchUbxAnswers();
     } catch (...) {
         FInitFailed = true;
     }
@@ -181,7 +186,8 @@ void TMainForm::BuildEvaluationEntries() {
 
 void TMainForm::BuildWidgets() {
     FSViewer = new TFSViewer(this, *NmeaManager, *GpsConfig, this);
-    FRestartButton = new TFRestartButton(this, *NmeaManager, UbxRestarts);
+    FRestartButton = new TFRestartButton(this, *NmeaManager);
+    FRestartButton->SetLinkOpen(false);
     FSnrViewer = new TFSnrViewer(this, *NmeaManager);
     FUtilButton = new TFUtilButton(this, *NmeaManager);
     FGPSInfo = new TFGPSInfo(this, *NmeaManager);
@@ -190,7 +196,8 @@ void TMainForm::BuildWidgets() {
         if (FGPSInfo) FGPSInfo->StartFixTimer();
     });
     TFComPortSetting::Hooks portHooks;
-    portHooks.RefreshStatus = [] {
+    portHooks.RefreshStatus = [link = FLink.get()] {
+        if (FRestartButton) FRestartButton->SetLinkOpen(link->Connected());
         if (FLumarokStatus) FLumarokStatus->Refresh();
     };
     portHooks.StartFixTimer = [] {
@@ -223,6 +230,27 @@ void TMainForm::BuildWidgets() {
     PlacePanels();
     BuildEvaluationEntries();
     WatchFreshness();
+}
+
+// Each UBX frame sent awaits its answer: acknowledged, refused or silent for
+// a second, told in the console and the status bar. A u-blox receiver is
+// asked for its identity on connecting.
+void TMainForm::WatchUbxAnswers() {
+    FAnswers = std::make_unique<UbxAnswerWatch>();
+    FAnswers->SetReport([](const std::string& line) {
+        if (FConsole) FConsole->AppendSentence(line);
+        if (FLumarokStatus) FLumarokStatus->ShowNote(line);
+    });
+    FLink->SetAnswerWatch(FAnswers.get());
+    FLink->SetIdentityPoll(UbxMonVerPollText);
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this,
+            [this] { FAnswers->Tick(UbxAnswerWatch::Clock::now()); });
+    timer->start(AnswerTickMs);
+}
+
+void TMainForm::UbxAnswered(const UbxAckRecord& answer) {
+    if (FAnswers) FAnswers->Answered(answer.Acknowledged, answer.Class, answer.Id);
 }
 
 // One decision marks the three data views old or fresh together; a link
@@ -343,6 +371,13 @@ TNmeaFetch* MakeNmeaFetch(bool freeOnTerminate) {
     // tell the user. The reader queues this to the GUI thread.
     reader->SetCaptureFailedHook([] {
         if (FUtilButton) FUtilButton->CaptureFailed();
+    });
+    // UBX answers and the receiver's identity, queued to the GUI thread.
+    reader->SetAnswerHook([](const UbxAckRecord& answer) {
+        if (MainForm) MainForm->UbxAnswered(answer);
+    });
+    reader->SetIdentityHook([](const std::string& identity) {
+        if (FLumarokStatus) FLumarokStatus->ShowReceiver(identity);
     });
     reader->SetFreeOnTerminate(freeOnTerminate);
     return reader;

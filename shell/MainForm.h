@@ -28,6 +28,8 @@ class TDataFreshness;
 class YThread;
 class Connection;
 class QApplication;
+class UbxAnswerWatch;
+struct UbxAckRecord;
 
 // The monitor's default font: the platform's sans-serif at 8 points.
 QFont MonitorFont();
@@ -72,6 +74,8 @@ class TMainForm : public QWidget, public TLayoutHost {
     TEvaluationWindow& Evaluation();
     // The player bar, shown while a capture plays on the port.
     TPlayerBar* PlayerBar() const { return FPlayerBar; }
+    // The receiver's answer to a UBX frame (from the reader, on the GUI thread).
+    void UbxAnswered(const UbxAckRecord& answer);
 
     // TLayoutHost
     QSize LayoutSize() const override { return size(); }
@@ -87,12 +91,14 @@ class TMainForm : public QWidget, public TLayoutHost {
     void WatchFreshness();
     void PlacePanels();
     void CentreOnScreen();
+    void WatchUbxAnswers();
 
     bool FInitFailed = false;
     bool FCentred = false;
     std::unique_ptr<Connection> FLink;
     std::unique_ptr<EpochRecorder> FRecording;
     std::unique_ptr<TEvaluationWindow> FEvaluation;
+    std::unique_ptr<UbxAnswerWatch> FAnswers;
     TDataFreshness* FFreshness = nullptr;
     TPlayerBar* FPlayerBar = nullptr;
     std::function<void()> FSuspendReader;

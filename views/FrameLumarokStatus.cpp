@@ -59,7 +59,11 @@ void TFLumarokStatus::RefreshHere() {
         rate = FLink->Shown().Rate;
     }
     const std::string name = FPortName ? FPortName(port) : std::string();
-    statusPanels[0]->setText(open ? "Open" : "Close");
+    // The state, the receiver's name and its latest answer, while open.
+    std::string state = open ? "Open" : "Close";
+    if (open && !FReceiver.empty()) state += "  " + FReceiver;
+    if (open && !FNote.empty()) state += "  " + FNote;
+    statusPanels[0]->setText(QString::fromStdString(state));
     if (LooksLikeLinkUrl(name)) {
         // A link has no baud rate; its URL may not fit, so the tooltip holds it whole.
         statusPanels[1]->setText(QString::fromStdString(name));
@@ -71,4 +75,14 @@ void TFLumarokStatus::RefreshHere() {
     statusPanels[1]->setText("COM:" +
                              (name.empty() ? QString::number(port) : QString::fromStdString(name)));
     if (IsKnownRate(rate)) statusPanels[2]->setText("BR:" + QString::number(rate) + "bps");
+}
+
+void TFLumarokStatus::ShowReceiver(const std::string& identity) {
+    FReceiver = identity;
+    RefreshHere();
+}
+
+void TFLumarokStatus::ShowNote(const std::string& note) {
+    FNote = note;
+    RefreshHere();
 }

@@ -1,4 +1,6 @@
 // The status bar: link state, port and baud rate in three fixed-width panels.
+// While open, the state panel also names the receiver once it told its
+// identity, and shows the latest note (the outcome of a UBX frame sent).
 // Given a connection, the port and rate are the link's while it is up and the
 // current trial's while detection runs, never a selection nothing uses.
 #pragma once
@@ -30,6 +32,9 @@ class TFLumarokStatus : public QFrame {
     void SetConnection(const Connection* link) { FLink = link; }
     // Safe from any thread: from a worker thread the update is queued to the GUI thread.
     void Refresh();
+    // The receiver's identity and the latest note, on the GUI thread.
+    void ShowReceiver(const std::string& identity);
+    void ShowNote(const std::string& note);
 
     QString PanelText(int panel) const { return statusPanels.at(panel)->text(); }
 
@@ -42,4 +47,6 @@ class TFLumarokStatus : public QFrame {
     GPSConfig& FConfig;
     PortNameLookup FPortName;
     const Connection* FLink = nullptr;
+    std::string FReceiver;
+    std::string FNote;
 };

@@ -26,8 +26,14 @@ void THistoryView::Show(const std::vector<Epoch>& epochs, double from, double to
     FUsed.clear();
     FFrom = from;
     FTo = std::max(to, from + 1);
+    // One point per pixel column and line: more would draw over each other.
+    const double columns = std::max(1, width());
+    int lastColumn = -1;
     for (const Epoch& e : epochs) {
         const double t = e.HostMs / MsPerSecond;
+        const int column = static_cast<int>((t - FFrom) / (FTo - FFrom) * columns);
+        if (column == lastColumn) continue;
+        lastColumn = column;
         FUsed.emplace_back(t, e.UsedCount);
         for (const EpochSatellite& s : e.Satellites) {
             if (!systems.empty() &&

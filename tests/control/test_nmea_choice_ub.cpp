@@ -132,6 +132,24 @@ TEST_F(NmeaChoiceUbTest, OkWhileNotConnectedWarnsAndSendsNothing) {
     EXPECT_EQ(Pty.ReadAll(), "");
 }
 
+TEST_F(NmeaChoiceUbTest, PeriodOutOfRangeIsRefusedBeforeAnythingIsSent) {
+    Connect();
+    Window.show();
+    for (const char* period : {"249", "60001", "", "12a"}) {
+        Messages.clear();
+        TypePeriod(period);
+        Window.btnSettingOK->click();
+        ASSERT_EQ(Messages.size(), 1u) << period;
+        EXPECT_EQ(Messages[0].Text, "measurement period must be in 250~60000 ms");
+        EXPECT_TRUE(Window.isVisible());
+    }
+    TypePeriod("60000");
+    Window.btnSettingOK->click();
+    EXPECT_FALSE(Window.isVisible());
+    ASSERT_TRUE(Link->WaitSendersIdle(std::chrono::seconds(10)));
+    EXPECT_EQ(Pty.ReadAll().size(), 7u * 18 + 16);  // the good period's frames alone
+}
+
 TEST_F(NmeaChoiceUbTest, OkWhileConnectedWritesTheEightFramesAndHides) {
     Connect();
     Window.show();

@@ -13,9 +13,11 @@
 #include "link/Connection.h"
 #include "link/ThreadNMEAFetch.h"
 #include "link/UbxRestart.h"
+#include "nmea/UbxMessages.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
 #include "tests/tools/sim/SimTestSupport.h"
+#include "tools/sim/UbxFrame.h"
 
 namespace {
 using namespace std::chrono_literals;
@@ -58,7 +60,13 @@ class ReceiverSimTest : public ControlFixture {
 }  // namespace
 
 TEST_F(ReceiverSimTest, EachRestartButtonRestartsTheReceiverOnce) {
-    TFRestartButton panel(nullptr, *NmeaManager, UbxRestarts);
+    // The receiver answered UBX: each restart goes out as its CFG-RST alone.
+    {
+        const std::string ack = BuildUbxAck(true, UbxClassCfg, UbxCfgMsg);
+        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
+        DispatchUbx(reinterpret_cast<const uint8_t*>(ack.data()), ack.size(), *NmeaManager);
+    }
+    TFRestartButton panel(nullptr, *NmeaManager);
     panel.SetLink(Link.get());
     const StartKind kinds[] = {StartKind::Hot, StartKind::Warm, StartKind::Cold,
                                StartKind::Factory};

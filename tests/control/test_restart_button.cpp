@@ -1,11 +1,13 @@
-// The restart panel against a pseudo-terminal: what reaches the wire, the
-// one-shot flags and the fix-mode reset.
+// The restart panel against a pseudo-terminal: what reaches the wire for a
+// receiver of each protocol, nothing while closed, and the fix-mode reset.
 #include <QToolButton>
 #include <mutex>
 
 #include "LinkFixture.h"
 #include "control/FrameRestartButton.h"
 #include "link/UbxRestart.h"
+#include "nmea/Dispatch.h"
+#include "nmea/UbxMessages.h"
 #include "serial/UbxText.h"
 
 namespace {
@@ -31,7 +33,20 @@ class RestartTest : public LinkFixture {
         return NmeaManager->Display.FixModeText;
     }
 
-    TFRestartButton Panel{nullptr, Store(), UbxRestarts};
+    // The store learns the receiver's protocol: one UBX frame, or a run of
+    // sentences and no frame.
+    static void HearUbx() {
+        const auto ack = HexTextToBytes("B5620501020006010F38");
+        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
+        DispatchUbx(ack.data(), ack.size(), *NmeaManager);
+    }
+    static void HearNmea() {
+        std::lock_guard<std::mutex> lock(NmeaManager->Lock());
+        for (uint64_t i = 0; i < NmeaOnlySentences; ++i)
+            DispatchSentence("$GPZDA,201530.00,04,07,2002,00,00*60\r", *NmeaManager, nullptr);
+    }
+
+    TFRestartButton Panel{nullptr, Store()};
     int FixTimerStarts = 0;
 };
 }  // namespace
@@ -52,19 +67,30 @@ TEST_F(RestartTest, ButtonsLaidOutTopToBottom) {
     }
 }
 
-TEST_F(RestartTest, ConnectedRestartsSendTheirUbxFrameInsteadOfTheText) {
+// Until the receiver's protocol is known both restarts go out; then only its own.
+TEST_F(RestartTest, RestartsGoOutInTheReceiversOwnProtocol) {
     Connect();
     const char* frames[] = {UbxHotStartFrame, UbxWarmStartFrame, UbxColdStartFrame};
     for (int i = 0; i < 3; ++i) {
         SetFixMode("3D");
         Panel.restartButtons[i]->click();
+        EXPECT_EQ(Pty.ReadAll(), TFRestartButton::RestartText(i) + Bytes(frames[i])) << i;
+        EXPECT_EQ(FixMode(), "0");
+    }
+    HearNmea();
+    ASSERT_EQ(KnownProtocol(*NmeaManager), ReceiverProtocol::Nmea);
+    Panel.restartButtons[0]->click();
+    EXPECT_EQ(Pty.ReadAll(), TFRestartButton::RestartText(0));
+    HearUbx();
+    ASSERT_EQ(KnownProtocol(*NmeaManager), ReceiverProtocol::Ubx);
+    for (int i = 0; i < 3; ++i) {
+        Panel.restartButtons[i]->click();
         const std::string expected = Bytes(frames[i]);
         EXPECT_EQ(expected.size(), 14u);
         EXPECT_EQ(Pty.ReadAll(), expected) << "button " << i;
-        EXPECT_EQ(FixMode(), "0");
     }
     EXPECT_FALSE(UbxRestarts.Hot || UbxRestarts.Warm || UbxRestarts.Cold);
-    EXPECT_EQ(FixTimerStarts, 3);
+    EXPECT_EQ(FixTimerStarts, 7);
 }
 
 TEST_F(RestartTest, FactoryResetWritesTheTextAlone) {
@@ -76,24 +102,21 @@ TEST_F(RestartTest, FactoryResetWritesTheTextAlone) {
     EXPECT_EQ(FixTimerStarts, 1);
 }
 
-TEST_F(RestartTest, NotConnectedWritesNothingButKeepsTheFlagsForTheNextSends) {
+// A restart pressed while closed sends nothing, then or later: the next
+// command the user sends goes out as typed.
+TEST_F(RestartTest, NotConnectedSendsNothingAndLeavesTheNextCommandAlone) {
+    Panel.SetLinkOpen(false);
+    EXPECT_FALSE(Panel.restartButtons[0]->isEnabled());
     ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));  // open, but no connection accepted
     Panel.HotClick();
     Panel.WarmClick();
-    EXPECT_EQ(FixMode(), "0");
     EXPECT_EQ(FixTimerStarts, 0);
     EXPECT_EQ(Pty.ReadAll(), "");
-    EXPECT_TRUE(UbxRestarts.Hot);
-    EXPECT_TRUE(UbxRestarts.Warm);
+    EXPECT_FALSE(UbxRestarts.Hot || UbxRestarts.Warm);
     Port.ClosePort();
 
     Connect();
     ASSERT_TRUE(Link->Send({"$PSRF103,00,00,01,01*"}));
     ASSERT_TRUE(Link->WaitSendersIdle(std::chrono::seconds(10)));
-    EXPECT_EQ(Pty.ReadAll(), Bytes(UbxHotStartFrame));
-    EXPECT_FALSE(UbxRestarts.Hot);
-    ASSERT_TRUE(Link->Send({"$PSRF103,00,00,01,01*"}));
-    ASSERT_TRUE(Link->WaitSendersIdle(std::chrono::seconds(10)));
-    EXPECT_EQ(Pty.ReadAll(), Bytes(UbxWarmStartFrame));
-    EXPECT_FALSE(UbxRestarts.Warm);
+    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,00,00,01,01*");
 }

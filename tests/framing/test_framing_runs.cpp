@@ -1,5 +1,6 @@
 // A source that offers its bytes in runs frames exactly as one read byte by
-// byte: the same sentences, the same bytes consumed, the same pauses and purges.
+// byte: the same sentences and UBX frames, the same bytes consumed, the same
+// pauses and purges.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "framing/Framing.h"
+#include "tests/framing/UbxBytes.h"
 
 namespace {
 
@@ -63,10 +65,17 @@ template <class Source>
 Framed FrameAll(Source& source) {
     Framed framed;
     char buffer[SentenceBufferSize];
+    framing::FramerState state;
+    static framing::UbxFrameBuffer frame;
     while (!source.AtEnd()) {
-        const uint16_t n = FrameSentence(source, buffer, Never);
+        uint16_t n = 0;
+        const RecordKind kind = FrameRecord(source, buffer, n, state, &frame, Never);
         for (int i = n; i < SentenceBufferSize; ++i) EXPECT_EQ(buffer[i], 0) << "byte " << i;
-        framed.Sentences.emplace_back(buffer, n);
+        if (kind == RecordKind::Ubx)
+            framed.Sentences.emplace_back("UBX:" +
+                                          std::string(frame.Bytes, frame.Bytes + frame.Size));
+        else
+            framed.Sentences.emplace_back(buffer, n);
         framed.Positions.push_back(source.Position());
     }
     return framed;
@@ -92,15 +101,23 @@ const std::string Gga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,4
 
 TEST(FrameSentenceRuns, EveryRuleAtEveryBufferSize) {
     const std::string cases[] = {
-        Gga + "\r\n" + Gga + "\r\n", "xy\r\n" + Gga + "\n$GPA*00\r\r\n",
+        Gga + "\r\n" + Gga + "\r\n",
+        "xy\r\n" + Gga + "\n$GPA*00\r\r\n",
         "$" + std::string(99, 'A') + "\r\n" + "$" + std::string(99, 'A') + "B\r\n" + Gga + "\r\n",
         "$GPGGA,12" + std::string(3, '\0') + "3519\x80\xFF,48*47\r\n",
         "$GPGGA,1$GPRMC,2*00\r\n$$GPVTG*00\r\n",
-        std::string(40, '\x7F') + "\x81\x82" + Gga + "\r\n", std::string(320, 'z') + Gga + "\r\n",
+        std::string(40, '\x7F') + "\x81\x82" + Gga + "\r\n",
+        std::string(320, 'z') + Gga + "\r\n",
         std::string(9, '\x90') + Gga + "\r\n",
         // Dropped bytes inside a long sentence reach the collecting step limit.
         "$GPGSV" + std::string(90, '\0') + std::string(120, 'A') + "\r\n" + Gga + "\r\n",
         Gga,  // cut by the end of the input
+        // UBX frames: between sentences, cutting one, after noise, broken and false.
+        Gga + "\r\n" + UbxBytes(1, 7, std::string(92, '\xB5')) + Gga + "\r\n",
+        "$GPGGA,1" + UbxBytes(5, 1, "\x06\x01") + "$GPA*00\r\n",
+        std::string(7, '\x80') + UbxBytes(0x0A, 4, std::string(160, '$')) + Gga + "\r\n",
+        std::string("\xB5\x62\x01\x07\x02\x00$G\x00\x00", 10) + Gga + "\r\n",
+        std::string("\xB5\x62\x01\x07\xFF\xFF", 6) + Gga + "\r\n",
     };
     for (const std::string& bytes : cases)
         for (size_t chunk : {size_t{0}, size_t{1}, size_t{7}, size_t{16}, size_t{17}, size_t{4096}})
@@ -113,14 +130,17 @@ TEST(FrameSentenceRuns, RandomNoiseAndSentences) {
         state = state * 1664525u + 1013904223u;
         return state >> 8;
     };
-    const char special[] = {'\r', '\n', '$', '\0', '\x7F', '\x80', '\xFE', '*', ','};
+    const char special[] = {'\r', '\n', '$', '\0', '\x7F', '\x80', '\xFE', '*', ',', '\xB5', 'b'};
     for (int trial = 0; trial < 200; ++trial) {
         std::string bytes;
         const int length = static_cast<int>(next() % 600);
         while (static_cast<int>(bytes.size()) < length) {
             const uint32_t pick = next() % 10;
-            if (pick < 3)
+            if (pick < 2)
                 bytes += Gga + "\r\n";
+            else if (pick < 3)
+                bytes +=
+                    UbxBytes(1, static_cast<uint8_t>(next()), std::string(next() % 300, '\x80'));
             else if (pick < 6)
                 bytes += special[next() % sizeof special];
             else

@@ -1,5 +1,6 @@
-// Fuzzes the whole decoding path: framing, checksum, dispatch, handlers and
-// display texts, with the capture stream writing to /dev/null.
+// Fuzzes the whole decoding path: framing of sentences and UBX frames,
+// checksum, dispatch, handlers and display texts, with the capture stream
+// writing to /dev/null.
 #include <cstddef>
 #include <cstdint>
 
@@ -18,10 +19,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static NoPurge purger;
     static bool opened = store.Capture.Open("/dev/null");
     (void)opened;
+    static framing::UbxFrameBuffer frame;
     MemoryByteSource source(reinterpret_cast<const char*>(data), size);
+    framing::FramerState state;
     char buffer[SentenceBufferSize];
     while (!source.AtEnd()) {
-        const uint16_t n = FrameSentence(source, buffer, [] { return false; });
+        uint16_t n = 0;
+        const RecordKind kind = FrameRecord(source, buffer, n, state, &frame, [] { return false; });
+        if (kind == RecordKind::Ubx &&
+            frame.Size != framing::UbxHeaderSize + frame.PayloadLength() + framing::UbxChecksumSize)
+            __builtin_trap();
         if (n == 0) continue;
         const std::string_view sentence = SentenceText(buffer, n);
         DispatchSentence(sentence, store, &purger);

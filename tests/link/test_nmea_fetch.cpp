@@ -14,6 +14,7 @@
 #include "link/ThreadNMEAFetch.h"
 #include "nmea/Dispatch.h"
 #include "serial/YComPort.h"
+#include "tests/framing/UbxBytes.h"
 #include "tests/serial/PortRecorder.h"
 #include "tests/serial/PtyPair.h"
 #include "tests/serial/Sentences.h"
@@ -67,6 +68,38 @@ class FetchTest : public ::testing::Test {
     std::vector<std::thread::id> ConsoleThreads;
     std::unique_ptr<TNmeaFetch> Reader;
 };
+
+// UBX frames between sentences reach the store's UBX part and the console
+// as one readable line each, with no purge of what follows.
+TEST_F(FetchTest, UbxFramesArriveInTheStoreAndOnTheConsoleAsLines) {
+    std::atomic<int> frames{0};
+    Reader = std::make_unique<TNmeaFetch>(false, [this] { ++Refreshes; });
+    Reader->SetPort(&Port);
+    Reader->SetStore(&Store);
+    Reader->SetDispatcher(&Loop);
+    Reader->SetConsole([this](const std::string& text) { Console.push_back(text); });
+    Reader->SetSentenceHook([this](std::string_view, const DispatchResult&) { ++Dispatched; });
+    Reader->SetUbxHook([&](const UbxDispatchResult& r) { frames += r.Valid; });
+    PortRecorder recorder;
+    Port.SetObserver(&recorder);
+    Reader->Start();
+    const std::string nak = UbxBytes(0x05, 0x00, "\x06\x01");
+    const std::string version = UbxBytes(
+        0x0A, 0x04, "ROM CORE 3.01" + std::string(17, '\0') + "00080000" + std::string(2, '\0'));
+    ASSERT_TRUE(Pty.Write(Gga + "\r\n" + nak + version + Rmc + "\r\n"));
+    ASSERT_TRUE(WaitDispatched(2));
+    ASSERT_TRUE(Loop.RunUntil([&] { return frames.load() == 2 && Console.size() == 4; }));
+    EXPECT_EQ(Console,
+              (std::vector<std::string>{Gga + "\r", "UBX ACK-NAK CFG-MSG",
+                                        "UBX MON-VER 00080000 ROM CORE 3.01", Rmc + "\r"}));
+    {
+        std::lock_guard<std::mutex> guard(Store.Lock());
+        EXPECT_EQ(std::string(Store.Ubx.Version.Hardware), "00080000");
+        EXPECT_EQ(Store.Ubx.Nak.Id, 0x01);
+    }
+    Port.SetObserver(nullptr);
+    EXPECT_EQ(recorder.Events(), std::vector<std::string>{});
+}
 
 TEST_F(FetchTest, SentencesArriveInTheStoreAndOnTheConsole) {
     StartReader();

@@ -12,6 +12,8 @@
 
 #include "framing/Framing.h"
 #include "serial/YComPort.h"
+#include "tests/framing/UbxBytes.h"
+#include "tests/serial/PortRecorder.h"
 #include "tests/serial/PtyPair.h"
 #include "tests/serial/Sentences.h"
 
@@ -224,6 +226,35 @@ TEST_F(PortTest, ASentenceArrivingInDribsIsCollectedWhole) {
     });
     EXPECT_EQ(ReadOne(), Gga + "\r");
     writer.join();
+}
+
+// UBX frames between sentences: read whole by ReadRecord, passed over by
+// ReadSentence without a purge or a give-up, in dribs too.
+TEST_F(PortTest, UbxFramesAreReadBesideSentencesAndAreNoNoise) {
+    const std::string pvt = UbxBytes(0x01, 0x07, std::string(46, '\xF0') + std::string(46, '\x7F'));
+    PortRecorder recorder;
+    Port.SetObserver(&recorder);
+    std::thread writer([&] {
+        const std::string bytes = Gga + "\r\n" + pvt + pvt + Rmc + "\r\n" + pvt + Gsa + "\r\n";
+        for (size_t i = 0; i < bytes.size(); i += 37) {
+            Pty.Write(bytes.substr(i, 37));
+            std::this_thread::sleep_for(2ms);
+        }
+    });
+    char buffer[SentenceBufferSize];
+    framing::UbxFrameBuffer frame;
+    uint16_t length = 0;
+    const std::atomic<bool> stop{false};
+    EXPECT_EQ(Port.ReadRecord(buffer, length, &frame, stop), RecordKind::Sentence);
+    EXPECT_EQ(std::string(buffer, length), Gga + "\r");
+    ASSERT_EQ(Port.ReadRecord(buffer, length, &frame, stop), RecordKind::Ubx);
+    EXPECT_EQ(std::string(frame.Bytes, frame.Bytes + frame.Size), pvt);
+    EXPECT_EQ(length, 0);
+    EXPECT_EQ(ReadOne(), Rmc + "\r");
+    EXPECT_EQ(ReadOne(), Gsa + "\r");
+    writer.join();
+    Port.SetObserver(nullptr);
+    EXPECT_EQ(recorder.Events(), std::vector<std::string>{});
 }
 
 TEST_F(PortTest, ReceivePurgeDropsInputNotYetFramed) {

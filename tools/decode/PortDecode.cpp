@@ -17,6 +17,7 @@
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
 #include "tools/decode/StoreJson.h"
+#include "tools/decode/UbxJson.h"
 
 namespace {
 
@@ -120,6 +121,9 @@ int DecodePort(const DecodeOptions& options) {
             reader.Terminate();
         }
     });
+    reader.SetUbxHook([&](const UbxDispatchResult& result) {
+        if (!enough && !options.Final) std::cout << UbxFrameJson(result, store).dump() << std::endl;
+    });
     reader.Start();
 
     while (!enough && !port.DeviceGone() && !EndRequested)
@@ -130,7 +134,11 @@ int DecodePort(const DecodeOptions& options) {
     const bool link = port.IsLink();
     port.ClosePort();
 
-    if (options.Final) std::cout << StoreJson(store, counts).dump() << std::endl;
+    if (options.Final) {
+        nlohmann::json state = StoreJson(store, counts);
+        if (store.Ubx.Frames > 0) state["Ubx"] = UbxStateJson(store.Ubx, framing::FramerState{});
+        std::cout << state.dump() << std::endl;
+    }
     if (!gone) return 0;
     std::cerr << "lumarokub-decode: " << options.Port
               << (link ? ": link ended\n" : ": device gone\n");

@@ -1,5 +1,5 @@
-// lumarokub-decode: headless decoding of NMEA 0183 captures into JSON, through
-// the monitor's own framing, dispatch, handlers and formatting.
+// lumarokub-decode: headless decoding of NMEA 0183 and UBX captures into JSON,
+// through the monitor's own framing, dispatch, handlers and formatting.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +13,7 @@
 #include "tools/decode/PortDecode.h"
 #include "tools/decode/StoreJson.h"
 #include "tools/decode/StreamByteSource.h"
+#include "tools/decode/UbxJson.h"
 
 namespace {
 
@@ -21,15 +22,23 @@ constexpr int ExitUnreadable = 2;
 
 int DecodeStream(std::FILE* file, const DecodeOptions& options, const char* name) {
     auto source = std::make_unique<StreamByteSource>(file);
-    NMEA_Manager store;
+    auto frame = std::make_unique<framing::UbxFrameBuffer>();
+    auto store = std::make_unique<NMEA_Manager>();
+    framing::FramerState framer;
     DecodeCounts counts;
     char buffer[SentenceBufferSize];
     const auto never = [] { return false; };
     while (!source->AtEnd()) {
-        const uint16_t length = FrameSentence(*source, buffer, never);
+        uint16_t length = 0;
+        const RecordKind kind = FrameRecord(*source, buffer, length, framer, frame.get(), never);
+        if (kind == RecordKind::Ubx) {
+            const UbxDispatchResult result = DispatchUbx(frame->Bytes, frame->Size, *store);
+            if (!options.Final) std::cout << UbxFrameJson(result, *store).dump() << '\n';
+            continue;
+        }
         if (length == 0) continue;
         const std::string_view sentence = SentenceText(buffer, length);
-        const DispatchResult result = DispatchSentence(sentence, store, nullptr);
+        const DispatchResult result = DispatchSentence(sentence, *store, nullptr);
         counts.Add(result);
         if (!options.Final) std::cout << SentenceJson(sentence, result).dump() << '\n';
     }
@@ -37,7 +46,13 @@ int DecodeStream(std::FILE* file, const DecodeOptions& options, const char* name
         std::cerr << "lumarokub-decode: " << name << ": read error\n";
         return ExitUnreadable;
     }
-    if (options.Final) std::cout << StoreJson(store, counts).dump() << '\n';
+    if (options.Final) {
+        nlohmann::json state = StoreJson(*store, counts);
+        // Only a receiver that sent UBX gets "Ubx": NMEA output stays as it was.
+        if (store->Ubx.Frames + framer.UbxBadChecksums > 0)
+            state["Ubx"] = UbxStateJson(store->Ubx, framer);
+        std::cout << state.dump() << '\n';
+    }
     return 0;
 }
 

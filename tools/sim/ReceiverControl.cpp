@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tools/sim/EpochUbx.h"
+
 namespace {
 
 constexpr uint16_t WarmStartMask = 0x0001;
@@ -119,6 +121,8 @@ ControlOutcome ReceiverControl::Apply(const ReceivedCommand& command) {
 }
 
 ControlOutcome ReceiverControl::ApplyUbx(const UbxMessage& m) {
+    if (FRefused != 0 && FRefused == ((m.Class << 8) | m.Id))
+        return Answer(false, m, "UBX " + Hex(m.Class, 2) + " " + Hex(m.Id, 2) + " (refused)");
     if (m.Class == UbxClassCfg) {
         switch (m.Id) {
             case UbxCfgRst:
@@ -130,6 +134,12 @@ ControlOutcome ReceiverControl::ApplyUbx(const UbxMessage& m) {
             default:
                 return Answer(false, m, "UBX CFG " + Hex(m.Id, 2) + " (not supported)");
         }
+    }
+    if (m.Class == UbxClassMon && m.Id == UbxMonVer && m.Payload.empty()) {
+        ControlOutcome out;
+        out.Replies.push_back(ComposeMonVer());
+        out.Log = "UBX MON-VER poll -> MON-VER";
+        return out;
     }
     ControlOutcome out;
     out.Log = "UBX " + Hex(m.Class, 2) + " " + Hex(m.Id, 2) + " length " +

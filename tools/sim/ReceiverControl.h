@@ -28,6 +28,8 @@ class ReceiverControl {
     explicit ReceiverControl(bool zda) : FZda(zda), FSchedule(zda) {}
 
     ControlOutcome Apply(const ReceivedCommand& command);
+    // A message to refuse whatever it holds, as (class << 8) | id; 0: none.
+    void SetRefused(uint16_t message) { FRefused = message; }
 
     const OutputSchedule& Schedule() const { return FSchedule; }
     OutputSchedule& Schedule() { return FSchedule; }
@@ -46,4 +48,5 @@ class ReceiverControl {
     bool FZda;
     OutputSchedule FSchedule;
     unsigned FPeriodMs = DefaultPeriodMs;
+    uint16_t FRefused = 0;
 };

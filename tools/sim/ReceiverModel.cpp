@@ -40,6 +40,7 @@ ReceiverModel::ReceiverModel(const ReceiverSettings& settings)
 void ReceiverModel::Restart(StartKind kind, int64_t simMs) {
     FStart = kind;
     FRestartMs = simMs;
+    FFirstFixMs = -1;
     FTimeKnown = kind == StartKind::Hot || kind == StartKind::Warm;
     const AcquisitionTimes& t = FSettings.Times[static_cast<size_t>(kind)];
     FAcquiredAfterMs.resize(FSky.Orbits().size());
@@ -69,6 +70,9 @@ EpochState ReceiverModel::Advance(int64_t simMs) {
     const int64_t since = simMs - FRestartMs;
     Track(epoch, since);
     DecideFix(epoch, since);
+    if (epoch.Fix != FixKind::None && FFirstFixMs < 0) FFirstFixMs = since;
+    epoch.SinceRestartMs = since;
+    epoch.TtffMs = FFirstFixMs < 0 ? 0 : FFirstFixMs;
     Report(epoch);
     return epoch;
 }

@@ -52,6 +52,8 @@ struct EpochState {
     DopValues Dop;
     std::vector<SatelliteView> Satellites;  // in view, by constellation then PRN
     int UsedCount = 0;
+    int64_t SinceRestartMs = 0;
+    int64_t TtffMs = 0;  // restart to the first fix; 0 while there is none
 };
 
 class ReceiverModel {
@@ -81,6 +83,7 @@ class ReceiverModel {
     int64_t FLastMs = 0;
     int64_t FEpochIndex = 0;
     StartKind FStart;
+    int64_t FFirstFixMs = -1;
     int64_t FRestartMs = 0;
     bool FTimeKnown = true;
     std::vector<int64_t> FAcquiredAfterMs;  // per orbit, since the restart

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "tools/sim/EpochUbx.h"
 #include "tools/sim/NmeaText.h"
 
 namespace {
@@ -43,6 +44,7 @@ ReceiverSimulator::ReceiverSimulator(SimOptions options)
     : FOptions(std::move(options)),
       FControl(FOptions.Zda),
       FFaults(FOptions.Faults, FOptions.Seed ^ FaultSeedSalt) {
+    FControl.SetRefused(FOptions.RefusedUbx);
     if (FOptions.TimeScale <= 0) FOptions.TimeScale = 1;
     FStatus.Rates = {};
     for (int k = 0; k < SentenceKindCount; ++k)
@@ -292,12 +294,23 @@ void ReceiverSimulator::EmitEpoch() {
     if (!skip && !drop) {
         std::vector<SentItem> items;
         const TalkerMode mode = FOptions.Talkers;
-        for (int k = 0; k < SentenceKindCount; ++k) {
-            const auto kind = static_cast<SentenceKind>(k);
-            if (!FControl.Schedule().Due(kind, epoch.Index, simMs)) continue;
-            const bool checksum = FControl.Schedule().Rate(kind).Checksum;
-            for (const std::string& body : ComposeSentences(kind, epoch, mode))
-                QueueSentence(FinishSentence(body, checksum), epoch.Index, items);
+        if (FOptions.Protocol != SimProtocol::Ubx) {
+            for (int k = 0; k < SentenceKindCount; ++k) {
+                const auto kind = static_cast<SentenceKind>(k);
+                if (!FControl.Schedule().Due(kind, epoch.Index, simMs)) continue;
+                const bool checksum = FControl.Schedule().Rate(kind).Checksum;
+                for (const std::string& body : ComposeSentences(kind, epoch, mode))
+                    QueueSentence(FinishSentence(body, checksum), epoch.Index, items);
+            }
+        }
+        if (FOptions.Protocol != SimProtocol::Nmea) {
+            for (std::string& frame : ComposeUbxFrames(epoch)) {
+                SentItem item;
+                item.Type = SentItem::Binary;
+                item.Epoch = epoch.Index;
+                item.Bytes = std::move(frame);
+                items.push_back(std::move(item));
+            }
         }
         for (SentItem& item : items) {
             FVirtualBusyNs = std::max(FVirtualBusyNs, dueNs) +

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,6 +16,8 @@ const char* const SimUsage =
     "\n"
     "  --baud N            line rate (default 9600); other rates get line noise\n"
     "  --talkers gp|multi  GP only (default) or a multi-constellation receiver\n"
+    "  --protocol nmea|ubx|both  NMEA sentences (default), UBX NAV frames or both\n"
+    "  --refuse CC-II      answer UBX class CC id II (hex) with ACK-NAK\n"
     "  --seed N            random seed: the same seed gives the same output\n"
     "  --lat D --lon D     start position in degrees (default 25.04776 121.53185)\n"
     "  --alt M             altitude in metres (default 12)\n"
@@ -119,6 +122,22 @@ bool ApplyValue(const std::string& name, const std::string& v, SimCommandLine& l
         o.Talkers = v == "multi" ? TalkerMode::Multi : TalkerMode::Gps;
         return true;
     }
+    if (name == "--protocol") {
+        if (v != "nmea" && v != "ubx" && v != "both") return false;
+        o.Protocol = v == "ubx"    ? SimProtocol::Ubx
+                     : v == "both" ? SimProtocol::Both
+                                   : SimProtocol::Nmea;
+        return true;
+    }
+    if (name == "--refuse") {
+        unsigned messageClass = 0, id = 0;
+        char dash = 0, extra = 0;
+        if (std::sscanf(v.c_str(), "%2x%c%2x%c", &messageClass, &dash, &id, &extra) != 3 ||
+            dash != '-')
+            return false;
+        o.RefusedUbx = static_cast<uint16_t>((messageClass << 8) | id);
+        return true;
+    }
     if (name == "--seed") {
         line.SeedGiven = ToUnsigned(v, u) && u <= UINT32_MAX;
         o.Seed = static_cast<uint32_t>(u);
@@ -154,10 +173,10 @@ bool ApplyValue(const std::string& name, const std::string& v, SimCommandLine& l
 
 bool TakesValue(const std::string& name) {
     static const char* const Names[] = {
-        "--baud",       "--talkers",      "--seed",   "--lat",   "--lon",     "--alt",
-        "--speed",      "--course",       "--utc",    "--start", "--hot",     "--warm",
-        "--cold",       "--time-scale",   "--replay", "--rate",  "--garbage", "--bad-checksum",
-        "--long-lines", "--hangup-after", "--record", "--link",  "--duration"};
+        "--baud",         "--talkers",    "--protocol",     "--seed",   "--lat",   "--lon",
+        "--alt",          "--speed",      "--course",       "--utc",    "--start", "--hot",
+        "--warm",         "--cold",       "--time-scale",   "--replay", "--rate",  "--garbage",
+        "--bad-checksum", "--long-lines", "--hangup-after", "--record", "--link",  "--duration"};
     for (const char* n : Names)
         if (name == n) return true;
     return false;

@@ -9,9 +9,17 @@
 #include "tools/sim/FaultInjector.h"
 #include "tools/sim/ReceiverModel.h"
 
+// What the receiver sends each epoch: NMEA sentences, UBX frames (NAV-PVT,
+// NAV-SAT, NAV-STATUS, NAV-DOP) or both.
+enum class SimProtocol : uint8_t { Nmea, Ubx, Both };
+
 struct SimOptions {
     unsigned long Baud = 9600;
     TalkerMode Talkers = TalkerMode::Gps;
+    SimProtocol Protocol = SimProtocol::Nmea;
+    // A UBX message the receiver refuses (ACK-NAK) whatever it holds, as
+    // (class << 8) | id; 0: none.
+    uint16_t RefusedUbx = 0;
     uint32_t Seed = 1;
 
     double LatDeg = 25.04776, LonDeg = 121.53185, AltM = 12.0;

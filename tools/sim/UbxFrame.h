@@ -17,6 +17,8 @@ constexpr uint8_t UbxClassCfg = 0x06;
 constexpr uint8_t UbxCfgMsg = 0x01;
 constexpr uint8_t UbxCfgRst = 0x04;
 constexpr uint8_t UbxCfgRate = 0x08;
+constexpr uint8_t UbxClassMon = 0x0A;
+constexpr uint8_t UbxMonVer = 0x04;
 constexpr uint8_t UbxClassNmea = 0xF0;  // standard NMEA sentences in CFG-MSG
 
 struct UbxMessage {

@@ -1,0 +1,250 @@
+#include "nmea/UbxFields.h"
+
+#include <cstdio>
+
+#include "nmea/UbxMessages.h"
+
+namespace {
+
+// Divisors from the units sent to degrees, metres and plain DOPs; dividing
+// keeps the nearest double to the decimal value sent.
+constexpr double DegreeUnits = 1e7;
+constexpr double MillimetreUnits = 1e3;
+constexpr double CentimetreUnits = 1e2;
+constexpr double DopUnits = 100;
+constexpr double HeadingUnits = 1e5;
+constexpr double MillisecondUnits = 1e3;
+
+// Appends printf-formatted text to the line.
+template <class... Args>
+void Append(std::string& line, const char* format, Args... args) {
+    char text[96];
+    const int n = std::snprintf(text, sizeof text, format, args...);
+    if (n > 0)
+        line.append(text,
+                    static_cast<size_t>(n < static_cast<int>(sizeof text) ? n : sizeof text - 1));
+}
+
+void DateTimeFields(UbxFieldSink& sink, uint16_t year, uint8_t month, uint8_t day, uint8_t hour,
+                    uint8_t minute, uint8_t second, int32_t nano) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", year, month, day, hour,
+                  minute, second);
+    sink.Text("utc", text);
+    sink.Integer("nano", nano);
+}
+
+}  // namespace
+
+std::string UbxReceiverIdentity(const UbxVersionRecord& version) {
+    std::string model = version.Hardware;
+    std::string firmware = version.Software;
+    for (int i = 0; i < version.ExtensionCount; ++i) {
+        const std::string extension = version.Extensions[i];
+        if (extension.rfind("MOD=", 0) == 0) model = extension.substr(4);
+        if (extension.rfind("FWVER=", 0) == 0) firmware = extension.substr(6);
+    }
+    return model + " " + firmware;
+}
+
+const char* UbxFixTypeText(uint8_t fixType) {
+    static const char* const Texts[] = {"no fix", "DR", "2D", "3D", "GNSS+DR", "time"};
+    return fixType < sizeof Texts / sizeof Texts[0] ? Texts[fixType] : "?";
+}
+
+// --- Fields by name ----------------------------------------------------------
+
+namespace {
+void AnswerFields(const UbxAckRecord& answer, UbxFieldSink& sink) {
+    sink.Integer("clsID", answer.Class);
+    sink.Integer("msgID", answer.Id);
+    sink.Text("message", UbxMessageName(answer.Class, answer.Id).c_str());
+}
+}  // namespace
+
+void UbxAckFields(const UbxState& ubx, UbxFieldSink& sink) {
+    AnswerFields(ubx.Ack, sink);
+}
+
+void UbxNakFields(const UbxState& ubx, UbxFieldSink& sink) {
+    AnswerFields(ubx.Nak, sink);
+}
+
+void UbxVersionFields(const UbxState& ubx, UbxFieldSink& sink) {
+    sink.Text("swVersion", ubx.Version.Software);
+    sink.Text("hwVersion", ubx.Version.Hardware);
+    sink.BeginList("extension");
+    for (int i = 0; i < ubx.Version.ExtensionCount; ++i) {
+        sink.BeginItem();
+        sink.Text("text", ubx.Version.Extensions[i]);
+        sink.EndItem();
+    }
+    sink.EndList();
+}
+
+void UbxPvtFields(const UbxState& ubx, UbxFieldSink& sink) {
+    const UbxPvtRecord& r = ubx.Pvt;
+    sink.Integer("iTOW", r.ITow);
+    DateTimeFields(sink, r.Year, r.Month, r.Day, r.Hour, r.Minute, r.Second, r.Nano);
+    sink.Integer("validFlags", r.Valid);
+    sink.Integer("fixType", r.FixType);
+    sink.Integer("flags", r.Flags);
+    sink.Integer("numSV", r.NumSv);
+    sink.Real("lat", r.Lat / DegreeUnits);
+    sink.Real("lon", r.Lon / DegreeUnits);
+    sink.Real("height", r.Height / MillimetreUnits);
+    sink.Real("hMSL", r.HMsl / MillimetreUnits);
+    sink.Real("hAcc", r.HAcc / MillimetreUnits);
+    sink.Real("vAcc", r.VAcc / MillimetreUnits);
+    sink.Real("gSpeed", r.GSpeed / MillimetreUnits);
+    sink.Real("headMot", r.HeadMot / HeadingUnits);
+    sink.Real("pDOP", r.PDop / DopUnits);
+}
+
+void UbxSatFields(const UbxState& ubx, UbxFieldSink& sink) {
+    const UbxSatRecord& r = ubx.Sat;
+    sink.Integer("iTOW", r.ITow);
+    sink.Integer("numSvs", r.Count);
+    sink.BeginList("satellites");
+    for (int i = 0; i < r.Count; ++i) {
+        const UbxSatellite& s = r.Satellites[i];
+        sink.BeginItem();
+        sink.Integer("gnssId", s.GnssId);
+        sink.Integer("svId", s.SvId);
+        sink.Integer("cno", s.Cno);
+        sink.Integer("elev", s.Elevation);
+        sink.Integer("azim", s.Azimuth);
+        sink.Integer("quality", s.Quality);
+        sink.Integer("used", s.Used ? 1 : 0);
+        sink.EndItem();
+    }
+    sink.EndList();
+}
+
+void UbxSigFields(const UbxState& ubx, UbxFieldSink& sink) {
+    const UbxSigRecord& r = ubx.Sig;
+    sink.Integer("iTOW", r.ITow);
+    sink.Integer("numSigs", r.Count);
+    sink.BeginList("signals");
+    for (int i = 0; i < r.Count; ++i) {
+        const UbxSignal& s = r.Signals[i];
+        sink.BeginItem();
+        sink.Integer("gnssId", s.GnssId);
+        sink.Integer("svId", s.SvId);
+        sink.Integer("sigId", s.SigId);
+        sink.Integer("freqId", s.FreqId);
+        sink.Integer("cno", s.Cno);
+        sink.Integer("quality", s.Quality);
+        sink.Integer("used", s.Used ? 1 : 0);
+        sink.EndItem();
+    }
+    sink.EndList();
+}
+
+void UbxStatusFields(const UbxState& ubx, UbxFieldSink& sink) {
+    const UbxStatusRecord& r = ubx.Status;
+    sink.Integer("iTOW", r.ITow);
+    sink.Integer("gpsFix", r.GpsFix);
+    sink.Integer("flags", r.Flags);
+    sink.Integer("ttff", r.Ttff);
+    sink.Integer("msss", r.Msss);
+}
+
+void UbxDopFields(const UbxState& ubx, UbxFieldSink& sink) {
+    const UbxDopRecord& r = ubx.Dop;
+    sink.Integer("iTOW", r.ITow);
+    sink.Real("gDOP", r.GDop / DopUnits);
+    sink.Real("pDOP", r.PDop / DopUnits);
+    sink.Real("tDOP", r.TDop / DopUnits);
+    sink.Real("vDOP", r.VDop / DopUnits);
+    sink.Real("hDOP", r.HDop / DopUnits);
+    sink.Real("nDOP", r.NDop / DopUnits);
+    sink.Real("eDOP", r.EDop / DopUnits);
+}
+
+void UbxSolFields(const UbxState& ubx, UbxFieldSink& sink) {
+    const UbxSolRecord& r = ubx.Sol;
+    sink.Integer("iTOW", r.ITow);
+    sink.Integer("fTOW", r.FTow);
+    sink.Integer("week", r.Week);
+    sink.Integer("gpsFix", r.GpsFix);
+    sink.Integer("flags", r.Flags);
+    sink.Real("ecefX", r.EcefX / CentimetreUnits);
+    sink.Real("ecefY", r.EcefY / CentimetreUnits);
+    sink.Real("ecefZ", r.EcefZ / CentimetreUnits);
+    sink.Real("pAcc", r.PAcc / CentimetreUnits);
+    sink.Real("pDOP", r.PDop / DopUnits);
+    sink.Integer("numSV", r.NumSv);
+}
+
+void UbxPosLlhFields(const UbxState& ubx, UbxFieldSink& sink) {
+    const UbxPosLlhRecord& r = ubx.PosLlh;
+    sink.Integer("iTOW", r.ITow);
+    sink.Real("lat", r.Lat / DegreeUnits);
+    sink.Real("lon", r.Lon / DegreeUnits);
+    sink.Real("height", r.Height / MillimetreUnits);
+    sink.Real("hMSL", r.HMsl / MillimetreUnits);
+    sink.Real("hAcc", r.HAcc / MillimetreUnits);
+    sink.Real("vAcc", r.VAcc / MillimetreUnits);
+}
+
+void UbxTimeUtcFields(const UbxState& ubx, UbxFieldSink& sink) {
+    const UbxTimeUtcRecord& r = ubx.TimeUtc;
+    sink.Integer("iTOW", r.ITow);
+    sink.Integer("tAcc", r.TAcc);
+    DateTimeFields(sink, r.Year, r.Month, r.Day, r.Hour, r.Minute, r.Second, r.Nano);
+    sink.Integer("validFlags", r.Valid);
+}
+
+// --- Console summaries -------------------------------------------------------
+
+void UbxAnswerSummary(const UbxState& ubx, std::string& line) {
+    line += UbxMessageName(ubx.LastAnswer.Class, ubx.LastAnswer.Id);
+}
+
+void UbxVersionSummary(const UbxState& ubx, std::string& line) {
+    Append(line, "%s %s", ubx.Version.Hardware, ubx.Version.Software);
+}
+
+void UbxPvtSummary(const UbxState& ubx, std::string& line) {
+    const UbxPvtRecord& r = ubx.Pvt;
+    Append(line, "%s %u sv %.5f %.5f %.1f m", UbxFixTypeText(r.FixType), r.NumSv,
+           r.Lat / DegreeUnits, r.Lon / DegreeUnits, r.HMsl / MillimetreUnits);
+}
+
+void UbxSatSummary(const UbxState& ubx, std::string& line) {
+    int used = 0;
+    for (int i = 0; i < ubx.Sat.Count; ++i) used += ubx.Sat.Satellites[i].Used ? 1 : 0;
+    Append(line, "%d sv, %d used", ubx.Sat.Count, used);
+}
+
+void UbxSigSummary(const UbxState& ubx, std::string& line) {
+    int used = 0;
+    for (int i = 0; i < ubx.Sig.Count; ++i) used += ubx.Sig.Signals[i].Used ? 1 : 0;
+    Append(line, "%d signals, %d used", ubx.Sig.Count, used);
+}
+
+void UbxStatusSummary(const UbxState& ubx, std::string& line) {
+    Append(line, "%s ttff %.3f s", UbxFixTypeText(ubx.Status.GpsFix),
+           ubx.Status.Ttff / MillisecondUnits);
+}
+
+void UbxDopSummary(const UbxState& ubx, std::string& line) {
+    Append(line, "P %.2f H %.2f V %.2f", ubx.Dop.PDop / DopUnits, ubx.Dop.HDop / DopUnits,
+           ubx.Dop.VDop / DopUnits);
+}
+
+void UbxSolSummary(const UbxState& ubx, std::string& line) {
+    Append(line, "%s %u sv week %d", UbxFixTypeText(ubx.Sol.GpsFix), ubx.Sol.NumSv, ubx.Sol.Week);
+}
+
+void UbxPosLlhSummary(const UbxState& ubx, std::string& line) {
+    Append(line, "%.5f %.5f %.1f m", ubx.PosLlh.Lat / DegreeUnits, ubx.PosLlh.Lon / DegreeUnits,
+           ubx.PosLlh.HMsl / MillimetreUnits);
+}
+
+void UbxTimeUtcSummary(const UbxState& ubx, std::string& line) {
+    const UbxTimeUtcRecord& r = ubx.TimeUtc;
+    Append(line, "%04u-%02u-%02u %02u:%02u:%02u", r.Year, r.Month, r.Day, r.Hour, r.Minute,
+           r.Second);
+}
