@@ -23,7 +23,8 @@ struct LocalFrame {
     LocalFrame(double latitude0, double longitude0) : Latitude0(latitude0), Longitude0(longitude0) {
         const double phi = Radians(latitude0);
         const double w = 1 - EccentricitySquared * std::sin(phi) * std::sin(phi);
-        NorthPerDegree = Radians(1) * SemiMajorAxis * (1 - EccentricitySquared) / (w * std::sqrt(w));
+        NorthPerDegree =
+            Radians(1) * SemiMajorAxis * (1 - EccentricitySquared) / (w * std::sqrt(w));
         EastPerDegree = Radians(1) * SemiMajorAxis / std::sqrt(w) * std::cos(phi);
     }
     ScatterPoint Offset(double latitude, double longitude) const {

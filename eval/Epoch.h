@@ -35,6 +35,7 @@ struct Epoch {
     double SpeedMs = 0;    // metres per second
     double Course = 0;     // degrees true
     double Pdop = 0, Hdop = 0, Vdop = 0;
+    double ReceiverTtff = -1;  // the receiver's own time to first fix, seconds (u-blox NAV-STATUS)
     int UsedCount = 0;
     int InViewCount = 0;
     std::vector<EpochSatellite> Satellites;

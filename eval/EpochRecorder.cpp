@@ -25,6 +25,7 @@ constexpr size_t PrnSlots = 256;  // satellite numbers looked up by table
 constexpr uint8_t UnknownIdentity = 255;
 
 enum HeaderFlags : uint8_t { FlagPosition = 1, FlagAltitude = 2 };
+constexpr uint8_t UbxNavClass = 0x01, UbxNavStatusId = 0x03;
 
 uint16_t Word(double value) {
     if (!(value > 0)) return 0;
@@ -54,6 +55,7 @@ struct EpochRecorder::Header {
     uint16_t SpeedCms, CourseHundredths, Pdop, Hdop, Vdop;  // dilutions x 100
     uint8_t Fix, Quality, UsedCount, InViewCount, Flags, SatelliteCount;
     uint32_t FirstSatellite;  // index in the chunk's satellites
+    uint32_t ReceiverTtffMs;  // NoTime when not told
 };
 
 struct EpochRecorder::Chunk {
@@ -84,6 +86,10 @@ void EpochOfStore(const NMEA_Manager& store, Epoch& e) {
     e.Pdop = store.Gsa.Message.Pdop / DopScale;
     e.Hdop = store.Gsa.Message.Hdop / DopScale;
     e.Vdop = store.Gsa.Message.Vdop / DopScale;
+    // A u-blox receiver tells its own time to first fix once it has one.
+    const UbxStatusRecord& status = store.Ubx.Status;
+    if (store.Ubx.CountOf(UbxNavClass, UbxNavStatusId) > 0 && status.Ttff > 0)
+        e.ReceiverTtff = status.Ttff / 1000.0;
     const int used = store.Sky.UsedCount();
     e.UsedCount = used > 0 ? used : store.Gga.Message.Spc.SatsUsed;
 
@@ -181,6 +187,9 @@ void EpochRecorder::Record(const Epoch& e) {
     h.Flags = static_cast<uint8_t>((e.HasPosition ? FlagPosition : 0) |
                                    (e.HasAltitude ? FlagAltitude : 0));
     h.FirstSatellite = static_cast<uint32_t>(c.Satellites.size());
+    h.ReceiverTtffMs = e.ReceiverTtff < 0
+                           ? Epoch::NoTime
+                           : static_cast<uint32_t>(std::lround(e.ReceiverTtff * 1000));
     const size_t kept = std::min<size_t>(e.Satellites.size(), 255);
     h.SatelliteCount = static_cast<uint8_t>(kept);
     for (size_t i = 0; i < kept; ++i) {
@@ -225,6 +234,7 @@ Epoch EpochRecorder::Unpack(const Chunk& c, size_t index) const {
     e.Hdop = h.Hdop / Hundredths;
     e.Vdop = h.Vdop / Hundredths;
     e.UsedCount = h.UsedCount;
+    e.ReceiverTtff = h.ReceiverTtffMs == Epoch::NoTime ? -1 : h.ReceiverTtffMs / 1000.0;
     e.InViewCount = h.InViewCount;
     e.Satellites.resize(h.SatelliteCount);
     for (size_t i = 0; i < h.SatelliteCount; ++i) {

@@ -57,6 +57,7 @@ FixState FixStateOf(const EpochRecorder& recording) {
     if (recording.Size() == 0) return s;
     const Epoch last = recording.At(recording.Size() - 1);
     s.CycleStart = last.HostMs / MsPerSecond;
+    s.ReceiverTtff = last.ReceiverTtff;
     s.Fix = last.Fix == EpochFix::Fix2D || last.Fix == EpochFix::Fix3D ? static_cast<int>(last.Fix)
                                                                        : FixNone;
     return s;

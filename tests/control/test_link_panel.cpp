@@ -50,12 +50,17 @@ TEST_F(LinkPanel, ATypedTcpUrlConnectsAndTheWindowsCommandsReachTheServer) {
     EXPECT_EQ(FLumarokStatus->PanelText(1).toStdString(), server.Url());
     EXPECT_TRUE(FRestartButton->restartButtons[FactoryReset]->isEnabled());
 
+    // On connecting the monitor asks for the receiver's identity (the UBX
+    // MON-VER poll); then the factory reset and a command go out as sent.
+    const std::string poll("\xB5\x62\x0A\x04\x00\x00\x0E\x34", 8);
+    EXPECT_EQ(server.Received(poll.size()), poll);
     FRestartButton->restartButtons[FactoryReset]->click();
     const std::string restart = TFRestartButton::RestartText(FactoryReset);
-    EXPECT_EQ(server.Received(restart.size()), restart);
+    EXPECT_EQ(server.Received(poll.size() + restart.size()), poll + restart);
     const std::string command = "$PSRF103,05,00,01,01*20\r\n";
     ASSERT_TRUE(Window->Link().Send({command}));
-    EXPECT_EQ(server.Received(restart.size() + command.size()), restart + command);
+    EXPECT_EQ(server.Received(poll.size() + restart.size() + command.size()),
+              poll + restart + command);
 }
 
 TEST_F(LinkPanel, AMalformedUrlIsRefusedBeforeAnythingOpens) {
@@ -98,7 +103,8 @@ TEST_F(LinkPanel, AReceiveOnlyLinkTurnsTheSendingControlsOff) {
     EXPECT_TRUE(FConsole->consoleMemo->toolTip().contains("udp://"));
 
     Press();  // Close: a serial port chosen next may send again
-    EXPECT_TRUE(FRestartButton->restartButtons[0]->isEnabled());
+    EXPECT_FALSE(FRestartButton->restartButtons[0]->isEnabled()) << "closed: nothing to restart";
+    EXPECT_TRUE(FRestartButton->restartButtons[0]->toolTip().isEmpty());
     EXPECT_TRUE(FUtilButton->settingButton->isEnabled());
 }
 

@@ -19,8 +19,9 @@ constexpr double Cold2D = 30, Cold3D = 35;
 constexpr double CycleSeconds = 1.0 / TimeScale;  // one simulated second
 constexpr double Slack = 0.4;  // the reader's and the tick's delays on a busy machine
 
-std::unique_ptr<ReceiverSimulator> StartReceiver() {
+std::unique_ptr<ReceiverSimulator> StartReceiver(SimProtocol protocol = SimProtocol::Nmea) {
     SimOptions o;
+    o.Protocol = protocol;
     o.Baud = 115200;
     o.TimeScale = TimeScale;
     o.Times[static_cast<int>(StartKind::Cold)] = {Cold2D, Cold3D};
@@ -62,6 +63,24 @@ TEST(TtffProgram, ColdStartTimesAreTheSimulatorsWithinACycle) {
         EXPECT_LE(fix3d, Cold3D + (CycleSeconds + Slack) * TimeScale) << line;
     }
     EXPECT_GE(sim->Status().Restarts[static_cast<int>(StartKind::Cold)], 2);
+    std::remove(csv.c_str());
+}
+
+// A u-blox receiver tells its own time to first fix (NAV-STATUS), in its
+// own seconds: the simulator's simulated ones.
+TEST(TtffProgram, AUbloxReceiversOwnTimeToFirstFixIsReported) {
+    auto sim = StartReceiver(SimProtocol::Both);
+    const std::string csv = testing::TempDir() + "ttff-ubx-" + std::to_string(getpid()) + ".csv";
+    Program ttff({LUMAROKUB_TTFF_PROGRAM, "--port", sim->SlavePath(), "--baud", "115200", "--kind",
+                  "cold", "--runs", "1", "--timeout", "20", "--pause", "0", "--csv", csv});
+    ASSERT_EQ(ttff.Wait(60s), 0) << ttff.Out() << ttff.Err();
+    std::ifstream in(csv);
+    std::string line;
+    std::getline(in, line);
+    ASSERT_TRUE(std::getline(in, line));
+    const auto f = Fields(line);
+    ASSERT_EQ(f.size(), 6u) << line;
+    EXPECT_NEAR(std::stod(f[4]), Cold2D, 1.0) << line;
     std::remove(csv.c_str());
 }
 
