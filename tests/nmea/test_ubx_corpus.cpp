@@ -121,22 +121,43 @@ std::vector<nlohmann::json> Reports(const std::string& name, const char* kind) {
     return reports;
 }
 
+// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian), so
+// that the test needs no timegm, which Windows lacks.
+long long DaysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(long long z, int& y, int& m, int& d) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = static_cast<int>(yoe + era * 400 + (m <= 2));
+}
+
 std::string PvtTime(const UbxPvtRecord& p) {
-    std::tm t{};
-    t.tm_year = p.Year - 1900;
-    t.tm_mon = p.Month - 1;
-    t.tm_mday = p.Day;
-    t.tm_hour = p.Hour;
-    t.tm_min = p.Minute;
-    t.tm_sec = p.Second;
-    long long ms = static_cast<long long>(timegm(&t)) * 1000 + std::lround(p.Nano / 1e6);
-    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
-    std::tm u{};
-    gmtime_r(&seconds, &u);
+    constexpr long long MsPerDay = 86400000;
+    const long long ms =
+        (DaysFromCivil(p.Year, p.Month, p.Day) * 86400 + (p.Hour * 60 + p.Minute) * 60 + p.Second) *
+            1000 +
+        std::lround(p.Nano / 1e6);
+    const long long days = ms >= 0 ? ms / MsPerDay : (ms - MsPerDay + 1) / MsPerDay;
+    const long long inDay = ms - days * MsPerDay;
+    int y = 0, m = 0, d = 0;
+    CivilFromDays(days, y, m, d);
     char text[96];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", u.tm_year + 1900,
-                  u.tm_mon + 1, u.tm_mday, u.tm_hour, u.tm_min, u.tm_sec,
-                  static_cast<int>(ms % 1000));
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", y, m, d,
+                  static_cast<int>(inDay / 3600000), static_cast<int>(inDay / 60000 % 60),
+                  static_cast<int>(inDay / 1000 % 60), static_cast<int>(inDay % 1000));
     return text;
 }
 
