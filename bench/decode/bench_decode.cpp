@@ -19,25 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "AllocationCounter.h"
 #include "framing/Framing.h"
 #include "minmea.h"
 #include "nmea/Dispatch.h"
-
-namespace {
-std::atomic<uint64_t> Allocations{0};
-}
-
-void* operator new(size_t size) {
-    ++Allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -194,14 +179,14 @@ int main(int argc, char** argv) {
     minmea.reserve(Rounds);
     uint64_t allocations = 0, decoded = 0;
     for (int round = 0; round < Rounds; ++round) {
-        const uint64_t before = Allocations.load();
+        const uint64_t before = AllocationCount();
         uint64_t sentences = 0;
         ours.push_back(TimeRound(roundSeconds, [&] {
             const uint64_t n = DecodePass(corpus, store, purger);
             sentences += n;
             return n;
         }));
-        allocations += Allocations.load() - before;
+        allocations += AllocationCount() - before;
         decoded += sentences;
         minmea.push_back(TimeRound(roundSeconds, [&] { return MinmeaPass(framed); }));
     }

@@ -17,25 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "AllocationCounter.h"
 #include "framing/Framing.h"
 #include "nmea/Dispatch.h"
 #include "nmea/UbxMessages.h"
-
-namespace {
-std::atomic<uint64_t> Allocations{0};
-}
-
-void* operator new(size_t size) {
-    ++Allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -102,7 +87,7 @@ int main(int argc, char** argv) {
     uint64_t allocations = 0, records = 0;
     const double roundSeconds = seconds / Rounds;
     for (int round = 0; round < Rounds; ++round) {
-        const uint64_t before = Allocations.load();
+        const uint64_t before = AllocationCount();
         const auto start = std::chrono::steady_clock::now();
         uint64_t inRound = 0;
         double elapsed = 0;
@@ -112,7 +97,7 @@ int main(int argc, char** argv) {
             elapsed =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         } while (elapsed < roundSeconds);
-        allocations += Allocations.load() - before;
+        allocations += AllocationCount() - before;
         records += inRound;
         rates.push_back(double(inRound) / elapsed);
     }
