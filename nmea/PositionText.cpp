@@ -11,7 +11,7 @@ constexpr double MaxTimeField = 240000.0;
 void Keep(char (&out)[PositionText::Capacity], std::string_view text) {
     const size_t n =
         text.size() < PositionText::Capacity - 1 ? text.size() : PositionText::Capacity - 1;
-    std::memcpy(out, text.data(), n);
+    if (n > 0) std::memcpy(out, text.data(), n);  // an empty view may have no data
     out[n] = 0;
 }
 
