@@ -5,30 +5,18 @@
 #include <mutex>
 
 #include "link/Connection.h"
+#include "link/RestartCommands.h"
 #include "nmea/NmeaManager.h"
-#include "serial/UbxText.h"
 
 namespace {
-struct RestartKind {
-    const char* Caption;
-    const char* ResetConfig;
-    const char* const* UbxFrame;  // the u-blox CFG-RST frame; none for factory reset
-};
-
-const RestartKind& Kind(int index) {
-    static const RestartKind kinds[TFRestartButton::ButtonCount] = {
-        {"HOT", "1", &UbxHotStartFrame},
-        {"WARM", "2", &UbxWarmStartFrame},
-        {"COLD", "4", &UbxColdStartFrame},
-        {"Factory Rst", "8", nullptr},
-    };
-    return kinds[index];
-}
-
-// Latitude, longitude, altitude, clock offset, time of week, week, channels.
-constexpr char InitFields[] = "0,0,0,96000,237759,922,12";
-constexpr char RestartSentence[] = "$PSRF104,";
+constexpr const char* Captions[TFRestartButton::ButtonCount] = {"HOT", "WARM", "COLD",
+                                                                "Factory Rst"};
 constexpr char ClearedFixMode[] = "0";
+
+// The buttons run from the hottest start to the factory reset.
+RestartKind KindOf(int index) {
+    return static_cast<RestartKind>(index);
+}
 }  // namespace
 
 TFRestartButton::TFRestartButton(QWidget* parent, NMEA_Manager& store)
@@ -39,7 +27,7 @@ TFRestartButton::TFRestartButton(QWidget* parent, NMEA_Manager& store)
 void TFRestartButton::BuildWidgets() {
     for (int i = 0; i < ButtonCount; ++i) {
         auto* button = new QToolButton(this);
-        button->setText(Kind(i).Caption);
+        button->setText(Captions[i]);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setGeometry(0, ButtonHeight * i, ButtonWidth, ButtonHeight);
@@ -52,7 +40,7 @@ void TFRestartButton::BuildWidgets() {
 }
 
 std::string TFRestartButton::RestartText(int index) {
-    return std::string(RestartSentence) + InitFields + "," + Kind(index).ResetConfig + "*";
+    return SirfRestartText(KindOf(index));
 }
 
 void TFRestartButton::HotClick() {
@@ -69,17 +57,7 @@ void TFRestartButton::FactoryClick() {
 }
 
 std::vector<std::string> TFRestartButton::RestartLines(int index, ReceiverProtocol protocol) {
-    const char* const* frame = Kind(index).UbxFrame;
-    if (!frame) return {RestartText(index)};
-    switch (protocol) {
-        case ReceiverProtocol::Ubx:
-            return {*frame};
-        case ReceiverProtocol::Nmea:
-            return {RestartText(index)};
-        case ReceiverProtocol::Unknown:
-            break;
-    }
-    return {RestartText(index), *frame};
+    return RestartCommandLines(KindOf(index), protocol);
 }
 
 void TFRestartButton::RestartClick(int index) {

@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "eval/EpochRecorder.h"
+#include "link/RestartCommands.h"
 #include "link/ThreadNMEAFetch.h"
-#include "link/UbxRestart.h"
 #include "nmea/NmeaManager.h"
 #include "serial/LinkNumbers.h"
 #include "serial/LinkUrl.h"
@@ -17,11 +17,6 @@ namespace {
 
 constexpr std::chrono::milliseconds TickInterval{20};
 constexpr size_t RecentCycles = 16;
-
-// SiRF reset configurations by kind (hot 1, warm 2, cold 4, factory 8), with
-// the initialisation fields the restart panel sends.
-constexpr const char* SirfResetConfig[] = {"1", "2", "4", "8"};
-constexpr char SirfInitFields[] = "$PSRF104,0,0,0,96000,237759,922,12,";
 
 double Now() {
     static const auto start = std::chrono::steady_clock::now();
@@ -52,25 +47,11 @@ void ReportSummary(const char* name, const TtffStatistics& s, std::ostream& out)
 
 }  // namespace
 
-std::string SirfRestartText(RestartKind kind) {
-    return std::string(SirfInitFields) + SirfResetConfig[static_cast<int>(kind)] + "*";
-}
-
-std::string UbxRestartText(RestartKind kind) {
-    UbxRestartRequests requests;
-    switch (kind) {
-        case RestartKind::Hot:
-            requests.Hot = true;
-            break;
-        case RestartKind::Warm:
-            requests.Warm = true;
-            break;
-        case RestartKind::Cold:
-        case RestartKind::Factory:  // the coldest start CFG-RST knows here
-            requests.Cold = true;
-            break;
-    }
-    return std::string(requests.Apply(""));
+std::vector<std::string> CampaignRestartLines(RestartKind kind) {
+    std::vector<std::string> lines = RestartCommandLines(kind, ReceiverProtocol::Unknown);
+    // CFG-RST knows no factory reset: its coldest start stands in for it.
+    if (!UbxRestartFrame(kind)) lines.emplace_back(UbxRestartFrame(RestartKind::Cold));
+    return lines;
 }
 
 int RunTtffCampaign(const TtffOptions& options, std::ostream& out, std::ostream& err,
@@ -97,9 +78,10 @@ int RunTtffCampaign(const TtffOptions& options, std::ostream& out, std::ostream&
     const bool sendsCommands = TextCanSend(options.Port);
     TtffCampaign campaign(options.Campaign, [&](RestartKind kind) {
         if (!sendsCommands || port.DeviceGone()) return false;
-        const int sirf = port.SendCommandText(SirfRestartText(kind));
-        const int ubx = port.SendCommandText(UbxRestartText(kind));
-        return sirf > 0 || ubx > 0;
+        bool sent = false;
+        for (const std::string& line : CampaignRestartLines(kind))
+            sent = port.SendCommandText(line) > 0 || sent;
+        return sent;
     });
     size_t reported = 0;
     while (!campaign.Finished()) {

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "tools/ttff/TtffOptions.h"
 
@@ -14,7 +16,7 @@ constexpr int TtffExitCannotUse = 2;
 int RunTtffCampaign(const TtffOptions& options, std::ostream& out, std::ostream& err,
                     const std::atomic<bool>& stop);
 
-// The restart text of a kind: the SiRF sentence, or the u-blox CFG-RST frame
+// What the campaign sends for a restart of `kind`: the receiver's protocol is
+// not known here, so both the SiRF sentence and the u-blox CFG-RST frame
 // (hexadecimal text, as the port sends frames).
-std::string SirfRestartText(RestartKind kind);
-std::string UbxRestartText(RestartKind kind);
+std::vector<std::string> CampaignRestartLines(RestartKind kind);
