@@ -32,6 +32,7 @@ constexpr size_t ScatterPoints = 20000;        // points drawn; every fix counts
 constexpr size_t AlwaysMeasuredFixes = 20000;  // up to here every refresh measures again
 constexpr size_t GrowthDenominator = 100;      // beyond, once the fixes grew by 1/100
 constexpr double MsPerSecond = 1000.0;
+constexpr double SecondsPerMinute = 60.0;
 const QStringList SatelliteColumns = {"System", "Number", "Elevation", "Azimuth", "C/N0", "Used"};
 const QStringList MessageColumns = {"Sentence", "Count", "Per second", "Checksum failures"};
 const char* const SystemNames[] = {"GPS",    "SBAS", "GLONASS", "Galileo",
@@ -255,7 +256,7 @@ void TEvaluationWindow::ResetAccuracy() {
 }
 
 void TEvaluationWindow::RefreshHistory() {
-    std::vector<Epoch> shown;
+    std::vector<Epoch> drawn;
     double last = 0, first = 0;
     {
         std::lock_guard<std::mutex> hold(FStore.Lock());
@@ -263,16 +264,19 @@ void TEvaluationWindow::RefreshHistory() {
         first = FRecording.At(0).HostMs / MsPerSecond;
         last = FRecording.At(FRecording.Size() - 1).HostMs / MsPerSecond;
     }
-    // The scroll bar walks back over the whole recording, a minute a step.
-    const int span = static_cast<int>(std::max(0.0, last - first - HistorySeconds));
+    // The scroll bar walks back over the whole recording, a minute a step; a
+    // recording shorter than the window fills it, whole minutes at a time.
+    const double shown = std::clamp(std::ceil((last - first) / SecondsPerMinute) * SecondsPerMinute,
+                                    SecondsPerMinute, HistorySeconds);
+    const int span = static_cast<int>(std::max(0.0, last - first - shown));
     historyScroll->blockSignals(true);
     const bool atEnd = historyScroll->value() == historyScroll->maximum();
     historyScroll->setRange(0, span);
-    historyScroll->setPageStep(static_cast<int>(HistorySeconds));
+    historyScroll->setPageStep(static_cast<int>(shown));
     if (atEnd) historyScroll->setValue(span);
     historyScroll->blockSignals(false);
-    const double to = first + historyScroll->value() + HistorySeconds;
-    const double from = to - HistorySeconds;
+    const double to = first + historyScroll->value() + shown;
+    const double from = to - shown;
     uint64_t begin = 0, end = 0;
     {
         std::lock_guard<std::mutex> hold(FStore.Lock());
@@ -290,16 +294,16 @@ void TEvaluationWindow::RefreshHistory() {
         begin,
         [&](const Epoch& e) {
             const double t = e.HostMs / MsPerSecond;
-            const int column = static_cast<int>((t - from) / HistorySeconds * columns);
+            const int column = static_cast<int>((t - from) / shown * columns);
             if (t > to || column == lastColumn) return;
             lastColumn = column;
-            shown.push_back(e);
+            drawn.push_back(e);
         },
         end);
     std::vector<Constellation> systems;
     if (systemCombo->currentIndex() > 0)
         systems.push_back(static_cast<Constellation>(systemCombo->currentIndex() - 1));
-    history->Show(shown, from, to, systems);
+    history->Show(drawn, from, to, systems);
 }
 
 void TEvaluationWindow::RefreshSatellites() {

@@ -18,7 +18,10 @@ const char* const StartupUsage =
     "                     (the panel's General, Port Detect, BR Detect, Auto Detect)\n"
     "  --baud N           select the baud rate (4800, 9600, 19200, 38400, 57600, 115200)\n"
     "  --demo             start a simulated receiver on a pseudo-terminal and connect to it\n"
-    "  --screenshot FILE  save the main window as a PNG after SECONDS (default 3) and exit\n"
+    "  --evaluation PAGE  open the evaluation window at start on PAGE: ttff, accuracy,\n"
+    "                     signals, satellites or messages\n"
+    "  --screenshot FILE  save the main window (the evaluation window with --evaluation) as\n"
+    "                     a PNG after SECONDS (default 3) and exit\n"
     "  --after SECONDS    delay before the screenshot\n"
     "  --replay FILE      decode an NMEA capture into the views at start (demo without a "
     "receiver)\n"
@@ -32,6 +35,8 @@ const char* const StartupUsage =
     "from a right-click on the restart buttons.\n"
     "Link URLs, typed in the port list or given with --port:\n";
 
+const char* const EvaluationTabNames[5] = {"ttff", "accuracy", "signals", "satellites", "messages"};
+
 namespace {
 
 constexpr const char* PlayScheme = "file://";
@@ -43,6 +48,15 @@ bool ParseMode(const std::string& text, int& mode) {
     for (int i = 0; i < static_cast<int>(std::size(ModeNames)); ++i)
         if (text == ModeNames[i]) {
             mode = i;
+            return true;
+        }
+    return false;
+}
+
+bool ParseEvaluationTab(const std::string& text, int& tab) {
+    for (int i = 0; i < static_cast<int>(std::size(EvaluationTabNames)); ++i)
+        if (text == EvaluationTabNames[i]) {
+            tab = i;
             return true;
         }
     return false;
@@ -91,7 +105,7 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
         }
         const bool takesValue = arg == "--port" || arg == "--baud" || arg == "--screenshot" ||
                                 arg == "--after" || arg == "--replay" || arg == "--mode" ||
-                                arg == "--play";
+                                arg == "--play" || arg == "--evaluation";
         if (!takesValue) {
             error = "unknown option: " + arg;
             return false;
@@ -117,6 +131,12 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
         } else if (arg == "--mode") {
             if (!ParseMode(value, options.Mode)) {
                 error = std::string("unknown mode: ") + value + " (general, port, baud or auto)";
+                return false;
+            }
+        } else if (arg == "--evaluation") {
+            if (!ParseEvaluationTab(value, options.EvaluationTab)) {
+                error = std::string("unknown evaluation page: ") + value +
+                        " (ttff, accuracy, signals, satellites or messages)";
                 return false;
             }
         } else if (arg == "--screenshot") {

@@ -13,12 +13,15 @@ struct StartupOptions {
     std::string ReplayFile;          // capture decoded into the store at start
     std::string PlayFile;            // capture played at its own pace (a file:// link)
     int Mode = 0;                    // detection mode of the start-up connection (General)
+    int EvaluationTab = -1;          // the evaluation window's page opened at start; -1: none
     bool Demo = false;               // a simulated receiver on a pseudo-terminal
     bool Help = false;
     bool Version = false;  // --version: print the version and end
 };
 
 extern const char* const StartupUsage;
+// The evaluation window's pages by name, in the window's order.
+extern const char* const EvaluationTabNames[5];
 
 // The options the monitor was started with; the port panel reads its ports
 // and rate from here.

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTimer>
 #include <iostream>
 #include <memory>
 
 #include "LumarokVersion.h"
 #include "control/AboutLogo.h"
+#include "control/EvaluationWindow.h"
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
@@ -28,7 +30,8 @@ namespace {
 constexpr int ExitUsage = 2;
 constexpr int ExitFailure = 1;
 
-void ScheduleScreenshot(QApplication& app, TMainForm& window, const StartupOptions& options) {
+// The window shot: the evaluation window when it was opened at start.
+void ScheduleScreenshot(QApplication& app, QWidget& window, const StartupOptions& options) {
     const int delayMs = static_cast<int>(options.ScreenshotAfter * 1000);
     QTimer::singleShot(delayMs, &window, [&app, &window, file = options.ScreenshotFile] {
         if (window.grab().save(QString::fromStdString(file), "PNG")) {
@@ -122,7 +125,13 @@ int main(int argc, char** argv) {
         return ExitUsage;
     }
     window.show();
-    if (!StartOptions.ScreenshotFile.empty()) ScheduleScreenshot(app, window, StartOptions);
+    QWidget* shot = &window;
+    if (StartOptions.EvaluationTab >= 0) {
+        TEvaluationWindow& evaluation = window.ShowEvaluation(false);
+        evaluation.tabs->setCurrentIndex(StartOptions.EvaluationTab);
+        shot = &evaluation;
+    }
+    if (!StartOptions.ScreenshotFile.empty()) ScheduleScreenshot(app, *shot, StartOptions);
     const int status = RunMonitor(app, window);
     if (!settings.Save(kept, problem)) std::cerr << "lumarokub: " << problem << '\n';
     return status;

@@ -3,19 +3,71 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
 
 #include "views/SystemColors.h"
 
 namespace {
-constexpr double MaxSnr = 60;   // dB-Hz at the top
-constexpr double MaxUsed = 40;  // satellites at the top of the used line
+constexpr double MaxSnr = 60;                    // dB-Hz at the top
+constexpr double MinDopTop = 2, MaxDopTop = 20;  // the dilution strip's top, as the values need
 constexpr int Margin = 24;
+constexpr int StripGap = 6;
+constexpr double SignalShare = 0.55, DopShare = 0.2;  // of the height; motion has the rest
 constexpr uint32_t KeyPerSystem = 1000;
 constexpr double MsPerSecond = 1000.0;
+constexpr double NoValue = std::numeric_limits<double>::quiet_NaN();
+
+const QColor GridColour(70, 70, 90);
+const QColor HdopColour(120, 200, 255), PdopColour(255, 160, 80);
+const QColor AltitudeColour(140, 230, 140), SpeedColour(230, 140, 230);
+
+double Y(double v, double bottom, double top, const QRectF& plot) {
+    const double span = top > bottom ? top - bottom : 1;
+    return plot.bottom() - (std::clamp(v, bottom, top) - bottom) / span * plot.height();
+}
+
+// A legend written over the lines, on the plot's own background.
+void Label(QPainter& p, QPointF at, const QColor& colour, const QString& text) {
+    p.setBackgroundMode(Qt::OpaqueMode);
+    p.setBackground(QColor(20, 20, 30));
+    p.setPen(colour);
+    p.drawText(at, text);
+    p.setBackgroundMode(Qt::TransparentMode);
+}
+
+// A line through the points with a gap at each NaN (or, for C/N0, below 0).
+QPainterPath PathOf(const std::vector<QPointF>& points, const std::function<QPointF(QPointF)>& at) {
+    QPainterPath path;
+    bool pen = false;
+    for (const QPointF& pt : points) {
+        if (std::isnan(pt.y()) || pt.y() < 0) {
+            pen = false;
+            continue;
+        }
+        pen ? path.lineTo(at(pt)) : path.moveTo(at(pt));
+        pen = true;
+    }
+    return path;
+}
+
+// The lowest and highest value of a series, widened to a span of at least 1.
+void RangeOf(const std::vector<QPointF>& points, double& low, double& high) {
+    low = std::numeric_limits<double>::max();
+    high = std::numeric_limits<double>::lowest();
+    for (const QPointF& pt : points) {
+        if (std::isnan(pt.y())) continue;
+        low = std::min(low, pt.y());
+        high = std::max(high, pt.y());
+    }
+    if (low > high) low = high = 0;
+    if (high - low < 1) high = low + 1;
+}
 }  // namespace
 
 THistoryView::THistoryView(QWidget* parent) : QWidget(parent) {
-    setMinimumSize(320, 200);
+    setMinimumSize(320, 300);
     setAutoFillBackground(true);
     setPalette(QPalette(QColor(20, 20, 30)));
 }
@@ -23,7 +75,7 @@ THistoryView::THistoryView(QWidget* parent) : QWidget(parent) {
 void THistoryView::Show(const std::vector<Epoch>& epochs, double from, double to,
                         const std::vector<Constellation>& systems) {
     FLines.clear();
-    FUsed.clear();
+    FTrack = Solution{};
     FFrom = from;
     FTo = std::max(to, from + 1);
     // One point per pixel column and line: more would draw over each other.
@@ -34,7 +86,7 @@ void THistoryView::Show(const std::vector<Epoch>& epochs, double from, double to
         const int column = static_cast<int>((t - FFrom) / (FTo - FFrom) * columns);
         if (column == lastColumn) continue;
         lastColumn = column;
-        FUsed.emplace_back(t, e.UsedCount);
+        AddSolution(e, t);
         for (const EpochSatellite& s : e.Satellites) {
             if (!systems.empty() &&
                 std::find(systems.begin(), systems.end(), s.System) == systems.end())
@@ -47,42 +99,96 @@ void THistoryView::Show(const std::vector<Epoch>& epochs, double from, double to
     update();
 }
 
+void THistoryView::AddSolution(const Epoch& e, double t) {
+    FTrack.Used.emplace_back(t, e.UsedCount);
+    FTrack.InView.emplace_back(t, e.InViewCount);
+    FTrack.Hdop.emplace_back(t, e.Hdop > 0 ? e.Hdop : NoValue);
+    FTrack.Pdop.emplace_back(t, e.Pdop > 0 ? e.Pdop : NoValue);
+    const bool fix = e.HasFix();
+    FTrack.Altitude.emplace_back(t, fix && e.HasAltitude ? e.Altitude : NoValue);
+    FTrack.Speed.emplace_back(t, fix ? e.SpeedMs : NoValue);
+}
+
+double THistoryView::X(double t, const QRectF& plot) const {
+    return plot.left() + (t - FFrom) / (FTo - FFrom) * plot.width();
+}
+
 void THistoryView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF plot(Margin, Margin / 2.0, width() - 1.5 * Margin, height() - 1.5 * Margin);
-    auto x = [&](double t) { return plot.left() + (t - FFrom) / (FTo - FFrom) * plot.width(); };
-    auto y = [&](double v, double top) { return plot.bottom() - v / top * plot.height(); };
-    p.setPen(QColor(70, 70, 90));
-    for (int db = 0; db <= MaxSnr; db += 10) {
-        p.drawLine(QPointF(plot.left(), y(db, MaxSnr)), QPointF(plot.right(), y(db, MaxSnr)));
-        p.drawText(QPointF(2, y(db, MaxSnr) + 4), QString::number(db));
-    }
-    for (const auto& [key, line] : FLines) {
-        QPainterPath path;
-        bool pen = false;
-        for (const QPointF& pt : line.Points) {
-            if (pt.y() < 0) {
-                pen = false;
-                continue;
-            }
-            const QPointF at(x(pt.x()), y(std::min(pt.y(), MaxSnr), MaxSnr));
-            pen ? path.lineTo(at) : path.moveTo(at);
-            pen = true;
-        }
-        p.setPen(QPen(SystemFill(line.System), 1));
-        p.drawPath(path);
-    }
-    QPainterPath used;
-    for (size_t i = 0; i < FUsed.size(); ++i) {
-        const QPointF at(x(FUsed[i].x()), y(std::min(FUsed[i].y(), MaxUsed), MaxUsed));
-        i == 0 ? used.moveTo(at) : used.lineTo(at);
-    }
-    p.setPen(QPen(Qt::yellow, 1.5, Qt::DashLine));
-    p.drawPath(used);
+    const double left = Margin, width = this->width() - 2.0 * Margin;
+    const double top = Margin / 2.0, height = this->height() - 1.5 * Margin - 2 * StripGap;
+    const QRectF signalPlot(left, top, width, height * SignalShare);
+    const QRectF dopPlot(left, signalPlot.bottom() + StripGap, width, height * DopShare);
+    const QRectF motionPlot(left, dopPlot.bottom() + StripGap, width,
+                            height * (1 - SignalShare - DopShare));
+    PaintSignals(p, signalPlot);
+    PaintDops(p, dopPlot);
+    PaintMotion(p, motionPlot);
     p.setPen(Qt::lightGray);
-    p.drawText(QPointF(plot.left(), height() - 4),
-               QString("C/N0 dB-Hz by satellite; dashed: satellites used (0-%1); %2 s shown")
-                   .arg(MaxUsed)
-                   .arg(FTo - FFrom, 0, 'f', 0));
+    p.drawText(
+        QPointF(left, this->height() - 4),
+        QString("%1 s shown; C/N0 dB-Hz by satellite; satellites dashed: used, dotted: in view")
+            .arg(FTo - FFrom, 0, 'f', 0));
+}
+
+void THistoryView::PaintSignals(QPainter& p, const QRectF& plot) const {
+    p.setPen(GridColour);
+    for (int db = 0; db <= MaxSnr; db += 10) {
+        const double y = Y(db, 0, MaxSnr, plot);
+        p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        p.drawText(QPointF(2, y + 4), QString::number(db));
+    }
+    const auto snrAt = [&](QPointF pt) {
+        return QPointF(X(pt.x(), plot), Y(pt.y(), 0, MaxSnr, plot));
+    };
+    for (const auto& [key, line] : FLines) {
+        p.setPen(QPen(SystemFill(line.System), 1));
+        p.drawPath(PathOf(line.Points, snrAt));
+    }
+    // Satellite counts read on the same axis as dB-Hz.
+    p.setPen(QPen(Qt::yellow, 1.5, Qt::DashLine));
+    p.drawPath(PathOf(FTrack.Used, snrAt));
+    p.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    p.drawPath(PathOf(FTrack.InView, snrAt));
+}
+
+void THistoryView::PaintDops(QPainter& p, const QRectF& plot) const {
+    p.setPen(GridColour);
+    p.drawRect(plot);
+    double low = 0, high = 0, hdopLow = 0, hdopHigh = 0;
+    RangeOf(FTrack.Pdop, low, high);
+    RangeOf(FTrack.Hdop, hdopLow, hdopHigh);
+    const double top = std::clamp(std::ceil(std::max(high, hdopHigh)), MinDopTop, MaxDopTop);
+    const auto at = [&](QPointF pt) { return QPointF(X(pt.x(), plot), Y(pt.y(), 0, top, plot)); };
+    p.setPen(QPen(HdopColour, 1.5));
+    p.drawPath(PathOf(FTrack.Hdop, at));
+    p.setPen(QPen(PdopColour, 1.5));
+    p.drawPath(PathOf(FTrack.Pdop, at));
+    Label(p, QPointF(plot.left() + 4, plot.top() + 12), HdopColour, "HDOP");
+    Label(p, QPointF(plot.left() + 44, plot.top() + 12), PdopColour,
+          QString("PDOP (0-%1)").arg(top));
+}
+
+void THistoryView::PaintMotion(QPainter& p, const QRectF& plot) const {
+    p.setPen(GridColour);
+    p.drawRect(plot);
+    double altLow = 0, altHigh = 0, speedLow = 0, speedHigh = 0;
+    RangeOf(FTrack.Altitude, altLow, altHigh);
+    RangeOf(FTrack.Speed, speedLow, speedHigh);
+    speedLow = std::min(speedLow, 0.0);
+    const auto altitudeAt = [&](QPointF pt) {
+        return QPointF(X(pt.x(), plot), Y(pt.y(), altLow, altHigh, plot));
+    };
+    const auto speedAt = [&](QPointF pt) {
+        return QPointF(X(pt.x(), plot), Y(pt.y(), speedLow, speedHigh, plot));
+    };
+    p.setPen(QPen(AltitudeColour, 1.5));
+    p.drawPath(PathOf(FTrack.Altitude, altitudeAt));
+    p.setPen(QPen(SpeedColour, 1.5));
+    p.drawPath(PathOf(FTrack.Speed, speedAt));
+    Label(p, QPointF(plot.left() + 4, plot.top() + 12), AltitudeColour,
+          QString("altitude %1-%2 m").arg(altLow, 0, 'f', 1).arg(altHigh, 0, 'f', 1));
+    Label(p, QPointF(plot.center().x(), plot.top() + 12), SpeedColour,
+          QString("speed %1-%2 m/s").arg(speedLow, 0, 'f', 1).arg(speedHigh, 0, 'f', 1));
 }

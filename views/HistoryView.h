@@ -1,6 +1,7 @@
-// Signal history: the C/N0 of each satellite over time (one line per
-// satellite, in its system's colour), with the count of satellites used, for
-// a window of the recording (the last 10 minutes unless scrolled back).
+// Signal history for a window of the recording (the last 10 minutes unless
+// scrolled back), in three strips over one time axis: the C/N0 of each
+// satellite (one line per satellite, in its system's colour) with the counts
+// of satellites used and in view; HDOP and PDOP; altitude and speed.
 #pragma once
 
 #include <QWidget>
@@ -18,6 +19,11 @@ class THistoryView : public QWidget {
         std::vector<QPointF> Points;  // (seconds, dB-Hz); a gap where y < 0
         Constellation System = Constellation::Unknown;
     };
+    // The solution over time: (seconds, value); a gap where y is NaN (no
+    // dilution given, no position for altitude and speed).
+    struct Solution {
+        std::vector<QPointF> Used, InView, Hdop, Pdop, Altitude, Speed;
+    };
 
     explicit THistoryView(QWidget* parent = nullptr);
     // Shows 'epochs' (oldest first), covering [from, to] seconds; only
@@ -25,12 +31,19 @@ class THistoryView : public QWidget {
     void Show(const std::vector<Epoch>& epochs, double from, double to,
               const std::vector<Constellation>& systems = {});
     const std::map<uint32_t, Series>& Lines() const { return FLines; }
+    const Solution& Track() const { return FTrack; }
 
   protected:
     void paintEvent(QPaintEvent*) override;
 
   private:
+    void AddSolution(const Epoch& e, double t);
+    void PaintSignals(QPainter& p, const QRectF& plot) const;
+    void PaintDops(QPainter& p, const QRectF& plot) const;
+    void PaintMotion(QPainter& p, const QRectF& plot) const;
+    double X(double t, const QRectF& plot) const;
+
     std::map<uint32_t, Series> FLines;  // by system * 1000 + number
-    std::vector<QPointF> FUsed;         // (seconds, satellites used)
+    Solution FTrack;
     double FFrom = 0, FTo = 1;
 };

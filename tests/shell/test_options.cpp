@@ -76,6 +76,20 @@ TEST(StartupOptions, ScreenshotDelayDefaultsToThreeSeconds) {
     EXPECT_DOUBLE_EQ(o.ScreenshotAfter, 3.0);
 }
 
+TEST(StartupOptions, EvaluationPageByName) {
+    std::string error;
+    const char* pages[] = {"ttff", "accuracy", "signals", "satellites", "messages"};
+    for (int i = 0; i < 5; ++i) {
+        StartupOptions o;
+        ASSERT_TRUE(Parse({"--evaluation", pages[i]}, o, error)) << error;
+        EXPECT_EQ(o.EvaluationTab, i) << pages[i];
+    }
+    StartupOptions o;
+    EXPECT_EQ(o.EvaluationTab, -1);
+    EXPECT_FALSE(Parse({"--evaluation", "Signals"}, o, error));
+    EXPECT_NE(error.find("signals"), std::string::npos) << "the message lists the pages";
+}
+
 TEST(StartupOptions, Help) {
     StartupOptions o;
     std::string error;
