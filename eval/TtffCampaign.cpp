@@ -100,12 +100,19 @@ void TtffCampaign::Tick(const FixState& state, double now) {
         case Phase::Waiting: {
             CampaignRun& run = FRuns.back();
             // Only a cycle begun after the restart counts: the one under way
-            // when it went out still tells the old fix. A fix counts from
-            // when its cycle began, when the receiver reported it.
+            // when it went out still tells the old fix. And only once the
+            // receiver has shown it lost its fix: cycles it worked out before
+            // the restart reached it may still be on their way (in its output
+            // buffer, on the line), and a receiver that ignored the restart
+            // must not pass for one that got its fix back at once. A fix
+            // counts from when its cycle began, when the receiver reported it.
             if (state.Cycle != FRestartCycle && state.CycleStart > FRestartAt) {
+                if (state.Fix < Fix2D) FFixLost = true;
                 const double since = state.CycleStart - FRestartAt;
-                if (state.Fix >= Fix2D && run.Fix2D == CampaignRun::NotReached) run.Fix2D = since;
-                if (state.Fix == Fix3D && run.Fix3D == CampaignRun::NotReached) run.Fix3D = since;
+                if (FFixLost && state.Fix >= Fix2D && run.Fix2D == CampaignRun::NotReached)
+                    run.Fix2D = since;
+                if (FFixLost && state.Fix == Fix3D && run.Fix3D == CampaignRun::NotReached)
+                    run.Fix3D = since;
                 if (state.ReceiverTtff >= 0) run.ReceiverTtff = state.ReceiverTtff;
             }
             if (!run.Done() && now - FRestartAt >= FSettings.TimeoutSeconds) run.TimedOut = true;
@@ -131,6 +138,7 @@ void TtffCampaign::StartRun(const FixState& state, double now) {
     FRuns.push_back(run);
     FRestartAt = now;
     FRestartCycle = state.Cycle;
+    FFixLost = false;
     FPhase = Phase::Waiting;
 }
 

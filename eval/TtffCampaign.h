@@ -1,6 +1,7 @@
 // A time-to-fix campaign: the receiver is restarted again and again (hot,
 // warm, cold or factory), and each run measures the time from the restart to
-// the first 2D and the first 3D fix, until a time-out. Between runs it
+// the first 2D and the first 3D fix once the receiver has shown it lost its
+// fix, until a time-out. Between runs it
 // pauses. The campaign is a state machine driven by Tick(), which the window's
 // timer or the command line's loop calls every few tens of milliseconds with
 // the receiver's state read under the store lock; it sends restarts through
@@ -88,6 +89,7 @@ class TtffCampaign {
     std::vector<CampaignRun> FRuns;
     double FRestartAt = 0, FPauseUntil = 0;
     uint64_t FRestartCycle = 0;
+    bool FFixLost = false;     // a cycle after the restart showed no fix
     uint64_t FFirstCycle = 0;  // at the first tick
     double FStartedAt = -1;    // the first tick's time
     bool FCancelled = false;

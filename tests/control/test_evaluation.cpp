@@ -22,7 +22,9 @@
 namespace {
 
 constexpr int Baud115200 = 5;
-constexpr double TimeScale = 20;  // as StartReceiver sets it
+// Slower than the other tests: at 20 the simulator's epochs come close to
+// filling the line and back up on a loaded machine.
+constexpr double TimeScale = 10;
 constexpr double Cold3D = 35, Cold2D = 30;
 
 class Evaluation : public ConnectFixture {
@@ -41,7 +43,7 @@ class Evaluation : public ConnectFixture {
 };
 
 TEST_F(Evaluation, ACampaignFromTheWindowMeasuresTheSimulatorsColdStarts) {
-    auto receiver = StartReceiver(115200);
+    auto receiver = StartReceiver(115200, TimeScale);
     Connect(*receiver);
     TEvaluationWindow& window = Window->ShowEvaluation(true);
     TCampaignPanel& campaign = *window.campaign;
@@ -54,12 +56,12 @@ TEST_F(Evaluation, ACampaignFromTheWindowMeasuresTheSimulatorsColdStarts) {
     ASSERT_TRUE(RunUntil([&] { return !campaign.Running(); }, 60s));
     const auto& runs = campaign.Campaign()->Runs();
     ASSERT_EQ(runs.size(), 2u) << campaign.Campaign()->Problem();
-    const double cycle = 1 / TimeScale, slack = 0.4;
+    const double cycle = 1 / TimeScale, early = cycle, slack = 0.5;
     for (const CampaignRun& r : runs) {
         EXPECT_FALSE(r.TimedOut);
-        EXPECT_GE(r.Fix3D, Cold3D / TimeScale - 0.05) << r.Number;
+        EXPECT_GE(r.Fix3D, Cold3D / TimeScale - early) << r.Number;
         EXPECT_LE(r.Fix3D, Cold3D / TimeScale + cycle + slack) << r.Number;
-        EXPECT_GE(r.Fix2D, Cold2D / TimeScale - 0.05) << r.Number;
+        EXPECT_GE(r.Fix2D, Cold2D / TimeScale - early) << r.Number;
     }
     EXPECT_GE(receiver->Status().Restarts[static_cast<int>(StartKind::Cold)], 2);
     EXPECT_EQ(campaign.runTable->rowCount(), 2);

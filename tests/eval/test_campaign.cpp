@@ -46,7 +46,14 @@ TEST(TtffCampaign, EachRunTimesTheFirstFixOfACycleBegunAfterItsRestart) {
     rx.Tick(c, 1);
     ASSERT_EQ(restarts, 1);
     rx.Tick(c, 0.5);
-    EXPECT_EQ(c.Runs()[0].Fix3D, 0.5) << "a fix in a cycle begun after the restart counts";
+    EXPECT_EQ(c.Runs()[0].Fix3D, CampaignRun::NotReached)
+        << "a fix the receiver kept through the restart (worked out before it, or the "
+           "restart ignored) does not count";
+    rx.Fix = 1;
+    rx.Tick(c, 0.5);
+    rx.Fix = 3;
+    rx.Tick(c, 0.5);
+    EXPECT_EQ(c.Runs()[0].Fix3D, 1.5) << "the first fix after it was lost, from its cycle's start";
 
     // Second run: no fix for a while, then 2D, then 3D.
     rx.Fix = 1;

@@ -12,11 +12,11 @@
 
 #include "tools/sim/ReceiverSimulator.h"
 
-// A receiver at `baud`, its delays shortened, already running.
-inline std::unique_ptr<ReceiverSimulator> StartReceiver(unsigned long baud) {
+// A receiver at `baud`, its delays shortened `timeScale` times, already running.
+inline std::unique_ptr<ReceiverSimulator> StartReceiver(unsigned long baud, double timeScale = 20) {
     SimOptions options;
     options.Baud = baud;
-    options.TimeScale = 20;
+    options.TimeScale = timeScale;
     auto sim = std::make_unique<ReceiverSimulator>(options);
     std::string error;
     EXPECT_TRUE(sim->Start(error)) << error;
