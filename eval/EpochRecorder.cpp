@@ -102,8 +102,10 @@ void EpochOfStore(const NMEA_Manager& store, Epoch& e) {
         else
             usedOther.push_back(u);
     });
-    SkySatellite sky[SkyMaxSatellites];
-    const int count = store.Sky.Satellites(sky, SkyMaxSatellites);
+    // Kept as heard: whoever shows them orders them. The buffer is made once
+    // per thread: making its 192 entries each cycle costs more than the rest.
+    static thread_local SkySatellite sky[SkyMaxSatellites];
+    const int count = store.Sky.Satellites(sky, SkyMaxSatellites, SatelliteSky::Order::AsHeard);
     satellites.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const SkySatellite& s = sky[i];
@@ -114,7 +116,7 @@ void EpochOfStore(const NMEA_Manager& store, Epoch& e) {
         out.Elevation = s.Elevation;
         out.Azimuth = s.Azimuth;
         out.Placed = s.Placed;
-        out.Used = s.Prn < PrnSlots ? usedSet.test(static_cast<size_t>(s.System) * PrnSlots + s.Prn)
+        out.Used = s.Prn < PrnSlots ? usedSet[static_cast<size_t>(s.System) * PrnSlots + s.Prn]
                                     : std::any_of(usedOther.begin(), usedOther.end(),
                                                   [&](const UsedSatellite& u) {
                                                       return u.System == s.System && u.Prn == s.Prn;

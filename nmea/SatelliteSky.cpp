@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bitset>
 
 #include "nmea/FieldRanges.h"
 #include "nmea/GPSUtils.h"
@@ -18,9 +19,13 @@ constexpr int GsaPrnSlots = 12;
 constexpr int GsaDopFields = 3;
 constexpr int GsaFieldsWithSystemId = GsaFirstPrn + GsaPrnSlots + GsaDopFields + 1;
 
-bool SystemOrder(const SkySatellite& a, const SkySatellite& b) {
-    return a.System != b.System ? a.System < b.System : a.Prn < b.Prn;
+// Satellites by system, then number, as one key.
+uint32_t OrderKey(const SkySatellite& s) {
+    return static_cast<uint32_t>(s.System) << 16 | s.Prn;
 }
+
+// Numbers below this are told apart by a table; above it (rare) by a search.
+constexpr int NumbersByTable = 256;
 
 // Reads an entry field that may be empty: false when it holds anything but
 // a number; 'given' tells whether it held one.
@@ -228,15 +233,22 @@ bool SatelliteSky::Extended() const {
            });
 }
 
-int SatelliteSky::Satellites(SkySatellite* out, int capacity) const {
+int SatelliteSky::Satellites(SkySatellite* out, int capacity, Order order) const {
+    // A satellite heard on several signals is listed once: the table tells
+    // whether it is listed already, and only then is it looked for.
+    std::bitset<ConstellationCount * NumbersByTable> listed;
     int count = 0;
     for (const SignalSet& s : FSets) {
         if (!s.Active) continue;
         for (int i = 0; i < s.ShownCount; ++i) {
             const SkySatellite& sat = s.Shown[i];
-            SkySatellite* known = std::find_if(out, out + count, [&](const SkySatellite& o) {
-                return o.System == sat.System && o.Prn == sat.Prn;
-            });
+            const bool byTable = sat.Prn < NumbersByTable;
+            const size_t slot = static_cast<size_t>(sat.System) * NumbersByTable + sat.Prn;
+            SkySatellite* known = out + count;
+            if (!byTable || listed[slot])
+                known = std::find_if(out, out + count, [&](const SkySatellite& o) {
+                    return o.System == sat.System && o.Prn == sat.Prn;
+                });
             if (known != out + count) {
                 if (sat.Snr > known->Snr) known->Snr = sat.Snr;
                 if (!known->Placed && sat.Placed)
@@ -244,10 +256,14 @@ int SatelliteSky::Satellites(SkySatellite* out, int capacity) const {
                                           true,    sat.System,    sat.Source};
             } else if (count < capacity) {
                 out[count++] = sat;
+                if (byTable) listed.set(slot);
             }
         }
     }
-    std::sort(out, out + count, SystemOrder);
+    if (order == Order::BySystem)
+        std::sort(out, out + count, [](const SkySatellite& a, const SkySatellite& b) {
+            return OrderKey(a) < OrderKey(b);
+        });
     return count;
 }
 

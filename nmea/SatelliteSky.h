@@ -52,9 +52,11 @@ class SatelliteSky {
     bool Extended() const;
     // The receiver cycle: counts the changes of the reported UTC time.
     uint32_t Cycle() const { return FCycle; }
-    // Every satellite in view once, ordered by system and number; a satellite
+    // Every satellite in view once, ordered by system and number (or, for a
+    // reader that needs no order, as the signal sets hold them); a satellite
     // reported on several signals carries its strongest SNR.
-    int Satellites(SkySatellite* out, int capacity) const;
+    enum class Order { BySystem, AsHeard };
+    int Satellites(SkySatellite* out, int capacity, Order order = Order::BySystem) const;
     // The used satellites, ordered by system and in the order the GSA listed them.
     int UsedSatellites(UsedSatellite* out, int capacity) const;
     // Calls visit(const UsedSatellite&) for each used satellite in that order.
