@@ -22,6 +22,7 @@
 #include "eval/EpochRecorder.h"
 #include "eval/Export.h"
 #include "nmea/NmeaManager.h"
+#include "nmea/SignalNames.h"
 #include "views/HistoryView.h"
 #include "views/MessageBox.h"
 #include "views/ScatterView.h"
@@ -33,7 +34,8 @@ constexpr size_t AlwaysMeasuredFixes = 20000;  // up to here every refresh measu
 constexpr size_t GrowthDenominator = 100;      // beyond, once the fixes grew by 1/100
 constexpr double MsPerSecond = 1000.0;
 constexpr double SecondsPerMinute = 60.0;
-const QStringList SatelliteColumns = {"System", "Number", "Elevation", "Azimuth", "C/N0", "Used"};
+const QStringList SatelliteColumns = {"System",  "Number", "Signal", "Elevation",
+                                      "Azimuth", "C/N0",   "Used"};
 const QStringList MessageColumns = {"Sentence", "Count", "Per second", "Checksum failures"};
 const char* const SystemNames[] = {"GPS",    "SBAS", "GLONASS", "Galileo",
                                    "BeiDou", "QZSS", "NavIC",   "other"};
@@ -307,23 +309,34 @@ void TEvaluationWindow::RefreshHistory() {
 }
 
 void TEvaluationWindow::RefreshSatellites() {
-    Epoch last;
+    // One row per satellite and signal, as the receiver reports them.
+    struct Row {
+        SkySatellite Satellite;
+        int32_t Signal;
+        bool Used;
+    };
+    std::vector<Row> rows;
     {
         std::lock_guard<std::mutex> hold(FStore.Lock());
-        EpochOfStore(FStore, last);
+        FStore.Sky.ForEachSignal([&](const SkySatellite& s, int32_t signal) {
+            rows.push_back({s, signal, FStore.Sky.Used(s.System, s.Prn)});
+        });
     }
     satelliteTable->setSortingEnabled(false);
-    satelliteTable->setRowCount(static_cast<int>(last.Satellites.size()));
-    for (size_t i = 0; i < last.Satellites.size(); ++i) {
-        const EpochSatellite& s = last.Satellites[i];
+    satelliteTable->setRowCount(static_cast<int>(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const SkySatellite& s = rows[i].Satellite;
         const int row = static_cast<int>(i);
         satelliteTable->setItem(row, 0,
                                 new QTableWidgetItem(SystemNames[static_cast<int>(s.System)]));
         satelliteTable->setItem(row, 1, NumberItem(s.Prn));
-        satelliteTable->setItem(row, 2, s.Placed ? NumberItem(s.Elevation) : new QTableWidgetItem);
-        satelliteTable->setItem(row, 3, s.Placed ? NumberItem(s.Azimuth) : new QTableWidgetItem);
-        satelliteTable->setItem(row, 4, s.Snr ? NumberItem(s.Snr) : new QTableWidgetItem);
-        satelliteTable->setItem(row, 5, new QTableWidgetItem(s.Used ? "yes" : ""));
+        satelliteTable->setItem(
+            row, 2,
+            new QTableWidgetItem(QString::fromStdString(SignalName(s.System, rows[i].Signal))));
+        satelliteTable->setItem(row, 3, s.Placed ? NumberItem(s.Elevation) : new QTableWidgetItem);
+        satelliteTable->setItem(row, 4, s.Placed ? NumberItem(s.Azimuth) : new QTableWidgetItem);
+        satelliteTable->setItem(row, 5, s.Snr ? NumberItem(s.Snr) : new QTableWidgetItem);
+        satelliteTable->setItem(row, 6, new QTableWidgetItem(rows[i].Used ? "yes" : ""));
     }
     satelliteTable->setSortingEnabled(true);
 }

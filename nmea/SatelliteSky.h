@@ -57,6 +57,16 @@ class SatelliteSky {
     // reported on several signals carries its strongest SNR.
     enum class Order { BySystem, AsHeard };
     int Satellites(SkySatellite* out, int capacity, Order order = Order::BySystem) const;
+    // Calls visit(const SkySatellite&, int32_t signalId) for each satellite
+    // of each signal set (a satellite heard on two signals is visited twice),
+    // the signal id as NMEA 4.10 gives it (0: not given).
+    template <class Visit>
+    void ForEachSignal(Visit&& visit) const {
+        for (const SignalSet& s : FSets) {
+            if (!s.Active) continue;
+            for (int i = 0; i < s.ShownCount; ++i) visit(s.Shown[i], s.Signal);
+        }
+    }
     // The used satellites, ordered by system and in the order the GSA listed them.
     int UsedSatellites(UsedSatellite* out, int capacity) const;
     // Calls visit(const UsedSatellite&) for each used satellite in that order.

@@ -11,6 +11,7 @@
 #include "NmeaTestUtil.h"
 #include "nmea/Dispatch.h"
 #include "nmea/SentenceTypes.h"
+#include "nmea/SignalNames.h"
 
 namespace {
 
@@ -177,6 +178,26 @@ TEST(SkySets, SignalsOfOneSatelliteKeepTheStrongest) {
     EXPECT_EQ(more[3].System, Constellation::Glonass);
     EXPECT_FALSE(more[3].Placed);
     EXPECT_EQ(more[3].Snr, 25);
+}
+
+TEST(SkySets, EachSignalOfASatelliteIsVisitedWithItsName) {
+    Store s;
+    s.Run("GPGSV,1,1,02,05,40,100,30,07,20,200,41,1");
+    s.Run("GPGSV,1,1,01,05,40,100,45,8");
+    s.Run("GBGSV,1,1,01,21,60,050,38,B");
+    s.Run("GLGSV,1,1,01,70,,,25");
+    std::vector<std::string> seen;
+    s.store.Sky.ForEachSignal([&](const SkySatellite& sat, int32_t signal) {
+        seen.push_back(std::string(1, ConstellationLetter(sat.System)) + std::to_string(sat.Prn) +
+                       " " + SignalName(sat.System, signal) + " " + std::to_string(sat.Snr));
+    });
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::string>{"C21 B2I 38", "G5 L1 C/A 30", "G5 L5-Q 45",
+                                              "G7 L1 C/A 41", "R70  25"}));
+    EXPECT_EQ(SignalName(Constellation::Galileo, 7), "L1-BC");
+    EXPECT_EQ(SignalName(Constellation::Sbas, 1), "L1 C/A");
+    EXPECT_EQ(SignalName(Constellation::Glonass, 5), "signal 5");
+    EXPECT_EQ(SignalName(Constellation::Unknown, 1), "signal 1");
 }
 
 TEST(SkySets, ASignalIdOnTheLastPageOnlyEndsTheSetWithout) {
