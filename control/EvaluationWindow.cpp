@@ -102,11 +102,17 @@ QWidget* TEvaluationWindow::BuildSignalsTab() {
     systemCombo = new QComboBox(tab);
     systemCombo->addItem(AllSystems);
     for (const char* name : SystemNames) systemCombo->addItem(name);
+    satelliteEdit = new QLineEdit(tab);
+    satelliteEdit->setPlaceholderText("satellites, e.g. G5 R70 E11 (empty: all)");
     historyScroll = new QScrollBar(Qt::Horizontal, tab);
     connect(systemCombo, &QComboBox::currentIndexChanged, this, [this] { RefreshHistory(); });
+    connect(satelliteEdit, &QLineEdit::textChanged, this, [this] { RefreshHistory(); });
     connect(historyScroll, &QScrollBar::valueChanged, this, [this] { RefreshHistory(); });
+    auto* choices = new QHBoxLayout;
+    choices->addWidget(systemCombo);
+    choices->addWidget(satelliteEdit, 1);
     auto* layout = new QVBoxLayout(tab);
-    layout->addWidget(systemCombo);
+    layout->addLayout(choices);
     layout->addWidget(history, 1);
     layout->addWidget(historyScroll);
     return tab;
@@ -305,7 +311,17 @@ void TEvaluationWindow::RefreshHistory() {
     std::vector<Constellation> systems;
     if (systemCombo->currentIndex() > 0)
         systems.push_back(static_cast<Constellation>(systemCombo->currentIndex() - 1));
-    history->Show(drawn, from, to, systems);
+    // A list being typed that is not (yet) one shows every satellite.
+    std::vector<THistoryView::SatelliteKey> satellites;
+    std::string wrong;
+    const bool understood =
+        THistoryView::SatellitesFromText(satelliteEdit->text().toStdString(), satellites, wrong);
+    if (!understood) satellites.clear();
+    satelliteEdit->setToolTip(understood ? QString()
+                                         : QString("not a satellite: %1 (a system letter G, S, R, "
+                                                   "E, C, J or I and a number)")
+                                               .arg(QString::fromStdString(wrong)));
+    history->Show(drawn, from, to, systems, satellites);
 }
 
 void TEvaluationWindow::RefreshSatellites() {

@@ -56,6 +56,7 @@ class TEvaluationWindow : public QWidget {
     QPushButton* resetButton = nullptr;
     THistoryView* history = nullptr;
     QComboBox* systemCombo = nullptr;
+    QLineEdit* satelliteEdit = nullptr;  // satellites to show, e.g. "G5 R70"; empty: all
     QScrollBar* historyScroll = nullptr;
     QTableWidget* satelliteTable = nullptr;
     QTableWidget* messageTable = nullptr;

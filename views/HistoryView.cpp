@@ -3,9 +3,11 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <sstream>
 
 #include "views/SystemColors.h"
 
@@ -72,8 +74,35 @@ THistoryView::THistoryView(QWidget* parent) : QWidget(parent) {
     setPalette(QPalette(QColor(20, 20, 30)));
 }
 
+bool THistoryView::SatellitesFromText(const std::string& text, std::vector<SatelliteKey>& out,
+                                      std::string& wrong) {
+    out.clear();
+    std::string word;
+    std::istringstream words(text);
+    while (words >> word) {
+        if (word.back() == ',') word.pop_back();
+        if (word.empty()) continue;
+        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])));
+        int system = 0;
+        while (system < ConstellationCount &&
+               ConstellationLetter(static_cast<Constellation>(system)) != letter)
+            ++system;
+        const std::string digits = word.substr(1);
+        const bool number = !digits.empty() && digits.size() <= 3 &&
+                            digits.find_first_not_of("0123456789") == std::string::npos;
+        if (system == ConstellationCount || !number) {
+            wrong = word;
+            return false;
+        }
+        out.push_back(
+            {static_cast<Constellation>(system), static_cast<uint16_t>(std::stoi(digits))});
+    }
+    return true;
+}
+
 void THistoryView::Show(const std::vector<Epoch>& epochs, double from, double to,
-                        const std::vector<Constellation>& systems) {
+                        const std::vector<Constellation>& systems,
+                        const std::vector<SatelliteKey>& satellites) {
     FLines.clear();
     FTrack = Solution{};
     FFrom = from;
@@ -90,6 +119,9 @@ void THistoryView::Show(const std::vector<Epoch>& epochs, double from, double to
         for (const EpochSatellite& s : e.Satellites) {
             if (!systems.empty() &&
                 std::find(systems.begin(), systems.end(), s.System) == systems.end())
+                continue;
+            if (!satellites.empty() && std::find(satellites.begin(), satellites.end(),
+                                                 SatelliteKey{s.System, s.Prn}) == satellites.end())
                 continue;
             Series& line = FLines[static_cast<uint32_t>(s.System) * KeyPerSystem + s.Prn];
             line.System = s.System;

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "eval/Epoch.h"
@@ -25,11 +26,24 @@ class THistoryView : public QWidget {
         std::vector<QPointF> Used, InView, Hdop, Pdop, Altitude, Speed;
     };
 
+    // A satellite chosen by system and number.
+    struct SatelliteKey {
+        Constellation System;
+        uint16_t Prn;
+        bool operator==(const SatelliteKey& o) const { return System == o.System && Prn == o.Prn; }
+    };
+
     explicit THistoryView(QWidget* parent = nullptr);
     // Shows 'epochs' (oldest first), covering [from, to] seconds; only
-    // satellites of the systems in 'systems' (all when empty).
+    // satellites of the systems in 'systems' and, when 'satellites' names
+    // any, only those (all when both are empty).
     void Show(const std::vector<Epoch>& epochs, double from, double to,
-              const std::vector<Constellation>& systems = {});
+              const std::vector<Constellation>& systems = {},
+              const std::vector<SatelliteKey>& satellites = {});
+    // Satellites typed as system letter and number ("G5 R70, E11"); false
+    // with the first word that is not one in 'wrong'.
+    static bool SatellitesFromText(const std::string& text, std::vector<SatelliteKey>& out,
+                                   std::string& wrong);
     const std::map<uint32_t, Series>& Lines() const { return FLines; }
     const Solution& Track() const { return FTrack; }
 

@@ -56,8 +56,31 @@ TEST(HistoryView, DrawsEachColumnOnceWithGapsWhereNothingWasGiven) {
     EXPECT_EQ(view.Lines().begin()->second.System, Constellation::Glonass);
     EXPECT_EQ(view.Track().Hdop.size(), 3u) << "the solution does not depend on the filter";
 
+    view.Show(epochs, 0, 10, {}, {{Constellation::Gps, 5}});
+    ASSERT_EQ(view.Lines().size(), 1u);
+    EXPECT_EQ(view.Lines().begin()->second.System, Constellation::Gps);
+    view.Show(epochs, 0, 10, {Constellation::Glonass}, {{Constellation::Gps, 5}});
+    EXPECT_TRUE(view.Lines().empty()) << "both choices apply";
+
     QImage image(view.size(), QImage::Format_ARGB32);
     view.render(&image);  // paints every strip without a fault
+}
+
+TEST(HistoryView, SatellitesAreTypedAsSystemLetterAndNumber) {
+    std::vector<THistoryView::SatelliteKey> keys;
+    std::string wrong;
+    ASSERT_TRUE(THistoryView::SatellitesFromText(" G5 r70, E11 c201", keys, wrong));
+    const std::vector<THistoryView::SatelliteKey> expected = {{Constellation::Gps, 5},
+                                                              {Constellation::Glonass, 70},
+                                                              {Constellation::Galileo, 11},
+                                                              {Constellation::BeiDou, 201}};
+    EXPECT_EQ(keys, expected);
+    for (const char* bad : {"G", "X5", "G5a", "G12345"}) {
+        EXPECT_FALSE(THistoryView::SatellitesFromText(std::string("G1 ") + bad, keys, wrong));
+        EXPECT_EQ(wrong, bad);
+    }
+    EXPECT_TRUE(THistoryView::SatellitesFromText("", keys, wrong));
+    EXPECT_TRUE(keys.empty());
 }
 
 }  // namespace
