@@ -285,29 +285,22 @@ void TEvaluationWindow::RefreshHistory() {
     historyScroll->blockSignals(false);
     const double to = first + historyScroll->value() + shown;
     const double from = to - shown;
-    uint64_t begin = 0, end = 0;
+    // The first epoch of each pixel column: the others would draw over it,
+    // and only these are unpacked.
+    const int columns = std::max(1, history->width());
     {
         std::lock_guard<std::mutex> hold(FStore.Lock());
-        const auto index = [&](double t) {
-            return FRecording.Dropped() +
-                   FRecording.FirstAtOrAfter(static_cast<uint32_t>(std::max(0.0, t) * MsPerSecond));
-        };
-        begin = index(from);
-        end = index(to + 1 / MsPerSecond);
-    }
-    // Epochs that fall in the pixel column of the one before are not drawn.
-    const double columns = std::max(1, history->width());
-    int lastColumn = -1;
-    VisitFrom(
-        begin,
-        [&](const Epoch& e) {
+        for (int c = 0; c < columns; ++c) {
+            const double start = from + shown * c / columns;
+            const double next = from + shown * (c + 1) / columns;
+            const size_t index = FRecording.FirstAtOrAfter(
+                static_cast<uint32_t>(std::ceil(std::max(0.0, start) * MsPerSecond)));
+            if (index >= FRecording.Size()) break;
+            Epoch e = FRecording.At(index);
             const double t = e.HostMs / MsPerSecond;
-            const int column = static_cast<int>((t - from) / shown * columns);
-            if (t > to || column == lastColumn) return;
-            lastColumn = column;
-            drawn.push_back(e);
-        },
-        end);
+            if (t < next && t <= to) drawn.push_back(std::move(e));
+        }
+    }
     std::vector<Constellation> systems;
     if (systemCombo->currentIndex() > 0)
         systems.push_back(static_cast<Constellation>(systemCombo->currentIndex() - 1));

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <sstream>
 
@@ -40,7 +39,8 @@ void Label(QPainter& p, QPointF at, const QColor& colour, const QString& text) {
 }
 
 // A line through the points with a gap at each NaN (or, for C/N0, below 0).
-QPainterPath PathOf(const std::vector<QPointF>& points, const std::function<QPointF(QPointF)>& at) {
+template <class At>
+QPainterPath PathOf(const std::vector<QPointF>& points, At at) {
     QPainterPath path;
     bool pen = false;
     for (const QPointF& pt : points) {
@@ -146,8 +146,9 @@ double THistoryView::X(double t, const QRectF& plot) const {
 }
 
 void THistoryView::paintEvent(QPaintEvent*) {
+    // Every line zigzags from point to point (C/N0 in whole dB-Hz, a static
+    // receiver's altitude): drawn without smoothing they cost a fraction.
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
     const double left = Margin, width = this->width() - 2.0 * Margin;
     const double top = Margin / 2.0, height = this->height() - 1.5 * Margin - 2 * StripGap;
     const QRectF signalPlot(left, top, width, height * SignalShare);
@@ -181,7 +182,7 @@ void THistoryView::PaintSignals(QPainter& p, const QRectF& plot) const {
     // Satellite counts read on the same axis as dB-Hz.
     p.setPen(QPen(Qt::yellow, 1.5, Qt::DashLine));
     p.drawPath(PathOf(FTrack.Used, snrAt));
-    p.setPen(QPen(Qt::white, 1, Qt::DotLine));
+    p.setPen(QPen(QColor(255, 255, 255, 140), 1));
     p.drawPath(PathOf(FTrack.InView, snrAt));
 }
 
@@ -193,9 +194,9 @@ void THistoryView::PaintDops(QPainter& p, const QRectF& plot) const {
     RangeOf(FTrack.Hdop, hdopLow, hdopHigh);
     const double top = std::clamp(std::ceil(std::max(high, hdopHigh)), MinDopTop, MaxDopTop);
     const auto at = [&](QPointF pt) { return QPointF(X(pt.x(), plot), Y(pt.y(), 0, top, plot)); };
-    p.setPen(QPen(HdopColour, 1.5));
+    p.setPen(QPen(HdopColour, 1));
     p.drawPath(PathOf(FTrack.Hdop, at));
-    p.setPen(QPen(PdopColour, 1.5));
+    p.setPen(QPen(PdopColour, 1));
     p.drawPath(PathOf(FTrack.Pdop, at));
     Label(p, QPointF(plot.left() + 4, plot.top() + 12), HdopColour, "HDOP");
     Label(p, QPointF(plot.left() + 44, plot.top() + 12), PdopColour,
@@ -215,9 +216,9 @@ void THistoryView::PaintMotion(QPainter& p, const QRectF& plot) const {
     const auto speedAt = [&](QPointF pt) {
         return QPointF(X(pt.x(), plot), Y(pt.y(), speedLow, speedHigh, plot));
     };
-    p.setPen(QPen(AltitudeColour, 1.5));
+    p.setPen(QPen(AltitudeColour, 1));
     p.drawPath(PathOf(FTrack.Altitude, altitudeAt));
-    p.setPen(QPen(SpeedColour, 1.5));
+    p.setPen(QPen(SpeedColour, 1));
     p.drawPath(PathOf(FTrack.Speed, speedAt));
     Label(p, QPointF(plot.left() + 4, plot.top() + 12), AltitudeColour,
           QString("altitude %1-%2 m").arg(altLow, 0, 'f', 1).arg(altHigh, 0, 'f', 1));
