@@ -161,7 +161,7 @@ void THistoryView::paintEvent(QPaintEvent*) {
     p.setPen(Qt::lightGray);
     p.drawText(
         QPointF(left, this->height() - 4),
-        QString("%1 s shown; C/N0 dB-Hz by satellite; satellites dashed: used, dotted: in view")
+        QString("%1 s shown; C/N0 dB-Hz by satellite; satellites used (dashed) and in view (grey)")
             .arg(FTo - FFrom, 0, 'f', 0));
 }
 
