@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -33,6 +34,9 @@ constexpr size_t ScatterPoints = 20000;        // points drawn; every fix counts
 constexpr size_t AlwaysMeasuredFixes = 20000;  // up to here every refresh measures again
 constexpr size_t GrowthDenominator = 100;      // beyond, once the fixes grew by 1/100
 constexpr double MsPerSecond = 1000.0;
+constexpr size_t EpochsPerThousand = 1000;
+constexpr int MaxKeptThousands = 10000;  // ten million epochs, about 2 GB
+constexpr int KeptStepThousands = 100;
 constexpr double SecondsPerMinute = 60.0;
 const QStringList SatelliteColumns = {"System",  "Number", "Signal", "Elevation",
                                       "Azimuth", "C/N0",   "Used"};
@@ -130,9 +134,26 @@ QWidget* TEvaluationWindow::BuildSatellitesTab() {
 QWidget* TEvaluationWindow::BuildExportRow() {
     auto* row = new QWidget(this);
     recordingLabel = new QLabel(row);
+    keepSpin = new QSpinBox(row);
+    keepSpin->setRange(1, MaxKeptThousands);
+    keepSpin->setSingleStep(KeptStepThousands);
+    keepSpin->setPrefix("keep ");
+    keepSpin->setSuffix(" k epochs");
+    {
+        std::lock_guard<std::mutex> hold(FStore.Lock());
+        keepSpin->setValue(static_cast<int>(FRecording.Limit() / EpochsPerThousand));
+    }
+    keepSpin->setToolTip(
+        "The recording keeps this many epochs and drops the oldest beyond: "
+        "864 k is 24 hours at 10 Hz, about 180 MB with 40 satellites in view.");
+    connect(keepSpin, &QSpinBox::valueChanged, this, [this](int thousands) {
+        std::lock_guard<std::mutex> hold(FStore.Lock());
+        FRecording.SetLimit(static_cast<size_t>(thousands) * EpochsPerThousand);
+    });
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(recordingLabel, 1);
+    layout->addWidget(keepSpin);
     for (const char* format : {"csv", "gpx", "kml"}) {
         auto* button = new QPushButton(QString("Export %1...").arg(QString(format).toUpper()), row);
         connect(button, &QPushButton::clicked, this, [this, format] { ExportWithDialog(format); });

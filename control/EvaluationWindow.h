@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
+class QSpinBox;
 class QTabWidget;
 class QTableWidget;
 class QTimer;
@@ -61,6 +62,8 @@ class TEvaluationWindow : public QWidget {
     QTableWidget* satelliteTable = nullptr;
     QTableWidget* messageTable = nullptr;
     QLabel* recordingLabel = nullptr;
+    // How many epochs the recording keeps, in thousands; the oldest go first.
+    QSpinBox* keepSpin = nullptr;
 
   protected:
     void showEvent(QShowEvent*) override;

@@ -40,6 +40,7 @@ constexpr char KeyCampaignRuns[] = "campaign/runs";
 constexpr char KeyCampaignTimeout[] = "campaign/timeout";
 constexpr char KeyCampaignPause[] = "campaign/pause";
 constexpr char KeyReference[] = "accuracy/reference";
+constexpr char KeyKeptEpochs[] = "recording/keepThousands";
 
 constexpr int MinPeriodMs = 250;
 constexpr int MaxPeriodMs = 60000;
@@ -135,6 +136,8 @@ void RestoreEvaluation(const QSettings& s, TEvaluationWindow& window) {
         c.timeoutSpin->setValue(seconds);
     if (ReadSeconds(s, KeyCampaignPause, c.pauseSpin, seconds)) c.pauseSpin->setValue(seconds);
     window.referenceEdit->setText(s.value(KeyReference).toString());
+    if (ReadInt(s, KeyKeptEpochs, window.keepSpin->minimum(), window.keepSpin->maximum(), number))
+        window.keepSpin->setValue(number);
 }
 
 void RestoreSky(const QSettings& s, TFSViewer& sky) {
@@ -206,6 +209,7 @@ bool MonitorSettings::Save(const SettingsTargets& targets, std::string& problem)
         s.setValue(KeyCampaignTimeout, c.timeoutSpin->value());
         s.setValue(KeyCampaignPause, c.pauseSpin->value());
         s.setValue(KeyReference, window->referenceEdit->text());
+        s.setValue(KeyKeptEpochs, window->keepSpin->value());
     }
     s.sync();
     if (s.status() != QSettings::NoError) {

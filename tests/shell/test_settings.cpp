@@ -18,6 +18,7 @@
 #include "control/FrameComPortSetting.h"
 #include "control/FrameUtilButton.h"
 #include "control/PortEnumeration.h"
+#include "eval/EpochRecorder.h"
 #include "shell/MainForm.h"
 #include "shell/MonitorSettings.h"
 #include "views/FrameSViewer.h"
@@ -81,6 +82,7 @@ TEST_F(Settings, ChoicesOfOneRunAreAppliedToTheNext) {
         c.runsSpin->setValue(25);
         c.pauseSpin->setValue(2.5);
         first.Window.Evaluation().referenceEdit->setText("48.1, 11.5, 520");
+        first.Window.Evaluation().keepSpin->setValue(3600);
         std::string problem;
         ASSERT_TRUE(settings.Save(first.Targets(), problem)) << problem;
     }
@@ -107,6 +109,9 @@ TEST_F(Settings, ChoicesOfOneRunAreAppliedToTheNext) {
     EXPECT_EQ(c.runsSpin->value(), 25);
     EXPECT_EQ(c.pauseSpin->value(), 2.5);
     EXPECT_EQ(next.Window.Evaluation().referenceEdit->text(), "48.1, 11.5, 520");
+    EXPECT_EQ(next.Window.Evaluation().keepSpin->value(), 3600);
+    std::lock_guard<std::mutex> hold(NmeaManager->Lock());
+    EXPECT_EQ(next.Window.Recording().Limit(), 3600000u) << "the recording follows";
 }
 
 TEST_F(Settings, ADamagedFileIsIgnoredWithAReason) {
