@@ -44,19 +44,12 @@ constexpr int SupportedRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
 constexpr double MaxScreenshotDelay = 3600.0;
 constexpr const char* ModeNames[] = {"general", "port", "baud", "auto"};
 
-bool ParseMode(const std::string& text, int& mode) {
-    for (int i = 0; i < static_cast<int>(std::size(ModeNames)); ++i)
-        if (text == ModeNames[i]) {
-            mode = i;
-            return true;
-        }
-    return false;
-}
-
-bool ParseEvaluationTab(const std::string& text, int& tab) {
-    for (int i = 0; i < static_cast<int>(std::size(EvaluationTabNames)); ++i)
-        if (text == EvaluationTabNames[i]) {
-            tab = i;
+// The index of 'text' among 'names'; false when it is none of them.
+template <size_t N>
+bool IndexOfName(const std::string& text, const char* const (&names)[N], int& index) {
+    for (size_t i = 0; i < N; ++i)
+        if (text == names[i]) {
+            index = static_cast<int>(i);
             return true;
         }
     return false;
@@ -129,12 +122,12 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
                 return false;
             }
         } else if (arg == "--mode") {
-            if (!ParseMode(value, options.Mode)) {
+            if (!IndexOfName(value, ModeNames, options.Mode)) {
                 error = std::string("unknown mode: ") + value + " (general, port, baud or auto)";
                 return false;
             }
         } else if (arg == "--evaluation") {
-            if (!ParseEvaluationTab(value, options.EvaluationTab)) {
+            if (!IndexOfName(value, EvaluationTabNames, options.EvaluationTab)) {
                 error = std::string("unknown evaluation page: ") + value +
                         " (ttff, accuracy, signals, satellites or messages)";
                 return false;
