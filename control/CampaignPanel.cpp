@@ -18,7 +18,8 @@
 
 #include "eval/EpochRecorder.h"
 
-// The 3D times of the runs as bars of one-second (or wider) bins.
+// The 3D times of the runs as bars of bins 0.1, 0.2, 0.5, 1, 2, 5, 10 ... s
+// wide: the narrowest that shows the slowest run in at most 20 bins.
 class THistogramView : public QWidget {
   public:
     explicit THistogramView(QWidget* parent) : QWidget(parent) { setMinimumHeight(90); }
@@ -32,7 +33,7 @@ class THistogramView : public QWidget {
         QPainter p(this);
         if (FValues.empty()) return;
         const double top = *std::max_element(FValues.begin(), FValues.end());
-        const double width = std::max(1.0, std::ceil(top / BinsWanted));
+        const double width = BinWidth(top);
         const std::vector<int> bins = Histogram(FValues, width);
         const int most = *std::max_element(bins.begin(), bins.end());
         const double barWidth = static_cast<double>(this->width()) / bins.size();
@@ -49,6 +50,15 @@ class THistogramView : public QWidget {
 
   private:
     static constexpr double BinsWanted = 20;
+    static constexpr double FinestBin = 0.1;  // the runs are measured to a tenth of a second
+    static constexpr double MaxBin = 1e6;
+
+    static double BinWidth(double top) {
+        for (double decade = FinestBin; decade < MaxBin; decade *= 10)
+            for (double step : {1.0, 2.0, 5.0})
+                if (top / (decade * step) <= BinsWanted) return decade * step;
+        return MaxBin;
+    }
     std::vector<double> FValues;
 };
 

@@ -186,12 +186,16 @@ void ExportCampaignCsv(const TtffCampaign& c, std::ostream& out) {
     out << "# failures," << c.Failures() << '\n';
 }
 
+constexpr double EdgeTolerance = 1e-9;
+
 std::vector<int> Histogram(const std::vector<double>& values, double width) {
     std::vector<int> bins;
     if (width <= 0) return bins;
     for (double v : values) {
         if (v < 0) continue;
-        const size_t bin = static_cast<size_t>(v / width);
+        // A time on a bin's edge (3.6 s in 0.2 s bins) belongs to the bin it
+        // starts, whatever the division's rounding.
+        const size_t bin = static_cast<size_t>(v / width + EdgeTolerance);
         if (bin >= bins.size()) bins.resize(bin + 1, 0);
         ++bins[bin];
     }

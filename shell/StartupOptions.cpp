@@ -20,6 +20,8 @@ const char* const StartupUsage =
     "  --demo             start a simulated receiver on a pseudo-terminal and connect to it\n"
     "  --evaluation PAGE  open the evaluation window at start on PAGE: ttff, accuracy,\n"
     "                     signals, satellites or messages\n"
+    "  --campaign KIND[,RUNS]  start a time-to-fix campaign of RUNS (default 10) hot, warm,\n"
+    "                     cold or factory starts once the receiver is connected\n"
     "  --screenshot FILE  save the main window (the evaluation window with --evaluation) as\n"
     "                     a PNG after SECONDS (default 3) and exit\n"
     "  --after SECONDS    delay before the screenshot\n"
@@ -43,6 +45,8 @@ constexpr const char* PlayScheme = "file://";
 constexpr int SupportedRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
 constexpr double MaxScreenshotDelay = 3600.0;
 constexpr const char* ModeNames[] = {"general", "port", "baud", "auto"};
+constexpr const char* RestartKindNames[] = {"hot", "warm", "cold", "factory"};
+constexpr int MaxCampaignRuns = 1000;
 
 // The index of 'text' among 'names'; false when it is none of them.
 template <size_t N>
@@ -53,6 +57,19 @@ bool IndexOfName(const std::string& text, const char* const (&names)[N], int& in
             return true;
         }
     return false;
+}
+
+// KIND or KIND,RUNS.
+bool ParseCampaign(const std::string& text, int& kind, int& runs) {
+    const size_t comma = text.find(',');
+    if (!IndexOfName(text.substr(0, comma), RestartKindNames, kind)) return false;
+    if (comma == std::string::npos) return true;
+    const std::string count = text.substr(comma + 1);
+    char* end = nullptr;
+    const long value = std::strtol(count.c_str(), &end, 10);
+    if (count.empty() || *end != '\0' || value < 1 || value > MaxCampaignRuns) return false;
+    runs = static_cast<int>(value);
+    return true;
 }
 
 bool ParseRate(const char* text, int& rate) {
@@ -98,7 +115,7 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
         }
         const bool takesValue = arg == "--port" || arg == "--baud" || arg == "--screenshot" ||
                                 arg == "--after" || arg == "--replay" || arg == "--mode" ||
-                                arg == "--play" || arg == "--evaluation";
+                                arg == "--play" || arg == "--evaluation" || arg == "--campaign";
         if (!takesValue) {
             error = "unknown option: " + arg;
             return false;
@@ -130,6 +147,12 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
             if (!IndexOfName(value, EvaluationTabNames, options.EvaluationTab)) {
                 error = std::string("unknown evaluation page: ") + value +
                         " (ttff, accuracy, signals, satellites or messages)";
+                return false;
+            }
+        } else if (arg == "--campaign") {
+            if (!ParseCampaign(value, options.CampaignKind, options.CampaignRuns)) {
+                error = std::string("--campaign needs hot, warm, cold or factory and optionally ") +
+                        ",RUNS (1 to 1000): " + value;
                 return false;
             }
         } else if (arg == "--screenshot") {

@@ -14,7 +14,9 @@ struct StartupOptions {
     std::string PlayFile;            // capture played at its own pace (a file:// link)
     int Mode = 0;                    // detection mode of the start-up connection (General)
     int EvaluationTab = -1;          // the evaluation window's page opened at start; -1: none
-    bool Demo = false;               // a simulated receiver on a pseudo-terminal
+    int CampaignKind = -1;  // a campaign started once connected: hot 0 .. factory 3; -1: none
+    int CampaignRuns = 10;
+    bool Demo = false;  // a simulated receiver on a pseudo-terminal
     bool Help = false;
     bool Version = false;  // --version: print the version and end
 };

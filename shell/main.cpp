@@ -1,8 +1,11 @@
 // lumarokub: the monitor. Starts the Qt application titled "LumarokUb" and its
 // main window, then runs the event loop until the window closes.
 #include <QApplication>
+#include <QComboBox>
 #include <QIcon>
 #include <QPixmap>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <iostream>
@@ -10,6 +13,7 @@
 
 #include "LumarokVersion.h"
 #include "control/AboutLogo.h"
+#include "control/CampaignPanel.h"
 #include "control/EvaluationWindow.h"
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
@@ -41,6 +45,24 @@ void ScheduleScreenshot(QApplication& app, QWidget& window, const StartupOptions
         std::cerr << "lumarokub: cannot write " << file << '\n';
         app.exit(ExitFailure);
     });
+}
+
+constexpr int CampaignPollMs = 200;
+
+// Opens the time-to-fix page and starts the campaign the command line asked
+// for as soon as the receiver is connected.
+void StartCampaignWhenConnected(TMainForm& window, const StartupOptions& options) {
+    TCampaignPanel& panel = *window.ShowEvaluation(true).campaign;
+    panel.kindCombo->setCurrentIndex(options.CampaignKind);
+    panel.runsSpin->setValue(options.CampaignRuns);
+    auto* poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, &panel, poll] {
+        if (!window.Link().Connected()) return;
+        poll->stop();
+        poll->deleteLater();
+        panel.startButton->click();
+    });
+    poll->start(CampaignPollMs);
 }
 
 constexpr unsigned long DemoBaud = 9600;
@@ -126,6 +148,10 @@ int main(int argc, char** argv) {
     }
     window.show();
     QWidget* shot = &window;
+    if (StartOptions.CampaignKind >= 0) {
+        StartCampaignWhenConnected(window, StartOptions);
+        shot = &window.Evaluation();
+    }
     if (StartOptions.EvaluationTab >= 0) {
         TEvaluationWindow& evaluation = window.ShowEvaluation(false);
         evaluation.tabs->setCurrentIndex(StartOptions.EvaluationTab);

@@ -156,6 +156,11 @@ TEST(TtffCampaign, StatisticsAndTheCsvAgreeWithTheRuns) {
     EXPECT_NE(csv.str().find("6,cold,,,,timeout\n"), std::string::npos) << csv.str();
     EXPECT_NE(csv.str().find("# failures,1"), std::string::npos);
     EXPECT_EQ(Histogram({30, 34, 31, 45, 33}, 5), (std::vector<int>{0, 0, 0, 0, 0, 0, 4, 0, 0, 1}));
+    // Tenths on the edges of 0.2 s bins fall in the bin they start.
+    std::vector<int> tenths(19, 0);
+    tenths[17] = 1;
+    tenths[18] = 2;
+    EXPECT_EQ(Histogram({3.4, 3.6, 3.7}, 0.2), tenths);
 }
 
 }  // namespace

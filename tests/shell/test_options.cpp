@@ -90,6 +90,22 @@ TEST(StartupOptions, EvaluationPageByName) {
     EXPECT_NE(error.find("signals"), std::string::npos) << "the message lists the pages";
 }
 
+TEST(StartupOptions, CampaignKindAndRuns) {
+    std::string error;
+    StartupOptions o;
+    ASSERT_TRUE(Parse({"--campaign", "warm"}, o, error)) << error;
+    EXPECT_EQ(o.CampaignKind, 1);
+    EXPECT_EQ(o.CampaignRuns, 10);
+    ASSERT_TRUE(Parse({"--campaign", "factory,1000"}, o, error)) << error;
+    EXPECT_EQ(o.CampaignKind, 3);
+    EXPECT_EQ(o.CampaignRuns, 1000);
+    for (const char* bad : {"Cold", "cold,", "cold,0", "cold,1001", "cold,5x", ",5"}) {
+        StartupOptions b;
+        EXPECT_FALSE(Parse({"--campaign", bad}, b, error)) << bad;
+        EXPECT_NE(error.find("--campaign"), std::string::npos);
+    }
+}
+
 TEST(StartupOptions, Help) {
     StartupOptions o;
     std::string error;
