@@ -1,7 +1,6 @@
 #include "views/HistoryView.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -38,20 +37,23 @@ void Label(QPainter& p, QPointF at, const QColor& colour, const QString& text) {
     p.setBackgroundMode(Qt::TransparentMode);
 }
 
-// A line through the points with a gap at each NaN (or, for C/N0, below 0).
+// A line through the points with a gap at each NaN (or, for C/N0, below 0),
+// drawn as polylines: the painter draws those without building a path.
 template <class At>
-QPainterPath PathOf(const std::vector<QPointF>& points, At at) {
-    QPainterPath path;
-    bool pen = false;
+void DrawLine(QPainter& p, const std::vector<QPointF>& points, At at) {
+    static thread_local std::vector<QPointF> run;
+    run.clear();
+    const auto flush = [&p] {
+        if (run.size() > 1) p.drawPolyline(run.data(), static_cast<int>(run.size()));
+        run.clear();
+    };
     for (const QPointF& pt : points) {
-        if (std::isnan(pt.y()) || pt.y() < 0) {
-            pen = false;
-            continue;
-        }
-        pen ? path.lineTo(at(pt)) : path.moveTo(at(pt));
-        pen = true;
+        if (std::isnan(pt.y()) || pt.y() < 0)
+            flush();
+        else
+            run.push_back(at(pt));
     }
-    return path;
+    flush();
 }
 
 // The lowest and highest value of a series, widened to a span of at least 1.
@@ -177,13 +179,13 @@ void THistoryView::PaintSignals(QPainter& p, const QRectF& plot) const {
     };
     for (const auto& [key, line] : FLines) {
         p.setPen(QPen(SystemFill(line.System), 1));
-        p.drawPath(PathOf(line.Points, snrAt));
+        DrawLine(p, line.Points, snrAt);
     }
     // Satellite counts read on the same axis as dB-Hz.
     p.setPen(QPen(Qt::yellow, 1.5, Qt::DashLine));
-    p.drawPath(PathOf(FTrack.Used, snrAt));
+    DrawLine(p, FTrack.Used, snrAt);
     p.setPen(QPen(QColor(255, 255, 255, 140), 1));
-    p.drawPath(PathOf(FTrack.InView, snrAt));
+    DrawLine(p, FTrack.InView, snrAt);
 }
 
 void THistoryView::PaintDops(QPainter& p, const QRectF& plot) const {
@@ -195,9 +197,9 @@ void THistoryView::PaintDops(QPainter& p, const QRectF& plot) const {
     const double top = std::clamp(std::ceil(std::max(high, hdopHigh)), MinDopTop, MaxDopTop);
     const auto at = [&](QPointF pt) { return QPointF(X(pt.x(), plot), Y(pt.y(), 0, top, plot)); };
     p.setPen(QPen(HdopColour, 1));
-    p.drawPath(PathOf(FTrack.Hdop, at));
+    DrawLine(p, FTrack.Hdop, at);
     p.setPen(QPen(PdopColour, 1));
-    p.drawPath(PathOf(FTrack.Pdop, at));
+    DrawLine(p, FTrack.Pdop, at);
     Label(p, QPointF(plot.left() + 4, plot.top() + 12), HdopColour, "HDOP");
     Label(p, QPointF(plot.left() + 44, plot.top() + 12), PdopColour,
           QString("PDOP (0-%1)").arg(top));
@@ -217,9 +219,9 @@ void THistoryView::PaintMotion(QPainter& p, const QRectF& plot) const {
         return QPointF(X(pt.x(), plot), Y(pt.y(), speedLow, speedHigh, plot));
     };
     p.setPen(QPen(AltitudeColour, 1));
-    p.drawPath(PathOf(FTrack.Altitude, altitudeAt));
+    DrawLine(p, FTrack.Altitude, altitudeAt);
     p.setPen(QPen(SpeedColour, 1));
-    p.drawPath(PathOf(FTrack.Speed, speedAt));
+    DrawLine(p, FTrack.Speed, speedAt);
     Label(p, QPointF(plot.left() + 4, plot.top() + 12), AltitudeColour,
           QString("altitude %1-%2 m").arg(altLow, 0, 'f', 1).arg(altHigh, 0, 'f', 1));
     Label(p, QPointF(plot.center().x(), plot.top() + 12), SpeedColour,
