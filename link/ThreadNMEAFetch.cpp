@@ -127,6 +127,8 @@ void TNmeaFetch::HandleUbxFrame() {
         if (shown) UbxConsoleLine(result, *FStore, FCurrentSentence);
     }
     if (shown) Synchronize([this] { FConsole(FCurrentSentence); });
+    if (CaptureUbxFrame(FFrame->Bytes, FFrame->Size, *FStore) && FOnCaptureFailed)
+        Queue(FOnCaptureFailed);
     if (FUbxHook) FUbxHook(result);
     TellUbxEvents(result);
     if (result.Refresh && FRefresh) Synchronize(FRefresh);

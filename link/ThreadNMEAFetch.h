@@ -5,8 +5,8 @@
 // the user-interface thread to refresh the views when a dispatch says so.
 // Console hand-offs, capture writes and refreshes run outside the lock.
 // UBX frames between the sentences are dispatched into the store's UBX part
-// the same way and reach the console as one readable line each; they are not
-// written to the capture file, which holds text sentences.
+// the same way, reach the console as one readable line each and go to the
+// capture file byte for byte, in stream order with the sentences.
 //
 // When the device behind the port disappears the thread keeps waiting
 // without spinning and reports it once through the device-gone hook. A link
