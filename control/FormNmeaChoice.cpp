@@ -22,6 +22,8 @@ constexpr int PanelHeight = 250;
 constexpr int MaxInterval = 255;
 constexpr const char* RowNames[TFNmeaChoice::RowCount] = {"GGA", "GLL", "GSA", "GSV",
                                                           "RMC", "VTG", "MSS", "ZDA"};
+// SiRF message numbers of the rows' sentences.
+constexpr int SirfMessageIds[TFNmeaChoice::RowCount] = {0, 1, 2, 3, 4, 5, 6, 8};
 constexpr int GsvRow = 3;
 constexpr char GsvDefault[] = "5";
 constexpr char RowDefault[] = "1";
@@ -56,6 +58,22 @@ void TFNmeaChoice::BuildWidgets() {
     okButton->setGeometry(0, 185, PanelWidth, 30);
     okButton->raise();
     connect(okButton, &QToolButton::clicked, this, [this] { ApplyOutputRate(); });
+    NoteShownIntervals();
+}
+
+void TFNmeaChoice::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    NoteShownIntervals();
+}
+
+void TFNmeaChoice::NoteShownIntervals() {
+    for (int i = 0; i < RowCount; ++i) FShown[i] = Interval(i);
+}
+
+int TFNmeaChoice::Interval(int row) const {
+    bool number = false;
+    const int interval = intervalEdits[row]->text().toInt(&number, 10);
+    return number && interval >= 0 && interval <= MaxInterval ? interval : -1;
 }
 
 bool TFNmeaChoice::eventFilter(QObject* watched, QEvent* event) {
@@ -90,15 +108,38 @@ void TFNmeaChoice::IntervalKeyPress(QLineEdit*, int key) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter) ApplyOutputRate();
 }
 
-std::string TFNmeaChoice::RateSentence(const QString& interval) {
-    // Message 01 (GLL), mode 00 (set rate), the rate, checksum flag 01.
-    return "$PSRF103,01,00,0" + interval.toStdString() + ",01*";
+std::string TFNmeaChoice::RateSentence(int row, int interval) {
+    // The message number, mode 00 (set rate), the rate, checksum flag 01; a
+    // "0" before each number, as the receiver's own examples write them.
+    return "$PSRF103,0" + std::to_string(SirfMessageIds[row]) + ",00,0" + std::to_string(interval) +
+           ",01*";
+}
+
+std::vector<std::string> TFNmeaChoice::ChangedRateSentences() const {
+    std::vector<std::string> sentences;
+    for (int i = 0; i < RowCount; ++i) {
+        const int interval = Interval(i);
+        if (interval != FShown[i]) sentences.push_back(RateSentence(i, interval));
+    }
+    return sentences;
 }
 
 void TFNmeaChoice::ApplyOutputRate() {
+    // Every row is checked before anything goes out; the window stays open
+    // on the first bad one.
+    for (int i = 0; i < RowCount; ++i) {
+        if (Interval(i) >= 0) continue;
+        Warn(intervalEdits[i]);
+        return;
+    }
+    const std::vector<std::string> sentences = ChangedRateSentences();
     // Nothing goes out while the port is closed; the user hears why.
-    if (!FLink || !FLink->Send({RateSentence(intervalEdits[GllRow]->text())}))
+    if (!FLink || !FLink->CanSend()) {
         ShowMessage(NotConnectedText, NotConnectedCaption);
+    } else if (!sentences.empty()) {
+        FLink->Send(sentences);
+        NoteShownIntervals();
+    }
     window()->hide();
 }
 

@@ -1,12 +1,14 @@
 // The SiRF output-interval window: one row per NMEA sentence with its output
-// interval in seconds; OK (or Enter in a row) sends the $PSRF103 rate control
-// sentence for GLL.
+// interval in seconds; OK (or Enter in a row) checks every row, then sends one
+// $PSRF103 rate control sentence for each row changed since the window was
+// shown.
 #pragma once
 
 #include <QFrame>
 #include <QWidget>
 #include <array>
 #include <string>
+#include <vector>
 
 class Connection;
 class QLabel;
@@ -27,8 +29,11 @@ class TFNmeaChoice : public QFrame {
     void IntervalKeyPress(QLineEdit* edit, int key);
     // The connection OK sends on (none: it is never connected).
     void SetLink(Connection* link) { FLink = link; }
-    // The sentence OK sends for the GLL row's text.
-    static std::string RateSentence(const QString& interval);
+    // The sentence that sets row `row`'s sentence to `interval` seconds.
+    static std::string RateSentence(int row, int interval);
+    // The sentences OK sends: one per row whose interval differs from the
+    // one shown when the window opened. Every row must hold a good interval.
+    std::vector<std::string> ChangedRateSentences() const;
 
     std::array<QLabel*, 2> headerLabels{};
     std::array<QLabel*, RowCount> msgLabels{};
@@ -37,10 +42,16 @@ class TFNmeaChoice : public QFrame {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void BuildWidgets();
     void Warn(QLineEdit* edit);
+    // The row's interval, or -1 when its text is not one.
+    int Interval(int row) const;
+    void NoteShownIntervals();
+
+    std::array<int, RowCount> FShown{};  // the intervals when the window was shown
 
     bool FWarning = false;  // a warning is up: focus changes it causes are not checks
     Connection* FLink = nullptr;

@@ -5,9 +5,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <cstdio>
+#include <mutex>
 
 #include "link/Connection.h"
+#include "nmea/NmeaManager.h"
+#include "nmea/ReceiverProtocol.h"
+#include "nmea/UbxRecords.h"
 #include "serial/UbxText.h"
 #include "views/MessageBox.h"
 
@@ -25,16 +30,36 @@ constexpr char CfgMsgHead[] = "06010800F0";
 // CFG-RATE: class CFG, id RATE, 6 payload bytes; period; 1 solution; GPS time.
 constexpr char CfgRateHead[] = "06080600";
 constexpr char CfgRateTail[] = "01000100";
-constexpr const char* MessageIds[TFmNmeaChoice_ub::MessageCount] = {"00", "01", "02", "03",
-                                                                    "04", "05", "08"};
 constexpr const char* MessageNames[TFmNmeaChoice_ub::MessageCount] = {"GGA", "GLL", "GSA", "GSV",
                                                                       "RMC", "VTG", "ZDA"};
 constexpr char NotConnectedText[] = "no GPS device exist";
 constexpr char NotConnectedCaption[] = "error";
 constexpr char PeriodRangeText[] = "measurement period must be in 250~60000 ms";
+constexpr char SilenceText[] =
+    "These choices switch every NMEA output of the receiver off: it will send no "
+    "sentence at all. Send them?";
+constexpr char SilenceCaption[] = "NMEA Setting";
+constexpr char PollingText[] = "Reading the receiver's settings...";
+constexpr char PolledText[] = "Showing the receiver's settings.";
+constexpr char SilentText[] = "No answer from the receiver: showing the last choices.";
+constexpr char PartlyText[] = "Partly answered: the rest are the last choices.";
+// CFG-MSG poll of one standard NMEA sentence; CFG-RATE poll (no payload).
+constexpr char CfgMsgPollHead[] = "06010200F0";
+constexpr char CfgRatePoll[] = "06080000";
+constexpr uint8_t NmeaClass = 0xF0;
+constexpr uint8_t MessageIds[TFmNmeaChoice_ub::MessageCount] = {0x00, 0x01, 0x02, 0x03,
+                                                                0x04, 0x05, 0x08};
+constexpr int UartTarget = 1;
+constexpr int UsbTarget = 3;
 
-std::string CfgMsgBody(const char* id, const char* uart, const char* usb) {
-    return std::string(CfgMsgHead) + id + "00" + uart + "00" + usb + "00" + "01";
+std::string HexByte(uint8_t value) {
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02X", value);
+    return hex;
+}
+
+std::string CfgMsgBody(uint8_t id, const char* uart, const char* usb) {
+    return std::string(CfgMsgHead) + HexByte(id) + "00" + uart + "00" + usb + "00" + "01";
 }
 }  // namespace
 
@@ -48,6 +73,13 @@ TFmNmeaChoice_ub::TFmNmeaChoice_ub(QWidget* parent) : QWidget(parent, Qt::Window
     btnSettingOK = new QPushButton("OK", this);
     btnSettingOK->setGeometry(8, 272, 225, 33);
     connect(btnSettingOK, &QPushButton::clicked, this, [this] { btnSettingOKClick(); });
+    // Below OK, in the room the window has under it.
+    lblPolled = new QLabel(this);
+    lblPolled->setGeometry(8, 310, 233, 30);
+    lblPolled->setWordWrap(true);
+    FPollTimer = new QTimer(this);
+    FPollTimer->setSingleShot(true);
+    connect(FPollTimer, &QTimer::timeout, this, [this] { FinishPolling(); });
     SetTabOrder();
 }
 
@@ -142,6 +174,13 @@ std::vector<std::string> TFmNmeaChoice_ub::SettingFrames() const {
     return frames;
 }
 
+bool TFmNmeaChoice_ub::SilencesEveryOutput() const {
+    if (!chkUSB->isChecked() && !chkUart->isChecked()) return true;
+    for (const QCheckBox* box : MessageBoxes())
+        if (box->isChecked()) return false;
+    return true;
+}
+
 void TFmNmeaChoice_ub::btnSettingOKClick() {
     // A period out of range is refused before anything goes out, rather than
     // replaced by the last good one unseen.
@@ -149,10 +188,99 @@ void TFmNmeaChoice_ub::btnSettingOKClick() {
         ShowMessage(PeriodRangeText, NotConnectedCaption);
         return;
     }
+    // A receiver told to send nothing falls silent with no word: only on purpose.
+    if (FLink && FLink->CanSend() && SilencesEveryOutput() &&
+        !AskYesNo(SilenceText, SilenceCaption))
+        return;
     // Nothing goes out while the port is closed: the window stays for another try.
     if (!FLink || !FLink->Send(SettingFrames())) {
         ShowMessage(NotConnectedText, NotConnectedCaption);
         return;
     }
     hide();
+}
+
+std::vector<std::string> TFmNmeaChoice_ub::PollFrames() {
+    std::vector<std::string> frames;
+    for (uint8_t id : MessageIds) frames.push_back(MakeUbxFrameText(CfgMsgPollHead + HexByte(id)));
+    frames.push_back(MakeUbxFrameText(CfgRatePoll));
+    return frames;
+}
+
+void TFmNmeaChoice_ub::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ReadReceiverSettings();
+}
+
+bool TFmNmeaChoice_ub::MayBeUblox() const {
+    if (!FStore) return false;
+    std::lock_guard<std::mutex> hold(FStore->Lock());
+    return KnownProtocol(*FStore) != ReceiverProtocol::Nmea;
+}
+
+void TFmNmeaChoice_ub::ReadReceiverSettings() {
+    if (FPolling || !FLink || !MayBeUblox()) return;
+    if (!FLink->Poll(PollFrames())) return;
+    FPolling = true;
+    FRateAnswered = false;
+    FAnswers = {};
+    btnSettingOK->setEnabled(false);
+    lblPolled->setText(PollingText);
+    FPollTimer->start(PollLimit);
+}
+
+void TFmNmeaChoice_ub::SettingAnswered(const UbxSettingAnswer& answer) {
+    if (!FPolling) return;
+    if (answer.IsRate) {
+        FRateAnswered = true;
+        // Shown as typed: the period field's own check takes it or not.
+        edtPeriod->setText(QString::number(answer.Rate.MeasRate));
+    } else if (answer.Msg.Class == NmeaClass) {
+        for (int i = 0; i < MessageCount; ++i) {
+            if (answer.Msg.Id != MessageIds[i]) continue;
+            MessageAnswer& a = FAnswers[i];
+            a.Answered = true;
+            a.PerTarget = answer.Msg.Targets > 1;
+            a.OnUart = answer.Msg.Rates[a.PerTarget ? UartTarget : 0] != 0;
+            a.OnUsb = a.PerTarget && answer.Msg.Rates[UsbTarget] != 0;
+        }
+    }
+    bool all = FRateAnswered;
+    for (const MessageAnswer& a : FAnswers) all = all && a.Answered;
+    if (all) FinishPolling();
+}
+
+// A sentence is ticked when it is on at UART1 or USB; the output boxes say
+// where the sentences that are on go (unknown from the short form, or when
+// every sentence is off: then they stay as they were).
+void TFmNmeaChoice_ub::ApplyMessageAnswers() {
+    const auto boxes = MessageBoxes();
+    bool anyOn = false, uart = false, usb = false, targetsKnown = true;
+    for (int i = 0; i < MessageCount; ++i) {
+        const MessageAnswer& a = FAnswers[i];
+        if (!a.Answered) continue;
+        const bool on = a.OnUart || a.OnUsb;
+        boxes[static_cast<size_t>(i)]->setChecked(on);
+        if (!on) continue;
+        anyOn = true;
+        uart = uart || a.OnUart;
+        usb = usb || a.OnUsb;
+        targetsKnown = targetsKnown && a.PerTarget;
+    }
+    if (!anyOn || !targetsKnown) return;
+    chkUart->setChecked(uart);
+    chkUSB->setChecked(usb);
+}
+
+void TFmNmeaChoice_ub::FinishPolling() {
+    if (!FPolling) return;
+    FPolling = false;
+    FPollTimer->stop();
+    ApplyMessageAnswers();
+    int answered = FRateAnswered ? 1 : 0;
+    for (const MessageAnswer& a : FAnswers) answered += a.Answered ? 1 : 0;
+    lblPolled->setText(answered == 0                  ? SilentText
+                       : answered == MessageCount + 1 ? PolledText
+                                                      : PartlyText);
+    btnSettingOK->setEnabled(true);
 }

@@ -1,15 +1,26 @@
 // The u-blox "NMEA Setting" window: which NMEA sentences the receiver emits
 // on USB and UART, and its measurement period. OK sends seven CFG-MSG frames
-// and one CFG-RATE frame.
+// and one CFG-RATE frame; choices that would silence every output are sent
+// only once the user confirms them.
+//
+// Shown while a receiver that may be a u-blox one is connected (it answered
+// UBX, or its protocol is not known yet), the window polls CFG-MSG for each
+// sentence it lists and CFG-RATE, and shows what the receiver answers. OK
+// waits for the answers; what is not answered within PollLimit keeps the
+// window's last choices, and a line under OK says so.
 #pragma once
 
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <string>
 #include <vector>
 
 class Connection;
+class NMEA_Manager;
 class QCheckBox;
+class QTimer;
+struct UbxSettingAnswer;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -23,11 +34,22 @@ class TFmNmeaChoice_ub : public QWidget {
 
   public:
     static constexpr int MessageCount = 7;
+    static constexpr std::chrono::milliseconds PollLimit{1500};
 
     explicit TFmNmeaChoice_ub(QWidget* parent = nullptr);
 
     // The connection OK sends on (none: it is never connected).
     void SetLink(Connection* link) { FLink = link; }
+    // The store that tells the receiver's protocol (none: never polled).
+    void SetStore(NMEA_Manager* store) { FStore = store; }
+
+    // Asks the receiver for its settings when it may be a u-blox receiver.
+    void ReadReceiverSettings();
+    // The receiver's answer to one poll (from the reader, on the GUI thread).
+    void SettingAnswered(const UbxSettingAnswer& answer);
+    bool Polling() const { return FPolling; }
+    // The eight poll frames: CFG-MSG for each listed sentence, then CFG-RATE.
+    static std::vector<std::string> PollFrames();
 
     void edtPeriodChange();
     void btnSettingOKClick();
@@ -55,6 +77,11 @@ class TFmNmeaChoice_ub : public QWidget {
     QLineEdit* edtPeriod = nullptr;
     QLineEdit* edtFrequency = nullptr;
     QPushButton* btnSettingOK = nullptr;
+    // One short line under OK: whether the choices shown are the receiver's.
+    QLabel* lblPolled = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
 
   private:
     void BuildOutputGroup();
@@ -62,8 +89,25 @@ class TFmNmeaChoice_ub : public QWidget {
     void BuildRateGroup();
     void SetTabOrder();
     std::array<QCheckBox*, MessageCount> MessageBoxes() const;
+    bool MayBeUblox() const;
+    void FinishPolling();
+    void ApplyMessageAnswers();
+    bool SilencesEveryOutput() const;
+
+    // What one CFG-MSG answer said of one listed sentence.
+    struct MessageAnswer {
+        bool Answered = false;
+        bool OnUart = false;
+        bool OnUsb = false;
+        bool PerTarget = false;  // the long form, which tells the targets apart
+    };
 
     Connection* FLink = nullptr;
+    NMEA_Manager* FStore = nullptr;
+    QTimer* FPollTimer = nullptr;
+    bool FPolling = false;
+    bool FRateAnswered = false;
+    std::array<MessageAnswer, MessageCount> FAnswers{};
 };
 
 extern TFmNmeaChoice_ub* FmNmeaChoice_ub;

@@ -232,6 +232,10 @@ bool Connection::Send(std::vector<std::string> lines) {
     return StartSender(std::move(lines));
 }
 
+bool Connection::CanSend() const {
+    return FConfig.IsPortOpen();
+}
+
 bool Connection::StartSender(std::vector<std::string> lines) {
     if (!FConfig.IsPortOpen()) return false;
     auto* sender = new TCommandOut(false, std::move(lines), FConfig.PortNumber.load(), FPort);

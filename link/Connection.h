@@ -113,6 +113,11 @@ class Connection {
     // Hands `lines` to a new command sender on the link's port; false (and
     // nothing sent) while the port is not open.
     bool Send(std::vector<std::string> lines);
+    // Whether Send would hand its lines on: the port is open.
+    bool CanSend() const;
+    // The same for polls, which are answered by the message asked for
+    // rather than acknowledged: no answer is awaited.
+    bool Poll(std::vector<std::string> lines) { return StartSender(std::move(lines)); }
     bool WaitSendersIdle(std::chrono::milliseconds limit) const;
     int RunningReaders() const { return FReaders.Running(); }
     int RunningSenders() const { return FSenders.Running(); }

@@ -22,6 +22,9 @@ class DeferredPurge : public PortPurger {
 constexpr uint8_t UbxAckClass = 0x05;
 constexpr uint8_t UbxMonClass = 0x0A;
 constexpr uint8_t UbxMonVerId = 0x04;
+constexpr uint8_t UbxCfgClass = 0x06;
+constexpr uint8_t UbxCfgMsgId = 0x01;
+constexpr uint8_t UbxCfgRateId = 0x08;
 
 }  // namespace
 
@@ -124,6 +127,8 @@ void TNmeaFetch::HandleUbxFrame() {
         if (shown) UbxConsoleLine(result, *FStore, FCurrentSentence);
     }
     if (shown) Synchronize([this] { FConsole(FCurrentSentence); });
+    if (CaptureUbxFrame(FFrame->Bytes, FFrame->Size, *FStore) && FOnCaptureFailed)
+        Queue(FOnCaptureFailed);
     if (FUbxHook) FUbxHook(result);
     TellUbxEvents(result);
     if (result.Refresh && FRefresh) Synchronize(FRefresh);
@@ -138,4 +143,12 @@ void TNmeaFetch::TellUbxEvents(const UbxDispatchResult& result) {
     if (result.Class == UbxMonClass && result.Id == UbxMonVerId && FOnIdentity)
         Queue(
             [hook = FOnIdentity, identity = UbxReceiverIdentity(ubx.Version)] { hook(identity); });
+    if (result.Class == UbxCfgClass && (result.Id == UbxCfgMsgId || result.Id == UbxCfgRateId) &&
+        FOnSetting) {
+        UbxSettingAnswer answer;
+        answer.IsRate = result.Id == UbxCfgRateId;
+        answer.Msg = ubx.CfgMsg;
+        answer.Rate = ubx.CfgRate;
+        Queue([hook = FOnSetting, answer] { hook(answer); });
+    }
 }

@@ -5,8 +5,8 @@
 // the user-interface thread to refresh the views when a dispatch says so.
 // Console hand-offs, capture writes and refreshes run outside the lock.
 // UBX frames between the sentences are dispatched into the store's UBX part
-// the same way and reach the console as one readable line each; they are not
-// written to the capture file, which holds text sentences.
+// the same way, reach the console as one readable line each and go to the
+// capture file byte for byte, in stream order with the sentences.
 //
 // When the device behind the port disappears the thread keeps waiting
 // without spinning and reports it once through the device-gone hook. A link
@@ -53,6 +53,7 @@ class TNmeaFetch : public YThread {
     using UbxHook = std::function<void(const UbxDispatchResult&)>;
     using AnswerHook = std::function<void(const UbxAckRecord&)>;
     using IdentityHook = std::function<void(const std::string&)>;
+    using SettingHook = std::function<void(const UbxSettingAnswer&)>;
 
     // Reads nothing until given a port and a store (before Start).
     TNmeaFetch(bool createSuspended, RefreshHook refresh);
@@ -73,6 +74,9 @@ class TNmeaFetch : public YThread {
     // with the receiver's identity from each MON-VER.
     void SetAnswerHook(AnswerHook hook) { FOnAnswer = std::move(hook); }
     void SetIdentityHook(IdentityHook hook) { FOnIdentity = std::move(hook); }
+    // Queued with each CFG-MSG or CFG-RATE the receiver sends (its answers
+    // to the setting polls).
+    void SetSettingHook(SettingHook hook) { FOnSetting = std::move(hook); }
     // Queued to the user-interface thread when the device has gone away.
     void SetDeviceGoneHook(EventHook hook) { FOnDeviceGone = std::move(hook); }
     // Turns reconnection of a link on: each attempt is queued to the
@@ -110,6 +114,7 @@ class TNmeaFetch : public YThread {
     UbxHook FUbxHook;
     AnswerHook FOnAnswer;
     IdentityHook FOnIdentity;
+    SettingHook FOnSetting;
     EventHook FOnDeviceGone;
     EventHook FOnCaptureFailed;
     AttemptHook FOnAttempt;

@@ -31,19 +31,24 @@ bool CaptureStream::IsOpen() const {
 
 bool CaptureStream::WriteLine(std::string_view sentence) {
     std::lock_guard<std::mutex> guard(FLock);
-    return Write(sentence);
+    return Write(sentence, true);
 }
 
 bool CaptureStream::WriteIfOpen(std::string_view sentence) {
     std::lock_guard<std::mutex> guard(FLock);
-    return !FFile || Write(sentence);
+    return !FFile || Write(sentence, true);
 }
 
-bool CaptureStream::Write(std::string_view sentence) {
+bool CaptureStream::WriteFrameIfOpen(std::string_view frame) {
+    std::lock_guard<std::mutex> guard(FLock);
+    return !FFile || Write(frame, false);
+}
+
+bool CaptureStream::Write(std::string_view bytes, bool lineEnd) {
     if (!FFile) return false;
     errno = 0;
-    const bool ok = std::fwrite(sentence.data(), 1, sentence.size(), FFile) == sentence.size() &&
-                    std::fwrite(LineEnd, 1, 2, FFile) == 2 && std::fflush(FFile) == 0;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), FFile) == bytes.size() &&
+                    (!lineEnd || std::fwrite(LineEnd, 1, 2, FFile) == 2) && std::fflush(FFile) == 0;
     if (!ok) {
         FError = errno ? std::strerror(errno) : "write failed";
         CloseFile();

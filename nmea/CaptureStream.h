@@ -1,4 +1,5 @@
-// The capture file: every sentence read, one line each, flushed line by line.
+// The capture file: every sentence read, one line each, flushed line by line,
+// and every UBX frame read, its bytes as they came, where it came in the stream.
 // It has a lock of its own, so the reader writes it without holding the
 // store's lock while the user-interface thread opens and closes it.
 #pragma once
@@ -24,12 +25,14 @@ class CaptureStream {
     // WriteLine when the stream is open, in one step; false only when a write
     // failed (and the stream closed itself), true when closed.
     bool WriteIfOpen(std::string_view sentence);
+    // The same for a UBX frame: its bytes alone, no line end added.
+    bool WriteFrameIfOpen(std::string_view frame);
     void Close();
     std::string Error() const;
     std::string Path() const;
 
   private:
-    bool Write(std::string_view sentence);
+    bool Write(std::string_view bytes, bool lineEnd);
     void CloseFile();
 
     mutable std::mutex FLock;

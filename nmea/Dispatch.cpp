@@ -37,6 +37,11 @@ bool CaptureSentence(std::string_view sentence, NMEA_Manager& store) {
     return !sentence.empty() && !store.Capture.WriteIfOpen(sentence);
 }
 
+bool CaptureUbxFrame(const uint8_t* frame, size_t size, NMEA_Manager& store) {
+    const std::string_view bytes(reinterpret_cast<const char*>(frame), size);
+    return size != 0 && !store.Capture.WriteFrameIfOpen(bytes);
+}
+
 DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, PortPurger* port) {
     DispatchResult result;
     if (sentence.empty()) return result;

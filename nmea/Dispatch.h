@@ -34,3 +34,5 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
 // the store's lock (the capture has its own); true when the write failed and
 // the capture closed itself.
 bool CaptureSentence(std::string_view sentence, NMEA_Manager& store);
+// The same for a whole UBX frame, kept byte for byte.
+bool CaptureUbxFrame(const uint8_t* frame, size_t size, NMEA_Manager& store);

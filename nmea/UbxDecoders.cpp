@@ -207,3 +207,16 @@ void DecodeUbxNavSvInfo(const uint8_t* p, size_t length, UbxState& ubx) {
         s.Azimuth = I2(p, at + 6);
     }
 }
+
+void DecodeUbxCfgMsg(const uint8_t* p, size_t length, UbxState& ubx) {
+    UbxCfgMsgRecord& r = ubx.CfgMsg;
+    r.Class = U1(p, 0);
+    r.Id = U1(p, 1);
+    const size_t rates = length - 2;
+    r.Targets = static_cast<int>(rates >= UbxCfgMsgTargets ? UbxCfgMsgTargets : 1);
+    for (int i = 0; i < UbxCfgMsgTargets; ++i) r.Rates[i] = i < r.Targets ? U1(p, 2 + i) : 0;
+}
+
+void DecodeUbxCfgRate(const uint8_t* p, size_t, UbxState& ubx) {
+    ubx.CfgRate = UbxCfgRateRecord{U2(p, 0), U2(p, 2), U2(p, 4)};
+}

@@ -20,6 +20,8 @@ void DecodeUbxNavSol(const uint8_t* payload, size_t length, UbxState& ubx);
 void DecodeUbxNavPosLlh(const uint8_t* payload, size_t length, UbxState& ubx);
 void DecodeUbxNavSvInfo(const uint8_t* payload, size_t length, UbxState& ubx);
 void DecodeUbxNavTimeUtc(const uint8_t* payload, size_t length, UbxState& ubx);
+void DecodeUbxCfgMsg(const uint8_t* payload, size_t length, UbxState& ubx);
+void DecodeUbxCfgRate(const uint8_t* payload, size_t length, UbxState& ubx);
 
 // The NAV-SAT system and number of a NAV-SVINFO satellite number.
 void UbxSatelliteOfSvInfo(uint8_t svid, uint8_t& gnssId, uint8_t& svId);

@@ -196,6 +196,29 @@ void UbxTimeUtcFields(const UbxState& ubx, UbxFieldSink& sink) {
     sink.Integer("validFlags", r.Valid);
 }
 
+void UbxCfgMsgFields(const UbxState& ubx, UbxFieldSink& sink) {
+    const UbxCfgMsgRecord& r = ubx.CfgMsg;
+    sink.Integer("msgClass", r.Class);
+    sink.Integer("msgID", r.Id);
+    if (r.Targets == 1) {
+        sink.Integer("rate", r.Rates[0]);
+        return;
+    }
+    sink.BeginList("rates");
+    for (int i = 0; i < r.Targets; ++i) {
+        sink.BeginItem();
+        sink.Integer("rate", r.Rates[i]);
+        sink.EndItem();
+    }
+    sink.EndList();
+}
+
+void UbxCfgRateFields(const UbxState& ubx, UbxFieldSink& sink) {
+    sink.Integer("measRate", ubx.CfgRate.MeasRate);
+    sink.Integer("navRate", ubx.CfgRate.NavRate);
+    sink.Integer("timeRef", ubx.CfgRate.TimeRef);
+}
+
 // --- Console summaries -------------------------------------------------------
 
 void UbxAnswerSummary(const UbxState& ubx, std::string& line) {
@@ -247,4 +270,15 @@ void UbxTimeUtcSummary(const UbxState& ubx, std::string& line) {
     const UbxTimeUtcRecord& r = ubx.TimeUtc;
     Append(line, "%04u-%02u-%02u %02u:%02u:%02u", r.Year, r.Month, r.Day, r.Hour, r.Minute,
            r.Second);
+}
+
+void UbxCfgMsgSummary(const UbxState& ubx, std::string& line) {
+    const UbxCfgMsgRecord& r = ubx.CfgMsg;
+    line += UbxMessageName(r.Class, r.Id);
+    line += " rates";
+    for (int i = 0; i < r.Targets; ++i) Append(line, " %u", r.Rates[i]);
+}
+
+void UbxCfgRateSummary(const UbxState& ubx, std::string& line) {
+    Append(line, "%u ms x %u", ubx.CfgRate.MeasRate, ubx.CfgRate.NavRate);
 }

@@ -32,6 +32,8 @@ void UbxDopFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxSolFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxPosLlhFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxTimeUtcFields(const UbxState& ubx, UbxFieldSink& sink);
+void UbxCfgMsgFields(const UbxState& ubx, UbxFieldSink& sink);
+void UbxCfgRateFields(const UbxState& ubx, UbxFieldSink& sink);
 
 void UbxAnswerSummary(const UbxState& ubx, std::string& line);
 void UbxVersionSummary(const UbxState& ubx, std::string& line);
@@ -43,6 +45,8 @@ void UbxDopSummary(const UbxState& ubx, std::string& line);
 void UbxSolSummary(const UbxState& ubx, std::string& line);
 void UbxPosLlhSummary(const UbxState& ubx, std::string& line);
 void UbxTimeUtcSummary(const UbxState& ubx, std::string& line);
+void UbxCfgMsgSummary(const UbxState& ubx, std::string& line);
+void UbxCfgRateSummary(const UbxState& ubx, std::string& line);
 
 // The receiver as the user knows it, from MON-VER: its model (the "MOD="
 // extension, else the hardware version) and firmware (the "FWVER="

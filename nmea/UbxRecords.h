@@ -146,6 +146,31 @@ struct UbxSigRecord {
     UbxSignal Signals[UbxMaxSignals];
 };
 
+// CFG-MSG as a receiver answers its poll: the rate of one message on each
+// I/O target (0 DDC, 1 UART1, 2 UART2, 3 USB, 4 SPI, 5 reserved), or, in the
+// short form, on the port the answer came from only (Targets is then 1).
+constexpr int UbxCfgMsgTargets = 6;
+struct UbxCfgMsgRecord {
+    uint8_t Class = 0;
+    uint8_t Id = 0;
+    uint8_t Rates[UbxCfgMsgTargets] = {};
+    int Targets = 0;
+};
+
+// CFG-RATE: measurement period in ms, solutions per measurement, time reference.
+struct UbxCfgRateRecord {
+    uint16_t MeasRate = 0;
+    uint16_t NavRate = 0;
+    uint16_t TimeRef = 0;
+};
+
+// One answer to a setting poll: a CFG-RATE (IsRate) or a CFG-MSG.
+struct UbxSettingAnswer {
+    bool IsRate = false;
+    UbxCfgMsgRecord Msg;
+    UbxCfgRateRecord Rate;
+};
+
 // Frames of one class and id, counted.
 struct UbxCount {
     uint8_t Class = 0;
@@ -167,6 +192,8 @@ struct UbxState {
     UbxDopRecord Dop;
     UbxSatRecord Sat;
     UbxSigRecord Sig;
+    UbxCfgMsgRecord CfgMsg;
+    UbxCfgRateRecord CfgRate;
     bool VersionKnown = false;
 
     // Sentences told from UBX for the views (UbxNmeaFeed.h), and whether UBX

@@ -379,6 +379,10 @@ TNmeaFetch* MakeNmeaFetch(bool freeOnTerminate) {
     reader->SetIdentityHook([](const std::string& identity) {
         if (FLumarokStatus) FLumarokStatus->ShowReceiver(identity);
     });
+    // The receiver's settings, for the u-blox window that polled them.
+    reader->SetSettingHook([](const UbxSettingAnswer& answer) {
+        if (FmNmeaChoice_ub) FmNmeaChoice_ub->SettingAnswered(answer);
+    });
     reader->SetFreeOnTerminate(freeOnTerminate);
     return reader;
 }
@@ -395,6 +399,7 @@ void CreateSettingWindows(Connection& link) {
     FmNmeaChoice_ub = new TFmNmeaChoice_ub;
     FmNmeaChoice->SetLink(&link);
     FmNmeaChoice_ub->SetLink(&link);
+    FmNmeaChoice_ub->SetStore(NmeaManager);
     // Closing the main window ends the program even while one is open.
     FmNmeaChoice->setAttribute(Qt::WA_QuitOnClose, false);
     FmNmeaChoice_ub->setAttribute(Qt::WA_QuitOnClose, false);

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "views/Config.h"
 #include "views/MessageBox.h"
@@ -12,6 +13,9 @@ namespace {
 constexpr int ConsoleFontSize = 8;
 const char* const CommandPrefix = "$PSRF";
 const char* const BinaryPrefix = "A0A2";
+const char* const PausedText = "paused";
+constexpr int PausedCheckMs = 200;
+constexpr int PausedTagMargin = 2;
 
 }  // namespace
 
@@ -35,6 +39,21 @@ void TFConsole::BuildWidgets() {
     consoleMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     consoleMemo->installEventFilter(this);
     consoleMemo->viewport()->installEventFilter(this);
+    pausedTag = new QLabel(PausedText, this);
+    pausedTag->setStyleSheet("QLabel { color: black; background: yellow; padding: 0 3px; }");
+    pausedTag->setAttribute(Qt::WA_TransparentForMouseEvents);
+    pausedTag->adjustSize();
+    const int scrollBar = consoleMemo->verticalScrollBar()->sizeHint().width();
+    pausedTag->move(Config.ConsoleWidth - scrollBar - pausedTag->width() - PausedTagMargin,
+                    PausedTagMargin);
+    pausedTag->hide();
+    auto* pausedCheck = new QTimer(this);
+    connect(pausedCheck, &QTimer::timeout, this, [this] { ShowPaused(); });
+    pausedCheck->start(PausedCheckMs);
+}
+
+void TFConsole::ShowPaused() {
+    pausedTag->setVisible(FConfig.DisplayPaused);
 }
 
 int TFConsole::LineCount() const {
@@ -56,6 +75,7 @@ void TFConsole::AppendSentence(const std::string& text) {
 
 void TFConsole::TogglePaused() {
     FConfig.DisplayPaused = !FConfig.DisplayPaused;
+    ShowPaused();
 }
 
 void TFConsole::ConsoleClick() {
@@ -79,8 +99,19 @@ std::string TFConsole::MemoCommand() const {
     return consoleMemo->toPlainText().remove('\n').toStdString();
 }
 
-void TFConsole::ConsoleKeyPress(int key) {
-    if (key != EnterKey || !FCommandMode || !FConfig.DisplayPaused) return;
+void TFConsole::LeaveCommandLine() {
+    consoleMemo->clear();
+    FCommandMode = false;
+    FConfig.DisplayPaused = false;
+    ShowPaused();
+}
+
+bool TFConsole::ConsoleKeyPress(int key) {
+    if (key == EscapeKey && FCommandMode) {
+        LeaveCommandLine();
+        return true;
+    }
+    if (key != EnterKey || !FCommandMode || !FConfig.DisplayPaused) return false;
     std::string command = MemoCommand();
     if (command.compare(0, 4, BinaryPrefix) != 0) command += '*';
     if (command.size() > CommandLimit) {
@@ -88,19 +119,22 @@ void TFConsole::ConsoleKeyPress(int key) {
                         " characters, at most " + std::to_string(CommandLimit) +
                         ". Nothing was sent.",
                     "warning");
-        return;
+        LeaveCommandLine();
+        return true;
     }
     if (FSendCommand) FSendCommand({command}, FConfig.PortNumber.load());
-    consoleMemo->clear();
-    FCommandMode = false;
-    TogglePaused();
+    LeaveCommandLine();
+    AppendSentence(EchoPrefix + command);
+    return true;
 }
 
 bool TFConsole::eventFilter(QObject* watched, QEvent* event) {
     if (watched == consoleMemo && event->type() == QEvent::KeyPress) {
+        // A key the command line took is not typed into the memo as well.
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) ConsoleKeyPress(EnterKey);
-        return false;  // the memo still handles the key
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) return ConsoleKeyPress(EnterKey);
+        if (key == Qt::Key_Escape) return ConsoleKeyPress(EscapeKey);
+        return false;
     }
     if (watched != consoleMemo->viewport()) return false;
     if (event->type() == QEvent::MouseButtonDblClick &&

@@ -1,9 +1,12 @@
 // The console: raw sentences scrolling white on black, and a command line.
 // While the link is open a click pauses or resumes the output and a
-// double-click starts a "$PSRF" command that Enter sends to the receiver.
+// double-click starts a "$PSRF" command that Enter sends to the receiver
+// (echoed once as "> command") and Escape abandons. A "paused" tag in the
+// top right corner shows while the output is held.
 #pragma once
 
 #include <QFrame>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <cstdint>
 #include <functional>
@@ -23,6 +26,8 @@ class TFConsole : public QFrame {
     // The command sender's buffer holds 100 bytes with the terminating zero.
     static constexpr size_t CommandLimit = 99;
     static constexpr int EnterKey = 13;
+    static constexpr int EscapeKey = 27;
+    static constexpr const char* EchoPrefix = "> ";
 
     TFConsole(QWidget* parent, GPSConfig& config);
 
@@ -30,7 +35,8 @@ class TFConsole : public QFrame {
     void AppendSentence(const std::string& text);
     void ConsoleClick();
     void ConsoleDblClick();
-    void ConsoleKeyPress(int key);
+    // True when the key was taken (the memo must not handle it too).
+    bool ConsoleKeyPress(int key);
 
     // A receive-only link takes no commands: the command line does not
     // start, and the console's tooltip says why.
@@ -39,6 +45,7 @@ class TFConsole : public QFrame {
     int LineCount() const;
 
     QPlainTextEdit* consoleMemo;
+    QLabel* pausedTag;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,6 +53,10 @@ class TFConsole : public QFrame {
   private:
     void BuildWidgets();
     void TogglePaused();
+    // Follows the paused flag, which the layout and the link change too.
+    void ShowPaused();
+    // Ends command entry without sending: the memo empties, output runs.
+    void LeaveCommandLine();
     std::string MemoCommand() const;
 
     GPSConfig& FConfig;

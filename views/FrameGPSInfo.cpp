@@ -24,6 +24,13 @@ constexpr int LabelTop = 12;
 constexpr int RightColumnLeft = 105;
 constexpr int CountLeft = 192;
 constexpr int CountTop = 11;
+constexpr int ReceiverTtffLeft = 162;
+constexpr uint8_t UbxNavClass = 0x01;
+constexpr uint8_t UbxNavStatusId = 0x03;
+constexpr double MsPerSecond = 1000.0;
+constexpr uint32_t WholeSecondsFromMs = 100000;  // from 100 s on, no tenths
+const char* const ReceiverTtffTip =
+    "The receiver's own time to first fix (UBX NAV-STATUS), since its last start";
 const QString Degree = QString(QChar(0x00B0));
 
 struct BoxPlace {
@@ -48,6 +55,8 @@ struct InfoSnapshot {
     DataDisplay Display;
     uint8_t UsedPrn[UsedPrnSlots] = {};
     SkySnapshot Sky;
+    bool TtffReported = false;  // the receiver sends NAV-STATUS
+    uint32_t TtffMs = 0;
 };
 
 InfoSnapshot TakeSnapshot(NMEA_Manager& store) {
@@ -57,6 +66,8 @@ InfoSnapshot TakeSnapshot(NMEA_Manager& store) {
     std::copy(std::begin(store.Gsa.Message.UsedPrn), std::end(store.Gsa.Message.UsedPrn),
               snapshot.UsedPrn);
     snapshot.Sky.Take(store.Sky);
+    snapshot.TtffReported = store.Ubx.CountOf(UbxNavClass, UbxNavStatusId) > 0;
+    snapshot.TtffMs = store.Ubx.Status.Ttff;
     return snapshot;
 }
 
@@ -122,6 +133,19 @@ void TFGPSInfo::BuildLabels() {
     speedLabel = MakeAutoLabel(motionBox, "Speed:", RightColumnLeft, LabelTop);
     fix2DLabel = MakeAutoLabel(motionBox, "2D:", LabelLeft, LabelTop + line);
     fix3DLabel = MakeAutoLabel(motionBox, "3D:", RightColumnLeft, LabelTop + line);
+    receiverTtffLabel = MakeAutoLabel(motionBox, "", ReceiverTtffLeft, LabelTop + line);
+    receiverTtffLabel->setToolTip(ReceiverTtffTip);
+    receiverTtffLabel->hide();
+}
+
+// "Rx:31.2s"; "Rx:--" before the receiver's first fix since its start.
+void TFGPSInfo::ShowReceiverTtff(bool reported, uint32_t ttffMs) {
+    receiverTtffLabel->setVisible(reported);
+    if (!reported) return;
+    const int decimals = ttffMs < WholeSecondsFromMs ? 1 : 0;
+    SetAutoText(receiverTtffLabel,
+                "Rx:" + (ttffMs == 0 ? QString("--")
+                                     : QString::number(ttffMs / MsPerSecond, 'f', decimals) + "s"));
 }
 
 void TFGPSInfo::Refresh() {
@@ -135,6 +159,7 @@ void TFGPSInfo::Refresh() {
     SetAutoText(pdopLabel, "PDOP:" + Text(d.PdopText));
     SetAutoText(courseLabel, "Course:" + Text(d.CourseText) + Degree);
     SetAutoText(speedLabel, "Speed:" + Text(d.SpeedText));
+    ShowReceiverTtff(s.TtffReported, s.TtffMs);
     if (s.Sky.Extended) {
         ShowUsedOfAllSystems(s.Sky.UsedList);
         return;

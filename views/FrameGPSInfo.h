@@ -1,5 +1,7 @@
 // The position panel: position, DOPs, course and speed, the strip of
-// satellites used in the fix, and the time-to-fix counters.
+// satellites used in the fix, and the time-to-fix counters; beside them, for
+// a receiver that reports it (UBX NAV-STATUS), the receiver's own time to
+// first fix.
 #pragma once
 
 #include <QFrame>
@@ -54,6 +56,7 @@ class TFGPSInfo : public QFrame {
     QLabel* speedLabel;
     QLabel* fix2DLabel;
     QLabel* fix3DLabel;
+    QLabel* receiverTtffLabel;  // hidden until the receiver reports its own
     TStaleVeil* staleVeil;
 
   private:
@@ -61,6 +64,7 @@ class TFGPSInfo : public QFrame {
     void BuildBoxes();
     void BuildUsedSatStrip();
     void BuildLabels();
+    void ShowReceiverTtff(bool reported, uint32_t ttffMs);
     void ShowUsedOfAllSystems(const std::vector<UsedSatellite>& used);
     void ShowUsedMark(int i, int prn, const QColor& fill);
     void HideUsedMark(int i);

@@ -23,3 +23,9 @@ void ShowMessage(const std::string& text, const std::string& caption) {
                     QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
+
+bool AskYesNo(const std::string& text, const std::string& caption) {
+    return QMessageBox::question(QApplication::activeWindow(), QString::fromStdString(caption),
+                                 QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}

@@ -10,3 +10,6 @@ using MessageObserver = std::function<void(const std::string& text, const std::s
 void ShowMessage(const std::string& text, const std::string& caption);
 // An empty observer restores the dialog.
 void SetMessageObserver(MessageObserver observer);
+
+// A modal question with Yes and No (No the default): true when Yes is chosen.
+bool AskYesNo(const std::string& text, const std::string& caption);

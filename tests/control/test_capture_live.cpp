@@ -13,6 +13,7 @@
 #include "control/FrameUtilButton.h"
 #include "link/ThreadNMEAFetch.h"
 #include "serial/YComPort.h"
+#include "tests/framing/UbxBytes.h"
 #include "tests/serial/PtyPair.h"
 #include "tests/serial/Sentences.h"
 #include "tests/thread/TestEventLoop.h"
@@ -38,6 +39,7 @@ class LiveCaptureTest : public ControlFixture {
         Reader->SetDispatcher(&Loop);
         Reader->SetConsole([](const std::string&) {});
         Reader->SetSentenceHook([this](std::string_view, const DispatchResult&) { ++Dispatched; });
+        Reader->SetUbxHook([this](const UbxDispatchResult&) { ++Dispatched; });
         Reader->SetCaptureFailedHook([this] { Panel.CaptureFailed(); });
         Reader->Start();
     }
@@ -77,6 +79,22 @@ TEST_F(LiveCaptureTest, FileHoldsExactlyTheSentencesOfTheCaptureWindow) {
     EXPECT_EQ(
         ReadFile(Dir.filePath("live.txt").toStdString()),
         Gsa + "\r\r\n" + Gsv1 + "\r\r\n" + Gsv2 + "\r\r\n" + Gsv3 + "\r\r\n" + Gga + "\r\r\n");
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(LiveCaptureTest, UbxFramesAreKeptByteForByteInStreamOrder) {
+    // NAV-STATUS, with a CR LF and a '$' inside its payload, and ACK-ACK.
+    const std::string status =
+        UbxBytes(0x01, 0x03, std::string("\x10\x20\r\n\x03$\xB5\x62", 8) + std::string(8, '\0'));
+    const std::string ack = UbxBytes(0x05, 0x01, std::string("\x06\x01", 2));
+    Panel.logButton->click();
+    ASSERT_TRUE(Panel.Logging());
+    const int target = Dispatched.load() + 4;
+    ASSERT_TRUE(Pty.Write(Gga + "\r\n" + status + Rmc + "\r\n" + ack));
+    ASSERT_TRUE(Loop.RunUntil([&] { return Dispatched.load() >= target; }));
+    Panel.logButton->click();
+    EXPECT_EQ(ReadFile(Dir.filePath("live.txt").toStdString()),
+              Gga + "\r\r\n" + status + Rmc + "\r\r\n" + ack);
     EXPECT_TRUE(Messages.empty());
 }
 

@@ -1,5 +1,5 @@
-// The SiRF output-interval window: the $PSRF103 sentence on the wire, Enter,
-// and the range warnings when an interval edit loses the focus.
+// The SiRF output-interval window: the $PSRF103 sentences of the changed rows
+// on the wire, Enter, and the range warnings, on leaving an edit and on OK.
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLabel>
@@ -35,10 +35,12 @@ class NmeaChoiceTest : public LinkFixture {
 };
 }  // namespace
 
-TEST(NmeaChoiceSentence, GllRowText) {
-    EXPECT_EQ(TFNmeaChoice::RateSentence("1"), "$PSRF103,01,00,01,01*");
-    EXPECT_EQ(TFNmeaChoice::RateSentence("10"), "$PSRF103,01,00,010,01*");
-    EXPECT_EQ(TFNmeaChoice::RateSentence("255"), "$PSRF103,01,00,0255,01*");
+TEST(NmeaChoiceSentence, EachRowsMessageNumber) {
+    EXPECT_EQ(TFNmeaChoice::RateSentence(1, 1), "$PSRF103,01,00,01,01*");
+    EXPECT_EQ(TFNmeaChoice::RateSentence(1, 10), "$PSRF103,01,00,010,01*");
+    EXPECT_EQ(TFNmeaChoice::RateSentence(0, 255), "$PSRF103,00,00,0255,01*");
+    EXPECT_EQ(TFNmeaChoice::RateSentence(6, 0), "$PSRF103,06,00,00,01*");  // MSS
+    EXPECT_EQ(TFNmeaChoice::RateSentence(7, 3), "$PSRF103,08,00,03,01*");  // ZDA
 }
 
 TEST_F(NmeaChoiceTest, WindowAndRows) {
@@ -55,13 +57,28 @@ TEST_F(NmeaChoiceTest, WindowAndRows) {
     EXPECT_EQ(Window.Panel()->okButton->geometry(), QRect(0, 185, 220, 30));
 }
 
-TEST_F(NmeaChoiceTest, OkSendsTheGllRowOnlyAndHides) {
+TEST_F(NmeaChoiceTest, OkSendsEveryChangedRowAndHides) {
     Connect();
     Window.show();
+    Edit(0)->setText("2");
+    Edit(3)->setText("5");  // its default: unchanged
+    Edit(5)->setText("0");
+    Edit(6)->setText("9");
+    Edit(7)->setText("010");  // the number, as the receiver reads it
     Window.Panel()->okButton->click();
-    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,01,00,01,01*");
+    EXPECT_EQ(Pty.ReadAll(),
+              "$PSRF103,00,00,02,01*$PSRF103,05,00,00,01*$PSRF103,06,00,09,01*"
+              "$PSRF103,08,00,010,01*");
     EXPECT_FALSE(Window.isVisible());
     EXPECT_TRUE(Messages.empty());
+    // Shown again: only what changes from now on goes out; nothing changed, nothing.
+    Window.show();
+    Window.Panel()->okButton->click();
+    Window.show();
+    Edit(0)->setText("1");
+    QTest::keyClick(Edit(0), Qt::Key_Return);
+    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,00,00,01,01*");
+    EXPECT_FALSE(Window.isVisible());
 }
 
 TEST_F(NmeaChoiceTest, EnterInAnEditSends) {
@@ -71,6 +88,23 @@ TEST_F(NmeaChoiceTest, EnterInAnEditSends) {
     QTest::keyClick(Edit(1), Qt::Key_Return);
     EXPECT_EQ(Pty.ReadAll(), "$PSRF103,01,00,0255,01*");
     EXPECT_FALSE(Window.isVisible());
+}
+
+TEST_F(NmeaChoiceTest, ABadRowStopsEverySentence) {
+    Connect();
+    Window.show();
+    Edit(1)->setText("7");
+    for (const char* bad : {"300", "", "-1", "x"}) {
+        Messages.clear();
+        Edit(4)->setText(bad);
+        Window.Panel()->okButton->click();
+        ExpectWarnings(1);
+        EXPECT_TRUE(Window.isVisible()) << bad;
+    }
+    EXPECT_EQ(Pty.ReadAll(), "");
+    Edit(4)->setText("1");
+    Window.Panel()->okButton->click();
+    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,01,00,07,01*");
 }
 
 TEST_F(NmeaChoiceTest, NotConnectedWarnsAndHides) {

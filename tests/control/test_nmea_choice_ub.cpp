@@ -1,12 +1,19 @@
 // The u-blox message and rate window: every frame of the checksum table, the
 // period field's acceptance rule and what OK puts on the wire.
+#include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <mutex>
 
 #include "LinkFixture.h"
 #include "control/FormNmeaChoiceUb.h"
+#include "nmea/Dispatch.h"
+#include "nmea/UbxRecords.h"
 #include "serial/UbxText.h"
 
 namespace {
@@ -41,8 +48,41 @@ class NmeaChoiceUbTest : public LinkFixture {
         QTest::keyClicks(Window.edtPeriod, text);
     }
 
+    std::string WireBytes(const std::vector<std::string>& texts) {
+        std::string bytes;
+        for (const auto& text : texts) {
+            const auto b = HexTextToBytes(text);
+            bytes.append(b.begin(), b.end());
+        }
+        return bytes;
+    }
+    // Clicks OK and answers the question that comes up with `button`; the
+    // question's text, or empty when none came.
+    QString ClickOkAnswering(QMessageBox::StandardButton button) {
+        QString asked;
+        QTimer answerer;
+        QObject::connect(&answerer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            asked = box->text();
+            box->button(button)->click();
+        });
+        answerer.start(20);
+        Window.btnSettingOK->click();
+        return asked;
+    }
+
     TFmNmeaChoice_ub Window;
 };
+
+UbxSettingAnswer MessageAnswer(uint8_t id, std::initializer_list<uint8_t> rates) {
+    UbxSettingAnswer a;
+    a.Msg.Class = 0xF0;
+    a.Msg.Id = id;
+    a.Msg.Targets = static_cast<int>(rates.size());
+    std::copy(rates.begin(), rates.end(), a.Msg.Rates);
+    return a;
+}
 }  // namespace
 
 TEST_F(NmeaChoiceUbTest, InitialStateAndLayout) {
@@ -144,6 +184,7 @@ TEST_F(NmeaChoiceUbTest, PeriodOutOfRangeIsRefusedBeforeAnythingIsSent) {
         EXPECT_TRUE(Window.isVisible());
     }
     TypePeriod("60000");
+    Window.chkGGA->setChecked(true);
     Window.btnSettingOK->click();
     EXPECT_FALSE(Window.isVisible());
     ASSERT_TRUE(Link->WaitSendersIdle(std::chrono::seconds(10)));
@@ -167,4 +208,102 @@ TEST_F(NmeaChoiceUbTest, OkWhileConnectedWritesTheEightFramesAndHides) {
     EXPECT_EQ(Pty.Read(expected.size()), expected);
     EXPECT_FALSE(Window.isVisible());
     EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(NmeaChoiceUbTest, ChoicesThatSilenceTheReceiverAskFirst) {
+    Connect();
+    Window.show();
+    // Every sentence unticked; then one ticked with neither output.
+    for (bool gga : {false, true}) {
+        Window.chkGGA->setChecked(gga);
+        Window.chkUSB->setChecked(!gga);
+        EXPECT_TRUE(ClickOkAnswering(QMessageBox::No).contains("switch every NMEA output")) << gga;
+        EXPECT_TRUE(Window.isVisible());
+        EXPECT_EQ(Pty.ReadAll(), "");
+    }
+    EXPECT_FALSE(ClickOkAnswering(QMessageBox::Yes).isEmpty());
+    EXPECT_FALSE(Window.isVisible());
+    EXPECT_EQ(Pty.Read(7 * 18 + 16), WireBytes(Window.SettingFrames()));
+    // A choice that leaves an output on asks nothing.
+    Window.show();
+    Window.chkUart->setChecked(true);
+    EXPECT_TRUE(ClickOkAnswering(QMessageBox::No).isEmpty());
+    EXPECT_FALSE(Window.isVisible());
+}
+
+TEST_F(NmeaChoiceUbTest, ASilentReceiverIsPolledAndTheLastChoicesStay) {
+    Connect();
+    Window.SetStore(&Store());
+    Window.chkGGA->setChecked(true);
+    Window.show();
+    // CFG-MSG polls (class F0, GGA..ZDA), then the CFG-RATE poll.
+    const std::string polls = Pty.Read(7 * 12 + 10);
+    EXPECT_EQ(polls, WireBytes(TFmNmeaChoice_ub::PollFrames()));
+    EXPECT_EQ(polls.substr(0, 12), WireBytes({"B56206010200F000F9110D0A"}));
+    EXPECT_EQ(polls.substr(84), WireBytes({"B562060800000E300D0A"}));
+    EXPECT_TRUE(Window.Polling());
+    EXPECT_FALSE(Window.btnSettingOK->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Window.Polling(); }, 5000));
+    EXPECT_EQ(Window.lblPolled->text(), "No answer from the receiver: showing the last choices.");
+    EXPECT_TRUE(Window.btnSettingOK->isEnabled());
+    EXPECT_TRUE(Window.chkGGA->isChecked());
+    EXPECT_EQ(Window.edtPeriod->text(), "1000");
+}
+
+TEST_F(NmeaChoiceUbTest, AnswersFillTheTicksAndThePeriod) {
+    Connect();
+    Window.SetStore(&Store());
+    Window.chkGGA->setChecked(true);
+    Window.show();
+    ASSERT_TRUE(Window.Polling());
+    // GGA off everywhere; GLL and RMC on USB (target 3) only; the rest silent.
+    Window.SettingAnswered(MessageAnswer(0x00, {0, 0, 0, 0, 0, 0}));
+    Window.SettingAnswered(MessageAnswer(0x01, {0, 0, 0, 1, 0, 0}));
+    Window.SettingAnswered(MessageAnswer(0x04, {0, 0, 0, 2, 0, 0}));
+    Window.SettingAnswered(MessageAnswer(0x09, {1, 1, 1, 1, 1, 1}));  // not listed here
+    UbxSettingAnswer rate;
+    rate.IsRate = true;
+    rate.Rate.MeasRate = 200;  // below what the window sends: shown, refused on OK
+    Window.SettingAnswered(rate);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Window.Polling(); }, 5000));
+    EXPECT_EQ(Window.lblPolled->text(), "Partly answered: the rest are the last choices.");
+    EXPECT_FALSE(Window.chkGGA->isChecked());
+    EXPECT_TRUE(Window.chkGLL->isChecked());
+    EXPECT_TRUE(Window.chkRMC->isChecked());
+    EXPECT_TRUE(Window.chkUSB->isChecked());
+    EXPECT_FALSE(Window.chkUart->isChecked());
+    EXPECT_EQ(Window.edtPeriod->text(), "200");
+    EXPECT_EQ(Window.edtFrequency->text(), "");
+
+    // All eight answered, in the short form (the answering port's rate):
+    // done at once; the ticks follow, the outputs cannot be told and stay.
+    Pty.ReadAll();
+    Window.hide();
+    Window.show();
+    ASSERT_TRUE(Window.Polling());
+    for (uint8_t id : {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x08})
+        Window.SettingAnswered(MessageAnswer(id, {static_cast<uint8_t>(id == 0x02 ? 1 : 0)}));
+    rate.Rate.MeasRate = 500;
+    Window.SettingAnswered(rate);
+    EXPECT_FALSE(Window.Polling());
+    EXPECT_EQ(Window.lblPolled->text(), "Showing the receiver's settings.");
+    EXPECT_TRUE(Window.chkGSA->isChecked());
+    EXPECT_FALSE(Window.chkGLL->isChecked());
+    EXPECT_TRUE(Window.chkUSB->isChecked());
+    EXPECT_EQ(Window.edtFrequency->text(), "2.00");
+    EXPECT_EQ(UbxMeasPeriodHex, "F401");
+}
+
+TEST_F(NmeaChoiceUbTest, AnNmeaOnlyReceiverIsNotPolled) {
+    Connect();
+    Window.SetStore(&Store());
+    {
+        std::lock_guard<std::mutex> hold(Store().Lock());
+        for (int i = 0; i < 20; ++i)
+            DispatchSentence("$GPGGA,,,,,,0,,,,M,,M,,*66", Store(), nullptr);
+    }
+    Window.show();
+    EXPECT_FALSE(Window.Polling());
+    EXPECT_TRUE(Window.btnSettingOK->isEnabled());
+    EXPECT_EQ(Pty.ReadAll(), "");
 }

@@ -1,9 +1,11 @@
 // The window on a simulated u-blox receiver that speaks UBX only: the views
 // fill from NAV-PVT and NAV-SAT, the receiver's identity reaches the status
 // bar, and the answers to the u-blox dialog's frames are shown one by one.
+// On one that sends NMEA, the u-blox dialog opens with what it really sends.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -13,6 +15,7 @@
 #include "link/GpsConfig.h"
 #include "link/ThreadNMEAFetch.h"
 #include "serial/PortTable.h"
+#include "serial/UbxText.h"
 #include "serial/YComPort.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
@@ -38,7 +41,15 @@ SimOptions UbxOnly() {
     return o;
 }
 
-class UbxWindowTest : public testing::Test {
+// A u-blox receiver sending NMEA, GPS talker.
+SimOptions UbloxNmea() {
+    SimOptions o = FastOptions();
+    o.Baud = 115200;
+    return o;
+}
+
+template <SimOptions (*MakeOptions)()>
+class SimWindowTest : public testing::Test {
   protected:
     void SetUp() override {
         YThread::SetMainDispatcher(&dispatcher);
@@ -75,9 +86,12 @@ class UbxWindowTest : public testing::Test {
     YComPort* port = ComPort ? ComPort : (ComPort = new YComPort);
     TMainForm window;
     QtUiDispatcher dispatcher;
-    ReceiverSimulator sim{UbxOnly()};
+    ReceiverSimulator sim{MakeOptions()};
     TNmeaFetch* reader = nullptr;
 };
+
+using UbxWindowTest = SimWindowTest<UbxOnly>;
+using UbloxNmeaWindowTest = SimWindowTest<UbloxNmea>;
 
 TEST_F(UbxWindowTest, AUbxOnlyReceiverFillsTheViews) {
     ASSERT_TRUE(WaitFor([] { return FSViewer->fixModeLabel->text() == "3D"; }));
@@ -102,6 +116,38 @@ TEST_F(UbxWindowTest, IdentityAndAnswersReachTheConsoleAndTheStatusBar) {
     ASSERT_TRUE(WaitFor([this] { return ConsoleLinesWith("UBX CFG-RATE refused") == 1; }));
     EXPECT_TRUE(FLumarokStatus->PanelText(0).contains("UBX CFG-RATE refused"));
     EXPECT_EQ(ConsoleLinesWith("no answer"), 0);
+}
+
+TEST_F(UbloxNmeaWindowTest, TheDialogOpensWithWhatTheReceiverSends) {
+    // The receiver is told GSV and VTG off and a 500 ms period beforehand.
+    for (const char* body :
+         {"06010800F003000000000001", "06010800F005000000000001", "06080600F40101000100"})
+        ASSERT_TRUE(ComPort->SendCommandText(MakeUbxFrameText(body)));
+    ASSERT_TRUE(WaitFor([this] { return sim.Status().Acks == 3; }));
+
+    TFmNmeaChoice_ub dialog;
+    dialog.SetLink(&window.Link());
+    dialog.SetStore(NmeaManager);
+    dialog.chkUSB->setChecked(true);
+    FmNmeaChoice_ub = &dialog;
+    dialog.show();
+    EXPECT_TRUE(dialog.Polling());
+    EXPECT_TRUE(WaitFor([&] { return !dialog.Polling(); }));
+    FmNmeaChoice_ub = nullptr;
+    EXPECT_EQ(dialog.lblPolled->text(), "Showing the receiver's settings.");
+    for (QCheckBox* on : {dialog.chkGGA, dialog.chkGLL, dialog.chkGSA, dialog.chkRMC})
+        EXPECT_TRUE(on->isChecked()) << on->text().toStdString();
+    for (QCheckBox* off : {dialog.chkGSV, dialog.chkVTG, dialog.chkZDA})
+        EXPECT_FALSE(off->isChecked()) << off->text().toStdString();
+    // The receiver's port is its UART.
+    EXPECT_TRUE(dialog.chkUart->isChecked());
+    EXPECT_FALSE(dialog.chkUSB->isChecked());
+    EXPECT_EQ(dialog.edtPeriod->text(), "500");
+    EXPECT_EQ(dialog.edtFrequency->text(), "2.00");
+    // The polls await no acknowledgement: no answer line follows.
+    QTest::qWait(1200);
+    EXPECT_EQ(ConsoleLinesWith("no answer"), 0);
+    EXPECT_EQ(ConsoleLinesWith("acknowledged"), 0);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <thread>
 
+#include "nmea/UbxMessages.h"
+#include "tests/framing/UbxBytes.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameGPSInfo.h"
 
@@ -260,4 +262,42 @@ TEST_F(GpsInfoTest, AFixBackWithinTheGuardShowsTheSecondsItTook) {
     EXPECT_FALSE(info.FixTimerRunning());
     EXPECT_EQ(Fix2D(), "2D:2 sec");
     EXPECT_EQ(Fix3D(), "3D:2 sec");
+}
+
+namespace {
+// NAV-STATUS with the receiver's time to first fix in ms.
+std::string NavStatus(uint32_t ttffMs) {
+    std::string payload(16, '\0');
+    payload[4] = 3;  // 3D
+    for (int i = 0; i < 4; ++i) payload[8 + i] = static_cast<char>((ttffMs >> (8 * i)) & 0xFF);
+    return UbxBytes(0x01, 0x03, payload);
+}
+
+void Dispatch(NMEA_Manager& store, const std::string& frame) {
+    std::lock_guard<std::mutex> hold(store.Lock());
+    DispatchUbx(reinterpret_cast<const uint8_t*>(frame.data()), frame.size(), store);
+}
+}  // namespace
+
+TEST_F(GpsInfoTest, TheReceiversOwnTimeToFixShowsBesideTheCounters) {
+    info.show();
+    // An NMEA receiver: nothing beside the counters.
+    Feed(store, Mt3339Epoch);
+    info.Refresh();
+    EXPECT_FALSE(info.receiverTtffLabel->isVisible());
+
+    Dispatch(store, NavStatus(0));  // no fix yet since its start
+    info.Refresh();
+    EXPECT_TRUE(info.receiverTtffLabel->isVisible());
+    EXPECT_EQ(info.receiverTtffLabel->text(), "Rx:--");
+    Dispatch(store, NavStatus(31250));
+    info.Refresh();
+    EXPECT_EQ(info.receiverTtffLabel->text(), "Rx:31.3s");
+    Dispatch(store, NavStatus(123456));
+    info.Refresh();
+    EXPECT_EQ(info.receiverTtffLabel->text(), "Rx:123s");
+    // In the counters' row, right of the 3D counter, inside the box.
+    EXPECT_EQ(info.receiverTtffLabel->y(), info.fix3DLabel->y());
+    EXPECT_GT(info.receiverTtffLabel->x(), info.fix3DLabel->x());
+    EXPECT_LE(info.receiverTtffLabel->geometry().right(), info.motionBox->width());
 }

@@ -171,7 +171,11 @@ ControlOutcome ReceiverControl::CfgMsg(const UbxMessage& m) {
     const std::string name = SentenceKindName(kind);
     if (n == CfgMsgPollLength) {
         const OutputRate& r = FSchedule.Rate(kind);
-        const uint8_t rate = r.In == OutputRate::Epochs ? static_cast<uint8_t>(r.Value) : 1;
+        // A sentence on a SiRF interval in seconds goes out, not every solution:
+        // as near as a rate in solutions says it, 1; off is 0 either way.
+        const uint8_t rate = r.Value == 0                 ? 0
+                             : r.In == OutputRate::Epochs ? static_cast<uint8_t>(r.Value)
+                                                          : 1;
         std::vector<uint8_t> reply = {m.Payload[0], m.Payload[1], 0, rate, 0, 0, 0, 0};
         ControlOutcome out = Answer(true, m, what + " poll (" + name + ")");
         out.Replies.insert(out.Replies.begin(), BuildUbxFrame(UbxClassCfg, UbxCfgMsg, reply));

@@ -246,3 +246,27 @@ TEST(SimFaults, EachFaultDoesWhatItSays) {
 }
 
 }  // namespace
+
+TEST(SimReceiverControl, PollsAnswerTheCurrentSettings) {
+    ReceiverControl control(false);
+    const auto pollOf = [&](uint8_t id) {
+        const auto out = control.Apply(Parse(BuildUbxFrame(0x06, 0x01, {0xF0, id}))[0]);
+        EXPECT_TRUE(out.Acked);
+        EXPECT_EQ(out.Replies.size(), 2u);  // the message, then ACK-ACK
+        return out.Replies.at(0);
+    };
+    EXPECT_EQ(pollOf(0x00), BuildUbxFrame(0x06, 0x01, {0xF0, 0x00, 0, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(pollOf(0x08), BuildUbxFrame(0x06, 0x01, {0xF0, 0x08, 0, 0, 0, 0, 0, 0}));
+    // Switched off by UBX and by a SiRF interval of 0; on every 3 s by SiRF.
+    control.Apply(Ubx(GgaUsbOnlyText));
+    control.Apply(Text("PSRF103,03,00,00,01"));
+    control.Apply(Text("PSRF103,01,00,03,01"));
+    EXPECT_EQ(pollOf(0x00), BuildUbxFrame(0x06, 0x01, {0xF0, 0x00, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(pollOf(0x03), BuildUbxFrame(0x06, 0x01, {0xF0, 0x03, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(pollOf(0x01), BuildUbxFrame(0x06, 0x01, {0xF0, 0x01, 0, 1, 0, 0, 0, 0}));
+
+    control.Apply(Ubx(Rate250Text));
+    const auto rate = control.Apply(Parse(BuildUbxFrame(0x06, 0x08, {}))[0]);
+    ASSERT_EQ(rate.Replies.size(), 2u);
+    EXPECT_EQ(rate.Replies[0], BuildUbxFrame(0x06, 0x08, {250, 0, 1, 0, 1, 0}));
+}
