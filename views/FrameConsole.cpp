@@ -72,6 +72,10 @@ void TFConsole::AppendSentences(const std::vector<std::string>& texts, uint64_t 
     }
     if (texts.empty()) return;
     int held = consoleMemo->document()->isEmpty() ? 0 : LineCount();
+    if (FConfig.DisplayPaused) {  // nothing is added, so at most one clear
+        if (held >= LineLimit) consoleMemo->clear();
+        return;
+    }
     bool cleared = false;
     size_t first = 0;
     for (size_t i = 0; i < texts.size(); ++i) {
@@ -83,7 +87,6 @@ void TFConsole::AppendSentences(const std::vector<std::string>& texts, uint64_t 
         ++held;
     }
     if (cleared) consoleMemo->clear();
-    if (FConfig.DisplayPaused) return;
     AppendLines(texts, first);
 }
 
