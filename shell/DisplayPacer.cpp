@@ -17,7 +17,6 @@ void TDisplayPacer::Run(std::function<void()> handOff) {
 
 void TDisplayPacer::RunWaiting() {
     FSinceLast.start();
-    ++FRuns;
     // A hand-off may pump events (and bring the next one): take them first.
     std::vector<std::function<void()>> waiting;
     waiting.swap(FWaiting);

@@ -21,7 +21,6 @@ class TDisplayPacer : public QObject {
 
     // Runs `handOff` now, or with the others at the end of the frame.
     void Run(std::function<void()> handOff);
-    int Runs() const { return FRuns; }
 
   private:
     void RunWaiting();
@@ -29,5 +28,4 @@ class TDisplayPacer : public QObject {
     QTimer FTimer;
     QElapsedTimer FSinceLast;
     std::vector<std::function<void()>> FWaiting;
-    int FRuns = 0;
 };

@@ -51,7 +51,7 @@ class LinkTest : public testing::Test {
         if (reader) {
             NmeaFetch = nullptr;
             reader->Terminate();
-            // It may be waiting for the GUI thread: keep the events going.
+            // Its last hand-offs arrive meanwhile: keep the events going.
             EXPECT_TRUE(WaitFor([this] { return reader->Finished(); }));
             reader->WaitFor();
             delete reader;
