@@ -216,7 +216,8 @@ bool Connection::Shutdown(std::chrono::milliseconds limit) {
     // fail at once, so they end within the limit.
     ClosePort(FPort);
     FConfig.SetPortOpen(false);
-    // A reader may be waiting for the user-interface thread while it ends.
+    // The user-interface thread keeps running its queue (the readers' last
+    // hand-offs) while the readers end.
     const bool readersEnded = FReaders.WaitIdle(limit, FPump);
     const bool sendersEnded = FSenders.WaitIdle(limit, nullptr);
     FState = LinkState::Idle;  // nobody is told: the program or the window is ending

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <thread>
 
+#include "link/DisplayFeed.h"
 #include "link/GpsConfig.h"
 #include "serial/YComPort.h"
 
@@ -28,6 +29,29 @@ constexpr uint8_t UbxCfgRateId = 0x08;
 
 }  // namespace
 
+// The feed and the hooks that empty it, shared with the hand-offs queued to
+// the user-interface thread: they may run after the reader has freed itself.
+struct TNmeaFetch::Display {
+    Display(size_t lineLimit, ConsoleHook console, RefreshHook refresh, PaceHook pace)
+        : Feed(lineLimit),
+          Console(std::move(console)),
+          Refresh(std::move(refresh)),
+          Pace(std::move(pace)) {}
+
+    // On the user-interface thread: the console first, then the views.
+    void HandOver() {
+        const DisplayFeed::Batch batch = Feed.Take();
+        if (Console && (!batch.Lines.empty() || batch.NotShown != 0))
+            Console(batch.Lines, batch.NotShown);
+        if (batch.Refresh && Refresh) Refresh();
+    }
+
+    DisplayFeed Feed;
+    const ConsoleHook Console;
+    const RefreshHook Refresh;
+    const PaceHook Pace;
+};
+
 TNmeaFetch::TNmeaFetch(bool createSuspended, RefreshHook refresh)
     : YThread(createSuspended),
       FRefresh(std::move(refresh)),
@@ -42,6 +66,7 @@ void TNmeaFetch::Execute() {
 
 void TNmeaFetch::ReadUntilTerminated() {
     if (!FPort || !FStore) return;
+    FDisplay = std::make_shared<Display>(FConsoleLines, FConsole, FRefresh, FPace);
     while (SafePoint()) {
         uint16_t length = 0;
         const RecordKind kind =
@@ -82,7 +107,7 @@ void TNmeaFetch::Reconnect() {
             attempt.Error = FPort->LastError();
             attempt.NextWaitS = ReconnectWaitS(number + 1);
         }
-        Queue([hook = FOnAttempt, attempt] { hook(attempt); });
+        QueueAfterDisplay([hook = FOnAttempt, attempt] { hook(attempt); });
         if (attempt.Back) {
             FDeviceGone.store(false, std::memory_order_release);
             return;
@@ -94,16 +119,40 @@ void TNmeaFetch::NoteDeviceState() {
     const bool gone = FPort->DeviceGone();
     if (gone == DeviceGone()) return;
     FDeviceGone.store(gone, std::memory_order_release);
-    if (gone && FOnDeviceGone) Queue(FOnDeviceGone);
+    if (gone && FOnDeviceGone) QueueAfterDisplay(FOnDeviceGone);
 }
 
 bool TNmeaFetch::DisplayPaused() const {
     return FConfig && FConfig->DisplayPaused.load(std::memory_order_relaxed);
 }
 
+void TNmeaFetch::WakeDisplay() {
+    Queue([display = FDisplay] {
+        if (display->Pace)
+            display->Pace([display] { display->HandOver(); });
+        else
+            display->HandOver();
+    });
+}
+
+void TNmeaFetch::ShowLine(const std::string& line) {
+    if (FDisplay->Feed.AddLine(line)) WakeDisplay();
+}
+
+void TNmeaFetch::AskRefresh() {
+    if (FDisplay->Feed.RequestRefresh()) WakeDisplay();
+}
+
+void TNmeaFetch::QueueAfterDisplay(std::function<void()> fn) {
+    Queue([display = FDisplay, fn = std::move(fn)] {
+        display->HandOver();
+        fn();
+    });
+}
+
 void TNmeaFetch::HandleSentence() {
     FCurrentSentence.assign(SentenceText(FSentence, FLength));
-    if (FConsole && !DisplayPaused()) Synchronize([this] { FConsole(FCurrentSentence); });
+    if (FConsole && !DisplayPaused()) ShowLine(FCurrentSentence);
 
     DeferredPurge purge;
     DispatchResult result;
@@ -113,9 +162,9 @@ void TNmeaFetch::HandleSentence() {
     }
     result.CaptureFailed = CaptureSentence(FCurrentSentence, *FStore);
     if (purge.Requested) FPort->PurgePort(PurgeBoth);
-    if (result.CaptureFailed && FOnCaptureFailed) Queue(FOnCaptureFailed);
+    if (result.CaptureFailed && FOnCaptureFailed) QueueAfterDisplay(FOnCaptureFailed);
     if (FSentenceHook) FSentenceHook(FCurrentSentence, result);
-    if (result.Refresh && FRefresh) Synchronize(FRefresh);
+    if (result.Refresh && FRefresh) AskRefresh();
 }
 
 void TNmeaFetch::HandleUbxFrame() {
@@ -126,12 +175,12 @@ void TNmeaFetch::HandleUbxFrame() {
         result = DispatchUbx(FFrame->Bytes, FFrame->Size, *FStore);
         if (shown) UbxConsoleLine(result, *FStore, FCurrentSentence);
     }
-    if (shown) Synchronize([this] { FConsole(FCurrentSentence); });
+    if (shown) ShowLine(FCurrentSentence);
     if (CaptureUbxFrame(FFrame->Bytes, FFrame->Size, *FStore) && FOnCaptureFailed)
-        Queue(FOnCaptureFailed);
+        QueueAfterDisplay(FOnCaptureFailed);
     if (FUbxHook) FUbxHook(result);
     TellUbxEvents(result);
-    if (result.Refresh && FRefresh) Synchronize(FRefresh);
+    if (result.Refresh && FRefresh) AskRefresh();
 }
 
 // Only this thread writes the store, so it reads the records without the lock.
@@ -139,9 +188,9 @@ void TNmeaFetch::TellUbxEvents(const UbxDispatchResult& result) {
     if (!result.Decoded) return;
     const UbxState& ubx = FStore->Ubx;
     if (result.Class == UbxAckClass && FOnAnswer)
-        Queue([hook = FOnAnswer, answer = ubx.LastAnswer] { hook(answer); });
+        QueueAfterDisplay([hook = FOnAnswer, answer = ubx.LastAnswer] { hook(answer); });
     if (result.Class == UbxMonClass && result.Id == UbxMonVerId && FOnIdentity)
-        Queue(
+        QueueAfterDisplay(
             [hook = FOnIdentity, identity = UbxReceiverIdentity(ubx.Version)] { hook(identity); });
     if (result.Class == UbxCfgClass && (result.Id == UbxCfgMsgId || result.Id == UbxCfgRateId) &&
         FOnSetting) {
@@ -149,6 +198,6 @@ void TNmeaFetch::TellUbxEvents(const UbxDispatchResult& result) {
         answer.IsRate = result.Id == UbxCfgRateId;
         answer.Msg = ubx.CfgMsg;
         answer.Rate = ubx.CfgRate;
-        Queue([hook = FOnSetting, answer] { hook(answer); });
+        QueueAfterDisplay([hook = FOnSetting, answer] { hook(answer); });
     }
 }

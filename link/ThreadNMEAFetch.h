@@ -1,9 +1,18 @@
 // TNmeaFetch: the reader thread. It takes sentence after sentence from the
-// port, hands each to the console on the user-interface thread (unless the
-// display is paused), dispatches it into the store while holding the store's
-// lock, writes it to the capture file once the lock is released, and asks
-// the user-interface thread to refresh the views when a dispatch says so.
-// Console hand-offs, capture writes and refreshes run outside the lock.
+// port, hands each to the console (unless the display is paused), dispatches
+// it into the store while holding the store's lock, writes it to the capture
+// file once the lock is released, and asks for a refresh of the views when a
+// dispatch says so. Capture writes run outside the lock.
+//
+// The console lines and refresh requests go through a DisplayFeed: the
+// reader never waits for the user-interface thread. One queued wake-up
+// carries everything since the last hand-off, and the user-interface thread
+// takes it when it has time (the window at most once a frame). A receiver at
+// a normal rate sees every sentence in the console and a refresh per request;
+// a stream faster than the display has the older lines counted instead of
+// shown and its refresh requests merged. Everything else the reader queues
+// to the user-interface thread (answers, the device gone, reconnections)
+// first hands over what the feed holds, so the console keeps the order.
 // UBX frames between the sentences are dispatched into the store's UBX part
 // the same way, reach the console as one readable line each and go to the
 // capture file byte for byte, in stream order with the sentences.
@@ -20,6 +29,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framing/Framing.h"
 #include "nmea/Dispatch.h"
@@ -33,7 +43,13 @@ struct GPSConfig;
 class TNmeaFetch : public YThread {
   public:
     using RefreshHook = std::function<void()>;
-    using ConsoleHook = std::function<void(const std::string&)>;
+    // Console lines in arrival order, after `notShown` older lines that did
+    // not fit the feed's line limit.
+    using ConsoleHook =
+        std::function<void(const std::vector<std::string>& lines, uint64_t notShown)>;
+    // Runs a hand-off to the display on the user-interface thread, now or
+    // at a moment of its choosing.
+    using PaceHook = std::function<void(std::function<void()> handOff)>;
     using SentenceHook = std::function<void(std::string_view, const DispatchResult&)>;
     using EventHook = std::function<void()>;
     // One reconnection attempt: its number from 1, whether the link is back,
@@ -63,8 +79,15 @@ class TNmeaFetch : public YThread {
     void SetStore(NMEA_Manager* store) { FStore = store; }
     // The configuration whose DisplayPaused holds the console back (none: never paused).
     void SetConfig(const GPSConfig* config) { FConfig = config; }
-    // The console's append operation, run on the user-interface thread.
-    void SetConsole(ConsoleHook console) { FConsole = std::move(console); }
+    static constexpr size_t DefaultConsoleLines = 1000;
+    // The console's append operation, run on the user-interface thread with
+    // at most `lineLimit` lines a hand-off.
+    void SetConsole(ConsoleHook console, size_t lineLimit = DefaultConsoleLines) {
+        FConsole = std::move(console);
+        FConsoleLines = lineLimit;
+    }
+    // Where the display's hand-offs run (none: as soon as they arrive).
+    void SetDisplayPacer(PaceHook pace) { FPace = std::move(pace); }
     // Runs on the reader thread after each dispatch, outside the lock.
     void SetSentenceHook(SentenceHook hook) { FSentenceHook = std::move(hook); }
     // Runs on the reader thread after each UBX frame's dispatch, outside the
@@ -98,6 +121,8 @@ class TNmeaFetch : public YThread {
     void Execute() override;
 
   private:
+    struct Display;
+
     void ReadUntilTerminated();
     void NoteDeviceState();
     void Reconnect();
@@ -107,9 +132,17 @@ class TNmeaFetch : public YThread {
     void HandleUbxFrame();
     void TellUbxEvents(const UbxDispatchResult& result);
     bool DisplayPaused() const;
+    void ShowLine(const std::string& line);
+    void AskRefresh();
+    void WakeDisplay();
+    // Queues `fn` behind a hand-off of what the feed holds.
+    void QueueAfterDisplay(std::function<void()> fn);
 
     RefreshHook FRefresh;
     ConsoleHook FConsole;
+    size_t FConsoleLines = DefaultConsoleLines;
+    PaceHook FPace;
+    std::shared_ptr<Display> FDisplay;  // made when the thread starts reading
     SentenceHook FSentenceHook;
     UbxHook FUbxHook;
     AnswerHook FOnAnswer;

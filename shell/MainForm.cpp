@@ -28,6 +28,7 @@
 #include "serial/YComPort.h"
 #include "shell/CaptureReplay.h"
 #include "shell/DataFreshness.h"
+#include "shell/DisplayPacer.h"
 #include "views/Config.h"
 #include "views/FrameConsole.h"
 #include "views/FrameGPSInfo.h"
@@ -99,6 +100,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent, MainWindowFlags) {
         FLink->SetRestartRequests(&UbxRestarts);
         FLink->SetMessages(SerialMessages);
         FLink->SetEventPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, PumpMs); });
+        FPacer = new TDisplayPacer(this);
         BuildWidgets();
         WatchUbxAnswers();
     } catch (...) {
@@ -302,8 +304,13 @@ void TMainForm::SetReaderHold(std::function<void()> suspend, std::function<void(
     FResumeReader = std::move(resume);
 }
 
+void TMainForm::PaceDisplay(std::function<void()> handOff) {
+    FPacer->Run(std::move(handOff));
+}
+
 void TMainForm::RefreshViews(YThread* reader) {
     if (FInitFailed) return;
+    if (reader && reader->Suspended()) reader = nullptr;  // not ours to release
     if (FSuspendReader)
         FSuspendReader();
     else if (reader)
@@ -354,18 +361,26 @@ void RefreshViews() {
 }
 
 TNmeaFetch* MakeNmeaFetch(bool freeOnTerminate) {
-    // The hook suspends the very reader that asks for the refresh: it is
-    // alive, waiting for the refresh, whatever NmeaFetch holds by then.
-    auto self = std::make_shared<TNmeaFetch*>(nullptr);
-    auto* reader = new TNmeaFetch(true, [self] {
-        if (MainForm) MainForm->RefreshViews(*self);
+    // The refresh arrives after the reader asked for it, perhaps after it
+    // ended: it holds the current reader, which the GUI thread keeps alive
+    // while NmeaFetch names it.
+    auto* reader = new TNmeaFetch(true, [] {
+        if (MainForm) MainForm->RefreshViews(NmeaFetch);
     });
-    *self = reader;
     reader->SetPort(ComPort);
     reader->SetStore(NmeaManager);
     reader->SetConfig(GpsConfig);
-    reader->SetConsole([](const std::string& sentence) {
-        if (FConsole) FConsole->AppendSentence(sentence);
+    // A hand-off that dropped lines shows their count in one line of its own.
+    reader->SetConsole(
+        [](const std::vector<std::string>& sentences, uint64_t notShown) {
+            if (FConsole) FConsole->AppendSentences(sentences, notShown);
+        },
+        TFConsole::LineLimit - 1);
+    reader->SetDisplayPacer([](std::function<void()> handOff) {
+        if (MainForm)
+            MainForm->PaceDisplay(std::move(handOff));
+        else
+            handOff();
     });
     // A capture write that failed: the tool buttons stop the capture and
     // tell the user. The reader queues this to the GUI thread.

@@ -25,6 +25,7 @@ class TFConsole;
 class TFAbout;
 class TNmeaFetch;
 class TDataFreshness;
+class TDisplayPacer;
 class YThread;
 class Connection;
 class QApplication;
@@ -50,8 +51,12 @@ class TMainForm : public QWidget, public TLayoutHost {
     bool InitFailed() const { return FInitFailed; }
 
     // Refreshes the position panel, the signal chart and the sky view, in
-    // that order, with the reader thread held suspended. GUI thread only.
+    // that order, with the reader thread held suspended while it runs (a
+    // reader not yet released is left as it is). GUI thread only.
     void RefreshViews(YThread* reader);
+    // Runs a hand-off of the reader's console lines and refresh requests,
+    // at most once a display frame.
+    void PaceDisplay(std::function<void()> handOff);
     // Replaces how the refresh holds the reader (tests observe the order).
     void SetReaderHold(std::function<void()> suspend, std::function<void()> resume);
 
@@ -100,6 +105,7 @@ class TMainForm : public QWidget, public TLayoutHost {
     std::unique_ptr<TEvaluationWindow> FEvaluation;
     std::unique_ptr<UbxAnswerWatch> FAnswers;
     TDataFreshness* FFreshness = nullptr;
+    TDisplayPacer* FPacer = nullptr;
     TPlayerBar* FPlayerBar = nullptr;
     std::function<void()> FSuspendReader;
     std::function<void()> FResumeReader;
@@ -122,8 +128,8 @@ void RefreshViews();
 
 // A reader thread for a connection attempt: created suspended (it runs once
 // the detection thread resumes it), reading ComPort into the store, handing
-// each sentence to the console and asking for RefreshViews, freeing itself
-// when it ends (unless told otherwise). Not started.
+// the sentences to the console and asking for RefreshViews at the display's
+// pace, freeing itself when it ends (unless told otherwise). Not started.
 TNmeaFetch* MakeNmeaFetch(bool freeOnTerminate = true);
 // The same, kept in NmeaFetch and started, so Resume releases it.
 TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate = true);

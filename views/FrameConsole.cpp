@@ -17,6 +17,10 @@ const char* const PausedText = "paused";
 constexpr int PausedCheckMs = 200;
 constexpr int PausedTagMargin = 2;
 
+std::string NotShownLine(uint64_t count) {
+    return "*** " + std::to_string(count) + " lines not shown";
+}
+
 }  // namespace
 
 TFConsole::TFConsole(QWidget* parent, GPSConfig& config) : QFrame(parent), FConfig(config) {
@@ -66,6 +70,54 @@ void TFConsole::AppendSentence(const std::string& text) {
     std::string line = text;
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
     consoleMemo->appendPlainText(QString::fromStdString(line));
+    QTextCursor caret = consoleMemo->textCursor();
+    caret.movePosition(QTextCursor::End);
+    consoleMemo->setTextCursor(caret);
+    consoleMemo->insertPlainText(" ");
+    consoleMemo->horizontalScrollBar()->setValue(0);
+}
+
+// The memo clears itself whenever an append finds it full, so of a batch
+// only the lines after the last such clear remain: those are appended at once.
+void TFConsole::AppendSentences(const std::vector<std::string>& texts, uint64_t notShown) {
+    if (notShown != 0 && !FConfig.DisplayPaused) {
+        consoleMemo->clear();
+        std::vector<std::string> marked;
+        marked.reserve(texts.size() + 1);
+        marked.push_back(NotShownLine(notShown));
+        marked.insert(marked.end(), texts.begin(), texts.end());
+        AppendSentences(marked, 0);
+        return;
+    }
+    if (texts.empty()) return;
+    int held = consoleMemo->document()->isEmpty() ? 0 : LineCount();
+    if (FConfig.DisplayPaused) {  // nothing is added, so at most one clear
+        if (held >= LineLimit) consoleMemo->clear();
+        return;
+    }
+    bool cleared = false;
+    size_t first = 0;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (held >= LineLimit) {
+            cleared = true;
+            first = i;
+            held = 0;
+        }
+        ++held;
+    }
+    if (cleared) consoleMemo->clear();
+    AppendLines(texts, first);
+}
+
+void TFConsole::AppendLines(const std::vector<std::string>& texts, size_t first) {
+    QString block;
+    for (size_t i = first; i < texts.size(); ++i) {
+        std::string_view line = texts[i];
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+        if (i != first) block += QStringLiteral(" \n");
+        block += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    }
+    consoleMemo->appendPlainText(block);
     QTextCursor caret = consoleMemo->textCursor();
     caret.movePosition(QTextCursor::End);
     consoleMemo->setTextCursor(caret);

@@ -33,6 +33,11 @@ class TFConsole : public QFrame {
 
     void SetCommandSender(CommandSender sender) { FSendCommand = std::move(sender); }
     void AppendSentence(const std::string& text);
+    // Appends sentences as AppendSentence would one by one, in one edit of
+    // the memo (only the lines the line limit would keep). When `notShown`
+    // older sentences could not be handed over, the console starts over
+    // with a line saying so, then the sentences.
+    void AppendSentences(const std::vector<std::string>& texts, uint64_t notShown);
     void ConsoleClick();
     void ConsoleDblClick();
     // True when the key was taken (the memo must not handle it too).
@@ -58,6 +63,7 @@ class TFConsole : public QFrame {
     // Ends command entry without sending: the memo empties, output runs.
     void LeaveCommandLine();
     std::string MemoCommand() const;
+    void AppendLines(const std::vector<std::string>& texts, size_t first);
 
     GPSConfig& FConfig;
     CommandSender FSendCommand;

@@ -121,6 +121,10 @@ class ConnectFixture : public ControlFixture {
     }
     void Press() { Panel->portButton->click(); }
     bool Connected() const { return GpsConfig->IsPortOpen(); }
+    // The window has heard that the receiver answered (the detection thread
+    // opens the port before the news arrives, and the reader may fill the
+    // store meanwhile: it never waits for the window).
+    bool WindowConnected() const { return Window->Link().Connected(); }
     // The detection thread has ended and its last changes have arrived.
     bool DetectionEnded() {
         if (DetectThread && !DetectThread->Finished()) return false;

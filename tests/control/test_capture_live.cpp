@@ -37,7 +37,7 @@ class LiveCaptureTest : public ControlFixture {
         Reader->SetPort(&Port);
         Reader->SetStore(NmeaManager);
         Reader->SetDispatcher(&Loop);
-        Reader->SetConsole([](const std::string&) {});
+        Reader->SetConsole([](const std::vector<std::string>&, uint64_t) {});
         Reader->SetSentenceHook([this](std::string_view, const DispatchResult&) { ++Dispatched; });
         Reader->SetUbxHook([this](const UbxDispatchResult&) { ++Dispatched; });
         Reader->SetCaptureFailedHook([this] { Panel.CaptureFailed(); });

@@ -34,7 +34,7 @@ class Evaluation : public ConnectFixture {
         OpenWindow();
         Choose(0, Baud115200, ModeGeneral);
         Press();
-        ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
+        ASSERT_TRUE(RunUntil([&] { return WindowConnected(); }, 5s));
     }
     size_t Recorded() {
         std::lock_guard<std::mutex> hold(NmeaManager->Lock());

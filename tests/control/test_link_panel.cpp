@@ -45,7 +45,7 @@ TEST_F(LinkPanel, ATypedTcpUrlConnectsAndTheWindowsCommandsReachTheServer) {
     LoopbackServer server(Gga + "\r\n" + Rmc + "\r\n");
     Type(server.Url());
     Press();
-    ASSERT_TRUE(RunUntil([&] { return Connected() && StoredGga() >= 2; }, 5s));
+    ASSERT_TRUE(RunUntil([&] { return WindowConnected() && StoredGga() >= 2; }, 5s));
     EXPECT_EQ(Panel->portCombo->currentText().toStdString(), server.Url());
     EXPECT_EQ(FLumarokStatus->PanelText(1).toStdString(), server.Url());
     EXPECT_TRUE(FRestartButton->restartButtons[FactoryReset]->isEnabled());

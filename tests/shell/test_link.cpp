@@ -4,12 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <QTextBlock>
+#include <chrono>
+#include <cstdio>
+#include <thread>
 
 #include "link/ThreadNMEAFetch.h"
+#include "nmea/NmeaManager.h"
 #include "serial/YComPort.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
+#include "tests/serial/LoopbackServer.h"
 #include "tests/serial/PtyPair.h"
+#include "tests/serial/Sentences.h"
 #include "tests/views/ViewTestSupport.h"
 #include "thread/YThread.h"
 #include "views/FrameConsole.h"
@@ -44,7 +51,7 @@ class LinkTest : public testing::Test {
         if (reader) {
             NmeaFetch = nullptr;
             reader->Terminate();
-            // It may be waiting for the GUI thread: keep the events going.
+            // Its last hand-offs arrive meanwhile: keep the events going.
             EXPECT_TRUE(WaitFor([this] { return reader->Finished(); }));
             reader->WaitFor();
             delete reader;
@@ -101,6 +108,89 @@ TEST_F(LinkTest, ConsoleCommandReachesTheReceiver) {
     const std::string expected = "$PSRF100,1,9600,8,1,0*";
     EXPECT_EQ(pty.Read(expected.size()), expected);
     EXPECT_EQ(pty.ReadAll(200), "") << "nothing else: no checksum, no line end";
+}
+
+// Sentences of one kind, each with its own time, as fast as the line takes
+// them; what the capture file then holds.
+struct Flood {
+    explicit Flood(int count) {
+        for (int i = 0; i < count; ++i) {
+            char body[96];
+            std::snprintf(body, sizeof body,
+                          "GPGGA,%02d%02d%02d.%03d,4404.1306,N,12118.8515,W,2,10,0.98,1127.7,M,"
+                          "-19.6,M,0000,0000",
+                          i / 3600000 % 24, i / 60000 % 60, i / 1000 % 60, i % 1000);
+            Sentences.push_back(Nmea(body));
+            Bytes += Sentences.back() + "\r\n";
+            Captured += Sentences.back() + "\r\r\n";
+        }
+    }
+    std::vector<std::string> Sentences;
+    std::string Bytes, Captured;
+};
+
+SentenceTally::Row GgaTally(const NMEA_Manager& store) {
+    for (const SentenceTally::Row& row : store.Tally.Rows())
+        if (row.Address == "GPGGA") return row;
+    return {};
+}
+
+// A flood faster than the display, into the window's own reader while the
+// GUI thread takes a turn only now and then: every sentence reaches the
+// store's counts and the capture file; the console, handed the latest lines
+// at most once a frame, says how many it could not show and ends with the
+// last sentence.
+TEST_F(LinkTest, AFloodReachesTheStoreAndTheCaptureWhileTheConsoleShowsTheLatest) {
+    constexpr int Count = 20000;
+    const Flood flood(Count);
+    const std::string capture = testing::TempDir() + "/flood_capture.txt";
+    uint64_t validBefore = 0;
+    SentenceTally::Row ggaBefore;
+    {
+        std::lock_guard<std::mutex> hold(NmeaManager->Lock());
+        ASSERT_TRUE(NmeaManager->Capture.Open(capture));
+        validBefore = NmeaManager->ValidSentences;
+        ggaBefore = GgaTally(*NmeaManager);
+    }
+    const auto stored = [&] {
+        std::lock_guard<std::mutex> hold(NmeaManager->Lock());
+        return NmeaManager->ValidSentences - validBefore;
+    };
+    reader = CreateNmeaFetch(false);
+    reader->Resume();
+    std::thread writer([&] { EXPECT_TRUE(pty.Write(flood.Bytes)); });
+    bool sawCount = false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (stored() < Count && std::chrono::steady_clock::now() < end) {
+        QApplication::processEvents();
+        sawCount |= FConsole->consoleMemo->document()->firstBlock().text().startsWith("*** ");
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
+    writer.join();
+    EXPECT_EQ(stored(), static_cast<uint64_t>(Count));
+    const QString last = QString::fromStdString(flood.Sentences.back());
+    EXPECT_TRUE(WaitFor(
+        [&] { return FConsole->consoleMemo->document()->lastBlock().text().trimmed() == last; }));
+    EXPECT_TRUE(sawCount) << "the console never said it left lines out";
+
+    // What the console holds is the stream's tail, in order.
+    QStringList shown = FConsole->consoleMemo->toPlainText().split('\n');
+    if (shown.front().startsWith("*** ")) shown.pop_front();
+    ASSERT_FALSE(shown.isEmpty());
+    ASSERT_LE(shown.size(), Count);
+    const size_t first = flood.Sentences.size() - static_cast<size_t>(shown.size());
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        ASSERT_EQ(shown[i].trimmed().toStdString(), flood.Sentences[first + i]) << i;
+
+    {
+        std::lock_guard<std::mutex> hold(NmeaManager->Lock());
+        const SentenceTally::Row gga = GgaTally(*NmeaManager);
+        EXPECT_EQ(gga.Sound - ggaBefore.Sound, static_cast<uint64_t>(Count));
+        EXPECT_EQ(gga.Failed, ggaBefore.Failed);
+        NmeaManager->Capture.Close();
+    }
+    EXPECT_TRUE(ReadWholeFile(capture) == flood.Captured) << "the capture file misses bytes";
+    std::remove(capture.c_str());
 }
 
 }  // namespace
