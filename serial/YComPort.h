@@ -76,6 +76,9 @@ class YComPort {
     // checked and passed over when null), under the same rules.
     RecordKind ReadRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
                           const std::atomic<bool>& stop);
+    // What the framing counted (UBX frames dropped for their checksum, say);
+    // read only while no thread reads the port.
+    const framing::FramerState& Framer() const { return FFramer; }
     // Writes one command text: a text beginning "B562" is sent as the bytes
     // it spells, any other as its characters. Returns the bytes written or a
     // Send… result.

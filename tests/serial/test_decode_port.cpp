@@ -72,12 +72,19 @@ TEST(DecodePort, TerminationEndsCleanlyAndPrintsTheFinalState) {
         std::this_thread::sleep_for(50ms);
         pty.Write(Gga + "\r\n");
     }
+    // A UBX ACK-ACK of CFG-MSG, then the same with its last checksum byte wrong.
+    const std::string ack("\xB5\x62\x05\x01\x02\x00\x06\x01\x0F\x38", 10);
+    std::string damaged = ack;
+    damaged.back() = '\x39';
+    pty.Write(ack + damaged + Gga + "\r\n");
     std::this_thread::sleep_for(100ms);
     decoder.Signal(SIGTERM);
     EXPECT_EQ(decoder.Wait(), 0);
     const std::string final = decoder.Line(100ms);
     EXPECT_NE(final.find("\"display\""), std::string::npos) << final;
     EXPECT_NE(final.find("\"sentences\":"), std::string::npos);
+    EXPECT_NE(final.find("\"badChecksums\":1"), std::string::npos)
+        << "the port's framing counts a damaged frame as a file's does: " << final;
     EXPECT_EQ(decoder.Errors(), "");
 }
 

@@ -132,11 +132,14 @@ int DecodePort(const DecodeOptions& options) {
     reader.WaitFor();
     const bool gone = port.DeviceGone() && !enough;
     const bool link = port.IsLink();
+    const framing::FramerState framer = port.Framer();
     port.ClosePort();
 
     if (options.Final) {
         nlohmann::json state = StoreJson(store, counts);
-        if (store.Ubx.Frames > 0) state["Ubx"] = UbxStateJson(store.Ubx, framing::FramerState{});
+        // As from a file: only a receiver that sent UBX gets "Ubx".
+        if (store.Ubx.Frames + framer.UbxBadChecksums > 0)
+            state["Ubx"] = UbxStateJson(store.Ubx, framer);
         std::cout << state.dump() << std::endl;
     }
     if (!gone) return 0;
