@@ -1,10 +1,12 @@
 // YComPort over links and lumarokub-decode --port URL, against servers and
 // senders on 127.0.0.1.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <thread>
 
 #include "framing/Framing.h"
 #include "serial/LinkNumbers.h"
@@ -55,6 +57,51 @@ TEST(TcpLink, DecodesAServedCaptureAsTheFileDecodes) {
     EXPECT_EQ(fromLink.Wait(), 3);  // the server ended the stream
     EXPECT_NE(fromLink.Errors().find(server.Url() + ": link ended"), std::string::npos)
         << fromLink.Errors();
+}
+
+// True once something holds UDP port `number` on 127.0.0.1 (our own bind,
+// without SO_REUSEADDR, is then refused).
+bool UdpPortHeld(uint16_t number) {
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(number);
+    const bool held = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0;
+    close(fd);
+    return held;
+}
+
+TEST(UdpLink, DecodesACaptureSentAsDatagramsAsTheFileDecodes) {
+    Decoder fromFile({"--final", CorpusCapture});
+    const std::string expected = fromFile.Line();
+    ASSERT_EQ(fromFile.Wait(), 0);
+
+    const uint16_t number = FreeLoopbackPort(SOCK_DGRAM);
+    Decoder fromLink({"--final", "--port", "udp://127.0.0.1:" + std::to_string(number)});
+    const auto until = std::chrono::steady_clock::now() + 5s;
+    while (!UdpPortHeld(number) && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(UdpPortHeld(number)) << "the decoder never listened";
+    // A few lines to a datagram, each ending at a line end: the stream the
+    // decoder frames is the file's, byte for byte.
+    const std::string capture = ReadWholeFile(CorpusCapture);
+    constexpr int LinesPerDatagram = 3;
+    size_t start = 0;
+    while (start < capture.size()) {
+        size_t end = start;
+        for (int line = 0; line < LinesPerDatagram && end < capture.size(); ++line) {
+            const size_t next = capture.find('\n', end);
+            end = next == std::string::npos ? capture.size() : next + 1;
+        }
+        SendDatagram(number, capture.substr(start, end - start));
+        start = end;
+        std::this_thread::sleep_for(1ms);  // a loopback listener's buffer is not endless
+    }
+    std::this_thread::sleep_for(300ms);
+    fromLink.Signal(SIGTERM);
+    EXPECT_EQ(fromLink.Wait(), 0);
+    EXPECT_EQ(fromLink.Line(1s), expected);
 }
 
 TEST(TcpLink, CommandsArriveByteForByte) {
