@@ -33,12 +33,13 @@ std::string ErrorMessageOf(const std::string& json) {
 }  // namespace
 
 std::unique_ptr<GpsdLink> GpsdLink::Open(const LinkUrl& url, std::string& error) {
-    const int fd = LinkSocket::ConnectTcp(url.Host, url.Port, LinkConnectLimitMs, error);
-    if (fd < 0) return nullptr;
-    auto link = std::make_unique<GpsdLink>(fd);
+    const LinkSocket::SocketHandle socket =
+        LinkSocket::ConnectTcp(url.Host, url.Port, LinkConnectLimitMs, error);
+    if (socket == LinkSocket::NoSocket) return nullptr;
+    auto link = std::make_unique<GpsdLink>(socket);
     const std::string request = WatchRequest(url.Path);
     const std::string who = "gpsd at " + LinkSocket::EndpointText(url.Host, url.Port);
-    if (LinkSocket::Write(fd, reinterpret_cast<const uint8_t*>(request.data()), request.size(),
+    if (LinkSocket::Write(socket, reinterpret_cast<const uint8_t*>(request.data()), request.size(),
                           AnswerLimitMs) != static_cast<int>(request.size())) {
         error = who + " did not take the watch request";
         return nullptr;

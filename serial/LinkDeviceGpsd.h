@@ -1,4 +1,4 @@
-// The gpsd link (POSIX): a client of the daemon that asks for the raw stream
+// The gpsd link: a client of the daemon that asks for the raw stream
 // of its receiver and hands on the NMEA lines (those starting with "$" or
 // "!"), leaving out the daemon's own JSON lines and its hexadecimal dumps of
 // binary packets.
@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "serial/LinkSocketPosix.h"
+#include "serial/LinkSocket.h"
 
 class GpsdLink : public LinkSocket::SocketLink {
   public:
@@ -16,7 +16,7 @@ class GpsdLink : public LinkSocket::SocketLink {
     // error, or has no receiver.
     static std::unique_ptr<GpsdLink> Open(const LinkUrl& url, std::string& error);
 
-    explicit GpsdLink(int fd) : SocketLink(fd) {}
+    explicit GpsdLink(LinkSocket::SocketHandle socket) : SocketLink(socket) {}
     int Read(uint8_t* data, size_t size, unsigned waitMs) override;
     int Write(const uint8_t* data, size_t size, unsigned waitMs) override;
 

@@ -3,8 +3,6 @@
 // next datagram's first sentence is not glued to it. Receive only.
 #include "serial/LinkDeviceUdp.h"
 
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -16,7 +14,7 @@ constexpr size_t LargestDatagram = 65536;
 constexpr char LineEnd[] = "\r\n";
 }  // namespace
 
-UdpLink::UdpLink(int fd) : SocketLink(fd) {
+UdpLink::UdpLink(LinkSocket::SocketHandle socket) : SocketLink(socket) {
     FDatagram.reserve(LargestDatagram + sizeof LineEnd);
 }
 
@@ -35,7 +33,7 @@ int UdpLink::Write(const uint8_t*, size_t, unsigned) {
 bool UdpLink::Receive(unsigned waitMs) {
     FDatagram.resize(LargestDatagram);
     FTaken = 0;
-    const int n = LinkSocket::Read(Fd(), FDatagram.data(), LargestDatagram, waitMs);
+    const int n = LinkSocket::Read(Socket(), FDatagram.data(), LargestDatagram, waitMs);
     if (n <= 0) {
         FDatagram.clear();  // a listener does not go away; an error is a datagram lost
         return false;

@@ -1,13 +1,13 @@
-// The UDP listener link (POSIX).
+// The UDP listener link.
 #pragma once
 
 #include <vector>
 
-#include "serial/LinkSocketPosix.h"
+#include "serial/LinkSocket.h"
 
 class UdpLink : public LinkSocket::SocketLink {
   public:
-    explicit UdpLink(int fd);
+    explicit UdpLink(LinkSocket::SocketHandle socket);
     int Read(uint8_t* data, size_t size, unsigned waitMs) override;
     int Write(const uint8_t* data, size_t size, unsigned waitMs) override;
 

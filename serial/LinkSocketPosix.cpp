@@ -1,4 +1,4 @@
-#include "serial/LinkSocketPosix.h"
+#include "serial/LinkSocket.h"
 
 #include <fcntl.h>
 #include <netdb.h>
@@ -74,29 +74,30 @@ std::string EndpointText(const std::string& host, uint16_t port) {
     return (host.empty() ? std::string("*") : host) + " port " + std::to_string(port);
 }
 
-int ConnectTcp(const std::string& host, uint16_t port, unsigned limitMs, std::string& error) {
+SocketHandle ConnectTcp(const std::string& host, uint16_t port, unsigned limitMs,
+                        std::string& error) {
     const std::string prefix = "cannot connect to " + EndpointText(host, port) + ": ";
     AddressList list;
     std::string reason;
     if (!Resolve(host, port, SOCK_STREAM, false, list, reason)) {
         error = prefix + "name not found (" + reason + ")";
-        return -1;
+        return NoSocket;
     }
     for (const addrinfo* a = list.First; a; a = a->ai_next) {
         const int fd = ConnectOne(*a, limitMs, reason);
         if (fd >= 0) return fd;
     }
     error = prefix + reason;
-    return -1;
+    return NoSocket;
 }
 
-int BindUdp(const std::string& host, uint16_t port, std::string& error) {
+SocketHandle BindUdp(const std::string& host, uint16_t port, std::string& error) {
     const std::string prefix = "cannot listen on UDP " + EndpointText(host, port) + ": ";
     AddressList list;
     std::string reason;
     if (!Resolve(host, port, SOCK_DGRAM, true, list, reason)) {
         error = prefix + "name not found (" + reason + ")";
-        return -1;
+        return NoSocket;
     }
     for (const addrinfo* a = list.First; a; a = a->ai_next) {
         const int fd =
@@ -112,10 +113,11 @@ int BindUdp(const std::string& host, uint16_t port, std::string& error) {
         ::close(fd);
     }
     error = prefix + reason;
-    return -1;
+    return NoSocket;
 }
 
-int Read(int fd, uint8_t* data, size_t size, unsigned waitMs) {
+int Read(SocketHandle socket, uint8_t* data, size_t size, unsigned waitMs) {
+    const int fd = static_cast<int>(socket);
     pollfd p{fd, POLLIN, 0};
     const int ready = ::poll(&p, 1, static_cast<int>(waitMs));
     if (ready < 0) return errno == EINTR ? PortDevice::ReadTimedOut : PortDevice::ReadDeviceGone;
@@ -126,7 +128,8 @@ int Read(int fd, uint8_t* data, size_t size, unsigned waitMs) {
     return PortDevice::ReadDeviceGone;  // the peer ended the stream, or the network failed
 }
 
-int Write(int fd, const uint8_t* data, size_t size, unsigned waitMs) {
+int Write(SocketHandle socket, const uint8_t* data, size_t size, unsigned waitMs) {
+    const int fd = static_cast<int>(socket);
     pollfd p{fd, POLLOUT, 0};
     const int ready = ::poll(&p, 1, static_cast<int>(waitMs));
     if (ready < 0) return errno == EINTR ? 0 : -1;
@@ -138,15 +141,15 @@ int Write(int fd, const uint8_t* data, size_t size, unsigned waitMs) {
 }
 
 SocketLink::~SocketLink() {
-    ::close(FFd);
+    ::close(static_cast<int>(FSocket));
 }
 
 int SocketLink::Read(uint8_t* data, size_t size, unsigned waitMs) {
-    return LinkSocket::Read(FFd, data, size, waitMs);
+    return LinkSocket::Read(FSocket, data, size, waitMs);
 }
 
 int SocketLink::Write(const uint8_t* data, size_t size, unsigned waitMs) {
-    return LinkSocket::Write(FFd, data, size, waitMs);
+    return LinkSocket::Write(FSocket, data, size, waitMs);
 }
 
 }  // namespace LinkSocket
