@@ -18,6 +18,11 @@ constexpr SocketHandle NoSocket = -1;
 
 // "HOST port PORT", as the messages name an endpoint.
 std::string EndpointText(const std::string& host, uint16_t port);
+// The openings of the messages of a failed connection and a failed listener,
+// and the reason of a name that did not resolve: one wording on every system.
+std::string ConnectFailure(const std::string& host, uint16_t port);
+std::string ListenFailure(const std::string& host, uint16_t port);
+std::string NameNotFound(const std::string& reason);
 // A connected TCP socket, or NoSocket with "cannot connect to HOST port PORT:
 // reason" in `error`.
 SocketHandle ConnectTcp(const std::string& host, uint16_t port, unsigned limitMs,

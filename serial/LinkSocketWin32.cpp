@@ -138,13 +138,9 @@ SOCKET ConnectOne(const addrinfo& address, unsigned limitMs, std::string& reason
 
 }  // namespace
 
-std::string EndpointText(const std::string& host, uint16_t port) {
-    return (host.empty() ? std::string("*") : host) + " port " + std::to_string(port);
-}
-
 SocketHandle ConnectTcp(const std::string& host, uint16_t port, unsigned limitMs,
                         std::string& error) {
-    const std::string prefix = "cannot connect to " + EndpointText(host, port) + ": ";
+    const std::string prefix = ConnectFailure(host, port);
     if (!WinsockStarted()) {
         error = prefix + "the network is not available (Winsock did not start)";
         return NoSocket;
@@ -152,7 +148,7 @@ SocketHandle ConnectTcp(const std::string& host, uint16_t port, unsigned limitMs
     AddressList list;
     std::string reason;
     if (!Resolve(host, port, SOCK_STREAM, false, list, reason)) {
-        error = prefix + "name not found (" + reason + ")";
+        error = prefix + NameNotFound(reason);
         return NoSocket;
     }
     for (const addrinfo* a = list.First; a; a = a->ai_next) {
@@ -164,7 +160,7 @@ SocketHandle ConnectTcp(const std::string& host, uint16_t port, unsigned limitMs
 }
 
 SocketHandle BindUdp(const std::string& host, uint16_t port, std::string& error) {
-    const std::string prefix = "cannot listen on UDP " + EndpointText(host, port) + ": ";
+    const std::string prefix = ListenFailure(host, port);
     if (!WinsockStarted()) {
         error = prefix + "the network is not available (Winsock did not start)";
         return NoSocket;
@@ -172,7 +168,7 @@ SocketHandle BindUdp(const std::string& host, uint16_t port, std::string& error)
     AddressList list;
     std::string reason;
     if (!Resolve(host, port, SOCK_DGRAM, true, list, reason)) {
-        error = prefix + "name not found (" + reason + ")";
+        error = prefix + NameNotFound(reason);
         return NoSocket;
     }
     for (const addrinfo* a = list.First; a; a = a->ai_next) {
