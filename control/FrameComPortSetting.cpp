@@ -221,7 +221,7 @@ void TFComPortSetting::WatchPortList() {
     if (!UpdatePortList(autoStart)) return;
     if (FStore) {
         std::lock_guard<std::mutex> hold(FStore->Lock());
-        FStore->Display.FixModeText = NoFixModeText;
+        FStore->Display().FixModeText = NoFixModeText;
     }
     if (FHooks.StartFixTimer) FHooks.StartFixTimer();
 }

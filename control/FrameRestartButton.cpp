@@ -72,7 +72,7 @@ void TFRestartButton::RestartClick(int index) {
 void TFRestartButton::SendRestartCommands(std::vector<std::string> lines) {
     {
         std::lock_guard<std::mutex> lock(FStore.Lock());
-        FStore.Display.FixModeText = ClearedFixMode;
+        FStore.Display().FixModeText = ClearedFixMode;
     }
     if (!FLink || !FLink->Send(std::move(lines))) return;
     if (FStartFixTimer) FStartFixTimer();

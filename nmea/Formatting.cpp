@@ -287,13 +287,27 @@ void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display) {
 // The list of all systems changes only with the sky's used lists: their
 // stamp is its key.
 void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display) {
-    Memoized(display, display.UsedPrnText, DataDisplay::UsedPrn, sky.UsedStamp(), 0, [&] {
-        ListText list(display.UsedPrnText);
-        sky.ForEachUsed([&](const UsedSatellite& used) {
-            list.Add(ConstellationLetter(used.System), used.Prn);
-        });
-    });
-    SetCount(display, sky.UsedCount());
+    UsedSkyNote note;
+    NoteUsedSky(sky, note);
+    FormatUsedOfAllSystems(note, display);
+}
+
+// The list text is built only when the stamp moved since the note was last taken.
+void NoteUsedSky(const SatelliteSky& sky, UsedSkyNote& note) {
+    note.Extended = sky.Extended();
+    note.Count = sky.UsedCount();
+    if (note.ListKnown && note.Stamp == sky.UsedStamp()) return;
+    note.Stamp = sky.UsedStamp();
+    note.ListKnown = true;
+    ListText list(note.List);
+    sky.ForEachUsed(
+        [&](const UsedSatellite& used) { list.Add(ConstellationLetter(used.System), used.Prn); });
+}
+
+void FormatUsedOfAllSystems(const UsedSkyNote& note, DataDisplay& display) {
+    Memoized(display, display.UsedPrnText, DataDisplay::UsedPrn, note.Stamp, 0,
+             [&] { display.UsedPrnText = note.List; });
+    SetCount(display, note.Count);
 }
 
 void FormatRecord(const NMEA_GGA_Object& gga, DataDisplay& display) {

@@ -26,3 +26,6 @@ void FormatGsaFix(const NMEA_GSA_Object& gsa, DataDisplay& display);
 // The used satellites of every system of a multi-system receiver: the count,
 // and the list with each number behind its system letter ("G5 R70 E3 ").
 void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display);
+// The same in two steps: what the sky shows now, and later its texts.
+void NoteUsedSky(const SatelliteSky& sky, UsedSkyNote& note);
+void FormatUsedOfAllSystems(const UsedSkyNote& note, DataDisplay& display);

@@ -1,6 +1,13 @@
 // The receiver-state store: the latest record of each sentence type, the
 // display texts formatted from them and the capture stream. The reader thread
 // writes it while holding Lock(); the views read it holding the same lock.
+//
+// The display texts are formatted when they are read, not for every
+// sentence: a handler notes the texts its sentence changed (TextsChanged),
+// and Display() formats what was noted, in the order the sentences came, so
+// that the texts read as if each sentence had been formatted on arrival. A
+// receiver sending hundreds of sentences a second then costs the formatting
+// of the few reads the views make.
 #pragma once
 
 #include <cstdint>
@@ -62,6 +69,16 @@ struct DataDisplay {
     TextMemo Memos[MemoCount];
 };
 
+// The sky's used satellites as a text job saw them when it was noted: the
+// job's texts are formatted later from this, not from the sky as it is then.
+struct UsedSkyNote {
+    bool Extended = false;  // the GPS table cannot show the whole sky
+    uint64_t Stamp = 0;     // the sky's used stamp
+    int Count = 0;
+    std::string List;  // the list text of Stamp ("G5 R70 E3 ")
+    bool ListKnown = false;
+};
+
 class NMEA_Manager {
   public:
     NMEA_Manager();
@@ -72,7 +89,6 @@ class NMEA_Manager {
     NMEA_GSV_Object Gsv;
     NMEA_RMC_Object Rmc;
     NMEA_VTG_Object Vtg;
-    DataDisplay Display;
     CaptureStream Capture;
     // Every system of a multi-constellation receiver, beside the GPS records.
     SatelliteSky Sky;
@@ -89,11 +105,46 @@ class NMEA_Manager {
     // Told at the end of each receiver cycle (none: nobody records).
     EpochSink* Epochs = nullptr;
 
+    // The display texts, brought up to date with the records. Writing a text
+    // directly is allowed (it stands until a later sentence formats it).
+    DataDisplay& Display() {
+        if (FPendingCount != 0) FormatPending();
+        return FDisplay;
+    }
+    const DataDisplay& Display() const {
+        if (FPendingCount != 0) FormatPending();
+        return FDisplay;
+    }
+    // Notes that the texts of 'job' (a sentence type, or
+    // TextsOfAllSystemsUsed) are to be formatted again from the records.
+    void TextsChanged(uint8_t job) {
+        if (FPendingCount != 0 && FPending[FPendingCount - 1] == job) return;
+        NoteTexts(job);
+    }
+    // The same for a job that reads the sky's used satellites (the GSA's, and
+    // TextsOfAllSystemsUsed), which notes them as they are now.
+    void SkyTextsChanged(uint8_t job);
+    const UsedSkyNote& SkyNoteOf(uint8_t job) const;
+    // True while the texts of 'job' wait to be formatted.
+    bool TextsPending(uint8_t job) const;
+
     // The one lock of the store and the capture stream.
     std::mutex& Lock() { return FLock; }
 
   private:
+    static constexpr int TextJobCount = 16;
+
+    void NoteTexts(uint8_t job);
+    void FormatPending() const;
+
     std::mutex FLock;
+    // The texts are what the records say: formatting them changes nothing
+    // a reader can tell, so a const store formats them too.
+    mutable DataDisplay FDisplay;
+    // The text jobs noted since the texts were last read, oldest first, each once.
+    mutable uint8_t FPending[TextJobCount] = {};
+    mutable int FPendingCount = 0;
+    UsedSkyNote FSkyNotes[2];
 };
 
 // The process-wide store, created by the main window.

@@ -12,6 +12,7 @@ namespace {
 
 constexpr int TimeFieldOfGll = 5;
 constexpr int TimeFieldOfOthers = 1;
+constexpr uint8_t StatusValid = 1;
 
 // --- What the satellite table notes ----------------------------------------
 
@@ -33,41 +34,85 @@ bool ObserveTime(SatelliteSky& sky, Talker, const FieldList& fields) {
 
 // --- Display texts ---------------------------------------------------------
 
-void FormatGga(NMEA_Manager& store) {
-    FormatRecord(store.Gga, store.Display);
+void FormatGga(const NMEA_Manager& store, DataDisplay& display) {
+    FormatRecord(store.Gga, display);
 }
 
-void FormatGll(NMEA_Manager& store) {
-    FormatRecord(store.Gll, store.Display);
+void FormatGll(const NMEA_Manager& store, DataDisplay& display) {
+    FormatRecord(store.Gll, display);
 }
 
 // The used texts of all systems stand in place of the GPS ones while the
-// GPS table cannot show the whole sky.
-void FormatGsa(NMEA_Manager& store) {
-    if (store.Sky.Extended())
-        FormatUsedOfAllSystems(store.Sky, store.Display);
+// GPS table cannot show the whole sky (as it stood when the GSA came).
+void FormatGsa(const NMEA_Manager& store, DataDisplay& display) {
+    const UsedSkyNote& sky = store.SkyNoteOf(SentenceTypeGSA);
+    if (sky.Extended)
+        FormatUsedOfAllSystems(sky, display);
     else
-        FormatGsaUsed(store.Gsa, store.Display);
-    FormatGsaFix(store.Gsa, store.Display);
+        FormatGsaUsed(store.Gsa, display);
+    FormatGsaFix(store.Gsa, display);
 }
 
-void FormatRmc(NMEA_Manager& store) {
-    FormatRecord(store.Rmc, store.Display);
+void FormatRmc(const NMEA_Manager& store, DataDisplay& display) {
+    FormatRecord(store.Rmc, display);
 }
 
-void FormatVtg(NMEA_Manager& store) {
-    FormatRecord(store.Vtg, store.Display);
+void FormatVtg(const NMEA_Manager& store, DataDisplay& display) {
+    FormatRecord(store.Vtg, display);
 }
 
 // --- Handlers --------------------------------------------------------------
 
+// A record whose texts leave out some its previous state wrote: GLL and RMC
+// clear the altitude text only while their status is not valid.
+template <class Record>
+bool WritesFewerTexts(const Record&, const Record&) {
+    return false;
+}
+bool WritesFewerTexts(const NMEA_GLL_Object& before, const NMEA_GLL_Object& after) {
+    return before.Status != StatusValid && after.Status == StatusValid;
+}
+bool WritesFewerTexts(const NMEA_RMC_Object& before, const NMEA_RMC_Object& after) {
+    return before.Message.Status != StatusValid && after.Message.Status == StatusValid;
+}
+
+// Formats the texts waiting with 'record' as it was before its last change.
+template <class Record>
+void FormatAsBefore(NMEA_Manager& store, Record& record, const Record& before) {
+    const Record after = record;
+    record = before;
+    store.Display();
+    record = after;
+}
+
+// Runs change(), which alters 'record' and is false for a sentence that
+// failed, and notes the texts of a sound one. While the texts of the
+// record's last sentence still wait, they are formatted first from the
+// record as it was when the new sentence leaves part of itself in a record
+// it failed in, or would not write every text the waiting one writes: the
+// texts then read as if each sentence had been formatted on arrival.
+template <class Record, class Change>
+void ChangeRecord(NMEA_Manager& store, uint8_t job, Record& record, Change&& change) {
+    if (!store.TextsPending(job)) {
+        if (change()) store.TextsChanged(job);
+        return;
+    }
+    const Record before = record;
+    if (!change()) {
+        FormatAsBefore(store, record, before);
+        return;
+    }
+    if (WritesFewerTexts(before, record)) FormatAsBefore(store, record, before);
+    store.TextsChanged(job);
+}
+
 // GGA, GLL, RMC and VTG: the record is filled when the talker speaks for it
-// (SolutionTalkers.h) and formatted when it was decoded; the views are
+// (SolutionTalkers.h) and its texts noted when it was decoded; the views are
 // refreshed either way.
-template <uint8_t Type, class Parse>
-bool FillRecord(NMEA_Manager& store, Talker talker, Parse&& parse) {
+template <uint8_t Type, class Record, class Parse>
+bool FillRecord(NMEA_Manager& store, Talker talker, Record& record, Parse&& parse) {
     if (!store.Talkers.FillsRecord(Type, talker, store.Sky.Cycle())) return false;
-    if (parse()) SentenceTypeOf(Type).Format(store);
+    ChangeRecord(store, Type, record, parse);
     return true;
 }
 
@@ -85,7 +130,7 @@ void KeepPosition(NMEA_Manager& store, const FieldList& f, int latitude, int alt
 }
 
 bool HandleGga(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
-    return FillRecord<SentenceTypeGGA>(store, talker, [&] {
+    return FillRecord<SentenceTypeGGA>(store, talker, store.Gga, [&] {
         if (!ParseGGA(fields, store.Gga)) return false;
         KeepPosition(store, fields, GgaLatitudeField, GgaAltitudeField);
         return true;
@@ -93,11 +138,12 @@ bool HandleGga(NMEA_Manager& store, Talker talker, const FieldList& fields, bool
 }
 
 bool HandleGll(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
-    return FillRecord<SentenceTypeGLL>(store, talker, [&] { return ParseGLL(fields, store.Gll); });
+    return FillRecord<SentenceTypeGLL>(store, talker, store.Gll,
+                                       [&] { return ParseGLL(fields, store.Gll); });
 }
 
 bool HandleRmc(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
-    return FillRecord<SentenceTypeRMC>(store, talker, [&] {
+    return FillRecord<SentenceTypeRMC>(store, talker, store.Rmc, [&] {
         if (!ParseRMC(fields, store.Rmc)) return false;
         KeepPosition(store, fields, RmcLatitudeField, -1);
         return true;
@@ -105,11 +151,8 @@ bool HandleRmc(NMEA_Manager& store, Talker talker, const FieldList& fields, bool
 }
 
 bool HandleVtg(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
-    return FillRecord<SentenceTypeVTG>(store, talker, [&] { return ParseVTG(fields, store.Vtg); });
-}
-
-void DecodeGsa(NMEA_Manager& store, const FieldList& fields, UsedSlots slots) {
-    if (ParseGSA(fields, store.Gsa, slots)) FormatGsa(store);
+    return FillRecord<SentenceTypeVTG>(store, talker, store.Vtg,
+                                       [&] { return ParseVTG(fields, store.Vtg); });
 }
 
 // A GSA fills the record when it speaks for GPS (GP: as a GPS receiver's,
@@ -118,23 +161,31 @@ void DecodeGsa(NMEA_Manager& store, const FieldList& fields, UsedSlots slots) {
 // GSA fills nothing; the satellite table has it, and the used texts of all
 // systems are formatted again.
 bool HandleGsa(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
-    switch (talker) {
-        case Talker::GP:
-            DecodeGsa(store, fields, UsedSlots::GpsAndSbas);
-            break;
-        case Talker::GN: {
-            if (store.Talkers.FirstCombinedGsa(store.Sky.Cycle()))
+    const auto decode = [&](UsedSlots slots, bool clearUsed) {
+        ChangeRecord(store, SentenceTypeGSA, store.Gsa, [&] {
+            if (clearUsed)
                 std::fill(std::begin(store.Gsa.Message.UsedPrn),
                           std::end(store.Gsa.Message.UsedPrn), 0);
+            if (!ParseGSA(fields, store.Gsa, slots)) return false;
+            store.SkyTextsChanged(SentenceTypeGSA);
+            return true;
+        });
+    };
+    switch (talker) {
+        case Talker::GP:
+            decode(UsedSlots::GpsAndSbas, false);
+            break;
+        case Talker::GN: {
+            const bool first = store.Talkers.FirstCombinedGsa(store.Sky.Cycle());
             const Constellation system = GsaSystem(talker, fields);
-            DecodeGsa(store, fields,
-                      system == Constellation::Gps       ? UsedSlots::GpsOnly
-                      : system == Constellation::Unknown ? UsedSlots::KeepUnlessNoFix
-                                                         : UsedSlots::Keep);
+            decode(system == Constellation::Gps       ? UsedSlots::GpsOnly
+                   : system == Constellation::Unknown ? UsedSlots::KeepUnlessNoFix
+                                                      : UsedSlots::Keep,
+                   first);
             break;
         }
         default:
-            if (store.Sky.Extended()) FormatUsedOfAllSystems(store.Sky, store.Display);
+            if (store.Sky.Extended()) store.SkyTextsChanged(TextsOfAllSystemsUsed);
             break;
     }
     return true;
@@ -212,6 +263,15 @@ uint8_t RecognizeSentenceType(std::string_view typeText) {
     for (uint8_t type = 0; type < SentenceTypeCount; ++type)
         if (NameKeys.Keys[type] == key) return type;
     return SentenceTypeNone;
+}
+
+void FormatTexts(uint8_t job, const NMEA_Manager& store, DataDisplay& display) {
+    if (job == TextsOfAllSystemsUsed) {
+        const UsedSkyNote& sky = store.SkyNoteOf(job);
+        if (sky.Extended) FormatUsedOfAllSystems(sky, display);
+    } else if (job < SentenceTypeCount && Rows[job].Format) {
+        Rows[job].Format(store, display);
+    }
 }
 
 const char* SentenceTypeName(uint8_t type) {

@@ -11,6 +11,7 @@
 
 class FieldList;
 class NMEA_Manager;
+struct DataDisplay;
 class SatelliteSky;
 
 enum : uint8_t {
@@ -42,8 +43,14 @@ struct SentenceTypeRow {
     // to be refreshed. 'setCompleted' is what Observe returned.
     bool (*Handle)(NMEA_Manager& store, Talker talker, const FieldList& fields, bool setCompleted);
     // Formats the type's record into the display texts (nullptr: none).
-    void (*Format)(NMEA_Manager& store);
+    void (*Format)(const NMEA_Manager& store, DataDisplay& display);
 };
+
+// The used satellites of every system, as a text job beside the types' own.
+constexpr uint8_t TextsOfAllSystemsUsed = SentenceTypeCount;
+
+// Formats the texts of one job (a type number, or TextsOfAllSystemsUsed).
+void FormatTexts(uint8_t job, const NMEA_Manager& store, DataDisplay& display);
 
 // The row of a type number below SentenceTypeCount.
 const SentenceTypeRow& SentenceTypeOf(uint8_t type);

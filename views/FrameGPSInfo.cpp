@@ -62,7 +62,7 @@ struct InfoSnapshot {
 InfoSnapshot TakeSnapshot(NMEA_Manager& store) {
     InfoSnapshot snapshot;
     std::lock_guard<std::mutex> hold(store.Lock());
-    snapshot.Display = store.Display;
+    snapshot.Display = store.Display();
     std::copy(std::begin(store.Gsa.Message.UsedPrn), std::end(store.Gsa.Message.UsedPrn),
               snapshot.UsedPrn);
     snapshot.Sky.Take(store.Sky);
@@ -226,7 +226,7 @@ void TFGPSInfo::StopFixTimerHere() {
 
 std::string TFGPSInfo::CurrentFixMode() {
     std::lock_guard<std::mutex> hold(FStore.Lock());
-    return FStore.Display.FixModeText;
+    return FStore.Display().FixModeText;
 }
 
 void TFGPSInfo::FixTimerTick() {

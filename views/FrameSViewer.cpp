@@ -75,10 +75,10 @@ struct TFSViewer::Snapshot {
 
     explicit Snapshot(NMEA_Manager& store) {
         std::lock_guard<std::mutex> hold(store.Lock());
-        FixModeText = store.Display.FixModeText;
-        DateText = store.Display.DateText;
-        LocalTimeText = store.Display.LocalTimeText;
-        GmtText = store.Display.GmtText;
+        FixModeText = store.Display().FixModeText;
+        DateText = store.Display().DateText;
+        LocalTimeText = store.Display().LocalTimeText;
+        GmtText = store.Display().GmtText;
         std::copy(std::begin(store.Gsv.Satellites), std::end(store.Gsv.Satellites), Satellites);
         std::copy(std::begin(store.Gsa.Message.UsedPrn), std::end(store.Gsa.Message.UsedPrn),
                   UsedPrn);

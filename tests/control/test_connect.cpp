@@ -443,7 +443,7 @@ TEST_F(Connect, RestartCountsTheTimeToFixUntilTheReceiverReports3D) {
     Press();
     const auto fixMode = [] {
         std::lock_guard<std::mutex> hold(NmeaManager->Lock());
-        return NmeaManager->Display.FixModeText;
+        return NmeaManager->Display().FixModeText;
     };
     const struct {
         int Button;

@@ -32,8 +32,8 @@ class GpsdLinkTest : public ConnectFixture {
     // The store shows the simulator's position and satellites.
     bool ShowsTheSimulator() {
         std::lock_guard<std::mutex> hold(NmeaManager->Lock());
-        return NmeaManager->Display.LatText.find("25") != std::string::npos &&
-               NmeaManager->Gsv.InView > 0 && NmeaManager->Display.SatsUsedText != "0";
+        return NmeaManager->Display().LatText.find("25") != std::string::npos &&
+               NmeaManager->Gsv.InView > 0 && NmeaManager->Display().SatsUsedText != "0";
     }
     int ConsoleCount(const QString& text) const {
         return FConsole->consoleMemo->toPlainText().count(text);

@@ -26,11 +26,11 @@ class RestartTest : public LinkFixture {
     }
     static void SetFixMode(const char* text) {
         std::lock_guard<std::mutex> lock(NmeaManager->Lock());
-        NmeaManager->Display.FixModeText = text;
+        NmeaManager->Display().FixModeText = text;
     }
     static std::string FixMode() {
         std::lock_guard<std::mutex> lock(NmeaManager->Lock());
-        return NmeaManager->Display.FixModeText;
+        return NmeaManager->Display().FixModeText;
     }
 
     // The store learns the receiver's protocol: one UBX frame, or a run of

@@ -117,7 +117,7 @@ TEST_F(FetchTest, SentencesArriveInTheStoreAndOnTheConsole) {
         EXPECT_EQ(Store.Gga.Message.Time, expected.Gga.Message.Time);
         EXPECT_EQ(Store.Gga.Message.Latitude, expected.Gga.Message.Latitude);
         EXPECT_EQ(Store.Rmc.Message.Date, expected.Rmc.Message.Date);
-        EXPECT_EQ(Store.Display.LatText, expected.Display.LatText);
+        EXPECT_EQ(Store.Display().LatText, expected.Display().LatText);
     }
     EXPECT_TRUE(Loop.RunUntil([&] { return Console.size() == 2; }));
     EXPECT_EQ(Console, (std::vector<std::string>{Gga + "\r", Rmc + "\r"}));
@@ -265,7 +265,7 @@ TEST_F(FetchTest, AViewReadingTheStoreNeverSeesHalfASentence) {
         while (!done.load()) {
             std::this_thread::yield();  // leaves the reader its turn at the lock
             std::lock_guard<std::mutex> hold(Store.Lock());
-            const std::string lat = Store.Display.LatText, lon = Store.Display.LonText;
+            const std::string lat = Store.Display().LatText, lon = Store.Display().LonText;
             const bool pairNorth = lat == "N 48.11730" && lon == "E 11.51666";
             const bool pairSouth = lat == "S 33.83333" && lon == "E 151.19998";
             if (!lat.empty() && lat != "0.00" && !pairNorth && !pairSouth) {
@@ -294,7 +294,7 @@ TEST_F(FetchTest, AFixItsLossAndItsReturnReachTheDisplayTexts) {
     const auto displayed = [&](int sentences) {
         EXPECT_TRUE(WaitDispatched(sentences));
         std::lock_guard<std::mutex> hold(Store.Lock());
-        return Store.Display;
+        return Store.Display();
     };
     Pty.Write(Gga + "\r\n" + Rmc + "\r\n");
     DataDisplay d = displayed(2);

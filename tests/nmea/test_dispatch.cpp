@@ -67,7 +67,7 @@ TEST(DispatchSentence, GgaIsParsedFormattedAndRefreshes) {
     EXPECT_EQ(r.Type, SentenceTypeGGA);
     EXPECT_TRUE(r.Refresh);
     EXPECT_EQ(d.store.Gga.Message.Latitude, 4811730);
-    EXPECT_EQ(d.store.Display.LatText, "N 48.11730");
+    EXPECT_EQ(d.store.Display().LatText, "N 48.11730");
 }
 
 TEST(DispatchSentence, BadChecksumIsNotParsed) {
@@ -84,18 +84,18 @@ TEST(DispatchSentence, BadChecksumIsNotParsed) {
 TEST(DispatchSentence, SatsUsedFollowsTheLastFormatted) {
     Dispatched d;
     d.Run(Gga);
-    EXPECT_EQ(d.store.Display.SatsUsedText, "8");
+    EXPECT_EQ(d.store.Display().SatsUsedText, "8");
     d.Run(Sentence("GPGSA,A,3,04,05,09,12,24,30,,,,,,,2.5,1.5,2.1"));
-    EXPECT_EQ(d.store.Display.SatsUsedText, "6");
+    EXPECT_EQ(d.store.Display().SatsUsedText, "6");
     d.Run(Gga);
-    EXPECT_EQ(d.store.Display.SatsUsedText, "8");
+    EXPECT_EQ(d.store.Display().SatsUsedText, "8");
 }
 
 TEST(DispatchSentence, ZdaAndMssRefreshWithoutChangingTheStore) {
     Dispatched d;
     EXPECT_TRUE(d.Run(Sentence("GPZDA,201530.00,04,07,2002,00,00")).Refresh);
     EXPECT_TRUE(d.Run(Sentence("GPMSS,55,27,318.0,100,1")).Refresh);
-    EXPECT_EQ(d.store.Display.GmtText, "");
+    EXPECT_EQ(d.store.Display().GmtText, "");
 }
 
 TEST(DispatchSentence, FailedParseStillRefreshesExceptGsv) {

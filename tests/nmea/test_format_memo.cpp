@@ -18,28 +18,28 @@ TEST(FormatMemo, TextsWrittenElsewhereArePutBackOnTheSameValues) {
     NMEA_Manager store;
     const std::string gga = "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,";
     Feed(store, gga);
-    const DataDisplay first = store.Display;
+    const DataDisplay first = store.Display();
     for (std::string* text :
-         {&store.Display.LatText, &store.Display.LonText, &store.Display.AltText,
-          &store.Display.HdopText, &store.Display.GmtText, &store.Display.LocalTimeText,
-          &store.Display.SatsUsedText})
+         {&store.Display().LatText, &store.Display().LonText, &store.Display().AltText,
+          &store.Display().HdopText, &store.Display().GmtText, &store.Display().LocalTimeText,
+          &store.Display().SatsUsedText})
         *text = "x";
     Feed(store, "GPGGA,123520,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
     Feed(store, gga);  // the cycle moves on, so the record is filled again
-    EXPECT_EQ(store.Display.LatText, first.LatText);
-    EXPECT_EQ(store.Display.LonText, first.LonText);
-    EXPECT_EQ(store.Display.AltText, first.AltText);
-    EXPECT_EQ(store.Display.HdopText, first.HdopText);
-    EXPECT_EQ(store.Display.GmtText, first.GmtText);
-    EXPECT_EQ(store.Display.LocalTimeText, first.LocalTimeText);
-    EXPECT_EQ(store.Display.SatsUsedText, first.SatsUsedText);
+    EXPECT_EQ(store.Display().LatText, first.LatText);
+    EXPECT_EQ(store.Display().LonText, first.LonText);
+    EXPECT_EQ(store.Display().AltText, first.AltText);
+    EXPECT_EQ(store.Display().HdopText, first.HdopText);
+    EXPECT_EQ(store.Display().GmtText, first.GmtText);
+    EXPECT_EQ(store.Display().LocalTimeText, first.LocalTimeText);
+    EXPECT_EQ(store.Display().SatsUsedText, first.SatsUsedText);
 
     // A position lost and found again: the cleared texts come back.
     Feed(store, "GPRMC,123521,V,,,,,,,230394,,");
-    EXPECT_EQ(store.Display.LatText, "--");
+    EXPECT_EQ(store.Display().LatText, "--");
     Feed(store, "GPRMC,123522,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W");
-    EXPECT_EQ(store.Display.LatText, first.LatText);
-    EXPECT_EQ(store.Display.LonText, first.LonText);
+    EXPECT_EQ(store.Display().LatText, first.LatText);
+    EXPECT_EQ(store.Display().LonText, first.LonText);
 }
 
 TEST(FormatMemo, LocalTimeFollowsTheZoneAtTheSameTime) {
@@ -61,30 +61,30 @@ TEST(FormatMemo, UsedListsOfOneSystemAndOfAllSystemsNeverMix) {
     // GPS alone: the list of the GSA record.
     Feed(store, "GPGGA,000001,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
     Feed(store, "GPGSA,A,3,04,05,,,,,,,,,,,2.5,1.3,2.1");
-    EXPECT_EQ(store.Display.UsedPrnText, "4 5 ");
+    EXPECT_EQ(store.Display().UsedPrnText, "4 5 ");
     // A second system: the lists of all systems.
     Feed(store, "GLGSV,1,1,01,70,10,100,30");
     Feed(store, "GLGSA,A,3,70,,,,,,,,,,,,2.5,1.3,2.1");
-    EXPECT_EQ(store.Display.UsedPrnText, "G4 G5 R70 ");
+    EXPECT_EQ(store.Display().UsedPrnText, "G4 G5 R70 ");
     Feed(store, "GLGSA,A,3,70,71,,,,,,,,,,,2.5,1.3,2.1");
-    EXPECT_EQ(store.Display.UsedPrnText, "G4 G5 R70 R71 ");
+    EXPECT_EQ(store.Display().UsedPrnText, "G4 G5 R70 R71 ");
     Feed(store, "GLGSA,A,3,70,71,,,,,,,,,,,2.5,1.3,2.1");
-    EXPECT_EQ(store.Display.UsedPrnText, "G4 G5 R70 R71 ");
-    EXPECT_EQ(store.Display.SatsUsedText, "4");
+    EXPECT_EQ(store.Display().UsedPrnText, "G4 G5 R70 R71 ");
+    EXPECT_EQ(store.Display().SatsUsedText, "4");
     Feed(store, "GPGSA,A,3,04,,,,,,,,,,,,2.5,1.3,2.1");
-    EXPECT_EQ(store.Display.UsedPrnText, "G4 R70 R71 ");
-    EXPECT_EQ(store.Display.SatsUsedText, "3");
+    EXPECT_EQ(store.Display().UsedPrnText, "G4 R70 R71 ");
+    EXPECT_EQ(store.Display().SatsUsedText, "3");
     // A cycle in which only GLONASS reports: at its end the GPS list goes,
     // and the same GLONASS list then reads alone.
     Feed(store, "GPGGA,000002,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
     Feed(store, "GLGSA,A,3,70,71,,,,,,,,,,,2.5,1.3,2.1");
-    EXPECT_EQ(store.Display.UsedPrnText, "G4 R70 R71 ");
+    EXPECT_EQ(store.Display().UsedPrnText, "G4 R70 R71 ");
     Feed(store, "GPGGA,000003,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
     Feed(store, "GLGSA,A,3,70,71,,,,,,,,,,,2.5,1.3,2.1");
-    EXPECT_EQ(store.Display.UsedPrnText, "R70 R71 ");
+    EXPECT_EQ(store.Display().UsedPrnText, "R70 R71 ");
     // No fix: nothing used.
     Feed(store, "GLGSA,A,1,,,,,,,,,,,,,99.9,99.9,99.9");
-    EXPECT_EQ(store.Display.SatsUsedText, "0");
+    EXPECT_EQ(store.Display().SatsUsedText, "0");
 }
 
 TEST(FormatMemo, UsedStampMovesExactlyWithTheUsedSatellites) {

@@ -169,10 +169,10 @@ TEST(FormatRecord, GgaTexts) {
 
 TEST(FormatRecord, InitialTexts) {
     NMEA_Manager store;
-    EXPECT_EQ(store.Display.FixModeText, "NON Fix");
-    EXPECT_EQ(store.Display.SpeedText, "0.000m/s");
-    EXPECT_EQ(store.Display.LatText, "0.00");
-    EXPECT_EQ(store.Display.LonText, "0.00");
+    EXPECT_EQ(store.Display().FixModeText, "NON Fix");
+    EXPECT_EQ(store.Display().SpeedText, "0.000m/s");
+    EXPECT_EQ(store.Display().LatText, "0.00");
+    EXPECT_EQ(store.Display().LonText, "0.00");
 }
 
 }  // namespace

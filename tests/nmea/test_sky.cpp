@@ -75,7 +75,7 @@ TEST(Talkers, CombinedPositionFillsTheGpsRecords) {
     EXPECT_EQ(r.Type, SentenceTypeGGA);
     EXPECT_TRUE(r.Refresh);
     EXPECT_EQ(s.store.Gga.Message.Latitude, 4811730);
-    EXPECT_EQ(s.store.Display.LatText, "N 48.11730");
+    EXPECT_EQ(s.store.Display().LatText, "N 48.11730");
     EXPECT_FALSE(s.store.Sky.Extended());  // a position alone says nothing of the sky
 }
 
@@ -266,9 +266,9 @@ TEST(SkyUsed, SystemIdTalkerAndNumberTellWhichSystemUsesASatellite) {
     const uint8_t gpsSlots[UsedPrnSlots] = {5, 7};
     EXPECT_TRUE(std::equal(std::begin(gpsSlots), std::end(gpsSlots),
                            std::begin(s.store.Gsa.Message.UsedPrn)));
-    EXPECT_EQ(s.store.Display.UsedPrnText, "G5 G7 S46 R70 R71 E5 E11 C201 C205 J2 ");
-    EXPECT_EQ(s.store.Display.SatsUsedText, "10");
-    EXPECT_EQ(s.store.Display.FixModeText, "3D");
+    EXPECT_EQ(s.store.Display().UsedPrnText, "G5 G7 S46 R70 R71 E5 E11 C201 C205 J2 ");
+    EXPECT_EQ(s.store.Display().SatsUsedText, "10");
+    EXPECT_EQ(s.store.Display().FixModeText, "3D");
 }
 
 TEST(SkyUsed, AFloatWhereTheSystemIdBelongsFallsBackToTheTalker) {
@@ -300,10 +300,10 @@ TEST(SolutionTalkers, OnlyGpsAndCombinedSolutionsFillTheRecords) {
     EXPECT_TRUE(other.Valid);
     EXPECT_FALSE(other.Refresh);
     EXPECT_EQ(s.store.Gga.Message.Spc.SatsUsed, 10);
-    EXPECT_EQ(s.store.Display.SatsUsedText, "10");
+    EXPECT_EQ(s.store.Display().SatsUsedText, "10");
     s.Run("GARMC,021033.000,V,,,,,,,050219,,,N");
     EXPECT_EQ(s.store.Rmc.Message.Status, 0);  // untouched record
-    EXPECT_EQ(s.store.Display.FixValidText, "Valid");
+    EXPECT_EQ(s.store.Display().FixValidText, "Valid");
 
     s.Run("GNGGA,021034.000,4404.1000,N,12118.8555,W,1,16,0.6,1124.7,M,-19.6,M,,0000");
     s.Run("GPGGA,021034.000,4404.2000,N,12118.8555,W,1,10,0.6,1124.7,M,-19.6,M,,0000");
@@ -326,14 +326,14 @@ TEST(SolutionTalkers, GsaOfEverySystemOfTheCycle) {
     s.Run("BDGSA,A,3,02,03,,,,,,,,,,,1.29,0.78,1.03");
     const uint8_t gps[UsedPrnSlots] = {2, 4, 6, 7, 9, 30};
     EXPECT_TRUE(std::equal(std::begin(gps), std::end(gps), s.store.Gsa.Message.UsedPrn));
-    EXPECT_EQ(s.store.Display.SatsUsedText, "14");
-    EXPECT_EQ(s.store.Display.UsedPrnText, "G2 G4 G6 G7 G9 G30 R70 R71 R72 R73 R74 R88 C2 C3 ");
-    EXPECT_EQ(s.store.Display.HdopText, "0.78");
+    EXPECT_EQ(s.store.Display().SatsUsedText, "14");
+    EXPECT_EQ(s.store.Display().UsedPrnText, "G2 G4 G6 G7 G9 G30 R70 R71 R72 R73 R74 R88 C2 C3 ");
+    EXPECT_EQ(s.store.Display().HdopText, "0.78");
 
     // A GSA without a fix: no satellite of any system is used.
     s.Run("GNGGA,,,,,,0,00,,,M,,M,,");
     s.Run("GNGSA,A,1,,,,,,,,,,,,,,,");
-    EXPECT_EQ(s.store.Display.SatsUsedText, "0");
+    EXPECT_EQ(s.store.Display().SatsUsedText, "0");
     EXPECT_TRUE(s.Used().empty());
 
     // The next cycle's GSAs list GLONASS only: no GPS satellite is shown as used.

@@ -161,13 +161,13 @@ TEST(UbxViews, AUbxOnlyReceiverFillsPositionAndSky) {
         Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, 27)));
     EXPECT_TRUE(pvt.Refresh);
     EXPECT_TRUE(Dispatch(store, UbxBytes(0x01, 0x35, SatPayload())).Refresh);
-    EXPECT_EQ(store.Display.LatText, "N 46.40459");
-    EXPECT_EQ(store.Display.LonText, "W 117.02074");
-    EXPECT_EQ(store.Display.AltText, "292.5");
-    EXPECT_EQ(store.Display.FixModeText, "3D");
-    EXPECT_EQ(store.Display.GmtText, "GMT: 20:42:27");
-    EXPECT_EQ(store.Display.DateText, "DATE: 24/03/24");
-    EXPECT_EQ(store.Display.UsedPrnText, "G5 R67 ");
+    EXPECT_EQ(store.Display().LatText, "N 46.40459");
+    EXPECT_EQ(store.Display().LonText, "W 117.02074");
+    EXPECT_EQ(store.Display().AltText, "292.5");
+    EXPECT_EQ(store.Display().FixModeText, "3D");
+    EXPECT_EQ(store.Display().GmtText, "GMT: 20:42:27");
+    EXPECT_EQ(store.Display().DateText, "DATE: 24/03/24");
+    EXPECT_EQ(store.Display().UsedPrnText, "G5 R67 ");
     // A second epoch keeps the table of the first.
     Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, 28)));
     Dispatch(store, UbxBytes(0x01, 0x35, SatPayload()));
@@ -187,10 +187,10 @@ TEST(UbxViews, TheReceiversOwnNmeaWinsOverUbx) {
     std::snprintf(checksum, sizeof checksum, "%02X\r", sum);
     Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, 26)));
     EXPECT_TRUE(DispatchSentence(gga + checksum, store, nullptr).Valid);
-    EXPECT_EQ(store.Display.LatText, "N 48.11730");
+    EXPECT_EQ(store.Display().LatText, "N 48.11730");
     const UbxDispatchResult pvt =
         Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, 27)));
     EXPECT_TRUE(pvt.Decoded);
-    EXPECT_EQ(store.Display.LatText, "N 48.11730");
+    EXPECT_EQ(store.Display().LatText, "N 48.11730");
     EXPECT_FALSE(store.Ubx.FeedsViews);
 }

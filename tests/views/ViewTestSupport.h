@@ -50,7 +50,7 @@ inline void SetSatellite(NMEA_Manager& store, int slot, uint8_t prn, int8_t elev
 
 inline void SetFixMode(NMEA_Manager& store, const std::string& mode) {
     std::lock_guard<std::mutex> hold(store.Lock());
-    store.Display.FixModeText = mode;
+    store.Display().FixModeText = mode;
 }
 
 // Processes events until the condition holds or the time runs out.

@@ -108,7 +108,7 @@ TEST_F(GpsInfoTest, UsedSatelliteMarksSitAtTheirSlots) {
 TEST_F(GpsInfoTest, EmptyStoreTextsLeaveTheBarePrefix) {
     {
         std::lock_guard<std::mutex> hold(store.Lock());
-        store.Display.LatText.clear();
+        store.Display().LatText.clear();
     }
     info.Refresh();
     EXPECT_EQ(info.latLabel->text(), "LAT:" + Degree);

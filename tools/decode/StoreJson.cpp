@@ -151,7 +151,7 @@ json SentenceJson(std::string_view sentence, const DispatchResult& result) {
 }
 
 json StoreJson(const NMEA_Manager& store, const DecodeCounts& counts) {
-    json state = {{"display", DisplayJson(store.Display)},
+    json state = {{"display", DisplayJson(store.Display())},
                   {"Gga", GgaJson(store.Gga)},
                   {"Gll", GllJson(store.Gll)},
                   {"Gsa", GsaJson(store.Gsa)},

@@ -64,8 +64,8 @@ TEST(SimUbxReceiver, AUbxReceiverSendsItsEpochsAndFillsTheViews) {
     EXPECT_NEAR(ubx.Pvt.Lon / 1e7, o.LonDeg, 0.01);
     EXPECT_GT(ubx.Status.Ttff, 0u);
     EXPECT_GT(ubx.Sat.Count, 8);
-    EXPECT_EQ(d.Store.Display.FixModeText, "3D");
-    EXPECT_EQ(d.Store.Display.LatText.substr(0, 7), "N 25.04");
+    EXPECT_EQ(d.Store.Display().FixModeText, "3D");
+    EXPECT_EQ(d.Store.Display().LatText.substr(0, 7), "N 25.04");
     EXPECT_TRUE(d.Store.Sky.Extended());
 }
 
