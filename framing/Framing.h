@@ -185,8 +185,31 @@ HuntResult HuntRecord(Source& source, Stop& stop, FramerState& state, HuntCount&
 // A B5 is dropped like any high byte unless a 62 follows it: then the frame
 // it starts ends the sentence and is left for the next call (SyncPending).
 // The byte read after a lone B5 is the next step's byte.
+// A whole line at hand in a source that offers runs: the kept bytes after
+// the '$' up to a CR or LF within the character limit. It is copied straight
+// into 'buffer', with the effects the loop below has on such a line; 0 when
+// the line is not at hand whole (the source is then as it was).
+template <class Source>
+int CollectWholeLine(Source& source, char* buffer) {
+    size_t count = 0;
+    const char* bytes = source.Buffered(count);
+    const size_t room = std::min<size_t>(count, SentenceMaxChars - 1);
+    const size_t n = KeptRun(bytes, room);
+    if (n == room || Classify(static_cast<uint8_t>(bytes[n])) != ByteClass::LineEnd) return 0;
+    buffer[0] = '$';
+    std::memcpy(buffer + 1, bytes, n);
+    buffer[n + 1] = '\r';
+    source.Consume(n + 1);
+    source.Pause(CarriageReturnPauseMs);
+    return static_cast<int>(n + 2);
+}
+
 template <class Source>
 int CollectSentence(Source& __restrict source, char* buffer, FramerState& state) {
+    if constexpr (OffersRuns<Source>::value) {
+        const int whole = CollectWholeLine(source, buffer);
+        if (whole > 0) return whole;
+    }
     char text[SentenceBufferSize];
     text[0] = '$';
     int j = 1;
