@@ -46,7 +46,8 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
     DispatchResult result;
     if (sentence.empty()) return result;
     // A sentence of a known type is split in the pass that sums it.
-    result.Type = RecognizeSentenceType(sentence.substr(1, SentenceTypeTextLength));
+    Talker talker = Talker::None;
+    result.Type = RecognizeSentenceType(sentence.substr(1, SentenceTypeTextLength), talker);
     FieldList fields;
     if (result.Type == SentenceTypeNone) {
         result.Valid = VerifyChecksum(sentence);
@@ -64,11 +65,7 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
         return result;
     }
     if (!result.Valid) return result;
-    const Talker talker = TalkerFromText(sentence.substr(1, TalkerTextLength));
-    if (talker != Talker::None)
-        store.Tally.CountKnown(talker, result.Type);
-    else
-        store.Tally.Count(sentence, true);
+    store.Tally.CountKnown(talker, result.Type);
     const SentenceTypeRow& row = SentenceTypeOf(result.Type);
     const uint32_t cycle = store.Sky.Cycle();
     const bool setCompleted = row.Observe && row.Observe(store.Sky, talker, fields);

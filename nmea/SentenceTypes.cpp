@@ -256,9 +256,15 @@ const SentenceTypeRow& SentenceTypeOf(uint8_t type) {
 }
 
 uint8_t RecognizeSentenceType(std::string_view typeText) {
+    Talker talker;
+    return RecognizeSentenceType(typeText, talker);
+}
+
+uint8_t RecognizeSentenceType(std::string_view typeText, Talker& talker) {
+    talker = Talker::None;
     if (typeText.size() != SentenceTypeTextLength) return SentenceTypeNone;
-    if (TalkerFromText(typeText.substr(0, TalkerTextLength)) == Talker::None)
-        return SentenceTypeNone;
+    talker = TalkerFromText(typeText.substr(0, TalkerTextLength));
+    if (talker == Talker::None) return SentenceTypeNone;
     const uint32_t key = NameKey(typeText.data() + TalkerTextLength);
     for (uint8_t type = 0; type < SentenceTypeCount; ++type)
         if (NameKeys.Keys[type] == key) return type;

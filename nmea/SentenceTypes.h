@@ -59,6 +59,8 @@ const SentenceTypeRow& SentenceTypeOf(uint8_t type);
 // Every talker of a satellite system (GP, GN, GL, GA, GB, BD, GQ, GI) is
 // recognised with the types of the table.
 uint8_t RecognizeSentenceType(std::string_view typeText);
+// The same, giving the talker of a recognised type (Talker::None otherwise).
+uint8_t RecognizeSentenceType(std::string_view typeText, Talker& talker);
 
 // "GGA", "GLL", ... for a type number; nullptr for SentenceTypeNone.
 const char* SentenceTypeName(uint8_t type);

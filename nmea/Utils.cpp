@@ -181,13 +181,6 @@ bool DecodeTextField(std::string_view field, FieldText& text) {
     return true;
 }
 
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 int ParseHexField(int pos, std::string_view s, uint8_t& value) {
     if (pos < 0) return -1;
     while (pos < Length(s) && HexDigitValue(s[pos]) < 0) {

@@ -44,7 +44,24 @@ bool DecodeTextField(std::string_view field, FieldText& text);
 
 // Value of the leading hexadecimal digits among the first count characters.
 uint32_t HexValue(const char* chars, int count);
-int HexDigitValue(char c);  // 0-15, or -1 when c is no hexadecimal digit
+
+// The value of every character as a hexadecimal digit, -1 for the others.
+struct HexDigitTable {
+    int8_t Values[256];
+    constexpr HexDigitTable() : Values() {
+        for (int c = 0; c < 256; ++c)
+            Values[c] = c >= '0' && c <= '9'   ? static_cast<int8_t>(c - '0')
+                        : c >= 'a' && c <= 'f' ? static_cast<int8_t>(c - 'a' + 10)
+                        : c >= 'A' && c <= 'F' ? static_cast<int8_t>(c - 'A' + 10)
+                                               : int8_t{-1};
+    }
+};
+inline constexpr HexDigitTable HexDigits{};
+
+// 0-15, or -1 when c is no hexadecimal digit.
+inline int HexDigitValue(char c) {
+    return HexDigits.Values[static_cast<uint8_t>(c)];
+}
 
 uint32_t TimeFromField(float hhmmss);
 void UnpackTime(uint32_t packed, int& hour, int& minute, float& seconds);
