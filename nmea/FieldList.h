@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "nmea/Utils.h"
+
 class FieldList {
   public:
     // Fields after the 64th are not split off: the 64th ends at the next comma.
@@ -49,8 +51,16 @@ class FieldList {
     // not a number (or beyond any value of a satellite field).
     bool Int(int i, int32_t& value) const {
         if (i < 0 || i >= FCount) return false;
-        return IntText(FSentence.data() + Start(i), FSentence.data() + End(i), value);
+        const char* p = FSentence.data() + Start(i);
+        const char* const end = FSentence.data() + End(i);
+        uint32_t v;
+        if (ShortDigits(p, end, v)) {
+            value = static_cast<int32_t>(v);
+            return true;
+        }
+        return IntText(p, end, value);
     }
+
     // A field of one to two hexadecimal digits.
     bool Hex(int i, int32_t& value) const;
 

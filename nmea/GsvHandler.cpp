@@ -47,10 +47,13 @@ class PlainPage {
         for (int i = 1; i <= fields; ++i) {
             const char* p = s.data() + f.Start(i);
             const char* end = s.data() + f.End(i);
-            uint32_t v = 0;  // wrapping as the reader's 32-bit register does
-            for (; p != end; ++p) {
-                if (*p < '0' || *p > '9') return false;
-                v = v * 10 + static_cast<uint32_t>(*p - '0');
+            uint32_t v = 0;
+            if (!ShortDigits(p, end, v)) {
+                v = 0;  // wrapping as the reader's 32-bit register does
+                for (; p != end; ++p) {
+                    if (*p < '0' || *p > '9') return false;
+                    v = v * 10 + static_cast<uint32_t>(*p - '0');
+                }
             }
             FValues[i - 1] = static_cast<int32_t>(v);
         }

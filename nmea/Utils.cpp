@@ -141,6 +141,11 @@ int ParseIntField(int pos, std::string_view s, int32_t& value) {
 }
 
 bool DecodeIntText(std::string_view field, int32_t& value) {
+    uint32_t digits;
+    if (ShortDigits(field.data(), field.data() + field.size(), digits)) {
+        value = static_cast<int32_t>(digits);
+        return true;
+    }
     const bool negative = !field.empty() && field.front() == '-';
     if (negative) field.remove_prefix(1);
     uint32_t magnitude = 0;

@@ -42,6 +42,31 @@ bool DecodeFloatText(std::string_view field, float& value);
 bool DecodeIntText(std::string_view field, int32_t& value);
 bool DecodeTextField(std::string_view field, FieldText& text);
 
+// One to three decimal digits, the length of nearly every satellite field,
+// read without a loop; false for anything else (the caller reads it in full).
+inline bool ShortDigits(const char* p, const char* end, uint32_t& value) {
+    const auto digit = [](char c) { return static_cast<uint32_t>(static_cast<uint8_t>(c)) - '0'; };
+    switch (end - p) {
+        case 1: {
+            const uint32_t a = digit(p[0]);
+            value = a;
+            return a < 10;
+        }
+        case 2: {
+            const uint32_t a = digit(p[0]), b = digit(p[1]);
+            value = a * 10 + b;
+            return (a < 10) & (b < 10);
+        }
+        case 3: {
+            const uint32_t a = digit(p[0]), b = digit(p[1]), c = digit(p[2]);
+            value = a * 100 + b * 10 + c;
+            return (a < 10) & (b < 10) & (c < 10);
+        }
+        default:
+            return false;
+    }
+}
+
 // Value of the leading hexadecimal digits among the first count characters.
 uint32_t HexValue(const char* chars, int count);
 
