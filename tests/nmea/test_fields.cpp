@@ -104,6 +104,34 @@ TEST(FieldList, IntAndHexFields) {
     EXPECT_FALSE(f.Int(40, v));
 }
 
+// Every field of one to three characters around the digits' edges ('/' and
+// ':' stand either side of them): a number exactly when all are digits, or
+// a sign and digits.
+TEST(FieldList, ShortFieldsAreNumbersOnlyWhenAllDigits) {
+    const std::string alphabet = "0159/:-a";
+    std::vector<std::string> texts;
+    for (char a : alphabet) {
+        texts.push_back(std::string(1, a));
+        for (char b : alphabet) {
+            texts.push_back(std::string{a, b});
+            for (char c : alphabet) texts.push_back(std::string{a, b, c});
+        }
+    }
+    for (const std::string& text : texts) {
+        const std::string sentence = "$GPGSV," + text + "*00";
+        const FieldList f{std::string_view(sentence)};
+        const bool negative = text[0] == '-';
+        const std::string digits = negative ? text.substr(1) : text;
+        const bool number =
+            !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
+        int32_t v = -999;
+        ASSERT_EQ(f.Int(1, v), number) << text;
+        if (number) {
+            EXPECT_EQ(v, (negative ? -1 : 1) * std::stoi(digits)) << text;
+        }
+    }
+}
+
 // The reader against the walking decoders chained by hand, over fields the
 // whole-field decoders must refuse as well as plain ones: every value and
 // every position must agree.
