@@ -11,6 +11,7 @@
 namespace {
 
 constexpr size_t MaxHexDigits = 2;
+constexpr size_t BlockCommas = 16;  // the most commas one block of sixteen characters holds
 
 // Words of eight characters, read in memory order as the low byte first.
 constexpr size_t WordBytes = 8;
@@ -67,15 +68,18 @@ uint8_t FoldLanes(uint64_t sums) {
 }
 
 // Sums the text from after the '$' up to the '*' (or its end) into 'sum' and
-// returns the position of the '*' (or the end); comma(pos) is called for each
-// comma on the way, in order.
-template <class Comma>
-size_t SumToStar(std::string_view sentence, uint8_t& result, Comma&& comma) {
+// returns the position of the '*' (or the end); the commas on the way are
+// told in order, a block of sixteen characters at a time as
+// commas(first, marks) (bit k of marks: a comma at first + k) and the rest
+// one at a time as comma(pos).
+template <class Commas, class Comma>
+size_t SumToStar(std::string_view sentence, uint8_t& result, Commas&& commas, Comma&& comma) {
     const char* s = sentence.data();
     const size_t n = sentence.size();
     uint64_t sums = 0;  // eight running sums, one per byte lane
     size_t i = 1;
     bool star = false;
+    (void)commas;  // used by the blocks of sixteen alone
 #if defined(__SSE2__)
     // Sixteen characters at a time where the processor compares them at once;
     // what is left of the text goes on in words.
@@ -86,8 +90,7 @@ size_t SumToStar(std::string_view sentence, uint8_t& result, Comma&& comma) {
         const size_t length = stars ? static_cast<size_t>(__builtin_ctz(stars)) : BlockBytes;
         if (stars) block = _mm_and_si128(block, LeadingBytes(length));
         blockSums = _mm_xor_si128(blockSums, block);
-        unsigned c = BlockBytesEqual(block, ',');
-        for (; c != 0; c &= c - 1) comma(i + static_cast<size_t>(__builtin_ctz(c)));
+        commas(i, BlockBytesEqual(block, ','));
         if (stars) {
             i += length;
             star = true;
@@ -135,7 +138,19 @@ void FieldList::Split(std::string_view sentence) {
     const auto comma = [&](size_t pos) {
         if (commas < Capacity) FEnds[commas++] = static_cast<uint32_t>(pos);
     };
-    const size_t i = SumToStar(sentence, FSum, comma);
+    // A block holds at most sixteen commas: while they all fit, they are
+    // stored without a test each.
+    const auto blockCommas = [&](size_t first, unsigned marks) {
+        if (commas + static_cast<int>(BlockCommas) <= Capacity) {
+            for (; marks != 0; marks &= marks - 1)
+                FEnds[commas++] =
+                    static_cast<uint32_t>(first + static_cast<size_t>(__builtin_ctz(marks)));
+        } else {
+            for (; marks != 0; marks &= marks - 1)
+                comma(first + static_cast<size_t>(__builtin_ctz(marks)));
+        }
+    };
+    const size_t i = SumToStar(sentence, FSum, blockCommas, comma);
     FStar = i;
     if (commas < Capacity) {
         FEnds[commas] = static_cast<uint32_t>(i);
@@ -148,7 +163,8 @@ void FieldList::Split(std::string_view sentence) {
 size_t FieldList::Sum(std::string_view sentence, uint8_t& sum) {
     sum = 0;
     if (sentence.empty()) return 0;
-    return SumToStar(sentence, sum, [](size_t) {});
+    return SumToStar(
+        sentence, sum, [](size_t, unsigned) {}, [](size_t) {});
 }
 
 int FieldList::FieldAfter(int pos) const {

@@ -39,8 +39,8 @@ class FieldList {
     int Start(int i) const { return i == 0 ? 1 : End(i - 1) + 1; }
     std::string_view At(int i) const {
         if (i < 0 || i >= FCount) return {};
-        return FSentence.substr(static_cast<size_t>(Start(i)),
-                                static_cast<size_t>(End(i) - Start(i)));
+        const int start = Start(i);
+        return {FSentence.data() + start, static_cast<size_t>(End(i) - start)};
     }
     bool Empty(int i) const { return i < 0 || i >= FCount || Start(i) == End(i); }
     // The field whose separator before it stands at 'pos': 1 and up, Count()

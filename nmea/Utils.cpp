@@ -110,15 +110,21 @@ bool DecodeFloatText(std::string_view field, float& value) {
     // The whole part, then after one point the fraction: the digits Take
     // would accept, read in two plain loops.
     Decimal d;
-    for (; p != end && IsDigit(*p); ++p) d.Whole = d.Whole * 10 + DigitValue(*p);
+    for (; p != end; ++p) {
+        const uint32_t digit = static_cast<uint32_t>(static_cast<uint8_t>(*p)) - '0';
+        if (digit > 9) break;
+        d.Whole = d.Whole * 10 + digit;
+    }
     if (p != end) {
         if (*p != '.') return false;
         d.InFraction = true;
-        for (++p; p != end && IsDigit(*p); ++p) {
-            d.Fraction = d.Fraction * 10 + DigitValue(*p);
-            ++d.FractionDigits;
+        const char* const first = ++p;
+        for (; p != end; ++p) {
+            const uint32_t digit = static_cast<uint32_t>(static_cast<uint8_t>(*p)) - '0';
+            if (digit > 9) return false;
+            d.Fraction = d.Fraction * 10 + digit;
         }
-        if (p != end) return false;
+        d.FractionDigits = static_cast<int>(p - first);
     }
     value = d.Value(negative);
     return true;

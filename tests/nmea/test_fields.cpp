@@ -60,6 +60,30 @@ TEST(FieldList, SixtyFourFieldsAtMost) {
     EXPECT_TRUE(DispatchSentence(s, store, nullptr).Valid);
 }
 
+// Commas packed up to sixteen a block, around the 64th: the fields up to it
+// as a reading character by character finds them, the 64th ending at the
+// comma after it.
+TEST(FieldList, DenseCommasAroundTheLimit) {
+    for (int spacing = 1; spacing <= 3; ++spacing)
+        for (size_t length = 40; length < 220; ++length) {
+            std::string s = "$";
+            for (size_t i = 0; i < length; ++i)
+                s += i % spacing == 0 ? ',' : static_cast<char>('a' + i % 26);
+            s += "*00";
+            std::vector<std::string> fields(1);
+            for (size_t i = 1; i < s.find('*'); ++i) {
+                if (s[i] != ',')
+                    fields.back() += s[i];
+                else if (fields.size() < FieldList::Capacity)
+                    fields.emplace_back();
+                else
+                    break;
+            }
+            const FieldList f(s);
+            ASSERT_EQ(Fields(f), fields) << s;
+        }
+}
+
 // The split reads eight characters at a time: a '*' or a comma at every place
 // of a word, and texts of every length around a word, split and sum as a
 // reading character by character does.
