@@ -83,13 +83,17 @@ inline ByteClass Classify(uint8_t c) {
     return ByteClasses.Classes[c];
 }
 
-// The length of the run of kept bytes at the start of bytes[0, count).
-inline size_t KeptRun(const char* bytes, size_t count) {
+// Copies the run of kept bytes at the start of bytes[0, count) to 'out'
+// and returns its length. 'out' has room for 'count' bytes: whole blocks
+// are stored as they are scanned, so bytes after the run may be written too
+// (each caller writes its own after the run).
+inline size_t CopyKeptRun(const char* bytes, size_t count, char* out) {
     size_t n = 0;
 #if defined(__SSE2__)
     constexpr size_t Block = 16;
     for (; n + Block <= count; n += Block) {
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + n));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + n), b);
         // Kept: above zero as a signed byte (no NUL, no high byte), and no CR, LF or '$'.
         const __m128i stop = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8('\r')),
                                                        _mm_cmpeq_epi8(b, _mm_set1_epi8('\n'))),
@@ -99,8 +103,28 @@ inline size_t KeptRun(const char* bytes, size_t count) {
         if (marks) return n + static_cast<size_t>(__builtin_ctz(marks));
     }
 #endif
-    while (n < count && Classify(static_cast<uint8_t>(bytes[n])) == ByteClass::Kept) ++n;
+    for (; n < count && Classify(static_cast<uint8_t>(bytes[n])) == ByteClass::Kept; ++n)
+        out[n] = bytes[n];
     return n;
+}
+
+// Zeroes buffer[from, SentenceBufferSize).
+inline void ClearTail(char* buffer, int from) {
+#if defined(__SSE2__)
+    constexpr int Block = 16;
+    static_assert(SentenceBufferSize >= Block);
+    constexpr int LastBlock = SentenceBufferSize - Block;
+    if (from > LastBlock) {
+        for (int p = from; p < SentenceBufferSize; ++p) buffer[p] = 0;
+        return;
+    }
+    // Blocks from 'from' on, the last one ending at the buffer's end.
+    for (int p = from; p < LastBlock; p += Block)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + p), _mm_setzero_si128());
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + LastBlock), _mm_setzero_si128());
+#else
+    std::memset(buffer + from, 0, static_cast<size_t>(SentenceBufferSize - from));
+#endif
 }
 
 // Copies the kept bytes the source holds at hand, at most 'room' of them,
@@ -111,8 +135,7 @@ int TakeKeptRun(Source& source, char* out, int room) {
         size_t count = 0;
         const char* bytes = source.Buffered(count);
         if (count > static_cast<size_t>(room)) count = static_cast<size_t>(room);
-        const size_t n = KeptRun(bytes, count);
-        std::memcpy(out, bytes, n);
+        const size_t n = CopyKeptRun(bytes, count, out);
         source.Consume(n);
         return static_cast<int>(n);
     } else {
@@ -194,10 +217,9 @@ int CollectWholeLine(Source& source, char* buffer) {
     size_t count = 0;
     const char* bytes = source.Buffered(count);
     const size_t room = std::min<size_t>(count, SentenceMaxChars - 1);
-    const size_t n = KeptRun(bytes, room);
+    const size_t n = CopyKeptRun(bytes, room, buffer + 1);
     if (n == room || Classify(static_cast<uint8_t>(bytes[n])) != ByteClass::LineEnd) return 0;
     buffer[0] = '$';
-    std::memcpy(buffer + 1, bytes, n);
     buffer[n + 1] = '\r';
     source.Consume(n + 1);
     source.Pause(CarriageReturnPauseMs);
@@ -300,7 +322,7 @@ RecordKind FrameRecord(Source& source, char* buffer, uint16_t& length, framing::
                 break;
         }
     }
-    std::memset(buffer + collected, 0, static_cast<size_t>(SentenceBufferSize - collected));
+    framing::ClearTail(buffer, collected);
     length = static_cast<uint16_t>(collected);
     return kind;
 }

@@ -284,17 +284,11 @@ void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display) {
     FormatGsaFix(gsa, display);
 }
 
-// The list of all systems changes only with the sky's used lists: their
-// stamp is its key.
-void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display) {
-    UsedSkyNote note;
-    NoteUsedSky(sky, note);
-    FormatUsedOfAllSystems(note, display);
-}
-
-// The list text is built only when the stamp moved since the note was last taken.
+// The list text is built only when the stamp moved since the note was last
+// taken, and only while the texts of all systems are the ones shown.
 void NoteUsedSky(const SatelliteSky& sky, UsedSkyNote& note) {
     note.Extended = sky.Extended();
+    if (!note.Extended) return;  // the GPS texts are shown: nothing of the sky is
     note.Count = sky.UsedCount();
     if (note.ListKnown && note.Stamp == sky.UsedStamp()) return;
     note.Stamp = sky.UsedStamp();

@@ -24,8 +24,7 @@ void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display);
 void FormatGsaUsed(const NMEA_GSA_Object& gsa, DataDisplay& display);
 void FormatGsaFix(const NMEA_GSA_Object& gsa, DataDisplay& display);
 // The used satellites of every system of a multi-system receiver: the count,
-// and the list with each number behind its system letter ("G5 R70 E3 ").
-void FormatUsedOfAllSystems(const SatelliteSky& sky, DataDisplay& display);
-// The same in two steps: what the sky shows now, and later its texts.
+// and the list with each number behind its system letter ("G5 R70 E3 "),
+// in two steps: what the sky shows now, and later its texts.
 void NoteUsedSky(const SatelliteSky& sky, UsedSkyNote& note);
 void FormatUsedOfAllSystems(const UsedSkyNote& note, DataDisplay& display);

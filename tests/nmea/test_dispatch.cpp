@@ -1,6 +1,7 @@
 // Checksum test and dispatch of sentences into the store, with capture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <mutex>
@@ -43,6 +44,27 @@ TEST(VerifyChecksum, CorrectChecksumOfZeroIsValid) {
     EXPECT_FALSE(VerifyChecksum("$AA*\r"));  // no digits
     EXPECT_FALSE(VerifyChecksum("$AA*"));
     EXPECT_FALSE(VerifyChecksum("$AA*x0\r"));
+}
+
+// The text ends at the first NUL wherever it stands, in or across the
+// blocks the search takes at once, and at the length without one.
+TEST(SentenceText, EndsAtTheFirstNulOrTheLength) {
+    char buffer[64];
+    for (uint32_t length : {0u, 1u, 15u, 16u, 17u, 33u, 63u}) {
+        std::fill(std::begin(buffer), std::end(buffer), 'x');
+        EXPECT_EQ(SentenceText(buffer, length).size(), length);
+        for (uint32_t nul = 0; nul < length; ++nul) {
+            std::fill(std::begin(buffer), std::end(buffer), 'x');
+            buffer[nul] = 0;
+            if (nul + 1 < length) buffer[length - 1] = 0;  // a later NUL does not count
+            const std::string_view text = SentenceText(buffer, length);
+            EXPECT_EQ(text.data(), buffer);
+            EXPECT_EQ(text.size(), nul) << "length " << length;
+        }
+        buffer[length] = 0;  // a NUL past the length is not looked at
+        std::fill(buffer, buffer + length, 'x');
+        EXPECT_EQ(SentenceText(buffer, length).size(), length);
+    }
 }
 
 struct Dispatched {

@@ -159,7 +159,7 @@ TEST(FieldList, ShortFieldsAreNumbersOnlyWhenAllDigits) {
 // The reader against the walking decoders chained by hand, over fields the
 // whole-field decoders must refuse as well as plain ones: every value and
 // every position must agree.
-enum class Kind { Float, Int, Text };
+enum class Kind { Float, Int, Text, Hex };
 
 struct Walked {
     std::vector<float> Floats;
@@ -177,10 +177,13 @@ Walked ByHand(std::string_view s, const std::vector<Kind>& kinds) {
     for (Kind k : kinds) {
         float f = -1;
         int32_t i = -1;
+        uint8_t h = 0;
         FieldText t;
         const int next = k == Kind::Float ? ParseFloatField(pos, s, f)
                          : k == Kind::Int ? ParseIntField(pos, s, i)
+                         : k == Kind::Hex ? ParseHexField(pos, s, h)
                                           : ParseTextField(pos, s, t);
+        if (k == Kind::Hex) i = h;
         if (next < 0 || next > static_cast<int>(s.size())) break;
         pos = next;
         w.Floats.push_back(f);
@@ -198,9 +201,14 @@ Walked ByReader(std::string_view s, const std::vector<Kind>& kinds) {
     for (Kind k : kinds) {
         float f = -1;
         int32_t i = -1;
+        uint8_t h = 0;
         FieldText t;
-        const bool ok = k == Kind::Float ? r.Float(f) : k == Kind::Int ? r.Int(i) : r.Text(t);
+        const bool ok = k == Kind::Float ? r.Float(f)
+                        : k == Kind::Int ? r.Int(i)
+                        : k == Kind::Hex ? r.Hex(h)
+                                         : r.Text(t);
         if (!ok) break;
+        if (k == Kind::Hex) i = h;
         w.Floats.push_back(f);
         w.Ints.push_back(i);
         w.Texts.emplace_back(t.View());
@@ -218,6 +226,17 @@ TEST(FieldReader, DecodesAsTheWalkingDecodersDo) {
         "$GPGSV,99999999999,4294967296,-2147483649,12345678901234567890.5*00\r",
         "$GPGSA,A,3,,,,*",
         "$GPGLL,1,2,3",
+        // Addresses a number read from the start cannot simply pass over,
+        // and checksums of one digit, none, or a letter first.
+        "$GP1GA,12,3*4A\r",
+        "$GPGG.,5,6*1\r",
+        "$GPGG-,5,6*G1\r",
+        ",GPGGA,1,2*33\r",
+        " GPGGA,1,2*33\r",
+        "$,1,2*3",
+        "$GPGGA,1,2*",
+        "$GP GA,1,2*3x",
+        "$GPGGA*41\r",
     };
     const std::vector<std::vector<Kind>> orders = {
         std::vector<Kind>(14, Kind::Float),
@@ -227,6 +246,9 @@ TEST(FieldReader, DecodesAsTheWalkingDecodersDo) {
          Kind::Int, Kind::Float, Kind::Text, Kind::Int, Kind::Float, Kind::Text},
         {Kind::Float, Kind::Text, Kind::Text, Kind::Int, Kind::Text, Kind::Float, Kind::Int,
          Kind::Int, Kind::Text, Kind::Float, Kind::Float, Kind::Text},
+        {Kind::Int, Kind::Int, Kind::Hex, Kind::Hex},
+        {Kind::Text, Kind::Float, Kind::Float, Kind::Hex, Kind::Text},
+        {Kind::Hex, Kind::Int, Kind::Hex},
     };
     for (const std::string& s : sentences)
         for (size_t o = 0; o < orders.size(); ++o)
