@@ -27,8 +27,11 @@ bool ChecksumMatches(std::string_view sentence, size_t star, uint8_t sum) {
 
 // A framed sentence holds no NUL, so the search nearly always runs to the
 // end: sixteen bytes at a time where the processor compares them at once.
+// The blocks start after the '$', as the framer's stores of the sentence do,
+// so that each is read back whole from the store that wrote it.
 std::string_view SentenceText(const char* buffer, uint32_t length) {
-    size_t n = 0;
+    if (length == 0 || buffer[0] == 0) return {buffer, 0};
+    size_t n = 1;
 #if defined(__SSE2__)
     constexpr size_t Block = 16;
     for (; n + Block <= length; n += Block) {
@@ -36,6 +39,15 @@ std::string_view SentenceText(const char* buffer, uint32_t length) {
         const unsigned nuls =
             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, _mm_setzero_si128())));
         if (nuls) return {buffer, n + static_cast<size_t>(__builtin_ctz(nuls))};
+    }
+    // The rest in one block ending at the length: the bytes it reads again
+    // are known to be no NUL.
+    if (n < length && length >= Block + 1) {
+        const size_t last = length - Block;
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + last));
+        const unsigned nuls =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, _mm_setzero_si128())));
+        return {buffer, nuls ? last + static_cast<size_t>(__builtin_ctz(nuls)) : length};
     }
 #endif
     while (n < length && buffer[n] != 0) ++n;

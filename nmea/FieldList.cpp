@@ -52,6 +52,38 @@ __m128i LeadingBytes(size_t count) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(Ones + BlockBytes - count));
 }
 
+// For each byte of comma marks, the positions of its set bits in order and
+// how many there are: a block's commas are stored without a branch per comma.
+struct BitPositionTable {
+    uint8_t Positions[256][8];
+    uint8_t Counts[256];
+    constexpr BitPositionTable() : Positions(), Counts() {
+        for (int marks = 0; marks < 256; ++marks) {
+            int count = 0;
+            for (int bit = 0; bit < 8; ++bit)
+                if (marks & (1 << bit)) Positions[marks][count++] = static_cast<uint8_t>(bit);
+            Counts[marks] = static_cast<uint8_t>(count);
+        }
+    }
+};
+inline constexpr BitPositionTable BitPositions{};
+
+// Stores first + k for each bit k set in the eight bits of 'marks', in
+// order, and returns how many: eight slots of 'out' are written whatever
+// their number.
+size_t StoreMarkedPositions(uint32_t* out, uint32_t first, unsigned marks) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bytes =
+        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(BitPositions.Positions[marks]));
+    const __m128i words = _mm_unpacklo_epi8(bytes, zero);
+    const __m128i base = _mm_set1_epi32(static_cast<int>(first));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_add_epi32(_mm_unpacklo_epi16(words, zero), base));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4),
+                     _mm_add_epi32(_mm_unpackhi_epi16(words, zero), base));
+    return BitPositions.Counts[marks];
+}
+
 // The sixteen lane sums folded to eight.
 uint64_t FoldBlock(__m128i sums) {
     alignas(16) uint64_t halves[2];
@@ -139,12 +171,20 @@ void FieldList::Split(std::string_view sentence) {
         if (commas < Capacity) FEnds[commas++] = static_cast<uint32_t>(pos);
     };
     // A block holds at most sixteen commas: while they all fit, they are
-    // stored without a test each.
+    // stored eight marks at a time.
     const auto blockCommas = [&](size_t first, unsigned marks) {
         if (commas + static_cast<int>(BlockCommas) <= Capacity) {
+#if defined(__SSE2__)
+            const uint32_t at = static_cast<uint32_t>(first);
+            uint32_t* out = FEnds + commas;
+            out += StoreMarkedPositions(out, at, marks & 0xFF);
+            out += StoreMarkedPositions(out, at + 8, marks >> 8);
+            commas = static_cast<int>(out - FEnds);
+#else
             for (; marks != 0; marks &= marks - 1)
                 FEnds[commas++] =
                     static_cast<uint32_t>(first + static_cast<size_t>(__builtin_ctz(marks)));
+#endif
         } else {
             for (; marks != 0; marks &= marks - 1)
                 comma(first + static_cast<size_t>(__builtin_ctz(marks)));
