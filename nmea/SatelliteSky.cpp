@@ -119,18 +119,27 @@ void SatelliteSky::EndCycle() {
     }
 }
 
+// At most one set in use belongs to a talker and signal, so the set found
+// last, asked for again by the next page, is looked at first.
 SatelliteSky::SignalSet* SatelliteSky::FindSet(Talker talker, int32_t signal) {
+    const auto inUse = [](const SignalSet& s) { return s.Active || s.Pages > 0; };
+    SignalSet& last = FSets[FLastSet];
+    if (inUse(last) && last.Source == talker && last.Signal == signal) return &last;
     SignalSet* free = nullptr;
     for (SignalSet& s : FSets) {
-        const bool inUse = s.Active || s.Pages > 0;  // shown, or being assembled
-        if (inUse && s.Source == talker && s.Signal == signal) return &s;
-        if (!inUse && !free) free = &s;
+        if (inUse(s) && s.Source == talker && s.Signal == signal) return Remember(s);
+        if (!inUse(s) && !free) free = &s;
     }
     if (!free) return nullptr;
     *free = SignalSet{};
     free->Source = talker;
     free->Signal = signal;
-    return free;
+    return Remember(*free);
+}
+
+SatelliteSky::SignalSet* SatelliteSky::Remember(SignalSet& set) {
+    FLastSet = static_cast<size_t>(&set - FSets.data());
+    return &set;
 }
 
 bool SatelliteSky::ObserveGsv(Talker talker, const FieldList& f) {

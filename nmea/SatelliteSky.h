@@ -120,9 +120,11 @@ class SatelliteSky {
     static uint64_t NextUsedStamp();
     void EndCycle();
     SignalSet* FindSet(Talker talker, int32_t signal);
+    SignalSet* Remember(SignalSet& set);  // the set FindSet looks at first next time
     UsedList* FindList(Constellation system);
 
     std::array<SignalSet, SkyMaxSets> FSets{};
+    size_t FLastSet = 0;
     std::array<UsedList, SkyMaxUsedLists> FLists{};
     std::array<char, 16> FTime{};
     size_t FTimeLength = 0;
