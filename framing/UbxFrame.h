@@ -52,15 +52,13 @@ template <class Source>
 void ReadUbxBytes(Source& source, uint8_t* out, size_t count, UbxChecksum& sum) {
     size_t done = 0;
     if constexpr (OffersRuns<Source>::value) {
-        if (out) {
-            size_t at = 0;
-            const char* bytes = source.Buffered(at);
-            const size_t n = at < count ? at : count;
-            std::memcpy(out, bytes, n);
-            source.Consume(n);
-            sum.Add(out, n);
-            done = n;
-        }
+        size_t at = 0;
+        const uint8_t* bytes = reinterpret_cast<const uint8_t*>(source.Buffered(at));
+        const size_t n = at < count ? at : count;
+        if (out) std::memcpy(out, bytes, n);
+        sum.Add(bytes, n);
+        source.Consume(n);
+        done = n;
     }
     for (; done < count; ++done) {
         const uint8_t byte = source.ReadByte();
