@@ -102,15 +102,15 @@ void SatelliteSky::ObserveTime(std::string_view time) {
 // goes. A cycle without any GSV (or GSA) keeps the sets (or lists) as they are,
 // for receivers that report the sky less often than the position.
 void SatelliteSky::EndCycle() {
-    const bool anySet = std::any_of(FSets.begin(), FSets.end(),
+    const bool anySet = std::any_of(Sets().begin(), Sets().end(),
                                     [](const SignalSet& s) { return s.Active && s.Renewed; });
-    for (SignalSet& s : FSets) {
+    for (SignalSet& s : Sets()) {
         if (anySet && !s.Renewed) s.Active = false;
         s.Renewed = false;
     }
-    const bool anyList = std::any_of(FLists.begin(), FLists.end(),
+    const bool anyList = std::any_of(Lists().begin(), Lists().end(),
                                      [](const UsedList& l) { return l.Active && l.Renewed; });
-    for (UsedList& l : FLists) {
+    for (UsedList& l : Lists()) {
         if (anyList && !l.Renewed && l.Active) {
             l.Active = false;
             FUsedStamp = NextUsedStamp();
@@ -122,14 +122,19 @@ void SatelliteSky::EndCycle() {
 // At most one set in use belongs to a talker and signal, so the set found
 // last, asked for again by the next page, is looked at first.
 SatelliteSky::SignalSet* SatelliteSky::FindSet(Talker talker, int32_t signal) {
-    const auto inUse = [](const SignalSet& s) { return s.Active || s.Pages > 0; };
+    // Shown, or being assembled: a set whose pages all came and which is no
+    // longer shown leaves its slot free.
+    const auto inUse = [](const SignalSet& s) {
+        return s.Active || (s.Pages > 0 && s.Pages < s.Total);
+    };
     SignalSet& last = FSets[FLastSet];
     if (inUse(last) && last.Source == talker && last.Signal == signal) return &last;
     SignalSet* free = nullptr;
-    for (SignalSet& s : FSets) {
+    for (SignalSet& s : Sets()) {
         if (inUse(s) && s.Source == talker && s.Signal == signal) return Remember(s);
         if (!inUse(s) && !free) free = &s;
     }
+    if (!free && FSetsTaken < FSets.size()) free = &FSets[FSetsTaken++];
     if (!free) return nullptr;
     *free = SignalSet{};
     free->Source = talker;
@@ -186,10 +191,11 @@ bool SatelliteSky::ObserveGsv(Talker talker, const FieldList& f) {
 
 SatelliteSky::UsedList* SatelliteSky::FindList(Constellation system) {
     UsedList* free = nullptr;
-    for (UsedList& l : FLists) {
+    for (UsedList& l : Lists()) {
         if (l.Active && l.System == system) return &l;
         if (!l.Active && !free) free = &l;
     }
+    if (!free && FListsTaken < FLists.size()) free = &FLists[FListsTaken++];
     if (free) *free = UsedList{};
     return free;
 }
@@ -199,7 +205,7 @@ void SatelliteSky::ObserveGsa(Talker talker, const FieldList& f) {
     // Without a fix no satellite of any system is used, whichever system
     // this GSA speaks for (a combined one that lists none speaks for none).
     if (f.Int(GsaFixTypeField, fixType) && fixType == GsaNoFix)
-        for (UsedList& l : FLists) {
+        for (UsedList& l : Lists()) {
             if (l.Active) FUsedStamp = NextUsedStamp();
             l.Active = false;
         }
@@ -232,12 +238,12 @@ void SatelliteSky::ObserveGsa(Talker talker, const FieldList& f) {
 bool SatelliteSky::Extended() const {
     const auto foreign = [](Talker t) { return t != Talker::GP; };
     int gpsSignals = 0;
-    for (const SignalSet& s : FSets) {
+    for (const SignalSet& s : Sets()) {
         if (!s.Active) continue;
         if (foreign(s.Source) || s.Total > GsvMaxPages) return true;
         ++gpsSignals;
     }
-    return gpsSignals > 1 || std::any_of(FLists.begin(), FLists.end(), [&](const UsedList& l) {
+    return gpsSignals > 1 || std::any_of(Lists().begin(), Lists().end(), [&](const UsedList& l) {
                return l.Active && foreign(l.Source);
            });
 }
@@ -247,7 +253,7 @@ int SatelliteSky::Satellites(SkySatellite* out, int capacity, Order order) const
     // whether it is listed already, and only then is it looked for.
     std::bitset<ConstellationCount * NumbersByTable> listed;
     int count = 0;
-    for (const SignalSet& s : FSets) {
+    for (const SignalSet& s : Sets()) {
         if (!s.Active) continue;
         for (int i = 0; i < s.ShownCount; ++i) {
             const SkySatellite& sat = s.Shown[i];
@@ -285,7 +291,7 @@ int SatelliteSky::UsedSatellites(UsedSatellite* out, int capacity) const {
 }
 
 bool SatelliteSky::Used(Constellation system, uint16_t prn) const {
-    for (const UsedList& l : FLists) {
+    for (const UsedList& l : Lists()) {
         if (!l.Active) continue;
         for (int i = 0; i < l.Count; ++i)
             if (l.Satellites[i].System == system && l.Satellites[i].Prn == prn) return true;
@@ -296,7 +302,7 @@ bool SatelliteSky::Used(Constellation system, uint16_t prn) const {
 int SatelliteSky::InViewOf(Talker talker) const {
     uint16_t seen[SkyMaxSatellites];
     int count = 0;
-    for (const SignalSet& s : FSets) {
+    for (const SignalSet& s : Sets()) {
         if (!s.Active || s.Source != talker) continue;
         for (int i = 0; i < s.ShownCount; ++i)
             if (std::find(seen, seen + count, s.Shown[i].Prn) == seen + count &&

@@ -62,7 +62,7 @@ class SatelliteSky {
     // the signal id as NMEA 4.10 gives it (0: not given).
     template <class Visit>
     void ForEachSignal(Visit&& visit) const {
-        for (const SignalSet& s : FSets) {
+        for (const SignalSet& s : Sets()) {
             if (!s.Active) continue;
             for (int i = 0; i < s.ShownCount; ++i) visit(s.Shown[i], s.Signal);
         }
@@ -74,7 +74,7 @@ class SatelliteSky {
     void ForEachUsed(Visit&& visit) const {
         const UsedList* active[SkyMaxUsedLists];
         int count = 0;
-        for (const UsedList& l : FLists)
+        for (const UsedList& l : Lists())
             if (l.Active) active[count++] = &l;
         for (int system = 0; system < ConstellationCount; ++system)
             for (int k = 0; k < count; ++k) {
@@ -87,7 +87,7 @@ class SatelliteSky {
     // How many satellites ForEachUsed visits.
     int UsedCount() const {
         int count = 0;
-        for (const UsedList& l : FLists)
+        for (const UsedList& l : Lists())
             if (l.Active) count += l.Count;
         return count;
     }
@@ -123,9 +123,25 @@ class SatelliteSky {
     SignalSet* Remember(SignalSet& set);  // the set FindSet looks at first next time
     UsedList* FindList(Constellation system);
 
+    // The slots up to the highest ever taken: slots are taken first free
+    // first, so those past it are all free and the loops stop there.
+    template <class T>
+    struct Slots {
+        T* First;
+        T* Last;
+        T* begin() const { return First; }
+        T* end() const { return Last; }
+    };
+    Slots<SignalSet> Sets() { return {FSets.data(), FSets.data() + FSetsTaken}; }
+    Slots<const SignalSet> Sets() const { return {FSets.data(), FSets.data() + FSetsTaken}; }
+    Slots<UsedList> Lists() { return {FLists.data(), FLists.data() + FListsTaken}; }
+    Slots<const UsedList> Lists() const { return {FLists.data(), FLists.data() + FListsTaken}; }
+
     std::array<SignalSet, SkyMaxSets> FSets{};
+    size_t FSetsTaken = 0;
     size_t FLastSet = 0;
     std::array<UsedList, SkyMaxUsedLists> FLists{};
+    size_t FListsTaken = 0;
     std::array<char, 16> FTime{};
     size_t FTimeLength = 0;
     uint32_t FCycle = 0;

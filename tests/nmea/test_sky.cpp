@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -198,6 +199,36 @@ TEST(SkySets, EachSignalOfASatelliteIsVisitedWithItsName) {
     EXPECT_EQ(SignalName(Constellation::Sbas, 1), "L1 C/A");
     EXPECT_EQ(SignalName(Constellation::Glonass, 5), "signal 5");
     EXPECT_EQ(SignalName(Constellation::Unknown, 1), "signal 1");
+}
+
+// Every slot of the table can hold a set; with all of them shown a new
+// signal has no room until a cycle lets the sets it did not renew go.
+TEST(SkySets, EverySlotHoldsASetAndFreedSlotsAreTakenAgain) {
+    Store s;
+    const auto page = [](int signal) {
+        char id[8];
+        std::snprintf(id, sizeof id, "%X", signal);
+        return "GPGSV,1,1,01,05,40,100,30," + std::string(id);
+    };
+    const auto signals = [&s] {
+        std::vector<int32_t> seen;
+        s.store.Sky.ForEachSignal(
+            [&](const SkySatellite&, int32_t signal) { seen.push_back(signal); });
+        std::sort(seen.begin(), seen.end());
+        return seen;
+    };
+    s.Run("GPRMC,100000.00,A,4807.038,N,01131.000,E,0.0,0.0,010124,,,A");
+    for (int signal = 1; signal <= SkyMaxSets; ++signal) s.Run(page(signal));
+    s.Run(page(SkyMaxSets + 1));  // no room
+    std::vector<int32_t> all(SkyMaxSets);
+    for (int i = 0; i < SkyMaxSets; ++i) all[static_cast<size_t>(i)] = i + 1;
+    EXPECT_EQ(signals(), all);
+    s.Run("GPRMC,100001.00,A,4807.038,N,01131.000,E,0.0,0.0,010124,,,A");
+    s.Run(page(1));
+    s.Run("GPRMC,100002.00,A,4807.038,N,01131.000,E,0.0,0.0,010124,,,A");
+    s.Run(page(SkyMaxSets + 1));
+    s.Run(page(SkyMaxSets + 2));
+    EXPECT_EQ(signals(), (std::vector<int32_t>{1, SkyMaxSets + 1, SkyMaxSets + 2}));
 }
 
 TEST(SkySets, ASignalIdOnTheLastPageOnlyEndsTheSetWithout) {
