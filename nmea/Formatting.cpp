@@ -18,7 +18,6 @@ constexpr float ZoneHalfWidth = 7.5f;
 constexpr float ZoneWidthInverse = 1.0f / 15.0f;
 constexpr int HoursPerDay = 24;
 constexpr int Noon = 12;
-constexpr uint8_t StatusValid = 1;
 // Shown in place of a position, altitude included, while the receiver has none.
 constexpr const char* NoPositionText = "--";
 constexpr const char* ValidText = "Valid";

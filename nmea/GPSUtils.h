@@ -36,6 +36,9 @@ struct NMEA_GGA_Object {
     uint8_t Checksum = 0;
 };
 
+// The status of a GLL or RMC record: "A", valid.
+constexpr uint8_t StatusValid = 1;
+
 struct NMEA_GLL_Object {
     int32_t Latitude = 0;
     int32_t Longitude = 0;

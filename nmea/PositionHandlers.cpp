@@ -8,7 +8,6 @@ constexpr double E1 = 10.0;
 constexpr double E4 = 10000.0;
 constexpr double E5 = 100000.0;
 constexpr int MaxUsedPrn = 49;  // higher PRNs (SBAS and others) are not listed as used
-constexpr uint8_t StatusValid = 1;
 constexpr uint8_t FixTypeNone = 1;
 
 // Reads a dddmm.mmmm value into 'member' (left as it was when the field is

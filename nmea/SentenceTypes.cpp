@@ -12,7 +12,6 @@ namespace {
 
 constexpr int TimeFieldOfGll = 5;
 constexpr int TimeFieldOfOthers = 1;
-constexpr uint8_t StatusValid = 1;
 
 // --- What the satellite table notes ----------------------------------------
 
