@@ -21,7 +21,8 @@ namespace {
 constexpr unsigned SettleStepMs = 10;
 constexpr size_t ComPrefixLength = 3;  // "COM"
 constexpr const char* TextOpen = "Open";
-constexpr const char* TextPortMissing = "port doesn't exist";
+constexpr const char* TextPortMissing = "port doesn't exist: ";
+constexpr const char* TextPortUnusable = " can't be opened";
 constexpr const char* TextNoReceiver = "no GPS device detected";
 constexpr const char* CaptionError = "error";
 constexpr const char* TextRateModeNote =
@@ -141,10 +142,12 @@ void TGpsDeviceDetect::RunGeneral() {
         return;
     }
     if (!FPort) return;
-    if (IsLinkNumber(port))
+    if (IsLinkNumber(port)) {
         FLinkFailure = FPort->LastError();
-    else
-        FOpenFailure = PortOpenAdvice(PortTable::PathForNumber(port), FPort->LastError());
+        return;
+    }
+    FFailedPort = PortTable::PathForNumber(port);
+    FOpenFailure = PortOpenAdvice(FFailedPort, FPort->LastError());
 }
 
 bool TGpsDeviceDetect::SelectedIsLink() const {
@@ -215,8 +218,11 @@ void TGpsDeviceDetect::ReportFailure() {
             t.EnableWatchTimer();
         });
     } else if (FMode == ModeGeneral && !FConfig.IsPortOpen()) {
-        const std::string text =
-            FOpenFailure.empty() ? TextPortMissing : TextPortMissing + ("\n\n" + FOpenFailure);
+        // An absent port is said so; a port that is there but would not open
+        // is named with the reason and what the user can do about it.
+        const std::string text = FOpenFailure.empty()
+                                     ? TextPortMissing + FFailedPort
+                                     : FFailedPort + TextPortUnusable + "\n\n" + FOpenFailure;
         OnUi([text](DetectTarget& t) {
             t.DetectionFailed();
             t.SetButtonCaption(TextOpen);

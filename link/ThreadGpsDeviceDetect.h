@@ -109,6 +109,7 @@ class TGpsDeviceDetect : public YThread {
     YComPort* FPort;
     YThread* FReader;
     char FProbeBuffer[102] = {};
+    std::string FFailedPort;   // the path "General" could not open
     std::string FOpenFailure;  // why "General" could not open its port, when it is not absence
     std::string FLinkFailure;  // why "General" could not open its link
 };

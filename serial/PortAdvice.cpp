@@ -1,6 +1,7 @@
 #include "serial/PortAdvice.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #ifndef _WIN32
@@ -30,14 +31,35 @@ std::string UserName() {
     return name ? name : "$USER";
 }
 
-// The group that owns the device and how to join it.
+std::string OctalMode(mode_t mode) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0%03o", static_cast<unsigned>(mode & 0777));
+    return text;
+}
+
+// Who may open the device, from its owner, group and mode bits. Joining the
+// owning group is advised only when the group may read and write it and is not
+// root's: joining root's group would hand the user the whole machine, and a
+// group without access gains the user nothing.
 std::string PermissionAdvice(const std::string& device) {
     struct stat info {};
     if (stat(device.c_str(), &info) != 0) return {};
-    const group* owner = getgrgid(info.st_gid);
-    const std::string name = owner ? owner->gr_name : std::to_string(info.st_gid);
-    return "\nThe port belongs to the group " + name + ". Join it with\n    sudo usermod -aG " +
-           name + " " + UserName() + "\nthen log out and log in again.";
+    const passwd* ownerUser = getpwuid(info.st_uid);
+    const group* ownerGroup = getgrgid(info.st_gid);
+    const std::string user = ownerUser ? ownerUser->pw_name : std::to_string(info.st_uid);
+    const std::string name = ownerGroup ? ownerGroup->gr_name : std::to_string(info.st_gid);
+    const std::string mode = OctalMode(info.st_mode);
+    const bool groupMayUse = (info.st_mode & S_IRGRP) && (info.st_mode & S_IWGRP);
+    if (groupMayUse && info.st_gid != 0)
+        return "\nThe port belongs to the group " + name + " (mode " + mode + "). Join it with\n" +
+               "    sudo usermod -aG " + name + " " + UserName() +
+               "\nthen log out and log in again.";
+    const std::string who = groupMayUse ? "only " + user + " and the members of the group " + name
+                                        : "only its owner " + user;
+    return "\nThe port belongs to " + user + ":" + name + " with mode " + mode + ": " + who +
+           " may open it; the mode itself forbids everyone else, and joining a group does not"
+           " help.\nAsk the administrator to give it to a group for serial ports (such as"
+           " dialout) with a udev rule.";
 }
 
 std::string ProcessName(const std::string& dir) {

@@ -1,8 +1,8 @@
 // What a user can do about a port that would not open. The system's reason
 // alone ("Permission denied", "Device or resource busy") does not say how to
-// get past it; the advice does: for a permission failure, the group that owns
-// the device and the command that joins it; for a port in use, the programs
-// that hold it.
+// get past it; the advice does: for a permission failure, who may open the
+// device by its owner, group and mode, and the command that joins the group
+// where joining it helps; for a port in use, the programs that hold it.
 #pragma once
 
 #include <string>

@@ -131,7 +131,7 @@ TEST_F(Connect, AFailedAttemptReadsOpenAndOneClickStartsTheNext) {
     Choose(0, Baud4800, ModeGeneral);
     Press();
     ASSERT_TRUE(RunUntil([&] { return !Messages.empty(); }, 5s));
-    EXPECT_EQ(Messages[0].Text.rfind("port doesn't exist", 0), 0u) << Messages[0].Text;
+    EXPECT_EQ(Messages[0].Text.rfind(held.Path() + " can't be opened", 0), 0u) << Messages[0].Text;
     EXPECT_EQ(Caption(), "Open");
     EXPECT_EQ(Window->Link().State(), LinkState::Failed);
     EXPECT_FALSE(Panel->ConnectionStarted());

@@ -92,7 +92,8 @@ TEST_F(DeviceDetect, GeneralOnAMissingPortSaysSo) {
     Config.PortNumber = PortTable::NumberForPath("/dev/lumarokub-no-such-port");
     Run(ModeGeneral, {"/dev/lumarokub-no-such-port"}, 0, 0);
     EXPECT_FALSE(Config.IsPortOpen());
-    EXPECT_EQ(Target.Messages, (std::vector<std::string>{"port doesn't exist|error"}));
+    EXPECT_EQ(Target.Messages,
+              (std::vector<std::string>{"port doesn't exist: /dev/lumarokub-no-such-port|error"}));
     EXPECT_EQ(Target.Caption, "Open");
     EXPECT_TRUE(Target.ProlificCleared);
     EXPECT_EQ(Target.WatchEnabled, 1);
@@ -107,7 +108,9 @@ TEST_F(DeviceDetect, GeneralOnABusyPortSaysWhy) {
     Run(ModeGeneral, {pty.Path()}, 0, 0);
     EXPECT_FALSE(Config.IsPortOpen());
     ASSERT_EQ(Target.Messages.size(), 1u);
-    EXPECT_EQ(Target.Messages[0].rfind("port doesn't exist\n\n", 0), 0u) << Target.Messages[0];
+    // The port is there: it is named as unusable, not as missing.
+    EXPECT_EQ(Target.Messages[0].rfind(pty.Path() + " can't be opened\n\n", 0), 0u)
+        << Target.Messages[0];
     EXPECT_NE(Target.Messages[0].find("in use"), std::string::npos) << Target.Messages[0];
     // The holder is named: here this very process.
     const std::string holder = "held by ";
