@@ -173,10 +173,11 @@ bool ApplyValue(const std::string& name, const std::string& v, SimCommandLine& l
 
 bool TakesValue(const std::string& name) {
     static const char* const Names[] = {
-        "--baud",         "--talkers",    "--protocol",     "--seed",   "--lat",   "--lon",
-        "--alt",          "--speed",      "--course",       "--utc",    "--start", "--hot",
-        "--warm",         "--cold",       "--time-scale",   "--replay", "--rate",  "--garbage",
-        "--bad-checksum", "--long-lines", "--hangup-after", "--record", "--link",  "--duration"};
+        "--baud",       "--talkers",      "--protocol", "--refuse",  "--seed",
+        "--lat",        "--lon",          "--alt",      "--speed",   "--course",
+        "--utc",        "--start",        "--hot",      "--warm",    "--cold",
+        "--time-scale", "--replay",       "--rate",     "--garbage", "--bad-checksum",
+        "--long-lines", "--hangup-after", "--record",   "--link",    "--duration"};
     for (const char* n : Names)
         if (name == n) return true;
     return false;

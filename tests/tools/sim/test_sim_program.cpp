@@ -6,14 +6,17 @@
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cctype>
 #include <chrono>
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <sstream>
 #include <thread>
 
 #include "ProgramRunner.h"
 #include "SimTestSupport.h"
+#include "tools/sim/SimCommandLine.h"
 
 using namespace std::chrono;
 
@@ -82,3 +85,36 @@ TEST(SimProgram, HangsUpAndExits) {
 }
 
 }  // namespace
+
+// Every option the usage text names is one the parser knows: an option listed
+// with a value takes one, a bare one is a flag.
+TEST(SimProgram, EveryOptionInTheUsageIsKnown) {
+    std::istringstream usage(SimUsage);
+    int checked = 0;
+    for (std::string line; std::getline(usage, line);) {
+        if (line.rfind("  --", 0) != 0) continue;
+        std::istringstream words(line);
+        std::string name, value;
+        words >> name >> value;
+        std::vector<std::string> args = {"lumarokub-sim", name};
+        const bool choices = value.find('|') != std::string::npos;
+        const bool takesValue =
+            choices || (!value.empty() && std::isupper(static_cast<unsigned char>(value[0])));
+        if (takesValue) args.push_back(choices ? value.substr(0, value.find('|')) : "1");
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        SimCommandLine parsed;
+        std::string error;
+        ParseSimCommandLine(static_cast<int>(argv.size()), argv.data(), parsed, error);
+        EXPECT_EQ(error.find("unknown option"), std::string::npos) << line << ": " << error;
+        ++checked;
+    }
+    EXPECT_GT(checked, 20);
+
+    std::string refuse[] = {"lumarokub-sim", "--refuse", "06-04"};
+    char* argv[] = {refuse[0].data(), refuse[1].data(), refuse[2].data()};
+    SimCommandLine parsed;
+    std::string error;
+    ASSERT_TRUE(ParseSimCommandLine(3, argv, parsed, error)) << error;
+    EXPECT_EQ(parsed.Options.RefusedUbx, 0x0604);
+}
