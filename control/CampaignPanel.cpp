@@ -187,7 +187,7 @@ void TCampaignPanel::ShowRuns() {
     std::vector<double> times3D;
     for (size_t i = 0; i < runs.size(); ++i) {
         const CampaignRun& r = runs[i];
-        const QString result = r.TimedOut ? "timed out" : r.Done() ? "fix" : "running";
+        const QString result = RunResultText(r);
         const QString cells[] = {QString::number(r.Number), Tenths(r.Fix2D), Tenths(r.Fix3D),
                                  Tenths(r.ReceiverTtff), result};
         for (int c = 0; c < Columns.size(); ++c) {

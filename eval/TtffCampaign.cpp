@@ -15,6 +15,7 @@ constexpr double Half = 0.5, Ninety = 0.9;
 constexpr int FixNone = 1, Fix2D = 2, Fix3D = 3;
 constexpr uint64_t CyclesBeforeFirstRun = 2;
 constexpr double MsPerSecond = 1000.0;
+const std::string NoFigure = "--";
 
 std::string Seconds(double value) {
     if (value < 0) return "";
@@ -31,12 +32,19 @@ std::vector<double> Reached(const std::vector<CampaignRun>& runs, double Campaig
 }
 
 void SummaryRow(std::ostream& out, const char* name, const TtffStatistics& s) {
-    out << "# " << name << ",count " << s.Count << ",min " << Seconds(s.Min) << ",median "
-        << Seconds(s.Median) << ",mean " << Seconds(s.Mean) << ",p90 " << Seconds(s.P90) << ",max "
-        << Seconds(s.Max) << '\n';
+    const auto figure = [&](double value) { return s.Count > 0 ? Seconds(value) : NoFigure; };
+    out << "# " << name << ",count " << s.Count << ",min " << figure(s.Min) << ",median "
+        << figure(s.Median) << ",mean " << figure(s.Mean) << ",p90 " << figure(s.P90) << ",max "
+        << figure(s.Max) << '\n';
 }
 
 }  // namespace
+
+const char* RunResultText(const CampaignRun& run) {
+    if (run.TimedOut) return "timed out";
+    if (run.RestartIgnored) return "restart ignored";
+    return run.Done() ? "fix" : "running";
+}
 
 const char* RestartKindName(RestartKind kind) {
     return KindNames[static_cast<int>(kind)];
@@ -107,6 +115,7 @@ void TtffCampaign::Tick(const FixState& state, double now) {
             // must not pass for one that got its fix back at once. A fix
             // counts from when its cycle began, when the receiver reported it.
             if (state.Cycle != FRestartCycle && state.CycleStart > FRestartAt) {
+                FHeardAfter = true;
                 if (state.Fix < Fix2D) FFixLost = true;
                 const double since = state.CycleStart - FRestartAt;
                 if (FFixLost && state.Fix >= Fix2D && run.Fix2D == CampaignRun::NotReached)
@@ -115,7 +124,14 @@ void TtffCampaign::Tick(const FixState& state, double now) {
                     run.Fix3D = since;
                 if (state.ReceiverTtff >= 0) run.ReceiverTtff = state.ReceiverTtff;
             }
-            if (!run.Done() && now - FRestartAt >= FSettings.TimeoutSeconds) run.TimedOut = true;
+            if (!run.Done() && now - FRestartAt >= FSettings.TimeoutSeconds) {
+                // A receiver heard with its fix all along did not restart:
+                // that says nothing of its time to fix.
+                if (FHeardAfter && !FFixLost)
+                    run.RestartIgnored = true;
+                else
+                    run.TimedOut = true;
+            }
             if (run.Done()) EndRun(now);
             return;
         }
@@ -139,6 +155,7 @@ void TtffCampaign::StartRun(const FixState& state, double now) {
     FRestartAt = now;
     FRestartCycle = state.Cycle;
     FFixLost = false;
+    FHeardAfter = false;
     FPhase = Phase::Waiting;
 }
 
@@ -153,15 +170,25 @@ void TtffCampaign::EndRun(double now) {
 
 void TtffCampaign::Cancel() {
     if (FPhase == Phase::Finished) return;
-    if (!FRuns.empty() && !FRuns.back().Done()) FRuns.pop_back();  // a run cut short says nothing
+    Abandon("cancelled");
     FCancelled = true;
-    FProblem = "cancelled";
+}
+
+void TtffCampaign::Abandon(const std::string& reason) {
+    if (FPhase == Phase::Finished) return;
+    if (!FRuns.empty() && !FRuns.back().Done()) FRuns.pop_back();  // a run cut short says nothing
+    FProblem = reason;
     FPhase = Phase::Finished;
 }
 
 int TtffCampaign::Failures() const {
     return static_cast<int>(
         std::count_if(FRuns.begin(), FRuns.end(), [](const CampaignRun& r) { return r.TimedOut; }));
+}
+
+int TtffCampaign::Ignored() const {
+    return static_cast<int>(std::count_if(FRuns.begin(), FRuns.end(),
+                                          [](const CampaignRun& r) { return r.RestartIgnored; }));
 }
 
 TtffStatistics TtffCampaign::Summary2D() const {
@@ -179,11 +206,12 @@ void ExportCampaignCsv(const TtffCampaign& c, std::ostream& out) {
     for (const CampaignRun& r : c.Runs())
         out << r.Number << ',' << RestartKindName(c.Settings().Kind) << ',' << Seconds(r.Fix2D)
             << ',' << Seconds(r.Fix3D) << ',' << Seconds(r.ReceiverTtff) << ','
-            << (r.TimedOut ? "timeout" : "fix") << '\n';
+            << (r.TimedOut ? "timeout" : RunResultText(r)) << '\n';
     SummaryRow(out, "2D", c.Summary2D());
     SummaryRow(out, "3D", c.Summary3D());
     SummaryRow(out, "receiver", c.SummaryReceiver());
     out << "# failures," << c.Failures() << '\n';
+    out << "# restarts ignored," << c.Ignored() << '\n';
 }
 
 constexpr double EdgeTolerance = 1e-9;

@@ -1,12 +1,11 @@
 // A time-to-fix campaign: the receiver is restarted again and again (hot,
 // warm, cold or factory), and each run measures the time from the restart to
 // the first 2D and the first 3D fix once the receiver has shown it lost its
-// fix, until a time-out. Between runs it
-// pauses. The campaign is a state machine driven by Tick(), which the window's
-// timer or the command line's loop calls every few tens of milliseconds with
-// the receiver's state read under the store lock; it sends restarts through
-// the function it is given and never while that lock is held. Cancelling
-// sends nothing: the receiver keeps running as it is.
+// fix, until a time-out; a receiver that kept its fix all that time ignored
+// the restart. Between runs it pauses. The campaign is a state machine driven by Tick(), which the
+// window's timer or the command line's loop calls every few tens of milliseconds with the
+// receiver's state read under the store lock; it sends restarts through the function it is given
+// and never while that lock is held. Cancelling sends nothing: the receiver keeps running as it is.
 #pragma once
 
 #include <cstdint>
@@ -45,8 +44,11 @@ struct CampaignRun {
     double Fix2D = NotReached, Fix3D = NotReached;  // seconds after the restart
     double ReceiverTtff = NotReached;
     bool TimedOut = false;
-    bool Done() const { return TimedOut || Fix3D != NotReached; }
+    bool RestartIgnored = false;  // the time-out came and the receiver never lost its fix
+    bool Done() const { return TimedOut || RestartIgnored || Fix3D != NotReached; }
 };
+// "fix", "timed out", "restart ignored" or "running".
+const char* RunResultText(const CampaignRun& run);
 
 // Summary of one measure over the runs that reached it.
 struct TtffStatistics {
@@ -65,6 +67,9 @@ class TtffCampaign {
     // Advances the campaign to 'nowSeconds' (any monotonic clock).
     void Tick(const FixState& state, double nowSeconds);
     void Cancel();
+    // Ends the campaign because the receiver or the link went away, with
+    // `reason`; the run under way is left out, as a cancel leaves it.
+    void Abandon(const std::string& reason);
 
     bool Finished() const { return FPhase == Phase::Finished; }
     bool Cancelled() const { return FCancelled; }
@@ -72,7 +77,8 @@ class TtffCampaign {
     const std::string& Problem() const { return FProblem; }
     const CampaignSettings& Settings() const { return FSettings; }
     const std::vector<CampaignRun>& Runs() const { return FRuns; }
-    int Failures() const;
+    int Failures() const;  // runs timed out
+    int Ignored() const;   // restarts the receiver ignored
     TtffStatistics Summary2D() const;
     TtffStatistics Summary3D() const;
     TtffStatistics SummaryReceiver() const;
@@ -90,13 +96,15 @@ class TtffCampaign {
     double FRestartAt = 0, FPauseUntil = 0;
     uint64_t FRestartCycle = 0;
     bool FFixLost = false;     // a cycle after the restart showed no fix
+    bool FHeardAfter = false;  // a cycle begun after the restart came
     uint64_t FFirstCycle = 0;  // at the first tick
     double FStartedAt = -1;    // the first tick's time
     bool FCancelled = false;
     std::string FProblem;
 };
 
-// One row per run (seconds with one decimal), then the summary rows.
+// One row per run (seconds with one decimal), then the summary rows ("--"
+// for the figures of a measure no run reached).
 void ExportCampaignCsv(const TtffCampaign& campaign, std::ostream& out);
 // Counts of 'values' in bins of 'width' seconds from 0.
 std::vector<int> Histogram(const std::vector<double>& values, double width);

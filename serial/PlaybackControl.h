@@ -18,19 +18,19 @@ class PlaybackControl {
         double Speed = 1.0;
         bool Paused = false;
         bool Loop = false;
-        size_t Position = 0;  // the next line to send
-        size_t Lines = 0;
-        bool Ended = false;  // the last line went out and no loop follows
-        std::string Utc;     // the capture's time at the position, "" when it has none
+        size_t Position = 0;  // the next piece (line or UBX frame) to send
+        size_t Lines = 0;     // the pieces of the capture
+        bool Ended = false;   // the last piece went out and no loop follows
+        std::string Utc;      // the capture's time at the position, "" when it has none
     };
 
     // Clamped to SlowestSpeed..FastestSpeed, or AsFastAsPossible.
     void SetSpeed(double speed);
     void SetPaused(bool paused);
     void SetLoop(bool loop);
-    // Sends the next epoch (the lines of one capture time) and pauses.
+    // Sends the next epoch (the pieces of one capture time) and pauses.
     void Step();
-    // Moves to the line at `fraction` (0..1) of the capture.
+    // Moves to the piece at `fraction` (0..1) of the capture.
     void Seek(double fraction);
     State Snapshot() const;
 

@@ -3,6 +3,7 @@
 // statistics, which the test computes by itself.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 #include "eval/TtffCampaign.h"
@@ -97,21 +98,95 @@ TEST(TtffCampaign, ARunWithoutFixTimesOutAndTheNextFollowsThePause) {
     EXPECT_EQ(c.Runs()[0].Fix2D, CampaignRun::NotReached);
 }
 
-TEST(TtffCampaign, CancellingSendsNothingMoreAndDropsTheRunUnderWay) {
-    CampaignSettings settings;
-    settings.Runs = 5;
-    int restarts = 0;
-    Receiver rx;
-    rx.Fix = 1;
-    TtffCampaign c(settings, [&](RestartKind) { return ++restarts, true; });
-    for (int i = 0; i < 4; ++i) rx.Tick(c, 1);
-    ASSERT_EQ(restarts, 1);
-    c.Cancel();
-    for (int i = 0; i < 400; ++i) rx.Tick(c, 1);
-    EXPECT_EQ(restarts, 1);
-    EXPECT_TRUE(c.Finished());
-    EXPECT_TRUE(c.Cancelled());
-    EXPECT_TRUE(c.Runs().empty());
+// A cancel, and the receiver or the link going away: nothing more is sent,
+// the run under way is left out, and the reason stays.
+TEST(TtffCampaign, EndingEarlySendsNothingMoreAndDropsTheRunUnderWay) {
+    const struct {
+        const char* name;
+        std::function<void(TtffCampaign&)> end;
+        bool cancelled;
+        const char* problem;
+    } cases[] = {
+        {"cancel", [](TtffCampaign& c) { c.Cancel(); }, true, "cancelled"},
+        {"device gone", [](TtffCampaign& c) { c.Abandon("/dev/x: the device is gone"); }, false,
+         "/dev/x: the device is gone"},
+    };
+    for (const auto& k : cases) {
+        CampaignSettings settings;
+        settings.Runs = 5;
+        settings.PauseSeconds = 0;
+        int restarts = 0;
+        Receiver rx;
+        TtffCampaign c(settings, [&](RestartKind) { return ++restarts, true; });
+        for (int i = 0; i < 3; ++i) rx.Tick(c, 1);
+        rx.Fix = 1;
+        rx.Tick(c, 1);
+        rx.Fix = 3;
+        rx.Tick(c, 1);  // run 1 done
+        rx.Fix = 1;
+        while (restarts < 2) rx.Tick(c, 1);
+        rx.Tick(c, 1);
+        k.end(c);
+        for (int i = 0; i < 400; ++i) rx.Tick(c, 1);
+        EXPECT_EQ(restarts, 2) << k.name;
+        EXPECT_TRUE(c.Finished()) << k.name;
+        EXPECT_EQ(c.Cancelled(), k.cancelled) << k.name;
+        EXPECT_EQ(c.Problem(), k.problem) << k.name;
+        ASSERT_EQ(c.Runs().size(), 1u) << k.name << ": the finished run stays, not the other";
+        EXPECT_EQ(c.Failures(), 0) << k.name;
+    }
+}
+
+// What a run that reached no 3D fix in time is called: a receiver heard
+// with its fix all along ignored the restart; one that lost it, or went
+// silent, timed out.
+TEST(TtffCampaign, ARunWithoutNewFixIsTimedOutOrRestartIgnored) {
+    const struct {
+        const char* name;
+        int fix;      // of the cycles after the restart
+        bool silent;  // no cycle after the restart
+        const char* result;
+    } cases[] = {
+        {"fix kept", 3, false, "restart ignored"},
+        {"2D kept", 2, false, "restart ignored"},
+        {"fix lost", 1, false, "timed out"},
+        {"silent", 3, true, "timed out"},
+    };
+    for (const auto& k : cases) {
+        CampaignSettings settings;
+        settings.Runs = 1;
+        settings.TimeoutSeconds = 5;
+        Receiver rx;
+        TtffCampaign c(settings, [](RestartKind) { return true; });
+        FixState last;
+        while (c.Runs().empty()) {
+            last = rx.Step(1);
+            c.Tick(last, rx.Now);
+        }
+        rx.Fix = k.fix;
+        while (!c.Finished() && rx.Now < 100) {
+            if (!k.silent) {
+                rx.Tick(c, 0.5);
+                continue;
+            }
+            rx.Now += 0.5;
+            c.Tick(last, rx.Now);  // still the cycle the restart came in
+        }
+        ASSERT_TRUE(c.Finished()) << k.name;
+        EXPECT_STREQ(RunResultText(c.Runs()[0]), k.result) << k.name;
+        EXPECT_EQ(c.Failures() + c.Ignored(), 1) << k.name;
+        std::ostringstream csv;
+        ExportCampaignCsv(c, csv);
+        EXPECT_NE(csv.str().find(k.fix == 1 || k.silent ? "1,cold,,,,timeout\n"
+                                                        : "1,cold,,,,restart ignored\n"),
+                  std::string::npos)
+            << k.name << '\n'
+            << csv.str();
+        EXPECT_NE(csv.str().find("# 3D,count 0,min --,median --,mean --,p90 --,max --\n"),
+                  std::string::npos)
+            << k.name << ": no run reached 3D\n"
+            << csv.str();
+    }
 }
 
 TEST(TtffCampaign, AClosedLinkEndsTheCampaignWithAReason) {

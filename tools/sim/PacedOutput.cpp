@@ -1,6 +1,8 @@
 #include "tools/sim/PacedOutput.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -71,9 +73,10 @@ bool PacedOutput::Transmit(int64_t nowNs, bool mismatched,
             return true;
         }
         const size_t n = static_cast<size_t>(written);
-        if (FRecord) {
-            std::fwrite(slice.data(), 1, n, FRecord);
-            std::fflush(FRecord);
+        if (FRecord &&
+            (std::fwrite(slice.data(), 1, n, FRecord) != n || std::fflush(FRecord) != 0)) {
+            FRecordError = std::strerror(errno);
+            FRecord = nullptr;  // the owner closes it
         }
         FBytesSent += n;
         if (mismatched) FNoiseBytes += n;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <string>
 
 #include "tools/sim/PtyLine.h"
 #include "tools/sim/SentItem.h"
@@ -21,6 +22,9 @@ class PacedOutput {
     PacedOutput(PtyLine& line, unsigned long baud, uint32_t noiseSeed);
 
     void SetRecord(std::FILE* file) { FRecord = file; }
+    // Why writing the record failed ("" while it has not); the record is
+    // then written no more.
+    const std::string& RecordError() const { return FRecordError; }
     // Urgent items (UBX answers) go right after the item on the line.
     void Enqueue(SentItem item, bool urgent);
     bool HasData() const { return FHasCurrent || !FUrgent.empty() || !FQueue.empty(); }
@@ -46,6 +50,7 @@ class PacedOutput {
     size_t FSliceBytes;
     SimRandom FNoise;
     std::FILE* FRecord = nullptr;
+    std::string FRecordError;
 
     std::deque<SentItem> FUrgent, FQueue;
     SentItem FCurrent;

@@ -49,6 +49,10 @@ bool PtyLine::Open(std::string& error) {
         return false;
     }
     FSlavePath = name;
+    // Programs started meanwhile (a tool under test) must not hold the line
+    // open: the receiver's hang-up would go unseen.
+    fcntl(FMaster, F_SETFD, FD_CLOEXEC);
+    fcntl(FSlave, F_SETFD, FD_CLOEXEC);
     // A new pseudo-terminal is in cooked mode with echo on: it would echo our
     // own output back to us and mangle line ends. The rate stays as it is.
     termios tio{};

@@ -127,7 +127,11 @@ void ReceiverSimulator::CloseLine() {
     FLine.Close();
     if (FLinked) unlink(FOptions.LinkPath.c_str());
     FLinked = false;
-    if (FRecord) std::fclose(FRecord);
+    if (FRecord && std::fclose(FRecord) != 0) {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (FStatus.RecordError.empty())
+            FStatus.RecordError = FOptions.RecordFile + ": " + std::strerror(errno);
+    }
     FRecord = nullptr;
     if (FOutput) FOutput->SetRecord(nullptr);
 }
@@ -188,6 +192,8 @@ void ReceiverSimulator::Run() {
             FStatus.BytesSent = FOutput->BytesSent();
             FStatus.NoiseBytes = FOutput->NoiseBytes();
             FStatus.MaxLatenessMs = FOutput->MaxLatenessMs();
+            if (FStatus.RecordError.empty() && !FOutput->RecordError().empty())
+                FStatus.RecordError = FOptions.RecordFile + ": " + FOutput->RecordError();
             if (FReplayDone && !FOutput->HasData()) FStatus.ReplayFinished = true;
         }
         Wait(Now());

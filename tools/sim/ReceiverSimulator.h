@@ -29,6 +29,7 @@
 struct SimStatus {
     bool Running = false;
     bool HungUp = false;
+    std::string RecordError;  // why the record file could not be written, "" while it could
     bool ReplayFinished = false;
     bool Mismatched = true;       // the slave's rate differs from ours
     unsigned long SlaveBaud = 0;  // the rate the other side set

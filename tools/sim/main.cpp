@@ -20,11 +20,21 @@ void LogLine(const std::string& line) {
     std::fprintf(stderr, "lumarokub-sim: %s\n", line.c_str());
 }
 
-// Waits for SIGINT/SIGTERM, the end of the duration or a hang-up.
-void RunUntilDone(const ReceiverSimulator& sim, double durationS, const sigset_t& signals) {
+void ReportRecordError(const ReceiverSimulator& sim, bool& reported) {
+    const std::string error = sim.Status().RecordError;
+    if (reported || error.empty()) return;
+    std::fprintf(stderr, "lumarokub-sim: cannot write the record %s\n", error.c_str());
+    reported = true;
+}
+
+// Waits for SIGINT/SIGTERM, the end of the duration or a hang-up; says at
+// once when the record cannot be written (the line keeps going).
+void RunUntilDone(const ReceiverSimulator& sim, double durationS, const sigset_t& signals,
+                  bool& recordReported) {
     const auto start = std::chrono::steady_clock::now();
     const timespec slice{0, WaitSliceNs};
     for (;;) {
+        ReportRecordError(sim, recordReported);
         if (sigtimedwait(&signals, nullptr, &slice) > 0) return;
         if (sim.Status().HungUp) return;
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
@@ -73,7 +83,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "lumarokub-sim: %s\n", error.c_str());
         return ExitFailure;
     }
-    RunUntilDone(sim, line.DurationS, signals);
+    bool recordReported = false;
+    RunUntilDone(sim, line.DurationS, signals, recordReported);
     sim.Stop();
-    return 0;
+    ReportRecordError(sim, recordReported);
+    return recordReported ? ExitFailure : 0;
 }

@@ -1,6 +1,8 @@
 #include "tools/ttff/TtffRunner.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 #include <thread>
@@ -34,15 +36,21 @@ void ReportRun(const CampaignRun& r, std::ostream& out) {
     if (r.Fix2D >= 0) out << "2D " << Tenths(r.Fix2D);
     if (r.Fix3D >= 0) out << ", 3D " << Tenths(r.Fix3D);
     if (r.ReceiverTtff >= 0) out << ", receiver " << Tenths(r.ReceiverTtff);
-    if (r.TimedOut) out << (r.Fix2D >= 0 ? ", " : "") << "timed out";
+    if (r.TimedOut || r.RestartIgnored) out << (r.Fix2D >= 0 ? ", " : "") << RunResultText(r);
     out << '\n';
 }
 
+// A measure's summary; "--" for the figures while no run reached it.
 void ReportSummary(const char* name, const TtffStatistics& s, std::ostream& out) {
-    if (s.Count == 0) return;
-    out << name << ": " << s.Count << " runs, min " << Tenths(s.Min) << ", median "
-        << Tenths(s.Median) << ", mean " << Tenths(s.Mean) << ", 90% " << Tenths(s.P90) << ", max "
-        << Tenths(s.Max) << '\n';
+    const auto figure = [&](double value) { return s.Count > 0 ? Tenths(value) : "--"; };
+    out << name << ": " << s.Count << " runs, min " << figure(s.Min) << ", median "
+        << figure(s.Median) << ", mean " << figure(s.Mean) << ", 90% " << figure(s.P90) << ", max "
+        << figure(s.Max) << '\n';
+}
+
+std::string WriteFailure(const std::string& file) {
+    return "lumarokub-ttff: cannot write " + file + ": " +
+           (errno != 0 ? std::strerror(errno) : "the write failed") + "\n";
 }
 
 }  // namespace
@@ -56,6 +64,21 @@ std::vector<std::string> CampaignRestartLines(RestartKind kind) {
 
 int RunTtffCampaign(const TtffOptions& options, std::ostream& out, std::ostream& err,
                     const std::atomic<bool>& stop) {
+    // Whatever cannot work is refused before the first restart goes out.
+    if (!TextCanSend(options.Port)) {
+        err << "lumarokub-ttff: " << options.Port
+            << ": the link is receive-only: restarts cannot be sent over it\n";
+        return TtffExitCannotUse;
+    }
+    std::ofstream csv;
+    if (!options.CsvFile.empty()) {
+        errno = 0;
+        csv.open(options.CsvFile, std::ios::trunc);
+        if (!csv) {
+            err << WriteFailure(options.CsvFile);
+            return TtffExitCannotUse;
+        }
+    }
     const int32_t number = NumberOfPathOrUrl(options.Port);
     YComPort port;
     if (number < 0 ||
@@ -75,9 +98,8 @@ int RunTtffCampaign(const TtffOptions& options, std::ostream& out, std::ostream&
 
     // The receiver's protocol is not known here: the restart goes out both as
     // the SiRF sentence and as the u-blox frame; each kind ignores the other.
-    const bool sendsCommands = TextCanSend(options.Port);
     TtffCampaign campaign(options.Campaign, [&](RestartKind kind) {
-        if (!sendsCommands || port.DeviceGone()) return false;
+        if (port.DeviceGone()) return false;
         bool sent = false;
         for (const std::string& line : CampaignRestartLines(kind))
             sent = port.SendCommandText(line) > 0 || sent;
@@ -86,6 +108,11 @@ int RunTtffCampaign(const TtffOptions& options, std::ostream& out, std::ostream&
     size_t reported = 0;
     while (!campaign.Finished()) {
         if (stop) campaign.Cancel();
+        // The reader finds a vanished device or a dropped link at its next
+        // read; the campaign ends then, not at the run's time-out.
+        if (port.DeviceGone())
+            campaign.Abandon(options.Port +
+                             (port.IsLink() ? ": the link ended" : ": the device is gone"));
         FixState state;
         {
             std::lock_guard<std::mutex> lock(store.Lock());
@@ -102,18 +129,22 @@ int RunTtffCampaign(const TtffOptions& options, std::ostream& out, std::ostream&
 
     if (!campaign.Problem().empty()) err << "lumarokub-ttff: " << campaign.Problem() << '\n';
     out << RestartKindName(options.Campaign.Kind) << " starts: " << campaign.Runs().size()
-        << " runs, " << campaign.Failures() << " timed out\n";
+        << " runs, " << campaign.Failures() << " timed out";
+    if (campaign.Ignored() > 0) out << ", " << campaign.Ignored() << " restarts ignored";
+    out << '\n';
     ReportSummary("2D", campaign.Summary2D(), out);
     ReportSummary("3D", campaign.Summary3D(), out);
-    ReportSummary("receiver", campaign.SummaryReceiver(), out);
-    if (!options.CsvFile.empty()) {
-        std::ofstream csv(options.CsvFile);
+    if (campaign.SummaryReceiver().Count > 0)
+        ReportSummary("receiver", campaign.SummaryReceiver(), out);
+    if (csv.is_open()) {
+        errno = 0;
         ExportCampaignCsv(campaign, csv);
+        csv.close();  // the buffered rows are written now, or fail
         if (!csv) {
-            err << "lumarokub-ttff: cannot write " << options.CsvFile << '\n';
+            err << WriteFailure(options.CsvFile);
             return TtffExitCannotUse;
         }
     }
     if (!campaign.Problem().empty() && !campaign.Cancelled()) return TtffExitCannotUse;
-    return campaign.Failures() > 0 ? TtffExitFailedRuns : 0;
+    return campaign.Failures() + campaign.Ignored() > 0 ? TtffExitFailedRuns : 0;
 }

@@ -11,6 +11,7 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -43,6 +44,31 @@ TEST(SimProgram, PrintsThePathLinksItAndEndsAfterTheDuration) {
     EXPECT_EQ(p.Wait(seconds(5)), 0);
     EXPECT_TRUE(port.WaitForHangup(seconds(2)));
     EXPECT_NE(access(link.c_str(), F_OK), 0);  // the link goes with the line
+}
+
+// A record that cannot be written is said on standard error and in the
+// exit status; the line goes on meanwhile.
+TEST(SimProgram, ARecordThatCannotBeWrittenIsAFailure) {
+    const std::string good = "/tmp/lumarokub-sim-record-ok-" + std::to_string(getpid());
+    const struct {
+        std::string record;
+        int status;
+        const char* says;
+    } cases[] = {
+        {"/dev/full", 1, "cannot write the record /dev/full: No space left on device"},
+        {good, 0, ""},
+    };
+    for (const auto& c : cases) {
+        Program p(Sim({"--baud", "115200", "--record", c.record, "--duration", "1"}));
+        EXPECT_EQ(p.Wait(seconds(10)), c.status) << c.record << ": " << p.Err();
+        if (*c.says)
+            EXPECT_NE(p.Err().find(c.says), std::string::npos) << p.Err();
+        else
+            EXPECT_EQ(p.Err(), "");
+    }
+    std::ifstream recorded(good, std::ios::binary | std::ios::ate);
+    EXPECT_GT(recorded.tellg(), 0) << "the line's bytes (noise: nobody set the rate)";
+    unlink(good.c_str());
 }
 
 TEST(SimProgram, EndsOnSigtermAndLogsCommandsWhenVerbose) {

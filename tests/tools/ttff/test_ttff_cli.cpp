@@ -3,9 +3,12 @@
 // a run that cannot reach a fix in time makes the program fail.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "tests/tools/sim/ProgramRunner.h"
 #include "tools/sim/ReceiverSimulator.h"
@@ -101,6 +104,76 @@ TEST(TtffProgram, NonsenseIsRefusedWithItsReason) {
     Program none({LUMAROKUB_TTFF_PROGRAM, "--runs", "3"});
     EXPECT_EQ(none.Wait(10s), 2);
     EXPECT_NE(none.Err().find("--port"), std::string::npos) << none.Err();
+}
+
+// The receiver vanishing in the middle of a run ends the campaign at once
+// (not at the run's time-out), with the reason; the cut run is left out.
+TEST(TtffProgram, AReceiverThatGoesAwayEndsTheCampaignAtOnce) {
+    auto sim = StartReceiver();
+    const std::string csv = testing::TempDir() + "ttff-gone-" + std::to_string(getpid()) + ".csv";
+    Program ttff({LUMAROKUB_TTFF_PROGRAM, "--port", sim->SlavePath(), "--baud", "115200", "--kind",
+                  "cold", "--runs", "3", "--timeout", "600", "--pause", "0", "--csv", csv});
+    const auto restarted = [&] {
+        return sim->Status().Restarts[static_cast<int>(StartKind::Cold)];
+    };
+    const auto limit = std::chrono::steady_clock::now() + 30s;
+    while (restarted() == 0 && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_GE(restarted(), 1) << ttff.Err();  // as the SiRF sentence and the UBX frame
+    const std::string path = sim->SlavePath();
+    sim->Stop();  // the line closes: the device is gone
+    ASSERT_EQ(ttff.Wait(60s), 2) << ttff.Out() << ttff.Err();
+    EXPECT_NE(ttff.Err().find(path + ": the device is gone"), std::string::npos) << ttff.Err();
+    EXPECT_EQ(ttff.Out().find("run 1"), std::string::npos) << ttff.Out();
+    EXPECT_NE(ttff.Out().find("cold starts: 0 runs, 0 timed out"), std::string::npos) << ttff.Out();
+    EXPECT_NE(ttff.Out().find("3D: 0 runs, min --, median --"), std::string::npos) << ttff.Out();
+    std::ifstream in(csv);
+    std::string header, row;
+    std::getline(in, header);
+    std::getline(in, row);
+    EXPECT_EQ(row.substr(0, 5), "# 2D,") << "no run row";
+    std::remove(csv.c_str());
+}
+
+// What cannot work is refused before a restart goes out: a link that only
+// receives, a CSV file that cannot be created; a CSV write that fails is
+// a failure too.
+TEST(TtffProgram, WhatCannotWorkIsRefusedAndAFailedWriteIsAFailure) {
+    auto sim = StartReceiver();
+    const struct {
+        const char* port;  // "" for the simulator's
+        const char* csv;
+        const char* says;
+        bool restarts;
+    } cases[] = {
+        {"udp://:10110", "", "receive-only", false},
+        {"gpsd://127.0.0.1:1", "", "receive-only", false},
+        {"file:///tmp/capture.txt", "", "receive-only", false},
+        {"", "/nonexistent-dir/runs.csv", "cannot write /nonexistent-dir/runs.csv", false},
+        {"", "/dev/full", "cannot write /dev/full: No space left on device", true},
+    };
+    for (const auto& c : cases) {
+        const int before = sim->Status().Restarts[static_cast<int>(StartKind::Hot)];
+        std::vector<std::string> args = {LUMAROKUB_TTFF_PROGRAM,
+                                         "--port",
+                                         *c.port ? c.port : sim->SlavePath(),
+                                         "--baud",
+                                         "115200",
+                                         "--kind",
+                                         "hot",
+                                         "--runs",
+                                         "1",
+                                         "--timeout",
+                                         "20",
+                                         "--pause",
+                                         "0"};
+        if (*c.csv) args.insert(args.end(), {"--csv", c.csv});
+        Program ttff(args);
+        EXPECT_EQ(ttff.Wait(60s), 2) << c.says << '\n' << ttff.Out() << ttff.Err();
+        EXPECT_NE(ttff.Err().find(c.says), std::string::npos) << ttff.Err();
+        const int after = sim->Status().Restarts[static_cast<int>(StartKind::Hot)];
+        EXPECT_EQ(after > before, c.restarts) << c.says;
+    }
 }
 
 }  // namespace
