@@ -32,6 +32,6 @@ bool StreamDecoder::DecodeNext(StreamByteSource& source, std::ostream& out) {
     return FFinal || WriteJsonLine(out, SentenceJson(sentence, result));
 }
 
-bool StreamDecoder::Finish(std::ostream& out) const {
-    return !FFinal || WriteJsonLine(out, FinalStateJson(*FStore, FCounts, FFramer));
+bool StreamDecoder::WriteState(std::ostream& out) const {
+    return WriteJsonLine(out, FinalStateJson(*FStore, FCounts, FFramer));
 }

@@ -25,7 +25,9 @@ class StreamDecoder {
     // `out`; false once `out` has failed.
     bool DecodeNext(StreamByteSource& source, std::ostream& out);
     // Writes the final state when asked for; false when `out` has failed.
-    bool Finish(std::ostream& out) const;
+    bool Finish(std::ostream& out) const { return !FFinal || WriteState(out); }
+    // Writes the state decoded so far; false when `out` has failed.
+    bool WriteState(std::ostream& out) const;
 
   private:
     const bool FFinal;
