@@ -36,10 +36,13 @@ fuzz() {
     local dir=build/fuzz
     cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DLUMAROKUB_FUZZ=ON -DLUMAROKUB_WERROR=ON \
         -DLUMAROKUB_GUI=OFF -DLUMAROKUB_TESTS=OFF -DLUMAROKUB_BENCH=OFF >/dev/null &&
-        ninja -C "$dir" fuzz_decode fuzz_links || return 1
+        ninja -C "$dir" fuzz_targets || return 1
+    # The captures, binary ones too, and small inputs with high bytes and '$'
+    # inside binary data.
     local corpus
     corpus=$(mktemp -d)
-    cp ../shared/corpus/nmea/*.log ../shared/corpus/ubx/*.log "$corpus"/ 2>/dev/null || true
+    cp ../shared/corpus/nmea/*.log ../shared/corpus/ubx/*.log ../shared/corpus/rtcm/*.log \
+        tests/fuzz/seeds/* "$corpus"/ 2>/dev/null || true
     local rc=0
     for target in "$dir"/tests/fuzz/fuzz_*; do
         [ -x "$target" ] || continue

@@ -82,6 +82,10 @@ class YComPort::SentenceSource {
         if (FPort.FReadPos < FPort.FBytesRead) return TakeByte();
         const uint64_t silence = FPauseMs + ReadStepMs;  // what this empty read stands for
         FPauseMs = 0;
+        if (FSilenceMs < silence && FPort.FIdleHook) {  // about to wait: look once first
+            if (FPort.Fill(0) == FillResult::Data) return TakeByte();
+            FPort.FIdleHook();
+        }
         while (FSilenceMs < silence) {
             if (FStop.load(std::memory_order_acquire)) return CutShort();
             switch (FPort.Fill(ReadWaitMs)) {

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -76,6 +77,10 @@ class YComPort {
     // checked and passed over when null), under the same rules.
     RecordKind ReadRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
                           const std::atomic<bool>& stop);
+    // Runs on the reading thread each time every byte read has been framed
+    // and the port has no more at the moment, before it waits for more: the
+    // moment to pass on what the records read so far gave. Set before reading.
+    void SetIdleHook(std::function<void()> hook) { FIdleHook = std::move(hook); }
     // What the framing counted (UBX frames dropped for their checksum, say);
     // read only while no thread reads the port.
     const framing::FramerState& Framer() const { return FFramer; }
@@ -147,6 +152,7 @@ class YComPort {
     // A write and its drain, and transmit purges, never overlap.
     std::mutex FWriteLock;
     std::atomic<PortObserver*> FObserver{nullptr};
+    std::function<void()> FIdleHook;
 };
 
 // The process-wide port, created at start-up before the main window.

@@ -11,7 +11,9 @@ const char* const DecodeUsage =
     "and prints one JSON object per sentence, or with --final the decoded state once\n"
     "the input ends. With --port it reads the serial port PATH at N baud (4800 when\n"
     "not given), or the link URL, until interrupted or --count sentences have been\n"
-    "read; it exits with status 3 when the device goes away or the link ends.\n"
+    "read; it exits with status 3 when the device goes away or the link ends, and\n"
+    "with status 2 when FILE cannot be read or standard output cannot be written.\n"
+    "A byte outside printable ASCII in a text is written as the code point of its value.\n"
     "  --help     show this text\n"
     "  --version  show the version\n"
     "Link URLs:\n";

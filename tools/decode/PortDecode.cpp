@@ -16,7 +16,9 @@
 #include "serial/PortDevice.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
+#include "tools/decode/JsonOutput.h"
 #include "tools/decode/StoreJson.h"
+#include "tools/decode/StreamDecoder.h"
 #include "tools/decode/UbxJson.h"
 
 namespace {
@@ -110,19 +112,29 @@ int DecodePort(const DecodeOptions& options) {
     DecodeCounts counts;  // written by the reader, read once it has ended
     std::atomic<bool> enough{false};
     TNmeaFetch reader(false, nullptr);
+    // Lines go out whenever the port has nothing more to read at the moment:
+    // a receiver's burst reaches a pipe at once, a fast stream in large writes.
+    // Only the reader thread writes standard output until it has ended.
+    const auto stopOnFailure = [&](bool written) {
+        if (written) return;
+        enough = true;
+        reader.Terminate();
+    };
+    port.SetIdleHook([&] { stopOnFailure(static_cast<bool>(std::cout.flush())); });
     reader.SetPort(&port);
     reader.SetStore(&store);
     reader.SetSentenceHook([&](std::string_view sentence, const DispatchResult& result) {
         if (enough) return;
         counts.Add(result);
-        if (!options.Final) std::cout << SentenceJson(sentence, result).dump() << std::endl;
+        if (!options.Final) stopOnFailure(WriteJsonLine(std::cout, SentenceJson(sentence, result)));
         if (options.Count != 0 && counts.Sentences >= options.Count) {
             enough = true;
             reader.Terminate();
         }
     });
     reader.SetUbxHook([&](const UbxDispatchResult& result) {
-        if (!enough && !options.Final) std::cout << UbxFrameJson(result, store).dump() << std::endl;
+        if (!enough && !options.Final)
+            stopOnFailure(WriteJsonLine(std::cout, UbxFrameJson(result, store)));
     });
     reader.Start();
 
@@ -135,13 +147,8 @@ int DecodePort(const DecodeOptions& options) {
     const framing::FramerState framer = port.Framer();
     port.ClosePort();
 
-    if (options.Final) {
-        nlohmann::json state = StoreJson(store, counts);
-        // As from a file: only a receiver that sent UBX gets "Ubx".
-        if (store.Ubx.Frames + framer.UbxBadChecksums > 0)
-            state["Ubx"] = UbxStateJson(store.Ubx, framer);
-        std::cout << state.dump() << std::endl;
-    }
+    if (!std::cout) return ExitOutputFailed;
+    if (options.Final) WriteJsonLine(std::cout, FinalStateJson(store, counts, framer));
     if (!gone) return 0;
     std::cerr << "lumarokub-decode: " << options.Port
               << (link ? ": link ended\n" : ": device gone\n");

@@ -1,5 +1,6 @@
 // lumarokub-decode on a live serial port: the real reader thread feeds the
-// store and every sentence read is printed as one JSON line, flushed at once.
+// store and every sentence read is printed as one JSON line, passed on as
+// soon as the port has nothing more to read at the moment.
 #pragma once
 
 #include <string>

@@ -6,54 +6,43 @@
 #include <iostream>
 
 #include "LumarokVersion.h"
-#include "framing/Framing.h"
-#include "nmea/Dispatch.h"
 #include "serial/LinkUrl.h"
 #include "tools/decode/DecodeOptions.h"
+#include "tools/decode/JsonOutput.h"
 #include "tools/decode/PortDecode.h"
-#include "tools/decode/StoreJson.h"
-#include "tools/decode/StreamByteSource.h"
-#include "tools/decode/UbxJson.h"
+#include "tools/decode/StreamDecoder.h"
 
 namespace {
 
 constexpr int ExitUsage = 2;
 constexpr int ExitUnreadable = 2;
 
+// Decodes `file` to standard output; ends early once the output has failed.
 int DecodeStream(std::FILE* file, const DecodeOptions& options, const char* name) {
     auto source = std::make_unique<StreamByteSource>(file);
-    auto frame = std::make_unique<framing::UbxFrameBuffer>();
-    auto store = std::make_unique<NMEA_Manager>();
-    framing::FramerState framer;
-    DecodeCounts counts;
-    char buffer[SentenceBufferSize];
-    const auto never = [] { return false; };
-    while (!source->AtEnd()) {
-        uint16_t length = 0;
-        const RecordKind kind = FrameRecord(*source, buffer, length, framer, frame.get(), never);
-        if (kind == RecordKind::Ubx) {
-            const UbxDispatchResult result = DispatchUbx(frame->Bytes, frame->Size, *store);
-            if (!options.Final) std::cout << UbxFrameJson(result, *store).dump() << '\n';
-            continue;
-        }
-        if (length == 0) continue;
-        const std::string_view sentence = SentenceText(buffer, length);
-        const DispatchResult result = DispatchSentence(sentence, *store, nullptr);
-        counts.Add(result);
-        if (!options.Final) std::cout << SentenceJson(sentence, result).dump() << '\n';
+    auto decoder = std::make_unique<StreamDecoder>(options.Final);
+    while (!source->AtEnd() && decoder->DecodeNext(*source, std::cout)) {
     }
+    if (!std::cout) return ExitOutputFailed;
     if (source->Failed()) {
         std::cerr << "lumarokub-decode: " << name << ": read error\n";
         return ExitUnreadable;
     }
-    if (options.Final) {
-        nlohmann::json state = StoreJson(*store, counts);
-        // Only a receiver that sent UBX gets "Ubx": NMEA output stays as it was.
-        if (store->Ubx.Frames + framer.UbxBadChecksums > 0)
-            state["Ubx"] = UbxStateJson(store->Ubx, framer);
-        std::cout << state.dump() << '\n';
-    }
+    decoder->Finish(std::cout);
     return 0;
+}
+
+int Decode(const DecodeOptions& options) {
+    if (!options.Port.empty()) return DecodePort(options);
+    if (options.File == "-") return DecodeStream(stdin, options, "standard input");
+    std::FILE* file = std::fopen(options.File.c_str(), "rb");
+    if (!file) {
+        std::cerr << "lumarokub-decode: " << options.File << ": " << std::strerror(errno) << '\n';
+        return ExitUnreadable;
+    }
+    const int status = DecodeStream(file, options, options.File.c_str());
+    std::fclose(file);
+    return status;
 }
 
 }  // namespace
@@ -67,21 +56,12 @@ int main(int argc, char** argv) {
     }
     if (options.Help) {
         std::cout << DecodeUsage << LinkUsageText();
-        return 0;
+        return FinishOutput(std::cout, std::cerr, 0);
     }
     if (options.Version) {
         std::cout << "lumarokub-decode " LUMAROKUB_VERSION "\n";
-        return 0;
+        return FinishOutput(std::cout, std::cerr, 0);
     }
     std::ios::sync_with_stdio(false);
-    if (!options.Port.empty()) return DecodePort(options);
-    if (options.File == "-") return DecodeStream(stdin, options, "standard input");
-    std::FILE* file = std::fopen(options.File.c_str(), "rb");
-    if (!file) {
-        std::cerr << "lumarokub-decode: " << options.File << ": " << std::strerror(errno) << '\n';
-        return ExitUnreadable;
-    }
-    const int status = DecodeStream(file, options, options.File.c_str());
-    std::fclose(file);
-    return status;
+    return FinishOutput(std::cout, std::cerr, Decode(options));
 }

@@ -14,12 +14,11 @@ struct DecodeRun {
     int Status = -1;
 };
 
-// Runs the decoder with the given arguments (already quoted for the shell);
-// stdin is /dev/null unless the arguments redirect it, stderr is discarded.
-inline DecodeRun RunDecode(const std::string& arguments) {
+// Runs the decoder with the given arguments and redirections (already quoted
+// for the shell); stdin is /dev/null unless they redirect it.
+inline DecodeRun RunDecodeCommand(const std::string& arguments) {
     DecodeRun run;
-    const std::string command =
-        std::string("'") + LUMAROKUB_DECODE + "' " + arguments + " 2>/dev/null";
+    const std::string command = std::string("'") + LUMAROKUB_DECODE + "' " + arguments;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
     char chunk[65536];
@@ -28,6 +27,11 @@ inline DecodeRun RunDecode(const std::string& arguments) {
     const int status = pclose(pipe);
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+// The same with stderr discarded.
+inline DecodeRun RunDecode(const std::string& arguments) {
+    return RunDecodeCommand(arguments + " 2>/dev/null");
 }
 
 inline std::string Quoted(const std::string& path) {

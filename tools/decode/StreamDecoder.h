@@ -1,0 +1,39 @@
+// The decoder of a byte stream: frames each record, dispatches it into its
+// own store and writes one JSON line for it (or, with --final, the state at
+// the end), exactly as lumarokub-decode does with a file.
+#pragma once
+
+#include <memory>
+#include <ostream>
+
+#include "framing/Framing.h"
+#include "nmea/NmeaManager.h"
+#include "tools/decode/StoreJson.h"
+#include "tools/decode/StreamByteSource.h"
+
+// The --final state: the store's, with "Ubx" only for a receiver that sent
+// UBX, so NMEA output stays as it was.
+nlohmann::json FinalStateJson(const NMEA_Manager& store, const DecodeCounts& counts,
+                              const framing::FramerState& framer);
+
+class StreamDecoder {
+  public:
+    // `final`: no line per record, the state at Finish.
+    explicit StreamDecoder(bool final);
+
+    // Frames and decodes the next record of `source`, writing its line to
+    // `out`; false once `out` has failed.
+    bool DecodeNext(StreamByteSource& source, std::ostream& out);
+    // Writes the final state when asked for; false when `out` has failed.
+    bool Finish(std::ostream& out) const { return !FFinal || WriteState(out); }
+    // Writes the state decoded so far; false when `out` has failed.
+    bool WriteState(std::ostream& out) const;
+
+  private:
+    const bool FFinal;
+    std::unique_ptr<framing::UbxFrameBuffer> FFrame;
+    std::unique_ptr<NMEA_Manager> FStore;
+    framing::FramerState FFramer;
+    DecodeCounts FCounts;
+    char FBuffer[SentenceBufferSize] = {};
+};
