@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -77,10 +78,16 @@ TEST(DecodePort, TerminationEndsCleanlyAndPrintsTheFinalState) {
     std::string damaged = ack;
     damaged.back() = '\x39';
     pty.Write(ack + damaged + Gga + "\r\n");
-    std::this_thread::sleep_for(100ms);
+    // Everything written has been read off the port once its queue is empty.
+    const auto until = std::chrono::steady_clock::now() + 60s;
+    for (int unread = 1; unread > 0 && std::chrono::steady_clock::now() < until;) {
+        unread = 0;
+        ioctl(pty.Slave(), FIONREAD, &unread);
+        if (unread > 0) std::this_thread::sleep_for(5ms);
+    }
     decoder.Signal(SIGTERM);
-    EXPECT_EQ(decoder.Wait(), 0);
-    const std::string final = decoder.Line(100ms);
+    EXPECT_EQ(decoder.Wait(60s), 0);
+    const std::string final = decoder.Line(10s);
     EXPECT_NE(final.find("\"display\""), std::string::npos) << final;
     EXPECT_NE(final.find("\"sentences\":"), std::string::npos);
     EXPECT_NE(final.find("\"badChecksums\":1"), std::string::npos)
