@@ -36,7 +36,7 @@ fuzz() {
     local dir=build/fuzz
     cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DLUMAROKUB_FUZZ=ON -DLUMAROKUB_WERROR=ON \
         -DLUMAROKUB_GUI=OFF -DLUMAROKUB_TESTS=OFF -DLUMAROKUB_BENCH=OFF >/dev/null &&
-        ninja -C "$dir" fuzz_decode || return 1
+        ninja -C "$dir" fuzz_decode fuzz_commands || return 1
     local corpus
     corpus=$(mktemp -d)
     cp ../shared/corpus/nmea/*.log ../shared/corpus/ubx/*.log "$corpus"/ 2>/dev/null || true
