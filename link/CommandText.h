@@ -2,8 +2,8 @@
 // sentence only with its checksum and line end, so a text that starts with
 // '$' gets whatever it lacks of "*HH" and CR LF (HH: the XOR of the
 // characters between '$' and '*', two upper-case hexadecimal digits). Checksum
-// digits already there are checked, and a text whose digits are wrong is
-// refused whole. Any other text (a UBX frame's hexadecimal text) goes out as
+// digits already there are checked (either case; they go out upper-case), and
+// a text whose digits are wrong is refused whole. Any other text (a UBX frame's hexadecimal text) goes out as
 // it is. The command sender passes every line through here; the console uses
 // the same completion for its echo.
 #pragma once
