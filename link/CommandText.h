@@ -3,9 +3,9 @@
 // '$' gets whatever it lacks of "*HH" and CR LF (HH: the XOR of the
 // characters between '$' and '*', two upper-case hexadecimal digits). Checksum
 // digits already there are checked (either case; they go out upper-case), and
-// a text whose digits are wrong is refused whole. Any other text (a UBX frame's hexadecimal text) goes out as
-// it is. The command sender passes every line through here; the console uses
-// the same completion for its echo.
+// a text whose digits are wrong is refused whole. Any other text (a UBX
+// frame's hexadecimal text) goes out as it is. The command sender passes
+// every line through here; the console uses the same completion for its echo.
 #pragma once
 
 #include <string>
