@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "link/CommandText.h"
 #include "link/MessageSink.h"
 #include "link/UbxRestart.h"
 #include "serial/YComPort.h"
@@ -49,10 +50,24 @@ void TCommandOut::SendLine(const std::string& line, char* buffer) {
     }
     std::memset(buffer, 0, BufferSize);
     std::memcpy(buffer, line.data(), line.size());
-    std::lock_guard<std::mutex> sending(SendLock());
+    std::unique_lock<std::mutex> sending(SendLock());
+    const CommandWireText wire =
+        CompleteCommandText(FRestarts ? FRestarts->Apply(buffer) : std::string_view(buffer));
+    if (!wire.Ok) {
+        sending.unlock();
+        ++FRefused;
+        Tell(wire.Refusal);
+        return;
+    }
     // The receive side is kept before a UBX frame: the answer to the frame
     // before may already sit there, and the user is shown every answer.
-    const bool ubx = line.compare(0, UbxSyncText.size(), UbxSyncText) == 0;
+    const bool ubx = wire.Text.compare(0, UbxSyncText.size(), UbxSyncText) == 0;
     PurgePort(FPort, ubx ? PurgeTransmit : PurgeBoth);
-    SendCommandText(FPort, FRestarts ? FRestarts->Apply(buffer) : std::string_view(buffer));
+    SendCommandText(FPort, wire.Text);
+}
+
+void TCommandOut::Tell(const std::string& text) {
+    Queue([messages = FMessages, text] {
+        if (messages) messages->ShowMessage(text, CommandRefusedCaption);
+    });
 }

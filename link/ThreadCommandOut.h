@@ -4,6 +4,9 @@
 // Each line's purge and write happen under one lock shared by every sender,
 // so two senders started in quick succession never interleave their bytes or
 // purge each other's output. A line longer than MaxLineChars is refused whole.
+// Each line goes out completed (CommandText.h): an NMEA text with its checksum
+// and line end; one whose checksum digits are wrong is refused, and the user
+// is told through the message sink.
 #pragma once
 
 #include <atomic>
@@ -38,7 +41,8 @@ class TCommandOut : public YThread {
     // knows when this sender no longer uses the port. Set before Start.
     void SetCompletionToken(std::shared_ptr<void> token) { FCompletion = std::move(token); }
 
-    // Lines refused for their length (read after the thread has ended).
+    // Lines refused for their length or a wrong checksum (read after the
+    // thread has ended).
     int Refused() const { return FRefused.load(); }
     int32_t PortNumber() const { return FPortNumber; }
 
@@ -52,6 +56,8 @@ class TCommandOut : public YThread {
   private:
     void SendAll();
     void SendLine(const std::string& line, char* buffer);
+    // Shows `text` to the user on the user-interface thread.
+    void Tell(const std::string& text);
 
     const std::vector<std::string> FLines;
     const int32_t FPortNumber;

@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "link/CommandText.h"
 #include "views/Config.h"
 #include "views/MessageBox.h"
 
@@ -12,7 +13,6 @@ namespace {
 
 constexpr int ConsoleFontSize = 8;
 const char* const CommandPrefix = "$PSRF";
-const char* const BinaryPrefix = "A0A2";
 const char* const PausedText = "paused";
 constexpr int PausedCheckMs = 200;
 constexpr int PausedTagMargin = 2;
@@ -164,8 +164,7 @@ bool TFConsole::ConsoleKeyPress(int key) {
         return true;
     }
     if (key != EnterKey || !FCommandMode || !FConfig.DisplayPaused) return false;
-    std::string command = MemoCommand();
-    if (command.compare(0, 4, BinaryPrefix) != 0) command += '*';
+    const std::string command = MemoCommand();
     if (command.size() > CommandLimit) {
         ShowMessage("Command too long: " + std::to_string(command.size()) +
                         " characters, at most " + std::to_string(CommandLimit) +
@@ -174,9 +173,17 @@ bool TFConsole::ConsoleKeyPress(int key) {
         LeaveCommandLine();
         return true;
     }
+    // The command sender completes the text the same way: the echo shows
+    // what goes out, less its line end.
+    const CommandWireText wire = CompleteCommandText(command);
+    if (!wire.Ok) {
+        ShowMessage(wire.Refusal, CommandRefusedCaption);
+        LeaveCommandLine();
+        return true;
+    }
     if (FSendCommand) FSendCommand({command}, FConfig.PortNumber.load());
     LeaveCommandLine();
-    AppendSentence(EchoPrefix + command);
+    AppendSentence(EchoPrefix + std::string(WithoutLineEnd(wire.Text)));
     return true;
 }
 

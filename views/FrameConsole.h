@@ -1,7 +1,9 @@
 // The console: raw sentences scrolling white on black, and a command line.
 // While the link is open a click pauses or resumes the output and a
 // double-click starts a "$PSRF" command that Enter sends to the receiver
-// (echoed once as "> command") and Escape abandons. A "paused" tag in the
+// (echoed once as "> command", as completed for the wire: an NMEA text with
+// its checksum) and Escape abandons. A typed checksum that is wrong refuses
+// the command with a message. A "paused" tag in the
 // top right corner shows while the output is held.
 #pragma once
 
@@ -23,7 +25,8 @@ class TFConsole : public QFrame {
         std::function<void(const std::vector<std::string>& commands, int32_t portNumber)>;
 
     static constexpr int LineLimit = 350;
-    // The command sender's buffer holds 100 bytes with the terminating zero.
+    // The command sender's buffer holds 100 bytes with the terminating zero;
+    // the limit counts the characters typed, before the checksum and line end.
     static constexpr size_t CommandLimit = 99;
     static constexpr int EnterKey = 13;
     static constexpr int EscapeKey = 27;

@@ -55,7 +55,7 @@ TEST_F(LinkPanel, ATypedTcpUrlConnectsAndTheWindowsCommandsReachTheServer) {
     const std::string poll("\xB5\x62\x0A\x04\x00\x00\x0E\x34", 8);
     EXPECT_EQ(server.Received(poll.size()), poll);
     FRestartButton->restartButtons[FactoryReset]->click();
-    const std::string restart = TFRestartButton::RestartText(FactoryReset);
+    const std::string restart = "$PSRF104,0,0,0,96000,237759,922,12,8*22\r\n";
     EXPECT_EQ(server.Received(poll.size() + restart.size()), poll + restart);
     const std::string command = "$PSRF103,05,00,01,01*20\r\n";
     ASSERT_TRUE(Window->Link().Send({command}));

@@ -1,5 +1,6 @@
 // The SiRF output-interval window: the $PSRF103 sentences of the changed rows
-// on the wire, Enter, and the range warnings, on leaving an edit and on OK.
+// on the wire (with their checksum and line end), Enter, and the range warnings, on leaving an edit
+// and on OK.
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLabel>
@@ -67,8 +68,8 @@ TEST_F(NmeaChoiceTest, OkSendsEveryChangedRowAndHides) {
     Edit(7)->setText("010");  // the number, as the receiver reads it
     Window.Panel()->okButton->click();
     EXPECT_EQ(Pty.ReadAll(),
-              "$PSRF103,00,00,02,01*$PSRF103,05,00,00,01*$PSRF103,06,00,09,01*"
-              "$PSRF103,08,00,010,01*");
+              "$PSRF103,00,00,02,01*26\r\n$PSRF103,05,00,00,01*21\r\n"
+              "$PSRF103,06,00,09,01*2B\r\n$PSRF103,08,00,010,01*1D\r\n");
     EXPECT_FALSE(Window.isVisible());
     EXPECT_TRUE(Messages.empty());
     // Shown again: only what changes from now on goes out; nothing changed, nothing.
@@ -77,7 +78,7 @@ TEST_F(NmeaChoiceTest, OkSendsEveryChangedRowAndHides) {
     Window.show();
     Edit(0)->setText("1");
     QTest::keyClick(Edit(0), Qt::Key_Return);
-    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,00,00,01,01*");
+    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,00,00,01,01*25\r\n");
     EXPECT_FALSE(Window.isVisible());
 }
 
@@ -86,7 +87,7 @@ TEST_F(NmeaChoiceTest, EnterInAnEditSends) {
     Window.show();
     Edit(1)->setText("255");
     QTest::keyClick(Edit(1), Qt::Key_Return);
-    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,01,00,0255,01*");
+    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,01,00,0255,01*27\r\n");
     EXPECT_FALSE(Window.isVisible());
 }
 
@@ -104,7 +105,7 @@ TEST_F(NmeaChoiceTest, ABadRowStopsEverySentence) {
     EXPECT_EQ(Pty.ReadAll(), "");
     Edit(4)->setText("1");
     Window.Panel()->okButton->click();
-    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,01,00,07,01*");
+    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,01,00,07,01*22\r\n");
 }
 
 TEST_F(NmeaChoiceTest, NotConnectedWarnsAndHides) {

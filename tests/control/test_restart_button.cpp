@@ -1,5 +1,6 @@
 // The restart panel against a pseudo-terminal: what reaches the wire for a
 // receiver of each protocol, nothing while closed, and the fix-mode reset.
+// The SiRF texts reach the wire with their checksum and line end.
 #include <QToolButton>
 #include <mutex>
 
@@ -49,6 +50,14 @@ class RestartTest : public LinkFixture {
     TFRestartButton Panel{nullptr, Store()};
     int FixTimerStarts = 0;
 };
+
+// Button `index`'s SiRF text as the wire carries it.
+const char* const SirfWire[] = {
+    "$PSRF104,0,0,0,96000,237759,922,12,1*2B\r\n",
+    "$PSRF104,0,0,0,96000,237759,922,12,2*28\r\n",
+    "$PSRF104,0,0,0,96000,237759,922,12,4*2E\r\n",
+    "$PSRF104,0,0,0,96000,237759,922,12,8*22\r\n",
+};
 }  // namespace
 
 TEST(RestartTexts, FourPsrf104Texts) {
@@ -74,13 +83,13 @@ TEST_F(RestartTest, RestartsGoOutInTheReceiversOwnProtocol) {
     for (int i = 0; i < 3; ++i) {
         SetFixMode("3D");
         Panel.restartButtons[i]->click();
-        EXPECT_EQ(Pty.ReadAll(), TFRestartButton::RestartText(i) + Bytes(frames[i])) << i;
+        EXPECT_EQ(Pty.ReadAll(), SirfWire[i] + Bytes(frames[i])) << i;
         EXPECT_EQ(FixMode(), "0");
     }
     HearNmea();
     ASSERT_EQ(KnownProtocol(*NmeaManager), ReceiverProtocol::Nmea);
     Panel.restartButtons[0]->click();
-    EXPECT_EQ(Pty.ReadAll(), TFRestartButton::RestartText(0));
+    EXPECT_EQ(Pty.ReadAll(), SirfWire[0]);
     HearUbx();
     ASSERT_EQ(KnownProtocol(*NmeaManager), ReceiverProtocol::Ubx);
     for (int i = 0; i < 3; ++i) {
@@ -97,8 +106,7 @@ TEST_F(RestartTest, FactoryResetWritesTheTextAlone) {
     Connect();
     Panel.restartButtons[3]->click();
     const std::string wire = Pty.ReadAll();
-    EXPECT_EQ(wire, "$PSRF104,0,0,0,96000,237759,922,12,8*");
-    EXPECT_EQ(wire.size(), 37u);
+    EXPECT_EQ(wire, SirfWire[3]);
     EXPECT_EQ(FixTimerStarts, 1);
 }
 
@@ -118,5 +126,5 @@ TEST_F(RestartTest, NotConnectedSendsNothingAndLeavesTheNextCommandAlone) {
     Connect();
     ASSERT_TRUE(Link->Send({"$PSRF103,00,00,01,01*"}));
     ASSERT_TRUE(Link->WaitSendersIdle(std::chrono::seconds(10)));
-    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,00,00,01,01*");
+    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,00,00,01,01*25\r\n");
 }

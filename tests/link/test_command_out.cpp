@@ -5,6 +5,8 @@
 #include <set>
 #include <thread>
 
+#include "link/CommandText.h"
+#include "link/MessageSink.h"
 #include "link/ThreadCommandOut.h"
 #include "link/UbxRestart.h"
 #include "serial/YComPort.h"
@@ -12,6 +14,14 @@
 #include "tests/serial/PtyPair.h"
 
 namespace {
+
+class RecordedMessages : public MessageSink {
+  public:
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        Shown.push_back(caption + ": " + text);
+    }
+    std::vector<std::string> Shown;
+};
 
 class CommandOutTest : public ::testing::Test {
   protected:
@@ -23,6 +33,7 @@ class CommandOutTest : public ::testing::Test {
     void Send(std::vector<std::string> lines) {
         TCommandOut sender(false, std::move(lines), Pty.Number(), &Port);
         sender.SetRestartRequests(&Restarts);
+        sender.SetMessages(&Messages);
         sender.Start();
         sender.WaitFor();
         Refused = sender.Refused();
@@ -37,6 +48,7 @@ class CommandOutTest : public ::testing::Test {
     YComPort Port;
     PortRecorder Recorder;
     UbxRestartRequests Restarts;
+    RecordedMessages Messages;  // shown on the sender's thread: no dispatcher here
     int Refused = 0;
 };
 
@@ -63,15 +75,55 @@ TEST_F(CommandOutTest, EightUbxTextsGiveEightTransmitPurgesAndEightFramesInOrder
     EXPECT_EQ(Pty.ReadAll(), wire);
 }
 
-TEST_F(CommandOutTest, SirfSentencesGoOutWithoutALineEnd) {
-    Send({"$PSRF103,00,00,01,01*", "$PSRF103,02,00,00,01*"});
-    EXPECT_EQ(Pty.ReadAll(), "$PSRF103,00,00,01,01*$PSRF103,02,00,00,01*");
+// An NMEA text leaves with its checksum and CR LF, whatever of them it
+// lacked; checksum digits it carries are checked, and a wrong one stops the
+// text (the user is told the right one) but not the lines after it.
+TEST_F(CommandOutTest, NmeaTextsLeaveCompletedAndWrongChecksumsAreRefused) {
+    const std::string after = "$PSRF101*27\r\n";  // the line sent behind each case
+    const struct {
+        const char* Line;
+        const char* Wire;     // nullptr: refused
+        const char* Message;  // part of the refusal
+    } cases[] = {
+        {"$PSRF103,00,00,01,01*", "$PSRF103,00,00,01,01*25\r\n", nullptr},
+        {"$PSRF103,02,00,00,01", "$PSRF103,02,00,00,01*26\r\n", nullptr},
+        {"$PSRF101*27", "$PSRF101*27\r\n", nullptr},
+        {"$PSRF101*27\r\n", "$PSRF101*27\r\n", nullptr},
+        {"$PSRF101*27\n", "$PSRF101*27\r\n", nullptr},
+        {"$PSRF101*\r\n", "$PSRF101*27\r\n", nullptr},
+        {"$PSRF104,0,0,0,96000,237759,922,12,1*2b", "$PSRF104,0,0,0,96000,237759,922,12,1*2B\r\n",
+         nullptr},
+        {"$PSRF101*28", nullptr, "Wrong checksum *28 in $PSRF101: expected *27"},
+        {"$PSRF101*2", nullptr, "expected *27"},
+        {"$PSRF101*277", nullptr, "expected *27"},
+        {"$PSRF101*2G\r\n", nullptr, "expected *27"},
+        {"PSRF101", "PSRF101", nullptr},  // not an NMEA text: as it is
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Line);
+        Messages.Shown.clear();
+        Send({c.Line, after});
+        const std::string wire = c.Wire ? c.Wire : "";
+        EXPECT_EQ(Pty.Read(wire.size() + after.size()), wire + after);
+        EXPECT_EQ(Refused, c.Wire ? 0 : 1);
+        if (c.Wire) {
+            EXPECT_TRUE(Messages.Shown.empty());
+            continue;
+        }
+        ASSERT_EQ(Messages.Shown.size(), 1u);
+        EXPECT_EQ(Messages.Shown[0].rfind("warning: ", 0), 0u) << Messages.Shown[0];
+        EXPECT_NE(Messages.Shown[0].find(c.Message), std::string::npos) << Messages.Shown[0];
+    }
+    // A UBX frame's text goes out as the frame's bytes, nothing added.
+    Send({UbxHotStartFrame, after});
+    const std::string frame = FrameBytes(UbxHotStartFrame);
+    EXPECT_EQ(Pty.Read(frame.size() + after.size()), frame + after);
 }
 
 TEST_F(CommandOutTest, APendingRestartReplacesOnlyTheFirstLine) {
     Restarts.Cold = true;
     Send({"$PSRF104,0,0,0,0,0,0,12,4*", "$PSRF101*"});
-    EXPECT_EQ(Pty.ReadAll(), FrameBytes(UbxColdStartFrame) + "$PSRF101*");
+    EXPECT_EQ(Pty.ReadAll(), FrameBytes(UbxColdStartFrame) + "$PSRF101*27\r\n");
     EXPECT_FALSE(Restarts.Cold);
 }
 
@@ -87,7 +139,7 @@ TEST_F(CommandOutTest, EachRestartRequestReplacesOneTextByItsFrame) {
         EXPECT_FALSE(*flag);
         EXPECT_EQ(Pty.ReadAll(), FrameBytes(frame));
         Send({sirf});
-        EXPECT_EQ(Pty.ReadAll(), sirf);
+        EXPECT_EQ(Pty.ReadAll(), sirf + "10\r\n");
     }
 }
 
@@ -95,7 +147,7 @@ TEST_F(CommandOutTest, RestartRequestsAreConsumedOneAtATimeHotWarmCold) {
     Restarts.Cold = Restarts.Warm = Restarts.Hot = true;
     for (int i = 0; i < 4; ++i) Send({"$PSRF101*"});
     EXPECT_EQ(Pty.ReadAll(), FrameBytes(UbxHotStartFrame) + FrameBytes(UbxWarmStartFrame) +
-                                 FrameBytes(UbxColdStartFrame) + "$PSRF101*");
+                                 FrameBytes(UbxColdStartFrame) + "$PSRF101*27\r\n");
 }
 
 TEST_F(CommandOutTest, WithoutRestartRequestsTheTextGoesOutAsItIs) {
@@ -103,15 +155,16 @@ TEST_F(CommandOutTest, WithoutRestartRequestsTheTextGoesOutAsItIs) {
     Restarts.Hot = true;  // not handed to this sender
     sender.Start();
     sender.WaitFor();
-    EXPECT_EQ(Pty.ReadAll(), "$PSRF101*");
+    EXPECT_EQ(Pty.ReadAll(), "$PSRF101*27\r\n");
     EXPECT_TRUE(Restarts.Hot);
 }
 
+// The limit counts the text handed over, before its checksum and line end.
 TEST_F(CommandOutTest, ALineLongerThan99CharactersIsRefusedWhole) {
     const std::string longest = "$PSRF" + std::string(TCommandOut::MaxLineChars - 6, '9') + "*";
     ASSERT_EQ(longest.size(), 99u);
     Send({longest, longest + "9", "$PSRF101*"});
-    EXPECT_EQ(Pty.ReadAll(), longest + "$PSRF101*");
+    EXPECT_EQ(Pty.ReadAll(), longest + "2E\r\n$PSRF101*27\r\n");
     EXPECT_EQ(Refused, 1);
     for (const std::string& event : Recorder.Events()) EXPECT_NE(event, "write " + longest + "9");
 }
@@ -123,10 +176,12 @@ TEST_F(CommandOutTest, ConcurrentSendersKeepEachLineWholeWithItsOwnPurge) {
         a.push_back("$PSRFA," + std::to_string(i) + "," + std::string(60, 'a') + "*");
         b.push_back("$PSRFB," + std::to_string(i) + "," + std::string(60, 'b') + "*");
     }
-    std::string wire;
-    std::thread master([&] { wire = Pty.ReadAll(500); });
     TCommandOut first(false, a, Pty.Number(), &Port);
     TCommandOut second(false, b, Pty.Number(), &Port);
+    for (std::string& line : a) line = CompleteCommandText(line).Text;
+    for (std::string& line : b) line = CompleteCommandText(line).Text;
+    std::string wire;
+    std::thread master([&] { wire = Pty.ReadAll(500); });
     first.Start();
     second.Start();
     first.WaitFor();
@@ -193,7 +248,7 @@ TEST_F(CommandOutTest, ASenderThatFreesItselfSendsAndGoes) {
     sender->SetFreeOnTerminate(true);
     CommandOut = sender;
     sender->Start();
-    EXPECT_EQ(Pty.Read(9), "$PSRF101*");
+    EXPECT_EQ(Pty.Read(13), "$PSRF101*27\r\n");
     while (!gone) std::this_thread::yield();
     CommandOut = nullptr;
 }

@@ -1,4 +1,5 @@
-// What each restart sends to each kind of receiver.
+// What each restart sends to each kind of receiver (the SiRF texts as the
+// command sender completes them on the wire).
 #include <gtest/gtest.h>
 
 #include "link/RestartCommands.h"

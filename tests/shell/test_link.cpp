@@ -3,14 +3,22 @@
 // out through the real command sender.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QTest>
 #include <QTextBlock>
+#include <QToolButton>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <thread>
 
+#include "control/FormNmeaChoice.h"
+#include "control/FrameRestartButton.h"
+#include "control/FrameUtilButton.h"
+#include "link/Connection.h"
 #include "link/ThreadNMEAFetch.h"
 #include "nmea/NmeaManager.h"
+#include "serial/UbxText.h"
 #include "serial/YComPort.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
@@ -23,6 +31,7 @@
 #include "views/FrameGPSInfo.h"
 #include "views/FrameSViewer.h"
 #include "views/FrameSnrViewer.h"
+#include "views/MessageBox.h"
 
 namespace {
 
@@ -100,14 +109,86 @@ TEST_F(LinkTest, PausedConsoleReceivesNothingWhileTheViewsGoOn) {
     EXPECT_TRUE(FConsole->consoleMemo->toPlainText().isEmpty());
 }
 
-TEST_F(LinkTest, ConsoleCommandReachesTheReceiver) {
-    QWidget* memo = FConsole->consoleMemo->viewport();
-    DoubleClick(memo);
-    QTest::keyClicks(FConsole->consoleMemo, "100,1,9600,8,1,0");
-    QTest::keyClick(FConsole->consoleMemo, Qt::Key_Return);
-    const std::string expected = "$PSRF100,1,9600,8,1,0*";
-    EXPECT_EQ(pty.Read(expected.size()), expected);
-    EXPECT_EQ(pty.ReadAll(200), "") << "nothing else: no checksum, no line end";
+// Every command the window sends, as the receiver gets it: each SiRF text
+// with its checksum and CR LF, a typed text checked when it carries its own
+// checksum, a typed UBX text as the frame and echoed without a stray '*'.
+TEST_F(LinkTest, EachCommandReachesTheReceiverAsItActsOnIt) {
+    std::vector<std::string> messages;
+    SetMessageObserver(
+        [&](const std::string& text, const std::string&) { messages.push_back(text); });
+    TFmNmeaChoice sirf;
+    sirf.SetLink(&window.Link());
+    FUtilButton->SetSettingWindows(nullptr, &sirf);
+    FRestartButton->SetLinkOpen(true);  // stands for the receiver being connected
+
+    const auto frame = [](const char* hex) {
+        const std::vector<uint8_t> bytes = HexTextToBytes(hex);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const auto press = [](int button) {
+        return [button] { FRestartButton->restartButtons[button]->click(); };
+    };
+    const auto type = [](const char* text) {
+        return [text] {
+            DoubleClick(FConsole->consoleMemo->viewport());
+            FConsole->consoleMemo->setPlainText(text);
+            FConsole->consoleMemo->moveCursor(QTextCursor::End);
+            QTest::keyClick(FConsole->consoleMemo, Qt::Key_Return);
+        };
+    };
+    const auto setIntervals = [&sirf] {
+        FUtilButton->SirfSettingClick();
+        sirf.Panel()->intervalEdits[0]->setText("2");   // GGA
+        sirf.Panel()->intervalEdits[7]->setText("10");  // ZDA
+        sirf.Panel()->okButton->click();
+    };
+    const std::string psrf100 = "$PSRF100,1,9600,8,1,0*0D\r\n";
+    const struct {
+        const char* What;
+        std::function<void()> Act;
+        std::string Wire;
+        const char* Echo;     // the console's echo of a typed text
+        const char* Refusal;  // part of the message refusing a typed text
+    } cases[] = {
+        {"HOT", press(0), "$PSRF104,0,0,0,96000,237759,922,12,1*2B\r\n" + frame(UbxHotStartFrame),
+         nullptr, nullptr},
+        {"WARM", press(1), "$PSRF104,0,0,0,96000,237759,922,12,2*28\r\n" + frame(UbxWarmStartFrame),
+         nullptr, nullptr},
+        {"COLD", press(2), "$PSRF104,0,0,0,96000,237759,922,12,4*2E\r\n" + frame(UbxColdStartFrame),
+         nullptr, nullptr},
+        {"Factory Rst", press(3), "$PSRF104,0,0,0,96000,237759,922,12,8*22\r\n", nullptr, nullptr},
+        {"SiRF window", setIntervals, "$PSRF103,00,00,02,01*26\r\n$PSRF103,08,00,010,01*1D\r\n",
+         nullptr, nullptr},
+        {"typed", type("$PSRF100,1,9600,8,1,0"), psrf100, "> $PSRF100,1,9600,8,1,0*0D", nullptr},
+        {"typed *", type("$PSRF100,1,9600,8,1,0*"), psrf100, "> $PSRF100,1,9600,8,1,0*0D", nullptr},
+        {"typed *HH", type("$PSRF100,1,9600,8,1,0*0D"), psrf100, "> $PSRF100,1,9600,8,1,0*0D",
+         nullptr},
+        {"typed wrong *HH", type("$PSRF100,1,9600,8,1,0*0C"), "", "", "expected *0D"},
+        {"typed UBX", type("B5620A0400000E34"), frame("B5620A0400000E34"), "> B5620A0400000E34",
+         nullptr},
+    };
+    // A line sent after each case ends what the case put on the wire.
+    const std::string after = "$PSRF101*27\r\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        messages.clear();
+        c.Act();
+        if (c.Echo) {
+            EXPECT_EQ(FConsole->consoleMemo->toPlainText().trimmed().toStdString(), c.Echo);
+        }
+        ASSERT_TRUE(window.Link().WaitSendersIdle(std::chrono::seconds(10)));
+        ASSERT_TRUE(window.Link().Send({"$PSRF101"}));
+        EXPECT_EQ(pty.Read(c.Wire.size() + after.size()), c.Wire + after);
+        if (c.Refusal) {
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_NE(messages[0].find(c.Refusal), std::string::npos) << messages[0];
+        } else {
+            EXPECT_TRUE(messages.empty()) << messages.front();
+        }
+        ASSERT_TRUE(window.Link().WaitSendersIdle(std::chrono::seconds(10)));
+    }
+    FUtilButton->SetSettingWindows(nullptr, nullptr);
+    SetMessageObserver(nullptr);
 }
 
 // Sentences of one kind, each with its own time, as fast as the line takes

@@ -107,7 +107,7 @@ TEST_F(ConsoleTest, DoubleClickWithLinkClosedDoesNothing) {
     EXPECT_EQ(console.LineCount(), 2);
 }
 
-TEST_F(ConsoleTest, TypedCommandIsSentWithStar) {
+TEST_F(ConsoleTest, TypedCommandIsEchoedWithItsChecksum) {
     OpenLink(3);
     Append(5);
     DoubleClick(Viewport());
@@ -120,9 +120,9 @@ TEST_F(ConsoleTest, TypedCommandIsSentWithStar) {
     PressEnter();
     ASSERT_EQ(sent.size(), 1u);
     ASSERT_EQ(sent[0].Commands.size(), 1u);
-    EXPECT_EQ(sent[0].Commands[0], "$PSRF100,1,9600,8,1,0*");
+    EXPECT_EQ(sent[0].Commands[0], "$PSRF100,1,9600,8,1,0") << "the sender completes it";
     EXPECT_EQ(sent[0].Port, 3);
-    EXPECT_EQ(MemoText(), "> $PSRF100,1,9600,8,1,0* ") << "echoed once, no stray line end";
+    EXPECT_EQ(MemoText(), "> $PSRF100,1,9600,8,1,0*0D ") << "echoed once, no stray line end";
     EXPECT_FALSE(console.CommandMode());
     EXPECT_FALSE(config.DisplayPaused) << "output resumes";
     Append(1);
@@ -135,22 +135,54 @@ TEST_F(ConsoleTest, MultiLineCommandIsSentAsOneText) {
     SetMemo("$PSRF103,00,\n01,00,\n01");
     PressEnter();
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].Commands[0], "$PSRF103,00,01,00,01*");
+    EXPECT_EQ(sent[0].Commands[0], "$PSRF103,00,01,00,01");
 }
 
-TEST_F(ConsoleTest, BinaryHexCommandGetsNoStar) {
+// What the echo shows of each typed text; a wrong checksum sends nothing and
+// names the right one.
+TEST_F(ConsoleTest, TypedChecksumsAreCheckedAndTheEchoShowsWhatGoesOut) {
     OpenLink();
-    DoubleClick(Viewport());
-    SetMemo("A0A2000980000000000000000000B0B3");
-    PressEnter();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].Commands[0], "A0A2000980000000000000000000B0B3");
+    const struct {
+        const char* Typed;
+        const char* Echo;     // nullptr: refused
+        const char* Message;  // part of the refusal
+    } cases[] = {
+        {"$PSRF100,1,9600,8,1,0", "> $PSRF100,1,9600,8,1,0*0D", nullptr},
+        {"$PSRF100,1,9600,8,1,0*", "> $PSRF100,1,9600,8,1,0*0D", nullptr},
+        {"$PSRF100,1,9600,8,1,0*0D", "> $PSRF100,1,9600,8,1,0*0D", nullptr},
+        {"$PSRF100,1,9600,8,1,0*0d", "> $PSRF100,1,9600,8,1,0*0D", nullptr},
+        {"$PSRF100,1,9600,8,1,0*0C", nullptr, "*0C in $PSRF100,1,9600,8,1,0: expected *0D"},
+        {"$PSRF100,1,9600,8,1,0*D", nullptr, "expected *0D"},
+        {"B5620A0400000E34", "> B5620A0400000E34", nullptr},  // no stray "*"
+        {"A0A2000980000000000000000000B0B3", "> A0A2000980000000000000000000B0B3", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Typed);
+        sent.clear();
+        messages.clear();
+        DoubleClick(Viewport());
+        SetMemo(c.Typed);
+        PressEnter();
+        EXPECT_FALSE(console.CommandMode());
+        if (!c.Echo) {
+            EXPECT_TRUE(sent.empty());
+            EXPECT_EQ(MemoText(), "");
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(messages[0].rfind("warning: Wrong checksum", 0), 0u) << messages[0];
+            EXPECT_NE(messages[0].find(c.Message), std::string::npos) << messages[0];
+            continue;
+        }
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0].Commands, std::vector<std::string>{c.Typed});
+        EXPECT_EQ(MemoText().trimmed().toStdString(), c.Echo);
+        EXPECT_TRUE(messages.empty());
+    }
 }
 
 TEST_F(ConsoleTest, OverLongCommandIsRefusedNotTruncated) {
     OpenLink();
     DoubleClick(Viewport());
-    const QString longest = "$PSRF" + QString(93, '1');  // 98 characters, 99 with "*"
+    const QString longest = "$PSRF" + QString(94, '1');  // 99 characters typed
     SetMemo(longest + "2");
     PressEnter();
     EXPECT_TRUE(sent.empty());
@@ -226,10 +258,12 @@ TEST_F(ConsoleTest, DoubleClickWhilePausedSendsEverythingOnceRepaused) {
     Click(Viewport());
     ASSERT_TRUE(config.DisplayPaused);
     PressEnter();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].Commands[0].rfind("$PSRF", 0), 0u);
-    EXPECT_NE(sent[0].Commands[0].find("$GPGGA,202640.000"), std::string::npos);
-    EXPECT_EQ(sent[0].Commands[0].find('\n'), std::string::npos);
+    // The whole memo is the command, the sentence's own checksum its last
+    // digits: wrong for the whole, so it is refused.
+    EXPECT_TRUE(sent.empty());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("in $PSRF$GPGGA,202640.000"), std::string::npos) << messages[0];
+    EXPECT_FALSE(console.CommandMode());
 }
 
 }  // namespace

@@ -36,8 +36,11 @@ bool CommandParser::Feed(uint8_t byte, ReceivedCommand& command) {
         case State::UbxRest:
             return FeedUbx(byte, command);
         case State::Text:
-        case State::TextDigits:
             return FeedText(byte, command);
+        case State::TextDigits:
+        case State::TextCr:
+        case State::TextLf:
+            return FeedTextEnd(byte, command);
     }
     return false;
 }
@@ -76,27 +79,12 @@ bool CommandParser::FeedUbx(uint8_t byte, ReceivedCommand& command) {
 }
 
 bool CommandParser::FeedText(uint8_t byte, ReceivedCommand& command) {
-    if (FState == State::TextDigits) {
-        if (HexValue(byte) >= 0 && FDigits.size() < 2) {
-            FDigits += static_cast<char>(byte);
-            if (FDigits.size() < 2) return false;
-            return CompleteText(command, true);
-        }
-        // No (more) digits: the command ended at its '*'. The byte starts what follows.
-        const bool done = CompleteText(command, false);
-        ReceivedCommand unused;
-        Feed(byte, unused);  // from Idle a byte can only start a command
-        return done;
-    }
     if (byte == '*') {
         FState = State::TextDigits;
         return false;
     }
-    if (byte == '\r' || byte == '\n') return CompleteText(command, false);
-    if (byte == '$') {  // a new command before the end of this one: start over
-        FBytes.clear();
-        return false;
-    }
+    if (byte == '\r' || byte == '\n') return CompleteText(command, ReceivedCommand::TextIncomplete);
+    if (byte == '$') return EndIncomplete(byte, command);
     if (FBytes.size() >= MaxTextLength) {
         Reset();
         return false;
@@ -105,22 +93,49 @@ bool CommandParser::FeedText(uint8_t byte, ReceivedCommand& command) {
     return false;
 }
 
-bool CommandParser::CompleteText(ReceivedCommand& command, bool digitsPresent) {
+bool CommandParser::FeedTextEnd(uint8_t byte, ReceivedCommand& command) {
+    switch (FState) {
+        case State::TextDigits:
+            if (HexValue(byte) < 0) break;
+            FDigits += static_cast<char>(byte);
+            if (FDigits.size() == 2) FState = State::TextCr;
+            return false;
+        case State::TextCr:
+            if (byte != '\r') break;
+            FState = State::TextLf;
+            return false;
+        case State::TextLf: {
+            if (byte != '\n') break;
+            const int sent = HexValue(FDigits[0]) * 16 + HexValue(FDigits[1]);
+            return CompleteText(command, sent == NmeaChecksum(FBytes)
+                                             ? ReceivedCommand::Text
+                                             : ReceivedCommand::TextBadChecksum);
+        }
+        default:
+            break;
+    }
+    return EndIncomplete(byte, command);
+}
+
+bool CommandParser::EndIncomplete(uint8_t byte, ReceivedCommand& command) {
+    CompleteText(command, ReceivedCommand::TextIncomplete);
+    ReceivedCommand unused;
+    Feed(byte, unused);  // from Idle a byte can only start a command
+    return true;
+}
+
+bool CommandParser::CompleteText(ReceivedCommand& command, ReceivedCommand::Kind kind) {
     command = ReceivedCommand{};
     command.Body = FBytes;
-    command.Type = ReceivedCommand::Text;
-    if (digitsPresent) {
-        const int sent = HexValue(FDigits[0]) * 16 + HexValue(FDigits[1]);
-        command.HasChecksum = true;
-        if (sent != NmeaChecksum(FBytes)) command.Type = ReceivedCommand::TextBadChecksum;
-    }
+    command.Type = kind;
     Reset();
     return true;
 }
 
 bool CommandParser::Flush(ReceivedCommand& command) {
-    if (FState == State::TextDigits && FDigits.empty()) return CompleteText(command, false);
-    if (FState == State::Text && !FBytes.empty()) return CompleteText(command, false);
+    const bool text = FState == State::Text || FState == State::TextDigits ||
+                      FState == State::TextCr || FState == State::TextLf;
+    if (text) return CompleteText(command, ReceivedCommand::TextIncomplete);
     Reset();
     return false;
 }

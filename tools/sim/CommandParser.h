@@ -1,7 +1,9 @@
 // Splits the bytes a receiver gets from the monitor into commands: UBX binary
-// frames and NMEA-style text commands ("$PSRF104,...*"). Text commands are
-// taken with or without checksum digits and line end: a '*' followed by
-// anything but hexadecimal digits, or by silence (Flush), ends one.
+// frames and NMEA text commands ("$PSRF104,...*HH" CR LF). As on a real
+// receiver, a text command counts only with its two checksum digits and its
+// CR LF: one that lacks them (a '*' followed by anything else, a line end
+// before the '*', a new '$', or silence) is reported as incomplete and not
+// acted on.
 #pragma once
 
 #include <cstdint>
@@ -10,31 +12,34 @@
 #include "tools/sim/UbxFrame.h"
 
 struct ReceivedCommand {
-    enum Kind { Ubx, UbxBadChecksum, Text, TextBadChecksum };
+    enum Kind { Ubx, UbxBadChecksum, Text, TextBadChecksum, TextIncomplete };
     Kind Type = Text;
-    UbxMessage Message;        // Ubx
-    std::string Body;          // Text: the characters between '$' and '*' (or the line end)
-    bool HasChecksum = false;  // Text: checksum digits were present (and matched)
+    UbxMessage Message;  // Ubx
+    std::string Body;    // Text: the characters between '$' and '*' (or where it stopped)
 };
 
 class CommandParser {
   public:
     // Feeds one byte; true when a command is complete in `command`.
     bool Feed(uint8_t byte, ReceivedCommand& command);
-    // The line went quiet: completes a text command that waits for digits
-    // that will not come. True when one was completed.
+    // The line went quiet: a text command still waiting for its checksum or
+    // line end is reported as incomplete. True when there was one.
     bool Flush(ReceivedCommand& command);
     // Inside a command (waiting for more of it).
     bool Busy() const { return FState != State::Idle; }
 
   private:
-    enum class State { Idle, UbxSync, UbxHeader, UbxRest, Text, TextDigits };
+    enum class State { Idle, UbxSync, UbxHeader, UbxRest, Text, TextDigits, TextCr, TextLf };
     static constexpr size_t MaxUbxPayload = 1024;
     static constexpr size_t MaxTextLength = 200;
 
     bool FeedUbx(uint8_t byte, ReceivedCommand& command);
     bool FeedText(uint8_t byte, ReceivedCommand& command);
-    bool CompleteText(ReceivedCommand& command, bool digitsPresent);
+    bool FeedTextEnd(uint8_t byte, ReceivedCommand& command);
+    bool CompleteText(ReceivedCommand& command, ReceivedCommand::Kind kind);
+    // Ends the text command under way as incomplete; `byte`, which did not
+    // belong to it, is fed again from the start.
+    bool EndIncomplete(uint8_t byte, ReceivedCommand& command);
     void Reset();
 
     State FState = State::Idle;

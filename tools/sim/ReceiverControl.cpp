@@ -116,6 +116,11 @@ ControlOutcome ReceiverControl::Apply(const ReceivedCommand& command) {
             out.Log = "$" + command.Body + " with a bad checksum: ignored";
             return out;
         }
+        case ReceivedCommand::TextIncomplete: {
+            ControlOutcome out;
+            out.Log = "$" + command.Body + " without its checksum and CR LF: ignored";
+            return out;
+        }
     }
     return {};
 }

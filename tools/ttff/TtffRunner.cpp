@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "eval/EpochRecorder.h"
+#include "link/CommandText.h"
 #include "link/RestartCommands.h"
 #include "link/ThreadNMEAFetch.h"
 #include "nmea/NmeaManager.h"
@@ -59,6 +60,7 @@ std::vector<std::string> CampaignRestartLines(RestartKind kind) {
     std::vector<std::string> lines = RestartCommandLines(kind, ReceiverProtocol::Unknown);
     // CFG-RST knows no factory reset: its coldest start stands in for it.
     if (!UbxRestartFrame(kind)) lines.emplace_back(UbxRestartFrame(RestartKind::Cold));
+    for (std::string& line : lines) line = CompleteCommandText(line).Text;
     return lines;
 }
 

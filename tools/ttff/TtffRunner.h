@@ -17,6 +17,6 @@ int RunTtffCampaign(const TtffOptions& options, std::ostream& out, std::ostream&
                     const std::atomic<bool>& stop);
 
 // What the campaign sends for a restart of `kind`: the receiver's protocol is
-// not known here, so both the SiRF sentence and the u-blox CFG-RST frame
-// (hexadecimal text, as the port sends frames).
+// not known here, so both the SiRF sentence (with its checksum and line end)
+// and the u-blox CFG-RST frame (hexadecimal text, as the port sends frames).
 std::vector<std::string> CampaignRestartLines(RestartKind kind);

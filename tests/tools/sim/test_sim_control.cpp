@@ -127,7 +127,7 @@ TEST(SimControl, UbxColdAndHotStartsRestartAcquisition) {
 TEST(SimControl, SirfWarmStartWithoutChecksumOrLineEnd) {
     RunningSim s(ControlOptions());
     ASSERT_TRUE(s.Ok);
-    const Acquisition warm = Restart(s, "$PSRF104,0,0,0,96000,237759,922,12,2*");
+    const Acquisition warm = Restart(s, "$PSRF104,0,0,0,96000,237759,922,12,2*28\r\n");
     EXPECT_GE(warm.To3D, 4);
     EXPECT_LE(warm.To3D, 5);
     EXPECT_TRUE(UbxFramesOf(warm.Bytes).empty());  // a SiRF receiver answers nothing
@@ -228,16 +228,21 @@ TEST(SimControl, CfgRateSetsTheMeasurementPeriod) {
 TEST(SimControl, SirfIntervalsInSeconds) {
     RunningSim s(ControlOptions());
     ASSERT_TRUE(s.Ok);
-    // GSV off, GGA every 3 s, RMC with checksum digits and line end every 2 s.
-    ASSERT_TRUE(s.Port.Write("$PSRF103,03,00,00,01*$PSRF103,00,00,03,01*" +
-                             FinishSentence("PSRF103,04,00,02,01")));
-    ASSERT_TRUE(WaitFor([&] { return s.Sim.Status().Commands == 3; }, seconds(2)));
+    // GSV off, GGA every 3 s, RMC every 2 s; VTG off without its checksum,
+    // which a receiver ignores.
+    ASSERT_TRUE(
+        s.Port.Write("$PSRF103,05,00,00,01*$PSRF103,03,00,00,01*27\r\n"
+                     "$PSRF103,00,00,03,01*27\r\n" +
+                     FinishSentence("PSRF103,04,00,02,01")));
+    ASSERT_TRUE(WaitFor([&] { return s.Sim.Status().Commands == 4; }, seconds(2)));
     s.Port.ReadFor(milliseconds(300));
     const std::string all = s.Port.ReadFor(milliseconds(3000));  // 12 simulated seconds
     std::vector<double> gga, rmc;
+    size_t vtg = 0;
     for (const std::string& x : SentencesOf(all)) {
         const auto f = Fields(x);
         EXPECT_NE(f[0], "GPGSV");
+        vtg += f[0] == "GPVTG";
         if (f[0] == "GPGGA") gga.push_back(TimeOfDay(f[1]));
         if (f[0] == "GPRMC") rmc.push_back(TimeOfDay(f[1]));
     }
@@ -246,6 +251,7 @@ TEST(SimControl, SirfIntervalsInSeconds) {
     for (size_t i = 1; i < gga.size(); ++i) EXPECT_NEAR(gga[i] - gga[i - 1], 3, 1e-6);
     for (size_t i = 1; i < rmc.size(); ++i) EXPECT_NEAR(rmc[i] - rmc[i - 1], 2, 1e-6);
     EXPECT_EQ(s.Sim.Status().Rates[static_cast<int>(SentenceKind::GSV)].Value, 0u);
+    EXPECT_GE(vtg, rmc.size()) << "VTG goes on every second";
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TEST(SimLine, NoiseWhileTheRatesDifferThenSentences) {
     MonitorPort port;
     ASSERT_TRUE(port.Open(sim.SlavePath(), 4800));
     // While mismatched, commands are lost like any bytes at the wrong rate.
-    ASSERT_TRUE(port.Write("$PSRF104,0,0,0,96000,237759,922,12,4*"));
+    ASSERT_TRUE(port.Write("$PSRF104,0,0,0,96000,237759,922,12,4*2E\r\n"));
     const std::string noise = port.ReadFor(milliseconds(1200));
     ASSERT_GT(noise.size(), 100u);
     EXPECT_EQ(noise.find('$'), std::string::npos);
@@ -78,7 +78,7 @@ TEST(SimLine, NoiseWhileTheRatesDifferThenSentences) {
         EXPECT_TRUE(SentenceChecksumOk(sentences[i])) << sentences[i];
     EXPECT_FALSE(sim.Status().Mismatched);
 
-    ASSERT_TRUE(port.Write("$PSRF104,0,0,0,96000,237759,922,12,4*"));
+    ASSERT_TRUE(port.Write("$PSRF104,0,0,0,96000,237759,922,12,4*2E\r\n"));
     EXPECT_TRUE(WaitFor(
         [&] { return sim.Status().Restarts[static_cast<int>(StartKind::Cold)] == 1; }, seconds(2)));
     sim.Stop();

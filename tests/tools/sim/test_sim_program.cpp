@@ -77,7 +77,7 @@ TEST(SimProgram, EndsOnSigtermAndLogsCommandsWhenVerbose) {
     MonitorPort port;
     ASSERT_TRUE(port.Open(path, 115200));
     ASSERT_TRUE(port.Write(FromHex("B56206040400FF07020016790D0A")));
-    ASSERT_TRUE(port.Write("$PSRF103,01,00,02,01*"));
+    ASSERT_TRUE(port.Write("$PSRF104,0,0,0,96000,237759,922,12,1*$PSRF103,01,00,02,01*27\r\n"));
     const auto deadline = steady_clock::now() + seconds(3);
     while (p.Err().find("PSRF103") == std::string::npos && steady_clock::now() < deadline)
         std::this_thread::sleep_for(milliseconds(10));
@@ -87,6 +87,11 @@ TEST(SimProgram, EndsOnSigtermAndLogsCommandsWhenVerbose) {
     EXPECT_NE(err.find("CFG-RST navBbrMask 0x07FF"), std::string::npos) << err;
     EXPECT_NE(err.find("cold start"), std::string::npos) << err;
     EXPECT_NE(err.find("$PSRF103,01,00,02,01: GLL every 2 s"), std::string::npos) << err;
+    EXPECT_NE(err.find("$PSRF104,0,0,0,96000,237759,922,12,1 without its checksum and CR LF: "
+                       "ignored"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("hot start"), std::string::npos) << err;
 }
 
 TEST(SimProgram, HelpAndBadOptions) {

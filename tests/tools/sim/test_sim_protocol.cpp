@@ -98,29 +98,44 @@ TEST(SimCommandParser, BadUbxChecksumIsReportedNotApplied) {
     EXPECT_EQ(list[1].Type, ReceivedCommand::Ubx);
 }
 
-TEST(SimCommandParser, TextCommandsWithAndWithoutChecksum) {
-    // As the monitor sends them: no digits, no line end; the next '$' or
-    // silence ends one.
-    auto list = Parse("$PSRF104,0,0,0,96000,237759,922,12,4*$PSRF103,01,00,01,01*");
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].Body, "PSRF104,0,0,0,96000,237759,922,12,4");
-    EXPECT_FALSE(list[0].HasChecksum);
-    EXPECT_EQ(list[1].Body, "PSRF103,01,00,01,01");
-    EXPECT_TRUE(Parse("$PSRF103,01,00,01,01*", false).empty());  // waits for digits or silence
-
-    list = Parse(FinishSentence("PSRF103,00,00,02,01") + FinishSentence("PSRF103,01,00,00,01"));
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_TRUE(list[0].HasChecksum);
-    EXPECT_EQ(list[0].Type, ReceivedCommand::Text);
-
-    list = Parse("$PSRF103,00,00,02,01*00\r\n");
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].Type, ReceivedCommand::TextBadChecksum);
-
-    // A UBX frame right after a text command still counts.
-    list = Parse("$PSRF104,0,0,0,96000,237759,922,12,1*" + FromHex(HotStartText));
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[1].Type, ReceivedCommand::Ubx);
+// As a real receiver, the parser takes a text command only with its checksum
+// digits and CR LF; anything less is reported incomplete, never acted on.
+TEST(SimCommandParser, TextCommandsNeedTheirChecksumAndLineEnd) {
+    using K = ReceivedCommand::Kind;
+    const std::string cold = "$PSRF104,0,0,0,96000,237759,922,12,4";
+    const std::string coldBody = cold.substr(1);
+    const std::string rate = "$PSRF103,01,00,01,01";
+    const std::string rateBody = rate.substr(1);
+    const std::string hot = FromHex(HotStartText);
+    const struct {
+        std::string Bytes;
+        std::vector<std::pair<K, std::string>> Commands;  // UBX frames with an empty body
+    } cases[] = {
+        {cold + "*2E\r\n", {{K::Text, coldBody}}},
+        {cold + "*2e\r\n", {{K::Text, coldBody}}},
+        {FinishSentence("PSRF103,00,00,02,01") + rate + "*24\r\n",
+         {{K::Text, "PSRF103,00,00,02,01"}, {K::Text, rateBody}}},
+        {"$PSRF103,00,00,02,01*00\r\n", {{K::TextBadChecksum, "PSRF103,00,00,02,01"}}},
+        {cold + "*", {{K::TextIncomplete, coldBody}}},  // then silence
+        {cold + "*" + rate + "*24\r\n", {{K::TextIncomplete, coldBody}, {K::Text, rateBody}}},
+        {rate + "\r\n", {{K::TextIncomplete, rateBody}}},
+        {rate + "*24", {{K::TextIncomplete, rateBody}}},
+        {rate + "*24\r", {{K::TextIncomplete, rateBody}}},
+        {rate + "*24\n", {{K::TextIncomplete, rateBody}}},
+        {rate + "*2\r\n", {{K::TextIncomplete, rateBody}}},
+        {rate + "*24\r\n" + hot, {{K::Text, rateBody}, {K::Ubx, ""}}},
+        {cold + "*" + hot, {{K::TextIncomplete, coldBody}, {K::Ubx, ""}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Bytes);
+        const auto list = Parse(c.Bytes);
+        ASSERT_EQ(list.size(), c.Commands.size());
+        for (size_t i = 0; i < list.size(); ++i) {
+            EXPECT_EQ(list[i].Type, c.Commands[i].first) << i;
+            EXPECT_EQ(list[i].Body, c.Commands[i].second) << i;
+        }
+    }
+    EXPECT_TRUE(Parse(rate + "*24\r", false).empty()) << "waits for the LF or silence";
 }
 
 TEST(SimReceiverControl, CfgMsgActsOnTheUartTargetOnly) {
@@ -173,6 +188,11 @@ TEST(SimReceiverControl, SirfRestartsAndIntervals) {
     EXPECT_EQ(control.Apply(Text("PSRF104,0,0,0,96000,237759,922,12,4")).Restart, StartKind::Cold);
     EXPECT_FALSE(control.Apply(Text("PSRF104,0,0,0,96000,237759,922,12,3")).Restart);
     EXPECT_FALSE(control.Apply(Text("PSRF104,0,0,0,12,1")).Restart);
+    ReceivedCommand incomplete = Text("PSRF104,0,0,0,96000,237759,922,12,4");
+    incomplete.Type = ReceivedCommand::TextIncomplete;
+    const ControlOutcome ignored = control.Apply(incomplete);
+    EXPECT_FALSE(ignored.Restart);
+    EXPECT_NE(ignored.Log.find("without its checksum and CR LF: ignored"), std::string::npos);
 
     // The monitor puts a "0" before the interval it was given.
     control.Apply(Text("PSRF103,01,00,0255,01"));
