@@ -266,8 +266,8 @@ TEST_F(FetchTest, AViewReadingTheStoreNeverSeesHalfASentence) {
             std::this_thread::yield();  // leaves the reader its turn at the lock
             std::lock_guard<std::mutex> hold(Store.Lock());
             const std::string lat = Store.Display().LatText, lon = Store.Display().LonText;
-            const bool pairNorth = lat == "N 48.11730" && lon == "E 11.51666";
-            const bool pairSouth = lat == "S 33.83333" && lon == "E 151.19998";
+            const bool pairNorth = lat == "N 48.11730" && lon == "E 11.51667";
+            const bool pairSouth = lat == "S 33.833333" && lon == "E 151.200000";
             if (!lat.empty() && lat != "0.00" && !pairNorth && !pairSouth) {
                 if (torn++ == 0) ADD_FAILURE() << lat << " " << lon;
             }
