@@ -31,9 +31,12 @@ struct Epoch {
     bool HasAltitude = false;
     double Latitude = 0;   // degrees
     double Longitude = 0;  // degrees
-    double Altitude = 0;   // metres above mean sea level
-    double SpeedMs = 0;    // metres per second
-    double Course = 0;     // degrees true
+    // Decimals of a degree the receiver's position carries (its minutes'
+    // decimals plus two, 10 kept at most); 0 when not known.
+    uint8_t PositionDecimals = 0;
+    double Altitude = 0;  // metres above mean sea level
+    double SpeedMs = 0;   // metres per second
+    double Course = 0;    // degrees true
     double Pdop = 0, Hdop = 0, Vdop = 0;
     double ReceiverTtff = -1;  // the receiver's own time to first fix, seconds (u-blox NAV-STATUS)
     int UsedCount = 0;

@@ -8,12 +8,16 @@
 
 namespace {
 
-constexpr double DegreesE7 = 1e7;
+constexpr double DegreesE10 = 1e10;
+// A coordinate is packed in 1e-10 degrees (the ten decimals of a receiver
+// sending eight decimals of a minute) as 1e-7 degrees and the three digits
+// after them.
+constexpr int64_t SubPerE7 = 1000;
+constexpr int MaxPositionDecimals = 10;
 constexpr double Hundredths = 100.0;
 constexpr double MillimetresPerMetre = 1000.0;
 constexpr double MetresPerSecondPerKnot = 1852.0 / 3600.0;
-constexpr double RecordTenths = 10.0;  // speed and course in the records: x 10
-constexpr double DopScale = 10000.0;   // dilutions in the records: x 10000
+constexpr double DopScale = 10000.0;  // dilutions in the records: x 10000
 constexpr uint16_t MaxWord = 0xFFFF;
 
 // A packed satellite: identity 8 bits | C/N0 7 | elevation 7 | azimuth 9 | used 1.
@@ -30,6 +34,16 @@ constexpr uint8_t UbxNavClass = 0x01, UbxNavStatusId = 0x03;
 uint16_t Word(double value) {
     if (!(value > 0)) return 0;
     return value >= MaxWord ? MaxWord : static_cast<uint16_t>(std::lround(value));
+}
+
+void PackDegrees(double degrees, int32_t& e7, int16_t& sub) {
+    const int64_t n = std::llround(degrees * DegreesE10);
+    e7 = static_cast<int32_t>(n / SubPerE7);
+    sub = static_cast<int16_t>(n % SubPerE7);
+}
+
+double UnpackDegrees(int32_t e7, int16_t sub) {
+    return static_cast<double>(int64_t{e7} * SubPerE7 + sub) / DegreesE10;
 }
 
 uint32_t SystemClock() {
@@ -54,6 +68,8 @@ struct EpochRecorder::Header {
     int32_t LatitudeE7, LongitudeE7, AltitudeMm;
     uint16_t SpeedCms, CourseHundredths, Pdop, Hdop, Vdop;  // dilutions x 100
     uint8_t Fix, Quality, UsedCount, InViewCount, Flags, SatelliteCount;
+    int16_t LatitudeSub, LongitudeSub;  // 1e-10 degrees beyond the 1e-7 degrees
+    uint8_t PositionDecimals;
     uint32_t FirstSatellite;  // index in the chunk's satellites
     uint32_t ReceiverTtffMs;  // NoTime when not told
 };
@@ -79,10 +95,13 @@ void EpochOfStore(const NMEA_Manager& store, Epoch& e) {
     e.Date = store.Rmc.Message.Date;
     e.Fix = FixOfStore(store);
     e.Quality = store.Gga.Message.Spc.FixQuality;
-    e.HasPosition = e.Fix != EpochFix::NoFix && store.Position.Degrees(e.Latitude, e.Longitude);
+    int decimals = 0;
+    e.HasPosition =
+        e.Fix != EpochFix::NoFix && store.Position.Degrees(e.Latitude, e.Longitude, decimals);
+    e.PositionDecimals = static_cast<uint8_t>(std::min(decimals, MaxPositionDecimals));
     e.HasAltitude = e.HasPosition && store.Position.AltitudeMetres(e.Altitude);
-    e.SpeedMs = store.Rmc.Message.Speed / RecordTenths * MetresPerSecondPerKnot;
-    e.Course = store.Rmc.Message.Course / RecordTenths;
+    e.SpeedMs = ToDouble(store.Rmc.Exact.Speed) * MetresPerSecondPerKnot;
+    e.Course = ToDouble(store.Rmc.Exact.Course);
     e.Pdop = store.Gsa.Message.Pdop / DopScale;
     e.Hdop = store.Gsa.Message.Hdop / DopScale;
     e.Vdop = store.Gsa.Message.Vdop / DopScale;
@@ -174,8 +193,9 @@ void EpochRecorder::Record(const Epoch& e) {
     h.HostMs = e.HostMs;
     h.UtcMs = e.UtcMs;
     h.Date = e.Date;
-    h.LatitudeE7 = static_cast<int32_t>(std::lround(e.Latitude * DegreesE7));
-    h.LongitudeE7 = static_cast<int32_t>(std::lround(e.Longitude * DegreesE7));
+    PackDegrees(e.Latitude, h.LatitudeE7, h.LatitudeSub);
+    PackDegrees(e.Longitude, h.LongitudeE7, h.LongitudeSub);
+    h.PositionDecimals = e.PositionDecimals;
     h.AltitudeMm = static_cast<int32_t>(std::lround(e.Altitude * MillimetresPerMetre));
     h.SpeedCms = Word(e.SpeedMs * Hundredths);
     h.CourseHundredths = Word(e.Course * Hundredths);
@@ -227,8 +247,9 @@ Epoch EpochRecorder::Unpack(const Chunk& c, size_t index) const {
     e.Quality = h.Quality;
     e.HasPosition = h.Flags & FlagPosition;
     e.HasAltitude = h.Flags & FlagAltitude;
-    e.Latitude = h.LatitudeE7 / DegreesE7;
-    e.Longitude = h.LongitudeE7 / DegreesE7;
+    e.Latitude = UnpackDegrees(h.LatitudeE7, h.LatitudeSub);
+    e.Longitude = UnpackDegrees(h.LongitudeE7, h.LongitudeSub);
+    e.PositionDecimals = h.PositionDecimals;
     e.Altitude = h.AltitudeMm / MillimetresPerMetre;
     e.SpeedMs = h.SpeedCms / Hundredths;
     e.Course = h.CourseHundredths / Hundredths;

@@ -5,7 +5,9 @@
 
 namespace {
 
-constexpr int CoordinateDecimals = 8;  // about a millimetre
+// Coordinates carry the receiver's own decimals; this many when not known
+// (about a millimetre).
+constexpr int CoordinateDecimals = 8;
 constexpr int MetreDecimals = 3;
 constexpr int DopDecimals = 2;
 constexpr int FirstYear = 2000;  // the records keep two-digit years
@@ -18,6 +20,10 @@ std::string Fixed(double value, int decimals) {
     const auto r =
         std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
     return std::string(text, r.ptr);
+}
+
+int DecimalsOf(const Epoch& e) {
+    return e.PositionDecimals > 0 ? e.PositionDecimals : CoordinateDecimals;
 }
 
 const char* FixName(const Epoch& e) {
@@ -58,8 +64,8 @@ void ExportCsv(const EpochRange& epochs, std::ostream& out) {
         out << Fixed(e.HostMs / 1000.0, MetreDecimals) << ',' << utc << ',' << FixName(e) << ','
             << static_cast<int>(e.Quality) << ',';
         if (e.HasPosition)
-            out << Fixed(e.Latitude, CoordinateDecimals) << ','
-                << Fixed(e.Longitude, CoordinateDecimals) << ',';
+            out << Fixed(e.Latitude, DecimalsOf(e)) << ',' << Fixed(e.Longitude, DecimalsOf(e))
+                << ',';
         else
             out << ",,";
         if (e.HasAltitude) out << Fixed(e.Altitude, MetreDecimals);
@@ -76,8 +82,8 @@ void ExportGpx(const EpochRange& epochs, std::ostream& out) {
         << "  <trk>\n    <name>" << TrackName << "</name>\n    <trkseg>\n";
     epochs([&](const Epoch& e) {
         if (!e.HasPosition) return;
-        out << "      <trkpt lat=\"" << Fixed(e.Latitude, CoordinateDecimals) << "\" lon=\""
-            << Fixed(e.Longitude, CoordinateDecimals) << "\">";
+        out << "      <trkpt lat=\"" << Fixed(e.Latitude, DecimalsOf(e)) << "\" lon=\""
+            << Fixed(e.Longitude, DecimalsOf(e)) << "\">";
         // The elements in the order the GPX schema gives.
         if (e.HasAltitude) out << "<ele>" << Fixed(e.Altitude, MetreDecimals) << "</ele>";
         const std::string time = IsoTime(e);
@@ -98,8 +104,8 @@ void ExportKml(const EpochRange& epochs, std::ostream& out) {
         << "        <altitudeMode>absolute</altitudeMode>\n        <coordinates>\n";
     epochs([&](const Epoch& e) {
         if (!e.HasPosition) return;
-        out << "          " << Fixed(e.Longitude, CoordinateDecimals) << ','
-            << Fixed(e.Latitude, CoordinateDecimals) << ','
+        out << "          " << Fixed(e.Longitude, DecimalsOf(e)) << ','
+            << Fixed(e.Latitude, DecimalsOf(e)) << ','
             << Fixed(e.HasAltitude ? e.Altitude : 0.0, MetreDecimals) << '\n';
     });
     out << "        </coordinates>\n      </LineString>\n    </Placemark>\n  </Document>\n</kml>\n";

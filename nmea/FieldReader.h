@@ -22,6 +22,10 @@ class FieldReader {
         if (AtField() && DecodeFloatText(FFields.At(FNext), value)) return Advance();
         return Step(ParseFloatField(FPos, FSentence, value));
     }
+    bool Decimal(ExactDecimal& value) {
+        if (AtField() && DecodeDecimalText(FFields.At(FNext), value)) return Advance();
+        return Step(ParseDecimalField(FPos, FSentence, value));
+    }
     bool Int(int32_t& value) {
         if (AtField() && DecodeIntText(FFields.At(FNext), value)) return Advance();
         return Step(ParseIntField(FPos, FSentence, value));
@@ -90,4 +94,10 @@ bool DecodeGuarded(const FieldList& fields, Record& record, Decode&& decode) {
 template <class T>
 T Scaled(float value, double scale) {
     return value == 0.0f ? T(0) : static_cast<T>(ScaledTrunc(value, scale));
+}
+
+// Stores value x 10^digits truncated towards zero in the member's width.
+template <class T>
+T Scaled(ExactDecimal value, int digits) {
+    return static_cast<T>(ScaledTrunc(value, digits));
 }

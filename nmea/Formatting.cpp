@@ -1,6 +1,7 @@
 #include "nmea/Formatting.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "nmea/FixedFormat.h"
@@ -8,12 +9,17 @@
 
 namespace {
 
-constexpr float E1Inverse = 0.1f;
 constexpr float E4Inverse = 0.0001f;
 constexpr float E5Inverse = 0.00001f;
-constexpr float MetresPerSecondPerKnot = 0.51443467892078838f;
-constexpr float KmhPerMetrePerSecond = 3.6f;
-constexpr float MetresPerSecondUnitLimit = 0.3f;
+constexpr double MetresPerSecondPerKnot = 0.51443467892078838;
+constexpr double KmhPerMetrePerSecond = 3.6;
+constexpr double MetresPerSecondUnitLimit = 0.3;
+// The fewest decimals shown; a receiver that sends more gets its own.
+constexpr int AltitudeMinDecimals = 1;
+constexpr int CourseMinDecimals = 1;
+constexpr int KmhMinDecimals = 1;
+constexpr int MsMinDecimals = 3;
+constexpr int SpeedMaxDecimals = 6;
 constexpr float ZoneHalfWidth = 7.5f;
 constexpr float ZoneWidthInverse = 1.0f / 15.0f;
 constexpr int HoursPerDay = 24;
@@ -69,6 +75,12 @@ void SetCount(DataDisplay& display, int count) {
              [&] { AppendInt(Reset(display.SatsUsedText), count); });
 }
 
+// A speed shows as many decimals as the receiver's knots, and at least 'least'.
+int SpeedDecimals(ExactDecimal knots, int least) {
+    const int decimals = knots.Decimals > least ? knots.Decimals : least;
+    return decimals < SpeedMaxDecimals ? decimals : SpeedMaxDecimals;
+}
+
 // Texts are built in a local array and stored at once. A list of numbers is
 // built in pieces of this size.
 constexpr int TextPiece = 256;
@@ -79,11 +91,30 @@ void Store(std::string& text, const char* chars, const char* end) {
     text.assign(chars, static_cast<size_t>(end - chars));
 }
 
-void SetHemisphere(std::string& text, float value, char positive, char negative) {
-    char chars[FixedFormatMaxChars + 2];
-    chars[0] = value >= 0 ? positive : negative;
+// "N 20.6287983": the hemisphere letter and the magnitude with the
+// receiver's own precision.
+void SetHemisphere(std::string& text, ExactDegrees value, char positive, char negative) {
+    char chars[ExactTextMaxChars + 2];
+    chars[0] = IsNegative(value) ? negative : positive;
     chars[1] = ' ';
-    Store(text, chars, WriteFixed(chars + 2, value >= 0 ? value : -value, 5));
+    Store(text, chars, WriteDegreesMagnitude(chars + 2, value));
+}
+
+// The receiver's digits, with at least minDecimals decimals.
+void SetExact(DataDisplay& display, std::string& text, DataDisplay::Memoized which,
+              ExactDecimal value, int minDecimals) {
+    Memoized(display, text, which, static_cast<uint64_t>(value.Units),
+             static_cast<uint64_t>(value.Decimals), [&] {
+                 char chars[ExactTextMaxChars];
+                 Store(text, chars, WriteExact(chars, value, minDecimals));
+             });
+}
+
+// A double with 'decimals' decimals, as printf's "%.*f" writes it.
+void SetFixedDouble(std::string& text, double value, int decimals) {
+    char chars[TextPiece];
+    const int n = std::snprintf(chars, sizeof chars, "%.*f", decimals, value);
+    Store(text, chars, chars + (n < TextPiece ? n : TextPiece - 1));
 }
 
 // "hh:mm:ss" after the text's prefix.
@@ -133,7 +164,7 @@ void ClearPosition(DataDisplay& display) {
 }
 
 // GLL and RMC: the position as the status says, and the validity text.
-void FormatStatusPosition(uint8_t status, int32_t latitude, int32_t longitude,
+void FormatStatusPosition(uint8_t status, ExactDegrees latitude, ExactDegrees longitude,
                           DataDisplay& display) {
     display.FixValidText = status == StatusValid ? ValidText : InvalidText;
     if (status == StatusValid)
@@ -144,13 +175,15 @@ void FormatStatusPosition(uint8_t status, int32_t latitude, int32_t longitude,
 
 }  // namespace
 
-void FormatCoordinates(int32_t latitude, int32_t longitude, DataDisplay& display) {
-    Memoized(display, display.LatText, DataDisplay::Lat, static_cast<uint32_t>(latitude), 0, [&] {
-        SetHemisphere(display.LatText, static_cast<float>(latitude) * E5Inverse, 'N', 'S');
-    });
-    Memoized(display, display.LonText, DataDisplay::Lon, static_cast<uint32_t>(longitude), 0, [&] {
-        SetHemisphere(display.LonText, static_cast<float>(longitude) * E5Inverse, 'E', 'W');
-    });
+void FormatCoordinates(ExactDegrees latitude, ExactDegrees longitude, DataDisplay& display) {
+    Memoized(display, display.LatText, DataDisplay::Lat,
+             static_cast<uint64_t>(latitude.MinuteUnits),
+             static_cast<uint64_t>(latitude.MinuteDecimals),
+             [&] { SetHemisphere(display.LatText, latitude, 'N', 'S'); });
+    Memoized(display, display.LonText, DataDisplay::Lon,
+             static_cast<uint64_t>(longitude.MinuteUnits),
+             static_cast<uint64_t>(longitude.MinuteDecimals),
+             [&] { SetHemisphere(display.LonText, longitude, 'E', 'W'); });
 }
 
 int TimeZoneFromLongitude(float longitudeDegrees) {
@@ -206,26 +239,20 @@ void FormatTimes(uint32_t time, int32_t longitude, DataDisplay& display) {
     display.Memos[DataDisplay::LocalTime].Text = display.LocalTimeText;
 }
 
-void FormatSpeedCourse(uint16_t speedKnotsE1, uint16_t courseE1, DataDisplay& display) {
-    Memoized(display, display.SpeedText, DataDisplay::Speed, speedKnotsE1, 0, [&] {
-        float v = speedKnotsE1;
-        if (v != 0) {
-            v = v * E1Inverse;
-            v = v * MetresPerSecondPerKnot;
-        }
-        if (v >= MetresPerSecondUnitLimit) {
-            SetFixed(display.SpeedText, v * KmhPerMetrePerSecond, 1);
-            display.SpeedText += " km/hr    ";
-        } else {
-            SetFixed(display.SpeedText, v, 3);
-            display.SpeedText += " m/sec";
-        }
-    });
-    Memoized(display, display.CourseText, DataDisplay::Course, courseE1, 0, [&] {
-        float c = courseE1;
-        if (c != 0) c = c * E1Inverse;
-        SetFixed(display.CourseText, c, 1);
-    });
+void FormatSpeedCourse(ExactDecimal knots, ExactDecimal course, DataDisplay& display) {
+    Memoized(display, display.SpeedText, DataDisplay::Speed, static_cast<uint64_t>(knots.Units),
+             static_cast<uint64_t>(knots.Decimals), [&] {
+                 const double v = ToDouble(knots) * MetresPerSecondPerKnot;
+                 if (v >= MetresPerSecondUnitLimit) {
+                     SetFixedDouble(display.SpeedText, v * KmhPerMetrePerSecond,
+                                    SpeedDecimals(knots, KmhMinDecimals));
+                     display.SpeedText += " km/hr    ";
+                 } else {
+                     SetFixedDouble(display.SpeedText, v, SpeedDecimals(knots, MsMinDecimals));
+                     display.SpeedText += " m/sec";
+                 }
+             });
+    SetExact(display, display.CourseText, DataDisplay::Course, course, CourseMinDecimals);
 }
 
 void FormatDate(uint32_t date, DataDisplay& display) {
@@ -310,18 +337,17 @@ void FormatRecord(const NMEA_GGA_Object& gga, DataDisplay& display) {
     display.FixValidText = fixed ? ValidText : InvalidText;
     SetFixed(display, display.HdopText, DataDisplay::Hdop,
              static_cast<float>(m.Spc.Hdop) * E4Inverse, 2);
-    SetFixed(display, display.AltText, DataDisplay::Alt,
-             static_cast<float>(m.Spc.Altitude) * E5Inverse, 1);
+    SetExact(display, display.AltText, DataDisplay::Alt, gga.Exact.Altitude, AltitudeMinDecimals);
     FormatTimes(m.Time, m.Longitude, display);
     if (fixed)
-        FormatCoordinates(m.Latitude, m.Longitude, display);
+        FormatCoordinates(gga.Exact.Latitude, gga.Exact.Longitude, display);
     else
         ClearPosition(display);
 }
 
 void FormatRecord(const NMEA_GLL_Object& gll, DataDisplay& display) {
     FormatTimes(gll.Time, gll.Longitude, display);
-    FormatStatusPosition(gll.Status, gll.Latitude, gll.Longitude, display);
+    FormatStatusPosition(gll.Status, gll.Exact.Latitude, gll.Exact.Longitude, display);
 }
 
 void FormatRecord(const NMEA_GSA_Object& gsa, DataDisplay& display) {
@@ -330,12 +356,12 @@ void FormatRecord(const NMEA_GSA_Object& gsa, DataDisplay& display) {
 
 void FormatRecord(const NMEA_RMC_Object& rmc, DataDisplay& display) {
     const _NMEA_MESSAGE_RMC& m = rmc.Message;
-    FormatSpeedCourse(m.Speed, m.Course, display);
+    FormatSpeedCourse(rmc.Exact.Speed, rmc.Exact.Course, display);
     FormatDate(m.Date, display);
     FormatTimes(m.Time, m.Longitude, display);
-    FormatStatusPosition(m.Status, m.Latitude, m.Longitude, display);
+    FormatStatusPosition(m.Status, rmc.Exact.Latitude, rmc.Exact.Longitude, display);
 }
 
 void FormatRecord(const NMEA_VTG_Object& vtg, DataDisplay& display) {
-    FormatSpeedCourse(vtg.SpeedKnots, vtg.TrueCourse, display);
+    FormatSpeedCourse(vtg.Exact.SpeedKnots, vtg.Exact.TrueCourse, display);
 }

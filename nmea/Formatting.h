@@ -1,6 +1,8 @@
-// Display texts: turns a decoded record's scaled integers into the store's
-// texts (coordinates, GMT and local time, date, speed, course, DOPs, fix mode).
-// All arithmetic is single precision: the texts' last digits follow its rounding.
+// Display texts: turns a decoded record into the store's texts (coordinates,
+// GMT and local time, date, speed, course, DOPs, fix mode). Position,
+// altitude, speed and course come from the record's exact values, with the
+// receiver's own precision; the DOPs come from the scaled integers in single
+// precision, and their last digits follow its rounding.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +16,13 @@ void FormatRecord(const NMEA_GSA_Object& gsa, DataDisplay& display);
 void FormatRecord(const NMEA_RMC_Object& rmc, DataDisplay& display);
 void FormatRecord(const NMEA_VTG_Object& vtg, DataDisplay& display);
 
-void FormatCoordinates(int32_t latitude, int32_t longitude, DataDisplay& display);
+// "N 20.6287983": the minutes' decimals plus two, rounded half away from zero.
+void FormatCoordinates(ExactDegrees latitude, ExactDegrees longitude, DataDisplay& display);
 void FormatTimes(uint32_t time, int32_t longitude, DataDisplay& display);
 int TimeZoneFromLongitude(float longitudeDegrees);
-void FormatSpeedCourse(uint16_t speedKnotsE1, uint16_t courseE1, DataDisplay& display);
+// Speed in km/h from 0.3 m/s up, else in m/s (at least 1 and 3 decimals, or
+// as many as the knots have); the course with the receiver's decimals.
+void FormatSpeedCourse(ExactDecimal knots, ExactDecimal course, DataDisplay& display);
 void FormatDate(uint32_t date, DataDisplay& display);
 // A GSA's texts: the used list and count, and the fix mode and DOPs.
 void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display);

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "nmea/ExactNumbers.h"
+
 // Packed time: hour in bits 24-31, minute in bits 16-23, seconds x 1000 in bits 0-15.
 // Packed date: two-digit year in bits 16-23, month in bits 8-15, day in bits 0-7.
 // A receiver that does not know the time or date sends an empty field: the
@@ -31,13 +33,28 @@ struct _NMEA_MESSAGE_GGA {
     _LOG_MESSAGE_GGA_SPC Spc;
 };
 
+// Beside each record, the values the views read, exactly as the receiver
+// wrote them (the integer members are cut from these).
+struct GgaExact {
+    ExactDegrees Latitude;
+    ExactDegrees Longitude;
+    ExactDecimal Altitude;  // metres
+    ExactDecimal GeoidSeparation;
+};
+
 struct NMEA_GGA_Object {
     _NMEA_MESSAGE_GGA Message;
     uint8_t Checksum = 0;
+    GgaExact Exact;
 };
 
 // The status of a GLL or RMC record: "A", valid.
 constexpr uint8_t StatusValid = 1;
+
+struct GllExact {
+    ExactDegrees Latitude;
+    ExactDegrees Longitude;
+};
 
 struct NMEA_GLL_Object {
     int32_t Latitude = 0;
@@ -45,6 +62,7 @@ struct NMEA_GLL_Object {
     uint32_t Time = 0;
     uint8_t Status = 0;  // 1 valid ("A"), 0 not valid ("V")
     uint8_t Checksum = 0;
+    GllExact Exact;
 };
 
 constexpr int UsedPrnSlots = 12;
@@ -102,9 +120,24 @@ struct _NMEA_MESSAGE_RMC {
     char MagVariationDir = 0;  // 'E', 'W' or 0 (none yet)
 };
 
+struct RmcExact {
+    ExactDegrees Latitude;
+    ExactDegrees Longitude;
+    ExactDecimal Speed;   // knots
+    ExactDecimal Course;  // degrees true
+};
+
 struct NMEA_RMC_Object {
     _NMEA_MESSAGE_RMC Message;
     uint8_t Checksum = 0;
+    RmcExact Exact;
+};
+
+struct VtgExact {
+    ExactDecimal TrueCourse;
+    ExactDecimal MagCourse;
+    ExactDecimal SpeedKnots;
+    ExactDecimal SpeedKmh;
 };
 
 struct NMEA_VTG_Object {
@@ -113,4 +146,5 @@ struct NMEA_VTG_Object {
     uint16_t SpeedKnots = 0;  // x 10
     uint16_t SpeedKmh = 0;    // x 10
     uint8_t Checksum = 0;
+    VtgExact Exact;
 };

@@ -4,32 +4,60 @@
 
 namespace {
 
-constexpr double E1 = 10.0;
 constexpr double E4 = 10000.0;
-constexpr double E5 = 100000.0;
+constexpr int DigitsE1 = 1;     // records of knots and degrees x 10
+constexpr int DigitsE5 = 5;     // records of metres x 100000
 constexpr int MaxUsedPrn = 49;  // higher PRNs (SBAS and others) are not listed as used
 constexpr uint8_t FixTypeNone = 1;
 
+// A coordinate's two members: the record's degrees x 100000 and the exact
+// value the views read.
+struct Coordinate {
+    int32_t& E5;
+    ExactDegrees& Exact;
+};
+
+// A decimal value's two members: the record's scaled integer and the exact
+// value the views read.
+template <class T>
+struct Tenths {
+    T& E1;
+    ExactDecimal& Exact;
+
+    void Store(ExactDecimal value) {
+        E1 = Scaled<T>(value, DigitsE1);
+        Exact = value;
+    }
+};
+
 // Reads a dddmm.mmmm value into 'member' (left as it was when the field is
 // empty); 'given' tells whether the field held a value.
-bool ReadDegrees(FieldReader& r, int32_t& member, int32_t limitE5, bool& given) {
-    float value;
-    if (!r.Float(value)) return false;
+bool ReadDegrees(FieldReader& r, Coordinate member, int32_t limitE5, bool& given) {
+    ExactDecimal value;
+    if (!r.Decimal(value)) return false;
     given = !r.LastEmpty();
     if (!given) return true;
-    const int32_t degrees = DegreesE5(value);
+    const ExactDegrees exact = DegreesOfField(value);
+    const int32_t degrees = DegreesE5(exact);
     if (degrees < -limitE5 || degrees > limitE5) return r.Reject();
-    member = degrees;
+    member.E5 = degrees;
+    member.Exact = exact;
     return true;
+}
+
+void Negate(Coordinate member) {
+    member.E5 = -member.E5;
+    member.Exact = Negated(member.Exact);
 }
 
 // Reads a coordinate and its hemisphere letter; 'negative' is the letter
 // that makes the value negative ('S' or 'W').
-bool ReadCoordinate(FieldReader& r, int32_t& member, int32_t limitE5, char negative, bool& given) {
+bool ReadCoordinate(FieldReader& r, Coordinate member, int32_t limitE5, char negative,
+                    bool& given) {
     if (!ReadDegrees(r, member, limitE5, given)) return false;
     FieldText hemisphere;
     if (!r.Text(hemisphere)) return false;
-    if (given && hemisphere.First() == negative) member = -member;
+    if (given && hemisphere.First() == negative) Negate(member);
     return true;
 }
 
@@ -85,25 +113,24 @@ bool ReadUnitLetter(FieldReader& r, char& member) {
 
 // A VTG (value, unit) pair: a non-empty unit stores the value in 'ifUnit' when
 // it is the letter 'unit', otherwise in 'otherwise'.
-bool ReadVtgPair(FieldReader& r, char unit, uint16_t& ifUnit, uint16_t& otherwise) {
-    float value;
+bool ReadVtgPair(FieldReader& r, char unit, Tenths<uint16_t> ifUnit, Tenths<uint16_t> otherwise) {
+    ExactDecimal value;
     FieldText letter;
-    if (!r.Float(value) || !r.Text(letter)) return false;
-    if (!letter.Empty())
-        (letter.First() == unit ? ifUnit : otherwise) = Scaled<uint16_t>(value, E1);
+    if (!r.Decimal(value) || !r.Text(letter)) return false;
+    if (!letter.Empty()) (letter.First() == unit ? ifUnit : otherwise).Store(value);
     return true;
 }
 
 // GGA's latitude: unlike the other sentences, a hemisphere other than N or S
 // fails the sentence, except that a receiver without a fix leaves both the
 // value and the letter empty.
-bool ReadGgaLatitude(FieldReader& r, int32_t& member, bool& given) {
+bool ReadGgaLatitude(FieldReader& r, Coordinate member, bool& given) {
     if (!ReadDegrees(r, member, MaxLatitudeE5, given)) return false;
     FieldText hemisphere;
     if (!r.Text(hemisphere)) return false;
     if (!given && hemisphere.Empty()) return true;
     if (hemisphere.First() == 'S')
-        member = -member;
+        Negate(member);
     else if (hemisphere.First() != 'N')
         return false;
     return true;
@@ -112,8 +139,9 @@ bool ReadGgaLatitude(FieldReader& r, int32_t& member, bool& given) {
 bool DecodeGga(FieldReader& r, NMEA_GGA_Object& gga) {
     _NMEA_MESSAGE_GGA& m = gga.Message;
     bool latitudeGiven = false, longitudeGiven = false;
-    if (!ReadTime(r, m.Time) || !ReadGgaLatitude(r, m.Latitude, latitudeGiven) ||
-        !ReadCoordinate(r, m.Longitude, MaxLongitudeE5, 'W', longitudeGiven))
+    if (!ReadTime(r, m.Time) ||
+        !ReadGgaLatitude(r, {m.Latitude, gga.Exact.Latitude}, latitudeGiven) ||
+        !ReadCoordinate(r, {m.Longitude, gga.Exact.Longitude}, MaxLongitudeE5, 'W', longitudeGiven))
         return false;
 
     int32_t quality, sats;
@@ -124,13 +152,12 @@ bool DecodeGga(FieldReader& r, NMEA_GGA_Object& gga) {
     m.Spc.FixQuality = static_cast<uint8_t>(quality);
     if (!r.Int(sats)) return false;
     m.Spc.SatsUsed = static_cast<uint8_t>(sats);
-    float altitude, separation;
     if (!ReadDop(r, m.Spc.Hdop)) return false;
-    if (!r.Float(altitude)) return false;
-    m.Spc.Altitude = Scaled<int64_t>(altitude, E5);
+    if (!r.Decimal(gga.Exact.Altitude)) return false;
+    m.Spc.Altitude = Scaled<int64_t>(gga.Exact.Altitude, DigitsE5);
     if (!ReadUnitLetter(r, m.Spc.AltitudeUnit)) return false;
-    if (!r.Float(separation)) return false;
-    m.Spc.GeoidSeparation = Scaled<int64_t>(separation, E5);
+    if (!r.Decimal(gga.Exact.GeoidSeparation)) return false;
+    m.Spc.GeoidSeparation = Scaled<int64_t>(gga.Exact.GeoidSeparation, DigitsE5);
     if (!ReadUnitLetter(r, m.Spc.GeoidUnit)) return false;
 
     // The age is a decimal number of seconds in most receivers' output: read
@@ -152,8 +179,10 @@ bool StatusHasPosition(FieldReader& r, uint8_t status, bool latitudeGiven, bool 
 
 bool DecodeGll(FieldReader& r, NMEA_GLL_Object& gll) {
     bool latitudeGiven = false, longitudeGiven = false;
-    return ReadCoordinate(r, gll.Latitude, MaxLatitudeE5, 'S', latitudeGiven) &&
-           ReadCoordinate(r, gll.Longitude, MaxLongitudeE5, 'W', longitudeGiven) &&
+    return ReadCoordinate(r, {gll.Latitude, gll.Exact.Latitude}, MaxLatitudeE5, 'S',
+                          latitudeGiven) &&
+           ReadCoordinate(r, {gll.Longitude, gll.Exact.Longitude}, MaxLongitudeE5, 'W',
+                          longitudeGiven) &&
            ReadTime(r, gll.Time) && ReadStatus(r, gll.Status) &&
            StatusHasPosition(r, gll.Status, latitudeGiven, longitudeGiven) && r.Hex(gll.Checksum);
 }
@@ -184,18 +213,19 @@ bool DecodeRmc(FieldReader& r, NMEA_RMC_Object& rmc) {
     _NMEA_MESSAGE_RMC& m = rmc.Message;
     bool latitudeGiven = false, longitudeGiven = false;
     if (!ReadTime(r, m.Time) || !ReadStatus(r, m.Status) ||
-        !ReadCoordinate(r, m.Latitude, MaxLatitudeE5, 'S', latitudeGiven) ||
-        !ReadCoordinate(r, m.Longitude, MaxLongitudeE5, 'W', longitudeGiven) ||
+        !ReadCoordinate(r, {m.Latitude, rmc.Exact.Latitude}, MaxLatitudeE5, 'S', latitudeGiven) ||
+        !ReadCoordinate(r, {m.Longitude, rmc.Exact.Longitude}, MaxLongitudeE5, 'W',
+                        longitudeGiven) ||
         !StatusHasPosition(r, m.Status, latitudeGiven, longitudeGiven))
         return false;
-    float value;
-    if (!r.Float(value)) return false;
-    m.Speed = Scaled<uint16_t>(value, E1);
-    if (!r.Float(value)) return false;
-    m.Course = Scaled<uint16_t>(value, E1);
+    ExactDecimal value;
+    if (!r.Decimal(value)) return false;
+    Tenths<uint16_t>{m.Speed, rmc.Exact.Speed}.Store(value);
+    if (!r.Decimal(value)) return false;
+    Tenths<uint16_t>{m.Course, rmc.Exact.Course}.Store(value);
     if (!ReadDate(r, m.Date)) return false;
-    if (!r.Float(value)) return false;
-    m.MagVariation = Scaled<int16_t>(value, E1);
+    if (!r.Decimal(value)) return false;
+    m.MagVariation = Scaled<int16_t>(value, DigitsE1);
     FieldText direction;
     if (!r.Text(direction)) return false;
     if (!direction.Empty()) m.MagVariationDir = direction.First();
@@ -203,10 +233,13 @@ bool DecodeRmc(FieldReader& r, NMEA_RMC_Object& rmc) {
 }
 
 bool DecodeVtg(FieldReader& r, NMEA_VTG_Object& vtg) {
-    return ReadVtgPair(r, 'T', vtg.TrueCourse, vtg.MagCourse) &&
-           ReadVtgPair(r, 'T', vtg.TrueCourse, vtg.MagCourse) &&
-           ReadVtgPair(r, 'N', vtg.SpeedKnots, vtg.SpeedKmh) &&
-           ReadVtgPair(r, 'N', vtg.SpeedKnots, vtg.SpeedKmh) && r.Hex(vtg.Checksum);
+    const Tenths<uint16_t> trueCourse{vtg.TrueCourse, vtg.Exact.TrueCourse};
+    const Tenths<uint16_t> magCourse{vtg.MagCourse, vtg.Exact.MagCourse};
+    const Tenths<uint16_t> knots{vtg.SpeedKnots, vtg.Exact.SpeedKnots};
+    const Tenths<uint16_t> kmh{vtg.SpeedKmh, vtg.Exact.SpeedKmh};
+    return ReadVtgPair(r, 'T', trueCourse, magCourse) &&
+           ReadVtgPair(r, 'T', trueCourse, magCourse) && ReadVtgPair(r, 'N', knots, kmh) &&
+           ReadVtgPair(r, 'N', knots, kmh) && r.Hex(vtg.Checksum);
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 #include "nmea/PositionText.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "nmea/Utils.h"
 
 namespace {
 
-constexpr double MinutesPerDegree = 60.0;
-constexpr int DegreeDigitsShift = 100;  // ddmm: degrees are the value / 100
 constexpr double MaxTimeField = 240000.0;
 
 void Keep(char (&out)[PositionText::Capacity], std::string_view text) {
@@ -15,13 +16,17 @@ void Keep(char (&out)[PositionText::Capacity], std::string_view text) {
     out[n] = 0;
 }
 
-// ddmm.mmmm (or dddmm.mmmm) to degrees.
-bool CoordinateDegrees(const char* text, char hemisphere, char negative, double& degrees) {
+// ddmm.mmmm (or dddmm.mmmm) to degrees, from the digits in one rounding;
+// 'decimals' receives the decimals of a degree the minutes carry.
+bool CoordinateDegrees(const char* text, char hemisphere, char negative, double& degrees,
+                       int& decimals) {
     double value = 0;
-    if (!DecimalValue(text, value) || value < 0) return false;
-    const double whole = static_cast<double>(static_cast<long long>(value / DegreeDigitsShift));
-    degrees = whole + (value - whole * DegreeDigitsShift) / MinutesPerDegree;
-    if (hemisphere == negative) degrees = -degrees;
+    ExactDecimal exact;
+    if (!DecimalValue(text, value) || value < 0 || !DecodeDecimalText(text, exact)) return false;
+    ExactDegrees d = DegreesOfField(exact);
+    if (hemisphere == negative) d = Negated(d);
+    degrees = ToDouble(d);
+    decimals = d.TextDecimals();
     return true;
 }
 
@@ -68,8 +73,17 @@ void PositionText::SetAltitude(std::string_view altitude) {
 }
 
 bool PositionText::Degrees(double& latitude, double& longitude) const {
-    return CoordinateDegrees(Latitude, North, 'S', latitude) &&
-           CoordinateDegrees(Longitude, East, 'W', longitude);
+    int decimals = 0;
+    return Degrees(latitude, longitude, decimals);
+}
+
+bool PositionText::Degrees(double& latitude, double& longitude, int& decimals) const {
+    int latitudeDecimals = 0, longitudeDecimals = 0;
+    if (!CoordinateDegrees(Latitude, North, 'S', latitude, latitudeDecimals) ||
+        !CoordinateDegrees(Longitude, East, 'W', longitude, longitudeDecimals))
+        return false;
+    decimals = std::max(latitudeDecimals, longitudeDecimals);
+    return true;
 }
 
 bool PositionText::AltitudeMetres(double& metres) const {

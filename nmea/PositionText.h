@@ -23,8 +23,12 @@ struct PositionText {
              std::string_view east);
     void SetAltitude(std::string_view altitude);
     void SetTime(std::string_view time);
-    // Signed degrees; false when a field is missing or not a number.
+    // Signed degrees, each the nearest double to what the digits say; false
+    // when a field is missing or not a number.
     bool Degrees(double& latitude, double& longitude) const;
+    // The same, and the decimals of a degree the receiver's minutes carry
+    // (their decimals plus two, the more precise of the two fields).
+    bool Degrees(double& latitude, double& longitude, int& decimals) const;
     // False when no altitude was given.
     bool AltitudeMetres(double& metres) const;
     // Milliseconds since midnight UTC, to the millisecond the receiver gives;

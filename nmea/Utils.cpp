@@ -74,6 +74,51 @@ struct Decimal {
     }
 };
 
+// The digits of a decimal number kept exactly: every digit while there is
+// room, then further fraction digits are dropped (the value is cut) and a
+// whole part too long for 64 bits saturates.
+struct ExactDigits {
+    static constexpr uint64_t Room = 900000000000000000ull;  // x 10 + 9 still fits int64
+    static constexpr int64_t Saturated = 9000000000000000000ll;
+    uint64_t Units = 0;
+    int Decimals = 0;
+    bool InFraction = false;
+    bool Full = false;
+
+    void Add(uint32_t digit) {
+        if (Full) return;
+        if (InFraction) {
+            if (Decimals == ExactMaxDecimals || Units >= Room) return;
+            ++Decimals;
+        } else if (Units >= Room) {
+            Full = true;
+            return;
+        }
+        Units = Units * 10 + digit;
+    }
+
+    // False when c ends the number.
+    bool Take(char c) {
+        if (c == '.') {
+            if (InFraction) return false;
+            InFraction = true;
+        } else if (IsDigit(c)) {
+            Add(static_cast<uint32_t>(DigitValue(c)));
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    ExactDecimal Value(bool negative) const {
+        ExactDecimal value;
+        value.Units = Full ? Saturated : static_cast<int64_t>(Units);
+        value.Decimals = static_cast<int8_t>(Full ? 0 : Decimals);
+        if (negative) value.Units = -value.Units;
+        return value;
+    }
+};
+
 // Integer fields wrap like a 32-bit register on absurd input.
 uint32_t TakeDigit(uint32_t magnitude, char c) {
     return magnitude * 10 + DigitValue(c);
@@ -100,6 +145,47 @@ int ParseFloatField(int pos, std::string_view s, float& value) {
     while (pos < Length(s) && d.Take(s[pos])) ++pos;
     value = d.Value(negative);
     return pos;
+}
+
+int ParseDecimalField(int pos, std::string_view s, ExactDecimal& value) {
+    if (pos < 0) return -1;
+    char skipped = 0;
+    pos = SkipToField(pos, s, false, skipped);
+    if (pos < 0) return -1;
+    ExactDigits d;
+    d.InFraction = skipped == '.';
+    bool negative = false;
+    if (pos > 0 && pos < Length(s) && s[pos] == '-') {
+        negative = true;
+        ++pos;
+    }
+    while (pos < Length(s) && d.Take(s[pos])) ++pos;
+    value = d.Value(negative);
+    return pos;
+}
+
+bool DecodeDecimalText(std::string_view field, ExactDecimal& value) {
+    const char* p = field.data();
+    const char* const end = p + field.size();
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    ExactDigits d;
+    for (; p != end; ++p) {
+        const uint32_t digit = static_cast<uint32_t>(static_cast<uint8_t>(*p)) - '0';
+        if (digit > 9) break;
+        d.Add(digit);
+    }
+    if (p != end) {
+        if (*p != '.') return false;
+        d.InFraction = true;
+        for (++p; p != end; ++p) {
+            const uint32_t digit = static_cast<uint32_t>(static_cast<uint8_t>(*p)) - '0';
+            if (digit > 9) return false;
+            d.Add(digit);
+        }
+    }
+    value = d.Value(negative);
+    return true;
 }
 
 bool DecodeFloatText(std::string_view field, float& value) {
@@ -255,11 +341,4 @@ void UnpackDate(uint32_t packed, int& year, int& month, int& day) {
     year = static_cast<int>((packed >> 16) & 0xFF);
     month = static_cast<int>((packed >> 8) & 0xFF);
     day = static_cast<int>(packed & 0xFF);
-}
-
-int32_t DegreesE5(float dddmm) {
-    const double x = dddmm;
-    const double d = std::floor(x * 0.01);
-    const double degrees = d + (x - d * 100.0) * (1.0 / 60.0);
-    return static_cast<int32_t>(TruncSaturated(degrees * 100000.0));
 }

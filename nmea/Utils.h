@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "nmea/ExactNumbers.h"
+
 constexpr int FieldTextCapacity = 100;
 
 // The text result of ParseTextField, held in place: decoding never allocates.
@@ -30,6 +32,8 @@ struct FieldText {
 };
 
 int ParseFloatField(int pos, std::string_view s, float& value);
+// The same number as ParseFloatField reads, kept exactly.
+int ParseDecimalField(int pos, std::string_view s, ExactDecimal& value);
 int ParseIntField(int pos, std::string_view s, int32_t& value);
 int ParseTextField(int pos, std::string_view s, FieldText& text);
 int ParseHexField(int pos, std::string_view s, uint8_t& value);
@@ -39,6 +43,7 @@ int ParseHexField(int pos, std::string_view s, uint8_t& value);
 // started on that comma, and returns false (storing nothing) for a field the
 // walking form would stop inside, which the caller then walks.
 bool DecodeFloatText(std::string_view field, float& value);
+bool DecodeDecimalText(std::string_view field, ExactDecimal& value);
 bool DecodeIntText(std::string_view field, int32_t& value);
 bool DecodeTextField(std::string_view field, FieldText& text);
 
@@ -92,7 +97,6 @@ uint32_t TimeFromField(float hhmmss);
 void UnpackTime(uint32_t packed, int& hour, int& minute, float& seconds);
 uint32_t DateFromField(int32_t ddmmyy);
 void UnpackDate(uint32_t packed, int& year, int& month, int& day);
-int32_t DegreesE5(float dddmm);
 
 // value x scale truncated towards zero, computed in double from the single
 // precision value and saturated at the limits of int64 (never undefined).

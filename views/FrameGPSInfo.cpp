@@ -1,5 +1,7 @@
 #include "views/FrameGPSInfo.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QPixmap>
 #include <QThread>
 #include <mutex>
@@ -37,6 +39,10 @@ struct BoxPlace {
     int Left, Top, Width, Height;
 };
 constexpr BoxPlace PosBoxPlace{1, 0, 104, 60};
+// Room kept between a position text and its box's right edge, and the
+// smallest font a long text may shrink to.
+constexpr int FitMargin = 3;
+constexpr int MinFitPixelSize = 6;
 constexpr BoxPlace DopBoxPlace{106, 0, 104, 60};
 constexpr BoxPlace MotionBoxPlace{1, 60, 208, 40};
 constexpr BoxPlace UsedSatBoxPlace{1, 100, 208, 28};
@@ -49,6 +55,20 @@ QGroupBox* MakeBox(QWidget* parent, const BoxPlace& place) {
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// Shows a position text whole inside its box: a text longer than the room
+// (a receiver's nine decimals of a degree) is drawn in the largest smaller
+// font that fits; a text that fits keeps the box's font.
+void SetFittedText(QLabel* label, const QString& text) {
+    const QWidget* box = label->parentWidget();
+    const int room = box->width() - label->x() - FitMargin;
+    QFont font = box->font();
+    int pixels = QFontInfo(font).pixelSize();
+    while (QFontMetrics(font).horizontalAdvance(text) > room && pixels > MinFitPixelSize)
+        font.setPixelSize(--pixels);
+    if (label->font() != font) label->setFont(font);
+    SetAutoText(label, text);
 }
 
 struct InfoSnapshot {
@@ -151,9 +171,9 @@ void TFGPSInfo::ShowReceiverTtff(bool reported, uint32_t ttffMs) {
 void TFGPSInfo::Refresh() {
     const InfoSnapshot s = TakeSnapshot(FStore);
     const DataDisplay& d = s.Display;
-    SetAutoText(latLabel, "LAT:" + Text(d.LatText) + Degree);
-    SetAutoText(lonLabel, "LON:" + Text(d.LonText) + Degree);
-    SetAutoText(altLabel, "ALT:" + Text(d.AltText));
+    SetFittedText(latLabel, "LAT:" + Text(d.LatText) + Degree);
+    SetFittedText(lonLabel, "LON:" + Text(d.LonText) + Degree);
+    SetFittedText(altLabel, "ALT:" + Text(d.AltText));
     SetAutoText(hdopLabel, "HDOP:" + Text(d.HdopText));
     SetAutoText(vdopLabel, "VDOP:" + Text(d.VdopText));
     SetAutoText(pdopLabel, "PDOP:" + Text(d.PdopText));

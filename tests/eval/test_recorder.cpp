@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 
 #include "eval/EpochRecorder.h"
+#include "eval/Export.h"
 #include "nmea/Dispatch.h"
 #include "nmea/NmeaManager.h"
 
@@ -135,8 +137,9 @@ void CheckCaptureDigits(bool withRmc) {
         if (!e.HasPosition) return;
         const auto it = ggaByTime.find(e.UtcMs);
         ASSERT_NE(it, ggaByTime.end()) << "epoch at " << e.UtcMs << " ms has no GGA of its time";
-        EXPECT_NEAR(e.Latitude, it->second.first, 6e-8);
-        EXPECT_NEAR(e.Longitude, it->second.second, 6e-8);
+        EXPECT_NEAR(e.Latitude, it->second.first, 6e-11);
+        EXPECT_NEAR(e.Longitude, it->second.second, 6e-11);
+        EXPECT_EQ(e.PositionDecimals, 10);  // eight decimals of a minute
         ++checked;
     });
     EXPECT_GT(checked, 10u);
@@ -145,6 +148,68 @@ void CheckCaptureDigits(bool withRmc) {
 TEST(EpochRecorder, ACaptureIsRecordedCycleByCycleWithTheReceiversDigits) {
     CheckCaptureDigits(true);
     CheckCaptureDigits(false);
+}
+
+std::string Nmea(const std::string& body) {
+    uint8_t sum = 0;
+    for (char c : body) sum ^= static_cast<uint8_t>(c);
+    char star[8];
+    std::snprintf(star, sizeof star, "*%02X\r", sum);
+    return "$" + body + star;
+}
+
+// The CSV cells of one exported epoch.
+std::vector<std::string> CsvRow(const Epoch& e) {
+    std::ostringstream out;
+    const std::vector<Epoch> one{e};
+    ExportCsv(RangeOf(one), out);
+    std::istringstream in(out.str());
+    std::string line;
+    std::getline(in, line);  // the header
+    std::getline(in, line);
+    std::vector<std::string> cells;
+    std::stringstream s(line);
+    for (std::string cell; std::getline(s, cell, ',');) cells.push_back(cell);
+    return cells;
+}
+
+// "S 20.6287983" as a signed number's text.
+std::string Signed(const std::string& text) {
+    return (text[0] == 'S' || text[0] == 'W' ? "-" : "") + text.substr(2);
+}
+
+// From the sentences through the recording to the export, a position keeps
+// the digits the position panel shows; speed and course come from the
+// receiver's digits, not from the records' tenths.
+TEST(EpochRecorder, ExportsCarryThePanelsDigits) {
+    const struct {
+        const char *Latitude, *Longitude;
+        int Decimals;
+    } cases[] = {
+        {"2037.72790", "15111.12000", 7},
+        {"2037.7279012", "15111.1200004", 9},
+        {"2037.72790123", "00011.12000049", 10},
+        {"0000.0000", "00000.0001", 6},
+    };
+    NMEA_Manager store;
+    EpochRecorder recorder(10, [] { return 0u; });
+    for (const auto& c : cases) {
+        const std::string tail = std::string(c.Latitude) + ",S," + c.Longitude + ",W,";
+        DispatchSentence(Nmea("GNGGA,023042.00," + tail + "4,12,0.6,12.3456,M,23.9,M,,"), store,
+                         nullptr);
+        DispatchSentence(Nmea("GNRMC,023042.00,A," + tail + "0.012,54.70,101226,,,R"), store,
+                         nullptr);
+        const Epoch taken = EpochOfStore(store);
+        EXPECT_NEAR(taken.SpeedMs, 0.012 * 1852 / 3600, 1e-9);  // the record says 0.0 knots
+        EXPECT_NEAR(taken.Course, 54.70, 1e-9);
+        recorder.Record(taken);
+        const Epoch e = recorder.At(recorder.Size() - 1);
+        EXPECT_EQ(e.PositionDecimals, c.Decimals) << c.Latitude;
+        const std::vector<std::string> cells = CsvRow(e);
+        ASSERT_GE(cells.size(), 8u);
+        EXPECT_EQ(cells[4], Signed(store.Display().LatText)) << c.Latitude;
+        EXPECT_EQ(cells[5], Signed(store.Display().LonText)) << c.Longitude;
+    }
 }
 
 TEST(EpochRecorder, EachEpochKeepsTheSatellitesOfItsCycle) {

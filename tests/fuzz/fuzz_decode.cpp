@@ -40,5 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int count = store.Sky.Satellites(inView, SkyMaxSatellites);
     for (int i = 0; i < count; ++i) store.Sky.Used(inView[i].System, inView[i].Prn);
     store.Sky.UsedSatellites(used, SkyMaxUsed);
+    // The display texts and the recording's degrees, made from the exact
+    // values of whatever the handlers accepted.
+    store.Display();
+    double latitude = 0, longitude = 0;
+    int decimals = 0;
+    store.Position.Degrees(latitude, longitude, decimals);
     return 0;
 }

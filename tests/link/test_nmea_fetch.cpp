@@ -266,8 +266,8 @@ TEST_F(FetchTest, AViewReadingTheStoreNeverSeesHalfASentence) {
             std::this_thread::yield();  // leaves the reader its turn at the lock
             std::lock_guard<std::mutex> hold(Store.Lock());
             const std::string lat = Store.Display().LatText, lon = Store.Display().LonText;
-            const bool pairNorth = lat == "N 48.11730" && lon == "E 11.51666";
-            const bool pairSouth = lat == "S 33.83333" && lon == "E 151.19998";
+            const bool pairNorth = lat == "N 48.117300" && lon == "E 11.516667";
+            const bool pairSouth = lat == "S 33.833333" && lon == "E 151.200000";
             if (!lat.empty() && lat != "0.00" && !pairNorth && !pairSouth) {
                 if (torn++ == 0) ADD_FAILURE() << lat << " " << lon;
             }
@@ -298,7 +298,7 @@ TEST_F(FetchTest, AFixItsLossAndItsReturnReachTheDisplayTexts) {
     };
     Pty.Write(Gga + "\r\n" + Rmc + "\r\n");
     DataDisplay d = displayed(2);
-    EXPECT_EQ(d.LatText, "N 48.11730");
+    EXPECT_EQ(d.LatText, "N 48.117300");
     EXPECT_EQ(d.FixValidText, "Valid");
 
     Pty.Write(Nmea("GPGGA,,,,,,0,,,,M,,M,,") + "\r\n");
@@ -318,7 +318,7 @@ TEST_F(FetchTest, AFixItsLossAndItsReturnReachTheDisplayTexts) {
     Pty.Write(Gga + "\r\n");
     d = displayed(5);
     EXPECT_EQ(d.FixValidText, "Valid");
-    EXPECT_EQ(d.LatText, "N 48.11730");
+    EXPECT_EQ(d.LatText, "N 48.117300");
     EXPECT_EQ(d.AltText, "545.4");
     EXPECT_EQ(d.SatsUsedText, "8");
 }

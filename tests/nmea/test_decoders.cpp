@@ -158,16 +158,16 @@ TEST(PackedValues, AbsurdInputsStayDefined) {
     TimeFromField(-1.0f);
     TimeFromField(3.0e38f);
     DateFromField(-2147483647 - 1);
-    DegreesE5(-3.0e38f);
-    DegreesE5(3.0e38f);
+    EXPECT_EQ(DegreesE5(DegreesOfField({-9000000000000000000, 0})), INT32_MIN);
+    EXPECT_EQ(DegreesE5(DegreesOfField({9000000000000000000, 0})), INT32_MAX);
     EXPECT_EQ(ScaledTrunc(3.0e38f, 1e5), INT64_MAX);
 }
 
 TEST(DegreesE5, ConvertsDegreesAndMinutes) {
-    EXPECT_EQ(DegreesE5(4807.038f), 4811730);
-    EXPECT_EQ(DegreesE5(1131.000f), 1151666);
-    EXPECT_EQ(DegreesE5(0.0f), 0);
-    EXPECT_EQ(DegreesE5(9000.0f), 9000000);
+    EXPECT_EQ(DegreesE5(DegreesOfField({4807038, 3})), 4811730);
+    EXPECT_EQ(DegreesE5(DegreesOfField({1131000, 3})), 1151666);
+    EXPECT_EQ(DegreesE5(DegreesOfField({0, 0})), 0);
+    EXPECT_EQ(DegreesE5(DegreesOfField({9000, 0})), 9000000);
 }
 
 }  // namespace

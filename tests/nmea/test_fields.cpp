@@ -159,15 +159,17 @@ TEST(FieldList, ShortFieldsAreNumbersOnlyWhenAllDigits) {
 // The reader against the walking decoders chained by hand, over fields the
 // whole-field decoders must refuse as well as plain ones: every value and
 // every position must agree.
-enum class Kind { Float, Int, Text, Hex };
+enum class Kind { Float, Int, Text, Hex, Decimal };
 
 struct Walked {
     std::vector<float> Floats;
     std::vector<int32_t> Ints;
     std::vector<std::string> Texts;
     std::vector<int> Positions;
+    std::vector<ExactDecimal> Decimals;
     bool operator==(const Walked& o) const {
-        return Floats == o.Floats && Ints == o.Ints && Texts == o.Texts && Positions == o.Positions;
+        return Floats == o.Floats && Ints == o.Ints && Texts == o.Texts &&
+               Positions == o.Positions && Decimals == o.Decimals;
     }
 };
 
@@ -179,10 +181,12 @@ Walked ByHand(std::string_view s, const std::vector<Kind>& kinds) {
         int32_t i = -1;
         uint8_t h = 0;
         FieldText t;
-        const int next = k == Kind::Float ? ParseFloatField(pos, s, f)
-                         : k == Kind::Int ? ParseIntField(pos, s, i)
-                         : k == Kind::Hex ? ParseHexField(pos, s, h)
-                                          : ParseTextField(pos, s, t);
+        ExactDecimal d{-1, -1};
+        const int next = k == Kind::Float     ? ParseFloatField(pos, s, f)
+                         : k == Kind::Int     ? ParseIntField(pos, s, i)
+                         : k == Kind::Hex     ? ParseHexField(pos, s, h)
+                         : k == Kind::Decimal ? ParseDecimalField(pos, s, d)
+                                              : ParseTextField(pos, s, t);
         if (k == Kind::Hex) i = h;
         if (next < 0 || next > static_cast<int>(s.size())) break;
         pos = next;
@@ -190,6 +194,7 @@ Walked ByHand(std::string_view s, const std::vector<Kind>& kinds) {
         w.Ints.push_back(i);
         w.Texts.emplace_back(t.View());
         w.Positions.push_back(pos);
+        w.Decimals.push_back(d);
     }
     return w;
 }
@@ -203,16 +208,19 @@ Walked ByReader(std::string_view s, const std::vector<Kind>& kinds) {
         int32_t i = -1;
         uint8_t h = 0;
         FieldText t;
-        const bool ok = k == Kind::Float ? r.Float(f)
-                        : k == Kind::Int ? r.Int(i)
-                        : k == Kind::Hex ? r.Hex(h)
-                                         : r.Text(t);
+        ExactDecimal d{-1, -1};
+        const bool ok = k == Kind::Float     ? r.Float(f)
+                        : k == Kind::Int     ? r.Int(i)
+                        : k == Kind::Hex     ? r.Hex(h)
+                        : k == Kind::Decimal ? r.Decimal(d)
+                                             : r.Text(t);
         if (!ok) break;
         if (k == Kind::Hex) i = h;
         w.Floats.push_back(f);
         w.Ints.push_back(i);
         w.Texts.emplace_back(t.View());
         w.Positions.push_back(r.Position());
+        w.Decimals.push_back(d);
     }
     return w;
 }
@@ -237,6 +245,7 @@ TEST(FieldReader, DecodesAsTheWalkingDecodersDo) {
         "$GPGGA,1,2*",
         "$GP GA,1,2*3x",
         "$GPGGA*41\r",
+        "$GNGGA,1,2037.727901234567,N,15112.00000000000000001,E,-0.5,.25,1.,-,*00\r",
     };
     const std::vector<std::vector<Kind>> orders = {
         std::vector<Kind>(14, Kind::Float),
@@ -249,11 +258,48 @@ TEST(FieldReader, DecodesAsTheWalkingDecodersDo) {
         {Kind::Int, Kind::Int, Kind::Hex, Kind::Hex},
         {Kind::Text, Kind::Float, Kind::Float, Kind::Hex, Kind::Text},
         {Kind::Hex, Kind::Int, Kind::Hex},
+        std::vector<Kind>(14, Kind::Decimal),
+        {Kind::Text, Kind::Decimal, Kind::Text, Kind::Decimal, Kind::Float, Kind::Decimal,
+         Kind::Int, Kind::Decimal, Kind::Text, Kind::Decimal, Kind::Hex},
     };
     for (const std::string& s : sentences)
         for (size_t o = 0; o < orders.size(); ++o)
             EXPECT_TRUE(ByReader(s, orders[o]) == ByHand(s, orders[o]))
                 << "order " << o << ": " << s;
+}
+
+// A decimal field keeps every digit as an integer and counts the decimals;
+// fraction digits beyond the twelfth are dropped, a whole part beyond 64
+// bits saturates.
+TEST(FieldReader, DecimalFieldsKeepEveryDigit) {
+    const struct {
+        const char* Field;
+        int64_t Units;
+        int Decimals;
+    } cases[] = {
+        {"2037.72790", 203772790, 5},
+        {"15112.0000", 151120000, 4},
+        {"0545.4", 5454, 1},
+        {"-12.50", -1250, 2},
+        {"7", 7, 0},
+        {"7.", 7, 0},
+        {"", 0, 0},
+        {"-.5", -5, 1},
+        {"4807.0380000000001", 4807038000000000, 12},
+        {"123456789012345678901", 9000000000000000000, 0},
+    };
+    for (const auto& c : cases) {
+        const std::string sentence = std::string("$GPGGA,") + c.Field + ",X*00";
+        const FieldList fields{std::string_view(sentence)};
+        FieldReader r(fields);
+        ExactDecimal d;
+        ASSERT_TRUE(r.Decimal(d)) << c.Field;
+        EXPECT_EQ(d.Units, c.Units) << c.Field;
+        EXPECT_EQ(d.Decimals, c.Decimals) << c.Field;
+        ExactDecimal walked;
+        ASSERT_GT(ParseDecimalField(6, sentence, walked), 0);
+        EXPECT_TRUE(walked == d) << c.Field;
+    }
 }
 
 // An empty field is seen as empty whichever way it was read.

@@ -9,6 +9,7 @@
 #include "nmea/FixedFormat.h"
 #include "nmea/Formatting.h"
 #include "nmea/SentenceHandlers.h"
+#include "nmea/Utils.h"
 
 namespace {
 
@@ -55,14 +56,59 @@ TEST(FixedFormat, Integers) {
     EXPECT_EQ(out, "07-51230-9223372036854775808");
 }
 
-TEST(FormatCoordinates, HemispheresAndFiveDecimals) {
+// A dddmm.mmmm field as the handlers read it, negative for 'S' or 'W'.
+ExactDegrees FieldDegrees(const std::string& field, char hemisphere) {
+    ExactDecimal value;
+    EXPECT_TRUE(DecodeDecimalText(field, value)) << field;
+    const ExactDegrees degrees = DegreesOfField(value);
+    return hemisphere == 'S' || hemisphere == 'W' ? Negated(degrees) : degrees;
+}
+
+// The text carries the minutes' decimals plus two, rounded half away from
+// zero; the record keeps degrees x 100000 truncated towards zero.
+TEST(FormatCoordinates, ReceiversOwnPrecisionRounded) {
+    const struct {
+        const char* Field;
+        char Hemisphere;
+        const char* Text;
+        int32_t E5;
+    } cases[] = {
+        {"2037.72790", 'N', "N 20.6287983", 2062879},   // 20.628798333: rounded down
+        {"15112.0000", 'E', "E 151.200000", 15120000},  // exact, not 151.19998
+        {"01131.000", 'E', "E 11.51667", 1151666},      // 11.516666...: rounded up
+        {"3351.9999", 'S', "S 33.866665", -3386666},
+        {"12118.8514", 'W', "W 121.314190", -12131419},
+        {"4807.03", 'N', "N 48.1172", 4811716},
+        {"4807.0", 'N', "N 48.117", 4811666},
+        {"4807", 'N', "N 48.12", 4811666},
+        {"2037.7279012", 'N', "N 20.628798353", 2062879},
+        {"2037.727901234567", 'N', "N 20.62879835390945", 2062879},
+        {"0000.00004", 'N', "N 0.0000007", 0},  // 6.67e-7: up
+        {"0000.00002", 'S', "S 0.0000003", 0},  // 3.33e-7: down
+        {"0000.00000", 'S', "N 0.0000000", 0},  // zero is north
+        {"0059.999999", 'N', "N 0.99999998", 99999},
+        {"4859.99999999", 'W', "W 48.9999999998", -4899999},
+        {"9000.00000", 'S', "S 90.0000000", -9000000},
+    };
+    for (const auto& c : cases) {
+        const ExactDegrees degrees = FieldDegrees(c.Field, c.Hemisphere);
+        DataDisplay d;
+        FormatCoordinates(degrees, degrees, d);
+        const bool latitude = c.Hemisphere == 'N' || c.Hemisphere == 'S';
+        EXPECT_EQ(latitude ? d.LatText : d.LonText, c.Text) << c.Field;
+        EXPECT_EQ(DegreesE5(degrees), c.E5) << c.Field;
+    }
+}
+
+// The two hemispheres' letters, and a memo that is keyed by the decimals too.
+TEST(FormatCoordinates, HemisphereLettersAndPrecisionChange) {
     DataDisplay d;
-    FormatCoordinates(-3386667, 15120000, d);
-    EXPECT_EQ(d.LatText, "S 33.86667");
-    EXPECT_EQ(d.LonText, "E 151.20000");
-    FormatCoordinates(0, -12131419, d);
-    EXPECT_EQ(d.LatText, "N 0.00000");
-    EXPECT_EQ(d.LonText, "W 121.31419");
+    FormatCoordinates(FieldDegrees("3352.0000", 'S'), FieldDegrees("15112.0000", 'E'), d);
+    EXPECT_EQ(d.LatText, "S 33.866667");
+    EXPECT_EQ(d.LonText, "E 151.200000");
+    FormatCoordinates(FieldDegrees("3352.000", 'N'), FieldDegrees("12118.8514", 'W'), d);
+    EXPECT_EQ(d.LatText, "N 33.86667");
+    EXPECT_EQ(d.LonText, "W 121.314190");
 }
 
 TEST(TimeZoneFromLongitude, ZonesOfFifteenDegrees) {
@@ -97,17 +143,26 @@ TEST(FormatTimes, LocalTimeFromLongitude) {
     EXPECT_EQ(d.LocalTimeText, "(AM)00:00:00");
 }
 
+// Speed switches to km/h at 0.3 m/s; speed and course keep the receiver's
+// decimals when it sends more than the fewest shown.
 TEST(FormatSpeedCourse, UnitSwitchesAtPointThreeMetresPerSecond) {
+    const struct {
+        ExactDecimal Knots, Course;
+        const char *Speed, *CourseText;
+    } cases[] = {
+        {{0, 0}, {0, 0}, "0.000 m/sec", "0.0"},
+        {{5, 1}, {3599, 1}, "0.257 m/sec", "359.9"},
+        {{100, 1}, {844, 1}, "18.5 km/hr    ", "84.4"},
+        {{123, 3}, {5470, 2}, "0.063 m/sec", "54.70"},
+        {{123456, 4}, {13, 0}, "22.8636 km/hr    ", "13.0"},
+        {{1, 4}, {1234567, 5}, "0.0001 m/sec", "12.34567"},
+    };
     DataDisplay d;
-    FormatSpeedCourse(0, 0, d);
-    EXPECT_EQ(d.SpeedText, "0.000 m/sec");
-    EXPECT_EQ(d.CourseText, "0.0");
-    FormatSpeedCourse(5, 3599, d);
-    EXPECT_EQ(d.SpeedText, "0.257 m/sec");
-    EXPECT_EQ(d.CourseText, "359.9");
-    FormatSpeedCourse(100, 844, d);
-    EXPECT_EQ(d.SpeedText, "18.5 km/hr    ");
-    EXPECT_EQ(d.CourseText, "84.4");
+    for (const auto& c : cases) {
+        FormatSpeedCourse(c.Knots, c.Course, d);
+        EXPECT_EQ(d.SpeedText, c.Speed);
+        EXPECT_EQ(d.CourseText, c.CourseText);
+    }
 }
 
 TEST(FormatDate, YearFirst) {
@@ -152,8 +207,11 @@ TEST(FormatRecord, GgaTexts) {
     EXPECT_EQ(d.GmtText, "GMT: 12:35:19");
     EXPECT_EQ(d.LocalTimeText, "(PM)01:35:19");
     EXPECT_EQ(d.LatText, "N 48.11730");
-    EXPECT_EQ(d.LonText, "E 11.51666");
-    gga.Message.Spc.Altitude = 2000000000000;  // 20,000 km: no wrap
+    EXPECT_EQ(d.LonText, "E 11.51667");
+    EXPECT_EQ(gga.Message.Spc.Altitude, 54540000);
+    ASSERT_TRUE(
+        ParseGGA("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,20000000.0,M,46.9,M,,*75\r", gga));
+    EXPECT_EQ(gga.Message.Spc.Altitude, 2000000000000);  // 20,000 km: no wrap
     FormatRecord(gga, d);
     EXPECT_EQ(d.AltText, "20000000.0");
     // Without a fix there is no position to show, only the sentence's other values.

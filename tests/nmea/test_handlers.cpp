@@ -19,7 +19,7 @@ TEST(ParseGGA, ExampleSentenceWithSinglePrecisionScaling) {
     EXPECT_EQ(m.Spc.FixQuality, 1);
     EXPECT_EQ(m.Spc.SatsUsed, 8);
     EXPECT_EQ(m.Spc.Hdop, 8999u);
-    EXPECT_EQ(m.Spc.Altitude, 54540002);
+    EXPECT_EQ(m.Spc.Altitude, 54540000);  // from the digits, not through a float
     EXPECT_EQ(m.Spc.AltitudeUnit, 'M');
     EXPECT_EQ(m.Spc.GeoidSeparation, 4690000);
     EXPECT_EQ(m.Spc.GeoidUnit, 'M');
@@ -131,10 +131,10 @@ TEST(ParseRMC, WarningStatusStillStoresEverything) {
     const _NMEA_MESSAGE_RMC& m = rmc.Message;
     EXPECT_EQ(m.Status, 0);
     EXPECT_EQ(m.Latitude, 4811730);
-    EXPECT_EQ(m.Speed, 223);  // 22.4 in single precision is just below 22.4
+    EXPECT_EQ(m.Speed, 224);  // from the digits: 22.4 is not cut to 22.3
     EXPECT_EQ(m.Course, 844);
     EXPECT_EQ(m.Date, (94u << 16) | (3u << 8) | 23u);
-    EXPECT_EQ(m.MagVariation, 30);
+    EXPECT_EQ(m.MagVariation, 31);
     EXPECT_EQ(m.MagVariationDir, 'W');
 }
 
@@ -156,7 +156,7 @@ TEST(ParseVTG, UnitsDecideTheMembers) {
     EXPECT_EQ(vtg.TrueCourse, 547);
     EXPECT_EQ(vtg.MagCourse, 0);  // empty value, unit present
     EXPECT_EQ(vtg.SpeedKnots, 55);
-    EXPECT_EQ(vtg.SpeedKmh, 101);
+    EXPECT_EQ(vtg.SpeedKmh, 102);
     vtg.MagCourse = 5;
     ASSERT_TRUE(ParseVTG(Sentence("GPVTG,054.7,T,,,005.5,N,010.2,K,A"), vtg));
     EXPECT_EQ(vtg.MagCourse, 5);  // value and unit empty

@@ -103,11 +103,11 @@ TEST(LazyTexts, TheLastSentenceOfSeveralWritingOneTextSetsIt) {
     NMEA_Manager store;
     DispatchSentence(gga, store, nullptr);
     DispatchSentence(rmc, store, nullptr);
-    EXPECT_EQ(store.Display().LatText, "N 49.13333");
+    EXPECT_EQ(store.Display().LatText, "N 49.13333");  // 4908.000: five decimals
     DispatchSentence(rmc, store, nullptr);
     DispatchSentence(gga, store, nullptr);
     EXPECT_EQ(store.Display().LatText, "N 48.11730");
-    EXPECT_EQ(store.Display().SpeedText, "41.3 km/hr    ");  // RMC's alone, still shown
+    EXPECT_EQ(store.Display().SpeedText, "41.5 km/hr    ");  // RMC's alone, still shown
 }
 
 // A text written directly (the fix mode cleared on a restart) is not undone

@@ -161,8 +161,8 @@ TEST(UbxViews, AUbxOnlyReceiverFillsPositionAndSky) {
         Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, 27)));
     EXPECT_TRUE(pvt.Refresh);
     EXPECT_TRUE(Dispatch(store, UbxBytes(0x01, 0x35, SatPayload())).Refresh);
-    EXPECT_EQ(store.Display().LatText, "N 46.40459");
-    EXPECT_EQ(store.Display().LonText, "W 117.02074");
+    EXPECT_EQ(store.Display().LatText, "N 46.4045950");
+    EXPECT_EQ(store.Display().LonText, "W 117.0207450");
     EXPECT_EQ(store.Display().AltText, "292.5");
     EXPECT_EQ(store.Display().FixModeText, "3D");
     EXPECT_EQ(store.Display().GmtText, "GMT: 20:42:27");

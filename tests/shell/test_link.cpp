@@ -87,7 +87,7 @@ TEST_F(LinkTest, ReaderFeedsTheConsoleAndTheViews) {
     ASSERT_TRUE(WaitFor([] { return FSnrViewer->snrChart->Bars().size() == 11; }));
     ASSERT_TRUE(WaitFor([] { return FSViewer->dateLabel->text() == "DATE: 15/04/13"; }));
     EXPECT_EQ(FSViewer->fixModeLabel->text(), "3D");
-    EXPECT_EQ(FGPSInfo->latLabel->text(), "LAT:N 44.06883" + QString(QChar(0x00B0)));
+    EXPECT_EQ(FGPSInfo->latLabel->text(), "LAT:N 44.068843" + QString(QChar(0x00B0)));
     EXPECT_EQ(FGPSInfo->usedCountLabel->text(), "10");
     EXPECT_TRUE(FSViewer->satMarks[0]->isVisibleTo(FSViewer));
     ASSERT_TRUE(WaitFor([] { return FConsole->LineCount() >= 6; }));

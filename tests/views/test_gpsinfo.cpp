@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
 #include "nmea/UbxMessages.h"
@@ -18,6 +19,15 @@ const std::vector<std::string> Mt3339Epoch = {
     "$GPGSA,A,3,20,16,09,03,07,10,23,19,27,30,,,1.64,0.98,1.31*05",
     "$GPRMC,202640.000,A,4404.1306,N,12118.8515,W,0.03,225.97,130415,,,D*73",
 };
+
+// "$body*hh" with its checksum.
+std::string Nmea(const std::string& body) {
+    uint8_t sum = 0;
+    for (char c : body) sum ^= static_cast<uint8_t>(c);
+    char star[4];
+    std::snprintf(star, sizeof star, "*%02X", sum);
+    return "$" + body + star;
+}
 
 class GpsInfoTest : public testing::Test {
   protected:
@@ -55,17 +65,48 @@ TEST_F(GpsInfoTest, LayoutOfBoxesAndLabels) {
     EXPECT_FALSE(info.FixTimerRunning());
 }
 
+// Every digit of a position shows inside the position box, from five to
+// eleven decimals of a degree: a long text gets a smaller font, a short one
+// keeps the box's font.
+TEST_F(GpsInfoTest, PositionTextsFitTheirBoxWhole) {
+    const struct {
+        const char* Latitude;
+        const char* Longitude;
+    } cases[] = {
+        {"4404.130", "12118.851"},
+        {"2037.72790", "15111.12000"},
+        {"2037.7279012", "15111.1200000"},
+        {"8959.999999999", "17959.999999999"},
+    };
+    for (const auto& c : cases) {
+        const std::string body = std::string("GNGGA,202640.000,") + c.Latitude + ",S," +
+                                 c.Longitude + ",W,4,12,0.6,-1234.5678,M,-19.6,M,,";
+        Feed(store, {Nmea(body)});
+        info.Refresh();
+        for (QLabel* label : {info.latLabel, info.lonLabel, info.altLabel}) {
+            EXPECT_LE(label->geometry().right(), info.posBox->width() - 3)
+                << label->text().toStdString();
+            EXPECT_EQ(label->size(), label->sizeHint());
+        }
+        EXPECT_TRUE(info.lonLabel->text().startsWith("LON:W 1")) << c.Longitude;
+    }
+    // The short texts of the first case keep the box's font.
+    Feed(store, Mt3339Epoch);
+    info.Refresh();
+    EXPECT_EQ(info.altLabel->font(), info.posBox->font());
+}
+
 TEST_F(GpsInfoTest, RefreshShowsDecodedTextsWithDegreeSigns) {
     Feed(store, Mt3339Epoch);
     info.Refresh();
-    EXPECT_EQ(info.latLabel->text(), "LAT:N 44.06883" + Degree);
-    EXPECT_EQ(info.lonLabel->text(), "LON:W 121.31419" + Degree);
+    EXPECT_EQ(info.latLabel->text(), "LAT:N 44.068843" + Degree);
+    EXPECT_EQ(info.lonLabel->text(), "LON:W 121.314192" + Degree);
     EXPECT_EQ(info.altLabel->text(), "ALT:1127.7");
     EXPECT_EQ(info.pdopLabel->text(), "PDOP:1.64");
     EXPECT_EQ(info.hdopLabel->text(), "HDOP:0.98");
     EXPECT_EQ(info.vdopLabel->text(), "VDOP:1.31");
-    EXPECT_EQ(info.courseLabel->text(), "Course:225.9" + Degree);
-    EXPECT_EQ(info.speedLabel->text(), "Speed:0.000 m/sec");
+    EXPECT_EQ(info.courseLabel->text(), "Course:225.97" + Degree);
+    EXPECT_EQ(info.speedLabel->text(), "Speed:0.015 m/sec");
     EXPECT_EQ(info.usedCountLabel->text(), "10");
     // Labels size themselves to their text.
     EXPECT_EQ(info.lonLabel->size(), info.lonLabel->sizeHint());

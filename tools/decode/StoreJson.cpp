@@ -139,6 +139,42 @@ json SkyJson(const SatelliteSky& sky) {
     return {{"InView", inView}, {"Systems", systems}, {"Satellites", list}, {"Used", usedList}};
 }
 
+// The values the views read, exactly as the receiver wrote them, beside
+// each record's scaled integers: degrees from the digits with the minutes'
+// decimals, and decimal values with the receiver's decimals.
+json ExactJson(ExactDegrees d) {
+    return {{"Degrees", ToDouble(d)}, {"MinuteDecimals", d.MinuteDecimals}};
+}
+json ExactJson(ExactDecimal v) {
+    return {{"Value", ToDouble(v)}, {"Decimals", v.Decimals}};
+}
+
+// One object "Exact" beside the records, each record's exact values under
+// the record's name.
+json ExactValuesJson(const NMEA_Manager& store) {
+    const GgaExact& gga = store.Gga.Exact;
+    const RmcExact& rmc = store.Rmc.Exact;
+    const VtgExact& vtg = store.Vtg.Exact;
+    return {{"Gga",
+             {{"Latitude", ExactJson(gga.Latitude)},
+              {"Longitude", ExactJson(gga.Longitude)},
+              {"Altitude", ExactJson(gga.Altitude)},
+              {"GeoidSeparation", ExactJson(gga.GeoidSeparation)}}},
+            {"Gll",
+             {{"Latitude", ExactJson(store.Gll.Exact.Latitude)},
+              {"Longitude", ExactJson(store.Gll.Exact.Longitude)}}},
+            {"Rmc",
+             {{"Latitude", ExactJson(rmc.Latitude)},
+              {"Longitude", ExactJson(rmc.Longitude)},
+              {"Speed", ExactJson(rmc.Speed)},
+              {"Course", ExactJson(rmc.Course)}}},
+            {"Vtg",
+             {{"TrueCourse", ExactJson(vtg.TrueCourse)},
+              {"MagCourse", ExactJson(vtg.MagCourse)},
+              {"SpeedKnots", ExactJson(vtg.SpeedKnots)},
+              {"SpeedKmh", ExactJson(vtg.SpeedKmh)}}}};
+}
+
 }  // namespace
 
 json SentenceJson(std::string_view sentence, const DispatchResult& result) {
@@ -162,6 +198,7 @@ json StoreJson(const NMEA_Manager& store, const DecodeCounts& counts) {
                    {{"sentences", counts.Sentences},
                     {"valid", counts.Valid},
                     {"refreshes", counts.Refreshes}}}};
+    state["Exact"] = ExactValuesJson(store);
     // Only a receiver of several systems gets the extended table: a GPS
     // receiver's state has no "Sky" object.
     if (store.Sky.Extended()) state["Sky"] = SkyJson(store.Sky);

@@ -45,13 +45,43 @@ TEST_F(DecodeCli, OneJsonObjectPerSentence) {
     EXPECT_EQ(objects[2].at("type"), "GSV");
 }
 
+// A high-precision receiver (seven decimals of a minute): the texts carry
+// nine decimals of a degree, rounded; the records keep 1e-5 degrees cut
+// towards zero, and the exact values stand beside them.
+TEST_F(DecodeCli, FinalStateKeepsTheReceiversPrecision) {
+    const auto file = Write(
+        "rtk",
+        "$GNGGA,023042.00,2037.7279012,S,15111.1200000,W,4,12,0.6,12.3456,M,23.9,M,1.0,0000*52\r\n$"
+        "GNRMC,023042.00,A,2037.7279012,S,15111.1200000,W,0.012,54.70,101226,,,R*50\r\n");
+    const DecodeRun run = RunDecode("--final " + Quoted(file.string()));
+    ASSERT_EQ(run.Status, 0);
+    const json state = json::parse(run.Out);
+    const json& display = state.at("display");
+    EXPECT_EQ(display.at("LatText"), "S 20.628798353");  // 20.62879835333...
+    EXPECT_EQ(display.at("LonText"), "W 151.185333333");
+    EXPECT_EQ(display.at("AltText"), "12.3456");
+    EXPECT_EQ(display.at("CourseText"), "54.70");
+    EXPECT_EQ(display.at("SpeedText"), "0.006 m/sec");
+    for (const char* record : {"Gga", "Rmc"}) {
+        const json& r = state.at(record);
+        EXPECT_EQ(r.at("Latitude"), -2062879) << record;
+        EXPECT_EQ(r.at("Longitude"), -15118533) << record;
+        const json& latitude = state.at("Exact").at(record).at("Latitude");
+        EXPECT_DOUBLE_EQ(latitude.at("Degrees").get<double>(), -(20 + 37.7279012 / 60));
+        EXPECT_EQ(latitude.at("MinuteDecimals"), 7);
+    }
+    EXPECT_EQ(state.at("Gga").at("Altitude"), 1234560);
+    EXPECT_EQ(state.at("Rmc").at("Course"), 547);
+    EXPECT_EQ(state.at("Exact").at("Rmc").at("Speed").at("Decimals"), 3);
+}
+
 TEST_F(DecodeCli, FinalStateHoldsStoredValuesAndCounts) {
     const auto file = Write("final", Gga + "\r\n");
     const DecodeRun run = RunDecode("--final <" + Quoted(file.string()));
     ASSERT_EQ(run.Status, 0);
     const json state = json::parse(run.Out);
     EXPECT_EQ(state.at("Gga").at("Hdop"), 8999);
-    EXPECT_EQ(state.at("Gga").at("Altitude"), 54540002);
+    EXPECT_EQ(state.at("Gga").at("Altitude"), 54540000);
     EXPECT_EQ(state.at("Gga").at("AltitudeUnit"), "M");
     EXPECT_EQ(state.at("display").at("LatText"), "N 48.11730");
     EXPECT_EQ(state.at("display").at("FixModeText"), "NON Fix");

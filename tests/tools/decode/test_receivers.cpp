@@ -171,7 +171,7 @@ TEST(RealReceivers, DoubledDollarAndChecksumsOfZero) {
     const json state = Final("st-teseo-liv4f");
     EXPECT_EQ(state["counts"]["valid"], teseo.size());
     EXPECT_EQ(state["display"]["FixModeText"], "3D");
-    EXPECT_EQ(state["display"]["LatText"], "N 47.38340");
+    EXPECT_EQ(state["display"]["LatText"], "N 47.3834088");
     EXPECT_EQ(state["Gga"]["SatsUsed"], std::stoi(Last(teseo, "GNGGA").at(7)));
 
     const DecodeRun lea = RunDecode(Quoted((CorpusDir / "ublox-lea-4h.log").string()));
@@ -186,7 +186,7 @@ TEST(RealReceivers, DoubledDollarAndChecksumsOfZero) {
 TEST(RealReceivers, LostFixShowsNoPosition) {
     const json fixed = FinalAfterLines("quectel-eg25-g", 598);
     EXPECT_EQ(fixed["display"]["FixValidText"], "Valid");
-    EXPECT_EQ(fixed["display"]["LatText"], "N 36.76457");
+    EXPECT_EQ(fixed["display"]["LatText"], "N 36.76457922");
 
     const json lost = FinalAfterLines("quectel-eg25-g", 601);  // GGA and RMC without a fix
     EXPECT_EQ(lost["display"]["FixValidText"], "InValid");
