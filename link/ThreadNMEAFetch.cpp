@@ -67,6 +67,7 @@ void TNmeaFetch::Execute() {
 void TNmeaFetch::ReadUntilTerminated() {
     if (!FPort || !FStore) return;
     FDisplay = std::make_shared<Display>(FConsoleLines, FConsole, FRefresh, FPace);
+    NewLink();
     while (SafePoint()) {
         uint16_t length = 0;
         const RecordKind kind =
@@ -110,9 +111,16 @@ void TNmeaFetch::Reconnect() {
         QueueAfterDisplay([hook = FOnAttempt, attempt] { hook(attempt); });
         if (attempt.Back) {
             FDeviceGone.store(false, std::memory_order_release);
+            NewLink();
             return;
         }
     }
+}
+
+// A new link may send no checksums where the last one did (Dispatch.h).
+void TNmeaFetch::NewLink() {
+    std::lock_guard<std::mutex> guard(FStore->Lock());
+    FStore->ChecksumsSeen = false;
 }
 
 void TNmeaFetch::NoteDeviceState() {

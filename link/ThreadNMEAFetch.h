@@ -124,6 +124,7 @@ class TNmeaFetch : public YThread {
     struct Display;
 
     void ReadUntilTerminated();
+    void NewLink();
     void NoteDeviceState();
     void Reconnect();
     // Sleeps `seconds` in short steps; false when asked to end meanwhile.

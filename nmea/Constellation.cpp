@@ -2,7 +2,8 @@
 
 namespace {
 
-constexpr const char* TalkerTexts[TalkerCount] = {"GP", "GN", "GL", "GA", "GB", "BD", "GQ", "GI"};
+constexpr const char* TalkerTexts[TalkerCount] = {"GP", "GN", "GL", "GA", "GB", "BD",
+                                                  "GQ", "GI", "IN", "EC", "II"};
 constexpr int TalkerKeyLength = 2;
 
 // A talker text packed into one integer, so that recognition compares numbers.
@@ -20,8 +21,9 @@ struct TalkerKeyTable {
 constexpr TalkerKeyTable TalkerKeys{};
 
 constexpr Constellation TalkerSystems[TalkerCount] = {
-    Constellation::Gps,    Constellation::Unknown, Constellation::Glonass, Constellation::Galileo,
-    Constellation::BeiDou, Constellation::BeiDou,  Constellation::Qzss,    Constellation::NavIC};
+    Constellation::Gps,     Constellation::Unknown, Constellation::Glonass, Constellation::Galileo,
+    Constellation::BeiDou,  Constellation::BeiDou,  Constellation::Qzss,    Constellation::NavIC,
+    Constellation::Unknown, Constellation::Unknown, Constellation::Unknown};
 constexpr Constellation SystemIds[] = {
     Constellation::Unknown, Constellation::Gps,  Constellation::Glonass, Constellation::Galileo,
     Constellation::BeiDou,  Constellation::Qzss, Constellation::NavIC};
@@ -74,7 +76,10 @@ Constellation SatelliteConstellation(Constellation reported, int32_t prn) {
     if (reported == Constellation::Unknown) return PrnConstellation(prn);
     if (reported != Constellation::Gps) return reported;
     const Constellation byNumber = PrnConstellation(prn);
-    return byNumber == Constellation::Sbas || byNumber == Constellation::Qzss ? byNumber : reported;
+    return byNumber == Constellation::Sbas || byNumber == Constellation::Qzss ||
+                   byNumber == Constellation::Glonass
+               ? byNumber
+               : reported;
 }
 
 char ConstellationLetter(Constellation c) {

@@ -6,17 +6,20 @@
 #include <cstdint>
 #include <string_view>
 
-enum class Talker : uint8_t { GP, GN, GL, GA, GB, BD, GQ, GI, None };
-constexpr int TalkerCount = 8;
+// The satellite systems' talkers, then talkers of marine equipment that
+// hand on a receiver's solution: IN integrated navigation, EC electronic
+// chart, II integrated instrumentation.
+enum class Talker : uint8_t { GP, GN, GL, GA, GB, BD, GQ, GI, IN, EC, II, None };
+constexpr int TalkerCount = 11;
 
 enum class Constellation : uint8_t { Gps, Sbas, Glonass, Galileo, BeiDou, Qzss, NavIC, Unknown };
 constexpr int ConstellationCount = 8;
 
-// The talker of a two-character talker text, Talker::None when not one of the eight.
+// The talker of a two-character talker text, Talker::None when not one of the table.
 Talker TalkerFromText(std::string_view text);
 const char* TalkerText(Talker talker);
 
-// The system a talker speaks for; GN (combined) gives Unknown.
+// The system a talker speaks for; GN (combined) and the marine talkers give Unknown.
 Constellation TalkerConstellation(Talker talker);
 // The system of an NMEA 4.10 system id (1 GPS, 2 GLONASS, 3 Galileo, 4 BeiDou,
 // 5 QZSS, 6 NavIC), Unknown for any other value.
@@ -26,8 +29,9 @@ Constellation SystemIdConstellation(int32_t systemId);
 // 401-463 BeiDou, 301-336 Galileo), Unknown outside these ranges.
 Constellation PrnConstellation(int32_t prn);
 // The system of satellite prn reported under 'reported': GPS reports also
-// carry SBAS and QZSS satellites, combined reports any system, so both are
-// told apart by number; every other system stands as reported.
+// carry SBAS, QZSS and (NMEA 2.x receivers) GLONASS satellites, combined
+// reports any system, so both are told apart by number; every other system
+// stands as reported.
 Constellation SatelliteConstellation(Constellation reported, int32_t prn);
 
 char ConstellationLetter(Constellation c);

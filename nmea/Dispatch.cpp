@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -21,6 +22,64 @@ bool ChecksumMatches(std::string_view sentence, size_t star, uint8_t sum) {
     const char* first = sentence.data() + star + 1;
     if (digits == 0 || HexDigitValue(*first) < 0) return false;  // no checksum digits
     return HexValue(first, static_cast<int>(digits)) == sum;
+}
+
+// The satellite table's note of a sentence its handler accepted, and the end
+// of the receiver cycle the sentence brought.
+class Steps final : public SentenceSteps {
+  public:
+    Steps(const SentenceTypeRow& row, NMEA_Manager& store, Talker talker, const FieldList& fields)
+        : FRow(row), FStore(store), FTalker(talker), FFields(fields) {}
+
+    bool Accept() override {
+        const uint32_t cycle = FStore.Sky.Cycle();
+        const bool setCompleted = FRow.Observe && FRow.Observe(FStore.Sky, FTalker, FFields);
+        if (FStore.Epochs && FStore.Sky.Cycle() != cycle) FStore.Epochs->CycleEnded(FStore);
+        return setCompleted;
+    }
+
+  private:
+    const SentenceTypeRow& FRow;
+    NMEA_Manager& FStore;
+    Talker FTalker;
+    const FieldList& FFields;
+};
+
+constexpr size_t MinAddressLength = 2;
+constexpr size_t MaxAddressLength = 7;
+
+bool AddressCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// The sentence without its line end when it may be taken unchecked: a '$',
+// an address, a comma, then printable characters, no '*' and no blank at
+// the end (a '$' quoted in text, such as a capture's comment, is followed
+// by one); empty otherwise.
+std::string_view UncheckedText(std::string_view sentence) {
+    while (!sentence.empty() && (sentence.back() == '\r' || sentence.back() == '\n'))
+        sentence.remove_suffix(1);
+    const size_t comma = sentence.find(',');
+    if (sentence.empty() || sentence[0] != '$' || comma == std::string_view::npos ||
+        comma - 1 < MinAddressLength || comma - 1 > MaxAddressLength)
+        return {};
+    for (size_t i = 1; i < comma; ++i)
+        if (!AddressCharacter(sentence[i])) return {};
+    for (size_t i = comma; i < sentence.size(); ++i)
+        if (sentence[i] < ' ' || sentence[i] > '~' || sentence[i] == '*') return {};
+    return sentence.back() == ' ' ? std::string_view() : sentence;
+}
+
+// The text followed by '*' and the two digits of its sum.
+std::string WithChecksum(std::string_view text) {
+    uint8_t sum = 0;
+    FieldList::Sum(text, sum);
+    constexpr char Digits[] = "0123456789ABCDEF";
+    std::string sentence(text);
+    sentence += '*';
+    sentence += Digits[sum >> 4];
+    sentence += Digits[sum & 0xF];
+    return sentence;
 }
 
 }  // namespace
@@ -77,11 +136,23 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
     Talker talker = Talker::None;
     result.Type = RecognizeSentenceType(sentence.substr(1, SentenceTypeTextLength), talker);
     FieldList fields;
+    std::string checked;  // an unchecked sentence with the checksum it would have
     if (result.Type == SentenceTypeNone) {
         result.Valid = VerifyChecksum(sentence);
     } else {
         fields.Split(sentence);
         result.Valid = fields.HasStar() && ChecksumMatches(sentence, fields.Star(), fields.Sum());
+    }
+    if (result.Valid) {
+        store.ChecksumsSeen = true;
+    } else if (!store.ChecksumsSeen) {
+        const std::string_view unchecked = UncheckedText(sentence);
+        result.Unchecked = result.Valid = !unchecked.empty();
+        // The handlers read a sentence with its checksum: one is added.
+        if (result.Unchecked && result.Type != SentenceTypeNone) {
+            checked = WithChecksum(unchecked);
+            fields.Split(checked);
+        }
     }
     if (result.Valid) ++store.ValidSentences;
     if (result.Type == SentenceTypeNone || !result.Valid) store.Tally.Count(sentence, result.Valid);
@@ -95,9 +166,7 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
     if (!result.Valid) return result;
     store.Tally.CountKnown(talker, result.Type);
     const SentenceTypeRow& row = SentenceTypeOf(result.Type);
-    const uint32_t cycle = store.Sky.Cycle();
-    const bool setCompleted = row.Observe && row.Observe(store.Sky, talker, fields);
-    if (store.Epochs && store.Sky.Cycle() != cycle) store.Epochs->CycleEnded(store);
-    result.Refresh = row.Handle(store, talker, fields, setCompleted);
+    Steps steps(row, store, talker, fields);
+    result.Refresh = row.Handle(store, talker, fields, steps);
     return result;
 }

@@ -16,9 +16,10 @@ class PortPurger {
 };
 
 struct DispatchResult {
-    bool Valid = false;    // checksum present and correct
-    uint8_t Type = 255;    // sentence type number, 255 when not recognised
-    bool Refresh = false;  // the views should be refreshed
+    bool Valid = false;      // checksum present and correct, or an unchecked sentence
+    bool Unchecked = false;  // taken without a checksum: the link has sent none yet
+    uint8_t Type = 255;      // sentence type number, 255 when not recognised
+    bool Refresh = false;    // the views should be refreshed
     bool CaptureFailed =
         false;  // the capture file failed on this sentence and was closed (CaptureSentence)
 };
@@ -28,6 +29,12 @@ std::string_view SentenceText(const char* buffer, uint32_t length);
 
 bool VerifyChecksum(std::string_view sentence);
 
+// A sentence without a '*' is taken unchecked while the link has delivered
+// no sentence with a sound checksum (store.ChecksumsSeen): some receivers
+// (time references among them) send none at all. It must still look like
+// a sentence: an address of letters and digits, a comma, printable text
+// that does not end in a blank. Once a checksum came, such a sentence is
+// refused.
 DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, PortPurger* port);
 
 // Writes the sentence to the store's capture file when one is open, without

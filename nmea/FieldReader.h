@@ -81,13 +81,21 @@ class FieldReader {
 // Runs decode(reader, record) and keeps the record as it was when the
 // sentence turns out to hold nonsense: an out-of-range field is never partly
 // stored. Other failures leave what was decoded before them.
+// 'refused' tells which of the two failures it was.
 template <class Record, class Decode>
-bool DecodeGuarded(const FieldList& fields, Record& record, Decode&& decode) {
+bool DecodeGuarded(const FieldList& fields, Record& record, Decode&& decode, bool& refused) {
     const Record before = record;
     FieldReader r(fields);
+    refused = false;
     if (decode(r, record)) return true;
-    if (r.OutOfRange()) record = before;
+    refused = r.OutOfRange();
+    if (refused) record = before;
     return false;
+}
+template <class Record, class Decode>
+bool DecodeGuarded(const FieldList& fields, Record& record, Decode&& decode) {
+    bool refused;
+    return DecodeGuarded(fields, record, decode, refused);
 }
 
 // Stores value x scale truncated, zero staying zero, in the member's width.

@@ -294,9 +294,13 @@ void FormatGsaUsed(const NMEA_GSA_Object& gsa, DataDisplay& display) {
     SetCount(display, count);
 }
 
+void FormatFixMode(uint8_t fixType, DataDisplay& display) {
+    display.FixModeText = fixType == 3 ? "3D" : fixType == 2 ? "2D" : "NON Fix";
+}
+
 void FormatGsaFix(const NMEA_GSA_Object& gsa, DataDisplay& display) {
     const _NMEA_MESSAGE_GSA& m = gsa.Message;
-    display.FixModeText = m.FixType == 3 ? "3D" : m.FixType == 2 ? "2D" : "NON Fix";
+    FormatFixMode(m.FixType, display);
     SetFixed(display, display.PdopText, DataDisplay::Pdop, static_cast<float>(m.Pdop) * E4Inverse,
              2);
     SetFixed(display, display.VdopText, DataDisplay::Vdop, static_cast<float>(m.Vdop) * E4Inverse,

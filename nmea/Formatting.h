@@ -27,6 +27,8 @@ void FormatDate(uint32_t date, DataDisplay& display);
 // A GSA's texts: the used list and count, and the fix mode and DOPs.
 void FormatGsa(const NMEA_GSA_Object& gsa, DataDisplay& display);
 void FormatGsaUsed(const NMEA_GSA_Object& gsa, DataDisplay& display);
+// The fix mode text of a fix type (1 no fix, 2 2D, 3 3D).
+void FormatFixMode(uint8_t fixType, DataDisplay& display);
 void FormatGsaFix(const NMEA_GSA_Object& gsa, DataDisplay& display);
 // The used satellites of every system of a multi-system receiver: the count,
 // and the list with each number behind its system letter ("G5 R70 E3 "),

@@ -125,16 +125,21 @@ bool DecodeGsv(Reader& r, NMEA_GSV_Object& gsv, int entries) {
 
 }  // namespace
 
-bool ParseGSV(const FieldList& fields, NMEA_GSV_Object& gsv) {
+bool ParseGSV(const FieldList& fields, NMEA_GSV_Object& gsv, bool& refused) {
     const int entries = EntriesOnPage(fields);
     PlainPage plain;
+    refused = false;
     if (plain.Decode(fields, entries)) {
         const NMEA_GSV_Object before = gsv;
         if (DecodeGsv(plain, gsv, entries)) return true;
-        if (plain.OutOfRange()) gsv = before;
+        refused = plain.OutOfRange();
+        if (refused) gsv = before;
         return false;
     }
-    return DecodeGuarded(fields, gsv, [entries](FieldReader& r, NMEA_GSV_Object& record) {
-        return DecodeGsv(r, record, entries);
-    });
+    return DecodeGuarded(
+        fields, gsv,
+        [entries](FieldReader& r, NMEA_GSV_Object& record) {
+            return DecodeGsv(r, record, entries);
+        },
+        refused);
 }

@@ -98,6 +98,10 @@ class NMEA_Manager {
     // Sentences whose checksum was sound, counted since the store was made:
     // a count that stops moving means the receiver has fallen silent.
     uint64_t ValidSentences = 0;
+    // The link has delivered a sentence with a sound checksum: from then on
+    // a sentence without one is refused (Dispatch.h). The reader clears it
+    // for each new link.
+    bool ChecksumsSeen = false;
     // Sentences by address, sound and failed.
     SentenceTally Tally;
     // The position fields of the last GGA or RMC that filled the records.

@@ -129,10 +129,9 @@ bool ReadGgaLatitude(FieldReader& r, Coordinate member, bool& given) {
     FieldText hemisphere;
     if (!r.Text(hemisphere)) return false;
     if (!given && hemisphere.Empty()) return true;
-    if (hemisphere.First() == 'S')
-        Negate(member);
-    else if (hemisphere.First() != 'N')
-        return false;
+    if (hemisphere.First() != 'S' && hemisphere.First() != 'N') return false;
+    // An empty value keeps the stored one, sign and all.
+    if (given && hemisphere.First() == 'S') Negate(member);
     return true;
 }
 
@@ -244,24 +243,39 @@ bool DecodeVtg(FieldReader& r, NMEA_VTG_Object& vtg) {
 
 }  // namespace
 
-bool ParseGGA(const FieldList& fields, NMEA_GGA_Object& gga) {
-    return DecodeGuarded(fields, gga, DecodeGga);
+bool ParseGGA(const FieldList& fields, NMEA_GGA_Object& gga, bool& refused) {
+    return DecodeGuarded(fields, gga, DecodeGga, refused);
 }
 
-bool ParseGLL(const FieldList& fields, NMEA_GLL_Object& gll) {
-    return DecodeGuarded(fields, gll, DecodeGll);
+bool ParseGLL(const FieldList& fields, NMEA_GLL_Object& gll, bool& refused) {
+    return DecodeGuarded(fields, gll, DecodeGll, refused);
 }
 
-bool ParseGSA(const FieldList& fields, NMEA_GSA_Object& gsa, UsedSlots slots) {
-    return DecodeGuarded(fields, gsa, [slots](FieldReader& r, NMEA_GSA_Object& record) {
-        return DecodeGsa(r, record, slots);
-    });
+bool ParseGSA(const FieldList& fields, NMEA_GSA_Object& gsa, UsedSlots slots, bool& refused) {
+    return DecodeGuarded(
+        fields, gsa,
+        [slots](FieldReader& r, NMEA_GSA_Object& record) { return DecodeGsa(r, record, slots); },
+        refused);
 }
 
-bool ParseRMC(const FieldList& fields, NMEA_RMC_Object& rmc) {
-    return DecodeGuarded(fields, rmc, DecodeRmc);
+bool ParseRMC(const FieldList& fields, NMEA_RMC_Object& rmc, bool& refused) {
+    return DecodeGuarded(fields, rmc, DecodeRmc, refused);
 }
 
-bool ParseVTG(const FieldList& fields, NMEA_VTG_Object& vtg) {
-    return DecodeGuarded(fields, vtg, DecodeVtg);
+bool ParseVTG(const FieldList& fields, NMEA_VTG_Object& vtg, bool& refused) {
+    return DecodeGuarded(fields, vtg, DecodeVtg, refused);
+}
+
+// ZDA: hhmmss.ss, day, month; only the ranges are read.
+bool ZdaInRange(const FieldList& fields) {
+    FieldReader r(fields);
+    FieldText address;
+    uint32_t time;
+    int32_t day, month;
+    if (!r.Text(address) || !ReadTime(r, time) || !r.Int(day)) return !r.OutOfRange();
+    const bool dayGiven = !r.LastEmpty();
+    if (!r.Int(month)) return true;
+    const bool monthGiven = !r.LastEmpty();
+    return (!dayGiven || (day >= MinDay && day <= MaxDay)) &&
+           (!monthGiven || (month >= MinMonth && month <= MaxMonth));
 }

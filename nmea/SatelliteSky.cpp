@@ -24,6 +24,33 @@ uint32_t OrderKey(const SkySatellite& s) {
     return static_cast<uint32_t>(s.System) << 16 | s.Prn;
 }
 
+// Satellites a GPS receiver reports under its own talker: GPS, SBAS, QZSS.
+bool GpsReceiverReports(Constellation c) {
+    return c == Constellation::Gps || c == Constellation::Sbas || c == Constellation::Qzss;
+}
+
+constexpr int64_t MsPerDay = 24 * 3600 * 1000;
+
+// The milliseconds of the day of an hhmmss[.sss] time; false when it is not one.
+bool TimeOfDayMs(std::string_view time, int64_t& ms) {
+    constexpr size_t ClockDigits = 6;
+    if (time.size() < ClockDigits) return false;
+    int64_t whole = 0;
+    for (size_t i = 0; i < ClockDigits; ++i) {
+        if (time[i] < '0' || time[i] > '9') return false;
+        whole = whole * 10 + (time[i] - '0');
+    }
+    int64_t fraction = 0, scale = 1000;
+    if (time.size() > ClockDigits && time[ClockDigits] == '.')
+        for (size_t i = ClockDigits + 1; i < time.size() && scale > 1; ++i) {
+            if (time[i] < '0' || time[i] > '9') break;
+            scale /= 10;
+            fraction += (time[i] - '0') * scale;
+        }
+    ms = ((whole / 10000 * 60 + whole / 100 % 100) * 60 + whole % 100) * 1000 + fraction;
+    return ms < MsPerDay + 1000;  // a leap second stays within the day's end
+}
+
 // Numbers below this are told apart by a table; above it (rare) by a search.
 constexpr int NumbersByTable = 256;
 
@@ -95,6 +122,13 @@ void SatelliteSky::ObserveTime(std::string_view time) {
     std::copy(time.begin(), time.end(), FTime.begin());
     FTimeLength = time.size();
     ++FCycle;
+    int64_t ms;
+    if (TimeOfDayMs(time, ms)) {
+        if (FTimeOfDayMs >= 0)
+            FClockMs +=
+                static_cast<uint64_t>(((ms - FTimeOfDayMs) % MsPerDay + MsPerDay) % MsPerDay);
+        FTimeOfDayMs = ms;
+    }
     EndCycle();
 }
 
@@ -157,6 +191,16 @@ bool SatelliteSky::ObserveGsv(Talker talker, const FieldList& f) {
     const int entries = entryFields / FieldsPerSatellite;
     if (entries > MaxEntriesPerPage) return false;
 
+    // Every entry is read before anything is kept: a page refused for a
+    // field out of range leaves the table as it was.
+    SkySatellite read[MaxEntriesPerPage];
+    int readCount = 0;
+    for (int k = 0; k < entries; ++k) {
+        bool present = false;
+        if (!ReadEntry(f, k, talker, read[readCount], present)) return false;
+        readCount += present;
+    }
+
     SignalSet* set = FindSet(talker, signal);
     // Some receivers give the signal id on the last page of a set only: such
     // a page continues the set that has none.
@@ -173,17 +217,13 @@ bool SatelliteSky::ObserveGsv(Talker talker, const FieldList& f) {
         set->Pages = 0;
         return false;
     }
-    set->Pages = 0;  // until this page is known sound
-    for (int k = 0; k < entries; ++k) {
-        SkySatellite sat;
-        bool present = false;
-        if (!ReadEntry(f, k, talker, sat, present)) return false;
-        if (present) set->Building[set->BuildingCount++] = sat;
-    }
+    for (int k = 0; k < readCount; ++k) set->Building[set->BuildingCount++] = read[k];
     set->Pages = page;
     if (page != total) return false;
     std::copy_n(set->Building.begin(), set->BuildingCount, set->Shown.begin());
     set->ShownCount = set->BuildingCount;
+    set->Foreign = std::any_of(set->Shown.begin(), set->Shown.begin() + set->ShownCount,
+                               [](const SkySatellite& s) { return !GpsReceiverReports(s.System); });
     set->Active = true;
     set->Renewed = true;
     return true;
@@ -213,38 +253,49 @@ void SatelliteSky::ObserveGsa(Talker talker, const FieldList& f) {
     if (system == Constellation::Unknown) return;
     UsedList* list = FindList(system);
     if (!list) return;
-    // The list is written over in place; the stamp moves when what it shows changed.
+    // The first GSA of a system in a cycle writes the list over in place;
+    // a later one of the same cycle adds the satellites not listed yet. The
+    // stamp moves when what the list shows changed.
+    const bool joins = list->Active && list->Renewed;
     bool changed = !list->Active;
     const int before = list->Count;
     list->Active = true;
     list->Renewed = true;
-    list->Source = talker;
+    list->Source = joins ? list->Source : talker;
     list->System = system;
-    list->Count = 0;
+    if (!joins) list->Count = 0;
     const int slots = GsaPrnFieldCount(f);
     for (int i = GsaFirstPrn; i < GsaFirstPrn + slots && list->Count < SkyUsedCapacity; ++i) {
         int32_t prn = 0;
-        if (f.Int(i, prn) && prn > 0) {
-            const UsedSatellite used{SatelliteConstellation(system, prn),
-                                     static_cast<uint16_t>(prn)};
-            UsedSatellite& slot = list->Satellites[list->Count++];
-            changed |= list->Count > before || slot.System != used.System || slot.Prn != used.Prn;
-            slot = used;
-        }
+        if (!f.Int(i, prn) || prn <= 0) continue;
+        const UsedSatellite used{SatelliteConstellation(system, prn), static_cast<uint16_t>(prn)};
+        const auto listed = list->Satellites.begin() + list->Count;
+        if (joins && std::find_if(list->Satellites.begin(), listed, [&](const UsedSatellite& u) {
+                         return u.System == used.System && u.Prn == used.Prn;
+                     }) != listed)
+            continue;
+        UsedSatellite& slot = list->Satellites[list->Count++];
+        changed |= list->Count > before || slot.System != used.System || slot.Prn != used.Prn;
+        slot = used;
     }
+    list->Foreign =
+        std::any_of(list->Satellites.begin(), list->Satellites.begin() + list->Count,
+                    [](const UsedSatellite& u) { return !GpsReceiverReports(u.System); });
     if (changed || list->Count != before) FUsedStamp = NextUsedStamp();
 }
 
+// Satellites of another system under the GP talker (an NMEA 2.x receiver's
+// GLONASS numbers) count as another talker's.
 bool SatelliteSky::Extended() const {
     const auto foreign = [](Talker t) { return t != Talker::GP; };
     int gpsSignals = 0;
     for (const SignalSet& s : Sets()) {
         if (!s.Active) continue;
-        if (foreign(s.Source) || s.Total > GsvMaxPages) return true;
+        if (foreign(s.Source) || s.Foreign || s.Total > GsvMaxPages) return true;
         ++gpsSignals;
     }
     return gpsSignals > 1 || std::any_of(Lists().begin(), Lists().end(), [&](const UsedList& l) {
-               return l.Active && foreign(l.Source);
+               return l.Active && (foreign(l.Source) || l.Foreign);
            });
 }
 

@@ -3,7 +3,9 @@
 // assembled page by page (in order, with the same total and count of
 // satellites in view, up to nine pages), and the used satellites of each
 // system's GSA. What one receiver cycle (the sentences between two changes of
-// the reported UTC time) renewed replaces what the cycle before reported.
+// the reported UTC time) renewed replaces what the cycle before reported;
+// several GSAs of one system in one cycle (a receiver listing each signal,
+// or more than twelve satellites) are joined.
 #pragma once
 
 #include <array>
@@ -52,6 +54,10 @@ class SatelliteSky {
     bool Extended() const;
     // The receiver cycle: counts the changes of the reported UTC time.
     uint32_t Cycle() const { return FCycle; }
+    // The receiver clock in milliseconds: how far the reported UTC times
+    // have moved on since the first (forward across midnight; a time that
+    // goes back counts as a move forward by the rest of the day).
+    uint64_t ReceiverMs() const { return FClockMs; }
     // Every satellite in view once, ordered by system and number (or, for a
     // reader that needs no order, as the signal sets hold them); a satellite
     // reported on several signals carries its strongest SNR.
@@ -101,6 +107,7 @@ class SatelliteSky {
     struct SignalSet {
         bool Active = false;
         bool Renewed = false;
+        bool Foreign = false;  // holds a satellite a GPS receiver never reports
         Talker Source = Talker::None;
         int32_t Signal = 0;  // NMEA 4.10 signal id, 0 when not given
         int32_t Total = 0, InView = 0, Pages = 0;
@@ -111,6 +118,7 @@ class SatelliteSky {
     struct UsedList {
         bool Active = false;
         bool Renewed = false;
+        bool Foreign = false;  // as SignalSet's
         Talker Source = Talker::None;
         Constellation System = Constellation::Unknown;
         int Count = 0;
@@ -145,6 +153,8 @@ class SatelliteSky {
     std::array<char, 16> FTime{};
     size_t FTimeLength = 0;
     uint32_t FCycle = 0;
+    uint64_t FClockMs = 0;
+    int64_t FTimeOfDayMs = -1;  // of the last time read, -1 before the first
     uint64_t FUsedStamp = NextUsedStamp();
 };
 

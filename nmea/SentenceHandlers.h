@@ -5,7 +5,8 @@
 // leaves the record exactly as it was.
 //
 // Each handler reads the sentence's FieldList; the forms taking the text
-// split it first.
+// split it first. The forms with 'refused' tell a sentence refused for a
+// field out of range (the record is then as it was) from other failures.
 #pragma once
 
 #include <string_view>
@@ -13,8 +14,8 @@
 #include "nmea/FieldList.h"
 #include "nmea/GPSUtils.h"
 
-bool ParseGGA(const FieldList& fields, NMEA_GGA_Object& gga);
-bool ParseGLL(const FieldList& fields, NMEA_GLL_Object& gll);
+bool ParseGGA(const FieldList& fields, NMEA_GGA_Object& gga, bool& refused);
+bool ParseGLL(const FieldList& fields, NMEA_GLL_Object& gll, bool& refused);
 // Which satellites a GSA writes into the record's used slots: PRNs 1 to 49
 // (a GPS receiver's GSA, SBAS included), GPS PRNs 1 to 32 only (the GPS
 // part of a multi-system receiver's report), none (the slots are kept: the
@@ -23,12 +24,39 @@ bool ParseGLL(const FieldList& fields, NMEA_GLL_Object& gll);
 enum class UsedSlots { GpsAndSbas, GpsOnly, Keep, KeepUnlessNoFix };
 constexpr int MaxGpsPrn = 32;
 
-bool ParseGSA(const FieldList& fields, NMEA_GSA_Object& gsa,
-              UsedSlots slots = UsedSlots::GpsAndSbas);
-bool ParseRMC(const FieldList& fields, NMEA_RMC_Object& rmc);
-bool ParseVTG(const FieldList& fields, NMEA_VTG_Object& vtg);
+bool ParseGSA(const FieldList& fields, NMEA_GSA_Object& gsa, UsedSlots slots, bool& refused);
+bool ParseRMC(const FieldList& fields, NMEA_RMC_Object& rmc, bool& refused);
+bool ParseVTG(const FieldList& fields, NMEA_VTG_Object& vtg, bool& refused);
 // True exactly when this page completed a set of satellites in view.
-bool ParseGSV(const FieldList& fields, NMEA_GSV_Object& gsv);
+bool ParseGSV(const FieldList& fields, NMEA_GSV_Object& gsv, bool& refused);
+// False when the time, day or month of a ZDA is out of range.
+bool ZdaInRange(const FieldList& fields);
+
+inline bool ParseGGA(const FieldList& fields, NMEA_GGA_Object& gga) {
+    bool refused;
+    return ParseGGA(fields, gga, refused);
+}
+inline bool ParseGLL(const FieldList& fields, NMEA_GLL_Object& gll) {
+    bool refused;
+    return ParseGLL(fields, gll, refused);
+}
+inline bool ParseGSA(const FieldList& fields, NMEA_GSA_Object& gsa,
+                     UsedSlots slots = UsedSlots::GpsAndSbas) {
+    bool refused;
+    return ParseGSA(fields, gsa, slots, refused);
+}
+inline bool ParseRMC(const FieldList& fields, NMEA_RMC_Object& rmc) {
+    bool refused;
+    return ParseRMC(fields, rmc, refused);
+}
+inline bool ParseVTG(const FieldList& fields, NMEA_VTG_Object& vtg) {
+    bool refused;
+    return ParseVTG(fields, vtg, refused);
+}
+inline bool ParseGSV(const FieldList& fields, NMEA_GSV_Object& gsv) {
+    bool refused;
+    return ParseGSV(fields, gsv, refused);
+}
 
 inline bool ParseGGA(std::string_view sentence, NMEA_GGA_Object& gga) {
     return ParseGGA(FieldList(sentence), gga);

@@ -105,20 +105,40 @@ void ChangeRecord(NMEA_Manager& store, uint8_t job, Record& record, Change&& cha
     store.TextsChanged(job);
 }
 
-// GGA, GLL, RMC and VTG: the record is filled when the talker speaks for it
-// (SolutionTalkers.h) and its texts noted when it was decoded; the views are
-// refreshed either way.
-template <uint8_t Type, class Record, class Parse>
-bool FillRecord(NMEA_Manager& store, Talker talker, Record& record, Parse&& parse) {
-    if (!store.Talkers.FillsRecord(Type, talker, store.Sky.Cycle())) return false;
-    ChangeRecord(store, Type, record, parse);
+// GGA, GLL, RMC and VTG: the sentence is decoded into a copy of the record
+// first, and a sentence refused for a field out of range ends there. The
+// record is filled when the talker speaks for it (SolutionTalkers.h) and its
+// texts noted when it was decoded; the views are refreshed either way.
+// after(sound) runs once the record was filled.
+template <uint8_t Type, class Record, class Parse, class After>
+bool FillRecord(NMEA_Manager& store, Talker talker, Record& record, SentenceSteps& steps,
+                Parse&& parse, After&& after) {
+    Record next = record;
+    bool refused = false;
+    const bool sound = parse(next, refused);
+    if (refused) return false;
+    steps.Accept();
+    if (!store.Talkers.FillsRecord(Type, talker, store.Sky.Cycle(), store.Sky.ReceiverMs()))
+        return false;
+    ChangeRecord(store, Type, record, [&] {
+        record = next;
+        return sound;
+    });
+    after(sound);
     return true;
+}
+
+template <uint8_t Type, class Record, class Parse>
+bool FillRecord(NMEA_Manager& store, Talker talker, Record& record, SentenceSteps& steps,
+                Parse&& parse) {
+    return FillRecord<Type>(store, talker, record, steps, parse, [](bool) {});
 }
 
 // GGA fields of the position: latitude, N/S, longitude, E/W; altitude.
 constexpr int GgaLatitudeField = 2;
 constexpr int GgaAltitudeField = 9;
 constexpr int RmcLatitudeField = 3;
+constexpr int RmcModeField = 12;
 
 // Keeps the position fields; without an altitude field (RMC) the altitude
 // of the last GGA stays.
@@ -128,78 +148,140 @@ void KeepPosition(NMEA_Manager& store, const FieldList& f, int latitude, int alt
     if (altitude >= 0) store.Position.SetAltitude(f.At(altitude));
 }
 
-bool HandleGga(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
-    return FillRecord<SentenceTypeGGA>(store, talker, store.Gga, [&] {
-        if (!ParseGGA(fields, store.Gga)) return false;
-        KeepPosition(store, fields, GgaLatitudeField, GgaAltitudeField);
-        return true;
-    });
+constexpr uint8_t FixTypeNone = 1;
+constexpr uint8_t FixType2D = 2;
+constexpr uint8_t FixType3D = 3;
+
+// Sets the fix mode a GGA or RMC tells while no GSA tells it.
+void TellFixMode(NMEA_Manager& store, uint8_t type, uint8_t fixType) {
+    if (!store.Talkers.TellsFixMode(type, store.Sky.ReceiverMs())) return;
+    store.Talkers.SetFixType(fixType);
+    store.TextsChanged(TextsOfFixMode);
 }
 
-bool HandleGll(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
-    return FillRecord<SentenceTypeGLL>(store, talker, store.Gll,
-                                       [&] { return ParseGLL(fields, store.Gll); });
+// A GGA with a fix and an altitude is a 3D fix, without an altitude a 2D one.
+bool HandleGga(NMEA_Manager& store, Talker talker, const FieldList& fields, SentenceSteps& steps) {
+    return FillRecord<SentenceTypeGGA>(
+        store, talker, store.Gga, steps,
+        [&](NMEA_GGA_Object& next, bool& refused) { return ParseGGA(fields, next, refused); },
+        [&](bool sound) {
+            if (!sound) return;
+            KeepPosition(store, fields, GgaLatitudeField, GgaAltitudeField);
+            const uint8_t fixType = store.Gga.Message.Spc.FixQuality == 0 ? FixTypeNone
+                                    : fields.Empty(GgaAltitudeField)      ? FixType2D
+                                                                          : FixType3D;
+            TellFixMode(store, SentenceTypeGGA, fixType);
+        });
 }
 
-bool HandleRmc(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
-    return FillRecord<SentenceTypeRMC>(store, talker, store.Rmc, [&] {
-        if (!ParseRMC(fields, store.Rmc)) return false;
-        KeepPosition(store, fields, RmcLatitudeField, -1);
-        return true;
-    });
+bool HandleGll(NMEA_Manager& store, Talker talker, const FieldList& fields, SentenceSteps& steps) {
+    return FillRecord<SentenceTypeGLL>(
+        store, talker, store.Gll, steps,
+        [&](NMEA_GLL_Object& next, bool& refused) { return ParseGLL(fields, next, refused); });
 }
 
-bool HandleVtg(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
-    return FillRecord<SentenceTypeVTG>(store, talker, store.Vtg,
-                                       [&] { return ParseVTG(fields, store.Vtg); });
+// RMC tells a 2D fix unless its status is V or its mode indicator N.
+bool HandleRmc(NMEA_Manager& store, Talker talker, const FieldList& fields, SentenceSteps& steps) {
+    return FillRecord<SentenceTypeRMC>(
+        store, talker, store.Rmc, steps,
+        [&](NMEA_RMC_Object& next, bool& refused) { return ParseRMC(fields, next, refused); },
+        [&](bool sound) {
+            if (!sound) return;
+            KeepPosition(store, fields, RmcLatitudeField, -1);
+            const std::string_view mode = fields.At(RmcModeField);
+            const bool fixed =
+                store.Rmc.Message.Status == StatusValid && (mode.empty() || mode[0] != 'N');
+            TellFixMode(store, SentenceTypeRMC, fixed ? FixType2D : FixTypeNone);
+        });
+}
+
+bool HandleVtg(NMEA_Manager& store, Talker talker, const FieldList& fields, SentenceSteps& steps) {
+    return FillRecord<SentenceTypeVTG>(
+        store, talker, store.Vtg, steps,
+        [&](NMEA_VTG_Object& next, bool& refused) { return ParseVTG(fields, next, refused); });
+}
+
+// The GPS numbers of 'added' not in 'slots' join them, in the free slots.
+void JoinUsedSlots(uint8_t (&slots)[UsedPrnSlots], const uint8_t (&added)[UsedPrnSlots]) {
+    for (uint8_t prn : added) {
+        if (prn == 0 || std::find(std::begin(slots), std::end(slots), prn) != std::end(slots))
+            continue;
+        uint8_t* const free = std::find(std::begin(slots), std::end(slots), 0);
+        if (free != std::end(slots)) *free = prn;
+    }
 }
 
 // A GSA fills the record when it speaks for GPS (GP: as a GPS receiver's,
-// SBAS included; GN: the GPS satellites of its list) and leaves the used
-// slots alone when it speaks for another system. A single-system talker's
-// GSA fills nothing; the satellite table has it, and the used texts of all
-// systems are formatted again.
-bool HandleGsa(NMEA_Manager& store, Talker talker, const FieldList& fields, bool) {
-    const auto decode = [&](UsedSlots slots, bool clearUsed) {
-        ChangeRecord(store, SentenceTypeGSA, store.Gsa, [&] {
-            if (clearUsed)
-                std::fill(std::begin(store.Gsa.Message.UsedPrn),
-                          std::end(store.Gsa.Message.UsedPrn), 0);
-            if (!ParseGSA(fields, store.Gsa, slots)) return false;
-            store.SkyTextsChanged(SentenceTypeGSA);
-            return true;
-        });
-    };
-    switch (talker) {
-        case Talker::GP:
-            decode(UsedSlots::GpsAndSbas, false);
-            break;
-        case Talker::GN: {
-            const bool first = store.Talkers.FirstCombinedGsa(store.Sky.Cycle());
-            const Constellation system = GsaSystem(talker, fields);
-            decode(system == Constellation::Gps       ? UsedSlots::GpsOnly
-                   : system == Constellation::Unknown ? UsedSlots::KeepUnlessNoFix
-                                                      : UsedSlots::Keep,
-                   first);
-            break;
-        }
-        default:
-            if (store.Sky.Extended()) store.SkyTextsChanged(TextsOfAllSystemsUsed);
-            break;
+// SBAS included; GN: the GPS satellites of its list, joined to those of the
+// cycle's earlier GN GSAs) and leaves the used slots alone when it speaks
+// for another system. A single-system or marine talker's GSA fills the fix
+// mode and DOPs only while no GP or GN GSA does (SolutionTalkers.h); the
+// satellite table has its satellites, and the used texts of all systems are
+// formatted again. The GSA is decoded into a copy first: a GSA refused for
+// a field out of range changes nothing, not even the clearing of the GPS
+// slots by the first GN GSA of a cycle.
+bool HandleGsa(NMEA_Manager& store, Talker talker, const FieldList& fields, SentenceSteps& steps) {
+    const uint32_t cycle = store.Sky.Cycle();
+    const bool combined = talker == Talker::GN;
+    const bool clears = combined && store.Talkers.FirstCombinedGsa(cycle);
+    const Constellation system = combined ? GsaSystem(talker, fields) : Constellation::Unknown;
+    const UsedSlots slots = talker == Talker::GP               ? UsedSlots::GpsAndSbas
+                            : !combined                        ? UsedSlots::Keep
+                            : system == Constellation::Gps     ? UsedSlots::GpsOnly
+                            : system == Constellation::Unknown ? UsedSlots::KeepUnlessNoFix
+                                                               : UsedSlots::Keep;
+    NMEA_GSA_Object next = store.Gsa;
+    if (clears) std::fill(std::begin(next.Message.UsedPrn), std::end(next.Message.UsedPrn), 0);
+    const NMEA_GSA_Object base = next;
+    bool refused = false;
+    const bool sound = ParseGSA(fields, next, slots, refused);
+    if (refused) return false;
+    steps.Accept();
+    if (combined) store.Talkers.CombinedGsaTaken(cycle);
+    if (slots == UsedSlots::GpsOnly && system == Constellation::Gps) {
+        uint8_t joined[UsedPrnSlots];
+        std::copy(std::begin(base.Message.UsedPrn), std::end(base.Message.UsedPrn), joined);
+        JoinUsedSlots(joined, next.Message.UsedPrn);
+        std::copy(std::begin(joined), std::end(joined), next.Message.UsedPrn);
     }
+    if (!store.Talkers.GsaFillsFix(talker, store.Sky.ReceiverMs())) {
+        if (store.Sky.Extended()) store.SkyTextsChanged(TextsOfAllSystemsUsed);
+        return true;
+    }
+    ChangeRecord(store, SentenceTypeGSA, store.Gsa, [&] {
+        store.Gsa = next;
+        if (!sound) return false;
+        store.SkyTextsChanged(SentenceTypeGSA);
+        return true;
+    });
     return true;
 }
 
 // Only the extended table holds the other systems' satellites: a GPS page
 // refreshes when it completed a set of the GPS table, or of the extended one
-// while that is shown.
-bool HandleGsv(NMEA_Manager& store, Talker talker, const FieldList& fields, bool setCompleted) {
-    if (talker != Talker::GP) return setCompleted;
-    return ParseGSV(fields, store.Gsv) || (setCompleted && store.Sky.Extended());
+// while that is shown. A GPS page is decoded into a copy of the GPS table
+// first, so that a page refused for a field out of range changes neither table.
+bool HandleGsv(NMEA_Manager& store, Talker talker, const FieldList& fields, SentenceSteps& steps) {
+    if (talker != Talker::GP) return steps.Accept();
+    NMEA_GSV_Object next = store.Gsv;
+    bool refused = false;
+    const bool completed = ParseGSV(fields, next, refused);
+    if (refused) return false;
+    const bool setCompleted = steps.Accept();
+    store.Gsv = next;
+    return completed || (setCompleted && store.Sky.Extended());
 }
 
-// ZDA and MSS change no record; the views are refreshed.
-bool RefreshOnly(NMEA_Manager&, Talker, const FieldList&, bool) {
+// ZDA and MSS change no record; the views are refreshed. A ZDA whose time or
+// date is out of range is refused: it begins no receiver cycle.
+bool HandleZda(NMEA_Manager&, Talker, const FieldList& fields, SentenceSteps& steps) {
+    if (!ZdaInRange(fields)) return false;
+    steps.Accept();
+    return true;
+}
+
+bool RefreshOnly(NMEA_Manager&, Talker, const FieldList&, SentenceSteps& steps) {
+    steps.Accept();
     return true;
 }
 
@@ -212,7 +294,7 @@ constexpr SentenceTypeRow Rows[SentenceTypeCount] = {
     {SentenceTypeGSV, "GSV", ObserveGsv, HandleGsv, nullptr},
     {SentenceTypeRMC, "RMC", ObserveTime<TimeFieldOfOthers>, HandleRmc, FormatRmc},
     {SentenceTypeVTG, "VTG", nullptr, HandleVtg, FormatVtg},
-    {SentenceTypeZDA, "ZDA", ObserveTime<TimeFieldOfOthers>, RefreshOnly, nullptr},
+    {SentenceTypeZDA, "ZDA", ObserveTime<TimeFieldOfOthers>, HandleZda, nullptr},
     {SentenceTypeMSS, "MSS", nullptr, RefreshOnly, nullptr},
 };
 
@@ -271,7 +353,9 @@ uint8_t RecognizeSentenceType(std::string_view typeText, Talker& talker) {
 }
 
 void FormatTexts(uint8_t job, const NMEA_Manager& store, DataDisplay& display) {
-    if (job == TextsOfAllSystemsUsed) {
+    if (job == TextsOfFixMode) {
+        FormatFixMode(store.Talkers.FixType(), display);
+    } else if (job == TextsOfAllSystemsUsed) {
         const UsedSkyNote& sky = store.SkyNoteOf(job);
         if (sky.Extended) FormatUsedOfAllSystems(sky, display);
     } else if (job < SentenceTypeCount && Rows[job].Format) {

@@ -1,16 +1,38 @@
 #include "nmea/SolutionTalkers.h"
 
-bool SolutionTalkers::FillsRecord(uint8_t type, Talker talker, uint32_t cycle) {
-    if (type >= SentenceTypeCount) return false;
-    if (talker == Talker::GN) {
-        FCombinedCycle[type] = cycle;
-        return true;
-    }
-    return talker == Talker::GP && FCombinedCycle[type] != cycle;
+namespace {
+
+bool Primary(Talker talker) {
+    return talker == Talker::GN || talker == Talker::GP;
 }
 
-bool SolutionTalkers::FirstCombinedGsa(uint32_t cycle) {
-    if (FCombinedGsaCycle == cycle) return false;
-    FCombinedGsaCycle = cycle;
-    return true;
+}  // namespace
+
+bool SolutionTalkers::FillsRecord(uint8_t type, Talker talker, uint32_t cycle, uint64_t nowMs) {
+    if (type >= SentenceTypeCount) return false;
+    bool fills;
+    if (talker == Talker::GN) {
+        FCombinedCycle[type] = cycle;
+        fills = true;
+    } else if (talker == Talker::GP) {
+        fills = FCombinedCycle[type] != cycle;
+    } else {
+        fills = !FPrimary[type].Within(nowMs);
+    }
+    if (Primary(talker)) FPrimary[type].Note(nowMs);
+    if (fills) FFilled[type].Note(nowMs);
+    return fills;
+}
+
+bool SolutionTalkers::GsaFillsFix(Talker talker, uint64_t nowMs) {
+    Heard& primary = FPrimary[SentenceTypeGSA];
+    const bool fills = Primary(talker) || !primary.Within(nowMs);
+    if (Primary(talker)) primary.Note(nowMs);
+    if (fills) FFilled[SentenceTypeGSA].Note(nowMs);
+    return fills;
+}
+
+bool SolutionTalkers::TellsFixMode(uint8_t type, uint64_t nowMs) const {
+    if (FFilled[SentenceTypeGSA].Within(nowMs)) return false;
+    return type == SentenceTypeGGA || !FFilled[SentenceTypeGGA].Within(nowMs);
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "NmeaTestUtil.h"
 #include "nmea/Dispatch.h"
@@ -157,6 +158,51 @@ TEST(DispatchSentence, TypeComparisonIsCaseSensitive) {
     EXPECT_EQ(d.Run(Sentence("gpgga,1")).Type, SentenceTypeNone);
     EXPECT_EQ(d.Run(Sentence("GPGG")).Type, SentenceTypeNone);
     EXPECT_EQ(d.Run("$").Type, SentenceTypeNone);
+}
+
+// A link that has sent no checksum yet: a sentence without '*' is taken,
+// unchecked, and decoded as a checked one would be. Once a sentence with a
+// sound checksum came, one without is refused again.
+TEST(DispatchSentence, SentencesWithoutChecksumWhileTheLinkSendsNone) {
+    struct Step {
+        std::string Text;
+        bool Valid, Unchecked;
+    };
+    const std::string gga =
+        "$GPGGA,222449,3349.0337,S,01843.9282,E,1,07,02.31,000115.4,M,0033.3,M,,";
+    const std::vector<std::vector<Step>> links = {
+        // A time reference that sends no checksums at all.
+        {{gga + "\r", true, true},
+         {"$GPZDA,222449,25,10,2010,+00,00\n", true, true},
+         {"$PFEC,GPtps,101025222449,3,1,1\r", true, true},
+         {"$GPGSV,3,3,09,32,16,070,00\r", true, true}},
+        // What does not look like a sentence is still refused.
+        {{"$GPGSV, \r", false, false},         // a '$' quoted in text: a blank at the end
+         {"$GPGGA\r", false, false},           // no comma after the address
+         {"$G,1,2\r", false, false},           // an address of one character
+         {"$GPGGA*,1\r", false, false},        // a '*' without digits
+         {"$GPGGA,1,\x01,2\r", false, false},  // a control character
+         {"$gpgga,1,2\r", false, false}},      // not an address
+        // A checksum came: from then on none is refused.
+        {{gga + "\r", true, true}, {Gga, true, false}, {gga + "\r", false, false}},
+        // A bad checksum is no sound one: unchecked sentences go on.
+        {{"$GPGGA,1*00\r", false, false}, {gga + "\r", true, true}},
+    };
+    for (const auto& link : links) {
+        Dispatched d;
+        for (const Step& step : link) {
+            const DispatchResult r = d.Run(step.Text);
+            EXPECT_EQ(r.Valid, step.Valid) << step.Text;
+            EXPECT_EQ(r.Unchecked, step.Unchecked) << step.Text;
+        }
+    }
+    Dispatched d;
+    EXPECT_TRUE(d.Run(gga + "\r").Refresh);
+    EXPECT_NEAR(d.store.Gga.Message.Latitude, -3381722, 1);
+    EXPECT_EQ(d.store.Gga.Message.Spc.SatsUsed, 7);
+    EXPECT_EQ(d.store.Display().LatText.substr(0, 9), "S 33.8172");
+    EXPECT_EQ(d.store.Display().FixModeText, "3D");
+    EXPECT_EQ(d.store.ValidSentences, 1u);
 }
 
 std::string ReadFile(const std::filesystem::path& path) {

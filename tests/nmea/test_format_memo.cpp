@@ -2,6 +2,8 @@
 // still reads as formatted from the latest record, whoever wrote it between.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <string>
 
 #include "NmeaTestUtil.h"
@@ -71,6 +73,9 @@ TEST(FormatMemo, UsedListsOfOneSystemAndOfAllSystemsNeverMix) {
     Feed(store, "GLGSA,A,3,70,71,,,,,,,,,,,2.5,1.3,2.1");
     EXPECT_EQ(store.Display().UsedPrnText, "G4 G5 R70 R71 ");
     EXPECT_EQ(store.Display().SatsUsedText, "4");
+    // A new cycle: its GSAs write the lists over.
+    Feed(store, "GPGGA,000001.5,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,");
+    Feed(store, "GLGSA,A,3,70,71,,,,,,,,,,,2.5,1.3,2.1");
     Feed(store, "GPGSA,A,3,04,,,,,,,,,,,,2.5,1.3,2.1");
     EXPECT_EQ(store.Display().UsedPrnText, "G4 R70 R71 ");
     EXPECT_EQ(store.Display().SatsUsedText, "3");
@@ -90,7 +95,11 @@ TEST(FormatMemo, UsedListsOfOneSystemAndOfAllSystemsNeverMix) {
 TEST(FormatMemo, UsedStampMovesExactlyWithTheUsedSatellites) {
     SatelliteSky sky, other;
     EXPECT_NE(sky.UsedStamp(), other.UsedStamp());
+    int second = 0;
     const auto gsa = [&](const std::string& body) {
+        char time[16];
+        std::snprintf(time, sizeof time, "0000%02d", ++second);  // one GSA a cycle
+        sky.ObserveTime(time);
         sky.ObserveGsa(Talker::GL, FieldList(Sentence(body)));
         return sky.UsedStamp();
     };

@@ -321,10 +321,11 @@ TEST(GpsOnly, AGpsReceiverNeverEntersTheExtendedTable) {
     EXPECT_TRUE(s.store.Sky.Extended());
 }
 
-// One solution per system: only the GPS and combined solutions fill the
-// records, and the combined one wins within a receiver cycle.
+// One solution per system: the GPS and combined solutions fill the records
+// while they come, and the combined one wins within a receiver cycle.
 TEST(SolutionTalkers, OnlyGpsAndCombinedSolutionsFillTheRecords) {
     Store s;
+    s.Run("GPRMC,021032.000,A,4404.1356,N,12118.8555,W,0.0,0.0,050219,,,A");
     s.Run("GPGGA,021033.000,4404.1356,N,12118.8555,W,1,10,0.6,1124.7,M,-19.6,M,,0000");
     const DispatchResult other =
         s.Run("GLGGA,021033.000,4404.1356,N,12118.8555,W,1,06,0.6,1124.7,M,-19.6,M,,0000");
@@ -333,7 +334,7 @@ TEST(SolutionTalkers, OnlyGpsAndCombinedSolutionsFillTheRecords) {
     EXPECT_EQ(s.store.Gga.Message.Spc.SatsUsed, 10);
     EXPECT_EQ(s.store.Display().SatsUsedText, "10");
     s.Run("GARMC,021033.000,V,,,,,,,050219,,,N");
-    EXPECT_EQ(s.store.Rmc.Message.Status, 0);  // untouched record
+    EXPECT_EQ(s.store.Rmc.Message.Status, 1);  // untouched record
     EXPECT_EQ(s.store.Display().FixValidText, "Valid");
 
     s.Run("GNGGA,021034.000,4404.1000,N,12118.8555,W,1,16,0.6,1124.7,M,-19.6,M,,0000");
@@ -374,6 +375,134 @@ TEST(SolutionTalkers, GsaOfEverySystemOfTheCycle) {
     EXPECT_TRUE(std::all_of(std::begin(s.store.Gsa.Message.UsedPrn),
                             std::end(s.store.Gsa.Message.UsedPrn),
                             [](uint8_t p) { return p == 0; }));
+}
+
+// A talker other than GN and GP (a marine IN or EC, or a single system's)
+// fills a record only while no GN or GP sentence of its type came in the
+// last three seconds of receiver time; GN and GP take over again at once.
+TEST(SolutionTalkers, OtherTalkersFillWhileNoGpsOrCombinedSentenceCame) {
+    const std::string position = ",4404.1356,N,12118.8555,W,1,";
+    const auto gga = [&](const std::string& talker, const std::string& time, int sats) {
+        return talker + "GGA," + time + position + std::to_string(sats) + ",0.6,1124.7,M,,M,,";
+    };
+    struct Step {
+        std::string Body;
+        int SatsUsed;  // in the record after the sentence
+    };
+    const std::vector<std::vector<Step>> streams = {
+        // Only IN: every sentence fills, from the first.
+        {{gga("IN", "100000", 5), 5}, {gga("IN", "100001", 6), 6}},
+        {{gga("EC", "100000", 5), 5}},
+        // GP comes: IN waits until three seconds have passed without GP.
+        {{gga("GP", "100000", 9), 9},
+         {gga("IN", "100001", 5), 9},
+         {gga("IN", "100002", 5), 9},
+         {gga("IN", "100002.990", 5), 9},
+         {gga("IN", "100003", 6), 6},
+         {gga("GP", "100004", 8), 8},
+         {gga("GL", "100004", 7), 8}},
+        // Across midnight the clock runs on.
+        {{gga("GN", "235959", 9), 9}, {gga("GA", "000001", 5), 9}, {gga("GA", "000002", 4), 4}},
+        // A GN RMC does not hold back an IN GGA: the types are apart.
+        {{"GNRMC,100000,A,4404.1356,N,12118.8555,W,0.0,0.0,050219,,,A", 0},
+         {gga("IN", "100000", 5), 5}},
+    };
+    for (const auto& stream : streams) {
+        Store s;
+        for (const Step& step : stream) {
+            EXPECT_TRUE(s.Run(step.Body).Valid) << step.Body;
+            EXPECT_EQ(s.store.Gga.Message.Spc.SatsUsed, step.SatsUsed) << step.Body;
+        }
+    }
+    // An IN receiver alone is shown whole: position, time and fix.
+    Store s;
+    s.Run(gga("IN", "100000", 5));
+    s.Run("INRMC,100000,A,4404.1356,N,12118.8555,W,0.5,10.0,050219,,,A");
+    s.Run("INGSA,A,3,01,02,03,04,05,,,,,,,,1.9,1.0,1.6");
+    EXPECT_EQ(s.store.Display().FixValidText, "Valid");
+    EXPECT_EQ(s.store.Display().GmtText, "GMT: 10:00:00");
+    EXPECT_EQ(s.store.Display().FixModeText, "3D");
+    EXPECT_EQ(s.store.Display().PdopText, "1.90");
+    EXPECT_NE(s.store.Display().LatText, "--");
+}
+
+// Several GSAs of one system in one cycle (one per signal, as an ST Teseo
+// sends them) are joined: the used list is every satellite once.
+TEST(SkyUsed, GsasOfOneSystemInOneCycleAreJoined) {
+    Store s;
+    s.Run("GNGGA,135806.000,4723.00484,N,00045.88150,E,1,13,1.7,063.64,M,48.3,M,,");
+    for (const char* gsa :
+         {"GNGSA,A,3,27,08,07,,,,,,,,,,2.5,1.7,1.8,1", "GNGSA,A,3,24,16,25,,,,,,,,,,2.5,1.7,1.8,3",
+          "GNGSA,A,3,44,34,25,11,19,23,38,,,,,,2.5,1.7,1.8,4",
+          "GNGSA,A,3,27,08,,,,,,,,,,,2.5,1.7,1.8,1", "GNGSA,A,3,24,16,25,,,,,,,,,,2.5,1.7,1.8,3",
+          "GNGSA,A,3,34,25,23,38,,,,,,,,,2.5,1.7,1.8,4"})
+        s.Run(gsa);
+    EXPECT_EQ(s.store.Display().SatsUsedText, "13");
+    EXPECT_EQ(s.store.Display().UsedPrnText, "G27 G8 G7 E24 E16 E25 C44 C34 C25 C11 C19 C23 C38 ");
+    const uint8_t gps[UsedPrnSlots] = {27, 8, 7};
+    EXPECT_TRUE(std::equal(std::begin(gps), std::end(gps), s.store.Gsa.Message.UsedPrn));
+    // The next cycle starts the lists again.
+    s.Run("GNGGA,135807.000,4723.00484,N,00045.88150,E,1,13,1.7,063.64,M,48.3,M,,");
+    s.Run("GNGSA,A,3,27,08,,,,,,,,,,,2.5,1.7,1.8,1");
+    s.Run("GNGSA,A,3,34,25,,,,,,,,,,,2.5,1.7,1.8,4");
+    s.Run("GNGSA,A,3,24,,,,,,,,,,,,2.5,1.7,1.8,3");
+    EXPECT_EQ(s.store.Display().UsedPrnText, "G27 G8 E24 C34 C25 ");
+    const uint8_t next[UsedPrnSlots] = {27, 8};
+    EXPECT_TRUE(std::equal(std::begin(next), std::end(next), s.store.Gsa.Message.UsedPrn));
+}
+
+// An NMEA 2.x receiver lists its GLONASS and SBAS satellites in the GPGSA:
+// each counts as used, with its system.
+TEST(SkyUsed, OtherSystemsInAGpsGsaAreUsedWithTheirSystem) {
+    Store s;
+    s.Run("GPGGA,100000,4404.1356,N,12118.8555,W,1,12,0.6,1124.7,M,,M,,");
+    s.Run("GPGSA,A,3,07,08,10,16,20,21,26,27,29,76,75,70,1.5,0.9,1.2");
+    EXPECT_EQ(s.store.Display().SatsUsedText, "12");
+    EXPECT_EQ(s.store.Display().UsedPrnText, "G7 G8 G10 G16 G20 G21 G26 G27 G29 R76 R75 R70 ");
+    EXPECT_TRUE(s.store.Sky.Used(Constellation::Glonass, 76));
+    // In view under GP, a GLONASS number is a GLONASS satellite.
+    s.Run("GPGSV,1,1,02,76,45,100,40,07,30,200,35");
+    const auto sky = s.Sky();
+    ASSERT_EQ(sky.size(), 2u);
+    EXPECT_EQ(sky[1].System, Constellation::Glonass);
+    // SBAS beside GPS keeps a GPS receiver on the GPS table.
+    Store sbas;
+    sbas.Run("GPGSA,A,3,28,17,09,04,02,24,26,35,05,,,,2.20,1.13,1.89");
+    EXPECT_FALSE(sbas.store.Sky.Extended());
+    EXPECT_EQ(sbas.store.Display().SatsUsedText, "9");
+}
+
+// Without a GSA in the last three seconds, the fix mode is the GGA's (a fix
+// with an altitude is 3D, without one 2D) or, without a GGA either, the RMC's.
+TEST(FixMode, FromGgaOrRmcWhileNoGsaComes) {
+    struct Case {
+        std::vector<std::string> Bodies;
+        const char* FixMode;
+    };
+    const std::string gga = "GPGGA,100000,4404.1356,N,12118.8555,W,";
+    const std::vector<Case> cases = {
+        {{gga + "1,05,0.6,1124.7,M,,M,,"}, "3D"},
+        {{gga + "2,05,0.6,,M,,M,,"}, "2D"},
+        {{"GPGGA,100000,,,,,0,00,,,M,,M,,"}, "NON Fix"},
+        {{"GPRMC,100000,A,4404.1356,N,12118.8555,W,0.0,0.0,050219,,,A"}, "2D"},
+        {{"GPRMC,100000,A,4404.1356,N,12118.8555,W,0.0,0.0,050219,,,N"}, "NON Fix"},
+        {{"GPRMC,100000,V,,,,,,,050219,,"}, "NON Fix"},
+        // A GGA of the same time wins over the RMC after it.
+        {{gga + "1,05,0.6,1124.7,M,,M,,",
+          "GPRMC,100000,A,4404.1356,N,12118.8555,W,0.0,0.0,050219,,,A"},
+         "3D"},
+        // A GSA tells it while it comes, and for three seconds after.
+        {{"GPGSA,A,2,01,02,03,,,,,,,,,,1.5,0.9,1.2", gga + "1,05,0.6,1124.7,M,,M,,"}, "2D"},
+        {{"GPGGA,100000,4404.1356,N,12118.8555,W,1,05,0.6,1124.7,M,,M,,",
+          "GPGSA,A,2,01,02,03,,,,,,,,,,1.5,0.9,1.2",
+          "GPGGA,100003,4404.1356,N,12118.8555,W,1,05,0.6,1124.7,M,,M,,"},
+         "3D"},
+    };
+    for (const Case& c : cases) {
+        Store s;
+        for (const std::string& body : c.Bodies) s.Run(body);
+        EXPECT_EQ(s.store.Display().FixModeText, c.FixMode) << c.Bodies.back();
+    }
 }
 
 }  // namespace

@@ -199,6 +199,8 @@ json StoreJson(const NMEA_Manager& store, const DecodeCounts& counts) {
                     {"valid", counts.Valid},
                     {"refreshes", counts.Refreshes}}}};
     state["Exact"] = ExactValuesJson(store);
+    // Sentences of a link that sends no checksum, counted when there are any.
+    if (counts.Unchecked != 0) state["counts"]["unchecked"] = counts.Unchecked;
     // Only a receiver of several systems gets the extended table: a GPS
     // receiver's state has no "Sky" object.
     if (store.Sky.Extended()) state["Sky"] = SkyJson(store.Sky);

@@ -12,10 +12,12 @@ struct DecodeCounts {
     uint64_t Sentences = 0;
     uint64_t Valid = 0;
     uint64_t Refreshes = 0;
+    uint64_t Unchecked = 0;  // of Valid: taken without a checksum
 
     void Add(const DispatchResult& r) {
         ++Sentences;
         Valid += r.Valid;
+        Unchecked += r.Unchecked;
         Refreshes += r.Refresh;
     }
 };

@@ -84,7 +84,7 @@ TEST_F(DecodeCli, FinalStateHoldsStoredValuesAndCounts) {
     EXPECT_EQ(state.at("Gga").at("Altitude"), 54540000);
     EXPECT_EQ(state.at("Gga").at("AltitudeUnit"), "M");
     EXPECT_EQ(state.at("display").at("LatText"), "N 48.11730");
-    EXPECT_EQ(state.at("display").at("FixModeText"), "NON Fix");
+    EXPECT_EQ(state.at("display").at("FixModeText"), "3D");  // the GGA tells it: no GSA came
     EXPECT_EQ(state.at("Gsa").at("UsedPrn").size(), 12u);
     EXPECT_EQ(state.at("Gsv").at("Satellites").size(), 16u);
     EXPECT_EQ(state.at("Gsv").at("Pages").size(), 4u);

@@ -203,3 +203,33 @@ TEST(RealReceivers, LostFixShowsNoPosition) {
 }
 
 }  // namespace
+
+namespace {
+
+// Receivers the talker and checksum rules once left blank: a time reference
+// sending no checksums, receivers sending no GSA, and one listing each
+// system's used satellites once per signal.
+TEST(RealReceivers, NoChecksumsNoGsaAndAGsaPerSignal) {
+    const json hp = Final("hp58534a");
+    EXPECT_EQ(hp["counts"]["unchecked"], 13);
+    EXPECT_EQ(hp["counts"]["valid"], 13);
+    EXPECT_EQ(hp["display"]["LatText"].get<std::string>().substr(0, 5), "S 33.");
+    EXPECT_EQ(hp["display"]["GmtText"], "GMT: 22:24:50");
+    EXPECT_EQ(hp["Gsv"]["InView"], 9);
+
+    // Without a GSA the fix mode is the GGA's, or the RMC's.
+    for (const char* name : {"hp58534a", "hemi", "firefly-II"}) {
+        const json state = Final(name);
+        EXPECT_EQ(state["display"]["FixValidText"], "Valid") << name;
+        EXPECT_NE(state["display"]["FixModeText"], "NON Fix") << name;
+    }
+
+    // An ST Teseo sends a GSA per system and signal: the used count is the
+    // GGA's, every satellite once.
+    const json teseo = Final("st-teseo-liv4f");
+    EXPECT_EQ(teseo["display"]["SatsUsedText"],
+              std::to_string(teseo["Gga"]["SatsUsed"].get<int>()));
+    EXPECT_EQ(teseo["Gga"]["SatsUsed"], 16);
+}
+
+}  // namespace
