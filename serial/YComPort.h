@@ -72,8 +72,9 @@ class YComPort {
     // UBX frames in the stream are passed over whole, never taken as noise.
     uint16_t ReadSentence(char* buffer, const std::atomic<bool>& stop);
     uint16_t ReadSentence(char* buffer, bool stop);
-    // The next sentence (as ReadSentence) or UBX frame (into `ubx`, or
-    // checked and passed over when null), under the same rules.
+    // The next sentence (as ReadSentence), UBX frame (into `ubx`, or
+    // checked and passed over when null) or RTCM 3 frame (checked; the
+    // framer state tells its number), under the same rules.
     RecordKind ReadRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
                           const std::atomic<bool>& stop);
     // What the framing counted (UBX frames dropped for their checksum, say);
@@ -140,6 +141,7 @@ class YComPort {
     size_t FBytesRead = 0;
     size_t FReadPos = 0;
     uint32_t FSeenPurge = 0;
+    uint64_t FTaken = 0;  // bytes the framer has taken, for its byte counts
     framing::FramerState FFramer;
     std::atomic<uint32_t> FPurgeGeneration{0};
     std::atomic<bool> FDeviceGone{false};
