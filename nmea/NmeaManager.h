@@ -14,10 +14,12 @@
 #include <mutex>
 #include <string>
 
+#include "nmea/ByteTally.h"
 #include "nmea/CaptureStream.h"
 #include "nmea/EpochSink.h"
 #include "nmea/GPSUtils.h"
 #include "nmea/PositionText.h"
+#include "nmea/RtcmTally.h"
 #include "nmea/SatelliteSky.h"
 #include "nmea/SentenceTally.h"
 #include "nmea/SolutionTalkers.h"
@@ -98,8 +100,11 @@ class NMEA_Manager {
     // Sentences whose checksum was sound, counted since the store was made:
     // a count that stops moving means the receiver has fallen silent.
     uint64_t ValidSentences = 0;
-    // Sentences by address, sound and failed.
+    // Sentences by address, sound and failed, as they came over the link.
     SentenceTally Tally;
+    // Every byte read, by class; RTCM 3 frames by message number.
+    ByteTally Bytes;
+    RtcmTally Rtcm;
     // The position fields of the last GGA or RMC that filled the records.
     PositionText Position;
     // Told at the end of each receiver cycle (none: nobody records).
