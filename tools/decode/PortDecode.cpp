@@ -16,6 +16,7 @@
 #include "serial/PortDevice.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
+#include "tools/decode/FrameCountsJson.h"
 #include "tools/decode/StoreJson.h"
 #include "tools/decode/UbxJson.h"
 
@@ -140,6 +141,9 @@ int DecodePort(const DecodeOptions& options) {
         // As from a file: only a receiver that sent UBX gets "Ubx".
         if (store.Ubx.Frames + framer.UbxBadChecksums > 0)
             state["Ubx"] = UbxStateJson(store.Ubx, framer);
+        if (store.Rtcm.Frames() + framer.RtcmBadCrcs > 0)
+            state["Rtcm"] = RtcmStateJson(store.Rtcm, framer);
+        state["bytes"] = BytesJson(store.Bytes.Classes(), framer);
         std::cout << state.dump() << std::endl;
     }
     if (!gone) return 0;

@@ -10,6 +10,7 @@
 #include "nmea/Dispatch.h"
 #include "serial/LinkUrl.h"
 #include "tools/decode/DecodeOptions.h"
+#include "tools/decode/FrameCountsJson.h"
 #include "tools/decode/PortDecode.h"
 #include "tools/decode/StoreJson.h"
 #include "tools/decode/StreamByteSource.h"
@@ -28,17 +29,29 @@ int DecodeStream(std::FILE* file, const DecodeOptions& options, const char* name
     DecodeCounts counts;
     char buffer[SentenceBufferSize];
     const auto never = [] { return false; };
-    while (!source->AtEnd()) {
+    // A frame that cut the last sentence short is framed, even at the end.
+    while (!source->AtEnd() || framer.Pending != framing::PendingFrame::None) {
         uint16_t length = 0;
         const RecordKind kind = FrameRecord(*source, buffer, length, framer, frame.get(), never);
         if (kind == RecordKind::Ubx) {
             const UbxDispatchResult result = DispatchUbx(frame->Bytes, frame->Size, *store);
+            store->Bytes.Framed(framer, kind, false);
             if (!options.Final) std::cout << UbxFrameJson(result, *store).dump() << '\n';
             continue;
         }
-        if (length == 0) continue;
+        if (kind == RecordKind::Rtcm) {
+            store->Rtcm.Count(framer.Rtcm.MessageNumber);
+            store->Bytes.Framed(framer, kind, false);
+            if (!options.Final) std::cout << RtcmFrameJson(framer.Rtcm).dump() << '\n';
+            continue;
+        }
+        if (length == 0) {
+            store->Bytes.Framed(framer, kind, false);
+            continue;
+        }
         const std::string_view sentence = SentenceText(buffer, length);
         const DispatchResult result = DispatchSentence(sentence, *store, nullptr);
+        store->Bytes.Framed(framer, kind, result.Valid);
         counts.Add(result);
         if (!options.Final) std::cout << SentenceJson(sentence, result).dump() << '\n';
     }
@@ -51,6 +64,9 @@ int DecodeStream(std::FILE* file, const DecodeOptions& options, const char* name
         // Only a receiver that sent UBX gets "Ubx": NMEA output stays as it was.
         if (store->Ubx.Frames + framer.UbxBadChecksums > 0)
             state["Ubx"] = UbxStateJson(store->Ubx, framer);
+        if (store->Rtcm.Frames() + framer.RtcmBadCrcs > 0)
+            state["Rtcm"] = RtcmStateJson(store->Rtcm, framer);
+        state["bytes"] = BytesJson(store->Bytes.Classes(), framer);
         std::cout << state.dump() << '\n';
     }
     return 0;
