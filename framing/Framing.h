@@ -234,7 +234,7 @@ inline HuntResult SyncOf(uint8_t previous, uint8_t c) {
 // Hunts for the opening '$' or the two bytes that start a frame. The byte
 // read when the step limit is reached is not examined: it is left to the
 // next call (a '$' there starts the next sentence).
-template <class Source, class Stop>
+template <bool CountLineEnds, class Source, class Stop>
 HuntResult HuntRecord(Source& source, Stop& stop, FramerState& state, HuntCount& count) {
     if (state.Pending != PendingFrame::None) {
         const PendingFrame pending = state.Pending;
@@ -245,7 +245,7 @@ HuntResult HuntRecord(Source& source, Stop& stop, FramerState& state, HuntCount&
     uint8_t previous = 0;
     uint8_t c = source.ReadByte();
     ++count.Steps;
-    if (state.AfterSentence) {
+    if (CountLineEnds && state.AfterSentence) {
         state.AfterSentence = false;
         while ((c == '\r' || c == '\n') && count.Steps < HuntStepLimit && !stop()) {
             ++count.LineEnds;
@@ -403,12 +403,12 @@ enum class RecordKind : uint8_t { None, Sentence, Ubx, Rtcm };
 namespace framing {
 
 // Counts the bytes of one FrameRecord call in their classes, for sources
-// that tell Taken(); does nothing for others. 'At' is where the bytes not
+// that tell Taken() when 'Counting'; does nothing otherwise. 'At' is where the bytes not
 // yet counted begin: bytes carried from the call before are counted here.
-template <class Source>
+template <class Source, bool Counting>
 class RecordBytes {
   public:
-    static constexpr bool Counts = CountsBytes<Source>::value;
+    static constexpr bool Counts = Counting && CountsBytes<Source>::value;
 
     RecordBytes(const Source& source, FramerState& state) : FSource(source), FState(state) {
         if constexpr (Counts) FAt = TakenBy(source) - state.CarriedBytes;
@@ -447,24 +447,17 @@ RtcmOutcome CollectRtcmRecord(Source& source, FramerState& state, RtcmFrameBuffe
     return CollectRtcm(source, state.RtcmSecond, own, state.Rtcm);
 }
 
-}  // namespace framing
-
-// Frames the next record: a sentence into 'buffer' (its length, the CR
-// included, in 'length'), a UBX frame into 'ubx' or an RTCM 3 frame into
-// 'rtcm' (when null, frames are checked and counted but not kept; the
-// state tells the RTCM message number and length in either case). None
-// when the hunt gives up. The bytes of 'buffer' after 'length' are zero;
-// 'length' is 0 for a frame.
-template <class Source, class Stop>
-RecordKind FrameRecord(Source& source, char* buffer, uint16_t& length, framing::FramerState& state,
-                       framing::UbxFrameBuffer* ubx, framing::RtcmFrameBuffer* rtcm, Stop&& stop) {
-    using namespace framing;
-    RecordBytes<Source> bytes(source, state);
+// FrameRecord's work; 'Counting' false leaves the byte counts alone.
+template <bool Counting, class Source, class Stop>
+RecordKind FrameNext(Source& source, char* buffer, uint16_t& length, FramerState& state,
+                     UbxFrameBuffer* ubx, RtcmFrameBuffer* rtcm, Stop& stop) {
+    RecordBytes<Source, Counting> bytes(source, state);
     HuntCount count;
     int collected = 0;
     RecordKind kind = RecordKind::None;
     while (kind == RecordKind::None) {
-        const HuntResult hunt = HuntRecord(source, stop, state, count);
+        const HuntResult hunt =
+            HuntRecord<RecordBytes<Source, Counting>::Counts>(source, stop, state, count);
         if (hunt == HuntResult::GaveUp) {
             bytes.Hunted(count, 0);
             break;
@@ -520,6 +513,20 @@ RecordKind FrameRecord(Source& source, char* buffer, uint16_t& length, framing::
     return kind;
 }
 
+}  // namespace framing
+
+// Frames the next record: a sentence into 'buffer' (its length, the CR
+// included, in 'length'), a UBX frame into 'ubx' or an RTCM 3 frame into
+// 'rtcm' (when null, frames are checked and counted but not kept; the
+// state tells the RTCM message number and length in either case). None
+// when the hunt gives up. The bytes of 'buffer' after 'length' are zero;
+// 'length' is 0 for a frame.
+template <class Source, class Stop>
+RecordKind FrameRecord(Source& source, char* buffer, uint16_t& length, framing::FramerState& state,
+                       framing::UbxFrameBuffer* ubx, framing::RtcmFrameBuffer* rtcm, Stop&& stop) {
+    return framing::FrameNext<true>(source, buffer, length, state, ubx, rtcm, stop);
+}
+
 // The same, RTCM 3 frames checked and counted but not kept.
 template <class Source, class Stop>
 RecordKind FrameRecord(Source& source, char* buffer, uint16_t& length, framing::FramerState& state,
@@ -542,7 +549,9 @@ template <class Source, class Stop>
 uint16_t FrameSentence(Source& source, char* buffer, Stop&& stop) {
     framing::FramerState state;
     uint16_t length = 0;
-    while (IsFrame(FrameRecord(source, buffer, length, state, nullptr, stop))) {
+    // Nobody reads the byte counts of this state.
+    while (
+        IsFrame(framing::FrameNext<false>(source, buffer, length, state, nullptr, nullptr, stop))) {
     }
     return length;
 }
