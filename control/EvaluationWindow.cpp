@@ -24,6 +24,7 @@
 #include "eval/Export.h"
 #include "nmea/NmeaManager.h"
 #include "nmea/SignalNames.h"
+#include "nmea/UbxMessages.h"
 #include "views/HistoryView.h"
 #include "views/MessageBox.h"
 #include "views/ScatterView.h"
@@ -51,6 +52,29 @@ QTableWidgetItem* NumberItem(int value) {
     item->setData(Qt::DisplayRole, value);
     return item;
 }
+// The frames that came over the link, one row per UBX message and per
+// RTCM 3 message number, after the sentences.
+void AddFrameRows(const NMEA_Manager& store, std::vector<SentenceTally::Row>& rows) {
+    const UbxState& ubx = store.Ubx;
+    for (int i = 0; i < ubx.CountKinds; ++i)
+        rows.push_back({"UBX " + UbxMessageName(ubx.Counts[i].Class, ubx.Counts[i].Id),
+                        ubx.Counts[i].Frames, 0});
+    for (int i = 0; i < store.Rtcm.Kinds(); ++i)
+        rows.push_back({"RTCM " + std::to_string(store.Rtcm[i].Number), store.Rtcm[i].Frames, 0});
+}
+
+QString BytesText(const ByteClasses& b) {
+    return QString(
+               "Bytes read: %1 = sound sentences %2 + checksum failures %3 + UBX frames %4 + "
+               "RTCM 3 frames %5 + bad frames %6 + noise %7")
+        .arg(b.Total())
+        .arg(b.Sound)
+        .arg(b.BadChecksum)
+        .arg(b.Ubx)
+        .arg(b.Rtcm)
+        .arg(b.BadFrames)
+        .arg(b.Noise);
+}
 }  // namespace
 
 TEvaluationWindow::TEvaluationWindow(NMEA_Manager& store, EpochRecorder& recording,
@@ -64,12 +88,7 @@ TEvaluationWindow::TEvaluationWindow(NMEA_Manager& store, EpochRecorder& recordi
     tabs->addTab(BuildAccuracyTab(), "Accuracy");
     tabs->addTab(BuildSignalsTab(), "Signals");
     tabs->addTab(BuildSatellitesTab(), "Satellites");
-    messageTable = new QTableWidget(0, MessageColumns.size(), this);
-    messageTable->setHorizontalHeaderLabels(MessageColumns);
-    messageTable->verticalHeader()->hide();
-    messageTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    messageTable->setSortingEnabled(true);
-    tabs->addTab(messageTable, "Messages");
+    tabs->addTab(BuildMessagesTab(), "Messages");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs, 1);
     layout->addWidget(BuildExportRow());
@@ -80,6 +99,23 @@ TEvaluationWindow::TEvaluationWindow(NMEA_Manager& store, EpochRecorder& recordi
     FChooseFile = [this](const QString& title, const QString& filter) {
         return QFileDialog::getSaveFileName(this, title, QString(), filter);
     };
+}
+
+QWidget* TEvaluationWindow::BuildMessagesTab() {
+    auto* tab = new QWidget(this);
+    messageTable = new QTableWidget(0, MessageColumns.size(), tab);
+    messageTable->setHorizontalHeaderLabels(MessageColumns);
+    messageTable->verticalHeader()->hide();
+    messageTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    messageTable->setSortingEnabled(true);
+    bytesLabel = new QLabel(tab);
+    bytesLabel->setWordWrap(true);
+    bytesLabel->setToolTip(
+        "Every byte read from the link is counted once, in one of these classes");
+    auto* layout = new QVBoxLayout(tab);
+    layout->addWidget(messageTable, 1);
+    layout->addWidget(bytesLabel);
+    return tab;
 }
 
 QWidget* TEvaluationWindow::BuildAccuracyTab() {
@@ -191,15 +227,19 @@ void TEvaluationWindow::Refresh() {
     if (current == scatter->parentWidget()) RefreshAccuracy();
     if (current == history->parentWidget()) RefreshHistory();
     if (current == satelliteTable) RefreshSatellites();
-    if (current == messageTable) RefreshMessages();
+    if (current == messageTable->parentWidget()) RefreshMessages();
 }
 
 void TEvaluationWindow::RefreshMessages() {
     std::vector<SentenceTally::Row> rows;
+    ByteClasses bytes;
     {
         std::lock_guard<std::mutex> hold(FStore.Lock());
         rows = FStore.Tally.Rows();
+        AddFrameRows(FStore, rows);
+        bytes = FStore.Bytes.Classes();
     }
+    bytesLabel->setText(BytesText(bytes));
     static QElapsedTimer clock;
     if (!clock.isValid()) clock.start();
     const double now = clock.nsecsElapsed() / 1e9;

@@ -60,7 +60,8 @@ class TEvaluationWindow : public QWidget {
     QLineEdit* satelliteEdit = nullptr;  // satellites to show, e.g. "G5 R70"; empty: all
     QScrollBar* historyScroll = nullptr;
     QTableWidget* satelliteTable = nullptr;
-    QTableWidget* messageTable = nullptr;
+    QTableWidget* messageTable = nullptr;  // sentences, UBX and RTCM 3 frames
+    QLabel* bytesLabel = nullptr;          // every byte read, by class
     QLabel* recordingLabel = nullptr;
     // How many epochs the recording keeps, in thousands; the oldest go first.
     QSpinBox* keepSpin = nullptr;
@@ -73,6 +74,7 @@ class TEvaluationWindow : public QWidget {
     QWidget* BuildAccuracyTab();
     QWidget* BuildSignalsTab();
     QWidget* BuildSatellitesTab();
+    QWidget* BuildMessagesTab();
     QWidget* BuildExportRow();
     void RefreshAccuracy();
     void RefreshHistory();

@@ -18,3 +18,16 @@ struct OffersRuns<Source,
     : std::true_type {};
 
 }  // namespace framing
+
+namespace framing {
+
+// True for a source that tells how many bytes it has handed out so far
+// through Taken() (bytes read again after Unread counted once): the framer
+// then counts every byte of the stream in its class (FramerState::Bytes).
+template <class Source, class = void>
+struct CountsBytes : std::false_type {};
+template <class Source>
+struct CountsBytes<Source, std::void_t<decltype(std::declval<const Source&>().Taken())>>
+    : std::true_type {};
+
+}  // namespace framing

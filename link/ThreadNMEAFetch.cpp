@@ -76,8 +76,14 @@ void TNmeaFetch::ReadUntilTerminated() {
         NoteDeviceState();
         if (kind == RecordKind::Ubx)
             HandleUbxFrame();
+        else if (kind == RecordKind::Rtcm)
+            HandleRtcmFrame();
         else if (FLength != 0)
             HandleSentence();
+        else if (FPort->Framer().Bytes.Total() != FCountedBytes) {
+            std::lock_guard<std::mutex> guard(FStore->Lock());
+            CountBytes(kind, false);
+        }
         if (DeviceGone() && FOnAttempt && FPort->IsLink()) Reconnect();
     }
 }
@@ -117,10 +123,14 @@ void TNmeaFetch::Reconnect() {
     }
 }
 
-// A new link may send no checksums where the last one did (Dispatch.h).
+// A new link may send no checksums where the last one did (Dispatch.h), and
+// what an earlier receiver told in UBX and RTCM 3 is not this one's (its time
+// to first fix, its frame counts).
 void TNmeaFetch::NewLink() {
     std::lock_guard<std::mutex> guard(FStore->Lock());
     FStore->ChecksumsSeen = false;
+    FStore->Ubx.StartOver();
+    FStore->Rtcm = RtcmTally{};
 }
 
 void TNmeaFetch::NoteDeviceState() {
@@ -167,6 +177,7 @@ void TNmeaFetch::HandleSentence() {
     {
         std::lock_guard<std::mutex> guard(FStore->Lock());
         result = DispatchSentence(FCurrentSentence, *FStore, &purge);
+        CountBytes(RecordKind::Sentence, result.Valid);
     }
     result.CaptureFailed = CaptureSentence(FCurrentSentence, *FStore);
     if (purge.Requested) FPort->PurgePort(PurgeBoth);
@@ -181,6 +192,7 @@ void TNmeaFetch::HandleUbxFrame() {
     {
         std::lock_guard<std::mutex> guard(FStore->Lock());
         result = DispatchUbx(FFrame->Bytes, FFrame->Size, *FStore);
+        CountBytes(RecordKind::Ubx, false);
         if (shown) UbxConsoleLine(result, *FStore, FCurrentSentence);
     }
     if (shown) ShowLine(FCurrentSentence);
@@ -189,6 +201,26 @@ void TNmeaFetch::HandleUbxFrame() {
     if (FUbxHook) FUbxHook(result);
     TellUbxEvents(result);
     if (result.Refresh && FRefresh) AskRefresh();
+}
+
+// A frame of corrections for a receiver (a base station's output): counted
+// by message number and shown as one console line, "RTCM 1077 (123 bytes)".
+void TNmeaFetch::HandleRtcmFrame() {
+    const framing::RtcmFrameInfo frame = FPort->Framer().Rtcm;
+    {
+        std::lock_guard<std::mutex> guard(FStore->Lock());
+        FStore->Rtcm.Count(frame.MessageNumber);
+        CountBytes(RecordKind::Rtcm, false);
+    }
+    if (!FConsole || DisplayPaused()) return;
+    ShowLine("RTCM " + std::to_string(frame.MessageNumber) + " (" +
+             std::to_string(frame.PayloadLength) + " bytes)");
+}
+
+void TNmeaFetch::CountBytes(RecordKind kind, bool sound) {
+    const framing::FramerState& framer = FPort->Framer();
+    FStore->Bytes.Framed(framer, kind, sound);
+    FCountedBytes = framer.Bytes.Total();
 }
 
 // Only this thread writes the store, so it reads the records without the lock.

@@ -131,6 +131,10 @@ class TNmeaFetch : public YThread {
     bool WaitUnlessTerminated(unsigned seconds);
     void HandleSentence();
     void HandleUbxFrame();
+    void HandleRtcmFrame();
+    // The framer's byte counts of the record just read, into the store
+    // (its lock held); 'sound' tells a sentence's checksum.
+    void CountBytes(RecordKind kind, bool sound);
     void TellUbxEvents(const UbxDispatchResult& result);
     bool DisplayPaused() const;
     void ShowLine(const std::string& line);
@@ -157,6 +161,7 @@ class TNmeaFetch : public YThread {
     const GPSConfig* FConfig = nullptr;
     std::string FCurrentSentence;
     std::unique_ptr<framing::UbxFrameBuffer> FFrame;
+    uint64_t FCountedBytes = 0;  // the framer's byte total the store has counted
     std::atomic<bool> FDeviceGone{false};
     std::shared_ptr<void> FCompletion;
 };

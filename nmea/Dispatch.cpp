@@ -155,7 +155,10 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
         }
     }
     if (result.Valid) ++store.ValidSentences;
-    if (result.Type == SentenceTypeNone || !result.Valid) store.Tally.Count(sentence, result.Valid);
+    // The tally counts what came over the link, not what UBX was told as.
+    const bool fromLink = !store.Ubx.Feeding;
+    if (fromLink && (result.Type == SentenceTypeNone || !result.Valid))
+        store.Tally.Count(sentence, result.Valid);
 
     if (result.Type == SentenceTypeNone) {
         // Line noise or a wrong baud rate: throw away what is queued. A sound
@@ -164,7 +167,7 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
         return result;
     }
     if (!result.Valid) return result;
-    store.Tally.CountKnown(talker, result.Type);
+    if (fromLink) store.Tally.CountKnown(talker, result.Type);
     const SentenceTypeRow& row = SentenceTypeOf(result.Type);
     Steps steps(row, store, talker, fields);
     result.Refresh = row.Handle(store, talker, fields, steps);

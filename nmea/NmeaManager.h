@@ -14,10 +14,12 @@
 #include <mutex>
 #include <string>
 
+#include "nmea/ByteTally.h"
 #include "nmea/CaptureStream.h"
 #include "nmea/EpochSink.h"
 #include "nmea/GPSUtils.h"
 #include "nmea/PositionText.h"
+#include "nmea/RtcmTally.h"
 #include "nmea/SatelliteSky.h"
 #include "nmea/SentenceTally.h"
 #include "nmea/SolutionTalkers.h"
@@ -102,8 +104,11 @@ class NMEA_Manager {
     // a sentence without one is refused (Dispatch.h). The reader clears it
     // for each new link.
     bool ChecksumsSeen = false;
-    // Sentences by address, sound and failed.
+    // Sentences by address, sound and failed, as they came over the link.
     SentenceTally Tally;
+    // Every byte read, by class; RTCM 3 frames by message number.
+    ByteTally Bytes;
+    RtcmTally Rtcm;
     // The position fields of the last GGA or RMC that filled the records.
     PositionText Position;
     // Told at the end of each receiver cycle (none: nobody records).

@@ -52,6 +52,12 @@ void SentenceTally::Count(std::string_view sentence, bool sound) {
     ++(sound ? s.Sound : s.Failed);
 }
 
+uint64_t SentenceTally::SoundOfType(uint8_t type) const {
+    uint64_t sound = 0;
+    for (const auto& talker : FKnown) sound += talker[type];
+    return sound;
+}
+
 std::vector<SentenceTally::Row> SentenceTally::Rows() const {
     std::vector<Row> rows;
     for (const Slot& s : FSlots)

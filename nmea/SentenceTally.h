@@ -30,6 +30,8 @@ class SentenceTally {
     // A sound sentence of a type the decoders know from a known talker: the
     // common case, counted without looking at its text again.
     void CountKnown(Talker talker, uint8_t type) { ++FKnown[static_cast<size_t>(talker)][type]; }
+    // Sound sentences of a type the decoders know, of every talker.
+    uint64_t SoundOfType(uint8_t type) const;
     // Every address seen, in alphabetical order (noise and other last).
     std::vector<Row> Rows() const;
 

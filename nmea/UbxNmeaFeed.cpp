@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "nmea/Dispatch.h"
+#include "nmea/SentenceTypes.h"
 
 namespace {
 
@@ -46,8 +47,12 @@ bool Dispatch(NMEA_Manager& store, char* text, int length) {
     for (int i = 1; i < length; ++i) sum ^= static_cast<unsigned char>(text[i]);
     std::snprintf(text + length, 5, "*%02X\r", sum);
     ++store.Ubx.FedSentences;
-    return DispatchSentence(std::string_view(text, static_cast<size_t>(length) + 4), store, nullptr)
-        .Refresh;
+    store.Ubx.Feeding = true;
+    const bool refresh =
+        DispatchSentence(std::string_view(text, static_cast<size_t>(length) + 4), store, nullptr)
+            .Refresh;
+    store.Ubx.Feeding = false;
+    return refresh;
 }
 
 // Appends plain text at 'at' within the sentence room; returns the new end.
@@ -127,13 +132,12 @@ int GsaFixType(const NMEA_Manager& store) {
     return type == 2 ? 2 : 3;
 }
 
-// True while the receiver's own NMEA has been silent since the NAV-PVT before.
-bool UbxSpeaksForTheViews(NMEA_Manager& store) {
-    UbxState& ubx = store.Ubx;
-    const uint64_t own = store.ValidSentences - ubx.FedSentences;
-    const bool silent = own == ubx.OwnSentencesAtPvt;
-    ubx.OwnSentencesAtPvt = own;
-    ubx.FeedsViews = silent;
+// True while the receiver's own sound sentences of one kind ('own', as the
+// tally counts them) have not moved since the frame of that kind before
+// ('mark'), which then takes the count.
+bool OwnKindSilent(uint64_t& mark, uint64_t own) {
+    const bool silent = own == mark;
+    mark = own;
     return silent;
 }
 
@@ -218,17 +222,21 @@ bool FeedGsa(NMEA_Manager& store, int systemId, const int* used, int count) {
 }  // namespace
 
 bool FeedPvtAsNmea(NMEA_Manager& store) {
-    if (!UbxSpeaksForTheViews(store)) return false;
-    const UbxPvtRecord& p = store.Ubx.Pvt;
+    UbxState& ubx = store.Ubx;
+    const uint64_t own =
+        store.Tally.SoundOfType(SentenceTypeGGA) + store.Tally.SoundOfType(SentenceTypeRMC);
+    ubx.FeedsPosition = OwnKindSilent(ubx.OwnPositionAtPvt, own);
+    if (!ubx.FeedsPosition) return false;
+    const UbxPvtRecord& p = ubx.Pvt;
     const bool gga = FeedGga(store, p);
     const bool rmc = FeedRmc(store, p);
     return gga || rmc;
 }
 
 bool FeedSatellitesAsNmea(NMEA_Manager& store) {
-    // A receiver without NAV-PVT marks its epochs by its satellites.
-    if (store.Ubx.CountOf(NavClass, NavPvtId) == 0) UbxSpeaksForTheViews(store);
-    if (!store.Ubx.FeedsViews) return false;
+    UbxState& ubx = store.Ubx;
+    ubx.FeedsSky = OwnKindSilent(ubx.OwnSkyAtSat, store.Tally.SoundOfType(SentenceTypeGSV));
+    if (!ubx.FeedsSky) return false;
     const UbxSatRecord& sat = store.Ubx.Sat;
     bool refresh = false;
     for (const SystemOfGnss& system : Systems) {

@@ -5,9 +5,12 @@
 // dispatch as the receiver's own sentences, so every view shows a UBX
 // receiver exactly as it shows an NMEA one.
 //
-// When a receiver sends both, its NMEA sentences win: UBX feeds the views
-// only while no sound NMEA sentence of the receiver's own came since the
-// NAV-PVT before.
+// When a receiver sends both, its NMEA sentences win, kind by kind, decided
+// as each frame arrives: NAV-PVT feeds the position only while no sound GGA
+// or RMC of the receiver's own came since the NAV-PVT before, NAV-SAT or
+// NAV-SVINFO the satellites only while no sound GSV of its own came since
+// the satellite frame before. The fed sentences are not counted in the
+// store's tally, which counts only what came over the link.
 #pragma once
 
 #include "nmea/NmeaManager.h"

@@ -20,3 +20,9 @@ uint64_t UbxState::CountOf(uint8_t messageClass, uint8_t id) const {
         if (Counts[i].Class == messageClass && Counts[i].Id == id) return Counts[i].Frames;
     return 0;
 }
+
+void UbxState::StartOver() {
+    const uint64_t fed = FedSentences;
+    *this = UbxState{};
+    FedSentences = fed;
+}

@@ -196,12 +196,17 @@ struct UbxState {
     UbxCfgRateRecord CfgRate;
     bool VersionKnown = false;
 
-    // Sentences told from UBX for the views (UbxNmeaFeed.h), and whether UBX
-    // feeds the views: the receiver's own sound sentences counted at the
-    // NAV-PVT before tell whether it sends NMEA too.
+    // Sentences told from UBX for the views (UbxNmeaFeed.h); Feeding while
+    // one is dispatched. Whether UBX feeds the views is decided per kind as
+    // each frame arrives: the receiver's own sound position sentences (GGA,
+    // RMC) counted at the NAV-PVT before, and its own GSV at the satellite
+    // frame before, tell whether it sends that kind of NMEA too.
     uint64_t FedSentences = 0;
-    uint64_t OwnSentencesAtPvt = 0;
-    bool FeedsViews = false;
+    bool Feeding = false;
+    uint64_t OwnPositionAtPvt = 0;
+    uint64_t OwnSkyAtSat = 0;
+    bool FeedsPosition = false;
+    bool FeedsSky = false;
 
     // Every frame is counted by class and id; pairs beyond UbxCountKinds
     // are counted together in OtherFrames.
@@ -213,5 +218,8 @@ struct UbxState {
     uint64_t ShortFrames = 0;    // known, but too short to decode
 
     void Count(uint8_t messageClass, uint8_t id);
+    // Forgets everything a receiver told (a new connection), but the count
+    // of sentences fed, which the store's count of sound sentences includes.
+    void StartOver();
     uint64_t CountOf(uint8_t messageClass, uint8_t id) const;
 };

@@ -108,14 +108,18 @@ class YComPort::SentenceSource {
     // The byte just taken is still in the read buffer; a purge since then
     // drops it with the rest.
     void Unread() {
-        if (FPort.FReadPos > 0) --FPort.FReadPos;
+        if (FPort.FReadPos == 0) return;
+        --FPort.FReadPos;
+        --FPort.FTaken;
     }
+    uint64_t Taken() const { return FPort.FTaken; }
     bool WasCutShort() const { return FCutShort; }
 
   private:
     uint8_t TakeByte() {
         FSilenceMs = 0;
         FPauseMs = 0;
+        ++FPort.FTaken;
         return FPort.FReadBuffer[FPort.FReadPos++];
     }
     uint8_t CutShort() {
@@ -290,7 +294,7 @@ void YComPort::DropIfPurged() {
     if (generation == FSeenPurge) return;
     FSeenPurge = generation;
     FReadPos = FBytesRead = 0;
-    FFramer.SyncStarted = FFramer.SyncPending = false;
+    FFramer.DropCarried();
 }
 
 YComPort::FillResult YComPort::Fill(unsigned waitMs) {
@@ -325,7 +329,7 @@ RecordKind YComPort::ReadRecord(char* buffer, uint16_t& length, framing::UbxFram
 
 uint16_t YComPort::ReadSentence(char* buffer, const std::atomic<bool>& stop) {
     uint16_t length = 0;
-    while (ReadRecord(buffer, length, nullptr, stop) == RecordKind::Ubx) {
+    while (IsFrame(ReadRecord(buffer, length, nullptr, stop))) {
     }
     return length;
 }

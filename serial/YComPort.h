@@ -65,16 +65,18 @@ class YComPort {
     void PurgePort(uint8_t selector);
     // One sentence from '$' up to and including its CR into `buffer` (at
     // least SentenceBufferSize bytes); 0 when none, with the buffer zeroed.
-    // The framing and give-up rules are FrameSentence's: at most 299 bytes
-    // hunted for '$', the seventh high byte gives up, 100 characters at most.
+    // The framing and give-up rules are FrameSentence's: 298 bytes hunted
+    // for '$' (the next is left for the next call), the seventh high byte
+    // gives up, 100 characters at most.
     // There is no fixed wait: the call sleeps in bounded waits for data, and
     // returns 0 within about 50 ms once `stop` is raised (even from another
     // thread), the port is closed or the device has gone.
-    // UBX frames in the stream are passed over whole, never taken as noise.
+    // UBX and RTCM 3 frames in the stream are passed over whole, never taken as noise.
     uint16_t ReadSentence(char* buffer, const std::atomic<bool>& stop);
     uint16_t ReadSentence(char* buffer, bool stop);
-    // The next sentence (as ReadSentence) or UBX frame (into `ubx`, or
-    // checked and passed over when null), under the same rules.
+    // The next sentence (as ReadSentence), UBX frame (into `ubx`, or
+    // checked and passed over when null) or RTCM 3 frame (checked; the
+    // framer state tells its number), under the same rules.
     RecordKind ReadRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
                           const std::atomic<bool>& stop);
     // Runs on the reading thread each time every byte read has been framed
@@ -145,6 +147,7 @@ class YComPort {
     size_t FBytesRead = 0;
     size_t FReadPos = 0;
     uint32_t FSeenPurge = 0;
+    uint64_t FTaken = 0;  // bytes the framer has taken, for its byte counts
     framing::FramerState FFramer;
     std::atomic<uint32_t> FPurgeGeneration{0};
     std::atomic<bool> FDeviceGone{false};

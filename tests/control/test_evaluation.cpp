@@ -81,7 +81,7 @@ TEST_F(Evaluation, TheRecordingFillsTheViewsAndExportsEveryEpoch) {
     window.tabs->setCurrentWidget(window.satelliteTable);
     window.Refresh();
     EXPECT_GT(window.satelliteTable->rowCount(), 3);
-    window.tabs->setCurrentWidget(window.messageTable);
+    window.tabs->setCurrentWidget(window.messageTable->parentWidget());
     window.Refresh();
     RunFor(1200ms);
     window.Refresh();

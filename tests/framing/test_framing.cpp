@@ -68,14 +68,18 @@ TEST(FrameSentence, SeventhHighByteGivesUpAfterSixPauses) {
     EXPECT_EQ(source.Position(), 7u);
 }
 
-TEST(FrameSentence, GivesUpAfter299BytesWithoutDollar) {
+// The byte read at the step limit is left for the next call: a '$' there
+// starts the next sentence, whatever number of noise bytes came before.
+TEST(FrameSentence, GivesUpAfter298BytesWithoutDollarAndKeepsTheNext) {
     RecordingSource source(std::string(400, 'x'));
     EXPECT_EQ(Frame(source), "");
-    EXPECT_EQ(source.Position(), 299u);
-    RecordingSource justInTime(std::string(297, 'x') + Gga + "\r");
-    EXPECT_EQ(Frame(justInTime), Gga + "\r");
-    RecordingSource tooLate(std::string(298, 'x') + Gga + "\r");
-    EXPECT_EQ(Frame(tooLate), "");
+    EXPECT_EQ(source.Position(), 298u);
+    for (const size_t noise : {296u, 297u, 298u, 299u, 298u + 299u, 298u + 2 * 299u}) {
+        RecordingSource s(std::string(noise, 'x') + Gga + "\r");
+        std::string last;
+        for (int call = 0; call < 4 && last.empty(); ++call) last = Frame(s);
+        EXPECT_EQ(last, Gga + "\r") << noise << " bytes before";
+    }
 }
 
 TEST(FrameSentence, NulAndHighBytesInsideAreDropped) {
@@ -91,10 +95,13 @@ TEST(FrameSentence, DeleteWhileHuntingPurgesTransmit) {
     EXPECT_EQ(source.Purges, 1);
 }
 
-TEST(FrameSentence, SentenceCutByEndOfInputEndsAfterCollectLimit) {
+// At the collect limit the sentence ends: the NUL or high byte read there is
+// dropped like any other, never stored.
+TEST(FrameSentence, SentenceCutByEndOfInputOrHighBytesEndsAtTheCollectLimit) {
     RecordingSource source("$GPGGA,1*47");
-    const std::string framed = Frame(source);
-    EXPECT_EQ(framed, std::string("$GPGGA,1*47") + '\0');
+    EXPECT_EQ(Frame(source), "$GPGGA,1*47");
+    RecordingSource high("$GPGGA,1" + std::string(300, '\x80') + "\r\n");
+    EXPECT_EQ(Frame(high), "$GPGGA,1");
 }
 
 TEST(FrameSentence, StopFlagEndsTheHunt) {

@@ -1,4 +1,4 @@
-// Fuzzes the whole decoding path: framing of sentences and UBX frames,
+// Fuzzes the whole decoding path: framing of sentences, UBX and RTCM 3 frames,
 // checksum, dispatch, handlers and display texts, with the capture stream
 // writing to /dev/null.
 #include <cstddef>
@@ -20,21 +20,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool opened = store.Capture.Open("/dev/null");
     (void)opened;
     static framing::UbxFrameBuffer frame;
+    static framing::RtcmFrameBuffer rtcm;
     store.ChecksumsSeen = false;  // each input a new link: sentences without checksums are taken
     MemoryByteSource source(reinterpret_cast<const char*>(data), size);
     framing::FramerState state;
     char buffer[SentenceBufferSize];
-    while (!source.AtEnd()) {
+    while (!source.AtEnd() || state.Pending != framing::PendingFrame::None) {
         uint16_t n = 0;
-        const RecordKind kind = FrameRecord(source, buffer, n, state, &frame, [] { return false; });
+        const RecordKind kind =
+            FrameRecord(source, buffer, n, state, &frame, &rtcm, [] { return false; });
         if (kind == RecordKind::Ubx &&
             frame.Size != framing::UbxHeaderSize + frame.PayloadLength() + framing::UbxChecksumSize)
+            __builtin_trap();
+        if (kind == RecordKind::Rtcm &&
+            rtcm.Size != framing::RtcmHeaderSize + rtcm.PayloadLength() + framing::RtcmCrcSize)
             __builtin_trap();
         if (n == 0) continue;
         const std::string_view sentence = SentenceText(buffer, n);
         DispatchSentence(sentence, store, &purger);
         CaptureSentence(sentence, store);
     }
+    if (state.Bytes.Total() != size) __builtin_trap();  // every byte in one class
     // The extended table of several systems, read as the views read it.
     static SkySatellite inView[SkyMaxSatellites];
     static UsedSatellite used[SkyMaxUsed];

@@ -14,6 +14,7 @@
 #include "link/ThreadNMEAFetch.h"
 #include "nmea/Dispatch.h"
 #include "serial/YComPort.h"
+#include "tests/framing/RtcmBytes.h"
 #include "tests/framing/UbxBytes.h"
 #include "tests/serial/PortRecorder.h"
 #include "tests/serial/PtyPair.h"
@@ -102,6 +103,35 @@ TEST_F(FetchTest, UbxFramesArriveInTheStoreAndOnTheConsoleAsLines) {
     }
     Port.SetObserver(nullptr);
     EXPECT_EQ(recorder.Events(), std::vector<std::string>{});
+}
+
+// A new connection starts the UBX part over (the receiver before's time to
+// first fix and frame counts are gone); an RTCM 3 frame, '$' bytes and all,
+// is counted by number and shown as one line; the store counts every byte
+// written in its class.
+TEST_F(FetchTest, ANewConnectionForgetsTheReceiverBeforeAndRtcmFramesAreCounted) {
+    Store.Ubx.Count(0x01, 0x03);
+    Store.Ubx.Status.Ttff = 30000;
+    Store.Rtcm.Count(1005);
+    StartReader();
+    const std::string rtcm = RtcmBytes(1077, std::string(20, '$'));
+    const std::string bytes = Gga + "\r\n" + rtcm + Rmc + "\r\n";
+    ASSERT_TRUE(Pty.Write(bytes));
+    ASSERT_TRUE(WaitDispatched(2));
+    ASSERT_TRUE(Loop.RunUntil([&] { return Console.size() == 3; }));
+    EXPECT_EQ(Console, (std::vector<std::string>{Gga + "\r", "RTCM 1077 (22 bytes)", Rmc + "\r"}));
+    const auto counted = [&] {
+        std::lock_guard<std::mutex> guard(Store.Lock());
+        return Store.Bytes.Classes().Total();
+    };
+    ASSERT_TRUE(Loop.RunUntil([&] { return counted() == bytes.size(); })) << counted();
+    std::lock_guard<std::mutex> guard(Store.Lock());
+    EXPECT_EQ(Store.Ubx.CountOf(0x01, 0x03), 0u);
+    EXPECT_EQ(Store.Ubx.Status.Ttff, 0u);
+    ASSERT_EQ(Store.Rtcm.Kinds(), 1);
+    EXPECT_EQ(Store.Rtcm[0].Number, 1077);
+    EXPECT_EQ(Store.Bytes.Classes().Rtcm, rtcm.size());
+    EXPECT_EQ(Store.Bytes.Classes().Sound, Gga.size() + Rmc.size() + 4);
 }
 
 TEST_F(FetchTest, SentencesArriveInTheStoreAndOnTheConsole) {

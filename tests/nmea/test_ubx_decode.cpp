@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "nmea/Dispatch.h"
 #include "nmea/UbxDecoders.h"
@@ -192,5 +193,79 @@ TEST(UbxViews, TheReceiversOwnNmeaWinsOverUbx) {
         Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, 27)));
     EXPECT_TRUE(pvt.Decoded);
     EXPECT_EQ(store.Display().LatText, "N 48.11730");
-    EXPECT_FALSE(store.Ubx.FeedsViews);
+    EXPECT_FALSE(store.Ubx.FeedsPosition);
+}
+
+namespace {
+
+// "$" + body + "*HH\r"
+std::string Sentence(const std::string& body) {
+    unsigned sum = 0;
+    for (const char c : body) sum ^= static_cast<unsigned char>(c);
+    char checksum[6];
+    std::snprintf(checksum, sizeof checksum, "*%02X\r", sum);
+    return "$" + body + checksum;
+}
+
+std::vector<std::string> TallyAddresses(const NMEA_Manager& store) {
+    std::vector<std::string> addresses;
+    for (const SentenceTally::Row& row : store.Tally.Rows()) addresses.push_back(row.Address);
+    return addresses;
+}
+
+}  // namespace
+
+// What UBX is told as never reaches the tally: a UBX-only receiver has no
+// sentence rows, and a receiver's own sentences are counted once each.
+TEST(UbxViews, TheTallyCountsOnlyWhatCameOverTheLink) {
+    NMEA_Manager store;
+    for (uint8_t second = 20; second < 23; ++second) {
+        Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, second)));
+        Dispatch(store, UbxBytes(0x01, 0x35, SatPayload()));
+    }
+    EXPECT_EQ(store.Display().LatText, "N 46.40459");
+    EXPECT_EQ(TallyAddresses(store), std::vector<std::string>{});
+    EXPECT_GT(store.Ubx.FedSentences, 0u);
+    DispatchSentence(Sentence("GPGSV,1,1,01,07,45,100,40"), store, nullptr);
+    ASSERT_EQ(TallyAddresses(store), std::vector<std::string>{"GPGSV"});
+    EXPECT_EQ(store.Tally.Rows()[0].Sound, 1u);
+}
+
+// Each kind is decided as its frame arrives: the receiver's own GSV set,
+// sent before the first NAV-SAT, keeps the satellite table, while its
+// NAV-PVT still fills the position it sends no GGA or RMC for.
+TEST(UbxViews, EachKindOfTheReceiversOwnNmeaWinsFromItsFirstSentence) {
+    NMEA_Manager store;
+    const std::string gsv = Sentence("GPGSV,1,1,02,07,45,100,40,09,30,200,35");
+    for (uint8_t second = 20; second < 23; ++second) {
+        EXPECT_TRUE(DispatchSentence(gsv, store, nullptr).Valid);
+        Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, second)));
+        Dispatch(store, UbxBytes(0x01, 0x35, SatPayload()));
+        EXPECT_TRUE(store.Ubx.FeedsPosition) << int(second);
+        EXPECT_FALSE(store.Ubx.FeedsSky) << int(second);
+        EXPECT_EQ(InView(store, Constellation::Gps), 2) << int(second);
+        EXPECT_EQ(InView(store, Constellation::Glonass), 0) << int(second);
+    }
+    EXPECT_EQ(store.Display().LatText, "N 46.40459");
+    // A receiver that stops its GSV is fed from NAV-SAT again at its next frame.
+    Dispatch(store, UbxBytes(0x01, 0x35, SatPayload()));
+    EXPECT_TRUE(store.Ubx.FeedsSky);
+    EXPECT_EQ(InView(store, Constellation::Glonass), 1);
+}
+
+// A new connection: what the receiver before told in UBX is forgotten.
+TEST(UbxState, StartingOverForgetsTheReceiverButNotTheSentencesFed) {
+    NMEA_Manager store;
+    Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, 20)));
+    std::string status(16, '\0');
+    status[8] = static_cast<char>(30000 & 0xFF);
+    status[9] = static_cast<char>(30000 >> 8);
+    Dispatch(store, UbxBytes(0x01, 0x03, status));
+    ASSERT_EQ(store.Ubx.Status.Ttff, 30000u);
+    const uint64_t fed = store.Ubx.FedSentences;
+    store.Ubx.StartOver();
+    EXPECT_EQ(store.Ubx.Status.Ttff, 0u);
+    EXPECT_EQ(store.Ubx.Frames, 0u);
+    EXPECT_EQ(store.Ubx.CountOf(0x01, 0x03), 0u);
+    EXPECT_EQ(store.Ubx.FedSentences, fed);
 }

@@ -26,10 +26,13 @@ class StreamByteSource {
     void Consume(size_t count) { FPos += count; }
     bool AtEnd() { return FPos == FFill && !Refill(); }
     bool Failed() const { return FFailed; }
+    // Bytes handed out so far, for the framer's byte counts.
+    uint64_t Taken() const { return FBase + FPos; }
 
   private:
     bool Refill() {
         if (FEnded) return false;
+        FBase += FFill;
         FFill = std::fread(FBuffer, 1, sizeof FBuffer, FFile);
         FPos = 0;
         if (FFill == 0) {
@@ -44,6 +47,7 @@ class StreamByteSource {
     uint8_t FBuffer[ChunkSize];
     size_t FPos = 0;
     size_t FFill = 0;
+    uint64_t FBase = 0;  // bytes of the chunks before this one
     bool FEnded = false;
     bool FFailed = false;
 };

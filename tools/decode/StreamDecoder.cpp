@@ -1,6 +1,7 @@
 #include "tools/decode/StreamDecoder.h"
 
 #include "nmea/Dispatch.h"
+#include "tools/decode/FrameCountsJson.h"
 #include "tools/decode/JsonOutput.h"
 #include "tools/decode/UbxJson.h"
 
@@ -9,6 +10,9 @@ nlohmann::json FinalStateJson(const NMEA_Manager& store, const DecodeCounts& cou
     nlohmann::json state = StoreJson(store, counts);
     if (store.Ubx.Frames + framer.UbxBadChecksums > 0)
         state["Ubx"] = UbxStateJson(store.Ubx, framer);
+    if (store.Rtcm.Frames() + framer.RtcmBadCrcs > 0)
+        state["Rtcm"] = RtcmStateJson(store.Rtcm, framer);
+    state["bytes"] = BytesJson(store.Bytes.Classes(), framer);
     return state;
 }
 
@@ -23,11 +27,21 @@ bool StreamDecoder::DecodeNext(StreamByteSource& source, std::ostream& out) {
         FrameRecord(source, FBuffer, length, FFramer, FFrame.get(), [] { return false; });
     if (kind == RecordKind::Ubx) {
         const UbxDispatchResult result = DispatchUbx(FFrame->Bytes, FFrame->Size, *FStore);
+        FStore->Bytes.Framed(FFramer, kind, false);
         return FFinal || WriteJsonLine(out, UbxFrameJson(result, *FStore));
     }
-    if (length == 0) return true;
+    if (kind == RecordKind::Rtcm) {
+        FStore->Rtcm.Count(FFramer.Rtcm.MessageNumber);
+        FStore->Bytes.Framed(FFramer, kind, false);
+        return FFinal || WriteJsonLine(out, RtcmFrameJson(FFramer.Rtcm));
+    }
+    if (length == 0) {
+        FStore->Bytes.Framed(FFramer, kind, false);
+        return true;
+    }
     const std::string_view sentence = SentenceText(FBuffer, length);
     const DispatchResult result = DispatchSentence(sentence, *FStore, nullptr);
+    FStore->Bytes.Framed(FFramer, kind, result.Valid);
     FCounts.Add(result);
     return FFinal || WriteJsonLine(out, SentenceJson(sentence, result));
 }

@@ -12,7 +12,8 @@
 #include "tools/decode/StreamByteSource.h"
 
 // The --final state: the store's, with "Ubx" only for a receiver that sent
-// UBX, so NMEA output stays as it was.
+// UBX and "Rtcm" only for a stream with RTCM 3 frames, so NMEA output stays as
+// it was, and the bytes read by class.
 nlohmann::json FinalStateJson(const NMEA_Manager& store, const DecodeCounts& counts,
                               const framing::FramerState& framer);
 
@@ -21,6 +22,11 @@ class StreamDecoder {
     // `final`: no line per record, the state at Finish.
     explicit StreamDecoder(bool final);
 
+    // True while `source` holds bytes or a frame that cut the last sentence
+    // short waits to be framed, even at the end.
+    bool More(StreamByteSource& source) const {
+        return !source.AtEnd() || FFramer.Pending != framing::PendingFrame::None;
+    }
     // Frames and decodes the next record of `source`, writing its line to
     // `out`; false once `out` has failed.
     bool DecodeNext(StreamByteSource& source, std::ostream& out);

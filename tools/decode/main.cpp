@@ -21,7 +21,7 @@ constexpr int ExitUnreadable = 2;
 int DecodeStream(std::FILE* file, const DecodeOptions& options, const char* name) {
     auto source = std::make_unique<StreamByteSource>(file);
     auto decoder = std::make_unique<StreamDecoder>(options.Final);
-    while (!source->AtEnd() && decoder->DecodeNext(*source, std::cout)) {
+    while (decoder->More(*source) && decoder->DecodeNext(*source, std::cout)) {
     }
     if (!std::cout) return ExitOutputFailed;
     if (source->Failed()) {
