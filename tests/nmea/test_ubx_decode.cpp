@@ -223,7 +223,7 @@ TEST(UbxViews, TheTallyCountsOnlyWhatCameOverTheLink) {
         Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, second)));
         Dispatch(store, UbxBytes(0x01, 0x35, SatPayload()));
     }
-    EXPECT_EQ(store.Display().LatText, "N 46.40459");
+    EXPECT_EQ(store.Display().LatText, "N 46.4045950");
     EXPECT_EQ(TallyAddresses(store), std::vector<std::string>{});
     EXPECT_GT(store.Ubx.FedSentences, 0u);
     DispatchSentence(Sentence("GPGSV,1,1,01,07,45,100,40"), store, nullptr);
@@ -246,7 +246,7 @@ TEST(UbxViews, EachKindOfTheReceiversOwnNmeaWinsFromItsFirstSentence) {
         EXPECT_EQ(InView(store, Constellation::Gps), 2) << int(second);
         EXPECT_EQ(InView(store, Constellation::Glonass), 0) << int(second);
     }
-    EXPECT_EQ(store.Display().LatText, "N 46.40459");
+    EXPECT_EQ(store.Display().LatText, "N 46.4045950");
     // A receiver that stops its GSV is fed from NAV-SAT again at its next frame.
     Dispatch(store, UbxBytes(0x01, 0x35, SatPayload()));
     EXPECT_TRUE(store.Ubx.FeedsSky);
