@@ -130,12 +130,17 @@ int32_t SignedValue(uint32_t magnitude, bool negative) {
 
 }  // namespace
 
-int ParseFloatField(int pos, std::string_view s, float& value) {
+namespace {
+
+// Walks a signed decimal field with `Digits` (Decimal for a float, ExactDigits
+// for the receiver's own digits) and stores what it read in `value`.
+template <class Digits, class Value>
+int ParseNumberField(int pos, std::string_view s, Value& value) {
     if (pos < 0) return -1;
     char skipped = 0;
     pos = SkipToField(pos, s, false, skipped);
     if (pos < 0) return -1;
-    Decimal d;
+    Digits d;
     d.InFraction = skipped == '.';
     bool negative = false;
     if (pos > 0 && pos < Length(s) && s[pos] == '-') {
@@ -147,21 +152,14 @@ int ParseFloatField(int pos, std::string_view s, float& value) {
     return pos;
 }
 
+}  // namespace
+
+int ParseFloatField(int pos, std::string_view s, float& value) {
+    return ParseNumberField<Decimal>(pos, s, value);
+}
+
 int ParseDecimalField(int pos, std::string_view s, ExactDecimal& value) {
-    if (pos < 0) return -1;
-    char skipped = 0;
-    pos = SkipToField(pos, s, false, skipped);
-    if (pos < 0) return -1;
-    ExactDigits d;
-    d.InFraction = skipped == '.';
-    bool negative = false;
-    if (pos > 0 && pos < Length(s) && s[pos] == '-') {
-        negative = true;
-        ++pos;
-    }
-    while (pos < Length(s) && d.Take(s[pos])) ++pos;
-    value = d.Value(negative);
-    return pos;
+    return ParseNumberField<ExactDigits>(pos, s, value);
 }
 
 bool DecodeDecimalText(std::string_view field, ExactDecimal& value) {
