@@ -38,7 +38,9 @@ inline void StartMismatched(ReceiverSimulator& sim) {
     cfsetspeed(&tio, B9600);
     tcsetattr(fd, TCSANOW, &tio);
     ::close(fd);
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    // A generous limit: under a sanitizer on a loaded machine the receiver
+    // may take many seconds to look at its line again.
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
     while (!sim.Status().Mismatched && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);
     ASSERT_TRUE(sim.Status().Mismatched);
