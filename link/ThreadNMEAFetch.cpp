@@ -218,7 +218,7 @@ void TNmeaFetch::HandleRtcmFrame() {
 }
 
 void TNmeaFetch::CountBytes(RecordKind kind, bool sound) {
-    const framing::FramerState& framer = FPort->Framer();
+    const framing::FramerState framer = FPort->Framer();
     FStore->Bytes.Framed(framer, kind, sound);
     FCountedBytes = framer.Bytes.Total();
 }

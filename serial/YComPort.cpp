@@ -321,6 +321,10 @@ RecordKind YComPort::ReadRecord(char* buffer, uint16_t& length, framing::UbxFram
     const RecordKind kind = FrameRecord(source, buffer, length, FFramer, ubx, [&] {
         return source.WasCutShort() || stop.load(std::memory_order_acquire);
     });
+    {
+        std::lock_guard<std::mutex> guard(FFramerLock);
+        FFramerShown = FFramer;
+    }
     if (!source.WasCutShort()) return kind;
     std::memset(buffer, 0, SentenceBufferSize);  // a record cut off in its middle is no record
     length = 0;

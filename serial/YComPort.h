@@ -85,7 +85,12 @@ class YComPort {
     void SetIdleHook(std::function<void()> hook) { FIdleHook = std::move(hook); }
     // What the framing counted (UBX frames dropped for their checksum, say);
     // read only while no thread reads the port.
-    const framing::FramerState& Framer() const { return FFramer; }
+    // The framer's state as the last read left it: a copy, safe from any
+    // thread while another reads (a reader ending while the next one starts).
+    framing::FramerState Framer() const {
+        std::lock_guard<std::mutex> guard(FFramerLock);
+        return FFramerShown;
+    }
     // Writes one command text: a text beginning "B562" is sent as the bytes
     // it spells, any other as its characters. Returns the bytes written or a
     // Send… result.
@@ -149,6 +154,8 @@ class YComPort {
     uint32_t FSeenPurge = 0;
     uint64_t FTaken = 0;  // bytes the framer has taken, for its byte counts
     framing::FramerState FFramer;
+    mutable std::mutex FFramerLock;     // guards FFramerShown
+    framing::FramerState FFramerShown;  // FFramer as each read ended
     std::atomic<uint32_t> FPurgeGeneration{0};
     std::atomic<bool> FDeviceGone{false};
 
