@@ -89,6 +89,10 @@ ssize_t PtyLine::Write(const char* data, size_t size) {
     return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
 }
 
+void PtyLine::DropUnread() {
+    if (FSlave >= 0) tcflush(FSlave, TCIFLUSH);
+}
+
 ssize_t PtyLine::Read(char* data, size_t size) {
     const ssize_t n = read(FMaster, data, size);
     if (n >= 0) return n;

@@ -31,6 +31,8 @@ class PtyLine {
     ssize_t Write(const char* data, size_t size);
     // Non-blocking: the count read, 0 when nothing is there, -1 on error.
     ssize_t Read(char* data, size_t size);
+    // Drops what was written but not yet read on the slave side.
+    void DropUnread();
 
   private:
     int FMaster = -1;

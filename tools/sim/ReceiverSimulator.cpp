@@ -203,9 +203,15 @@ void ReceiverSimulator::Run() {
 void ReceiverSimulator::CheckRate() {
     const unsigned long rate = FLine.SlaveBaud();
     const bool mismatched = rate != FOptions.Baud;
-    if (mismatched != FMismatched)
+    if (mismatched != FMismatched) {
         Log(mismatched ? "line set to " + std::to_string(rate) + " baud: sending noise"
                        : "line set to " + std::to_string(rate) + " baud: rates match");
+        // A real line garbles bytes as they arrive, so what reaches the reader
+        // after it set the rate was sent at that rate. Bytes written here just
+        // before the change was seen were sent at the old one; they are lost
+        // with the change, as a UART's partial characters are.
+        FLine.DropUnread();
+    }
     FMismatched = mismatched;
     std::lock_guard<std::mutex> lock(FLock);
     FStatus.Mismatched = mismatched;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -81,6 +82,28 @@ TEST(SimLine, NoiseWhileTheRatesDifferThenSentences) {
     ASSERT_TRUE(port.Write("$PSRF104,0,0,0,96000,237759,922,12,4*2E\r\n"));
     EXPECT_TRUE(WaitFor(
         [&] { return sim.Status().Restarts[static_cast<int>(StartKind::Cold)] == 1; }, seconds(2)));
+    sim.Stop();
+}
+
+// Noise the simulator sent at the old rate never reaches a reader after it
+// set the right one, whenever the simulator notices the change: a probe that
+// opens at the right rate reads sentences only.
+TEST(SimLine, NoNoiseFollowsTheChangeToTheRightRate) {
+    SimOptions o = FastOptions();
+    o.Baud = 9600;
+    ReceiverSimulator sim(o);
+    std::string error;
+    ASSERT_TRUE(sim.Start(error)) << error;
+    MonitorPort port;
+    ASSERT_TRUE(port.Open(sim.SlavePath(), 4800));
+    ASSERT_TRUE(WaitFor([&] { return sim.Status().NoiseBytes > 300; }, seconds(20)));
+    ASSERT_TRUE(port.SetBaud(9600));  // no flush: what was sent stays unread
+    ASSERT_TRUE(WaitFor([&] { return !sim.Status().Mismatched; }, seconds(20)));
+    std::string all;
+    ASSERT_TRUE(port.ReadUntil([](const std::string& b) { return SentencesOf(b).size() >= 3; },
+                               seconds(20), all));
+    EXPECT_EQ(std::count_if(all.begin(), all.end(), [](char c) { return (c & 0x80) != 0; }), 0)
+        << all.size() << " bytes";
     sim.Stop();
 }
 
