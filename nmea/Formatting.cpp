@@ -299,7 +299,7 @@ void FormatFixMode(uint8_t fixType, DataDisplay& display) {
 }
 
 void FormatGsaFix(const NMEA_GSA_Object& gsa, DataDisplay& display) {
-    const _NMEA_MESSAGE_GSA& m = gsa.Message;
+    const NMEA_MESSAGE_GSA& m = gsa.Message;
     FormatFixMode(m.FixType, display);
     SetFixed(display, display.PdopText, DataDisplay::Pdop, static_cast<float>(m.Pdop) * E4Inverse,
              2);
@@ -335,7 +335,7 @@ void FormatUsedOfAllSystems(const UsedSkyNote& note, DataDisplay& display) {
 }
 
 void FormatRecord(const NMEA_GGA_Object& gga, DataDisplay& display) {
-    const _NMEA_MESSAGE_GGA& m = gga.Message;
+    const NMEA_MESSAGE_GGA& m = gga.Message;
     SetCount(display, m.Spc.SatsUsed);
     const bool fixed = m.Spc.FixQuality != 0;
     display.FixValidText = fixed ? ValidText : InvalidText;
@@ -359,7 +359,7 @@ void FormatRecord(const NMEA_GSA_Object& gsa, DataDisplay& display) {
 }
 
 void FormatRecord(const NMEA_RMC_Object& rmc, DataDisplay& display) {
-    const _NMEA_MESSAGE_RMC& m = rmc.Message;
+    const NMEA_MESSAGE_RMC& m = rmc.Message;
     FormatSpeedCourse(rmc.Exact.Speed, rmc.Exact.Course, display);
     FormatDate(m.Date, display);
     FormatTimes(m.Time, m.Longitude, display);

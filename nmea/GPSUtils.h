@@ -14,7 +14,7 @@
 constexpr uint32_t NoTime = 0xFFFFFFFF;
 constexpr uint32_t NoDate = 0xFFFFFFFF;
 
-struct _LOG_MESSAGE_GGA_SPC {
+struct LOG_MESSAGE_GGA_SPC {
     uint8_t FixQuality = 1;
     uint8_t SatsUsed = 0;
     uint32_t Hdop = 0;     // x 10000; 32 bits so that a "no fix" DOP of 99.99 is kept
@@ -26,11 +26,11 @@ struct _LOG_MESSAGE_GGA_SPC {
     int32_t DgpsStation = 0;  // reference station number
 };
 
-struct _NMEA_MESSAGE_GGA {
+struct NMEA_MESSAGE_GGA {
     uint32_t Time = 0;
     int32_t Latitude = 0;
     int32_t Longitude = 0;
-    _LOG_MESSAGE_GGA_SPC Spc;
+    LOG_MESSAGE_GGA_SPC Spc;
 };
 
 // Beside each record, the values the views read, exactly as the receiver
@@ -43,7 +43,7 @@ struct GgaExact {
 };
 
 struct NMEA_GGA_Object {
-    _NMEA_MESSAGE_GGA Message;
+    NMEA_MESSAGE_GGA Message;
     uint8_t Checksum = 0;
     GgaExact Exact;
 };
@@ -67,7 +67,7 @@ struct NMEA_GLL_Object {
 
 constexpr int UsedPrnSlots = 12;
 
-struct _NMEA_MESSAGE_GSA {
+struct NMEA_MESSAGE_GSA {
     char Mode = 'A';      // 0 when the field was empty
     uint8_t FixType = 1;  // 1 no fix, 2 2D, 3 3D
     uint8_t UsedPrn[UsedPrnSlots] = {};
@@ -77,7 +77,7 @@ struct _NMEA_MESSAGE_GSA {
 };
 
 struct NMEA_GSA_Object {
-    _NMEA_MESSAGE_GSA Message;
+    NMEA_MESSAGE_GSA Message;
     uint8_t Checksum = 0;
 };
 
@@ -108,7 +108,7 @@ struct NMEA_GSV_Object {
 
 void ClearSatellites(NMEA_GSV_Object& gsv);
 
-struct _NMEA_MESSAGE_RMC {
+struct NMEA_MESSAGE_RMC {
     uint32_t Time = 0;
     uint8_t Status = 0;  // 1 valid ("A"), 0 warning ("V")
     int32_t Latitude = 0;
@@ -128,7 +128,7 @@ struct RmcExact {
 };
 
 struct NMEA_RMC_Object {
-    _NMEA_MESSAGE_RMC Message;
+    NMEA_MESSAGE_RMC Message;
     uint8_t Checksum = 0;
     RmcExact Exact;
 };

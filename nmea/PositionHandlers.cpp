@@ -136,7 +136,7 @@ bool ReadGgaLatitude(FieldReader& r, Coordinate member, bool& given) {
 }
 
 bool DecodeGga(FieldReader& r, NMEA_GGA_Object& gga) {
-    _NMEA_MESSAGE_GGA& m = gga.Message;
+    NMEA_MESSAGE_GGA& m = gga.Message;
     bool latitudeGiven = false, longitudeGiven = false;
     if (!ReadTime(r, m.Time) ||
         !ReadGgaLatitude(r, {m.Latitude, gga.Exact.Latitude}, latitudeGiven) ||
@@ -187,7 +187,7 @@ bool DecodeGll(FieldReader& r, NMEA_GLL_Object& gll) {
 }
 
 bool DecodeGsa(FieldReader& r, NMEA_GSA_Object& gsa, UsedSlots slots) {
-    _NMEA_MESSAGE_GSA& m = gsa.Message;
+    NMEA_MESSAGE_GSA& m = gsa.Message;
     FieldText text;
     if (!r.Text(text)) return false;  // the address field
     if (!r.Text(text)) return false;
@@ -209,7 +209,7 @@ bool DecodeGsa(FieldReader& r, NMEA_GSA_Object& gsa, UsedSlots slots) {
 }
 
 bool DecodeRmc(FieldReader& r, NMEA_RMC_Object& rmc) {
-    _NMEA_MESSAGE_RMC& m = rmc.Message;
+    NMEA_MESSAGE_RMC& m = rmc.Message;
     bool latitudeGiven = false, longitudeGiven = false;
     if (!ReadTime(r, m.Time) || !ReadStatus(r, m.Status) ||
         !ReadCoordinate(r, {m.Latitude, rmc.Exact.Latitude}, MaxLatitudeE5, 'S', latitudeGiven) ||

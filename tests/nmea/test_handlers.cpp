@@ -12,7 +12,7 @@ const std::string ExampleGga =
 TEST(ParseGGA, ExampleSentenceWithSinglePrecisionScaling) {
     NMEA_GGA_Object gga;
     ASSERT_TRUE(ParseGGA(ExampleGga, gga));
-    const _NMEA_MESSAGE_GGA& m = gga.Message;
+    const NMEA_MESSAGE_GGA& m = gga.Message;
     EXPECT_EQ(m.Time, (12u << 24) | (35u << 16) | 19000u);
     EXPECT_EQ(m.Latitude, 4811730);
     EXPECT_EQ(m.Longitude, 1151666);
@@ -94,7 +94,7 @@ TEST(ParseGLL, PositionTimeAndStatus) {
 TEST(ParseGSA, UsedSlotsAndDops) {
     NMEA_GSA_Object gsa;
     ASSERT_TRUE(ParseGSA(Sentence("GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.5,2.1"), gsa));
-    const _NMEA_MESSAGE_GSA& m = gsa.Message;
+    const NMEA_MESSAGE_GSA& m = gsa.Message;
     EXPECT_EQ(m.Mode, 'A');
     EXPECT_EQ(m.FixType, 3);
     const uint8_t expected[12] = {4, 5, 0, 9, 12, 0, 0, 24, 0, 0, 0, 0};
@@ -128,7 +128,7 @@ TEST(ParseRMC, WarningStatusStillStoresEverything) {
     rmc.Message.Status = 1;
     ASSERT_TRUE(ParseRMC(
         Sentence("GPRMC,123519,V,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W"), rmc));
-    const _NMEA_MESSAGE_RMC& m = rmc.Message;
+    const NMEA_MESSAGE_RMC& m = rmc.Message;
     EXPECT_EQ(m.Status, 0);
     EXPECT_EQ(m.Latitude, 4811730);
     EXPECT_EQ(m.Speed, 224);  // from the digits: 22.4 is not cut to 22.3
@@ -218,7 +218,7 @@ TEST(Handlers, FieldsOutOfRangeRejectTheSentenceAndKeepTheRecord) {
         NMEA_GGA_Object gga;
         EXPECT_TRUE(ParseGGA(ExampleGga, gga));
         EXPECT_FALSE(ParseGGA(Sentence(body), gga)) << body;
-        const _NMEA_MESSAGE_GGA& m = gga.Message;
+        const NMEA_MESSAGE_GGA& m = gga.Message;
         EXPECT_EQ(m.Time, (12u << 24) | (35u << 16) | 19000u) << body;
         EXPECT_EQ(m.Latitude, 4811730) << body;
         EXPECT_EQ(m.Longitude, 1151666) << body;

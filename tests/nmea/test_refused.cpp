@@ -25,7 +25,7 @@ std::string Digest(const NMEA_Manager& store) {
         for (size_t i = 0; i < n; ++i) o << int(b[i]) << ',';
         o << '|';
     };
-    const _NMEA_MESSAGE_GGA& g = store.Gga.Message;
+    const NMEA_MESSAGE_GGA& g = store.Gga.Message;
     o << g.Time << ' ' << g.Latitude << ' ' << g.Longitude << ' ' << int(g.Spc.FixQuality) << ' '
       << int(g.Spc.SatsUsed) << ' ' << g.Spc.Hdop << ' ' << g.Spc.Altitude << ' '
       << g.Spc.GeoidSeparation << ' ' << g.Spc.DgpsAge << ' ' << g.Spc.DgpsStation << ' '
@@ -33,7 +33,7 @@ std::string Digest(const NMEA_Manager& store) {
     const NMEA_GLL_Object& l = store.Gll;
     o << l.Latitude << ' ' << l.Longitude << ' ' << l.Time << ' ' << int(l.Status) << ' '
       << int(l.Checksum) << '\n';
-    const _NMEA_MESSAGE_GSA& a = store.Gsa.Message;
+    const NMEA_MESSAGE_GSA& a = store.Gsa.Message;
     o << int(a.Mode) << ' ' << int(a.FixType) << ' ' << a.Pdop << ' ' << a.Hdop << ' ' << a.Vdop
       << ' ';
     bytes(a.UsedPrn, sizeof a.UsedPrn);
@@ -42,7 +42,7 @@ std::string Digest(const NMEA_Manager& store) {
         o << int(s.Prn) << '/' << int(s.Elevation) << '/' << s.Azimuth << '/' << int(s.Snr) << ' ';
     for (const GsvPage& p : store.Gsv.Pages)
         o << int(p.Complete) << int(p.Total) << int(p.Number) << int(p.InView) << ' ';
-    const _NMEA_MESSAGE_RMC& r = store.Rmc.Message;
+    const NMEA_MESSAGE_RMC& r = store.Rmc.Message;
     o << '\n'
       << r.Time << ' ' << int(r.Status) << ' ' << r.Latitude << ' ' << r.Longitude << ' ' << r.Speed
       << ' ' << r.Course << ' ' << r.Date << ' ' << r.MagVariation << ' ' << int(r.MagVariationDir)

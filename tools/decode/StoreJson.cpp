@@ -32,7 +32,7 @@ json DisplayJson(const DataDisplay& d) {
 }
 
 json GgaJson(const NMEA_GGA_Object& g) {
-    const _NMEA_MESSAGE_GGA& m = g.Message;
+    const NMEA_MESSAGE_GGA& m = g.Message;
     return {{"Time", m.Time},
             {"Latitude", m.Latitude},
             {"Longitude", m.Longitude},
@@ -57,7 +57,7 @@ json GllJson(const NMEA_GLL_Object& g) {
 }
 
 json GsaJson(const NMEA_GSA_Object& g) {
-    const _NMEA_MESSAGE_GSA& m = g.Message;
+    const NMEA_MESSAGE_GSA& m = g.Message;
     json used = json::array();
     for (uint8_t prn : m.UsedPrn) used.push_back(prn);
     return {{"Mode", Letter(m.Mode)}, {"FixType", m.FixType}, {"UsedPrn", used},
@@ -81,7 +81,7 @@ json GsvJson(const NMEA_GSV_Object& g) {
 }
 
 json RmcJson(const NMEA_RMC_Object& r) {
-    const _NMEA_MESSAGE_RMC& m = r.Message;
+    const NMEA_MESSAGE_RMC& m = r.Message;
     return {{"Time", m.Time},
             {"Status", m.Status},
             {"Latitude", m.Latitude},
