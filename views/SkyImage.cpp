@@ -8,6 +8,14 @@ TSkyImage::TSkyImage(QWidget* parent, int side) : QWidget(parent), FCanvas(side,
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void TSkyImage::ResizeCanvas(QSize size) {
+    const qreal ratio = devicePixelRatioF();
+    FCanvas = QPixmap(size * ratio);
+    FCanvas.setDevicePixelRatio(ratio);
+    FCanvas.fill(Qt::black);
+    update();
+}
+
 void TSkyImage::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, FCanvas);
@@ -19,7 +27,10 @@ void TSkyImage::mouseReleaseEvent(QMouseEvent* event) {
         FSkipRelease = false;
         return;
     }
-    if (rect().contains(event->position().toPoint())) emit Clicked();
+    const QPoint at = event->position().toPoint();
+    if (!rect().contains(at)) return;
+    emit ClickedAt(at);
+    emit Clicked();
 }
 
 void TSkyImage::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -1,6 +1,8 @@
-// The sky plot's persistent bitmap: painted only when the background changes,
-// shown as it is on every repaint. Reports clicks and double-clicks; a
-// double-click arrives as a click followed by a double-click.
+// The sky plot's persistent bitmap: painted only when the background changes
+// or the plot's size does, shown as it is on every repaint, at the screen's
+// device pixel ratio (sharp on high-density screens). Reports clicks, with
+// their place, and double-clicks; a double-click arrives as a click followed
+// by a double-click.
 #pragma once
 
 #include <QPixmap>
@@ -11,10 +13,13 @@ class TSkyImage : public QWidget {
   public:
     TSkyImage(QWidget* parent, int side);
 
+    // Makes the bitmap as large as the widget, black.
+    void ResizeCanvas(QSize size);
     QPixmap& Canvas() { return FCanvas; }
     const QPixmap& Canvas() const { return FCanvas; }
 
   signals:
+    void ClickedAt(QPoint at);  // just before Clicked
     void Clicked();
     void DoubleClicked();
 
