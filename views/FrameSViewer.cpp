@@ -35,6 +35,7 @@ constexpr int NonFixInset = 2 * SmallFontSize + 30;  // 46 from the right
 constexpr int GmtFromMiddle = 25;
 constexpr int SkyMarkSize = 21;  // marks of several systems: smaller, as there are more
 constexpr int SkyFontSize = 7;
+constexpr qreal MinLeaderLength = 3;  // numbers nearer their marks need none
 const QColor Silver{192, 192, 192};
 const QColor NonFixRed{255, 0, 0};
 
@@ -70,6 +71,18 @@ void SetColors(QLabel* label, const QColor& text, bool filled) {
     palette.setColor(QPalette::Window, Qt::black);
     label->setPalette(palette);
     label->setAutoFillBackground(filled);
+}
+
+// From a mark's rim towards its moved number, ending at the number's text.
+QLineF Leader(const QRect& mark, const QRect& text) {
+    const QPointF centre = QRectF(mark).center();
+    const QPointF end(std::clamp(centre.x(), qreal(text.left()), qreal(text.right() + 1)),
+                      std::clamp(centre.y(), qreal(text.top()), qreal(text.bottom() + 1)));
+    QLineF line(centre, end);
+    const qreal rim = mark.width() / 2.0;
+    if (line.length() <= rim) return QLineF(end, end);
+    line.setP1(line.pointAt(rim / line.length()));
+    return line;
 }
 
 void SetTextColor(QLabel* label, const QColor& text) {
@@ -294,6 +307,7 @@ void TFSViewer::SkyClick() {
     for (QLabel* label : compassLabels) label->setVisible(FAxesShown);
     DrawAxes(FAxesShown ? Qt::white : Qt::black);
     if (!FAxesShown) DrawBackground();
+    if (FLast && FLast->Sky.Extended) ShowSatellites(*FLast);  // numbers clear of the letters
 }
 
 void TFSViewer::SkyDblClick() {
@@ -373,6 +387,7 @@ void TFSViewer::ShowSatellites(const Snapshot& s) {
     }
     HideFrom(0);
     skyImage->setToolTip(QString());
+    skyImage->SetLeaders({});
     for (int j = 0; j < MarkCount; ++j) {
         const GsvSatellite& sat = s.Satellites[j];
         const Constellation system = PrnConstellation(sat.Prn);
@@ -409,9 +424,10 @@ QRect TFSViewer::LabelTextRect(const QLabel* label) {
                  box.top() + (box.height() - text.height()) / 2, text.width(), text.height());
 }
 
-// Moves each number that would hide another satellite or number beside its
-// mark, in the colour it has off the mark; one without a free place is left
-// out.
+// Moves each number that would hide another satellite or number, a corner
+// text or a compass letter beside its mark, in the colour it has off the
+// mark, with a leader line when it stands apart; one without a free place is
+// left out.
 void TFSViewer::PlaceLabels(const std::vector<QLabel*>& labels, const std::vector<QWidget*>& marks,
                             const std::vector<QColor>& offMark) {
     std::vector<SkyLabelRequest> requests;
@@ -421,7 +437,10 @@ void TFSViewer::PlaceLabels(const std::vector<QLabel*>& labels, const std::vecto
     std::vector<QRect> fixed;
     for (const QLabel* corner : {localTimeLabel, gmtLabel, dateLabel, fixModeLabel})
         if (!corner->text().isEmpty()) fixed.push_back(corner->geometry());
+    if (FAxesShown)
+        for (const QLabel* letter : compassLabels) fixed.push_back(letter->geometry());
     const std::vector<QRect> placed = PlaceSkyLabels(requests, rect(), fixed);
+    std::vector<QLineF> leaders;
     for (size_t i = 0; i < labels.size(); ++i) {
         if (placed[i].isNull()) {
             labels[i]->hide();
@@ -430,7 +449,10 @@ void TFSViewer::PlaceLabels(const std::vector<QLabel*>& labels, const std::vecto
         if (placed[i] == requests[i].Preferred) continue;
         labels[i]->move(labels[i]->pos() + placed[i].topLeft() - requests[i].Preferred.topLeft());
         SetTextColor(labels[i], offMark[i]);
+        const QLineF leader = Leader(requests[i].Mark, placed[i]);
+        if (leader.length() >= MinLeaderLength) leaders.push_back(leader);
     }
+    skyImage->SetLeaders(std::move(leaders));
 }
 
 void TFSViewer::ShowAllSystems(const Snapshot& s) {

@@ -3,6 +3,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+const QColor LeaderColour{150, 150, 150};
+}
+
 TSkyImage::TSkyImage(QWidget* parent, int side) : QWidget(parent), FCanvas(side, side) {
     FCanvas.fill(Qt::black);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -19,6 +23,16 @@ void TSkyImage::ResizeCanvas(QSize size) {
 void TSkyImage::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, FCanvas);
+    if (FLeaders.empty()) return;
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(LeaderColour, 1));
+    painter.drawLines(FLeaders.data(), static_cast<int>(FLeaders.size()));
+}
+
+void TSkyImage::SetLeaders(std::vector<QLineF> leaders) {
+    if (leaders == FLeaders) return;
+    FLeaders = std::move(leaders);
+    update();
 }
 
 void TSkyImage::mouseReleaseEvent(QMouseEvent* event) {

@@ -7,6 +7,7 @@
 
 #include <QPixmap>
 #include <QWidget>
+#include <vector>
 
 class TSkyImage : public QWidget {
     Q_OBJECT
@@ -16,6 +17,10 @@ class TSkyImage : public QWidget {
     // Makes the bitmap as large as the widget, black.
     void ResizeCanvas(QSize size);
     QPixmap& Canvas() { return FCanvas; }
+    // Thin lines drawn over the bitmap (below everything else) from each mark
+    // to its number where the number stands away from the mark.
+    void SetLeaders(std::vector<QLineF> leaders);
+    const std::vector<QLineF>& Leaders() const { return FLeaders; }
     const QPixmap& Canvas() const { return FCanvas; }
 
   signals:
@@ -30,5 +35,6 @@ class TSkyImage : public QWidget {
 
   private:
     QPixmap FCanvas;
+    std::vector<QLineF> FLeaders;
     bool FSkipRelease = false;  // the release that ends a double-click
 };

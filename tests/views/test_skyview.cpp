@@ -279,6 +279,29 @@ class CrowdedSky : public testing::Test {
         if (qEnvironmentVariableIsSet("LUMAROKUB_SCREENSHOT_DIR"))
             sky.grab().save(qEnvironmentVariable("LUMAROKUB_SCREENSHOT_DIR") + "/" + name);
     }
+    // A line leads from a mark's rim to each number standing away from it.
+    void ExpectLeaders() {
+        const std::vector<QLabel*> labels = ShownLabels();
+        size_t moved = 0;
+        for (size_t i = 0; i < labels.size(); ++i)
+            moved += !TFSViewer::LabelTextRect(labels[i])
+                          .adjusted(-3, -3, 3, 3)
+                          .intersects(sky.skyMarks[i]->geometry());
+        const std::vector<QLineF>& leaders = sky.skyImage->Leaders();
+        EXPECT_GE(leaders.size(), moved);
+        for (const QLineF& leader : leaders) {
+            const auto touches = [&](const QRect& r, QPointF p) {
+                return QRectF(r).adjusted(-1, -1, 1, 1).contains(p);
+            };
+            size_t from = 0, to = 0;
+            for (size_t i = 0; i < labels.size(); ++i) {
+                from += touches(sky.skyMarks[i]->geometry(), leader.p1());
+                to += touches(TFSViewer::LabelTextRect(labels[i]), leader.p2());
+            }
+            EXPECT_GE(from, 1u) << leader.x1() << "," << leader.y1();
+            EXPECT_GE(to, 1u) << leader.x2() << "," << leader.y2();
+        }
+    }
     // Every number is shown, inside the view, hiding no other number and no
     // other satellite's mark.
     void ExpectReadable(int side) {
@@ -288,6 +311,12 @@ class CrowdedSky : public testing::Test {
             const QRect text = TFSViewer::LabelTextRect(labels[i]);
             EXPECT_TRUE(sky.rect().contains(text)) << labels[i]->text().toStdString();
             EXPECT_FALSE(text.intersects(sky.localTimeLabel->geometry()));
+            for (const QLabel* letter : sky.compassLabels) {
+                if (sky.AxesShown()) {
+                    EXPECT_FALSE(text.intersects(letter->geometry()))
+                        << letter->text().toStdString();
+                }
+            }
             for (size_t j = 0; j < labels.size(); ++j) {
                 if (j == i) continue;
                 EXPECT_FALSE(text.intersects(TFSViewer::LabelTextRect(labels[j])))
@@ -309,6 +338,10 @@ class CrowdedSky : public testing::Test {
 TEST_F(CrowdedSky, NumbersMoveAsideMarksStay) {
     sky.Refresh();
     ExpectReadable(210);
+    ExpectLeaders();
+    sky.SkyClick();  // the compass letters shown: numbers clear of them too
+    ExpectReadable(210);
+    sky.SkyClick();
     SaveShot("crowded-sky-210.png");
     // The marks stand where their satellites are, whatever their numbers do.
     SkySnapshot taken;
@@ -325,6 +358,7 @@ TEST_F(CrowdedSky, NumbersMoveAsideMarksStay) {
     sky.show();  // a shown view lays itself out anew as it is resized
     sky.resize(600, 600);
     ExpectReadable(600);
+    ExpectLeaders();
     SaveShot("crowded-sky-600.png");
     sky.resize(640, 600);  // not square: the plot stays round, centred
     EXPECT_EQ(sky.PlotRect(), QRect(20, 0, 600, 600));
