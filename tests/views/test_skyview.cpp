@@ -181,6 +181,34 @@ TEST_F(SkyViewTest, BackgroundRingsAndCentreDot) {
     EXPECT_EQ(canvas.pixelColor(195, 105), QColor(Qt::black));
 }
 
+// Grown, the plot keeps its picture scaled: the rings round about the middle
+// of the largest square, the marks, numbers and texts larger in proportion.
+TEST_F(SkyViewTest, GrownPlotScalesEverything) {
+    SetSatellite(store, 0, 7, 30, 45, 45);
+    SetFixMode(store, "3D");
+    sky.show();
+    sky.resize(520, 420);  // the square: 420 wide, 50 in from the left
+    sky.Refresh();
+    EXPECT_EQ(sky.PlotRect(), QRect(50, 0, 420, 420));
+    const SkyPixel p = SkyToPixel(30, 45, 420);
+    EXPECT_EQ(sky.satMarks[0]->geometry(), QRect(50 + p.Left, p.Top, 50, 50));
+    EXPECT_EQ(sky.satMarks[0]->Pen().width(), 4);
+    EXPECT_EQ(sky.satLabels[0]->font().pointSize(), 24);
+    EXPECT_EQ(sky.fixModeLabel->font().pointSize(), 30);
+    EXPECT_EQ(sky.fixModeLabel->pos(), QPoint(520 - 60, 420 - 60));
+    const QImage canvas = sky.skyImage->Canvas().toImage();
+    ASSERT_EQ(canvas.size(), QSize(520, 420));
+    // The outer ring crosses the middle lines at 40 from each side of the square.
+    for (const QPoint ring :
+         {QPoint(50 + 40, 210), QPoint(50 + 379, 210), QPoint(50 + 210, 40), QPoint(50 + 210, 379)})
+        EXPECT_EQ(canvas.pixelColor(ring), QColor(Qt::white)) << ring.x() << "," << ring.y();
+    EXPECT_EQ(canvas.pixelColor(50 + 120, 210), QColor(Qt::black));
+    // Back at the default size, the default picture.
+    sky.resize(210, 210);
+    EXPECT_EQ(sky.satMarks[0]->geometry(), QRect(147, 43, 25, 25));
+    EXPECT_EQ(sky.fixModeLabel->pos(), QPoint(180, 180));
+}
+
 TEST_F(SkyViewTest, TwoClicksRestoreThePicture) {
     sky.show();
     const QImage before = sky.grab().toImage();
