@@ -141,6 +141,7 @@ void TFSViewer::BuildWidgets() {
     skyImage->setGeometry(0, 0, Side, Side);
     connect(skyImage, &TSkyImage::ClickedAt, this, &TFSViewer::SkyClickAt);
     connect(skyImage, &TSkyImage::DoubleClicked, this, &TFSViewer::SkyDblClick);
+    connect(skyImage, &TSkyImage::CanvasStale, this, &TFSViewer::RedrawCanvas);
     DrawBackground();
     BuildMarks();
     BuildCompass();
@@ -249,9 +250,7 @@ void TFSViewer::Relayout() {
     FSide = std::max(1, std::min(width(), height()));
     FOrigin = QPoint((width() - FSide) / 2, (height() - FSide) / 2);
     skyImage->setGeometry(rect());
-    skyImage->ResizeCanvas(size());
-    DrawBackground();
-    if (FAxesShown) DrawAxes(Qt::white);
+    RedrawCanvas();
     ScaleMarks();
     PlaceCompass();
     PlaceCornerLabels();
@@ -259,6 +258,12 @@ void TFSViewer::Relayout() {
         ShowStatusTexts(*FLast);
         ShowSatellites(*FLast);
     }
+}
+
+void TFSViewer::RedrawCanvas() {
+    skyImage->ResizeCanvas(size());
+    DrawBackground();
+    if (FAxesShown) DrawAxes(Qt::white);
 }
 
 void TFSViewer::DrawBackground() {

@@ -94,6 +94,7 @@ class TFSViewer : public QFrame {
     void BuildCompass();
     void BuildCornerLabels();
     void Relayout();
+    void RedrawCanvas();
     void PlaceCompass();
     void PlaceCornerLabels();
     void ScaleMarks();

@@ -21,6 +21,7 @@ void TSkyImage::ResizeCanvas(QSize size) {
 }
 
 void TSkyImage::paintEvent(QPaintEvent*) {
+    if (FCanvas.devicePixelRatio() != devicePixelRatioF()) emit CanvasStale();
     QPainter painter(this);
     painter.drawPixmap(0, 0, FCanvas);
     if (FLeaders.empty()) return;

@@ -27,6 +27,9 @@ class TSkyImage : public QWidget {
     void ClickedAt(QPoint at);  // just before Clicked
     void Clicked();
     void DoubleClicked();
+    // The bitmap no longer matches the screen's pixel ratio (the window moved
+    // to another screen): its owner draws it anew.
+    void CanvasStale();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
