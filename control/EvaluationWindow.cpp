@@ -14,6 +14,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -164,7 +165,20 @@ QWidget* TEvaluationWindow::BuildSatellitesTab() {
     satelliteTable->verticalHeader()->hide();
     satelliteTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     satelliteTable->setSortingEnabled(true);
+    // A satellite clicked in the table is highlighted in the signal history.
+    connect(satelliteTable, &QTableWidget::cellClicked, this, [this](int row, int) {
+        const QString name = satelliteTable->item(row, 0)->text();
+        const auto* system = std::find_if(std::begin(SystemNames), std::end(SystemNames),
+                                          [&name](const char* n) { return name == n; });
+        if (system == std::end(SystemNames)) return;
+        ChooseSatellite(static_cast<Constellation>(system - std::begin(SystemNames)),
+                        satelliteTable->item(row, 1)->data(Qt::DisplayRole).toInt());
+    });
     return satelliteTable;
+}
+
+void TEvaluationWindow::ChooseSatellite(Constellation system, int prn) {
+    history->Highlight(THistoryView::SatelliteKey{system, static_cast<uint16_t>(prn)});
 }
 
 QWidget* TEvaluationWindow::BuildExportRow() {

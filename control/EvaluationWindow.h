@@ -13,6 +13,7 @@
 
 #include "eval/Accuracy.h"
 #include "eval/TtffCampaign.h"
+#include "nmea/Constellation.h"
 
 class QComboBox;
 class QLabel;
@@ -49,6 +50,9 @@ class TEvaluationWindow : public QWidget {
     bool ExportRecording(const QString& file, const QString& format);
     void SetSaveChooser(SaveChooser chooser) { FChooseFile = std::move(chooser); }
     void ShowCampaign();
+    // Highlights a satellite's line in the signal history (chosen in the
+    // satellites table or in the sky view).
+    void ChooseSatellite(Constellation system, int prn);
 
     QTabWidget* tabs = nullptr;
     TCampaignPanel* campaign = nullptr;

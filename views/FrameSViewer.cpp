@@ -1,18 +1,22 @@
 #include "views/FrameSViewer.h"
 
+#include <QActionGroup>
+#include <QContextMenuEvent>
 #include <QPainter>
 #include <algorithm>
 #include <mutex>
 
 #include "views/AutoLabel.h"
 #include "views/Config.h"
-#include "views/SkyGeometry.h"
+#include "views/SkyLabels.h"
 #include "views/SkySnapshot.h"
 #include "views/SnrColors.h"
 #include "views/SystemColors.h"
 
 using namespace Sky;
 
+// Lengths and font sizes are those of the default 210-pixel plot; Px()
+// scales them to the plot's side.
 namespace {
 
 constexpr int OuterRingInset = 20;
@@ -26,15 +30,19 @@ constexpr int BigFontSize = 15;
 constexpr int SmallFontSize = 8;
 constexpr int DateBottomGap = 5;
 constexpr int LabelDrop = 4;
-constexpr int FixModeTop = Side - 2 * BigFontSize;         // 180
-constexpr int FixModeLeft = Side - 2 * BigFontSize;        // 180
-constexpr int NonFixLeft = Side - 2 * SmallFontSize - 30;  // 164
-constexpr int GmtLeft = Centre + 25;
+constexpr int FixModeInset = 2 * BigFontSize;        // 30 from the right and bottom
+constexpr int NonFixInset = 2 * SmallFontSize + 30;  // 46 from the right
+constexpr int GmtFromMiddle = 25;
 constexpr int SkyMarkSize = 21;  // marks of several systems: smaller, as there are more
-constexpr int SkyMarkInset = (MarkSize - SkyMarkSize) / 2;
 constexpr int SkyFontSize = 7;
+constexpr qreal MinLeaderLength = 3;  // numbers nearer their marks need none
 const QColor Silver{192, 192, 192};
 const QColor NonFixRed{255, 0, 0};
+
+// The systems the context menu offers, after "All systems".
+constexpr Constellation FilterSystems[] = {Constellation::Gps,     Constellation::Glonass,
+                                           Constellation::Galileo, Constellation::BeiDou,
+                                           Constellation::Qzss,    Constellation::Sbas};
 
 struct CompassPlace {
     const char* Text;
@@ -65,6 +73,24 @@ void SetColors(QLabel* label, const QColor& text, bool filled) {
     label->setAutoFillBackground(filled);
 }
 
+// From a mark's rim towards its moved number, ending at the number's text.
+QLineF Leader(const QRect& mark, const QRect& text) {
+    const QPointF centre = QRectF(mark).center();
+    const QPointF end(std::clamp(centre.x(), qreal(text.left()), qreal(text.right() + 1)),
+                      std::clamp(centre.y(), qreal(text.top()), qreal(text.bottom() + 1)));
+    QLineF line(centre, end);
+    const qreal rim = mark.width() / 2.0;
+    if (line.length() <= rim) return QLineF(end, end);
+    line.setP1(line.pointAt(rim / line.length()));
+    return line;
+}
+
+void SetTextColor(QLabel* label, const QColor& text) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, text);
+    label->setPalette(palette);
+}
+
 }  // namespace
 
 struct TFSViewer::Snapshot {
@@ -92,93 +118,193 @@ struct TFSViewer::Snapshot {
 TFSViewer::TFSViewer(QWidget* parent, NMEA_Manager& store, GPSConfig& config, TLayoutHost* host)
     : QFrame(parent), FStore(store), FConfig(config), FHost(host) {
     if (FHost) FSaved = FHost->LayoutSize();
+    resize(Side, Side);
     BuildWidgets();
+}
+
+TFSViewer::~TFSViewer() = default;
+
+QSize TFSViewer::sizeHint() const {
+    return QSize(Side, Side);
+}
+
+QRect TFSViewer::PlotRect() const {
+    return QRect(FOrigin, QSize(FSide, FSide));
+}
+
+QFont TFSViewer::ScaledFont(int points, bool bold) const {
+    return SizedFont(font(), Px(points), bold);
 }
 
 void TFSViewer::BuildWidgets() {
     skyImage = new TSkyImage(this, Side);
     skyImage->setGeometry(0, 0, Side, Side);
-    connect(skyImage, &TSkyImage::Clicked, this, &TFSViewer::SkyClick);
+    connect(skyImage, &TSkyImage::ClickedAt, this, &TFSViewer::SkyClickAt);
     connect(skyImage, &TSkyImage::DoubleClicked, this, &TFSViewer::SkyDblClick);
+    connect(skyImage, &TSkyImage::CanvasStale, this, &TFSViewer::RedrawCanvas);
     DrawBackground();
     BuildMarks();
     BuildCompass();
     BuildCornerLabels();
     staleVeil = new TStaleVeil(this);
+    FLaidOut = size();
 }
 
 void TFSViewer::BuildMarks() {
-    const QFont satFont = SizedFont(font(), SatFontSize, true);
-    const int labelHeight = QFontMetrics(satFont).height();
     for (int j = 0; j < MarkCount; ++j) {
         auto* mark = new TCircleShape(this);
-        mark->resize(MarkSize, MarkSize);
         mark->SetPen(QPen(Qt::black, MarkPenWidth));
         mark->hide();
         satMarks[j] = mark;
         auto* label = new QLabel(this);
-        label->resize(MarkSize, labelHeight);
         label->setAlignment(Qt::AlignCenter);
-        label->setFont(satFont);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
         label->hide();
         satLabels[j] = label;
     }
+    ScaleMarks();
+}
+
+// Sizes of the marks and their numbers' fonts for the plot's side.
+void TFSViewer::ScaleMarks() {
+    const QFont satFont = ScaledFont(SatFontSize, true);
+    const int labelHeight = QFontMetrics(satFont).height();
+    for (int j = 0; j < MarkCount; ++j) {
+        satMarks[j]->resize(Px(MarkSize), Px(MarkSize));
+        satLabels[j]->setFont(satFont);
+        satLabels[j]->resize(Px(MarkSize), labelHeight);
+    }
+    const QFont skyFont = ScaledFont(SkyFontSize, true);
+    for (size_t i = 0; i < skyMarks.size(); ++i) {
+        skyMarks[i]->resize(Px(SkyMarkSize), Px(SkyMarkSize));
+        skyLabels[i]->setFont(skyFont);
+        skyLabels[i]->resize(Px(MarkSize), Px(SkyMarkSize));
+    }
 }
 
 void TFSViewer::BuildCompass() {
-    const QFont compassFont = SizedFont(font(), CompassFontSize);
     for (size_t i = 0; i < compassLabels.size(); ++i) {
         auto* label = new QLabel(this);
-        label->setFont(compassFont);
         SetColors(label, Qt::white, false);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
-        label->setGeometry(CompassPlaces[i].Left, CompassPlaces[i].Top, CompassWidth,
-                           LabelHeight(label));
-        SetAutoText(label, CompassPlaces[i].Text);
         label->hide();
         compassLabels[i] = label;
+    }
+    PlaceCompass();
+}
+
+void TFSViewer::PlaceCompass() {
+    const QFont compassFont = ScaledFont(CompassFontSize);
+    for (size_t i = 0; i < compassLabels.size(); ++i) {
+        QLabel* label = compassLabels[i];
+        label->setFont(compassFont);
+        label->setGeometry(FOrigin.x() + Px(CompassPlaces[i].Left),
+                           FOrigin.y() + Px(CompassPlaces[i].Top), Px(CompassWidth),
+                           LabelHeight(label));
+        SetAutoText(label, CompassPlaces[i].Text);
     }
 }
 
 void TFSViewer::BuildCornerLabels() {
-    auto corner = [this](int left, int top) {
+    auto corner = [this]() {
         auto* label = new QLabel(this);
         SetColors(label, Qt::white, true);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
-        label->move(left, top);
         return label;
     };
-    dateLabel = corner(0, 0);
-    dateLabel->move(0, Side - LabelHeight(dateLabel) - DateBottomGap);
-    fixModeLabel = corner(FixModeLeft, FixModeTop);
-    fixModeLabel->setFont(SizedFont(font(), BigFontSize));
-    localTimeLabel = corner(0, 0);
-    gmtLabel = corner(GmtLeft, 0);
+    dateLabel = corner();
+    fixModeLabel = corner();
+    fixModeLabel->setFont(ScaledFont(BigFontSize));
+    localTimeLabel = corner();
+    gmtLabel = corner();
+    PlaceCornerLabels();
+}
+
+// The corner texts sit in the frame's corners, the clock's GMT half right of
+// the middle; the fix mode keeps the size of the state it shows.
+void TFSViewer::PlaceCornerLabels() {
+    const QFont plain = font().pointSize() > 0 ? ScaledFont(font().pointSize()) : font();
+    for (QLabel* label : {dateLabel, localTimeLabel, gmtLabel}) {
+        label->setFont(plain);
+        label->adjustSize();
+    }
+    dateLabel->move(0, height() - LabelHeight(dateLabel) - Px(DateBottomGap));
+    localTimeLabel->move(0, 0);
+    gmtLabel->move(width() / 2 + Px(GmtFromMiddle), 0);
+    const bool nonFix = fixModeLabel->text() == "NON Fix";
+    fixModeLabel->setFont(ScaledFont(nonFix ? SmallFontSize : BigFontSize));
+    fixModeLabel->adjustSize();
+    fixModeLabel->move(width() - Px(nonFix ? NonFixInset : FixModeInset),
+                       height() - Px(FixModeInset));
+}
+
+void TFSViewer::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    Relayout();
+}
+
+// Lays the plot out anew for the frame's size: the largest square it holds,
+// centred, everything scaled to that square's side.
+void TFSViewer::Relayout() {
+    FLaidOut = size();
+    FSide = std::max(1, std::min(width(), height()));
+    FOrigin = QPoint((width() - FSide) / 2, (height() - FSide) / 2);
+    skyImage->setGeometry(rect());
+    RedrawCanvas();
+    ScaleMarks();
+    PlaceCompass();
+    PlaceCornerLabels();
+    if (FLast) {
+        ShowStatusTexts(*FLast);
+        ShowSatellites(*FLast);
+    }
+}
+
+void TFSViewer::RedrawCanvas() {
+    skyImage->ResizeCanvas(size());
+    DrawBackground();
+    if (FAxesShown) DrawAxes(Qt::white);
 }
 
 void TFSViewer::DrawBackground() {
     QPainter painter(&skyImage->Canvas());
+    painter.translate(FOrigin);
     painter.setBrush(Qt::black);
     painter.setPen(Qt::white);
-    painter.drawEllipse(
-        CircleBox(OuterRingInset, OuterRingInset, Side - OuterRingInset, Side - OuterRingInset));
-    painter.drawEllipse(
-        CircleBox(InnerRingInset, InnerRingInset, Side - InnerRingInset, Side - InnerRingInset));
+    const int outer = Px(OuterRingInset), inner = Px(InnerRingInset);
+    const int centre = FSide / 2, dot = std::max(DotRadius, Px(DotRadius));
+    painter.drawEllipse(CircleBox(outer, outer, FSide - outer, FSide - outer));
+    painter.drawEllipse(CircleBox(inner, inner, FSide - inner, FSide - inner));
     painter.setBrush(Qt::white);
-    painter.drawEllipse(
-        CircleBox(Centre - DotRadius, Centre - DotRadius, Centre + DotRadius, Centre + DotRadius));
+    painter.drawEllipse(CircleBox(centre - dot, centre - dot, centre + dot, centre + dot));
     skyImage->update();
 }
 
 void TFSViewer::DrawAxes(const QColor& color) {
     QPainter painter(&skyImage->Canvas());
+    painter.translate(FOrigin);
     painter.setPen(color);
     // End points excluded, as a line drawn from one point to another is.
-    const int far = Side - OuterRingInset - 1;
-    painter.drawLine(OuterRingInset, Centre, far, Centre);
-    painter.drawLine(Centre, OuterRingInset, Centre, far);
+    const int near = Px(OuterRingInset), far = FSide - near - 1, centre = FSide / 2;
+    painter.drawLine(near, centre, far, centre);
+    painter.drawLine(centre, near, centre, far);
     skyImage->update();
+}
+
+// A click on a satellite's mark names the satellite; anywhere else it
+// toggles the axes.
+void TFSViewer::SkyClickAt(QPoint at) {
+    const int markSide = FLast && FLast->Sky.Extended ? Px(SkyMarkSize) : Px(MarkSize);
+    const int inset = FLast && FLast->Sky.Extended ? (Px(MarkSize) - markSide) / 2 : 0;
+    for (auto it = FShown.rbegin(); it != FShown.rend(); ++it) {
+        const QRect mark(FOrigin + QPoint(it->Place.Left + inset, it->Place.Top + inset),
+                         QSize(markSide, markSide));
+        if (mark.contains(at)) {
+            emit SatelliteClicked(it->System, it->Prn);
+            return;
+        }
+    }
+    SkyClick();
 }
 
 void TFSViewer::SkyClick() {
@@ -186,6 +312,7 @@ void TFSViewer::SkyClick() {
     for (QLabel* label : compassLabels) label->setVisible(FAxesShown);
     DrawAxes(FAxesShown ? Qt::white : Qt::black);
     if (!FAxesShown) DrawBackground();
+    if (FLast && FLast->Sky.Extended) ShowSatellites(*FLast);  // numbers clear of the letters
 }
 
 void TFSViewer::SkyDblClick() {
@@ -206,61 +333,131 @@ void TFSViewer::SkyDblClick() {
 }
 
 void TFSViewer::Refresh() {
-    const Snapshot s(FStore);
-    ShowStatusTexts(s);
-    ShowSatellites(s);
+    if (size() != FLaidOut) Relayout();  // resized while hidden
+    if (FLast)
+        *FLast = Snapshot(FStore);
+    else
+        FLast = std::make_unique<Snapshot>(FStore);
+    ShowStatusTexts(*FLast);
+    ShowSatellites(*FLast);
 }
 
 void TFSViewer::ShowStatusTexts(const Snapshot& s) {
-    if (s.FixModeText == "NON Fix" || s.FixModeText == "0") {
-        fixModeLabel->setFont(SizedFont(font(), SmallFontSize));
-        SetColors(fixModeLabel, NonFixRed, true);
-        fixModeLabel->move(NonFixLeft, FixModeTop);
-        SetAutoText(fixModeLabel, "NON Fix");
-    } else {
-        fixModeLabel->setFont(SizedFont(font(), BigFontSize));
-        SetColors(fixModeLabel, Qt::white, true);
-        fixModeLabel->move(FixModeLeft, FixModeTop);
-        SetAutoText(fixModeLabel, QString::fromStdString(s.FixModeText));
-    }
+    const bool nonFix = s.FixModeText == "NON Fix" || s.FixModeText == "0";
+    fixModeLabel->setFont(ScaledFont(nonFix ? SmallFontSize : BigFontSize));
+    SetColors(fixModeLabel, nonFix ? NonFixRed : QColor(Qt::white), true);
+    fixModeLabel->move(width() - Px(nonFix ? NonFixInset : FixModeInset),
+                       height() - Px(FixModeInset));
+    SetAutoText(fixModeLabel, nonFix ? QString("NON Fix") : QString::fromStdString(s.FixModeText));
     SetAutoText(dateLabel, QString::fromStdString(s.DateText));
     SetAutoText(localTimeLabel, QString::fromStdString(s.LocalTimeText));
     SetAutoText(gmtLabel, QString::fromStdString(s.GmtText));
 }
 
+bool TFSViewer::Shows(Constellation system) const {
+    return !FFilter || *FFilter == system;
+}
+
+void TFSViewer::SetSystemFilter(std::optional<Constellation> system) {
+    FFilter = system;
+    if (FLast) ShowSatellites(*FLast);
+}
+
+QMenu* TFSViewer::MakeFilterMenu(QWidget* parent) {
+    auto* menu = new QMenu(tr("Systems"), parent);
+    auto* group = new QActionGroup(menu);
+    const auto add = [&](const QString& text, std::optional<Constellation> system) {
+        QAction* action = menu->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(FFilter == system);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, system] { SetSystemFilter(system); });
+    };
+    add(tr("All systems"), std::nullopt);
+    for (Constellation system : FilterSystems) add(ConstellationName(system), system);
+    return menu;
+}
+
+void TFSViewer::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = MakeFilterMenu(this);
+    menu->exec(event->globalPos());
+    delete menu;
+}
+
 void TFSViewer::ShowSatellites(const Snapshot& s) {
+    FShown.clear();
     if (s.Sky.Extended) {
         ShowAllSystems(s);
         return;
     }
     HideFrom(0);
     skyImage->setToolTip(QString());
+    skyImage->SetLeaders({});
     for (int j = 0; j < MarkCount; ++j) {
         const GsvSatellite& sat = s.Satellites[j];
-        if (sat.Prn == 0) {
+        const Constellation system = PrnConstellation(sat.Prn);
+        if (sat.Prn == 0 || !Shows(system)) {
             satMarks[j]->hide();
             satLabels[j]->hide();
             continue;
         }
-        const SkyPixel p = SkyToPixel(sat.Elevation, sat.Azimuth);
-        if (p.Ok) PlaceSatellite(j, p.Top, p.Left, s.Used(sat.Prn), SnrColor(sat.Snr), sat.Prn);
+        const SkyPixel p = SkyToPixel(sat.Elevation, sat.Azimuth, FSide);
+        if (!p.Ok) continue;
+        PlaceSatellite(j, p, s.Used(sat.Prn), SnrColor(sat.Snr), sat.Prn);
+        FShown.push_back({system, sat.Prn, p});
     }
 }
 
-void TFSViewer::PlaceSatellite(int slot, int top, int left, bool used, const QColor& color,
-                               int prn) {
+void TFSViewer::PlaceSatellite(int slot, SkyPixel p, bool used, const QColor& color, int prn) {
     QLabel* label = satLabels[slot];
     TCircleShape* mark = satMarks[slot];
     label->setText(QString::number(prn));
-    label->move(left, top + LabelDrop);
-    mark->SetPen(QPen(color, MarkPenWidth));
-    mark->move(left, top);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, used ? Qt::black : Silver);
-    label->setPalette(palette);
+    label->move(FOrigin + QPoint(p.Left, p.Top + Px(LabelDrop)));
+    mark->SetPen(QPen(color, Px(MarkPenWidth)));
+    mark->move(FOrigin + QPoint(p.Left, p.Top));
+    SetTextColor(label, used ? Qt::black : Silver);
     mark->SetBrush(used ? QBrush(Qt::white) : QBrush(Qt::NoBrush));
     mark->show();
     label->show();
+}
+
+QRect TFSViewer::LabelTextRect(const QLabel* label) {
+    const QFontMetrics metrics(label->font());
+    const QSize text(metrics.horizontalAdvance(label->text()), metrics.height());
+    const QRect box = label->geometry();
+    return QRect(box.left() + (box.width() - text.width()) / 2,
+                 box.top() + (box.height() - text.height()) / 2, text.width(), text.height());
+}
+
+// Moves each number that would hide another satellite or number, a corner
+// text or a compass letter beside its mark, in the colour it has off the
+// mark, with a leader line when it stands apart; one without a free place is
+// left out.
+void TFSViewer::PlaceLabels(const std::vector<QLabel*>& labels, const std::vector<QWidget*>& marks,
+                            const std::vector<QColor>& offMark) {
+    std::vector<SkyLabelRequest> requests;
+    requests.reserve(labels.size());
+    for (size_t i = 0; i < labels.size(); ++i)
+        requests.push_back({marks[i]->geometry(), LabelTextRect(labels[i])});
+    std::vector<QRect> fixed;
+    for (const QLabel* corner : {localTimeLabel, gmtLabel, dateLabel, fixModeLabel})
+        if (!corner->text().isEmpty()) fixed.push_back(corner->geometry());
+    if (FAxesShown)
+        for (const QLabel* letter : compassLabels) fixed.push_back(letter->geometry());
+    const std::vector<QRect> placed = PlaceSkyLabels(requests, rect(), fixed);
+    std::vector<QLineF> leaders;
+    for (size_t i = 0; i < labels.size(); ++i) {
+        if (placed[i].isNull()) {
+            labels[i]->hide();
+            continue;
+        }
+        if (placed[i] == requests[i].Preferred) continue;
+        labels[i]->move(labels[i]->pos() + placed[i].topLeft() - requests[i].Preferred.topLeft());
+        SetTextColor(labels[i], offMark[i]);
+        const QLineF leader = Leader(requests[i].Mark, placed[i]);
+        if (leader.length() >= MinLeaderLength) leaders.push_back(leader);
+    }
+    skyImage->SetLeaders(std::move(leaders));
 }
 
 void TFSViewer::ShowAllSystems(const Snapshot& s) {
@@ -271,22 +468,32 @@ void TFSViewer::ShowAllSystems(const Snapshot& s) {
     skyImage->setToolTip(SystemLegend());
     MakeSkyMarks(s.Sky.InView.size());
     size_t shown = 0;
-    for (size_t i = 0; i < s.Sky.InView.size(); ++i)
-        if (s.Sky.InView[i].Placed) PlaceSkyMark(shown++, s.Sky.InView[i], s.Sky.Used[i]);
+    std::vector<QColor> offMark;
+    for (size_t i = 0; i < s.Sky.InView.size(); ++i) {
+        const SkySatellite& sat = s.Sky.InView[i];
+        if (!sat.Placed || !Shows(sat.System)) continue;
+        const SkyPixel p = SkyToPixel(sat.Elevation, sat.Azimuth, FSide);
+        if (!p.Ok) continue;
+        PlaceSkyMark(shown++, sat, p, s.Sky.Used[i]);
+        FShown.push_back({sat.System, sat.Prn, p});
+        offMark.push_back(s.Sky.Used[i] ? SystemFill(sat.System) : Silver);
+    }
     HideFrom(shown);
+    PlaceLabels(std::vector<QLabel*>(skyLabels.begin(), skyLabels.begin() + shown),
+                std::vector<QWidget*>(skyMarks.begin(), skyMarks.begin() + shown), offMark);
 }
 
 void TFSViewer::MakeSkyMarks(size_t count) {
-    const QFont skyFont = SizedFont(font(), SkyFontSize, true);
+    const QFont skyFont = ScaledFont(SkyFontSize, true);
     while (skyMarks.size() < count) {
         // Below the compass and corner texts, as the table's marks are.
         auto* mark = new TCircleShape(this);
-        mark->resize(SkyMarkSize, SkyMarkSize);
+        mark->resize(Px(SkyMarkSize), Px(SkyMarkSize));
         mark->hide();
         mark->stackUnder(compassLabels[0]);
         skyMarks.push_back(mark);
         auto* label = new QLabel(this);
-        label->resize(MarkSize, SkyMarkSize);
+        label->resize(Px(MarkSize), Px(SkyMarkSize));
         label->setAlignment(Qt::AlignCenter);
         label->setFont(skyFont);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -296,18 +503,16 @@ void TFSViewer::MakeSkyMarks(size_t count) {
     }
 }
 
-void TFSViewer::PlaceSkyMark(size_t i, const SkySatellite& sat, bool used) {
-    const SkyPixel p = SkyToPixel(sat.Elevation, sat.Azimuth);
+void TFSViewer::PlaceSkyMark(size_t i, const SkySatellite& sat, SkyPixel p, bool used) {
     QLabel* label = skyLabels[i];
     TCircleShape* mark = skyMarks[i];
+    const int inset = (Px(MarkSize) - Px(SkyMarkSize)) / 2;
     label->setText(SystemPrnText(sat.System, sat.Prn));
-    label->move(p.Left, p.Top + SkyMarkInset);
-    mark->SetPen(QPen(SnrColor(sat.Snr), MarkPenWidth));
+    label->move(FOrigin + QPoint(p.Left, p.Top + inset));
+    mark->SetPen(QPen(SnrColor(sat.Snr), Px(MarkPenWidth)));
     mark->SetBrush(used ? QBrush(SystemFill(sat.System)) : QBrush(Qt::NoBrush));
-    mark->move(p.Left + SkyMarkInset, p.Top + SkyMarkInset);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, used ? Qt::black : Silver);
-    label->setPalette(palette);
+    mark->move(FOrigin + QPoint(p.Left + inset, p.Top + inset));
+    SetTextColor(label, used ? Qt::black : Silver);
     mark->show();
     label->show();
 }

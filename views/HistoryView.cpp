@@ -1,6 +1,8 @@
 #include "views/HistoryView.h"
 
+#include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -18,6 +20,11 @@ constexpr double SignalShare = 0.55, DopShare = 0.2;  // of the height; motion h
 constexpr uint32_t KeyPerSystem = 1000;
 constexpr double MsPerSecond = 1000.0;
 constexpr double NoValue = std::numeric_limits<double>::quiet_NaN();
+constexpr int LegendColumnWidth = 40, LegendRowHeight = 13;
+constexpr double HitPixels = 5;        // how near the pointer a line counts as under it
+constexpr double HitColumnPixels = 8;  // how far beside a point its value holds
+constexpr int DimmedAlpha = 70;        // lines other than the highlighted one
+constexpr double HighlightWidth = 3;
 
 const QColor GridColour(70, 70, 90);
 const QColor HdopColour(120, 200, 255), PdopColour(255, 160, 80);
@@ -68,9 +75,19 @@ void RangeOf(const std::vector<QPointF>& points, double& low, double& high) {
     if (low > high) low = high = 0;
     if (high - low < 1) high = low + 1;
 }
+
+uint32_t KeyOf(Constellation system, int prn) {
+    return static_cast<uint32_t>(system) * KeyPerSystem + static_cast<uint32_t>(prn);
+}
+
+THistoryView::SatelliteKey SatelliteOf(uint32_t key) {
+    return {static_cast<Constellation>(key / KeyPerSystem),
+            static_cast<uint16_t>(key % KeyPerSystem)};
+}
 }  // namespace
 
 THistoryView::THistoryView(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
     setMinimumSize(320, 300);
     setAutoFillBackground(true);
     setPalette(QPalette(QColor(20, 20, 30)));
@@ -125,7 +142,7 @@ void THistoryView::Show(const std::vector<Epoch>& epochs, double from, double to
             if (!satellites.empty() && std::find(satellites.begin(), satellites.end(),
                                                  SatelliteKey{s.System, s.Prn}) == satellites.end())
                 continue;
-            Series& line = FLines[static_cast<uint32_t>(s.System) * KeyPerSystem + s.Prn];
+            Series& line = FLines[KeyOf(s.System, s.Prn)];
             line.System = s.System;
             line.Points.emplace_back(t, s.Snr > 0 ? s.Snr : -1);
         }
@@ -147,24 +164,124 @@ double THistoryView::X(double t, const QRectF& plot) const {
     return plot.left() + (t - FFrom) / (FTo - FFrom) * plot.width();
 }
 
+int THistoryView::LegendColumns() const {
+    const int rows = std::max(1, (height() - Margin) / LegendRowHeight);
+    return (static_cast<int>(FLines.size()) + rows - 1) / rows;
+}
+
+std::vector<std::pair<THistoryView::SatelliteKey, QRect>> THistoryView::LegendEntries() const {
+    const int rows = std::max(1, (height() - Margin) / LegendRowHeight);
+    const int left = width() - Margin / 2 - LegendColumns() * LegendColumnWidth;
+    std::vector<std::pair<SatelliteKey, QRect>> entries;
+    int k = 0;
+    for (const auto& [key, line] : FLines) {
+        entries.emplace_back(SatelliteOf(key), QRect(left + k / rows * LegendColumnWidth,
+                                                     Margin / 2 + k % rows * LegendRowHeight,
+                                                     LegendColumnWidth, LegendRowHeight));
+        ++k;
+    }
+    return entries;
+}
+
+THistoryView::Plots THistoryView::Layout() const {
+    const double left = Margin;
+    const double width = this->width() - 2.0 * Margin - LegendColumns() * LegendColumnWidth;
+    const double top = Margin / 2.0, height = this->height() - 1.5 * Margin - 2 * StripGap;
+    Plots plots;
+    plots.Signal = QRectF(left, top, width, height * SignalShare);
+    plots.Dop = QRectF(left, plots.Signal.bottom() + StripGap, width, height * DopShare);
+    plots.Motion =
+        QRectF(left, plots.Dop.bottom() + StripGap, width, height * (1 - SignalShare - DopShare));
+    return plots;
+}
+
+QRectF THistoryView::SignalPlot() const {
+    return Layout().Signal;
+}
+
 void THistoryView::paintEvent(QPaintEvent*) {
     // Every line zigzags from point to point (C/N0 in whole dB-Hz, a static
     // receiver's altitude): drawn without smoothing they cost a fraction.
     QPainter p(this);
-    const double left = Margin, width = this->width() - 2.0 * Margin;
-    const double top = Margin / 2.0, height = this->height() - 1.5 * Margin - 2 * StripGap;
-    const QRectF signalPlot(left, top, width, height * SignalShare);
-    const QRectF dopPlot(left, signalPlot.bottom() + StripGap, width, height * DopShare);
-    const QRectF motionPlot(left, dopPlot.bottom() + StripGap, width,
-                            height * (1 - SignalShare - DopShare));
-    PaintSignals(p, signalPlot);
-    PaintDops(p, dopPlot);
-    PaintMotion(p, motionPlot);
+    const Plots plots = Layout();
+    PaintSignals(p, plots.Signal);
+    PaintDops(p, plots.Dop);
+    PaintMotion(p, plots.Motion);
+    PaintLegend(p);
     p.setPen(Qt::lightGray);
     p.drawText(
-        QPointF(left, this->height() - 4),
+        QPointF(Margin, this->height() - 4),
         QString("%1 s shown; C/N0 dB-Hz by satellite; satellites used (dashed) and in view (grey)")
             .arg(FTo - FFrom, 0, 'f', 0));
+}
+
+// Each satellite in its system's colour, the highlighted one framed.
+void THistoryView::PaintLegend(QPainter& p) const {
+    for (const auto& [satellite, box] : LegendEntries()) {
+        QColor colour = SystemFill(satellite.System);
+        const bool chosen = FHighlighted && *FHighlighted == satellite;
+        if (FHighlighted && !chosen) colour.setAlpha(DimmedAlpha * 2);
+        p.setPen(colour);
+        p.drawText(box.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                   SystemPrnText(satellite.System, satellite.Prn));
+        if (chosen) p.drawRect(box.adjusted(0, 0, -2, -1));
+    }
+}
+
+std::optional<THistoryView::Hit> THistoryView::LineAt(QPointF at) const {
+    const QRectF plot = SignalPlot();
+    if (!plot.adjusted(-HitPixels, -HitPixels, HitPixels, HitPixels).contains(at)) return {};
+    const double t = FFrom + (at.x() - plot.left()) / plot.width() * (FTo - FFrom);
+    std::optional<Hit> best;
+    double bestDistance = HitPixels;
+    for (const auto& [key, line] : FLines) {
+        const std::vector<QPointF>& points = line.Points;
+        const auto after = std::lower_bound(points.begin(), points.end(), t,
+                                            [](const QPointF& pt, double v) { return pt.x() < v; });
+        for (auto it : {after - (after != points.begin()), after}) {
+            if (it == points.end() || it->y() < 0) continue;
+            if (std::abs(X(it->x(), plot) - at.x()) > HitColumnPixels) continue;
+            const double distance = std::abs(Y(it->y(), 0, MaxSnr, plot) - at.y());
+            if (distance <= bestDistance) {
+                bestDistance = distance;
+                best = Hit{SatelliteOf(key), it->x(), it->y()};
+            }
+        }
+    }
+    return best;
+}
+
+QString THistoryView::HitText(const Hit& hit) const {
+    return QString("%1: %2 dB-Hz at %3 s")
+        .arg(SystemPrnText(hit.Satellite.System, hit.Satellite.Prn))
+        .arg(hit.Snr, 0, 'f', 0)
+        .arg(hit.Seconds - FFrom, 0, 'f', 1);
+}
+
+void THistoryView::Highlight(std::optional<SatelliteKey> satellite) {
+    FHighlighted = satellite;
+    update();
+}
+
+void THistoryView::mouseMoveEvent(QMouseEvent* event) {
+    const std::optional<Hit> hit = LineAt(event->position());
+    if (hit)
+        QToolTip::showText(event->globalPosition().toPoint(), HitText(*hit), this);
+    else
+        QToolTip::hideText();
+}
+
+// A legend entry or a line: highlighted, or back to all alike when it already was.
+void THistoryView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    std::optional<SatelliteKey> chosen;
+    for (const auto& [satellite, box] : LegendEntries())
+        if (box.contains(event->position().toPoint())) chosen = satellite;
+    if (!chosen)
+        if (const std::optional<Hit> hit = LineAt(event->position())) chosen = hit->Satellite;
+    if (!chosen) return;
+    Highlight(FHighlighted == chosen ? std::nullopt : chosen);
+    emit SatelliteChosen(chosen->System, chosen->Prn);
 }
 
 void THistoryView::PaintSignals(QPainter& p, const QRectF& plot) const {
@@ -177,9 +294,22 @@ void THistoryView::PaintSignals(QPainter& p, const QRectF& plot) const {
     const auto snrAt = [&](QPointF pt) {
         return QPointF(X(pt.x(), plot), Y(pt.y(), 0, MaxSnr, plot));
     };
+    const Series* highlighted = nullptr;
     for (const auto& [key, line] : FLines) {
-        p.setPen(QPen(SystemFill(line.System), 1));
+        QColor colour = SystemFill(line.System);
+        if (FHighlighted) {
+            if (SatelliteOf(key) == *FHighlighted) {
+                highlighted = &line;
+                continue;
+            }
+            colour.setAlpha(DimmedAlpha);
+        }
+        p.setPen(QPen(colour, 1));
         DrawLine(p, line.Points, snrAt);
+    }
+    if (highlighted) {  // over the others
+        p.setPen(QPen(SystemFill(highlighted->System), HighlightWidth));
+        DrawLine(p, highlighted->Points, snrAt);
     }
     // Satellite counts read on the same axis as dB-Hz.
     p.setPen(QPen(Qt::yellow, 1.5, Qt::DashLine));

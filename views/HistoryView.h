@@ -1,11 +1,15 @@
 // Signal history for a window of the recording (the last 10 minutes unless
 // scrolled back), in three strips over one time axis: the C/N0 of each
 // satellite (one line per satellite, in its system's colour) with the counts
-// of satellites used and in view; HDOP and PDOP; altitude and speed.
+// of satellites used and in view; HDOP and PDOP; altitude and speed. A legend
+// beside the strips names each satellite's line. Hovering a line names its
+// satellite and C/N0 at that time; a click on a line or a legend entry (or a
+// satellite chosen in another view) highlights its line.
 #pragma once
 
 #include <QWidget>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,10 +51,41 @@ class THistoryView : public QWidget {
     const std::map<uint32_t, Series>& Lines() const { return FLines; }
     const Solution& Track() const { return FTrack; }
 
+    // A satellite's value under a point of the widget.
+    struct Hit {
+        SatelliteKey Satellite;
+        double Seconds;
+        double Snr;
+    };
+    // The line within a few pixels of 'at' in the C/N0 strip, the nearest.
+    std::optional<Hit> LineAt(QPointF at) const;
+    // "G5: 42 dB-Hz at 12.0 s": what the tooltip over a line says.
+    QString HitText(const Hit& hit) const;
+    // Draws one satellite's line over the others, wider, the rest dimmed;
+    // no value: every line alike.
+    void Highlight(std::optional<SatelliteKey> satellite);
+    std::optional<SatelliteKey> Highlighted() const { return FHighlighted; }
+    // The legend's entries, one per line, in the order of Lines().
+    std::vector<std::pair<SatelliteKey, QRect>> LegendEntries() const;
+    // The C/N0 strip.
+    QRectF SignalPlot() const;
+
+  signals:
+    // A satellite clicked in the legend or on its line.
+    void SatelliteChosen(Constellation system, int prn);
+
   protected:
     void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
   private:
+    struct Plots {
+        QRectF Signal, Dop, Motion;
+    };
+    Plots Layout() const;
+    int LegendColumns() const;
+    void PaintLegend(QPainter& p) const;
     void AddSolution(const Epoch& e, double t);
     void PaintSignals(QPainter& p, const QRectF& plot) const;
     void PaintDops(QPainter& p, const QRectF& plot) const;
@@ -58,6 +93,7 @@ class THistoryView : public QWidget {
     double X(double t, const QRectF& plot) const;
 
     std::map<uint32_t, Series> FLines;  // by system * 1000 + number
+    std::optional<SatelliteKey> FHighlighted;
     Solution FTrack;
     double FFrom = 0, FTo = 1;
 };

@@ -2,18 +2,18 @@
 
 #include <cmath>
 
-SkyPixel SkyToPixel(int elevation, int azimuth) {
+SkyPixel SkyToPixel(int elevation, int azimuth, int side) {
     using namespace Sky;
-    const double rc = std::cos(elevation * DegreesToRadians) * RingRadius;
+    const int radius = Scaled(RingRadius, side);
+    const int offset = Scaled(MarkOffset, side);
+    const int limit = side - Scaled(MarkSize, side);
+    const double rc = std::cos(elevation * DegreesToRadians) * radius;
     SkyPixel p;
-    p.Left = RingRadius + static_cast<int>(std::trunc(rc * std::sin(azimuth * DegreesToRadians))) +
-             MarkOffset;
-    p.Top = RingRadius - static_cast<int>(std::trunc(rc * std::cos(azimuth * DegreesToRadians))) +
-            MarkOffset;
-    if (static_cast<unsigned>(p.Left) > static_cast<unsigned>(MarkLimit) ||
-        static_cast<unsigned>(p.Top) > static_cast<unsigned>(MarkLimit))
-        return p;
-    if (p.Top < TopClampBelow) p.Top = 0;
-    p.Ok = true;
+    p.Left =
+        radius + static_cast<int>(std::trunc(rc * std::sin(azimuth * DegreesToRadians))) + offset;
+    p.Top =
+        radius - static_cast<int>(std::trunc(rc * std::cos(azimuth * DegreesToRadians))) + offset;
+    p.Ok = static_cast<unsigned>(p.Left) <= static_cast<unsigned>(limit) &&
+           static_cast<unsigned>(p.Top) <= static_cast<unsigned>(limit);
     return p;
 }

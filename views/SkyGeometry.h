@@ -1,4 +1,5 @@
-// Placement of a satellite on the sky plot from its elevation and azimuth.
+// Placement of a satellite on the sky plot from its elevation and azimuth,
+// for the plot's default side and for any other side it is drawn at.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +11,12 @@ constexpr int RingRadius = Side / 2 - 20;  // R
 constexpr int MarkSize = 25;
 constexpr int MarkOffset = 10;
 constexpr int MarkLimit = Side - MarkSize;                // largest accepted left or top
-constexpr int TopClampBelow = 25;                         // tops above this snap to the plot's edge
 constexpr double DegreesToRadians = 0.01745277777777778;  // 3.1415 / 180
+
+// A length of the default plot at a plot of 'side' pixels; exact at Side.
+constexpr int Scaled(int length, int side) {
+    return length * side / Side;
+}
 }  // namespace Sky
 
 struct SkyPixel {
@@ -20,6 +25,8 @@ struct SkyPixel {
     bool Ok = false;
 };
 
-// Top-left corner of a satellite's mark. The radius shrinks with the cosine
-// of the elevation (a projection onto the ground plane); north is up.
-SkyPixel SkyToPixel(int elevation, int azimuth);
+// Top-left corner of a satellite's mark on a plot of 'side' pixels. The
+// radius shrinks with the cosine of the elevation (a projection onto the
+// ground plane); north is up. Every satellite stands at its own place, low
+// northern ones too (their marks reach up to the plot's edge).
+SkyPixel SkyToPixel(int elevation, int azimuth, int side = Sky::Side);

@@ -30,6 +30,11 @@ bool TSnrChart::LabelsFit() const {
                        [this](const SnrBar& bar) { return Fits(bar.Label); });
 }
 
+bool TSnrChart::ValuesFit() const {
+    return std::all_of(FBars.begin(), FBars.end(),
+                       [this](const SnrBar& bar) { return Fits(QString::number(bar.Y)); });
+}
+
 void TSnrChart::Add(double x, int y, const QString& label, const QColor& color) {
     FBars.push_back({x, y, label, color});
     update();
@@ -70,6 +75,7 @@ void TSnrChart::paintEvent(QPaintEvent*) {
     painter.setPen(Qt::black);
     painter.drawLine(0, static_cast<int>(s.Bottom), width() - 1, static_cast<int>(s.Bottom));
     const bool labelsFit = LabelsFit();
+    const bool valuesFit = ValuesFit();
     for (size_t i = 0; i < FBars.size(); ++i) {
         const QRect bar = BarRect(i);
         const int slotLeft = static_cast<int>((FBars[i].X - s.MinX) * s.Step);
@@ -77,10 +83,9 @@ void TSnrChart::paintEvent(QPaintEvent*) {
         painter.setPen(Qt::black);
         painter.setBrush(FBars[i].Color);
         painter.drawRect(bar.adjusted(0, 0, -1, 0));
-        const QString value = QString::number(FBars[i].Y);
-        if (Fits(value))
+        if (valuesFit)
             painter.drawText(QRect(column.left(), bar.top() - line, column.width(), line),
-                             Qt::AlignHCenter | Qt::AlignBottom, value);
+                             Qt::AlignHCenter | Qt::AlignBottom, QString::number(FBars[i].Y));
         if (labelsFit)
             painter.drawText(
                 QRect(column.left(), static_cast<int>(s.Bottom) + 1, column.width(), line),

@@ -32,12 +32,15 @@ class TSnrChart : public QWidget {
 
     void Clear();
     void Add(double x, int y, const QString& label, const QColor& color);
-    // With groups, value and label texts too wide for their bar are left out,
-    // and when labels are left out the group captions stand under the axis.
+    // With groups, the values are drawn above every bar or, when one is too
+    // wide for its bar, above none; so are the labels below, and when they
+    // are left out the group captions stand under the axis.
     void SetGroups(std::vector<SnrGroup> groups);
     const std::vector<SnrGroup>& Groups() const { return FGroups; }
     // Whether the bar labels are drawn (always without groups).
     bool LabelsFit() const;
+    // Whether the values are drawn above the bars (always without groups).
+    bool ValuesFit() const;
     // The bars as they stand (the series).
     const std::vector<SnrBar>& Bars() const { return FBars; }
     // Rectangle of bar i in widget coordinates, as painted.

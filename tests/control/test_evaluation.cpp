@@ -17,6 +17,7 @@
 #include "control/EvaluationWindow.h"
 #include "eval/EpochRecorder.h"
 #include "tests/link/SimReceivers.h"
+#include "views/HistoryView.h"
 #include "views/ScatterView.h"
 
 namespace {
@@ -81,6 +82,12 @@ TEST_F(Evaluation, TheRecordingFillsTheViewsAndExportsEveryEpoch) {
     window.tabs->setCurrentWidget(window.satelliteTable);
     window.Refresh();
     EXPECT_GT(window.satelliteTable->rowCount(), 3);
+    emit window.satelliteTable->cellClicked(2, 4);  // a row's satellite: its history line
+    ASSERT_TRUE(window.history->Highlighted());
+    EXPECT_EQ(ConstellationName(window.history->Highlighted()->System),
+              window.satelliteTable->item(2, 0)->text());
+    EXPECT_EQ(window.history->Highlighted()->Prn,
+              window.satelliteTable->item(2, 1)->text().toInt());
     window.tabs->setCurrentWidget(window.messageTable->parentWidget());
     QStringList addresses;
     const auto ggaRate = [&] {

@@ -5,7 +5,9 @@
 #include <QImage>
 #include <cmath>
 
+#include "tests/views/ViewTestSupport.h"
 #include "views/HistoryView.h"
+#include "views/SystemColors.h"
 
 namespace {
 
@@ -81,6 +83,97 @@ TEST(HistoryView, SatellitesAreTypedAsSystemLetterAndNumber) {
     }
     EXPECT_TRUE(THistoryView::SatellitesFromText("", keys, wrong));
     EXPECT_TRUE(keys.empty());
+}
+
+// Two satellites over ten seconds: G5 at 40 dB-Hz, R70 at 20.
+class HistoryLines : public testing::Test {
+  protected:
+    void SetUp() override {
+        view.resize(600, 400);
+        std::vector<Epoch> epochs;
+        for (uint32_t s = 0; s <= 10; ++s) {
+            Epoch e = At(s * 1000, true);
+            e.Satellites = {{Constellation::Gps, 5, 40, 30, 100, true, true},
+                            {Constellation::Glonass, 70, 20, 20, 200, true, false}};
+            epochs.push_back(e);
+        }
+        view.Show(epochs, 0, 10);
+    }
+    QPointF Point(double seconds, double snr) const {
+        const QRectF plot = view.SignalPlot();
+        return QPointF(plot.left() + seconds / 10 * plot.width(),
+                       plot.bottom() - snr / 60 * plot.height());
+    }
+    QImage Shot() {
+        QImage image(view.size(), QImage::Format_RGB32);
+        view.render(&image);
+        return image;
+    }
+
+    THistoryView view;
+};
+
+TEST_F(HistoryLines, HoveringALineNamesItsSatelliteAndValue) {
+    const struct {
+        double Seconds, Snr, Dy;
+        const char* Text;  // null: no line there
+    } cases[] = {
+        {5, 40, 0, "G5: 40 dB-Hz at 5.0 s"},
+        {5.04, 40, 3, "G5: 40 dB-Hz at 5.0 s"},
+        {2, 20, -3, "R70: 20 dB-Hz at 2.0 s"},
+        {9.96, 20, 0, "R70: 20 dB-Hz at 10.0 s"},
+        {5, 30, 0, nullptr},
+        {5, 40, 12, nullptr},
+    };
+    for (const auto& c : cases) {
+        const QPointF at = Point(c.Seconds, c.Snr) + QPointF(0, c.Dy);
+        const auto hit = view.LineAt(at);
+        ASSERT_EQ(hit.has_value(), c.Text != nullptr) << c.Seconds << " s, " << c.Snr;
+        if (hit) {
+            EXPECT_EQ(view.HitText(*hit).toStdString(), c.Text);
+        }
+    }
+}
+
+// How many pixels of the column through 'at', within 4 above and below, have
+// the colour: a line's width where it crosses the column.
+int Thickness(const QImage& shot, QPoint at, const QColor& colour) {
+    int n = 0;
+    for (int dy = -4; dy <= 4; ++dy) n += shot.pixelColor(at + QPoint(0, dy)) == colour;
+    return n;
+}
+
+TEST_F(HistoryLines, ChosenLineStandsOutInItsSystemColour) {
+    const QPoint gps = Point(5, 40).toPoint(), glonass = Point(5, 20).toPoint();
+    const QColor gpsColour = SystemFill(Constellation::Gps);
+    const QColor glonassColour = SystemFill(Constellation::Glonass);
+    QImage shot = Shot();
+    EXPECT_EQ(Thickness(shot, gps, gpsColour), 1);
+    EXPECT_EQ(Thickness(shot, glonass, glonassColour), 1);
+
+    // A click on R70's legend entry highlights its line; the other is dimmed.
+    const auto legend = view.LegendEntries();
+    ASSERT_EQ(legend.size(), 2u);
+    EXPECT_EQ(legend[1].first, (THistoryView::SatelliteKey{Constellation::Glonass, 70}));
+    std::vector<int> chosen;
+    QObject::connect(&view, &THistoryView::SatelliteChosen,
+                     [&](Constellation, int prn) { chosen.push_back(prn); });
+    Click(&view, legend[1].second.center());
+    EXPECT_EQ(chosen, std::vector<int>({70}));
+    ASSERT_TRUE(view.Highlighted());
+    EXPECT_EQ(view.Highlighted()->Prn, 70);
+    shot = Shot();
+    EXPECT_GE(Thickness(shot, glonass, glonassColour), 3);
+    EXPECT_EQ(Thickness(shot, gps, gpsColour), 0);
+
+    // A click on the G5 line moves the highlight; a second click clears it.
+    Click(&view, gps);
+    ASSERT_TRUE(view.Highlighted());
+    EXPECT_EQ(view.Highlighted()->Prn, 5);
+    Click(&view, gps);
+    EXPECT_FALSE(view.Highlighted());
+    EXPECT_EQ(chosen, std::vector<int>({70, 5, 5}));
+    EXPECT_EQ(Thickness(Shot(), gps, gpsColour), 1);
 }
 
 }  // namespace

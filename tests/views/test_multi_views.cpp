@@ -82,10 +82,9 @@ TEST_F(MultiViews, SkyViewShowsEverySatelliteOfEverySystem) {
     sky.resize(210, 210);
     RunToFix();
     ASSERT_TRUE(store.Sky.Extended());
-    std::map<QString, const QLabel*> labels;
+    std::map<QString, size_t> labels;
     for (size_t i = 0; i < sky.skyLabels.size(); ++i)
-        if (sky.skyLabels[i]->isVisibleTo(&sky))
-            labels[sky.skyLabels[i]->text()] = sky.skyLabels[i];
+        if (sky.skyLabels[i]->isVisibleTo(&sky)) labels[sky.skyLabels[i]->text()] = i;
     for (int j = 0; j < TFSViewer::MarkCount; ++j) EXPECT_FALSE(sky.satMarks[j]->isVisibleTo(&sky));
     ASSERT_EQ(labels.size(), truth.Satellites.size());
     std::map<Constellation, int> usedPerSystem;
@@ -95,9 +94,15 @@ TEST_F(MultiViews, SkyViewShowsEverySatelliteOfEverySystem) {
         const QString text = SystemPrnText(system, sat.Prn);
         ASSERT_TRUE(labels.count(text)) << text.toStdString();
         const SkyPixel p = SkyToPixel(sat.Elevation, sat.Azimuth);
-        EXPECT_EQ(labels[text]->x(), p.Left) << text.toStdString();
-        const QColor textColour = labels[text]->palette().color(QPalette::WindowText);
-        EXPECT_EQ(textColour, sat.Used ? QColor(Qt::black) : QColor(192, 192, 192));
+        const QLabel* label = sky.skyLabels[labels[text]];
+        EXPECT_EQ(sky.skyMarks[labels[text]]->pos(), QPoint(p.Left + 2, p.Top + 2))
+            << text.toStdString();
+        // A number on its mark is black on a used mark's fill; one moved beside
+        // it has its system's colour.
+        const bool onMark = label->pos() == QPoint(p.Left, p.Top + 2);
+        const QColor usedColour = onMark ? QColor(Qt::black) : SystemFill(system);
+        const QColor textColour = label->palette().color(QPalette::WindowText);
+        EXPECT_EQ(textColour, sat.Used ? usedColour : QColor(192, 192, 192)) << text.toStdString();
         usedPerSystem[system] += sat.Used;
     }
     // Every system with used satellites shows its fill colour on screen.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameSnrViewer.h"
 
@@ -79,4 +81,46 @@ TEST_F(SnrChartTest, EveryRefreshRebuildsTheBars) {
     EXPECT_TRUE(Bars().empty());
 }
 
+// A receiver of several systems: values stand above every bar or above
+// none, whatever the number of digits.
+TEST_F(SnrChartTest, ValuesLabelEveryBarOrNone) {
+    chart.resize(210, 100);
+    const auto satellites = [](int count) {
+        std::vector<SkySatellite> inView;
+        for (int i = 0; i < count; ++i) {
+            SkySatellite sat;
+            sat.Prn = static_cast<uint16_t>(1 + i);
+            sat.System = i % 2 ? Constellation::Glonass : Constellation::Gps;
+            sat.Snr = static_cast<uint8_t>(i < 2 ? 8 + i : 45);  // 8, 9, then two digits
+            sat.Placed = true;
+            inView.push_back(sat);
+        }
+        std::sort(inView.begin(), inView.end(),
+                  [](const SkySatellite& a, const SkySatellite& b) { return a.System < b.System; });
+        return inView;
+    };
+    // Ink (dark text) in the strip just above bar i.
+    const auto inkAbove = [this](const QImage& shot, size_t i) {
+        const QRect bar = chart.snrChart->BarRect(i);
+        const int line = chart.snrChart->fontMetrics().height();
+        int ink = 0;
+        for (int y = std::max(0, bar.top() - line); y < bar.top() - 1; ++y)
+            for (int x = bar.left(); x <= bar.right(); ++x)
+                ink += shot.pixelColor(x, y).lightness() < 128;
+        return ink;
+    };
+    const struct {
+        int Count;
+        bool Values;
+    } cases[] = {{30, false}, {4, true}};
+    for (const auto& c : cases) {
+        chart.ClearBars();
+        chart.ShowAllSystems(satellites(c.Count));
+        ASSERT_EQ(Bars().size(), size_t(c.Count));
+        EXPECT_EQ(chart.snrChart->ValuesFit(), c.Values) << c.Count;
+        const QImage shot = chart.snrChart->grab().toImage();
+        for (size_t i = 0; i < Bars().size(); ++i)
+            EXPECT_EQ(inkAbove(shot, i) > 0, c.Values) << c.Count << " bars, value " << Bars()[i].Y;
+    }
+}
 }  // namespace
