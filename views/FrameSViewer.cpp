@@ -1,6 +1,7 @@
 #include "views/FrameSViewer.h"
 
 #include <QPainter>
+#include <QResizeEvent>
 #include <algorithm>
 #include <mutex>
 
@@ -91,8 +92,8 @@ struct TFSViewer::Snapshot {
 
 TFSViewer::TFSViewer(QWidget* parent, NMEA_Manager& store, GPSConfig& config, TLayoutHost* host)
     : QFrame(parent), FStore(store), FConfig(config), FHost(host) {
-    if (FHost) FSaved = FHost->LayoutSize();
     BuildWidgets();
+    resize(Side, Side);
 }
 
 void TFSViewer::BuildWidgets() {
@@ -105,6 +106,39 @@ void TFSViewer::BuildWidgets() {
     BuildCompass();
     BuildCornerLabels();
     staleVeil = new TStaleVeil(this);
+}
+
+void TFSViewer::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    FitToSize();
+}
+
+// A window moved to a screen of another pixel density needs a new bitmap.
+bool TFSViewer::event(QEvent* event) {
+    const bool handled = QFrame::event(event);
+    if (event->type() == QEvent::ScreenChangeInternal) FitToSize();
+    return handled;
+}
+
+// The plot's bitmap has one pixel per device pixel of the largest centred
+// square, so that it stays sharp on a high-density screen; it is drawn anew
+// when that square or the density changes.
+void TFSViewer::FitToSize() {
+    const int side = std::min(width(), height());
+    const QRect square((width() - side) / 2, (height() - side) / 2, side, side);
+    const qreal ratio = devicePixelRatioF();
+    const QPixmap& canvas = skyImage->Canvas();
+    if (skyImage->geometry() == square && canvas.devicePixelRatio() == ratio &&
+        canvas.deviceIndependentSize() == QSizeF(side, side))
+        return;
+    skyImage->setGeometry(square);
+    QPixmap fresh(QSize(side, side) * ratio);
+    fresh.setDevicePixelRatio(ratio);
+    fresh.fill(Qt::black);
+    skyImage->Canvas() = fresh;
+    DrawBackground();
+    if (FAxesShown) DrawAxes(Qt::white);
+    Refresh();
 }
 
 void TFSViewer::BuildMarks() {
@@ -189,19 +223,8 @@ void TFSViewer::SkyClick() {
 }
 
 void TFSViewer::SkyDblClick() {
-    if (FFullLayout) {
-        if (FHost) {
-            FHost->SetButtonPanelsVisible(false);
-            FHost->SetLayoutSize(QSize(FSaved.width() / 2, FSaved.height() - Config.ConsoleHeight));
-        }
-        FConfig.DisplayPaused = true;
-    } else {
-        if (FHost) {
-            FHost->SetLayoutSize(FSaved);
-            FHost->SetButtonPanelsVisible(true);
-        }
-        FConfig.DisplayPaused = false;
-    }
+    if (FHost) FHost->SetCompactLayout(FFullLayout);
+    FConfig.DisplayPaused = FFullLayout;
     FFullLayout = !FFullLayout;
 }
 

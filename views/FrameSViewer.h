@@ -2,6 +2,7 @@
 // strength and filled when used in the fix, with the local time, GMT, date
 // and fix mode in its corners. A click shows or hides the compass axes; a
 // double-click switches the main window between its full and compact layout.
+// The plot takes the largest centred square of the view, whatever its size.
 #pragma once
 
 #include <QFrame>
@@ -49,8 +50,14 @@ class TFSViewer : public QFrame {
     std::vector<QLabel*> skyLabels;
     TStaleVeil* staleVeil;
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+
   private:
     struct Snapshot;
+
+    void FitToSize();
 
     void BuildWidgets();
     void BuildMarks();
@@ -70,5 +77,4 @@ class TFSViewer : public QFrame {
     TLayoutHost* FHost;
     bool FAxesShown = false;
     bool FFullLayout = true;
-    QSize FSaved;
 };
