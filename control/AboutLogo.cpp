@@ -29,8 +29,9 @@ void DrawMark(QPainter& p, QPointF origin, qreal side) {
 }
 }  // namespace
 
-QPixmap DrawAboutLogo(QSize size, bool withName) {
-    QPixmap pixmap(size);
+QPixmap DrawAboutLogo(QSize size, bool withName, qreal ratio) {
+    QPixmap pixmap(size * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);

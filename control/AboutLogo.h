@@ -5,4 +5,5 @@
 #include <QPixmap>
 #include <QSize>
 
-QPixmap DrawAboutLogo(QSize size, bool withName);
+// 'ratio' device pixels per pixel: 2 for a sharp logo on a high-density screen.
+QPixmap DrawAboutLogo(QSize size, bool withName, qreal ratio = 1);

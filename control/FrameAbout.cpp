@@ -28,13 +28,19 @@ void SetTextColour(QLabel* label, const QColor& colour) {
     label->setPalette(palette);
 }
 
+constexpr qreal LogoPixelRatios[] = {1, 2, 3};
+
 QToolButton* MakePicture(QWidget* parent, QRect place, bool withName) {
     auto* button = new QToolButton(parent);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setGeometry(place);
     button->setIconSize(place.size() - QSize(4, 4));
-    button->setIcon(QIcon(DrawAboutLogo(button->iconSize(), withName)));
+    // One drawing per pixel density, so the logo is sharp on any screen.
+    QIcon icon;
+    for (const qreal ratio : LogoPixelRatios)
+        icon.addPixmap(DrawAboutLogo(button->iconSize(), withName, ratio));
+    button->setIcon(icon);
     button->setToolTip(VersionText);
     return button;
 }

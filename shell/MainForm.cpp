@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
@@ -29,7 +30,6 @@
 #include "shell/CaptureReplay.h"
 #include "shell/DataFreshness.h"
 #include "shell/DisplayPacer.h"
-#include "views/Config.h"
 #include "views/FrameConsole.h"
 #include "views/FrameGPSInfo.h"
 #include "views/FrameLumarokStatus.h"
@@ -63,11 +63,7 @@ constexpr int AnswerTickMs = 100;
 const char* const UbxMonVerPollText = "B5620A0400000E34";
 constexpr Qt::WindowFlags MainWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-
-void Place(QWidget* panel, const LayoutRect& r) {
-    panel->setGeometry(r.Left, r.Top, r.Width, r.Height);
-}
+    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
 
 }  // namespace
 
@@ -85,7 +81,8 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent, MainWindowFlags) {
     MainForm = this;
     setWindowTitle(Title);
     try {
-        setFixedSize(Config.ClientWidth, Config.ClientHeight);
+        setMinimumSize(DefaultClientSize());
+        resize(DefaultClientSize());
         if (!GpsConfig) GpsConfig = new GPSConfig;  // lives until the process ends
         // The store exists before the panels: the port panel may start a
         // connection while it is built, and its reader must find the store.
@@ -187,7 +184,16 @@ void TMainForm::BuildEvaluationEntries() {
 }
 
 void TMainForm::BuildWidgets() {
+    FSkyWell = new QWidget(this);  // made first: it lies under the sky view
+    FSkyWell->setAutoFillBackground(true);
+    QPalette black = FSkyWell->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    FSkyWell->setPalette(black);
     FSViewer = new TFSViewer(this, *NmeaManager, *GpsConfig, this);
+    // A satellite clicked on the sky highlights its line in the signal history.
+    connect(FSViewer, &TFSViewer::SatelliteClicked, this, [this](Constellation system, int prn) {
+        if (FEvaluation) FEvaluation->ChooseSatellite(system, prn);
+    });
     FRestartButton = new TFRestartButton(this, *NmeaManager);
     FRestartButton->SetLinkOpen(false);
     FSnrViewer = new TFSnrViewer(this, *NmeaManager);
@@ -229,7 +235,7 @@ void TMainForm::BuildWidgets() {
                                                     int32_t) { link->Send(commands); });
     FAbout = new TFAbout(this);
     FPlayerBar = new TPlayerBar(this, ComPort);
-    PlacePanels();
+    PlacePanels(LayoutForSize(size()));
     BuildEvaluationEntries();
     WatchFreshness();
 }
@@ -287,16 +293,22 @@ bool TMainForm::ViewsStale() const {
     return FFreshness && FFreshness->Stale();
 }
 
-void TMainForm::PlacePanels() {
-    Place(FSViewer, Config.SkyView);
-    Place(FSnrViewer, Config.SnrChart);
-    Place(FRestartButton, Config.RestartPanel);
-    Place(FUtilButton, Config.UtilPanel);
-    Place(FGPSInfo, Config.GpsInfo);
-    Place(FComPortSetting, Config.PortPanel);
-    Place(FLumarokStatus, Config.Status);
-    Place(FConsole, Config.Console);
-    Place(FAbout, Config.About);
+void TMainForm::PlacePanels(const WindowLayout& layout) {
+    FSkyWell->setGeometry(layout.SkyArea);
+    FSViewer->setGeometry(layout.SkyView);
+    FSnrViewer->setGeometry(layout.SnrChart);
+    FRestartButton->setGeometry(layout.RestartPanel);
+    FUtilButton->setGeometry(layout.UtilPanel);
+    FGPSInfo->setGeometry(layout.GpsInfo);
+    FComPortSetting->setGeometry(layout.PortPanel);
+    FLumarokStatus->setGeometry(layout.Status);
+    FConsole->setGeometry(layout.Console);
+    FAbout->setGeometry(layout.About);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!FInitFailed && FSViewer && !FCompact) PlacePanels(LayoutForSize(size()));
 }
 
 void TMainForm::SetReaderHold(std::function<void()> suspend, std::function<void()> resume) {
@@ -330,13 +342,41 @@ void TMainForm::FormShow() {
     if (FComPortSetting) FComPortSetting->FocusPortList();
 }
 
-void TMainForm::SetLayoutSize(QSize size) {
-    setFixedSize(size);
+// The compact layout is the default layout cut to its left column above the
+// console, at a fixed size; the full layout comes back at the size it had.
+void TMainForm::SetCompactLayout(bool compact) {
+    if (compact == FCompact) return;
+    FRestartButton->setVisible(!compact);
+    FUtilButton->setVisible(!compact);
+    if (compact) {
+        FFullSize = size();
+        FCompact = true;
+        PlacePanels(LayoutForSize(DefaultClientSize()));
+        setFixedSize(CompactClientSize());
+        return;
+    }
+    FCompact = false;
+    setMinimumSize(DefaultClientSize());
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(FFullSize);
+    PlacePanels(LayoutForSize(size()));
 }
 
-void TMainForm::SetButtonPanelsVisible(bool visible) {
-    FRestartButton->setVisible(visible);
-    FUtilButton->setVisible(visible);
+QRect TMainForm::KeptGeometry() const {
+    return QRect(pos(), FCompact ? FFullSize : size());
+}
+
+void TMainForm::RestoreGeometry(const QRect& kept) {
+    const QScreen* screen = QGuiApplication::screenAt(kept.center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const QRect fitted =
+        screen ? FitOntoScreen(kept, DefaultClientSize(), screen->availableGeometry()) : kept;
+    if (FCompact)
+        FFullSize = fitted.size().expandedTo(DefaultClientSize());
+    else
+        resize(fitted.size());
+    move(fitted.topLeft());
+    FCentred = true;
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

@@ -1,6 +1,6 @@
-// The main window: a fixed 420 x 498 client area tiled by nine panels, the
-// shared configuration record, the receiver-state store and the view refresh
-// hook the reader thread calls.
+// The main window: a client area of 420 x 498 or more tiled by nine panels
+// (shell/WindowLayout.h), the shared configuration record, the receiver-state
+// store and the view refresh hook the reader thread calls.
 #pragma once
 
 #include <QFont>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/WindowLayout.h"
 #include "views/LayoutHost.h"
 
 class TFSViewer;
@@ -83,23 +84,34 @@ class TMainForm : public QWidget, public TLayoutHost {
     void UbxAnswered(const UbxAckRecord& answer);
 
     // TLayoutHost
-    QSize LayoutSize() const override { return size(); }
-    void SetLayoutSize(QSize size) override;
-    void SetButtonPanelsVisible(bool visible) override;
+    void SetCompactLayout(bool compact) override;
+    bool CompactLayout() const { return FCompact; }
+
+    // The window's place and size as kept between runs: the top-left corner
+    // of its frame and the client size of the full layout (also while compact).
+    QRect KeptGeometry() const;
+    // Puts the window where it was kept, moved and shrunk onto the available
+    // area of the screen it was on (or the primary screen); it is then not
+    // centred when first shown.
+    void RestoreGeometry(const QRect& kept);
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void BuildWidgets();
     void BuildEvaluationEntries();
     void WatchFreshness();
-    void PlacePanels();
+    void PlacePanels(const WindowLayout& layout);
     void CentreOnScreen();
     void WatchUbxAnswers();
 
     bool FInitFailed = false;
     bool FCentred = false;
+    bool FCompact = false;
+    QSize FFullSize;              // the full layout's size while compact
+    QWidget* FSkyWell = nullptr;  // black behind the sky view's square
     std::unique_ptr<Connection> FLink;
     std::unique_ptr<EpochRecorder> FRecording;
     std::unique_ptr<TEvaluationWindow> FEvaluation;

@@ -19,6 +19,7 @@
 #include "control/FrameComPortSetting.h"
 #include "control/FrameUtilButton.h"
 #include "link/ThreadGpsDeviceDetect.h"
+#include "shell/MainForm.h"
 #include "views/FrameSViewer.h"
 
 namespace {
@@ -34,6 +35,10 @@ constexpr char GroupSirfIntervals[] = "sirf/intervals/";
 constexpr char KeyCaptureFolder[] = "capture/folder";
 constexpr char KeySkyAxes[] = "sky/axes";
 constexpr char KeySkyFullLayout[] = "sky/fullLayout";
+constexpr char KeyWindowX[] = "window/x";
+constexpr char KeyWindowY[] = "window/y";
+constexpr char KeyWindowWidth[] = "window/width";
+constexpr char KeyWindowHeight[] = "window/height";
 constexpr char LinkMark[] = "://";
 constexpr char KeyCampaignKind[] = "campaign/kind";
 constexpr char KeyCampaignRuns[] = "campaign/runs";
@@ -45,6 +50,8 @@ constexpr char KeyKeptEpochs[] = "recording/keepThousands";
 constexpr int MinPeriodMs = 250;
 constexpr int MaxPeriodMs = 60000;
 constexpr int MaxSirfInterval = 255;
+// Far beyond any desktop, yet no overflow when a place and a size are added.
+constexpr int MaxWindowCoordinate = 1 << 20;
 
 const char* const UbloxMessageNames[TFmNmeaChoice_ub::MessageCount] = {"GGA", "GLL", "GSA", "GSV",
                                                                        "RMC", "VTG", "ZDA"};
@@ -146,6 +153,17 @@ void RestoreSky(const QSettings& s, TFSViewer& sky) {
     if (ReadBool(s, KeySkyFullLayout, full) && full != sky.FullLayout()) sky.SkyDblClick();
 }
 
+// The window's place and size, only when all four are present and sane;
+// the window moves them onto the screen.
+void RestoreWindow(const QSettings& s, TMainForm& window) {
+    int x = 0, y = 0, width = 0, height = 0;
+    if (ReadInt(s, KeyWindowX, -MaxWindowCoordinate, MaxWindowCoordinate, x) &&
+        ReadInt(s, KeyWindowY, -MaxWindowCoordinate, MaxWindowCoordinate, y) &&
+        ReadInt(s, KeyWindowWidth, 1, MaxWindowCoordinate, width) &&
+        ReadInt(s, KeyWindowHeight, 1, MaxWindowCoordinate, height))
+        window.RestoreGeometry(QRect(x, y, width, height));
+}
+
 }  // namespace
 
 QString MonitorSettings::DefaultFile() {
@@ -169,6 +187,8 @@ bool MonitorSettings::Restore(const SettingsTargets& targets, std::string& probl
     const QString folder = s.value(KeyCaptureFolder).toString();
     if (targets.Tools && !folder.isEmpty() && QFileInfo(folder).isDir())
         targets.Tools->SetCaptureFolder(folder);
+    // The place and size before the layout: a compact layout keeps them for later.
+    if (targets.Window) RestoreWindow(s, *targets.Window);
     if (targets.Sky) RestoreSky(s, *targets.Sky);
     if (targets.Evaluation) RestoreEvaluation(s, *targets.Evaluation);
     return true;
@@ -201,6 +221,13 @@ bool MonitorSettings::Save(const SettingsTargets& targets, std::string& problem)
     if (const TFSViewer* sky = targets.Sky) {
         s.setValue(KeySkyAxes, sky->AxesShown());
         s.setValue(KeySkyFullLayout, sky->FullLayout());
+    }
+    if (const TMainForm* window = targets.Window) {
+        const QRect kept = window->KeptGeometry();
+        s.setValue(KeyWindowX, kept.x());
+        s.setValue(KeyWindowY, kept.y());
+        s.setValue(KeyWindowWidth, kept.width());
+        s.setValue(KeyWindowHeight, kept.height());
     }
     if (const TEvaluationWindow* window = targets.Evaluation) {
         const TCampaignPanel& c = *window->campaign;

@@ -1,8 +1,8 @@
 // The monitor's choices kept between runs, in an INI file in the user's
 // configuration folder: the port or link, baud rate and detection mode, the
 // u-blox dialog's choices, the SiRF output intervals, the last capture folder
-// the sky view's axis and layout toggles, and the evaluation window's campaign
-// choices and reference position.
+// the sky view's axis and layout toggles, the main window's place and size,
+// and the evaluation window's campaign choices and reference position.
 //
 // Every value is checked on reading; one that is missing or out of range
 // leaves the control as it is. A damaged or unreadable file is ignored as a
@@ -18,6 +18,7 @@ class TFNmeaChoice;
 class TFUtilButton;
 class TFSViewer;
 class TEvaluationWindow;
+class TMainForm;
 
 // The controls whose state is kept; any may be null.
 struct SettingsTargets {
@@ -26,6 +27,7 @@ struct SettingsTargets {
     TFNmeaChoice* Sirf = nullptr;
     TFUtilButton* Tools = nullptr;
     TFSViewer* Sky = nullptr;
+    TMainForm* Window = nullptr;              // its place and size, restored onto the screen
     TEvaluationWindow* Evaluation = nullptr;  // the campaign's choices and the reference
 };
 

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "serial/LinkUrl.h"
+#include "views/Config.h"
 
 StartupOptions StartOptions;
 
@@ -25,6 +26,11 @@ const char* const StartupUsage =
     "  --screenshot FILE  save the main window (the evaluation window with --evaluation) as\n"
     "                     a PNG after SECONDS (default 3) and exit\n"
     "  --after SECONDS    delay before the screenshot\n"
+    "  --size WxH         the main window's size at start, e.g. 1280x900 (at least 420x498);\n"
+    "                     without it the window has its kept size, or with --screenshot\n"
+    "                     its default size\n"
+    "  --pixel-ratio R    draw at R device pixels per pixel (1 to 4), as on a high-density\n"
+    "                     screen; e.g. 2 makes a screenshot twice as wide and high\n"
     "  --replay FILE      decode an NMEA capture into the views at start (demo without a "
     "receiver)\n"
     "  --play FILE        play a capture at the pace of its UTC times, as file://FILE; a\n"
@@ -47,6 +53,11 @@ constexpr double MaxScreenshotDelay = 3600.0;
 constexpr const char* ModeNames[] = {"general", "port", "baud", "auto"};
 constexpr const char* RestartKindNames[] = {"hot", "warm", "cold", "factory"};
 constexpr int MaxCampaignRuns = 1000;
+constexpr int MinWindowWidth = Config.ClientWidth;
+constexpr int MinWindowHeight = Config.ClientHeight;
+constexpr int MaxWindowSide = 16384;
+constexpr double MinPixelRatio = 1.0;
+constexpr double MaxPixelRatio = 4.0;
 
 // The index of 'text' among 'names'; false when it is none of them.
 template <size_t N>
@@ -84,6 +95,30 @@ bool ParseRate(const char* text, int& rate) {
     return false;
 }
 
+// WIDTHxHEIGHT, each side at least the default window's and at most MaxWindowSide.
+bool ParseWindowSize(const char* text, int& width, int& height) {
+    char* end = nullptr;
+    const long w = std::strtol(text, &end, 10);
+    if (end == text || *end != 'x') return false;
+    const char* second = end + 1;
+    const long h = std::strtol(second, &end, 10);
+    if (end == second || *end != '\0') return false;
+    if (w < MinWindowWidth || h < MinWindowHeight || w > MaxWindowSide || h > MaxWindowSide)
+        return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+bool ParsePixelRatio(const char* text, double& ratio) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(value >= MinPixelRatio && value <= MaxPixelRatio))
+        return false;
+    ratio = value;
+    return true;
+}
+
 bool ParseSeconds(const char* text, double& seconds) {
     char* end = nullptr;
     const double value = std::strtod(text, &end);
@@ -115,7 +150,8 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
         }
         const bool takesValue = arg == "--port" || arg == "--baud" || arg == "--screenshot" ||
                                 arg == "--after" || arg == "--replay" || arg == "--mode" ||
-                                arg == "--play" || arg == "--evaluation" || arg == "--campaign";
+                                arg == "--play" || arg == "--evaluation" || arg == "--campaign" ||
+                                arg == "--size" || arg == "--pixel-ratio";
         if (!takesValue) {
             error = "unknown option: " + arg;
             return false;
@@ -163,6 +199,17 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
                 return false;
             }
             afterGiven = true;
+        } else if (arg == "--size") {
+            if (!ParseWindowSize(value, options.WindowWidth, options.WindowHeight)) {
+                error =
+                    std::string("--size needs WIDTHxHEIGHT from 420x498 to 16384x16384: ") + value;
+                return false;
+            }
+        } else if (arg == "--pixel-ratio") {
+            if (!ParsePixelRatio(value, options.PixelRatio)) {
+                error = std::string("--pixel-ratio needs a ratio from 1 to 4: ") + value;
+                return false;
+            }
         } else if (arg == "--play") {
             options.PlayFile = value;
             options.Ports.push_back(std::string(PlayScheme) + value);

@@ -16,7 +16,10 @@ struct StartupOptions {
     int EvaluationTab = -1;          // the evaluation window's page opened at start; -1: none
     int CampaignKind = -1;  // a campaign started once connected: hot 0 .. factory 3; -1: none
     int CampaignRuns = 10;
-    bool Demo = false;  // a simulated receiver on a pseudo-terminal
+    int WindowWidth = 0;  // --size: the main window's client size; 0: kept or default
+    int WindowHeight = 0;
+    double PixelRatio = 0;  // --pixel-ratio: device pixels per pixel; 0: the screen's
+    bool Demo = false;      // a simulated receiver on a pseudo-terminal
     bool Help = false;
     bool Version = false;  // --version: print the version and end
 };

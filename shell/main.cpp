@@ -80,6 +80,21 @@ std::unique_ptr<DemoReceiver> StartDemo() {
     return receiver;
 }
 
+// Qt draws every window at this many device pixels per pixel; set before the
+// application starts, it multiplies the screen's own ratio.
+void SetPixelRatio(double ratio) {
+    if (ratio > 0) qputenv("QT_SCALE_FACTOR", QByteArray::number(ratio));
+}
+
+// The size asked for on the command line; a screenshot without one shows
+// the default window, whatever size was kept.
+void SizeWindow(TMainForm& window, const StartupOptions& options) {
+    if (options.WindowWidth > 0)
+        window.resize(options.WindowWidth, options.WindowHeight);
+    else if (!options.ScreenshotFile.empty())
+        window.resize(DefaultClientSize());
+}
+
 constexpr char DesktopEntryName[] = "org.lumarokub.LumarokUb";
 constexpr int WindowIconSize = 64;
 
@@ -91,6 +106,7 @@ SettingsTargets KeptControls(TMainForm& window) {
     t.Sirf = FmNmeaChoice ? FmNmeaChoice->Panel() : nullptr;
     t.Tools = FUtilButton;
     t.Sky = FSViewer;
+    t.Window = &window;
     return t;
 }
 
@@ -119,6 +135,7 @@ int main(int argc, char** argv) {
     if (StartOptions.Demo && !(demo = StartDemo())) return ExitFailure;
     SetExtraPorts(StartOptions.Ports);
     AllowNoPort(!StartOptions.ReplayFile.empty() || !StartOptions.PlayFile.empty());
+    SetPixelRatio(StartOptions.PixelRatio);
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainForm::Title);
     QApplication::setApplicationVersion(LUMAROKUB_VERSION);
@@ -139,6 +156,7 @@ int main(int argc, char** argv) {
     const SettingsTargets kept = KeptControls(window);
     std::string problem;
     if (!settings.Restore(kept, problem)) std::cerr << "lumarokub: " << problem << '\n';
+    SizeWindow(window, StartOptions);
     if (StartOptions.BaudRate != 0) FComPortSetting->SelectBaudRate(StartOptions.BaudRate);
     if (!StartOptions.Ports.empty())
         FComPortSetting->ConnectAtStart(StartOptions.Ports.back(), StartOptions.Mode);

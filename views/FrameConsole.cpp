@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -24,13 +25,13 @@ std::string NotShownLine(uint64_t count) {
 }  // namespace
 
 TFConsole::TFConsole(QWidget* parent, GPSConfig& config) : QFrame(parent), FConfig(config) {
+    resize(Config.ConsoleWidth, Config.ConsoleHeight);
     BuildWidgets();
 }
 
 void TFConsole::BuildWidgets() {
     consoleMemo = new QPlainTextEdit(this);
     consoleMemo->clear();
-    consoleMemo->setGeometry(0, 0, Config.ConsoleWidth, Config.ConsoleHeight);
     QPalette palette = consoleMemo->palette();
     palette.setColor(QPalette::Base, Qt::black);
     palette.setColor(QPalette::Text, Qt::white);
@@ -47,13 +48,22 @@ void TFConsole::BuildWidgets() {
     pausedTag->setStyleSheet("QLabel { color: black; background: yellow; padding: 0 3px; }");
     pausedTag->setAttribute(Qt::WA_TransparentForMouseEvents);
     pausedTag->adjustSize();
-    const int scrollBar = consoleMemo->verticalScrollBar()->sizeHint().width();
-    pausedTag->move(Config.ConsoleWidth - scrollBar - pausedTag->width() - PausedTagMargin,
-                    PausedTagMargin);
     pausedTag->hide();
+    PlaceMemo();
     auto* pausedCheck = new QTimer(this);
     connect(pausedCheck, &QTimer::timeout, this, [this] { ShowPaused(); });
     pausedCheck->start(PausedCheckMs);
+}
+
+void TFConsole::PlaceMemo() {
+    consoleMemo->setGeometry(rect());
+    const int scrollBar = consoleMemo->verticalScrollBar()->sizeHint().width();
+    pausedTag->move(width() - scrollBar - pausedTag->width() - PausedTagMargin, PausedTagMargin);
+}
+
+void TFConsole::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    PlaceMemo();
 }
 
 void TFConsole::ShowPaused() {

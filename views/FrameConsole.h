@@ -57,9 +57,12 @@ class TFConsole : public QFrame {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void BuildWidgets();
+    // The memo fills the console, the paused tag in its top right corner.
+    void PlaceMemo();
     void TogglePaused();
     // Follows the paused flag, which the layout and the link change too.
     void ShowPaused();

@@ -2,7 +2,6 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QPixmap>
 #include <QThread>
 #include <mutex>
 
@@ -117,9 +116,11 @@ void TFGPSInfo::BuildBoxes() {
 void TFGPSInfo::BuildUsedSatStrip() {
     usedSatStrip = new QLabel(usedSatBox);
     usedSatStrip->setGeometry(StripLeft, StripTop, StripWidth, StripHeight);
-    QPixmap strip(StripWidth, StripHeight);
-    strip.fill(Qt::black);
-    usedSatStrip->setPixmap(strip);
+    // A black band painted at the screen's density, not a bitmap scaled to it.
+    usedSatStrip->setAutoFillBackground(true);
+    QPalette stripPalette = usedSatStrip->palette();
+    stripPalette.setColor(QPalette::Window, Qt::black);
+    usedSatStrip->setPalette(stripPalette);
     for (int i = 0; i < MarkCount; ++i) {
         auto* mark = new TCircleShape(usedSatBox);
         mark->resize(MarkSize, MarkSize);

@@ -117,7 +117,6 @@ struct TFSViewer::Snapshot {
 
 TFSViewer::TFSViewer(QWidget* parent, NMEA_Manager& store, GPSConfig& config, TLayoutHost* host)
     : QFrame(parent), FStore(store), FConfig(config), FHost(host) {
-    if (FHost) FSaved = FHost->LayoutSize();
     resize(Side, Side);
     BuildWidgets();
 }
@@ -316,19 +315,8 @@ void TFSViewer::SkyClick() {
 }
 
 void TFSViewer::SkyDblClick() {
-    if (FFullLayout) {
-        if (FHost) {
-            FHost->SetButtonPanelsVisible(false);
-            FHost->SetLayoutSize(QSize(FSaved.width() / 2, FSaved.height() - Config.ConsoleHeight));
-        }
-        FConfig.DisplayPaused = true;
-    } else {
-        if (FHost) {
-            FHost->SetLayoutSize(FSaved);
-            FHost->SetButtonPanelsVisible(true);
-        }
-        FConfig.DisplayPaused = false;
-    }
+    if (FHost) FHost->SetCompactLayout(FFullLayout);
+    FConfig.DisplayPaused = FFullLayout;
     FFullLayout = !FFullLayout;
 }
 

@@ -118,7 +118,6 @@ class TFSViewer : public QFrame {
     TLayoutHost* FHost;
     bool FAxesShown = false;
     bool FFullLayout = true;
-    QSize FSaved;
     QSize FLaidOut;  // the size the plot was laid out for
     int FSide = Sky::Side;
     QPoint FOrigin;                   // the plot square's top-left corner

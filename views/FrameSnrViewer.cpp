@@ -1,5 +1,6 @@
 #include "views/FrameSnrViewer.h"
 
+#include <QResizeEvent>
 #include <algorithm>
 #include <mutex>
 
@@ -9,14 +10,21 @@
 #include "views/SystemColors.h"
 
 TFSnrViewer::TFSnrViewer(QWidget* parent, NMEA_Manager& store) : QFrame(parent), FStore(store) {
+    resize(Config.UnitSize, Config.ChartHeight);
     snrChart = new TSnrChart(this);
     PlaceChart();
     ClearBars();
     staleVeil = new TStaleVeil(this);
 }
 
+// The chart fills the view, whatever its size.
 void TFSnrViewer::PlaceChart() {
-    snrChart->setGeometry(0, 0, Config.UnitSize, Config.ChartHeight);
+    snrChart->setGeometry(rect());
+}
+
+void TFSnrViewer::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    PlaceChart();
 }
 
 void TFSnrViewer::ClearBars() {

@@ -31,6 +31,9 @@ class TFSnrViewer : public QFrame {
     TSnrChart* snrChart;
     TStaleVeil* staleVeil;
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     NMEA_Manager& FStore;
 };

@@ -1,12 +1,10 @@
 // What the sky view's layout toggle needs of the main window.
 #pragma once
 
-#include <QSize>
-
 class TLayoutHost {
   public:
     virtual ~TLayoutHost() = default;
-    virtual QSize LayoutSize() const = 0;  // client size
-    virtual void SetLayoutSize(QSize size) = 0;
-    virtual void SetButtonPanelsVisible(bool visible) = 0;
+    // Compact: the sky view, the signal chart and the status bar alone, at a
+    // fixed size; full: the whole window at the size it had before.
+    virtual void SetCompactLayout(bool compact) = 0;
 };

@@ -21,14 +21,15 @@
 
 namespace {
 
-TEST(MainForm, FixedWindowTitledLumarokUb) {
+TEST(MainForm, WindowTitledLumarokUbGrowsFromItsDefaultSize) {
     TMainForm window;
     window.show();
     EXPECT_FALSE(window.InitFailed());
     EXPECT_EQ(window.windowTitle(), "LumarokUb");
     EXPECT_EQ(window.size(), QSize(420, 498));
-    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "not resizable";
-    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(window.minimumSize(), QSize(420, 498)) << "the default is the smallest size";
+    EXPECT_GT(window.maximumSize().width(), 4000);
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(MainForm, &window);
     EXPECT_NE(GpsConfig, nullptr);

@@ -106,6 +106,33 @@ TEST(StartupOptions, CampaignKindAndRuns) {
     }
 }
 
+TEST(StartupOptions, WindowSizeAndPixelRatio) {
+    StartupOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({}, o, error));
+    EXPECT_EQ(o.WindowWidth, 0) << "kept or default unless told";
+    EXPECT_EQ(o.PixelRatio, 0);
+    ASSERT_TRUE(Parse({"--size", "1280x900", "--pixel-ratio", "2"}, o, error)) << error;
+    EXPECT_EQ(o.WindowWidth, 1280);
+    EXPECT_EQ(o.WindowHeight, 900);
+    EXPECT_DOUBLE_EQ(o.PixelRatio, 2.0);
+    ASSERT_TRUE(Parse({"--size", "420x498", "--pixel-ratio", "1.5"}, o, error)) << error;
+    EXPECT_EQ(o.WindowWidth, 420);
+    EXPECT_DOUBLE_EQ(o.PixelRatio, 1.5);
+    // Smaller than the default window, malformed or beyond any screen: refused.
+    for (const char* bad : {"419x900", "1280x497", "1280", "1280x", "x900", "1280x900x2",
+                            "1280X900", "-1280x900", "16385x900", "1280x99999999999"}) {
+        StartupOptions b;
+        EXPECT_FALSE(Parse({"--size", bad}, b, error)) << bad;
+        EXPECT_NE(error.find("--size"), std::string::npos) << bad;
+    }
+    for (const char* bad : {"0.5", "4.5", "two", "2x", "nan", ""}) {
+        StartupOptions b;
+        EXPECT_FALSE(Parse({"--pixel-ratio", bad}, b, error)) << bad;
+        EXPECT_NE(error.find("--pixel-ratio"), std::string::npos) << bad;
+    }
+}
+
 TEST(StartupOptions, Help) {
     StartupOptions o;
     std::string error;

@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTemporaryDir>
 
@@ -37,6 +39,7 @@ struct MonitorRun {
         t.Tools = FUtilButton;
         t.Sky = FSViewer;
         t.Evaluation = &Window.Evaluation();
+        t.Window = &Window;
         return t;
     }
     TMainForm Window;
@@ -48,9 +51,12 @@ class Settings : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(Dir.isValid());
+        Before = ExtraPorts();
         SetExtraPorts({ExtraPort});
     }
-    void TearDown() override { SetExtraPorts({}); }
+    // The ports of the test run come back: a window without any port would
+    // say so in a message box and wait for it to be closed.
+    void TearDown() override { SetExtraPorts(Before); }
     QString File() const { return Dir.filePath("conf/lumarokub.ini"); }
     void Write(const QByteArray& text) const {
         QDir().mkpath(Dir.filePath("conf"));
@@ -60,6 +66,7 @@ class Settings : public testing::Test {
     }
 
     QTemporaryDir Dir;
+    std::vector<std::string> Before;
 };
 
 TEST_F(Settings, ChoicesOfOneRunAreAppliedToTheNext) {
@@ -114,6 +121,37 @@ TEST_F(Settings, ChoicesOfOneRunAreAppliedToTheNext) {
     EXPECT_EQ(next.Window.Recording().Limit(), 3600000u) << "the recording follows";
 }
 
+// The window's place and size come back; a place off the screen, or a size
+// larger than it, is moved and shrunk onto it.
+TEST_F(Settings, TheWindowComesBackWhereItWasOntoTheScreen) {
+    const MonitorSettings settings(File());
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect kept(screen.x() + 30, screen.y() + 20, 600, 520);
+    ASSERT_TRUE(screen.contains(kept)) << "the test needs a screen of 630 x 540";
+    {
+        MonitorRun first;
+        first.Window.resize(kept.size());
+        first.Window.move(kept.topLeft());
+        std::string problem;
+        ASSERT_TRUE(settings.Save(first.Targets(), problem)) << problem;
+    }
+    {
+        MonitorRun next;
+        std::string problem;
+        ASSERT_TRUE(settings.Restore(next.Targets(), problem)) << problem;
+        EXPECT_EQ(next.Window.size(), kept.size());
+        EXPECT_EQ(next.Window.pos(), kept.topLeft());
+    }
+    Write("[window]\nx=50000\ny=-300\nwidth=30000\nheight=400\n");
+    MonitorRun far;
+    std::string problem;
+    ASSERT_TRUE(settings.Restore(far.Targets(), problem)) << problem;
+    const QRect placed(far.Window.pos(), far.Window.size());
+    EXPECT_EQ(placed.width(), screen.width());
+    EXPECT_EQ(placed.height(), 498) << "never below the smallest size";
+    EXPECT_TRUE(screen.contains(placed)) << placed.x() << "," << placed.y();
+}
+
 TEST_F(Settings, ADamagedFileIsIgnoredWithAReason) {
     Write("[port\nbaud=38400\n\x01\x02=\xff\n[sky]]]\naxes=true\n");
     MonitorRun run;
@@ -128,7 +166,8 @@ TEST_F(Settings, ADamagedFileIsIgnoredWithAReason) {
 TEST_F(Settings, NonsenseValuesLeaveTheDefaults) {
     Write(
         "[port]\nbaud=12345\nmode=9\nname=/dev/none\n[ublox]\nperiod=10\nuart=maybe\n"
-        "[sirf]\nintervals\\0=256\n[capture]\nfolder=/no/such/folder\n[sky]\naxes=1\n");
+        "[sirf]\nintervals\\0=256\n[capture]\nfolder=/no/such/folder\n[sky]\naxes=1\n"
+        "[window]\nx=10\ny=10\nwidth=wide\nheight=900\n");
     MonitorRun run;
     const int baud = FComPortSetting->baudCombo->currentIndex();
     const int mode = FComPortSetting->modeCombo->currentIndex();
@@ -146,6 +185,7 @@ TEST_F(Settings, NonsenseValuesLeaveTheDefaults) {
     EXPECT_EQ(run.Sirf.Panel()->intervalEdits[0]->text(), interval);
     EXPECT_TRUE(FUtilButton->CaptureFolder().isEmpty());
     EXPECT_FALSE(FSViewer->AxesShown());
+    EXPECT_EQ(run.Window.size(), QSize(420, 498)) << "a window kept in part is not restored";
 }
 
 }  // namespace

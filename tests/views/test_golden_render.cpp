@@ -1,12 +1,15 @@
 // The three satellite views of a GPS-only receiver render pixel for pixel as
-// recorded in tests/views/golden. Set LUMAROKUB_WRITE_VIEW_GOLDEN=1 to record
-// them anew (only ever from a build whose GPS-only rendering is known good).
+// recorded in tests/views/golden, and so does the whole main window grown to
+// 1280 x 900 and at two device pixels per pixel. Set
+// LUMAROKUB_WRITE_VIEW_GOLDEN=1 to record them anew (only ever from a build
+// whose rendering is known good, and looked at).
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QImage>
 
 #include "link/GpsConfig.h"
+#include "shell/MainForm.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameGPSInfo.h"
 #include "views/FrameSViewer.h"
@@ -63,6 +66,38 @@ INSTANTIATE_TEST_SUITE_P(GpsOnlyCaptures, GoldenRendering,
                          [](const auto& info) {
                              std::string name = info.param;
                              name = name.substr(0, name.find('.'));
+                             for (char& c : name)
+                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+
+// The main window showing a receiver of four systems: at a size, drawn at a
+// pixel ratio. A ratio other than the screen's is left to the run made with
+// that ratio (QT_SCALE_FACTOR, the ctest test test_views_pixel_ratio_2).
+struct WindowShot {
+    const char* Name;
+    QSize Size;
+    qreal Ratio;
+};
+
+class MainWindowGolden : public ::testing::TestWithParam<WindowShot> {};
+
+TEST_P(MainWindowGolden, RendersAsRecorded) {
+    const WindowShot& shot = GetParam();
+    TMainForm window;
+    if (window.devicePixelRatioF() != shot.Ratio)
+        GTEST_SKIP() << "drawn at " << window.devicePixelRatioF() << " device pixels per pixel";
+    window.resize(shot.Size);
+    ASSERT_TRUE(window.ShowCapture(CorpusFile("ublox-zed-f9p-nmea.log")));
+    ASSERT_EQ(window.grab().size(), shot.Size * shot.Ratio) << "device pixels, not scaled";
+    ExpectGolden(window, shot.Name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, MainWindowGolden,
+                         ::testing::Values(WindowShot{"window-1280x900", {1280, 900}, 1},
+                                           WindowShot{"window-ratio2", {420, 498}, 2}),
+                         [](const auto& info) {
+                             std::string name = info.param.Name;
                              for (char& c : name)
                                  if (!isalnum(static_cast<unsigned char>(c))) c = '_';
                              return name;

@@ -47,7 +47,7 @@ TEST_F(GpsInfoTest, LayoutOfBoxesAndLabels) {
     EXPECT_EQ(info.motionBox->geometry(), QRect(1, 60, 208, 40));
     EXPECT_EQ(info.usedSatBox->geometry(), QRect(1, 100, 208, 28));
     EXPECT_EQ(info.usedSatStrip->geometry(), QRect(2, 10, 203, 15));
-    EXPECT_EQ(info.usedSatStrip->pixmap().toImage().pixelColor(100, 7), QColor(Qt::black));
+    EXPECT_EQ(info.usedSatStrip->grab().toImage().pixelColor(100, 7), QColor(Qt::black));
     // PDOP, HDOP, VDOP from top to bottom, one label height apart.
     const int line = info.pdopLabel->height();
     EXPECT_EQ(info.pdopLabel->pos(), QPoint(10, 12));
