@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -67,12 +66,6 @@ constexpr const char* KindCaptions[] = {"Hot", "Warm", "Cold", "Factory"};
 constexpr int DefaultRuns = 10, MaxRuns = 10000;
 constexpr double DefaultTimeout = 120, DefaultPause = 5, MaxSeconds = 86400;
 const QStringList Columns = {"Run", "2D (s)", "3D (s)", "Receiver (s)", "Result"};
-
-double NowSeconds() {
-    static QElapsedTimer clock;
-    if (!clock.isValid()) clock.start();
-    return clock.nsecsElapsed() / 1e9;
-}
 
 QString Tenths(double seconds) {
     return seconds < 0 ? QString() : QString::number(seconds, 'f', 1);
@@ -172,7 +165,9 @@ void TCampaignPanel::Tick() {
         std::lock_guard<std::mutex> hold(FLock);
         state = FixStateOf(FRecording);
     }
-    FCampaign->Tick(state, NowSeconds());  // restarts go out with the lock released
+    // On the recording's clock, as the cycles' starts are: the position
+    // panel's counters measure the same run on it too.
+    FCampaign->Tick(state, FRecording.ClockSeconds());  // restarts go out with the lock released
     ShowRuns();
     if (!FCampaign->Finished()) return;
     FTimer->stop();
