@@ -457,7 +457,7 @@ TEST_F(Connect, RestartCountsTheTimeToFixUntilTheReceiverReports3D) {
         EXPECT_TRUE(FGPSInfo->FixTimerRunning());
         ASSERT_TRUE(RunUntil([&] { return !FGPSInfo->FixTimerRunning(); }, 15s));
         EXPECT_EQ(receiver.Status().Restarts[static_cast<int>(restart.Kind)], 1);
-        EXPECT_NEAR(FGPSInfo->FixSeconds(), restart.Seconds3D, 1.0) << restart.Button;
+        EXPECT_NEAR(FGPSInfo->FixTimes().Fix3D(), restart.Seconds3D, 1.0) << restart.Button;
         EXPECT_EQ(fixMode(), "3D");
     }
 }
