@@ -1,5 +1,6 @@
 #include "views/FrameLumarokStatus.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QThread>
 #include <algorithm>
@@ -54,6 +55,12 @@ void TFLumarokStatus::resizeEvent(QResizeEvent* event) {
     LayOutPanels();
 }
 
+// Another font gives the texts other widths.
+void TFLumarokStatus::changeEvent(QEvent* event) {
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::FontChange) LayOutPanels();
+}
+
 void TFLumarokStatus::SetPanelText(int panel, const QString& text) {
     FTexts[panel] = text;
     LayOutPanels();
@@ -62,8 +69,8 @@ void TFLumarokStatus::SetPanelText(int panel, const QString& text) {
 int TFLumarokStatus::WantedWidth(int panel, const QString& text) const {
     const QLabel* label = statusPanels[panel];
     const QFontMetricsF metrics(label->font());
-    return static_cast<int>(std::ceil(metrics.horizontalAdvance(text))) +
-           2 * label->frameWidth() + label->indent() + SparePixels;
+    return static_cast<int>(std::ceil(metrics.horizontalAdvance(text))) + 2 * label->frameWidth() +
+           label->indent() + SparePixels;
 }
 
 // The port and rate panels get their texts' widths, the state panel the

@@ -48,6 +48,7 @@ class TFLumarokStatus : public QFrame {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void BuildWidgets();
