@@ -59,16 +59,34 @@ bool RestartKindFromName(const std::string& name, RestartKind& kind) {
     return false;
 }
 
-FixState FixStateOf(const EpochRecorder& recording) {
+namespace {
+FixState FixStateOfEpoch(const Epoch& e, uint64_t cycle) {
     FixState s;
-    s.Cycle = recording.Recorded();
-    if (recording.Size() == 0) return s;
-    const Epoch last = recording.At(recording.Size() - 1);
-    s.CycleStart = last.HostMs / MsPerSecond;
-    s.ReceiverTtff = last.ReceiverTtff;
-    s.Fix = last.Fix == EpochFix::Fix2D || last.Fix == EpochFix::Fix3D ? static_cast<int>(last.Fix)
-                                                                       : FixNone;
+    s.Cycle = cycle;
+    s.CycleStart = e.HostMs / MsPerSecond;
+    s.ReceiverTtff = e.ReceiverTtff;
+    s.Fix =
+        e.Fix == EpochFix::Fix2D || e.Fix == EpochFix::Fix3D ? static_cast<int>(e.Fix) : FixNone;
     return s;
+}
+}  // namespace
+
+FixState FixStateOf(const EpochRecorder& recording) {
+    if (recording.Size() == 0) {
+        FixState s;
+        s.Cycle = recording.Recorded();
+        return s;
+    }
+    return FixStateOfEpoch(recording.At(recording.Size() - 1), recording.Recorded());
+}
+
+std::vector<FixState> FixStatesSince(const EpochRecorder& recording, uint64_t& seen) {
+    std::vector<FixState> states;
+    const uint64_t dropped = recording.Dropped();
+    for (uint64_t n = std::max(seen, dropped); n < recording.Recorded(); ++n)
+        states.push_back(FixStateOfEpoch(recording.At(static_cast<size_t>(n - dropped)), n + 1));
+    seen = recording.Recorded();
+    return states;
 }
 
 TtffStatistics Statistics(std::vector<double> values) {

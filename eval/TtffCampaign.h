@@ -37,6 +37,10 @@ struct FixState {
 };
 class EpochRecorder;
 FixState FixStateOf(const EpochRecorder& recording);
+// Each cycle recorded after the first `seen` ones, oldest first (those
+// dropped meanwhile left out), and `seen` moved past them: a reader ticking
+// slower than the receiver's cycles still sees every one.
+std::vector<FixState> FixStatesSince(const EpochRecorder& recording, uint64_t& seen);
 
 // The measuring rule of a time to fix, shared by the campaign and the
 // position panel's counters. A time runs from `restartAt`, when the restart

@@ -228,19 +228,11 @@ void TFGPSInfo::HideUsedMark(int i) {
     usedSatLabels[i]->hide();
 }
 
-bool TFGPSInfo::ReadFixState(FixState& state, double& now) {
-    if (!FRecording) return false;
-    std::lock_guard<std::mutex> hold(FStore.Lock());
-    state = FixStateOf(*FRecording);
-    now = FRecording->ClockSeconds();
-    return true;
-}
-
 void TFGPSInfo::StartFixTimer() {
-    FixState state;
-    double now = 0;
-    if (!ReadFixState(state, now)) return;
-    FMeasure.Start(state, now);
+    if (!FRecording) return;
+    std::lock_guard<std::mutex> hold(FStore.Lock());
+    FMeasure.Start(FixStateOf(*FRecording), FRecording->ClockSeconds());
+    FSeenCycles = FRecording->Recorded();
     fixTimer->start();
 }
 
@@ -262,10 +254,14 @@ void TFGPSInfo::StopFixTimerHere() {
 // Each counter shows the time since the restart until its fix is reached,
 // then the time to it; the 3D fix ends the counting.
 void TFGPSInfo::FixTimerTick() {
-    FixState state;
+    if (!FRecording) return;
     double now = 0;
-    if (!ReadFixState(state, now)) return;
-    FMeasure.Observe(state);
+    {
+        std::lock_guard<std::mutex> hold(FStore.Lock());
+        for (const FixState& cycle : FixStatesSince(*FRecording, FSeenCycles))
+            FMeasure.Observe(cycle);
+        now = FRecording->ClockSeconds();
+    }
     const double running = now - FMeasure.RestartAt();
     if (FMeasure.Fix3D() < 0 && running > FixSecondsLimit) {
         fixTimer->stop();

@@ -83,9 +83,9 @@ class TFGPSInfo : public QFrame {
     void ShowUsedMark(int i, int prn, const QColor& fill);
     void HideUsedMark(int i);
     Q_INVOKABLE void StopFixTimerHere();
-    bool ReadFixState(FixState& state, double& now);
 
     NMEA_Manager& FStore;
     const EpochRecorder* FRecording = nullptr;
     FixTimeMeasure FMeasure;
+    uint64_t FSeenCycles = 0;  // cycles of the recording the measure has seen
 };

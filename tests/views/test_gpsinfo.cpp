@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <thread>
 
@@ -221,6 +223,25 @@ TEST_F(FixCounterTest, CountersShowTheTimeToTheFirstCycleWithEachFix) {
     }
 }
 
+// A window busy for a while ticks after several cycles: the first with each
+// fix still counts, not the last seen.
+TEST_F(FixCounterTest, CyclesBetweenTwoTicksAreAllSeen) {
+    Cycle(0, Three);
+    info.StartFixTimer();  // at 0.9 s
+    for (uint32_t ms : {1000, 2000, 3000, 4000}) {
+        Epoch e;
+        e.HostMs = ms;
+        e.Fix = ms == 1000 ? None : ms == 2000 ? Two : Three;
+        std::lock_guard<std::mutex> hold(store.Lock());
+        recording.Record(e);
+    }
+    clockMs = 5000;
+    Tick();
+    EXPECT_EQ(Fix2D(), "2D:1.1 s");
+    EXPECT_EQ(Fix3D(), "3D:2.1 s");
+    EXPECT_FALSE(info.FixTimerRunning());
+}
+
 TEST_F(FixCounterTest, CounterPastTwoHoursReadsInValid) {
     Cycle(0, Three);
     info.StartFixTimer();
@@ -262,11 +283,19 @@ TEST_F(FixCounterTest, TicksReadTheRecordingWhileTheReaderWrites) {
     });
     clockMs = 0;
     info.StartFixTimer();
-    for (int i = 0; i < 2000 && info.FixTimerRunning(); ++i) Tick();
+    // Ticks until the reader has recorded a few thousand cycles.
+    constexpr uint32_t Cycles = 5000;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (written < Cycles && std::chrono::steady_clock::now() < limit) Tick();
     stop = true;
     reader.join();
+    Tick();  // the cycles recorded since the last tick
+    EXPECT_GE(written, Cycles);
     EXPECT_TRUE(info.FixTimerRunning()) << "only 2D and no-fix cycles were recorded";
-    EXPECT_GT(written, 0u);
+    // A 2D cycle (their starts are even milliseconds) after one without a fix.
+    ASSERT_GT(info.FixTimes().Fix2D(), 0);
+    EXPECT_EQ(std::lround(info.FixTimes().Fix2D() * 1000) % 2, 0);
+    EXPECT_LT(info.FixTimes().Fix3D(), 0);
 }
 
 }  // namespace
