@@ -196,6 +196,13 @@ TEST_F(FixCounterRun, ThePanelAndTheCampaignMeasureTheSameHotStart) {
     Choose(0, Baud115200, ModeGeneral);
     Press();
     ASSERT_TRUE(RunUntil([&] { return WindowConnected(); }, 10s));
+    // Once the receiver's protocol is known, one restart goes out, not both kinds.
+    ASSERT_TRUE(RunUntil(
+        [] {
+            std::lock_guard<std::mutex> hold(NmeaManager->Lock());
+            return KnownProtocol(*NmeaManager) != ReceiverProtocol::Unknown;
+        },
+        10s));
 
     TCampaignPanel& campaign = *Window->ShowEvaluation(true).campaign;
     campaign.kindCombo->setCurrentIndex(static_cast<int>(RestartKind::Hot));
