@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -67,12 +66,6 @@ constexpr const char* KindCaptions[] = {"Hot", "Warm", "Cold", "Factory"};
 constexpr int DefaultRuns = 10, MaxRuns = 10000;
 constexpr double DefaultTimeout = 120, DefaultPause = 5, MaxSeconds = 86400;
 const QStringList Columns = {"Run", "2D (s)", "3D (s)", "Receiver (s)", "Result"};
-
-double NowSeconds() {
-    static QElapsedTimer clock;
-    if (!clock.isValid()) clock.start();
-    return clock.nsecsElapsed() / 1e9;
-}
 
 QString Tenths(double seconds) {
     return seconds < 0 ? QString() : QString::number(seconds, 'f', 1);
@@ -151,6 +144,10 @@ void TCampaignPanel::Start() {
     s.TimeoutSeconds = timeoutSpin->value();
     s.PauseSeconds = pauseSpin->value();
     FCampaign = std::make_unique<TtffCampaign>(s, FRestart);
+    {
+        std::lock_guard<std::mutex> hold(FLock);
+        FSeenCycles = FRecording.Recorded();  // cycles from before the campaign say nothing
+    }
     runTable->setRowCount(0);
     startButton->setEnabled(false);
     cancelButton->setEnabled(true);
@@ -167,12 +164,19 @@ void TCampaignPanel::Cancel() {
 
 void TCampaignPanel::Tick() {
     if (!FCampaign) return;
-    FixState state;
+    // Every cycle since the last tick, so that none is missed while the
+    // window is busy; the last one stands for the receiver's state now.
+    std::vector<FixState> cycles;
     {
         std::lock_guard<std::mutex> hold(FLock);
-        state = FixStateOf(FRecording);
+        cycles = FixStatesSince(FRecording, FSeenCycles);
+        if (cycles.empty()) cycles.push_back(FixStateOf(FRecording));
     }
-    FCampaign->Tick(state, NowSeconds());  // restarts go out with the lock released
+    const double now = FRecording.ClockSeconds();
+    // On the recording's clock, as the cycles' starts are: the position
+    // panel's counters measure the same run on it too. Restarts go out with
+    // the lock released.
+    for (const FixState& cycle : cycles) FCampaign->Tick(cycle, now);
     ShowRuns();
     if (!FCampaign->Finished()) return;
     FTimer->stop();

@@ -59,5 +59,6 @@ class TCampaignPanel : public QWidget {
     const EpochRecorder& FRecording;
     TtffCampaign::SendRestart FRestart;
     std::unique_ptr<TtffCampaign> FCampaign;
+    uint64_t FSeenCycles = 0;  // cycles of the recording the campaign has seen
     QTimer* FTimer = nullptr;
 };

@@ -152,6 +152,11 @@ EpochRecorder::EpochRecorder(size_t limit, HostClock clock)
 
 EpochRecorder::~EpochRecorder() = default;
 
+double EpochRecorder::ClockSeconds() const {
+    constexpr double MsPerSecond = 1000.0;
+    return FClock() / MsPerSecond;
+}
+
 void EpochRecorder::CycleEnded(const NMEA_Manager& store) {
     // The finished cycle is stamped with the time its first sentence came,
     // when the receiver reported it; the cycle now beginning starts there.

@@ -33,6 +33,10 @@ class EpochRecorder : public EpochSink {
     // Records one epoch as given (its satellites beyond 255 are left out).
     void Record(const Epoch& epoch);
 
+    // Now on the clock the epochs' host times are taken by, in seconds: the
+    // clock every time to fix measured from this recording runs on.
+    double ClockSeconds() const;
+
     size_t Size() const { return FSize; }
     // Epochs dropped since the recording started, the oldest first.
     uint64_t Dropped() const { return FDropped; }

@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* KindNames[] = {"hot", "warm", "cold", "factory"};
 constexpr double Half = 0.5, Ninety = 0.9;
-constexpr int FixNone = 1, Fix2D = 2, Fix3D = 3;
+constexpr int FixNone = 1, FixMode2D = 2, FixMode3D = 3;
 constexpr uint64_t CyclesBeforeFirstRun = 2;
 constexpr double MsPerSecond = 1000.0;
 const std::string NoFigure = "--";
@@ -59,16 +59,34 @@ bool RestartKindFromName(const std::string& name, RestartKind& kind) {
     return false;
 }
 
-FixState FixStateOf(const EpochRecorder& recording) {
+namespace {
+FixState FixStateOfEpoch(const Epoch& e, uint64_t cycle) {
     FixState s;
-    s.Cycle = recording.Recorded();
-    if (recording.Size() == 0) return s;
-    const Epoch last = recording.At(recording.Size() - 1);
-    s.CycleStart = last.HostMs / MsPerSecond;
-    s.ReceiverTtff = last.ReceiverTtff;
-    s.Fix = last.Fix == EpochFix::Fix2D || last.Fix == EpochFix::Fix3D ? static_cast<int>(last.Fix)
-                                                                       : FixNone;
+    s.Cycle = cycle;
+    s.CycleStart = e.HostMs / MsPerSecond;
+    s.ReceiverTtff = e.ReceiverTtff;
+    s.Fix =
+        e.Fix == EpochFix::Fix2D || e.Fix == EpochFix::Fix3D ? static_cast<int>(e.Fix) : FixNone;
     return s;
+}
+}  // namespace
+
+FixState FixStateOf(const EpochRecorder& recording) {
+    if (recording.Size() == 0) {
+        FixState s;
+        s.Cycle = recording.Recorded();
+        return s;
+    }
+    return FixStateOfEpoch(recording.At(recording.Size() - 1), recording.Recorded());
+}
+
+std::vector<FixState> FixStatesSince(const EpochRecorder& recording, uint64_t& seen) {
+    std::vector<FixState> states;
+    const uint64_t dropped = recording.Dropped();
+    for (uint64_t n = std::max(seen, dropped); n < recording.Recorded(); ++n)
+        states.push_back(FixStateOfEpoch(recording.At(static_cast<size_t>(n - dropped)), n + 1));
+    seen = recording.Recorded();
+    return states;
 }
 
 TtffStatistics Statistics(std::vector<double> values) {
@@ -83,6 +101,23 @@ TtffStatistics Statistics(std::vector<double> values) {
     s.Median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) * Half;
     s.P90 = Percentile(values, Ninety);
     return s;
+}
+
+void FixTimeMeasure::Start(const FixState& state, double restartAt) {
+    *this = FixTimeMeasure();
+    FRestartAt = restartAt;
+    FRestartCycle = state.Cycle;
+}
+
+void FixTimeMeasure::Observe(const FixState& state) {
+    if (state.Cycle == FRestartCycle || state.CycleStart <= FRestartAt) return;
+    FHeardAfter = true;
+    if (state.Fix < FixMode2D) FFixLost = true;
+    // A fix counts from when its cycle began, when the receiver reported it.
+    const double since = state.CycleStart - FRestartAt;
+    if (FFixLost && state.Fix >= FixMode2D && FFix2D == NotReached) FFix2D = since;
+    if (FFixLost && state.Fix == FixMode3D && FFix3D == NotReached) FFix3D = since;
+    if (state.ReceiverTtff >= 0) FReceiverTtff = state.ReceiverTtff;
 }
 
 TtffCampaign::TtffCampaign(CampaignSettings settings, SendRestart send)
@@ -107,27 +142,14 @@ void TtffCampaign::Tick(const FixState& state, double now) {
             return;
         case Phase::Waiting: {
             CampaignRun& run = FRuns.back();
-            // Only a cycle begun after the restart counts: the one under way
-            // when it went out still tells the old fix. And only once the
-            // receiver has shown it lost its fix: cycles it worked out before
-            // the restart reached it may still be on their way (in its output
-            // buffer, on the line), and a receiver that ignored the restart
-            // must not pass for one that got its fix back at once. A fix
-            // counts from when its cycle began, when the receiver reported it.
-            if (state.Cycle != FRestartCycle && state.CycleStart > FRestartAt) {
-                FHeardAfter = true;
-                if (state.Fix < Fix2D) FFixLost = true;
-                const double since = state.CycleStart - FRestartAt;
-                if (FFixLost && state.Fix >= Fix2D && run.Fix2D == CampaignRun::NotReached)
-                    run.Fix2D = since;
-                if (FFixLost && state.Fix == Fix3D && run.Fix3D == CampaignRun::NotReached)
-                    run.Fix3D = since;
-                if (state.ReceiverTtff >= 0) run.ReceiverTtff = state.ReceiverTtff;
-            }
-            if (!run.Done() && now - FRestartAt >= FSettings.TimeoutSeconds) {
+            FMeasure.Observe(state);
+            run.Fix2D = FMeasure.Fix2D();
+            run.Fix3D = FMeasure.Fix3D();
+            run.ReceiverTtff = FMeasure.ReceiverTtff();
+            if (!run.Done() && now - FMeasure.RestartAt() >= FSettings.TimeoutSeconds) {
                 // A receiver heard with its fix all along did not restart:
                 // that says nothing of its time to fix.
-                if (FHeardAfter && !FFixLost)
+                if (FMeasure.HeardAfter() && !FMeasure.FixLost())
                     run.RestartIgnored = true;
                 else
                     run.TimedOut = true;
@@ -152,10 +174,7 @@ void TtffCampaign::StartRun(const FixState& state, double now) {
     CampaignRun run;
     run.Number = static_cast<int>(FRuns.size()) + 1;
     FRuns.push_back(run);
-    FRestartAt = now;
-    FRestartCycle = state.Cycle;
-    FFixLost = false;
-    FHeardAfter = false;
+    FMeasure.Start(state, now);
     FPhase = Phase::Waiting;
 }
 

@@ -37,6 +37,43 @@ struct FixState {
 };
 class EpochRecorder;
 FixState FixStateOf(const EpochRecorder& recording);
+// Each cycle recorded after the first `seen` ones, oldest first (those
+// dropped meanwhile left out), and `seen` moved past them: a reader ticking
+// slower than the receiver's cycles still sees every one.
+std::vector<FixState> FixStatesSince(const EpochRecorder& recording, uint64_t& seen);
+
+// The measuring rule of a time to fix, shared by the campaign and the
+// position panel's counters. A time runs from `restartAt`, when the restart
+// went out, to the start of the first cycle that tells the fix (when its first
+// sentence came). Only a cycle begun after the restart counts: the one under
+// way when it went out still tells the old fix. And a fix counts only once a
+// cycle has shown the fix lost: cycles the receiver worked out before the
+// restart reached it may still be on their way (in its output buffer, on the
+// line), and a receiver that ignored the restart must not pass for one that
+// got its fix back at once.
+class FixTimeMeasure {
+  public:
+    static constexpr double NotReached = -1;
+
+    // A restart went out at `restartAt` while `state` was the last cycle.
+    void Start(const FixState& state, double restartAt);
+    // Takes the last finished cycle, read at a tick.
+    void Observe(const FixState& state);
+
+    double RestartAt() const { return FRestartAt; }
+    double Fix2D() const { return FFix2D; }  // seconds after the restart
+    double Fix3D() const { return FFix3D; }
+    double ReceiverTtff() const { return FReceiverTtff; }
+    bool FixLost() const { return FFixLost; }        // a cycle after the restart showed no fix
+    bool HeardAfter() const { return FHeardAfter; }  // a cycle begun after the restart came
+
+  private:
+    double FRestartAt = 0;
+    uint64_t FRestartCycle = 0;
+    bool FFixLost = false;
+    bool FHeardAfter = false;
+    double FFix2D = NotReached, FFix3D = NotReached, FReceiverTtff = NotReached;
+};
 
 struct CampaignRun {
     static constexpr double NotReached = -1;
@@ -93,10 +130,8 @@ class TtffCampaign {
     SendRestart FSend;
     Phase FPhase = Phase::Start;
     std::vector<CampaignRun> FRuns;
-    double FRestartAt = 0, FPauseUntil = 0;
-    uint64_t FRestartCycle = 0;
-    bool FFixLost = false;     // a cycle after the restart showed no fix
-    bool FHeardAfter = false;  // a cycle begun after the restart came
+    double FPauseUntil = 0;
+    FixTimeMeasure FMeasure;   // of the run under way
     uint64_t FFirstCycle = 0;  // at the first tick
     double FStartedAt = -1;    // the first tick's time
     bool FCancelled = false;

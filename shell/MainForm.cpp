@@ -199,6 +199,7 @@ void TMainForm::BuildWidgets() {
     FSnrViewer = new TFSnrViewer(this, *NmeaManager);
     FUtilButton = new TFUtilButton(this, *NmeaManager);
     FGPSInfo = new TFGPSInfo(this, *NmeaManager);
+    FGPSInfo->SetRecording(FRecording.get());
     FRestartButton->SetLink(FLink.get());
     FRestartButton->SetFixTimerHook([] {
         if (FGPSInfo) FGPSInfo->StartFixTimer();

@@ -5,13 +5,13 @@
 #include <QThread>
 #include <mutex>
 
+#include "eval/EpochRecorder.h"
 #include "views/AutoLabel.h"
 #include "views/SkySnapshot.h"
 #include "views/SystemColors.h"
 
 namespace {
 
-constexpr int FixTimerIntervalMs = 1000;
 constexpr int MarkSize = 18;
 constexpr int MarkSpacing = 15;
 constexpr int MarkLeft = 3;
@@ -54,6 +54,11 @@ QGroupBox* MakeBox(QWidget* parent, const BoxPlace& place) {
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// "2D:20.3 s"; "2D:--" for a time not reached.
+QString FixTimeText(const char* prefix, double seconds) {
+    return prefix + (seconds < 0 ? QString("--") : QString::number(seconds, 'f', 1) + " s");
 }
 
 // Shows a position text whole inside its box: a text longer than the room
@@ -225,9 +230,10 @@ void TFGPSInfo::HideUsedMark(int i) {
 }
 
 void TFGPSInfo::StartFixTimer() {
-    FFixSeconds = 0;
-    FTicks = 0;
-    FFixSeenTick = FThreeDSeenTick = 0;
+    if (!FRecording) return;
+    std::lock_guard<std::mutex> hold(FStore.Lock());
+    FMeasure.Start(FixStateOf(*FRecording), FRecording->ClockSeconds());
+    FSeenCycles = FRecording->Recorded();
     fixTimer->start();
 }
 
@@ -240,65 +246,32 @@ void TFGPSInfo::StopFixTimer() {
 }
 
 void TFGPSInfo::StopFixTimerHere() {
+    if (!fixTimer->isActive()) return;
     fixTimer->stop();
-    SetAutoText(fix2DLabel, "2D:0 sec");
-    SetAutoText(fix3DLabel, "3D:0 sec");
+    SetAutoText(fix2DLabel, FixTimeText("2D:", FMeasure.Fix2D()));
+    SetAutoText(fix3DLabel, FixTimeText("3D:", FMeasure.Fix3D()));
 }
 
-std::string TFGPSInfo::CurrentFixMode() {
-    std::lock_guard<std::mutex> hold(FStore.Lock());
-    return FStore.Display().FixModeText;
-}
-
+// Each counter shows the time since the restart until its fix is reached,
+// then the time to it; the 3D fix ends the counting.
 void TFGPSInfo::FixTimerTick() {
-    const QString n = QString::number(FFixSeconds);
-    const std::string mode = CurrentFixMode();
-    ++FTicks;
-    NoteFixSeen(mode);
-    if (FFixSeconds > FixSecondsLimit) {
+    if (!FRecording) return;
+    double now = 0;
+    {
+        std::lock_guard<std::mutex> hold(FStore.Lock());
+        for (const FixState& cycle : FixStatesSince(*FRecording, FSeenCycles))
+            FMeasure.Observe(cycle);
+        now = FRecording->ClockSeconds();
+    }
+    const double running = now - FMeasure.RestartAt();
+    if (FMeasure.Fix3D() < 0 && running > FixSecondsLimit) {
         fixTimer->stop();
         SetAutoText(fix2DLabel, "InValid");
         SetAutoText(fix3DLabel, "InValid");
-    } else if (mode == "2D") {
-        SetAutoText(fix3DLabel, "3D:" + n + "sec");
-        ++FFixSeconds;
-    } else if (mode == "NON Fix" || mode == "0") {
-        SetAutoText(fix2DLabel, "2D:" + n + " sec");
-        SetAutoText(fix3DLabel, "3D:" + n + " sec");
-        ++FFixSeconds;
-    } else if (FFixSeconds > 1 || FixBackWithinTheGuard()) {
-        fixTimer->stop();
-        ++FFixSeconds;
-        ShowFixTimesSeenInTheGuard();
-    }
-}
-
-// After one tick without a fix, a 3D fix reported on two ticks in a row is
-// the receiver's new fix, not one left over from before the restart: without
-// this the counting would wait for it forever, showing "0 sec".
-bool TFGPSInfo::FixBackWithinTheGuard() const {
-    return FFixSeconds == 1 && FThreeDSeenTick != 0 && FTicks > FThreeDSeenTick;
-}
-
-// The ticks at which a fix (2D or better) and a 3D fix were first reported
-// since the last report without a fix: a fix left over from before a restart
-// is forgotten once the receiver reports none.
-void TFGPSInfo::NoteFixSeen(const std::string& mode) {
-    if (mode == "NON Fix" || mode == "0") {
-        FFixSeenTick = FThreeDSeenTick = 0;
         return;
     }
-    if (FFixSeenTick == 0) FFixSeenTick = FTicks;
-    if (mode != "2D" && FThreeDSeenTick == 0) FThreeDSeenTick = FTicks;
-}
-
-// A fix that came back within the guard stops the counting with both labels
-// still at "0 sec", although it took a second or more: the labels then show
-// the seconds before the tick that first saw it, as the counting would have.
-void TFGPSInfo::ShowFixTimesSeenInTheGuard() {
-    if (fix2DLabel->text() != "2D:0 sec" || fix3DLabel->text() != "3D:0 sec") return;
-    if (FFixSeenTick > 1)
-        SetAutoText(fix2DLabel, "2D:" + QString::number(FFixSeenTick - 1) + " sec");
-    if (FThreeDSeenTick > 1)
-        SetAutoText(fix3DLabel, "3D:" + QString::number(FThreeDSeenTick - 1) + " sec");
+    const double fix2D = FMeasure.Fix2D(), fix3D = FMeasure.Fix3D();
+    SetAutoText(fix2DLabel, FixTimeText("2D:", fix2D < 0 ? running : fix2D));
+    SetAutoText(fix3DLabel, FixTimeText("3D:", fix3D < 0 ? running : fix3D));
+    if (fix3D >= 0) fixTimer->stop();
 }

@@ -1,7 +1,10 @@
 // The position panel: position, DOPs, course and speed, the strip of
 // satellites used in the fix, and the time-to-fix counters; beside them, for
 // a receiver that reports it (UBX NAV-STATUS), the receiver's own time to
-// first fix.
+// first fix. The counters measure, in tenths of a second, by the rule the
+// time-to-fix campaign measures by (FixTimeMeasure), on the recording's
+// cycles and clock; stopped (the link closed), they keep their last texts,
+// which the veil marks old with the rest of the panel.
 #pragma once
 
 #include <QFrame>
@@ -12,22 +15,32 @@
 #include <cstdint>
 #include <vector>
 
+#include "eval/TtffCampaign.h"
 #include "nmea/NmeaManager.h"
 #include "views/CircleShape.h"
 #include "views/StaleVeil.h"
+
+class EpochRecorder;
 
 class TFGPSInfo : public QFrame {
     Q_OBJECT
   public:
     static constexpr int MarkCount = 16;
-    static constexpr uint32_t FixSecondsLimit = 7200;
+    static constexpr double FixSecondsLimit = 7200;
+    static constexpr int FixTimerIntervalMs = 100;
 
     TFGPSInfo(QWidget* parent, NMEA_Manager& store);
 
+    // The recording of the store's cycles the counters read (under the
+    // store's lock); without one they do not count.
+    void SetRecording(const EpochRecorder* recording) { FRecording = recording; }
     // Copies the store's texts into the labels and rebuilds the used-satellite strip.
     void Refresh();
+    // A restart went out (or a receiver was found) now: the counters start.
     void StartFixTimer();
-    // Safe from any thread: from a worker thread the stop is queued to the GUI thread.
+    // Safe from any thread: from a worker thread the stop is queued to the
+    // GUI thread. A counter that reached its fix keeps its time; one that
+    // did not reads "--".
     void StopFixTimer();
     void FixTimerTick();
     // Marks the shown data old (link down, receiver silent) or fresh again.
@@ -35,7 +48,8 @@ class TFGPSInfo : public QFrame {
     bool Stale() const { return staleVeil->Stale(); }
 
     bool FixTimerRunning() const { return fixTimer->isActive(); }
-    uint32_t FixSeconds() const { return FFixSeconds; }
+    // The measure of the last counting (times in seconds).
+    const FixTimeMeasure& FixTimes() const { return FMeasure; }
 
     QTimer* fixTimer;
     QGroupBox* posBox;
@@ -69,14 +83,9 @@ class TFGPSInfo : public QFrame {
     void ShowUsedMark(int i, int prn, const QColor& fill);
     void HideUsedMark(int i);
     Q_INVOKABLE void StopFixTimerHere();
-    std::string CurrentFixMode();
-    void NoteFixSeen(const std::string& mode);
-    void ShowFixTimesSeenInTheGuard();
-    bool FixBackWithinTheGuard() const;
 
     NMEA_Manager& FStore;
-    uint32_t FFixSeconds = 0;
-    uint32_t FTicks = 0;           // ticks since StartFixTimer
-    uint32_t FFixSeenTick = 0;     // the tick that first saw a fix, 0: none yet
-    uint32_t FThreeDSeenTick = 0;  // ... a 3D fix
+    const EpochRecorder* FRecording = nullptr;
+    FixTimeMeasure FMeasure;
+    uint64_t FSeenCycles = 0;  // cycles of the recording the measure has seen
 };

@@ -1,6 +1,10 @@
 #include "views/FrameLumarokStatus.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QThread>
+#include <algorithm>
+#include <cmath>
 
 #include "link/Connection.h"
 #include "serial/LinkUrl.h"
@@ -10,6 +14,15 @@ namespace {
 
 constexpr const char* LinkRateText = "BR:--";
 constexpr int KnownRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
+constexpr int StatePanel = 0, PortPanel = 1, RatePanel = 2;
+constexpr int PanelIndent = 2;
+// Pixels a panel needs beside its text's advance: the sunken frame's two
+// sides, the indent and one spare so that a fitting text is never cut.
+constexpr int SparePixels = 1;
+const QString Ellipsis = QString(QChar(0x2026));
+// What the port and rate panels keep when they give up room.
+const QString PortLeast = "COM:" + Ellipsis;
+const QString RateLeast = "BR:" + Ellipsis;
 
 bool IsKnownRate(int32_t rate) {
     for (int r : KnownRates)
@@ -25,21 +38,71 @@ TFLumarokStatus::TFLumarokStatus(QWidget* parent, GPSConfig& config)
 }
 
 void TFLumarokStatus::BuildWidgets() {
-    const int barWidth = Config.UnitSize;
-    const int widths[3] = {barWidth - PortPanelWidth - RatePanelWidth, PortPanelWidth,
-                           RatePanelWidth};
-    int left = 0;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < PanelCount; ++i) {
         auto* panel = new QLabel(this);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setIndent(2);
-        panel->setGeometry(left, 0, widths[i], Config.StatusHeight);
-        left += widths[i];
+        panel->setIndent(PanelIndent);
         statusPanels[i] = panel;
     }
-    statusPanels[1]->setText("COM:");
-    statusPanels[2]->setText("BR:");
-    statusPanels[0]->setText("Close");
+    resize(Config.UnitSize, Config.StatusHeight);
+    SetPanelText(PortPanel, "COM:");
+    SetPanelText(RatePanel, "BR:");
+    SetPanelText(StatePanel, "Close");
+}
+
+void TFLumarokStatus::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    LayOutPanels();
+}
+
+// Another font gives the texts other widths.
+void TFLumarokStatus::changeEvent(QEvent* event) {
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::FontChange) LayOutPanels();
+}
+
+void TFLumarokStatus::SetPanelText(int panel, const QString& text) {
+    FTexts[panel] = text;
+    LayOutPanels();
+}
+
+int TFLumarokStatus::WantedWidth(int panel, const QString& text) const {
+    const QLabel* label = statusPanels[panel];
+    const QFontMetricsF metrics(label->font());
+    return static_cast<int>(std::ceil(metrics.horizontalAdvance(text))) + 2 * label->frameWidth() +
+           label->indent() + SparePixels;
+}
+
+// The port and rate panels get their texts' widths, the state panel the
+// rest; when that is less than its text needs, the rate panel and then the
+// port panel give up room down to their prefixes.
+void TFLumarokStatus::LayOutPanels() {
+    if (!statusPanels[RatePanel]) return;
+    std::array<int, PanelCount> widths{};
+    widths[PortPanel] = WantedWidth(PortPanel, FTexts[PortPanel]);
+    widths[RatePanel] = WantedWidth(RatePanel, FTexts[RatePanel]);
+    int missing = WantedWidth(StatePanel, FTexts[StatePanel]) -
+                  (width() - widths[PortPanel] - widths[RatePanel]);
+    const int least[] = {0, WantedWidth(PortPanel, PortLeast), WantedWidth(RatePanel, RateLeast)};
+    for (int panel : {RatePanel, PortPanel}) {
+        const int given = std::clamp(widths[panel] - least[panel], 0, std::max(missing, 0));
+        widths[panel] -= given;
+        missing -= given;
+    }
+    widths[StatePanel] = std::max(width() - widths[PortPanel] - widths[RatePanel], 0);
+    int left = 0;
+    for (int i = 0; i < PanelCount; ++i) {
+        QLabel* label = statusPanels[i];
+        label->setGeometry(left, 0, widths[i], height());
+        left += widths[i];
+        const int room = label->contentsRect().width() - label->indent();
+        const QString shown = label->fontMetrics().elidedText(FTexts[i], Qt::ElideRight, room);
+        label->setText(shown);
+        const bool cut = shown != FTexts[i];
+        label->setToolTip(i == PortPanel && !FPortTip.isEmpty() ? FPortTip
+                          : cut                                 ? FTexts[i]
+                                                                : QString());
+    }
 }
 
 void TFLumarokStatus::Refresh() {
@@ -63,18 +126,19 @@ void TFLumarokStatus::RefreshHere() {
     std::string state = open ? "Open" : "Close";
     if (open && !FReceiver.empty()) state += "  " + FReceiver;
     if (open && !FNote.empty()) state += "  " + FNote;
-    statusPanels[0]->setText(QString::fromStdString(state));
+    FTexts[StatePanel] = QString::fromStdString(state);
     if (LooksLikeLinkUrl(name)) {
-        // A link has no baud rate; its URL may not fit, so the tooltip holds it whole.
-        statusPanels[1]->setText(QString::fromStdString(name));
-        statusPanels[1]->setToolTip(QString::fromStdString(name));
-        statusPanels[2]->setText(LinkRateText);
-        return;
+        // A link has no baud rate; the tooltip holds its URL whole.
+        FPortTip = QString::fromStdString(name);
+        FTexts[PortPanel] = FPortTip;
+        FTexts[RatePanel] = LinkRateText;
+    } else {
+        FPortTip.clear();
+        FTexts[PortPanel] =
+            "COM:" + (name.empty() ? QString::number(port) : QString::fromStdString(name));
+        if (IsKnownRate(rate)) FTexts[RatePanel] = "BR:" + QString::number(rate) + "bps";
     }
-    statusPanels[1]->setToolTip(QString());
-    statusPanels[1]->setText("COM:" +
-                             (name.empty() ? QString::number(port) : QString::fromStdString(name)));
-    if (IsKnownRate(rate)) statusPanels[2]->setText("BR:" + QString::number(rate) + "bps");
+    LayOutPanels();
 }
 
 void TFLumarokStatus::ShowReceiver(const std::string& identity) {

@@ -1,8 +1,14 @@
-// The status bar: link state, port and baud rate in three fixed-width panels.
-// While open, the state panel also names the receiver once it told its
-// identity, and shows the latest note (the outcome of a UBX frame sent).
-// Given a connection, the port and rate are the link's while it is up and the
+// The status bar: link state, port and baud rate in three panels. While
+// open, the state panel also names the receiver once it told its identity,
+// and shows the latest note (the outcome of a UBX frame sent). Given a
+// connection, the port and rate are the link's while it is up and the
 // current trial's while detection runs, never a selection nothing uses.
+//
+// The panels are sized to their texts across the bar's width, the state
+// panel taking what is left. When the bar is too narrow for every text, the
+// rate and port panels give up room first (down to their prefixes), so that
+// the receiver and its answer keep as much as can be; a text cut short ends
+// in an ellipsis and its panel's tooltip holds it whole.
 #pragma once
 
 #include <QFrame>
@@ -22,8 +28,7 @@ class TFLumarokStatus : public QFrame {
     // The name shown for a port number (for example "ttyUSB0").
     using PortNameLookup = std::function<std::string(int32_t)>;
 
-    static constexpr int PortPanelWidth = 65;
-    static constexpr int RatePanelWidth = 100;
+    static constexpr int PanelCount = 3;
 
     TFLumarokStatus(QWidget* parent, GPSConfig& config);
 
@@ -36,17 +41,27 @@ class TFLumarokStatus : public QFrame {
     void ShowReceiver(const std::string& identity);
     void ShowNote(const std::string& note);
 
-    QString PanelText(int panel) const { return statusPanels.at(panel)->text(); }
+    // A panel's whole text; the panel itself may show it cut short.
+    QString PanelText(int panel) const { return FTexts.at(panel); }
 
-    std::array<QLabel*, 3> statusPanels{};
+    std::array<QLabel*, PanelCount> statusPanels{};
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void BuildWidgets();
     Q_INVOKABLE void RefreshHere();
+    void SetPanelText(int panel, const QString& text);
+    void LayOutPanels();
+    int WantedWidth(int panel, const QString& text) const;
 
     GPSConfig& FConfig;
     PortNameLookup FPortName;
     const Connection* FLink = nullptr;
     std::string FReceiver;
     std::string FNote;
+    std::array<QString, PanelCount> FTexts;
+    QString FPortTip;  // a link's URL, whole whatever the room
 };

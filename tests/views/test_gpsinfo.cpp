@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <thread>
 
+#include "eval/EpochRecorder.h"
 #include "nmea/UbxMessages.h"
 #include "tests/framing/UbxBytes.h"
 #include "tests/views/ViewTestSupport.h"
@@ -155,155 +158,147 @@ TEST_F(GpsInfoTest, EmptyStoreTextsLeaveTheBarePrefix) {
     EXPECT_EQ(info.latLabel->text(), "LAT:" + Degree);
 }
 
-TEST_F(GpsInfoTest, BothCountersRunWithoutFix) {
-    SetFixMode(store, "0");
-    info.StartFixTimer();
-    EXPECT_TRUE(info.FixTimerRunning());
-    Tick();
-    EXPECT_EQ(Fix2D(), "2D:0 sec");
-    EXPECT_EQ(Fix3D(), "3D:0 sec");
-    Tick();
-    EXPECT_EQ(Fix2D(), "2D:1 sec");
-    EXPECT_EQ(Fix3D(), "3D:1 sec");
-    SetFixMode(store, "NON Fix");
-    Tick();
-    EXPECT_EQ(Fix2D(), "2D:2 sec");
-    EXPECT_EQ(Fix3D(), "3D:2 sec");
+// The counters on the recording's cycles and clock (milliseconds set by the
+// test): a cycle is recorded with the host time its first sentence came.
+class FixCounterTest : public GpsInfoTest {
+  protected:
+    void SetUp() override { info.SetRecording(&recording); }
+    // A cycle begun at `startMs` telling `fix`, finished and ticked 900 ms later.
+    void Cycle(uint32_t startMs, EpochFix fix) {
+        Epoch e;
+        e.HostMs = startMs;
+        e.Fix = fix;
+        {
+            std::lock_guard<std::mutex> hold(store.Lock());
+            recording.Record(e);
+        }
+        clockMs = startMs + 900;
+        Tick();
+    }
+
+    uint32_t clockMs = 0;
+    EpochRecorder recording{1000, [this] { return clockMs; }};
+};
+
+constexpr EpochFix None = EpochFix::NoFix, Two = EpochFix::Fix2D, Three = EpochFix::Fix3D;
+
+// A restart at 10 s; the receiver's cycles begin at 10.2 s, 11.2 s, and
+// so on, each told by the labels after it ends. A time is from the restart
+// to the start of the first cycle with that fix, in tenths; the first cycle
+// after the restart may still tell the fix from before it.
+TEST_F(FixCounterTest, CountersShowTheTimeToTheFirstCycleWithEachFix) {
+    const struct {
+        const char* What;
+        std::vector<EpochFix> Cycles;  // from 10.2 s, one a second
+        const char* Fix2D;
+        const char* Fix3D;
+        bool Running;
+    } cases[] = {
+        {"hot: 2D at 2 s, 3D at 3 s", {Three, None, Two, Three}, "2D:2.2 s", "3D:3.2 s", false},
+        {"a 3D fix at once", {None, Three}, "2D:1.2 s", "3D:1.2 s", false},
+        {"2D only", {None, None, Two, Two}, "2D:2.2 s", "3D:4.1 s", true},
+        {"no fix yet", {None, None}, "2D:2.1 s", "3D:2.1 s", true},
+        {"the old fix never lost", {Three, Three, Three}, "2D:3.1 s", "3D:3.1 s", true},
+    };
+    uint32_t base = 0;  // each case a little later on the clock
+    for (const auto& c : cases) {
+        base += 100000;
+        Cycle(base + 9000, Three);
+        clockMs = base + 10000;
+        info.StartFixTimer();
+        uint32_t start = base + 10200;
+        for (EpochFix fix : c.Cycles) {
+            Cycle(start, fix);
+            start += 1000;
+        }
+        EXPECT_EQ(Fix2D(), c.Fix2D) << c.What;
+        EXPECT_EQ(Fix3D(), c.Fix3D) << c.What;
+        EXPECT_EQ(info.FixTimerRunning(), c.Running) << c.What;
+        // A dropped link stops the counting: the times reached stay, a time
+        // not reached says so.
+        info.StopFixTimer();
+        EXPECT_FALSE(info.FixTimerRunning());
+        EXPECT_EQ(Fix3D(), c.Running ? QString("3D:--") : QString(c.Fix3D)) << c.What;
+        EXPECT_TRUE(Fix2D() == c.Fix2D || Fix2D() == "2D:--") << c.What;
+    }
 }
 
-TEST_F(GpsInfoTest, TwoDFixHoldsTheTwoDCounter) {
-    SetFixMode(store, "0");
-    info.StartFixTimer();
-    Tick(37);
-    EXPECT_EQ(info.FixSeconds(), 37u);
-    SetFixMode(store, "2D");
+// A window busy for a while ticks after several cycles: the first with each
+// fix still counts, not the last seen.
+TEST_F(FixCounterTest, CyclesBetweenTwoTicksAreAllSeen) {
+    Cycle(0, Three);
+    info.StartFixTimer();  // at 0.9 s
+    for (uint32_t ms : {1000, 2000, 3000, 4000}) {
+        Epoch e;
+        e.HostMs = ms;
+        e.Fix = ms == 1000 ? None : ms == 2000 ? Two : Three;
+        std::lock_guard<std::mutex> hold(store.Lock());
+        recording.Record(e);
+    }
+    clockMs = 5000;
     Tick();
-    EXPECT_EQ(Fix2D(), "2D:36 sec");
-    EXPECT_EQ(Fix3D(), "3D:37sec");
-    Tick();
-    EXPECT_EQ(Fix2D(), "2D:36 sec");
-    EXPECT_EQ(Fix3D(), "3D:38sec");
-    // A 3D fix stops the count with the 3D time kept.
-    SetFixMode(store, "3D");
-    Tick();
+    EXPECT_EQ(Fix2D(), "2D:1.1 s");
+    EXPECT_EQ(Fix3D(), "3D:2.1 s");
     EXPECT_FALSE(info.FixTimerRunning());
-    EXPECT_EQ(Fix3D(), "3D:38sec");
 }
 
-TEST_F(GpsInfoTest, ThreeDFixInTheFirstTwoTicksIsIgnored) {
-    SetFixMode(store, "3D");
+TEST_F(FixCounterTest, CounterPastTwoHoursReadsInValid) {
+    Cycle(0, Three);
     info.StartFixTimer();
-    Tick(5);
+    Cycle(7200000, None);
+    EXPECT_EQ(Fix2D(), "2D:7200.0 s") << "7200 s is still counted";
     EXPECT_TRUE(info.FixTimerRunning());
-    EXPECT_EQ(info.FixSeconds(), 0u);
-    EXPECT_EQ(Fix2D(), "2D:");
-    SetFixMode(store, "0");
-    Tick();
-    ASSERT_EQ(info.FixSeconds(), 1u);
-    SetFixMode(store, "3D");
-    Tick();
-    EXPECT_TRUE(info.FixTimerRunning()) << "counter 1 is still inside the guard";
-    EXPECT_EQ(info.FixSeconds(), 1u);
-}
-
-TEST_F(GpsInfoTest, ThreeDFixFromCounterTwoStopsTheTimer) {
-    SetFixMode(store, "0");
-    info.StartFixTimer();
-    Tick(2);
-    SetFixMode(store, "3D");
-    Tick();
-    EXPECT_FALSE(info.FixTimerRunning());
-    EXPECT_EQ(info.FixSeconds(), 3u);
-    EXPECT_EQ(Fix2D(), "2D:1 sec");
-    EXPECT_EQ(Fix3D(), "3D:1 sec");
-}
-
-TEST_F(GpsInfoTest, CounterPastTwoHoursReadsInValid) {
-    SetFixMode(store, "0");
-    info.StartFixTimer();
-    Tick(7201);
-    EXPECT_EQ(Fix2D(), "2D:7200 sec");
-    EXPECT_TRUE(info.FixTimerRunning());
-    Tick();
+    Cycle(7201000, None);
     EXPECT_EQ(Fix2D(), "InValid");
     EXPECT_EQ(Fix3D(), "InValid");
     EXPECT_FALSE(info.FixTimerRunning());
-    EXPECT_EQ(info.FixSeconds(), 7201u);
 }
 
-TEST_F(GpsInfoTest, StopAndRestart) {
-    SetFixMode(store, "0");
+TEST_F(FixCounterTest, StopFromAnotherThreadRunsOnTheGuiThreadAndKeepsTheTimes) {
+    Cycle(0, Three);
     info.StartFixTimer();
-    Tick(5);
-    info.StopFixTimer();
-    EXPECT_FALSE(info.FixTimerRunning());
-    EXPECT_EQ(Fix2D(), "2D:0 sec");
-    EXPECT_EQ(Fix3D(), "3D:0 sec");
-    EXPECT_EQ(info.FixSeconds(), 5u) << "stopping does not reset the counter";
-    info.StartFixTimer();
-    Tick();
-    EXPECT_EQ(Fix2D(), "2D:0 sec");
-    Tick();
-    EXPECT_EQ(Fix2D(), "2D:1 sec");
-}
-
-TEST_F(GpsInfoTest, StopFromAnotherThreadRunsOnTheGuiThread) {
-    SetFixMode(store, "0");
-    info.StartFixTimer();
-    Tick(3);
+    Cycle(1000, None);
+    Cycle(2000, Two);
     std::thread worker([this] { info.StopFixTimer(); });
     worker.join();
     EXPECT_TRUE(info.FixTimerRunning()) << "the stop is queued, not run on the worker";
     ASSERT_TRUE(WaitFor([this] { return !info.FixTimerRunning(); }));
-    EXPECT_EQ(Fix2D(), "2D:0 sec");
-    EXPECT_EQ(Fix3D(), "3D:0 sec");
+    EXPECT_EQ(Fix2D(), "2D:1.1 s");
+    EXPECT_EQ(Fix3D(), "3D:--");
 }
 
-TEST_F(GpsInfoTest, TicksReadTheFixModeWhileTheReaderWrites) {
+// The reader records cycles under the store lock while the counters read them.
+TEST_F(FixCounterTest, TicksReadTheRecordingWhileTheReaderWrites) {
     std::atomic<bool> stop{false};
-    std::thread reader([this, &stop] {
-        while (!stop) {
-            Feed(store, {"$GPGSA,A,2,20,16,09,,,,,,,,,,1.64,0.98,1.31*0E"});
-            Feed(store, {"$GPGSA,A,1,,,,,,,,,,,,,99.99,99.99,99.99*30"});
+    std::atomic<uint32_t> written{0};
+    std::thread reader([&] {
+        for (uint32_t ms = 1; !stop; ++ms) {
+            Epoch e;
+            e.HostMs = ms;
+            e.Fix = ms % 2 ? EpochFix::NoFix : EpochFix::Fix2D;
+            std::lock_guard<std::mutex> hold(store.Lock());
+            recording.Record(e);
+            written = ms;
         }
     });
+    clockMs = 0;
     info.StartFixTimer();
-    for (int i = 0; i < 2000 && info.FixTimerRunning(); ++i) {
-        Tick();
-        info.Refresh();
-    }
+    // Ticks until the reader has recorded a few thousand cycles.
+    constexpr uint32_t Cycles = 5000;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (written < Cycles && std::chrono::steady_clock::now() < limit) Tick();
     stop = true;
     reader.join();
-    EXPECT_TRUE(info.FixTimerRunning()) << "only 2D and no-fix modes were written";
+    Tick();  // the cycles recorded since the last tick
+    EXPECT_GE(written, Cycles);
+    EXPECT_TRUE(info.FixTimerRunning()) << "only 2D and no-fix cycles were recorded";
+    // A 2D cycle (their starts are even milliseconds) after one without a fix.
+    ASSERT_GT(info.FixTimes().Fix2D(), 0);
+    EXPECT_EQ(std::lround(info.FixTimes().Fix2D() * 1000) % 2, 0);
+    EXPECT_LT(info.FixTimes().Fix3D(), 0);
 }
 
 }  // namespace
-
-// A hot start whose fix is back after one to two seconds: the guard against a
-// left-over fix held the counting at "0 sec" for good; now a fix reported on
-// two ticks after a tick without one stops it and tells the second it took.
-TEST_F(GpsInfoTest, AFixBackWithinTheGuardShowsTheSecondsItTook) {
-    SetFixMode(store, "0");
-    info.StartFixTimer();
-    Tick();  // 1 s: still no fix
-    SetFixMode(store, "3D");
-    Tick(2);  // 2 s: the fix is back; 3 s: still there, counting stops
-    EXPECT_FALSE(info.FixTimerRunning());
-    EXPECT_EQ(Fix2D(), "2D:1 sec");
-    EXPECT_EQ(Fix3D(), "3D:1 sec");
-
-    // A fix reported before the receiver said it had none is forgotten.
-    SetFixMode(store, "3D");
-    info.StartFixTimer();
-    Tick();  // left over from before the restart
-    SetFixMode(store, "0");
-    Tick();
-    SetFixMode(store, "3D");
-    Tick(2);  // first seen at 3 s
-    EXPECT_FALSE(info.FixTimerRunning());
-    EXPECT_EQ(Fix2D(), "2D:2 sec");
-    EXPECT_EQ(Fix3D(), "3D:2 sec");
-}
 
 namespace {
 // NAV-STATUS with the receiver's time to first fix in ms.

@@ -1,11 +1,29 @@
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <thread>
 
+#include "shell/MainForm.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameLumarokStatus.h"
 
 namespace {
+
+// The panels lie side by side across the whole bar, and each shows its
+// text whole or, cut short, with its whole text in its tooltip.
+void ExpectTiled(const TFLumarokStatus& bar) {
+    int left = 0;
+    for (int i = 0; i < TFLumarokStatus::PanelCount; ++i) {
+        const QLabel* panel = bar.statusPanels[i];
+        EXPECT_EQ(panel->geometry(), QRect(left, 0, panel->width(), bar.height())) << i;
+        left += panel->width();
+        const QString whole = bar.PanelText(i);
+        if (panel->text() == whole) continue;
+        EXPECT_TRUE(panel->text().endsWith(QChar(0x2026))) << panel->text().toStdString();
+        EXPECT_EQ(panel->toolTip(), whole) << i;
+    }
+    EXPECT_EQ(left, bar.width());
+}
 
 class StatusTest : public testing::Test {
   protected:
@@ -16,9 +34,8 @@ class StatusTest : public testing::Test {
 };
 
 TEST_F(StatusTest, ThreePanelsWithInitialTexts) {
-    EXPECT_EQ(status.statusPanels[0]->geometry(), QRect(0, 0, 45, 20));
-    EXPECT_EQ(status.statusPanels[1]->geometry(), QRect(45, 0, 65, 20));
-    EXPECT_EQ(status.statusPanels[2]->geometry(), QRect(110, 0, 100, 20));
+    EXPECT_EQ(status.size(), QSize(210, 20));
+    ExpectTiled(status);
     EXPECT_EQ(Panel(0), "Close");
     EXPECT_EQ(Panel(1), "COM:");
     EXPECT_EQ(Panel(2), "BR:");
@@ -78,6 +95,53 @@ TEST_F(StatusTest, RefreshFromTheDetectionThreadIsAppliedOnTheGuiThread) {
     ASSERT_TRUE(WaitFor([this] { return Panel(0) == "Open"; }));
     EXPECT_EQ(Panel(1), "COM:4");
     EXPECT_EQ(Panel(2), "BR:115200bps");
+}
+
+// The bar in the monitor's window at its smallest (and default) size, as a
+// u-blox receiver names itself and answers: the state panel keeps the
+// receiver's name whole while the rate and port panels give up room; what
+// cannot fit is cut short with the whole text in the tooltip. A wider bar
+// shows every text whole.
+TEST(StatusInWindow, TheReceiverAndItsAnswerTakeTheRoomFirst) {
+    TMainForm window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TFLumarokStatus& bar = *FLumarokStatus;
+    ASSERT_EQ(bar.width(), 210);
+    bar.SetPortNameLookup([](int32_t) { return std::string("ttyUSB0"); });
+    GpsConfig->BaudRate = 115200;
+    GpsConfig->SetPortOpen(true);
+    bar.Refresh();
+    const struct {
+        const char* Receiver;
+        const char* Note;
+        const char* State;
+        bool StateWhole, PortWhole, RateWhole;
+    } cases[] = {
+        {"", "", "Open", true, true, true},
+        {"SIM-M8 SPG 3.01", "", "Open  SIM-M8 SPG 3.01", true, false, false},
+        {"SIM-M8 SPG 3.01", "UBX CFG-RST acknowledged",
+         "Open  SIM-M8 SPG 3.01  UBX CFG-RST acknowledged", false, false, false},
+    };
+    for (const auto& c : cases) {
+        bar.ShowReceiver(c.Receiver);
+        bar.ShowNote(c.Note);
+        EXPECT_EQ(bar.PanelText(0), c.State);
+        EXPECT_EQ(bar.PanelText(1), "COM:ttyUSB0");
+        EXPECT_EQ(bar.PanelText(2), "BR:115200bps");
+        const bool whole[] = {c.StateWhole, c.PortWhole, c.RateWhole};
+        for (int i = 0; i < TFLumarokStatus::PanelCount; ++i)
+            EXPECT_EQ(bar.statusPanels[i]->text() == bar.PanelText(i), whole[i])
+                << c.State << ", panel " << i << ": " << bar.statusPanels[i]->text().toStdString();
+        ExpectTiled(bar);
+    }
+    bar.resize(420, bar.height());
+    for (int i = 0; i < TFLumarokStatus::PanelCount; ++i) {
+        EXPECT_EQ(bar.statusPanels[i]->text(), bar.PanelText(i)) << i;
+        EXPECT_EQ(bar.statusPanels[i]->toolTip(), "") << i;
+    }
+    ExpectTiled(bar);
+    GpsConfig->SetPortOpen(false);
 }
 
 }  // namespace
