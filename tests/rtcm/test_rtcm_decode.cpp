@@ -176,7 +176,7 @@ TEST(RtcmDecode, MsmOfEverySystemTellsItsSatellitesSignalsAndCells) {
     for (const Case& c : cases) {
         RtcmState state;
         const RtcmFrameResult r =
-            Take(state, MsmPayload(c.Number, {1, 5, 32}, {2, 16}, 2, 123456789));
+            Take(state, MsmPayload(c.Number, {1, 5, 32}, {2, 16}, 2, 672323207));
         ASSERT_TRUE(r.Decoded) << c.Number;
         RtcmSystem system;
         uint8_t kind = 0;
@@ -198,10 +198,10 @@ TEST(RtcmDecode, MsmOfEverySystemTellsItsSatellitesSignalsAndCells) {
         EXPECT_EQ(m.Satellites, 3);
         EXPECT_EQ(m.Cells, 4);  // six cells, two missing
         if (system == RtcmSystem::Glonass) {
-            EXPECT_EQ(m.Day, 123456789 >> 27);
-            EXPECT_EQ(m.Epoch, 123456789u & 0x7FFFFFF);
+            EXPECT_EQ(m.Day, 672323207 >> 27);
+            EXPECT_EQ(m.Epoch, 672323207u & 0x7FFFFFF);
         } else {
-            EXPECT_EQ(m.Epoch, 123456789u);
+            EXPECT_EQ(m.Epoch, 672323207u);
         }
     }
     for (const uint16_t number : {1070, 1078, 1138, 1141})
