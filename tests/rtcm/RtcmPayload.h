@@ -9,7 +9,9 @@ class RtcmPayload {
   public:
     // Appends the low 'bits' bits of 'value' (two's complement for negatives).
     RtcmPayload& Bits(unsigned bits, int64_t value) {
-        for (unsigned i = bits; i-- > 0;) Bit((static_cast<uint64_t>(value) >> i) & 1);
+        // Bits beyond the 64 of 'value' repeat its sign.
+        for (unsigned i = bits; i-- > 0;)
+            Bit(i < 64 ? (static_cast<uint64_t>(value) >> i) & 1 : value < 0);
         return *this;
     }
     // An 8-bit count and the text's bytes.
