@@ -10,15 +10,16 @@ cmake_policy(VERSION 3.25)
 set(LAYERS
     "thread:"
     "framing:"
-    "nmea:framing"
-    "eval:framing,nmea"
+    "rtcm:framing"
+    "nmea:framing,rtcm"
+    "eval:framing,rtcm,nmea"
     "serial:framing"
-    "link:thread,framing,nmea,eval,serial"
-    "views:thread,framing,nmea,eval,serial,link"
-    "control:thread,framing,nmea,eval,serial,link,views"
-    "shell:thread,framing,nmea,eval,serial,link,views,control"
-    "tools:thread,framing,nmea,eval,serial,link,shell"
-    "bench:thread,framing,nmea,eval,serial,link,views,control,shell,tools"
+    "link:thread,framing,rtcm,nmea,eval,serial"
+    "views:thread,framing,rtcm,nmea,eval,serial,link"
+    "control:thread,framing,rtcm,nmea,eval,serial,link,views"
+    "shell:thread,framing,rtcm,nmea,eval,serial,link,views,control"
+    "tools:thread,framing,rtcm,nmea,eval,serial,link,shell"
+    "bench:thread,framing,rtcm,nmea,eval,serial,link,views,control,shell,tools"
 )
 # A test folder tests/X may include what X may, the test helpers under tests/
 # and the receiver simulator (the partner of the link and panel tests).

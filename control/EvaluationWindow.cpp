@@ -28,6 +28,7 @@
 #include "nmea/UbxMessages.h"
 #include "views/HistoryView.h"
 #include "views/MessageBox.h"
+#include "views/RtcmView.h"
 #include "views/ScatterView.h"
 
 namespace {
@@ -90,6 +91,8 @@ TEvaluationWindow::TEvaluationWindow(NMEA_Manager& store, EpochRecorder& recordi
     tabs->addTab(BuildSignalsTab(), "Signals");
     tabs->addTab(BuildSatellitesTab(), "Satellites");
     tabs->addTab(BuildMessagesTab(), "Messages");
+    rtcmView = new TRtcmView(store, this);
+    tabs->addTab(rtcmView, "RTCM 3");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs, 1);
     layout->addWidget(BuildExportRow());
@@ -242,6 +245,7 @@ void TEvaluationWindow::Refresh() {
     if (current == history->parentWidget()) RefreshHistory();
     if (current == satelliteTable) RefreshSatellites();
     if (current == messageTable->parentWidget()) RefreshMessages();
+    if (current == rtcmView) rtcmView->Refresh();
 }
 
 void TEvaluationWindow::RefreshMessages() {

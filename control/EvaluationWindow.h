@@ -28,6 +28,7 @@ class EpochRecorder;
 class NMEA_Manager;
 class TCampaignPanel;
 class THistoryView;
+class TRtcmView;
 class TScatterView;
 
 class TEvaluationWindow : public QWidget {
@@ -66,6 +67,7 @@ class TEvaluationWindow : public QWidget {
     QTableWidget* satelliteTable = nullptr;
     QTableWidget* messageTable = nullptr;  // sentences, UBX and RTCM 3 frames
     QLabel* bytesLabel = nullptr;          // every byte read, by class
+    TRtcmView* rtcmView = nullptr;         // the RTCM 3 corrections
     QLabel* recordingLabel = nullptr;
     // How many epochs the recording keeps, in thousands; the oldest go first.
     QSpinBox* keepSpin = nullptr;

@@ -55,7 +55,8 @@ struct TNmeaFetch::Display {
 TNmeaFetch::TNmeaFetch(bool createSuspended, RefreshHook refresh)
     : YThread(createSuspended),
       FRefresh(std::move(refresh)),
-      FFrame(std::make_unique<framing::UbxFrameBuffer>()) {
+      FFrame(std::make_unique<framing::UbxFrameBuffer>()),
+      FRtcmFrame(std::make_unique<framing::RtcmFrameBuffer>()) {
     FCurrentSentence.reserve(SentenceBufferSize);
 }
 
@@ -71,7 +72,7 @@ void TNmeaFetch::ReadUntilTerminated() {
     while (SafePoint()) {
         uint16_t length = 0;
         const RecordKind kind =
-            FPort->ReadRecord(FSentence, length, FFrame.get(), TerminatedFlag());
+            FPort->ReadRecord(FSentence, length, FFrame.get(), FRtcmFrame.get(), TerminatedFlag());
         FLength = length;
         NoteDeviceState();
         if (kind == RecordKind::Ubx)
@@ -86,6 +87,11 @@ void TNmeaFetch::ReadUntilTerminated() {
         }
         if (DeviceGone() && FOnAttempt && FPort->IsLink()) Reconnect();
     }
+}
+
+double TNmeaFetch::ArrivalClockS() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 unsigned TNmeaFetch::ReconnectWaitS(unsigned number) {
@@ -130,7 +136,7 @@ void TNmeaFetch::NewLink() {
     std::lock_guard<std::mutex> guard(FStore->Lock());
     FStore->ChecksumsSeen = false;
     FStore->Ubx.StartOver();
-    FStore->Rtcm = RtcmTally{};
+    FStore->Rtcm.StartOver();
 }
 
 void TNmeaFetch::NoteDeviceState() {
@@ -204,14 +210,18 @@ void TNmeaFetch::HandleUbxFrame() {
 }
 
 // A frame of corrections for a receiver (a base station's output): counted
-// by message number and shown as one console line, "RTCM 1077 (123 bytes)".
+// by message number at its arrival on the monitor's clock, decoded into the
+// store and shown as one console line, "RTCM 1077 (123 bytes)".
 void TNmeaFetch::HandleRtcmFrame() {
     const framing::RtcmFrameInfo frame = FPort->Framer().Rtcm;
+    RtcmFrameResult result;
     {
         std::lock_guard<std::mutex> guard(FStore->Lock());
-        FStore->Rtcm.Count(frame.MessageNumber);
+        result =
+            FStore->Rtcm.Take(FRtcmFrame->Payload(), FRtcmFrame->PayloadLength(), ArrivalClockS());
         CountBytes(RecordKind::Rtcm, false);
     }
+    if (FRtcmHook) FRtcmHook(result);
     if (!FConsole || DisplayPaused()) return;
     ShowLine("RTCM " + std::to_string(frame.MessageNumber) + " (" +
              std::to_string(frame.PayloadLength) + " bytes)");
@@ -220,6 +230,7 @@ void TNmeaFetch::HandleRtcmFrame() {
 void TNmeaFetch::CountBytes(RecordKind kind, bool sound) {
     const framing::FramerState framer = FPort->Framer();
     FStore->Bytes.Framed(framer, kind, sound);
+    FStore->Rtcm.Framed(framer);
     FCountedBytes = framer.Bytes.Total();
 }
 

@@ -67,6 +67,9 @@ class TNmeaFetch : public YThread {
     // The wait before attempt `number` (from 1): 1, 2, 4 … 30 s.
     static unsigned ReconnectWaitS(unsigned number);
     using UbxHook = std::function<void(const UbxDispatchResult&)>;
+    using RtcmHook = std::function<void(const RtcmFrameResult&)>;
+    // The clock RTCM 3 frames are timed by on arrival (seconds, steady).
+    static double ArrivalClockS();
     using AnswerHook = std::function<void(const UbxAckRecord&)>;
     using IdentityHook = std::function<void(const std::string&)>;
     using SettingHook = std::function<void(const UbxSettingAnswer&)>;
@@ -93,6 +96,8 @@ class TNmeaFetch : public YThread {
     // Runs on the reader thread after each UBX frame's dispatch, outside the
     // lock; only this thread writes the store, so the hook may read it.
     void SetUbxHook(UbxHook hook) { FUbxHook = std::move(hook); }
+    // The same after each RTCM 3 frame was taken into the store.
+    void SetRtcmHook(RtcmHook hook) { FRtcmHook = std::move(hook); }
     // Queued to the user-interface thread with each ACK-ACK or ACK-NAK, and
     // with the receiver's identity from each MON-VER.
     void SetAnswerHook(AnswerHook hook) { FOnAnswer = std::move(hook); }
@@ -150,6 +155,7 @@ class TNmeaFetch : public YThread {
     std::shared_ptr<Display> FDisplay;  // made when the thread starts reading
     SentenceHook FSentenceHook;
     UbxHook FUbxHook;
+    RtcmHook FRtcmHook;
     AnswerHook FOnAnswer;
     IdentityHook FOnIdentity;
     SettingHook FOnSetting;
@@ -161,6 +167,7 @@ class TNmeaFetch : public YThread {
     const GPSConfig* FConfig = nullptr;
     std::string FCurrentSentence;
     std::unique_ptr<framing::UbxFrameBuffer> FFrame;
+    std::unique_ptr<framing::RtcmFrameBuffer> FRtcmFrame;
     uint64_t FCountedBytes = 0;  // the framer's byte total the store has counted
     std::atomic<bool> FDeviceGone{false};
     std::shared_ptr<void> FCompletion;

@@ -19,11 +19,11 @@
 #include "nmea/EpochSink.h"
 #include "nmea/GPSUtils.h"
 #include "nmea/PositionText.h"
-#include "nmea/RtcmTally.h"
 #include "nmea/SatelliteSky.h"
 #include "nmea/SentenceTally.h"
 #include "nmea/SolutionTalkers.h"
 #include "nmea/UbxRecords.h"
+#include "rtcm/RtcmState.h"
 
 // What a display text was last formatted from, and the text it then got.
 // A text whose inputs have not changed is not formatted again; a text
@@ -106,9 +106,10 @@ class NMEA_Manager {
     bool ChecksumsSeen = false;
     // Sentences by address, sound and failed, as they came over the link.
     SentenceTally Tally;
-    // Every byte read, by class; RTCM 3 frames by message number.
+    // Every byte read, by class.
     ByteTally Bytes;
-    RtcmTally Rtcm;
+    // RTCM 3 frames by message number, and what they told.
+    RtcmState Rtcm;
     // The position fields of the last GGA or RMC that filled the records.
     PositionText Position;
     // Told at the end of each receiver cycle (none: nobody records).

@@ -315,10 +315,10 @@ YComPort::FillResult YComPort::Fill(unsigned waitMs) {
 }
 
 RecordKind YComPort::ReadRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
-                                const std::atomic<bool>& stop) {
+                                framing::RtcmFrameBuffer* rtcm, const std::atomic<bool>& stop) {
     std::lock_guard<std::mutex> reading(FReadLock);
     SentenceSource source(*this, stop);
-    const RecordKind kind = FrameRecord(source, buffer, length, FFramer, ubx, [&] {
+    const RecordKind kind = FrameRecord(source, buffer, length, FFramer, ubx, rtcm, [&] {
         return source.WasCutShort() || stop.load(std::memory_order_acquire);
     });
     {

@@ -76,9 +76,14 @@ class YComPort {
     uint16_t ReadSentence(char* buffer, bool stop);
     // The next sentence (as ReadSentence), UBX frame (into `ubx`, or
     // checked and passed over when null) or RTCM 3 frame (checked; the
-    // framer state tells its number), under the same rules.
+    // framer state tells its number; kept whole in `rtcm` when given), under
+    // the same rules.
     RecordKind ReadRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
-                          const std::atomic<bool>& stop);
+                          const std::atomic<bool>& stop) {
+        return ReadRecord(buffer, length, ubx, nullptr, stop);
+    }
+    RecordKind ReadRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
+                          framing::RtcmFrameBuffer* rtcm, const std::atomic<bool>& stop);
     // Runs on the reading thread each time every byte read has been framed
     // and the port has no more at the moment, before it waits for more: the
     // moment to pass on what the records read so far gave. Set before reading.

@@ -1,6 +1,8 @@
 // Fuzzes the whole decoding path: framing of sentences, UBX and RTCM 3 frames,
 // checksum, dispatch, handlers and display texts, with the capture stream
-// writing to /dev/null.
+// writing to /dev/null; the RTCM 3 decoders with each frame's payload, and
+// with the input itself taken as a payload, so they are reached without a
+// CRC to match.
 #include <cstddef>
 #include <cstdint>
 
@@ -22,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static framing::UbxFrameBuffer frame;
     static framing::RtcmFrameBuffer rtcm;
     store.ChecksumsSeen = false;  // each input a new link: sentences without checksums are taken
+    store.Rtcm.Take(data, size < framing::RtcmMaxPayload ? size : framing::RtcmMaxPayload);
     MemoryByteSource source(reinterpret_cast<const char*>(data), size);
     framing::FramerState state;
     char buffer[SentenceBufferSize];
@@ -35,6 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (kind == RecordKind::Rtcm &&
             rtcm.Size != framing::RtcmHeaderSize + rtcm.PayloadLength() + framing::RtcmCrcSize)
             __builtin_trap();
+        if (kind == RecordKind::Rtcm) store.Rtcm.Take(rtcm.Payload(), rtcm.PayloadLength(), 1.0);
+        store.Rtcm.Framed(state);
         if (n == 0) continue;
         const std::string_view sentence = SentenceText(buffer, n);
         DispatchSentence(sentence, store, &purger);

@@ -1,7 +1,10 @@
 // Fuzzes lumarokub-decode's whole path from bytes to JSON: the stream read as
-// a file, framing of sentences and UBX frames, dispatch into a fresh store,
-// one JSON line per record, and the --final state. Every line written must be
-// printable ASCII and valid JSON that lost no byte, whatever the bytes.
+// a file, framing of sentences and UBX and RTCM 3 frames, dispatch into a
+// fresh store, one JSON line per record, and the --final state. Every line
+// written must be printable ASCII and valid JSON that lost no byte, whatever
+// the bytes. The input is decoded as it is, then once more wrapped in an
+// RTCM 3 frame with a sound CRC, so every RTCM decoder and its rendering
+// meets arbitrary payloads.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -31,10 +34,19 @@ void CheckLines(const std::string& out, size_t atLeast) {
     if (count < atLeast) __builtin_trap();
 }
 
-}  // namespace
+// The input's first bytes as the payload of one RTCM 3 frame.
+std::string RtcmFrameOf(const uint8_t* data, size_t size) {
+    const size_t length = size < framing::RtcmMaxPayload ? size : framing::RtcmMaxPayload;
+    std::string frame = {static_cast<char>(framing::RtcmPreamble), static_cast<char>(length >> 8),
+                         static_cast<char>(length & 0xFF)};
+    frame.append(reinterpret_cast<const char*>(data), length);
+    const uint32_t crc =
+        framing::Crc24q(reinterpret_cast<const uint8_t*>(frame.data()), frame.size());
+    for (const int shift : {16, 8, 0}) frame += static_cast<char>(crc >> shift);
+    return frame;
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0) return 0;  // fmemopen takes no empty buffer
+void DecodeBytes(const uint8_t* data, size_t size) {
     std::FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
     if (!file) __builtin_trap();
     std::ostringstream lines;
@@ -50,5 +62,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(file);
     CheckLines(lines.str(), 0);
     CheckLines(state.str(), 1);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;  // fmemopen takes no empty buffer
+    DecodeBytes(data, size);
+    std::string frame = RtcmFrameOf(data, size);
+    DecodeBytes(reinterpret_cast<const uint8_t*>(frame.data()), frame.size());
     return 0;
 }

@@ -107,19 +107,23 @@ TEST_F(FetchTest, UbxFramesArriveInTheStoreAndOnTheConsoleAsLines) {
 
 // A new connection starts the UBX part over (the receiver before's time to
 // first fix and frame counts are gone); an RTCM 3 frame, '$' bytes and all,
-// is counted by number and shown as one line; the store counts every byte
-// written in its class.
+// is counted by number, timed by the monitor's clock, decoded (a 1077 too
+// short for its masks is counted as such, a 1230 kept) and shown as one
+// line; the store counts every byte written in its class.
 TEST_F(FetchTest, ANewConnectionForgetsTheReceiverBeforeAndRtcmFramesAreCounted) {
     Store.Ubx.Count(0x01, 0x03);
     Store.Ubx.Status.Ttff = 30000;
     Store.Rtcm.Count(1005);
     StartReader();
-    const std::string rtcm = RtcmBytes(1077, std::string(20, '$'));
+    const double started = TNmeaFetch::ArrivalClockS();
+    const std::string rtcm =
+        RtcmBytes(1077, std::string(20, '$')) + RtcmBytes(1230, std::string("\x16\x80", 2));
     const std::string bytes = Gga + "\r\n" + rtcm + Rmc + "\r\n";
     ASSERT_TRUE(Pty.Write(bytes));
     ASSERT_TRUE(WaitDispatched(2));
-    ASSERT_TRUE(Loop.RunUntil([&] { return Console.size() == 3; }));
-    EXPECT_EQ(Console, (std::vector<std::string>{Gga + "\r", "RTCM 1077 (22 bytes)", Rmc + "\r"}));
+    ASSERT_TRUE(Loop.RunUntil([&] { return Console.size() == 4; }));
+    EXPECT_EQ(Console, (std::vector<std::string>{Gga + "\r", "RTCM 1077 (22 bytes)",
+                                                 "RTCM 1230 (4 bytes)", Rmc + "\r"}));
     const auto counted = [&] {
         std::lock_guard<std::mutex> guard(Store.Lock());
         return Store.Bytes.Classes().Total();
@@ -128,8 +132,14 @@ TEST_F(FetchTest, ANewConnectionForgetsTheReceiverBeforeAndRtcmFramesAreCounted)
     std::lock_guard<std::mutex> guard(Store.Lock());
     EXPECT_EQ(Store.Ubx.CountOf(0x01, 0x03), 0u);
     EXPECT_EQ(Store.Ubx.Status.Ttff, 0u);
-    ASSERT_EQ(Store.Rtcm.Kinds(), 1);
+    ASSERT_EQ(Store.Rtcm.Kinds(), 2);
     EXPECT_EQ(Store.Rtcm[0].Number, 1077);
+    EXPECT_EQ(Store.Rtcm[0].TimedFrames, 1u);
+    EXPECT_GE(Store.Rtcm[0].LastAt, started);
+    EXPECT_LE(Store.Rtcm[1].LastAt, TNmeaFetch::ArrivalClockS());
+    EXPECT_EQ(Store.Rtcm.Malformed, 1u);
+    EXPECT_EQ(Store.Rtcm.Latest.Biases.StationId, 22);
+    EXPECT_TRUE(Store.Rtcm.Latest.Biases.Aligned);
     EXPECT_EQ(Store.Bytes.Classes().Rtcm, rtcm.size());
     EXPECT_EQ(Store.Bytes.Classes().Sound, Gga.size() + Rmc.size() + 4);
 }

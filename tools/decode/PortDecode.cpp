@@ -17,6 +17,7 @@
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
 #include "tools/decode/JsonOutput.h"
+#include "tools/decode/RtcmJson.h"
 #include "tools/decode/StoreJson.h"
 #include "tools/decode/StreamDecoder.h"
 #include "tools/decode/UbxJson.h"
@@ -136,6 +137,11 @@ int DecodePort(const DecodeOptions& options) {
         if (!enough && !options.Final)
             stopOnFailure(WriteJsonLine(std::cout, UbxFrameJson(result, store)));
     });
+    reader.SetRtcmHook([&](const RtcmFrameResult& result) {
+        if (!enough && !options.Final)
+            stopOnFailure(
+                WriteJsonLine(std::cout, RtcmFrameJson(port.Framer().Rtcm, result, store)));
+    });
     reader.Start();
 
     while (!enough && !port.DeviceGone() && !EndRequested)
@@ -148,7 +154,9 @@ int DecodePort(const DecodeOptions& options) {
     port.ClosePort();
 
     if (!std::cout) return ExitOutputFailed;
-    if (options.Final) WriteJsonLine(std::cout, FinalStateJson(store, counts, framer));
+    if (options.Final)
+        WriteJsonLine(std::cout,
+                      FinalStateJson(store, counts, framer, TNmeaFetch::ArrivalClockS()));
     if (!gone) return 0;
     std::cerr << "lumarokub-decode: " << options.Port
               << (link ? ": link ended\n" : ": device gone\n");

@@ -3,15 +3,16 @@
 #include "nmea/Dispatch.h"
 #include "tools/decode/FrameCountsJson.h"
 #include "tools/decode/JsonOutput.h"
+#include "tools/decode/RtcmJson.h"
 #include "tools/decode/UbxJson.h"
 
 nlohmann::json FinalStateJson(const NMEA_Manager& store, const DecodeCounts& counts,
-                              const framing::FramerState& framer) {
+                              const framing::FramerState& framer, double nowS) {
     nlohmann::json state = StoreJson(store, counts);
     if (store.Ubx.Frames + framer.UbxBadChecksums > 0)
         state["Ubx"] = UbxStateJson(store.Ubx, framer);
     if (store.Rtcm.Frames() + framer.RtcmBadCrcs > 0)
-        state["Rtcm"] = RtcmStateJson(store.Rtcm, framer);
+        state["Rtcm"] = RtcmStateJson(store, framer, nowS);
     state["bytes"] = BytesJson(store.Bytes.Classes(), framer);
     return state;
 }
@@ -19,21 +20,25 @@ nlohmann::json FinalStateJson(const NMEA_Manager& store, const DecodeCounts& cou
 StreamDecoder::StreamDecoder(bool final)
     : FFinal(final),
       FFrame(std::make_unique<framing::UbxFrameBuffer>()),
+      FRtcmFrame(std::make_unique<framing::RtcmFrameBuffer>()),
       FStore(std::make_unique<NMEA_Manager>()) {}
 
 bool StreamDecoder::DecodeNext(StreamByteSource& source, std::ostream& out) {
     uint16_t length = 0;
-    const RecordKind kind =
-        FrameRecord(source, FBuffer, length, FFramer, FFrame.get(), [] { return false; });
+    const RecordKind kind = FrameRecord(source, FBuffer, length, FFramer, FFrame.get(),
+                                        FRtcmFrame.get(), [] { return false; });
+    FStore->Rtcm.Framed(FFramer);
     if (kind == RecordKind::Ubx) {
         const UbxDispatchResult result = DispatchUbx(FFrame->Bytes, FFrame->Size, *FStore);
         FStore->Bytes.Framed(FFramer, kind, false);
         return FFinal || WriteJsonLine(out, UbxFrameJson(result, *FStore));
     }
     if (kind == RecordKind::Rtcm) {
-        FStore->Rtcm.Count(FFramer.Rtcm.MessageNumber);
+        // A file tells no arrival times: its frames are counted untimed.
+        const RtcmFrameResult result =
+            FStore->Rtcm.Take(FRtcmFrame->Payload(), FRtcmFrame->PayloadLength());
         FStore->Bytes.Framed(FFramer, kind, false);
-        return FFinal || WriteJsonLine(out, RtcmFrameJson(FFramer.Rtcm));
+        return FFinal || WriteJsonLine(out, RtcmFrameJson(FFramer.Rtcm, result, *FStore));
     }
     if (length == 0) {
         FStore->Bytes.Framed(FFramer, kind, false);

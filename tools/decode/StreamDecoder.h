@@ -13,9 +13,11 @@
 
 // The --final state: the store's, with "Ubx" only for a receiver that sent
 // UBX and "Rtcm" only for a stream with RTCM 3 frames, so NMEA output stays as
-// it was, and the bytes read by class.
+// it was, and the bytes read by class. RTCM 3 ages are taken at 'nowS' (the
+// clock the frames were timed by; none for a file).
 nlohmann::json FinalStateJson(const NMEA_Manager& store, const DecodeCounts& counts,
-                              const framing::FramerState& framer);
+                              const framing::FramerState& framer,
+                              double nowS = RtcmTally::NoArrival);
 
 class StreamDecoder {
   public:
@@ -38,6 +40,7 @@ class StreamDecoder {
   private:
     const bool FFinal;
     std::unique_ptr<framing::UbxFrameBuffer> FFrame;
+    std::unique_ptr<framing::RtcmFrameBuffer> FRtcmFrame;
     std::unique_ptr<NMEA_Manager> FStore;
     framing::FramerState FFramer;
     DecodeCounts FCounts;
