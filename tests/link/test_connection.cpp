@@ -33,8 +33,10 @@ class RecordingObserver : public ConnectionObserver {
     void ShowMessage(const std::string& text, const std::string&) override {
         Messages.push_back(text);
     }
+    void Note(const std::string& line) override { Notes.push_back(line); }
     std::vector<LinkState> States;
     std::vector<std::string> Messages;
+    std::vector<std::string> Notes;
 };
 
 class ConnectionTest : public ::testing::Test {
@@ -121,6 +123,32 @@ TEST_F(ConnectionTest, OpenAfterFailureStartsAfreshAndALostLinkIsDown) {
     Link.Close();
     EXPECT_EQ(Link.State(), LinkState::Idle);
     ASSERT_TRUE(Loop.RunUntil([&] { return Link.RunningReaders() == 0; }, 5s));
+}
+
+// Closing while the sender still holds commands (nobody reads the line, so
+// the writes back up) drops them and says how many; the next link gets only
+// its own commands, from a sender of its own.
+TEST_F(ConnectionTest, CommandsPendingAtCloseAreDroppedNotSentOnTheNextLink) {
+    PtyPair first, second;
+    Configure(first.Number(), 115200);
+    ASSERT_TRUE(Link.Open(One(first.Path()), ModeGeneral));
+    ASSERT_TRUE(Loop.RunUntil([&] { return Link.Connected(); }, 5s));
+    ASSERT_TRUE(Link.Send(std::vector<std::string>(2000, "$PSRF" + std::string(80, '1') + "*")));
+    EXPECT_EQ(Link.RunningSenders(), 1);
+    Link.Close();
+    EXPECT_EQ(Link.RunningSenders(), 0);
+    ASSERT_EQ(Observer.Notes.size(), 1u);
+    EXPECT_NE(Observer.Notes[0].find(" commands not sent: the link was closed."), std::string::npos)
+        << Observer.Notes[0];
+    EXPECT_FALSE(Link.Send({"$PSRF101*"})) << "closed";
+
+    Configure(second.Number(), 115200);
+    ASSERT_TRUE(Link.Open(One(second.Path()), ModeGeneral));
+    ASSERT_TRUE(Loop.RunUntil([&] { return Link.Connected(); }, 5s));
+    ASSERT_TRUE(Link.Send({"$PSRF101*"}));
+    ASSERT_TRUE(Link.WaitSendersIdle(10s));
+    EXPECT_EQ(second.ReadAll(), "$PSRF101*27\r\n");
+    EXPECT_EQ(Observer.Notes.size(), 1u);
 }
 
 }  // namespace
