@@ -223,10 +223,10 @@ bool Connection::Shutdown(std::chrono::milliseconds limit) {
 void Connection::StopSender(bool tell) {
     if (!FSender) return;
     const size_t dropped = FSender->Stop();
-    FSender.reset();
     if (tell && dropped > 0 && FObserver)
         FObserver->Note("*** " + std::to_string(dropped) +
                         (dropped == 1 ? " command" : " commands") + CommandsDroppedText);
+    FSender.reset();  // waits for the write under way
 }
 
 bool Connection::Send(std::vector<std::string> lines) {

@@ -14,6 +14,7 @@ TCommandOut::TCommandOut(YComPort* port) : YThread(false), FPort(port) {}
 
 TCommandOut::~TCommandOut() {
     Stop();
+    Shutdown();
 }
 
 bool TCommandOut::Submit(std::vector<Command> commands) {
@@ -35,7 +36,7 @@ size_t TCommandOut::Stop() {
         FQueue.clear();
     }
     FChanged.notify_all();
-    Shutdown();
+    Terminate();
     return dropped;
 }
 

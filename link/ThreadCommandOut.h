@@ -11,10 +11,10 @@
 // user is told through the message sink. Each UBX frame that awaits its
 // answer is registered with the answer watch the moment it is written.
 //
-// Owner and lifetime: the connection makes it, starts it and ends it (Stop:
-// the commands still queued are dropped, never sent on a later link, and the
-// write under way finishes within the port's write limit). Nothing is
-// submitted after Stop.
+// Owner and lifetime: the connection makes it, starts it and ends it: Stop
+// drops the commands still queued (never sent on a later link) and asks the
+// thread to end; deleting it waits for the write under way, which finishes
+// within the port's write limit. Nothing is submitted after Stop.
 #pragma once
 
 #include <atomic>
@@ -50,8 +50,9 @@ class TCommandOut : public YThread {
     // Appends `commands` to the queue, back to back; false (nothing queued)
     // once stopped. Any thread.
     bool Submit(std::vector<Command> commands);
-    // Drops what is queued, lets the write under way finish and ends the
-    // thread; the number of commands dropped. Not from the sender's thread.
+    // Drops what is queued and asks the thread to end once the write under
+    // way is over, without waiting; the number of commands dropped. WaitFor
+    // (or the destructor) then waits for the thread.
     size_t Stop();
     // Waits until the queue is empty and nothing is being written; false
     // when that takes longer than `limit`.
