@@ -1,8 +1,9 @@
 // The connection to the receiver: everything one attempt runs, and one place
 // that ends it. It owns the detection thread, the close step and the command
-// sender, and tracks the reader (which frees itself) by completion tokens. All of its members are
-// called on the user-interface thread; the threads' changes reach it through the UiDispatcher
-// queue, and changes that belong to an older attempt are dropped on arrival.
+// sender, and tracks the reader (which frees itself) by a completion token.
+// All of its members are called on the user-interface thread; the threads'
+// changes reach it through the UiDispatcher queue, and changes that belong
+// to an older attempt are dropped on arrival.
 //
 // States:
 //   Idle       nothing runs (at start, after Close)        -> Detecting on Open
