@@ -90,4 +90,24 @@ UbxOutcome CollectUbx(Source& source, UbxFrameBuffer* out) {
     return UbxOutcome::Frame;
 }
 
+// The frame of one message as it goes on the wire: sync, class, id, length,
+// the payload and the checksum over class to payload. Appended to `out`.
+template <class Bytes>
+void EncodeUbx(uint8_t messageClass, uint8_t id, const uint8_t* payload, uint16_t length,
+               Bytes& out) {
+    const uint8_t header[UbxHeaderSize] = {UbxSync1,
+                                           UbxSync2,
+                                           messageClass,
+                                           id,
+                                           static_cast<uint8_t>(length & 0xFF),
+                                           static_cast<uint8_t>(length >> 8)};
+    UbxChecksum sum;
+    sum.Add(header + 2, UbxHeaderSize - 2);
+    sum.Add(payload, length);
+    out.insert(out.end(), header, header + UbxHeaderSize);
+    out.insert(out.end(), payload, payload + length);
+    out.push_back(sum.A);
+    out.push_back(sum.B);
+}
+
 }  // namespace framing

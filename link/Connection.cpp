@@ -5,7 +5,6 @@
 #include "link/GpsConfig.h"
 #include "link/ThreadCommandOut.h"
 #include "link/ThreadNMEAFetch.h"
-#include "link/UbxAnswerWatch.h"
 #include "serial/YComPort.h"
 
 namespace {
@@ -158,11 +157,9 @@ void Connection::FinishCloseStep() {
 }
 
 bool Connection::Open(DetectLists lists, int32_t mode) {
+    StopSender(true);
     EndThreads();
     FinishCloseStep();
-    // No sender of an earlier attempt writes into this one. On the closed
-    // port each of their lines fails at once; they never wait for this thread.
-    FSenders.WaitIdle(SenderLimit, nullptr);
     ++FAttempt;
     FShown = {};
     SetState(LinkState::Detecting);
@@ -198,6 +195,7 @@ bool Connection::Open(DetectLists lists, int32_t mode) {
 }
 
 void Connection::Close() {
+    StopSender(true);
     EndThreads();
     FinishCloseStep();
     FCloseStep = std::make_unique<TGpsDeviceDetect>(
@@ -210,47 +208,66 @@ void Connection::Close() {
 }
 
 bool Connection::Shutdown(std::chrono::milliseconds limit) {
+    StopSender(false);
     EndThreads();
     FinishCloseStep();
-    // Closing waits for the write under way; the senders' later lines then
-    // fail at once, so they end within the limit.
     ClosePort(FPort);
     FConfig.SetPortOpen(false);
     // The user-interface thread keeps running its queue (the readers' last
     // hand-offs) while the readers end.
     const bool readersEnded = FReaders.WaitIdle(limit, FPump);
-    const bool sendersEnded = FSenders.WaitIdle(limit, nullptr);
     FState = LinkState::Idle;  // nobody is told: the program or the window is ending
-    return readersEnded && sendersEnded;
+    return readersEnded;
+}
+
+void Connection::StopSender(bool tell) {
+    if (!FSender) return;
+    const size_t dropped = FSender->Stop();
+    if (tell && dropped > 0 && FObserver)
+        FObserver->Note("*** " + std::to_string(dropped) +
+                        (dropped == 1 ? " command" : " commands") + CommandsDroppedText);
+    FSender.reset();  // waits for the write under way
 }
 
 bool Connection::Send(std::vector<std::string> lines) {
-    if (!FConfig.IsPortOpen()) return false;
-    if (FAnswers) {
-        const auto now = std::chrono::steady_clock::now();
-        for (const std::string& line : lines) FAnswers->ExpectText(line, now);
+    return SubmitTexts(lines, true);
+}
+
+bool Connection::Poll(std::vector<std::string> lines) {
+    return SubmitTexts(lines, false);
+}
+
+bool Connection::SubmitTexts(const std::vector<std::string>& lines, bool awaitAnswer) {
+    std::vector<Command> commands;
+    commands.reserve(lines.size());
+    for (const std::string& line : lines) {
+        std::optional<Command> command = CommandFromText(line);
+        if (!command) continue;
+        command->AwaitAnswer = awaitAnswer;
+        commands.push_back(std::move(*command));
     }
-    return StartSender(std::move(lines));
+    return Submit(std::move(commands));
+}
+
+bool Connection::Submit(std::vector<Command> commands) {
+    if (!FConfig.IsPortOpen()) return false;
+    if (!FSender) {
+        auto sender = std::make_unique<TCommandOut>(FPort);
+        sender->SetRestartRequests(FRestarts);
+        sender->SetMessages(FMessages);
+        sender->SetAnswerWatch(FAnswers);
+        sender->Start();
+        FSender = std::move(sender);
+    }
+    return FSender->Submit(std::move(commands));
 }
 
 bool Connection::CanSend() const {
     return FConfig.IsPortOpen();
 }
 
-bool Connection::StartSender(std::vector<std::string> lines) {
-    if (!FConfig.IsPortOpen()) return false;
-    auto* sender = new TCommandOut(false, std::move(lines), FConfig.PortNumber.load(), FPort);
-    sender->SetRestartRequests(FRestarts);
-    sender->SetMessages(FMessages);
-    sender->SetCompletionToken(FSenders.Token());
-    sender->SetFreeOnTerminate(true);
-    CommandOut = sender;
-    sender->Start();
-    return true;
-}
-
 bool Connection::WaitSendersIdle(std::chrono::milliseconds limit) const {
-    return FSenders.WaitIdle(limit, nullptr);
+    return !FSender || FSender->WaitIdle(limit);
 }
 
 void Connection::OnTrying(int32_t port, int32_t rate) {
@@ -263,7 +280,7 @@ void Connection::OnAccepted(int32_t port, int32_t rate) {
     if (FState != LinkState::Detecting) return;
     FShown = {true, port, rate};
     SetState(LinkState::Connected);
-    if (!FIdentityPoll.empty()) StartSender({FIdentityPoll});
+    if (!FIdentityPoll.empty()) Poll({FIdentityPoll});
 }
 
 void Connection::OnDetectionFailed() {

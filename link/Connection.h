@@ -1,9 +1,9 @@
 // The connection to the receiver: everything one attempt runs, and one place
-// that ends it. It owns the detection thread and the close step, and tracks
-// the reader and the command senders (which free themselves) by completion
-// tokens. All of its members are called on the user-interface thread; the
-// threads' changes reach it through the UiDispatcher queue, and changes that
-// belong to an older attempt are dropped on arrival.
+// that ends it. It owns the detection thread, the close step and the command
+// sender, and tracks the reader (which frees itself) by a completion token.
+// All of its members are called on the user-interface thread; the threads'
+// changes reach it through the UiDispatcher queue, and changes that belong
+// to an older attempt are dropped on arrival.
 //
 // States:
 //   Idle       nothing runs (at start, after Close)        -> Detecting on Open
@@ -24,10 +24,12 @@
 #include <string>
 #include <vector>
 
+#include "link/Command.h"
 #include "link/ThreadGpsDeviceDetect.h"
 #include "link/ThreadNMEAFetch.h"
 
 class MessageSink;
+class TCommandOut;
 class YComPort;
 struct GPSConfig;
 struct UbxRestartRequests;
@@ -87,10 +89,10 @@ class Connection {
 
     void SetReaderFactory(ReaderFactory factory) { FMakeReader = std::move(factory); }
     void SetObserver(ConnectionObserver* observer) { FObserver = observer; }
-    // Pending u-blox restarts and the sink for the senders' failures.
+    // Pending u-blox restarts and the sink for the sender's failures.
     void SetRestartRequests(UbxRestartRequests* requests) { FRestarts = requests; }
     void SetMessages(MessageSink* messages) { FMessages = messages; }
-    // Where each UBX frame sent is registered to await its answer.
+    // Where the sender registers each UBX frame sent to await its answer.
     void SetAnswerWatch(UbxAnswerWatch* watch) { FAnswers = watch; }
     // A command text sent on each connecting (the receiver's identity poll);
     // it awaits no acknowledgement. Empty: none.
@@ -102,25 +104,33 @@ class Connection {
     // Failed it first ends what the failed attempt left, without a word.
     // False when the threads could not be made (the state is then Failed).
     bool Open(DetectLists lists, int32_t mode);
-    // Ends the attempt: detection (waited for) and the reader, then closes
-    // the port on the close step's thread; a sender still under way finds it
-    // closed, and the next Open waits for it. The state is Idle afterwards.
+    // Ends the attempt: detection (waited for), the reader, and the command
+    // sender (its queued commands are dropped and the console is told how
+    // many; the write under way finishes within the port's write limit),
+    // then closes the port on the close step's thread. Idle afterwards.
     void Close();
     // Ends everything and waits for it (program exit, window teardown):
     // false when a thread still runs after `limit`.
     bool Shutdown(std::chrono::milliseconds limit = SenderLimit);
 
-    // Hands `lines` to a new command sender on the link's port; false (and
-    // nothing sent) while the port is not open.
+    // Queues `lines` (command texts, Command.h) on the link's command
+    // sender, back to back and behind every command queued before; each UBX
+    // frame's answer is awaited. A text over CommandTextLimit is left out.
+    // False (nothing queued) while the port is not open.
     bool Send(std::vector<std::string> lines);
     // Whether Send would hand its lines on: the port is open.
     bool CanSend() const;
     // The same for polls, which are answered by the message asked for
     // rather than acknowledged: no answer is awaited.
-    bool Poll(std::vector<std::string> lines) { return StartSender(std::move(lines)); }
+    bool Poll(std::vector<std::string> lines);
+    // Queues command values as they are (raw bytes, say, each one write).
+    bool Submit(std::vector<Command> commands);
+    // Waits until the sender has written everything queued.
     bool WaitSendersIdle(std::chrono::milliseconds limit) const;
     int RunningReaders() const { return FReaders.Running(); }
-    int RunningSenders() const { return FSenders.Running(); }
+    // 1 while the link's command sender runs: from the first command after
+    // the port opened until the attempt ends.
+    int RunningSenders() const { return FSender ? 1 : 0; }
 
     LinkState State() const { return FState; }
     // An attempt is under way: detecting, connected or with its link down.
@@ -138,7 +148,10 @@ class Connection {
     // The one place the attempt's threads are ended: detection (waited for)
     // and the reader (asked to end; it frees itself).
     void EndThreads();
-    bool StartSender(std::vector<std::string> lines);
+    // Ends the sender, dropping what it still holds; `tell`: the observer
+    // hears how many commands were dropped.
+    void StopSender(bool tell);
+    bool SubmitTexts(const std::vector<std::string>& lines, bool awaitAnswer);
     void FinishCloseStep();
     void SetState(LinkState state);
 
@@ -167,7 +180,9 @@ class Connection {
     std::unique_ptr<TGpsDeviceDetect> FCloseStep;
     TNmeaFetch* FReader = nullptr;  // frees itself; only asked to end once
     ThreadTracker FReaders;
-    ThreadTracker FSenders;
+    // The attempt's one command sender, made by the first command submitted
+    // while the port is open and ended (joined) with the attempt.
+    std::unique_ptr<TCommandOut> FSender;
 };
 
 const char* LinkStateName(LinkState state);

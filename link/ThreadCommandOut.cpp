@@ -1,69 +1,119 @@
 #include "link/ThreadCommandOut.h"
 
-#include <cstring>
-#include <memory>
-#include <new>
-
 #include "link/CommandText.h"
 #include "link/MessageSink.h"
+#include "link/UbxAnswerWatch.h"
 #include "link/UbxRestart.h"
 #include "serial/YComPort.h"
 
-TCommandOut* CommandOut = nullptr;
 MessageSink* SerialMessages = nullptr;
 
-const char* const CommandOutMemoryText = "Not enough memory to allocate buffer";
-const char* const CommandOutMemoryCaption = "error message";
+const char* const CommandsDroppedText = " not sent: the link was closed.";
 
-TCommandOut::TCommandOut(bool createSuspended, std::vector<std::string> lines, int32_t portNumber,
-                         YComPort* port)
-    : YThread(createSuspended), FLines(std::move(lines)), FPortNumber(portNumber), FPort(port) {}
+TCommandOut::TCommandOut(YComPort* port) : YThread(false), FPort(port) {}
 
-std::mutex& TCommandOut::SendLock() {
-    static std::mutex lock;
-    return lock;
+TCommandOut::~TCommandOut() {
+    Stop();
+    Shutdown();
+}
+
+bool TCommandOut::Submit(std::vector<Command> commands) {
+    {
+        std::lock_guard<std::mutex> hold(FLock);
+        if (FStopping) return false;
+        for (Command& command : commands) FQueue.push_back(std::move(command));
+    }
+    FChanged.notify_all();
+    return true;
+}
+
+size_t TCommandOut::Stop() {
+    size_t dropped = 0;
+    {
+        std::lock_guard<std::mutex> hold(FLock);
+        FStopping = true;
+        dropped = FQueue.size();
+        FQueue.clear();
+    }
+    FChanged.notify_all();
+    Terminate();
+    return dropped;
+}
+
+bool TCommandOut::WaitIdle(std::chrono::milliseconds limit) const {
+    std::unique_lock<std::mutex> hold(FLock);
+    return FChanged.wait_for(hold, limit, [this] { return FQueue.empty() && !FBusy; });
+}
+
+size_t TCommandOut::Pending() const {
+    std::lock_guard<std::mutex> hold(FLock);
+    return FQueue.size();
 }
 
 void TCommandOut::Execute() {
-    SendAll();
-    FCompletion.reset();
-}
-
-void TCommandOut::SendAll() {
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[BufferSize]);
-    if (!buffer) {
-        Queue([messages = FMessages] {
-            if (messages) messages->ShowMessage(CommandOutMemoryText, CommandOutMemoryCaption);
-        });
-        return;  // nothing is sent without the buffer
+    Command command;
+    while (Next(command)) {
+        SendOne(std::move(command));
+        Done();
     }
-    for (const std::string& line : FLines) SendLine(line, buffer.get());
-    buffer.reset();
-    std::lock_guard<std::mutex> sending(SendLock());
-    PurgePort(FPort, PurgeTransmit);
 }
 
-void TCommandOut::SendLine(const std::string& line, char* buffer) {
-    if (line.size() > MaxLineChars) {
+bool TCommandOut::Next(Command& command) {
+    std::unique_lock<std::mutex> hold(FLock);
+    FChanged.wait(hold, [this] { return FStopping || !FQueue.empty(); });
+    if (FStopping) return false;
+    command = std::move(FQueue.front());
+    FQueue.pop_front();
+    FBusy = true;
+    return true;
+}
+
+void TCommandOut::Done() {
+    {
+        std::lock_guard<std::mutex> hold(FLock);
+        FBusy = false;
+    }
+    FChanged.notify_all();
+}
+
+void TCommandOut::SendOne(Command command) {
+    if (FRestarts && !std::holds_alternative<RawBytes>(command.Value)) {
+        const std::string_view restart = FRestarts->Apply({});
+        if (!restart.empty()) {
+            const bool await = command.AwaitAnswer;
+            command = *CommandFromText(restart);
+            command.AwaitAnswer = await;
+        }
+    }
+    if (const auto* text = std::get_if<NmeaText>(&command.Value)) {
+        SendText(*text);
+        return;
+    }
+    const std::vector<uint8_t> bytes = FrameWireBytes(command);
+    if (bytes.empty()) {
         ++FRefused;
         return;
     }
-    std::memset(buffer, 0, BufferSize);
-    std::memcpy(buffer, line.data(), line.size());
-    std::unique_lock<std::mutex> sending(SendLock());
-    const CommandWireText wire =
-        CompleteCommandText(FRestarts ? FRestarts->Apply(buffer) : std::string_view(buffer));
+    PurgePort(FPort, PurgeTransmit);
+    const int written = Write(bytes.data(), bytes.size());
+    const auto* frame = std::get_if<UbxFrame>(&command.Value);
+    if (frame && command.AwaitAnswer && FAnswers && written > 0)
+        FAnswers->Expect(frame->Class, frame->Id, UbxAnswerWatch::Clock::now());
+}
+
+void TCommandOut::SendText(const NmeaText& text) {
+    const CommandWireText wire = CompleteCommandText(text.Text);
     if (!wire.Ok) {
-        sending.unlock();
         ++FRefused;
         Tell(wire.Refusal);
         return;
     }
-    // The receive side is kept before a UBX frame: the answer to the frame
-    // before may already sit there, and the user is shown every answer.
-    const bool ubx = wire.Text.compare(0, UbxSyncText.size(), UbxSyncText) == 0;
-    PurgePort(FPort, ubx ? PurgeTransmit : PurgeBoth);
-    SendCommandText(FPort, wire.Text);
+    PurgePort(FPort, PurgeBoth);
+    Write(reinterpret_cast<const uint8_t*>(wire.Text.data()), wire.Text.size());
+}
+
+int TCommandOut::Write(const uint8_t* bytes, size_t count) {
+    return FPort ? FPort->WriteBytes(bytes, count) : SendPortClosed;
 }
 
 void TCommandOut::Tell(const std::string& text) {

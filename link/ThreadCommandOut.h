@@ -1,75 +1,92 @@
-// TCommandOut: a short-lived thread that writes a list of command texts to
-// the port, so the user-interface thread never waits on the serial line.
+// TCommandOut: the one command sender of a connection. A long-lived thread
+// takes commands from a first-in first-out queue and writes each whole, in
+// the order they were submitted, so the user-interface thread never waits on
+// the line and no two commands are reordered or interleaved. The commands of
+// one Submit go out back to back, whatever other threads submit meanwhile.
 //
-// Each line's purge and write happen under one lock shared by every sender,
-// so two senders started in quick succession never interleave their bytes or
-// purge each other's output. A line longer than MaxLineChars is refused whole.
-// Each line goes out completed (CommandText.h): an NMEA text with its checksum
-// and line end; one whose checksum digits are wrong is refused, and the user
-// is told through the message sink.
+// Before each command the port's transmit side is purged, and before an NMEA
+// text its receive side too; a UBX frame keeps the receive side, where the
+// answer to the frame before may already sit. An NMEA text goes out completed
+// (CommandText.h); one whose checksum digits are wrong is refused and the
+// user is told through the message sink. Each UBX frame that awaits its
+// answer is registered with the answer watch the moment it is written.
+//
+// Owner and lifetime: the connection makes it, starts it and ends it: Stop
+// drops the commands still queued (never sent on a later link) and asks the
+// thread to end; deleting it waits for the write under way, which finishes
+// within the port's write limit. Nothing is submitted after Stop.
 #pragma once
 
 #include <atomic>
-#include <memory>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "link/Command.h"
 #include "thread/YThread.h"
 
 class MessageSink;
+class UbxAnswerWatch;
 class YComPort;
 struct UbxRestartRequests;
 
 class TCommandOut : public YThread {
   public:
-    static constexpr size_t BufferSize = 100;
-    static constexpr size_t MaxLineChars = BufferSize - 1;
-
     // Writes to `port` (none: nothing goes out, as on a closed port).
-    TCommandOut(bool createSuspended, std::vector<std::string> lines, int32_t portNumber,
-                YComPort* port);
-    ~TCommandOut() override { Shutdown(); }
+    explicit TCommandOut(YComPort* port);
+    ~TCommandOut() override;
 
-    // Pending u-blox restarts: the first line goes out as the frame of one.
-    // Set before Start.
+    // Pending u-blox restarts: the next NMEA text or UBX frame goes out as
+    // the frame of one. Set before Start.
     void SetRestartRequests(UbxRestartRequests* requests) { FRestarts = requests; }
     // Where a failure the user must see goes (none: it is dropped). Set before Start.
     void SetMessages(MessageSink* messages) { FMessages = messages; }
+    // Where each UBX frame awaiting its answer is registered. Set before Start.
+    void SetAnswerWatch(UbxAnswerWatch* watch) { FAnswers = watch; }
 
-    // Held until the last line and purge are done, so whoever handed it out
-    // knows when this sender no longer uses the port. Set before Start.
-    void SetCompletionToken(std::shared_ptr<void> token) { FCompletion = std::move(token); }
-
-    // Lines refused for their length or a wrong checksum (read after the
-    // thread has ended).
+    // Appends `commands` to the queue, back to back; false (nothing queued)
+    // once stopped. Any thread.
+    bool Submit(std::vector<Command> commands);
+    // Drops what is queued and asks the thread to end once the write under
+    // way is over, without waiting; the number of commands dropped. WaitFor
+    // (or the destructor) then waits for the thread.
+    size_t Stop();
+    // Waits until the queue is empty and nothing is being written; false
+    // when that takes longer than `limit`.
+    bool WaitIdle(std::chrono::milliseconds limit) const;
+    // Commands queued and not yet taken up.
+    size_t Pending() const;
+    // Commands refused for a wrong checksum or an empty encoding.
     int Refused() const { return FRefused.load(); }
-    int32_t PortNumber() const { return FPortNumber; }
-
-    // The lock every sender holds around one line's purge and write, so that
-    // the lines of two senders never interleave on the port.
-    static std::mutex& SendLock();
 
   protected:
     void Execute() override;
 
   private:
-    void SendAll();
-    void SendLine(const std::string& line, char* buffer);
+    // The next command, waiting for one; false once stopping.
+    bool Next(Command& command);
+    void Done();
+    void SendOne(Command command);
+    void SendText(const NmeaText& text);
+    // The bytes written, or a SendPortClosed/SendTimedOut result.
+    int Write(const uint8_t* bytes, size_t count);
     // Shows `text` to the user on the user-interface thread.
     void Tell(const std::string& text);
 
-    const std::vector<std::string> FLines;
-    const int32_t FPortNumber;
     YComPort* const FPort;
     UbxRestartRequests* FRestarts = nullptr;
     MessageSink* FMessages = nullptr;
+    UbxAnswerWatch* FAnswers = nullptr;
     std::atomic<int> FRefused{0};
-    std::shared_ptr<void> FCompletion;
+
+    mutable std::mutex FLock;
+    mutable std::condition_variable FChanged;
+    std::deque<Command> FQueue;
+    bool FBusy = false;  // a command taken from the queue is being written
+    bool FStopping = false;
 };
 
-// The most recently started sender; read only by its creator.
-extern TCommandOut* CommandOut;
-
-extern const char* const CommandOutMemoryText;
-extern const char* const CommandOutMemoryCaption;
+extern const char* const CommandsDroppedText;

@@ -35,7 +35,6 @@ std::vector<uint8_t> HexTextToBytes(std::string_view text) {
 }
 
 std::string MakeUbxFrameText(std::string_view bodyHex) {
-    if (bodyHex.size() > UbxMaxHexChars) return {};
     uint8_t ckA = 0;
     uint8_t ckB = 0;
     for (uint8_t b : HexTextToBytes(bodyHex)) {

@@ -12,9 +12,6 @@ extern const char* const UbxWarmStartFrame;
 extern const char* const UbxColdStartFrame;
 
 constexpr std::string_view UbxSyncText = "B562";
-// The frame buffer holds 100 bytes: longer hexadecimal texts are refused.
-constexpr size_t UbxMaxFrameBytes = 100;
-constexpr size_t UbxMaxHexChars = 2 * UbxMaxFrameBytes;
 
 // Two upper-case hexadecimal digits as one byte; a character that is not one
 // of "0123456789ABCDEF", or is missing, counts as 0.
@@ -22,6 +19,5 @@ uint8_t HexPairToByte(std::string_view pair);
 // The bytes a text spells pair by pair; an unpaired last character is dropped.
 std::vector<uint8_t> HexTextToBytes(std::string_view text);
 // "B562" + body + the two checksum bytes + "0D0A", the checksum taken over
-// the body's bytes. An empty text when the body is longer than
-// UbxMaxHexChars (refused).
+// the body's bytes.
 std::string MakeUbxFrameText(std::string_view bodyHex);

@@ -375,7 +375,6 @@ int YComPort::WriteBytes(const uint8_t* data, size_t count) {
 
 int YComPort::SendCommandText(std::string_view text) {
     if (text.substr(0, UbxSyncText.size()) == UbxSyncText) {
-        if (text.size() > UbxMaxHexChars) return SendRefused;
         const std::vector<uint8_t> frame = HexTextToBytes(text);
         return WriteBytes(frame.data(), frame.size());
     }

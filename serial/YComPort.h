@@ -33,7 +33,6 @@ enum : uint8_t { PurgeTransmit = 0, PurgeReceive = 1, PurgeBoth = 2 };
 
 // Results of SendCommandText besides the count of bytes written.
 constexpr int SendTimedOut = -1;  // writing took longer than the write limit
-constexpr int SendRefused = -2;   // a UBX text too long for the frame buffer
 constexpr int SendPortClosed = 0;
 
 // Sees what the port does on the wire side (diagnostics and tests).

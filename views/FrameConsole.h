@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "link/Command.h"
 #include "link/GpsConfig.h"
 
 class TFConsole : public QFrame {
@@ -25,9 +26,8 @@ class TFConsole : public QFrame {
         std::function<void(const std::vector<std::string>& commands, int32_t portNumber)>;
 
     static constexpr int LineLimit = 350;
-    // The command sender's buffer holds 100 bytes with the terminating zero;
-    // the limit counts the characters typed, before the checksum and line end.
-    static constexpr size_t CommandLimit = 99;
+    // The command sender's limit: characters typed, before the checksum and line end.
+    static constexpr size_t CommandLimit = CommandTextLimit;
     static constexpr int EnterKey = 13;
     static constexpr int EscapeKey = 27;
     static constexpr const char* EchoPrefix = "> ";

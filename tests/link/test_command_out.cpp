@@ -1,19 +1,84 @@
-// The command sender thread writing to a real pseudo-terminal.
+// The command sender writing to a real pseudo-terminal: command texts and
+// their values, the order on the wire, and stopping while it writes.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
-#include <set>
 #include <thread>
 
+#include "link/Command.h"
 #include "link/CommandText.h"
 #include "link/MessageSink.h"
 #include "link/ThreadCommandOut.h"
+#include "link/UbxAnswerWatch.h"
 #include "link/UbxRestart.h"
 #include "serial/YComPort.h"
+#include "tests/link/WriteGate.h"
 #include "tests/serial/PortRecorder.h"
 #include "tests/serial/PtyPair.h"
 
 namespace {
+
+using namespace std::chrono_literals;
+
+std::string AsString(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string FrameBytes(const std::string& text) {
+    return AsString(HexTextToBytes(text));
+}
+
+// What a command puts on the wire.
+std::string Wire(const Command& command) {
+    if (const auto* text = std::get_if<NmeaText>(&command.Value))
+        return CompleteCommandText(text->Text).Text;
+    return AsString(FrameWireBytes(command));
+}
+
+// Each text's value, and the bytes it goes out as.
+TEST(CommandFromText, EachTextBecomesItsValueAndGoesOutAsItSpells) {
+    const std::string cfgMsg = MakeUbxFrameText("06010800F000000000010001");
+    const struct {
+        std::string Text;
+        int Kind;  // CommandValue's index: 0 NmeaText, 1 UbxFrame, 2 RawBytes
+        uint8_t Class, Id;
+        size_t PayloadSize;
+        bool LineEnd;
+    } cases[] = {
+        {"$PSRF101*", 0, 0, 0, 0, false},
+        {"PSRF101", 0, 0, 0, 0, false},
+        {"b5620A0400000E34", 0, 0, 0, 0, false},  // not the sync: characters
+        {"B5620A0400000E34", 1, 0x0A, 0x04, 0, false},
+        {UbxColdStartFrame, 1, 0x06, 0x04, 4, true},
+        {cfgMsg, 1, 0x06, 0x01, 8, true},
+        {"B5620A0400000E35", 2, 0, 0, 0, false},    // wrong checksum: the bytes as typed
+        {"B5620A0400000E340D", 2, 0, 0, 0, false},  // half a line end
+        {"B5620a0400000E34", 2, 0, 0, 0, false},    // a lower-case digit reads 0
+        {"B56206", 2, 0, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        const std::optional<Command> command = CommandFromText(c.Text);
+        ASSERT_TRUE(command);
+        ASSERT_EQ(static_cast<int>(command->Value.index()), c.Kind);
+        const std::string expected =
+            c.Kind == 0 ? CompleteCommandText(c.Text).Text : FrameBytes(c.Text);
+        EXPECT_EQ(Wire(*command), expected);
+        if (const auto* frame = std::get_if<UbxFrame>(&command->Value)) {
+            EXPECT_EQ(frame->Class, c.Class);
+            EXPECT_EQ(frame->Id, c.Id);
+            EXPECT_EQ(frame->Payload.size(), c.PayloadSize);
+            EXPECT_EQ(command->LineEnd, c.LineEnd);
+        }
+    }
+    // One limit for every text: 99 characters.
+    const std::string longest = "$PSRF" + std::string(CommandTextLimit - 6, '9') + "*";
+    ASSERT_EQ(longest.size(), 99u);
+    EXPECT_TRUE(CommandFromText(longest));
+    EXPECT_FALSE(CommandFromText(longest + "9"));
+    EXPECT_FALSE(CommandFromText("B562" + std::string(CommandTextLimit - 3, '0')));
+}
 
 class RecordedMessages : public MessageSink {
   public:
@@ -27,21 +92,32 @@ class CommandOutTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(Pty.Ok());
-        ASSERT_TRUE(Port.OpenPort(Pty.Number(), 9600));
+        ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));
         Port.SetObserver(&Recorder);
+        Sender.SetRestartRequests(&Restarts);
+        Sender.SetMessages(&Messages);
+        Sender.SetAnswerWatch(&Answers);
+        Sender.Start();
     }
-    void Send(std::vector<std::string> lines) {
-        TCommandOut sender(false, std::move(lines), Pty.Number(), &Port);
-        sender.SetRestartRequests(&Restarts);
-        sender.SetMessages(&Messages);
-        sender.Start();
-        sender.WaitFor();
-        Refused = sender.Refused();
+    // Queues the texts as the connection's Send does and waits until they are out.
+    void Send(const std::vector<std::string>& lines, bool awaitAnswer = true) {
+        std::vector<Command> commands;
+        for (const std::string& line : lines) {
+            commands.push_back(*CommandFromText(line));
+            commands.back().AwaitAnswer = awaitAnswer;
+        }
+        ASSERT_TRUE(Sender.Submit(std::move(commands)));
+        ASSERT_TRUE(Sender.WaitIdle(10s));
     }
-    static std::string FrameBytes(const std::string& text) {
-        std::string bytes;
-        for (uint8_t b : HexTextToBytes(text)) bytes += static_cast<char>(b);
-        return bytes;
+    // Waits until the port has written something.
+    bool WriteSeen() {
+        const auto end = std::chrono::steady_clock::now() + 10s;
+        while (std::chrono::steady_clock::now() < end) {
+            for (const std::string& event : Recorder.Events())
+                if (event.rfind("write", 0) == 0) return true;
+            std::this_thread::sleep_for(1ms);
+        }
+        return false;
     }
 
     PtyPair Pty;
@@ -49,30 +125,102 @@ class CommandOutTest : public ::testing::Test {
     PortRecorder Recorder;
     UbxRestartRequests Restarts;
     RecordedMessages Messages;  // shown on the sender's thread: no dispatcher here
-    int Refused = 0;
+    UbxAnswerWatch Answers;
+    TCommandOut Sender{&Port};
 };
 
+// The order on the wire is the order of submission, whichever thread
+// submits: NMEA texts from one, UBX frames and raw correction units from the
+// other, each whole and behind its own purge.
+TEST_F(CommandOutTest, CommandsFromTwoThreadsGoOutInTheOrderSubmitted) {
+    constexpr int PerThread = 100;
+    std::mutex submitting;
+    std::vector<Command> submitted;  // in the order Submit accepted them
+    const auto submit = [&](Command command) {
+        std::lock_guard<std::mutex> hold(submitting);
+        submitted.push_back(command);
+        ASSERT_TRUE(Sender.Submit({std::move(command)}));
+    };
+    std::thread texts([&] {
+        for (int i = 0; i < PerThread; ++i)
+            submit(Command{NmeaText{"$PSRF103," + std::to_string(i) + ",00,01,01*"}});
+    });
+    std::thread frames([&] {
+        for (int i = 0; i < PerThread; ++i) {
+            const uint8_t n = static_cast<uint8_t>(i);
+            if (i % 2 == 0)
+                submit(Command{UbxFrame{0x06, 0x01, {0xF0, n, 0, 1, 0, 0, 0, 0}}, false, true});
+            else  // an RTCM 3 frame's size of raw bytes
+                submit(Command{RawBytes{std::vector<uint8_t>(300, n)}});
+        }
+    });
+    texts.join();
+    frames.join();
+
+    std::string expectedWire;
+    std::vector<std::string> expectedEvents;
+    for (const Command& command : submitted) {
+        expectedWire += Wire(command);
+        const bool text = std::holds_alternative<NmeaText>(command.Value);
+        expectedEvents.push_back(text ? PortRecorder::PurgeBothEvent
+                                      : PortRecorder::PurgeTransmitEvent);
+        expectedEvents.push_back("write " + Wire(command));
+    }
+    EXPECT_EQ(Pty.Read(expectedWire.size(), 10000), expectedWire);
+    ASSERT_TRUE(Sender.WaitIdle(10s));
+    EXPECT_EQ(Recorder.Events(), expectedEvents);
+    EXPECT_EQ(Answers.Waiting(), static_cast<size_t>(PerThread / 2)) << "each frame is watched";
+}
+
+// Stopping in the middle of a write drops everything still queued and ends
+// the thread once that write is over, also while another thread closes the
+// port; a port opened again gets nothing of the dropped commands.
+TEST_F(CommandOutTest, StoppingWhileSendingDropsTheRestAndSendsNothingMore) {
+    WriteGate gate;
+    Port.SetObserver(&gate);
+    constexpr size_t Count = 2000;
+    std::vector<Command> commands(Count, Command{NmeaText{"$PSRF" + std::string(80, '7') + "*"}});
+    ASSERT_TRUE(Sender.Submit(std::move(commands)));
+    ASSERT_TRUE(gate.WaitHeld(10s));  // the first command is being written
+    std::thread closer([&] { Port.ClosePort(); });
+    EXPECT_EQ(Sender.Stop(), Count - 1);
+    EXPECT_FALSE(Sender.Submit({Command{NmeaText{"$PSRF101*"}}}));
+    gate.Release();
+    Sender.WaitFor();
+    closer.join();
+    EXPECT_TRUE(Sender.Finished());
+    EXPECT_EQ(Sender.Pending(), 0u);
+    EXPECT_TRUE(Sender.WaitIdle(0ms));
+    ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));
+    std::vector<std::string> writes;
+    for (const std::string& event : gate.Events())
+        if (event.rfind("write", 0) == 0) writes.push_back(event);
+    EXPECT_EQ(writes.size(), 1u);
+    Port.SetObserver(nullptr);
+}
+
 // Each frame goes out after a transmit purge only: the receiver's answers to
-// the frames before stay queued for the reader.
-TEST_F(CommandOutTest, EightUbxTextsGiveEightTransmitPurgesAndEightFramesInOrder) {
+// the frames before stay queued for the reader. A frame sent awaits its
+// answer; a poll and a text await none.
+TEST_F(CommandOutTest, EightUbxTextsGiveEightTransmitPurgesAndEightWatchedFramesInOrder) {
     std::vector<std::string> frames;
     std::string wire;
+    std::vector<std::string> expected;
     for (int sentence = 0; sentence < 8; ++sentence) {
         char body[32];
-        std::snprintf(body, sizeof body, "06010800F0%02X0001000000", sentence);
+        std::snprintf(body, sizeof body, "06010800F0%02X000100000000", sentence);
         frames.push_back(MakeUbxFrameText(body));
         wire += FrameBytes(frames.back());
+        expected.push_back(PortRecorder::PurgeTransmitEvent);
+        expected.push_back("write " + FrameBytes(frames.back()));
     }
     Send(frames);
-
-    std::vector<std::string> expected;
-    for (const std::string& frame : frames) {
-        expected.push_back(PortRecorder::PurgeTransmitEvent);
-        expected.push_back("write " + FrameBytes(frame));
-    }
-    expected.push_back(PortRecorder::PurgeTransmitEvent);
     EXPECT_EQ(Recorder.Events(), expected);
-    EXPECT_EQ(Pty.ReadAll(), wire);
+    EXPECT_EQ(Pty.Read(wire.size()), wire);
+    EXPECT_EQ(Answers.Waiting(), 8u);
+    Send({"B5620A0400000E34"}, false);  // a poll
+    Send({"$PSRF101*"});
+    EXPECT_EQ(Answers.Waiting(), 8u);
 }
 
 // An NMEA text leaves with its checksum and CR LF, whatever of them it
@@ -102,10 +250,11 @@ TEST_F(CommandOutTest, NmeaTextsLeaveCompletedAndWrongChecksumsAreRefused) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Line);
         Messages.Shown.clear();
+        const int refused = Sender.Refused();
         Send({c.Line, after});
         const std::string wire = c.Wire ? c.Wire : "";
         EXPECT_EQ(Pty.Read(wire.size() + after.size()), wire + after);
-        EXPECT_EQ(Refused, c.Wire ? 0 : 1);
+        EXPECT_EQ(Sender.Refused() - refused, c.Wire ? 0 : 1);
         if (c.Wire) {
             EXPECT_TRUE(Messages.Shown.empty());
             continue;
@@ -114,143 +263,18 @@ TEST_F(CommandOutTest, NmeaTextsLeaveCompletedAndWrongChecksumsAreRefused) {
         EXPECT_EQ(Messages.Shown[0].rfind("warning: ", 0), 0u) << Messages.Shown[0];
         EXPECT_NE(Messages.Shown[0].find(c.Message), std::string::npos) << Messages.Shown[0];
     }
-    // A UBX frame's text goes out as the frame's bytes, nothing added.
-    Send({UbxHotStartFrame, after});
-    const std::string frame = FrameBytes(UbxHotStartFrame);
-    EXPECT_EQ(Pty.Read(frame.size() + after.size()), frame + after);
 }
 
-TEST_F(CommandOutTest, APendingRestartReplacesOnlyTheFirstLine) {
-    Restarts.Cold = true;
-    Send({"$PSRF104,0,0,0,0,0,0,12,4*", "$PSRF101*"});
-    EXPECT_EQ(Pty.ReadAll(), FrameBytes(UbxColdStartFrame) + "$PSRF101*27\r\n");
-    EXPECT_FALSE(Restarts.Cold);
-}
-
-TEST_F(CommandOutTest, EachRestartRequestReplacesOneTextByItsFrame) {
-    const std::string sirf = "$PSRF104,0,0,0,0,0,0,12,1*";
-    const std::pair<std::atomic<bool>*, const char*> cases[] = {
-        {&Restarts.Hot, UbxHotStartFrame},
-        {&Restarts.Warm, UbxWarmStartFrame},
-        {&Restarts.Cold, UbxColdStartFrame}};
-    for (const auto& [flag, frame] : cases) {
-        *flag = true;
-        Send({sirf});
-        EXPECT_FALSE(*flag);
-        EXPECT_EQ(Pty.ReadAll(), FrameBytes(frame));
-        Send({sirf});
-        EXPECT_EQ(Pty.ReadAll(), sirf + "10\r\n");
-    }
-}
-
-TEST_F(CommandOutTest, RestartRequestsAreConsumedOneAtATimeHotWarmCold) {
+// Pending restarts replace the next texts, one each, hot before warm before
+// cold; raw bytes are never replaced.
+TEST_F(CommandOutTest, RestartRequestsReplaceTheNextCommandsOneAtATime) {
     Restarts.Cold = Restarts.Warm = Restarts.Hot = true;
-    for (int i = 0; i < 4; ++i) Send({"$PSRF101*"});
-    EXPECT_EQ(Pty.ReadAll(), FrameBytes(UbxHotStartFrame) + FrameBytes(UbxWarmStartFrame) +
+    ASSERT_TRUE(Sender.Submit({Command{RawBytes{{'R', 'T'}}}}));
+    Send({"$PSRF101*", "$PSRF101*", "B5620A0400000E34", "$PSRF101*"});
+    EXPECT_EQ(Pty.ReadAll(), "RT" + FrameBytes(UbxHotStartFrame) + FrameBytes(UbxWarmStartFrame) +
                                  FrameBytes(UbxColdStartFrame) + "$PSRF101*27\r\n");
-}
-
-TEST_F(CommandOutTest, WithoutRestartRequestsTheTextGoesOutAsItIs) {
-    TCommandOut sender(false, {"$PSRF101*"}, Pty.Number(), &Port);
-    Restarts.Hot = true;  // not handed to this sender
-    sender.Start();
-    sender.WaitFor();
-    EXPECT_EQ(Pty.ReadAll(), "$PSRF101*27\r\n");
-    EXPECT_TRUE(Restarts.Hot);
-}
-
-// The limit counts the text handed over, before its checksum and line end.
-TEST_F(CommandOutTest, ALineLongerThan99CharactersIsRefusedWhole) {
-    const std::string longest = "$PSRF" + std::string(TCommandOut::MaxLineChars - 6, '9') + "*";
-    ASSERT_EQ(longest.size(), 99u);
-    Send({longest, longest + "9", "$PSRF101*"});
-    EXPECT_EQ(Pty.ReadAll(), longest + "2E\r\n$PSRF101*27\r\n");
-    EXPECT_EQ(Refused, 1);
-    for (const std::string& event : Recorder.Events()) EXPECT_NE(event, "write " + longest + "9");
-}
-
-TEST_F(CommandOutTest, ConcurrentSendersKeepEachLineWholeWithItsOwnPurge) {
-    constexpr int Lines = 25;
-    std::vector<std::string> a, b;
-    for (int i = 0; i < Lines; ++i) {
-        a.push_back("$PSRFA," + std::to_string(i) + "," + std::string(60, 'a') + "*");
-        b.push_back("$PSRFB," + std::to_string(i) + "," + std::string(60, 'b') + "*");
-    }
-    TCommandOut first(false, a, Pty.Number(), &Port);
-    TCommandOut second(false, b, Pty.Number(), &Port);
-    for (std::string& line : a) line = CompleteCommandText(line).Text;
-    for (std::string& line : b) line = CompleteCommandText(line).Text;
-    std::string wire;
-    std::thread master([&] { wire = Pty.ReadAll(500); });
-    first.Start();
-    second.Start();
-    first.WaitFor();
-    second.WaitFor();
-    master.join();
-
-    // The wire holds every line whole, each sender's lines in its own order.
-    size_t pos = 0, nextA = 0, nextB = 0;
-    while (pos < wire.size()) {
-        if (nextA < a.size() && wire.compare(pos, a[nextA].size(), a[nextA]) == 0)
-            pos += a[nextA++].size();
-        else if (nextB < b.size() && wire.compare(pos, b[nextB].size(), b[nextB]) == 0)
-            pos += b[nextB++].size();
-        else
-            FAIL() << "bytes interleaved at " << pos << ": " << wire.substr(pos, 40);
-    }
-    EXPECT_EQ(nextA, a.size());
-    EXPECT_EQ(nextB, b.size());
-
-    // Every write directly follows its own purge; no purge cuts into a line.
-    const std::vector<std::string> events = Recorder.Events();
-    int writes = 0;
-    for (size_t i = 0; i < events.size(); ++i) {
-        if (events[i].rfind("write", 0) != 0) continue;
-        ++writes;
-        ASSERT_GT(i, 0u);
-        EXPECT_EQ(events[i - 1], PortRecorder::PurgeBothEvent);
-    }
-    EXPECT_EQ(writes, 2 * Lines);
-}
-
-TEST_F(CommandOutTest, ClosingThePortWhileSendersWriteEndsThemCleanly) {
-    std::vector<std::unique_ptr<TCommandOut>> senders;
-    for (int i = 0; i < 4; ++i) {
-        senders.push_back(std::make_unique<TCommandOut>(
-            false, std::vector<std::string>(50, "$PSRF103,0" + std::to_string(i) + ",00,01,01*"),
-            Pty.Number(), &Port));
-        senders.back()->Start();
-    }
-    std::thread master([&] { Pty.ReadAll(300); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    EXPECT_TRUE(Port.ClosePort());
-    for (auto& sender : senders) sender->WaitFor();
-    EXPECT_FALSE(Port.IsOpen());
-    EXPECT_EQ(Port.SendCommandText("$PSRF101*"), SendPortClosed);
-    master.join();
-}
-
-// Tells when a sender that frees itself is gone.
-class WatchedSender : public TCommandOut {
-  public:
-    WatchedSender(std::vector<std::string> lines, int32_t number, YComPort& port,
-                  std::atomic<bool>& gone)
-        : TCommandOut(false, std::move(lines), number, &port), FGone(gone) {}
-    ~WatchedSender() override { FGone = true; }
-
-  private:
-    std::atomic<bool>& FGone;
-};
-
-TEST_F(CommandOutTest, ASenderThatFreesItselfSendsAndGoes) {
-    std::atomic<bool> gone{false};
-    auto* sender = new WatchedSender({"$PSRF101*"}, Pty.Number(), Port, gone);
-    sender->SetFreeOnTerminate(true);
-    CommandOut = sender;
-    sender->Start();
-    EXPECT_EQ(Pty.Read(13), "$PSRF101*27\r\n");
-    while (!gone) std::this_thread::yield();
-    CommandOut = nullptr;
+    EXPECT_FALSE(Restarts.Cold);
+    EXPECT_EQ(Answers.Waiting(), 3u) << "the restart frames sent are watched";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // rule for late changes, and ending every thread it ran.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -12,6 +13,7 @@
 #include "nmea/NmeaManager.h"
 #include "serial/YComPort.h"
 #include "tests/link/SimReceivers.h"
+#include "tests/link/WriteGate.h"
 #include "tests/serial/PtyPair.h"
 #include "tests/thread/TestEventLoop.h"
 
@@ -33,8 +35,14 @@ class RecordingObserver : public ConnectionObserver {
     void ShowMessage(const std::string& text, const std::string&) override {
         Messages.push_back(text);
     }
+    void Note(const std::string& line) override {
+        Notes.push_back(line);
+        if (NoteSeen) NoteSeen();
+    }
     std::vector<LinkState> States;
     std::vector<std::string> Messages;
+    std::vector<std::string> Notes;
+    std::function<void()> NoteSeen;
 };
 
 class ConnectionTest : public ::testing::Test {
@@ -121,6 +129,36 @@ TEST_F(ConnectionTest, OpenAfterFailureStartsAfreshAndALostLinkIsDown) {
     Link.Close();
     EXPECT_EQ(Link.State(), LinkState::Idle);
     ASSERT_TRUE(Loop.RunUntil([&] { return Link.RunningReaders() == 0; }, 5s));
+}
+
+// Closing while the sender is in the middle of a write drops the commands
+// still queued and says how many; the next link gets only its own commands,
+// from a sender of its own.
+TEST_F(ConnectionTest, CommandsPendingAtCloseAreDroppedNotSentOnTheNextLink) {
+    PtyPair first, second;
+    WriteGate gate;  // holds the sender in its first write until the note is out
+    Port.SetObserver(&gate);
+    Observer.NoteSeen = [&] { gate.Release(); };
+    Configure(first.Number(), 115200);
+    ASSERT_TRUE(Link.Open(One(first.Path()), ModeGeneral));
+    ASSERT_TRUE(Loop.RunUntil([&] { return Link.Connected(); }, 5s));
+    ASSERT_TRUE(Link.Send(std::vector<std::string>(500, "$PSRF101*")));
+    EXPECT_EQ(Link.RunningSenders(), 1);
+    ASSERT_TRUE(gate.WaitHeld(10s));
+    Link.Close();
+    EXPECT_EQ(Link.RunningSenders(), 0);
+    EXPECT_EQ(Observer.Notes,
+              std::vector<std::string>{"*** 499 commands not sent: the link was closed."});
+    EXPECT_FALSE(Link.Send({"$PSRF101*"})) << "closed";
+
+    Configure(second.Number(), 115200);
+    ASSERT_TRUE(Link.Open(One(second.Path()), ModeGeneral));
+    ASSERT_TRUE(Loop.RunUntil([&] { return Link.Connected(); }, 5s));
+    ASSERT_TRUE(Link.Send({"$PSRF103,00,00,01,01*"}));
+    ASSERT_TRUE(Link.WaitSendersIdle(10s));
+    EXPECT_EQ(second.ReadAll(), "$PSRF103,00,00,01,01*25\r\n");
+    EXPECT_EQ(Observer.Notes.size(), 1u);
+    Port.SetObserver(nullptr);
 }
 
 }  // namespace

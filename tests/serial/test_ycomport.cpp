@@ -138,19 +138,10 @@ TEST_F(PortTest, OddLengthDropsTheUnpairedCharacter) {
     EXPECT_EQ(Pty.ReadAll(), Bytes({0xB5, 0x62, 0x06}));
 }
 
-TEST_F(PortTest, UbxTextsBeyondTheFrameBufferAreRefusedWhole) {
-    const std::string fits = "B562" + std::string(UbxMaxHexChars - 4, '1');
-    EXPECT_EQ(Port.SendCommandText(fits), static_cast<int>(UbxMaxFrameBytes));
-    EXPECT_EQ(Pty.ReadAll().size(), UbxMaxFrameBytes);
-    EXPECT_EQ(Port.SendCommandText(fits + "11"), SendRefused);
-    EXPECT_EQ(Pty.ReadAll(200), "");
-}
-
 TEST(UbxText, FramesAreBuiltWithTheirChecksum) {
     EXPECT_EQ(MakeUbxFrameText("0604040000000200"), UbxHotStartFrame);
     EXPECT_EQ(MakeUbxFrameText("0604040001000200"), UbxWarmStartFrame);
     EXPECT_EQ(MakeUbxFrameText("06040400FF070200"), UbxColdStartFrame);
-    EXPECT_EQ(MakeUbxFrameText(std::string(UbxMaxHexChars + 2, '0')), "");
     EXPECT_EQ(HexPairToByte("FF"), 0xFF);
     EXPECT_EQ(HexPairToByte("ff"), 0x00);
     EXPECT_EQ(HexPairToByte("7"), 0x70);
