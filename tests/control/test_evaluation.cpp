@@ -1,7 +1,7 @@
 // The evaluation window on the real monitor connected to the simulator: a
 // cold-start campaign from the window measures the simulator's times, the
 // recording fills the accuracy scatter and the satellite table, and exports
-// as many rows as epochs.
+// a row for every epoch with a time or a position.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
