@@ -148,8 +148,8 @@ bool TFComPortSetting::TakeTypedEntry() {
 bool TFComPortSetting::SelectKeptEntry(const std::string& entry) {
     const QString text = QString::fromStdString(entry);
     if (text.isEmpty()) return false;
-    if (portCombo->findText(text) < 0 && !entry.empty() && entry[0] == '/' &&
-        QFileInfo::exists(text)) {
+    // Listed as a typed path is on Open, so the detection finds it in the list.
+    if (portCombo->findText(text) < 0 && entry[0] == '/' && QFileInfo::exists(text)) {
         AddExtraPort(entry);
         std::vector<std::string> list;
         EnumerateSerialPorts(list);
