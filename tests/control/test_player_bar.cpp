@@ -31,13 +31,3 @@ TEST(PlayerBar, TheSliderKeepsItsWidthAsThePositionGrows) {
         sliderWidth = bar.positionSlider->width();
     }
 }
-
-TEST(PlayerBar, ItsFrameStartsBelowTheOwnersFrame) {
-    const QRect owners[] = {{0, 0, 420, 520}, {100, 50, 1280, 900}, {-20, 300, 420, 520}};
-    for (const QRect& owner : owners) {
-        const QPoint at = TPlayerBar::PlaceFor(owner);
-        EXPECT_EQ(at.x(), owner.left());
-        EXPECT_GT(at.y(), owner.bottom()) << "never over the owner's lowest row";
-        EXPECT_LE(at.y(), owner.bottom() + 8) << "close enough to read as its own";
-    }
-}
