@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <fstream>
 
+#include "control/SaveName.h"
 #include "eval/EpochRecorder.h"
 
 // The 3D times of the runs as bars of bins 0.1, 0.2, 0.5, 1, 2, 5, 10 ... s
@@ -66,6 +67,7 @@ constexpr const char* KindCaptions[] = {"Hot", "Warm", "Cold", "Factory"};
 constexpr int DefaultRuns = 10, MaxRuns = 10000;
 constexpr double DefaultTimeout = 120, DefaultPause = 5, MaxSeconds = 86400;
 const QStringList Columns = {"Run", "2D (s)", "3D (s)", "Receiver (s)", "Result"};
+constexpr char CsvSuffix[] = "csv";
 
 QString Tenths(double seconds) {
     return seconds < 0 ? QString() : QString::number(seconds, 'f', 1);
@@ -124,9 +126,12 @@ TCampaignPanel::TCampaignPanel(QWidget* parent, std::mutex& lock, const EpochRec
     connect(FTimer, &QTimer::timeout, this, [this] { Tick(); });
     connect(startButton, &QPushButton::clicked, this, [this] { Start(); });
     connect(cancelButton, &QPushButton::clicked, this, [this] { Cancel(); });
+    FChooseFile = [this](const QString& title, const QString& filter) {
+        return QFileDialog::getSaveFileName(this, title, QString(), filter);
+    };
     connect(csvButton, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getSaveFileName(this, "Export the campaign", QString(),
-                                                          "CSV files (*.csv)");
+        const QString file =
+            WithSuffix(FChooseFile("Export the campaign", "CSV files (*.csv)"), CsvSuffix);
         if (!file.isEmpty()) ExportCsv(file);
     });
 }
@@ -202,7 +207,9 @@ void TCampaignPanel::ShowRuns() {
         if (r.Fix3D >= 0) times3D.push_back(r.Fix3D);
     }
     const TtffStatistics s = FCampaign->Summary3D();
-    QString text = QString("%1 runs, %2 timed out").arg(runs.size()).arg(FCampaign->Failures());
+    QString text = QString(runs.size() == 1 ? "%1 run, %2 timed out" : "%1 runs, %2 timed out")
+                       .arg(runs.size())
+                       .arg(FCampaign->Failures());
     if (s.Count > 0)
         text +=
             QString("; 3D: min %1, median %2, mean %3, 90% %4, max %5 s")

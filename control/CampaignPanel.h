@@ -40,6 +40,10 @@ class TCampaignPanel : public QWidget {
     const TtffCampaign* Campaign() const { return FCampaign.get(); }
     // Writes the campaign's CSV to 'file'; false when it cannot.
     bool ExportCsv(const QString& file) const;
+    // Chooses the file "Export CSV..." writes; empty when cancelled (tests
+    // answer themselves).
+    using SaveChooser = std::function<QString(const QString& title, const QString& filter)>;
+    void SetSaveChooser(SaveChooser chooser) { FChooseFile = std::move(chooser); }
 
     QComboBox* kindCombo = nullptr;
     QSpinBox* runsSpin = nullptr;
@@ -58,6 +62,7 @@ class TCampaignPanel : public QWidget {
     std::mutex& FLock;
     const EpochRecorder& FRecording;
     TtffCampaign::SendRestart FRestart;
+    SaveChooser FChooseFile;
     std::unique_ptr<TtffCampaign> FCampaign;
     uint64_t FSeenCycles = 0;  // cycles of the recording the campaign has seen
     QTimer* FTimer = nullptr;

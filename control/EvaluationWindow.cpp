@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -21,6 +22,7 @@
 #include <mutex>
 
 #include "control/CampaignPanel.h"
+#include "control/SaveName.h"
 #include "eval/EpochRecorder.h"
 #include "eval/Export.h"
 #include "nmea/NmeaManager.h"
@@ -47,6 +49,8 @@ const QStringList MessageColumns = {"Sentence", "Count", "Per second", "Checksum
 const char* const SystemNames[] = {"GPS",    "SBAS", "GLONASS", "Galileo",
                                    "BeiDou", "QZSS", "NavIC",   "other"};
 constexpr char AllSystems[] = "All systems";
+constexpr double MaxLatitude = 90, MaxLongitude = 180;
+constexpr double MaxAltitude = 100000;  // metres: far above any receiver this evaluates
 
 // A table cell that sorts by number.
 QTableWidgetItem* NumberItem(int value) {
@@ -128,6 +132,9 @@ QWidget* TEvaluationWindow::BuildAccuracyTab() {
     referenceEdit = new QLineEdit(tab);
     referenceEdit->setPlaceholderText(
         "reference: latitude, longitude[, altitude] (empty: the mean)");
+    referenceNote = new QLabel(tab);
+    referenceNote->setWordWrap(true);
+    referenceNote->hide();
     resetButton = new QPushButton("Reset", tab);
     connect(resetButton, &QPushButton::clicked, this, [this] { ResetAccuracy(); });
     connect(referenceEdit, &QLineEdit::editingFinished, this, [this] { RefreshAccuracy(); });
@@ -136,6 +143,7 @@ QWidget* TEvaluationWindow::BuildAccuracyTab() {
     row->addWidget(resetButton);
     auto* layout = new QVBoxLayout(tab);
     layout->addLayout(row);
+    layout->addWidget(referenceNote);
     layout->addWidget(scatter, 1);
     return tab;
 }
@@ -215,7 +223,29 @@ QWidget* TEvaluationWindow::BuildExportRow() {
     return row;
 }
 
+// The window opens whole on its screen's free area (without panels and
+// docks): no larger than the area, and moved in where it would stick out.
+void TEvaluationWindow::FitToScreen() {
+    const QScreen* where = screen();
+    if (!where) return;
+    const QRect area = where->availableGeometry();
+    const QRect outer = frameGeometry(), inner = geometry();
+    const int frameWidth = outer.width() - inner.width();
+    const int frameHeight = outer.height() - inner.height();
+    const QSize fitted(std::min(width(), area.width() - frameWidth),
+                       std::min(height(), area.height() - frameHeight));
+    if (fitted != size()) resize(fitted.expandedTo(minimumSize()));
+    const QSize whole = size() + QSize(frameWidth, frameHeight);
+    // A window larger than the area (its minimum size) keeps its top left corner in.
+    const int left = std::clamp(outer.left(), area.left(),
+                                std::max(area.left(), area.right() + 1 - whole.width()));
+    const int top = std::clamp(outer.top(), area.top(),
+                               std::max(area.top(), area.bottom() + 1 - whole.height()));
+    if (QPoint(left, top) != outer.topLeft()) move(left, top);
+}
+
 void TEvaluationWindow::showEvent(QShowEvent*) {
+    FitToScreen();
     FTimer->start();
     Refresh();
 }
@@ -296,15 +326,49 @@ void TEvaluationWindow::VisitFrom(uint64_t first, const EpochVisitor& visit, uin
     }
 }
 
-std::optional<ReferencePosition> TEvaluationWindow::Reference() const {
-    const QStringList parts = referenceEdit->text().split(',', Qt::SkipEmptyParts);
-    if (parts.size() < 2) return std::nullopt;
-    bool okLat = false, okLon = false, okAlt = true;
+std::optional<ReferencePosition> TEvaluationWindow::ParseReference(const QString& text,
+                                                                   QString& refusal) {
+    refusal.clear();
+    if (text.trimmed().isEmpty()) return std::nullopt;
+    const QStringList parts = text.split(',');
+    if (parts.size() < 2 || parts.size() > 3) {
+        refusal = QString("Reference refused: \"%1\" is not latitude, longitude[, altitude].")
+                      .arg(text.trimmed());
+        return std::nullopt;
+    }
+    struct Field {
+        const char* Name;
+        double Limit;  // the largest magnitude it may have
+    };
+    const Field fields[] = {
+        {"latitude", MaxLatitude}, {"longitude", MaxLongitude}, {"altitude", MaxAltitude}};
+    double values[3] = {};
+    for (int i = 0; i < parts.size(); ++i) {
+        const QString part = parts[i].trimmed();
+        bool number = false;
+        values[i] = part.toDouble(&number);
+        const QString why = !number                                  ? "is not a number"
+                            : std::fabs(values[i]) > fields[i].Limit ? "is out of range"
+                                                                     : QString();
+        if (why.isEmpty()) continue;
+        refusal = QString("Reference refused: %1 \"%2\" %3 (%4 to %5).")
+                      .arg(fields[i].Name, part, why)
+                      .arg(-fields[i].Limit)
+                      .arg(fields[i].Limit);
+        return std::nullopt;
+    }
     ReferencePosition r;
-    r.Latitude = parts[0].trimmed().toDouble(&okLat);
-    r.Longitude = parts[1].trimmed().toDouble(&okLon);
-    if (parts.size() > 2) r.Altitude = parts[2].trimmed().toDouble(&okAlt);
-    if (!okLat || !okLon || !okAlt) return std::nullopt;
+    r.Latitude = values[0];
+    r.Longitude = values[1];
+    if (parts.size() == 3) r.Altitude = values[2];
+    return r;
+}
+
+std::optional<ReferencePosition> TEvaluationWindow::Reference() {
+    QString refusal;
+    std::optional<ReferencePosition> r = ParseReference(referenceEdit->text(), refusal);
+    referenceNote->setText(refusal + (refusal.isEmpty() ? "" : " Measured about the mean."));
+    referenceNote->setVisible(!refusal.isEmpty());
     return r;
 }
 
@@ -326,12 +390,13 @@ void TEvaluationWindow::RefreshAccuracy() {
     // A long recording's figures move slowly: they are worked out again once
     // the fixes have grown by a hundredth, so a refresh stays short.
     const QString reference = referenceEdit->text();
+    const std::optional<ReferencePosition> position = Reference();
     const bool due = FFixes.size() <= AlwaysMeasuredFixes || reference != FMeasuredReference ||
                      FFixes.size() * GrowthDenominator >= FMeasuredFixes * (GrowthDenominator + 1);
     if (!due) return;
     FMeasuredFixes = FFixes.size();
     FMeasuredReference = reference;
-    scatter->Show(MeasureAccuracy(FFixes, Reference(), ScatterPoints));
+    scatter->Show(MeasureAccuracy(FFixes, position, ScatterPoints));
 }
 
 void TEvaluationWindow::ResetAccuracy() {
@@ -442,9 +507,16 @@ bool TEvaluationWindow::ExportRecording(const QString& file, const QString& form
     return static_cast<bool>(out);
 }
 
+void TEvaluationWindow::SetSaveChooser(SaveChooser chooser) {
+    campaign->SetSaveChooser(chooser);
+    FChooseFile = std::move(chooser);
+}
+
 void TEvaluationWindow::ExportWithDialog(const QString& format) {
-    const QString file = FChooseFile("Export the recording",
-                                     QString("%1 files (*.%2)").arg(format.toUpper(), format));
+    const QString file =
+        WithSuffix(FChooseFile("Export the recording",
+                               QString("%1 files (*.%2)").arg(format.toUpper(), format)),
+                   format);
     if (file.isEmpty()) return;
     if (!ExportRecording(file, format)) ShowMessage("Cannot write " + file.toStdString(), "Export");
 }

@@ -49,16 +49,22 @@ class TEvaluationWindow : public QWidget {
     // Writes the recording in 'format' ("csv", "gpx" or "kml"); false when
     // the file cannot be written.
     bool ExportRecording(const QString& file, const QString& format);
-    void SetSaveChooser(SaveChooser chooser) { FChooseFile = std::move(chooser); }
+    // Also the chooser of the campaign's export.
+    void SetSaveChooser(SaveChooser chooser);
     void ShowCampaign();
     // Highlights a satellite's line in the signal history (chosen in the
     // satellites table or in the sky view).
     void ChooseSatellite(Constellation system, int prn);
+    // The reference typed as "lat, lon[, alt]" (degrees, metres). Empty text
+    // means the mean, with no refusal; a text that is not a position gives
+    // nothing and the reason in 'refusal'.
+    static std::optional<ReferencePosition> ParseReference(const QString& text, QString& refusal);
 
     QTabWidget* tabs = nullptr;
     TCampaignPanel* campaign = nullptr;
     TScatterView* scatter = nullptr;
     QLineEdit* referenceEdit = nullptr;  // "lat, lon[, alt]" or empty: the mean
+    QLabel* referenceNote = nullptr;  // why the reference typed is refused; hidden when it is not
     QPushButton* resetButton = nullptr;
     THistoryView* history = nullptr;
     QComboBox* systemCombo = nullptr;
@@ -89,8 +95,10 @@ class TEvaluationWindow : public QWidget {
     // Visits the epochs recorded from absolute index 'first' up to 'last'
     // (excluded), a slice at a time under the store lock.
     void VisitFrom(uint64_t first, const EpochVisitor& visit, uint64_t last = UINT64_MAX);
-    std::optional<ReferencePosition> Reference() const;
+    // The reference typed, telling below it why one is refused.
+    std::optional<ReferencePosition> Reference();
     void ExportWithDialog(const QString& format);
+    void FitToScreen();
 
     NMEA_Manager& FStore;
     EpochRecorder& FRecording;

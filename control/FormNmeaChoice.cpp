@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <algorithm>
 
 #include "link/Connection.h"
 #include "views/MessageBox.h"
@@ -17,8 +18,7 @@ constexpr int RowHeight = 20;
 constexpr int ColumnWidth = 45;
 constexpr int NameLeft = 60;
 constexpr int EditLeft = 90;
-constexpr int PanelWidth = 220;
-constexpr int PanelHeight = 250;
+constexpr int HeaderGap = 6;  // between the two headers, and after the second
 constexpr int MaxInterval = 255;
 constexpr const char* RowNames[TFNmeaChoice::RowCount] = {"GGA", "GLL", "GSA", "GSV",
                                                           "RMC", "VTG", "MSS", "ZDA"};
@@ -29,7 +29,10 @@ constexpr char GsvDefault[] = "5";
 constexpr char RowDefault[] = "1";
 constexpr char RangeText[] = "output rate must be in 0~255";
 constexpr char RangeCaption[] = "warning";
-constexpr char NotConnectedText[] = "no GPS device exist";
+constexpr char NotConnectedText[] = "no GPS device connected";
+constexpr char MessageHeader[] = "NMEA Message";
+constexpr char IntervalHeader[] = "Output interval (0~255 s)";
+constexpr char Title[] = "NMEA Setting \u2014 SiRF";
 constexpr char NotConnectedCaption[] = "error";
 }  // namespace
 
@@ -38,12 +41,17 @@ TFNmeaChoice::TFNmeaChoice(QWidget* parent) : QFrame(parent) {
 }
 
 void TFNmeaChoice::BuildWidgets() {
-    headerLabels[0] = new QLabel("NMEA Message", this);
-    headerLabels[1] = new QLabel("Ouput Interval(0~255 sec)", this);
-    for (int i = 0; i < 2; ++i) {
-        headerLabels[i]->adjustSize();
-        headerLabels[i]->setGeometry(i == 0 ? 0 : EditLeft, 0, headerLabels[i]->width(), RowHeight);
-    }
+    // The interval header starts above the edits unless the message header
+    // reaches there; the panel widens to hold it whole in any font.
+    headerLabels[0] = new QLabel(MessageHeader, this);
+    headerLabels[1] = new QLabel(IntervalHeader, this);
+    const int messageWidth = headerLabels[0]->sizeHint().width();
+    const int intervalLeft = std::max(EditLeft, messageWidth + HeaderGap);
+    const int intervalWidth = headerLabels[1]->sizeHint().width();
+    headerLabels[0]->setGeometry(0, 0, messageWidth, RowHeight);
+    headerLabels[1]->setGeometry(intervalLeft, 0, intervalWidth, RowHeight);
+    const int width = std::max(MinWidth, intervalLeft + intervalWidth + HeaderGap);
+    resize(width, Height);
     for (int i = 0; i < RowCount; ++i) {
         const int top = RowHeight * (i + 1);
         msgLabels[i] = new QLabel(RowNames[i], this);
@@ -55,7 +63,7 @@ void TFNmeaChoice::BuildWidgets() {
     okButton = new QToolButton(this);
     okButton->setText("OK");
     okButton->setFocusPolicy(Qt::NoFocus);
-    okButton->setGeometry(0, 185, PanelWidth, 30);
+    okButton->setGeometry(0, 185, width, 30);
     okButton->raise();
     connect(okButton, &QToolButton::clicked, this, [this] { ApplyOutputRate(); });
     NoteShownIntervals();
@@ -146,9 +154,16 @@ void TFNmeaChoice::ApplyOutputRate() {
 TFmNmeaChoice::TFmNmeaChoice(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMinimizeButtonHint) {
-    setWindowTitle("NMEA Setting");
+    setWindowTitle(Title);
     move(869, 221);
-    setFixedSize(PanelWidth, PanelHeight);
     FPanel = new TFNmeaChoice(this);
-    FPanel->setGeometry(0, 0, PanelWidth, PanelHeight);
+    FPanel->move(0, 0);
+    setFixedSize(FPanel->size());
+}
+
+void TFmNmeaChoice::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }

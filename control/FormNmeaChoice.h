@@ -1,7 +1,7 @@
 // The SiRF output-interval window: one row per NMEA sentence with its output
 // interval in seconds; OK (or Enter in a row) checks every row, then sends one
 // $PSRF103 rate control sentence for each row changed since the window was
-// shown.
+// shown. The window is as wide as its header row needs (220 px at least).
 #pragma once
 
 #include <QFrame>
@@ -11,6 +11,7 @@
 #include <vector>
 
 class Connection;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -21,6 +22,8 @@ class TFNmeaChoice : public QFrame {
   public:
     static constexpr int RowCount = 8;
     static constexpr int GllRow = 1;
+    static constexpr int MinWidth = 220;
+    static constexpr int Height = 250;
 
     explicit TFNmeaChoice(QWidget* parent);
 
@@ -64,6 +67,10 @@ class TFmNmeaChoice : public QWidget {
     explicit TFmNmeaChoice(QWidget* parent = nullptr);
     TFNmeaChoice* Panel() const { return FPanel; }
     void SetLink(Connection* link) { FPanel->SetLink(link); }
+
+  protected:
+    // Escape closes the window, as it closes a dialog.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     TFNmeaChoice* FPanel;

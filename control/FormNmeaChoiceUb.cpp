@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,13 +33,14 @@ constexpr char CfgRateHead[] = "06080600";
 constexpr char CfgRateTail[] = "01000100";
 constexpr const char* MessageNames[TFmNmeaChoice_ub::MessageCount] = {"GGA", "GLL", "GSA", "GSV",
                                                                       "RMC", "VTG", "ZDA"};
-constexpr char NotConnectedText[] = "no GPS device exist";
+constexpr char NotConnectedText[] = "no GPS device connected";
 constexpr char NotConnectedCaption[] = "error";
 constexpr char PeriodRangeText[] = "measurement period must be in 250~60000 ms";
 constexpr char SilenceText[] =
     "These choices switch every NMEA output of the receiver off: it will send no "
     "sentence at all. Send them?";
 constexpr char SilenceCaption[] = "NMEA Setting";
+constexpr char Title[] = "NMEA Setting \u2014 u-blox";
 constexpr char PollingText[] = "Reading the receiver's settings...";
 constexpr char PolledText[] = "Showing the receiver's settings.";
 constexpr char SilentText[] = "No answer from the receiver: showing the last choices.";
@@ -64,7 +66,7 @@ std::string CfgMsgBody(uint8_t id, const char* uart, const char* usb) {
 }  // namespace
 
 TFmNmeaChoice_ub::TFmNmeaChoice_ub(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setWindowTitle("NMEA Setting");
+    setWindowTitle(Title);
     setGeometry(640, 275, 249, 345);
     setFixedSize(249, 345);
     BuildOutputGroup();
@@ -127,6 +129,13 @@ void TFmNmeaChoice_ub::BuildRateGroup() {
     grey.setColor(QPalette::Base, palette().color(QPalette::Window));
     edtFrequency->setPalette(grey);
     connect(edtPeriod, &QLineEdit::textChanged, this, [this] { edtPeriodChange(); });
+}
+
+void TFmNmeaChoice_ub::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void TFmNmeaChoice_ub::SetTabOrder() {

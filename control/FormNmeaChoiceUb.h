@@ -22,6 +22,7 @@ class QCheckBox;
 class QTimer;
 struct UbxSettingAnswer;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -82,6 +83,8 @@ class TFmNmeaChoice_ub : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // Escape closes the window, as it closes a dialog.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void BuildOutputGroup();

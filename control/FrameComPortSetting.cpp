@@ -1,6 +1,7 @@
 #include "control/FrameComPortSetting.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QTimer>
 #include <QToolButton>
 #include <mutex>
@@ -141,6 +142,26 @@ bool TFComPortSetting::TakeTypedEntry() {
     EnumerateSerialPorts(list);
     SetPortItems(list);
     portCombo->setCurrentIndex(portCombo->findText(QString::fromStdString(text)));
+    return true;
+}
+
+bool TFComPortSetting::SelectKeptEntry(const std::string& entry) {
+    const QString text = QString::fromStdString(entry);
+    if (text.isEmpty()) return false;
+    // Listed as a typed path is on Open, so the detection finds it in the list.
+    if (portCombo->findText(text) < 0 && entry[0] == '/' && QFileInfo::exists(text)) {
+        AddExtraPort(entry);
+        std::vector<std::string> list;
+        EnumerateSerialPorts(list);
+        SetPortItems(list);
+    }
+    const int index = portCombo->findText(text);
+    if (index >= 0) {
+        portCombo->setCurrentIndex(index);
+        return true;
+    }
+    if (!LooksLikeLinkUrl(entry) || !portCombo->isEditable()) return false;
+    portCombo->setEditText(text);
     return true;
 }
 

@@ -59,6 +59,10 @@ class TFComPortSetting : public QFrame, public ConnectionObserver {
     // A port given at start-up (command line, demo receiver): selected and
     // connected in `mode` without a click, as a Prolific adapter would be.
     void ConnectAtStart(const std::string& path, int mode);
+    // Selects a port or link kept from the last run: a listed entry; a
+    // device path that exists now (a pseudo-terminal, say), listed as a typed
+    // one would be; a link URL, typed into the list. False when it is none.
+    bool SelectKeptEntry(const std::string& entry);
     // Selects a rate of the baud list; false when it is not listed.
     bool SelectBaudRate(int32_t rate);
     // Ends the connection and waits for its threads (program exit).

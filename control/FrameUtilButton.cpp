@@ -1,6 +1,7 @@
 #include "control/FrameUtilButton.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QShortcut>
 #include <QToolButton>
@@ -63,7 +64,7 @@ QFileDialog& TFUtilButton::SaveDialog() {
 }
 
 QString TFUtilButton::CaptureFolder() const {
-    return saveDialog ? saveDialog->directory().absolutePath() : FCaptureFolder;
+    return FCaptureFolder;
 }
 
 void TFUtilButton::SetCaptureFolder(const QString& folder) {
@@ -115,6 +116,9 @@ void TFUtilButton::StartLog() {
                     CaptureOpenFailedCaption);
         return;
     }
+    // The folder of the file written, however it was given (a typed path
+    // may lead elsewhere than the folder the dialog shows).
+    SetCaptureFolder(QFileInfo(QString::fromStdString(name)).absolutePath());
     SetLogging(true);
 }
 

@@ -50,7 +50,8 @@ class TFUtilButton : public QFrame {
     // file system from a thread of its own, which a monitor that never
     // captures does not need.
     QFileDialog& SaveDialog();
-    // The folder the save dialog opens in: the one last chosen.
+    // The folder the save dialog opens in: that of the last capture file
+    // opened (or the one kept from the last run).
     QString CaptureFolder() const;
     void SetCaptureFolder(const QString& folder);
 
@@ -67,7 +68,7 @@ class TFUtilButton : public QFrame {
     QWidget* FSirfSetting = nullptr;
     bool FLogging = false;
     SaveDialogRunner FRunSaveDialog;
-    QString FCaptureFolder;  // until the dialog exists
+    QString FCaptureFolder;
 };
 
 extern const char* const SirfSettingShortcut;

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
@@ -24,6 +25,7 @@ constexpr double Speeds[] = {0.25, 0.5, 1,  2,   5,
                              10,   20,  50, 100, PlaybackControl::AsFastAsPossible};
 constexpr int NormalSpeedIndex = 2;
 constexpr int OwnerGap = 4;
+constexpr int LabelPadding = 4;  // beside the label's text, so no last letter is clipped
 
 QString SpeedText(double speed) {
     return speed == PlaybackControl::AsFastAsPossible ? CaptionFastest
@@ -31,6 +33,10 @@ QString SpeedText(double speed) {
 }
 
 }  // namespace
+
+// Seven-digit counts (a day at 10 Hz with ten sentences a cycle), the
+// capture's time and the end mark; digits are equally wide in the fonts used.
+const char* const TPlayerBar::LongestPosition = "8888888/8888888 88:88:88 end";
 
 TPlayerBar::TPlayerBar(QWidget* owner, YComPort* port)
     : QWidget(owner, Qt::Tool), FPort(port), FOwner(owner) {
@@ -54,11 +60,15 @@ void TPlayerBar::BuildWidgets() {
     speedCombo->setCurrentIndex(NormalSpeedIndex);
     positionSlider = new QSlider(Qt::Horizontal, this);
     positionSlider->setRange(0, SliderSteps);
+    positionSlider->setMinimumWidth(MinSliderWidth);
     loopBox = new QCheckBox(CaptionLoop, this);
     positionLabel = new QLabel(this);
+    positionLabel->setFixedWidth(positionLabel->fontMetrics().horizontalAdvance(LongestPosition) +
+                                 LabelPadding);
     for (QWidget* w : std::initializer_list<QWidget*>{playButton, stepButton, speedCombo,
                                                       positionSlider, loopBox, positionLabel})
-        row->addWidget(w);
+        row->addWidget(w, w == positionSlider ? 1 : 0);
+    if (FOwner) FOwner->installEventFilter(this);
     connect(playButton, &QToolButton::clicked, this, [this] {
         if (FControl) FControl->SetPaused(!FControl->Snapshot().Paused);
         ShowState();
@@ -101,10 +111,30 @@ void TPlayerBar::Attach(std::shared_ptr<PlaybackControl> control) {
     show();
 }
 
+QPoint TPlayerBar::PlaceFor(const QRect& ownerFrame) {
+    return {ownerFrame.left(), ownerFrame.bottom() + 1 + OwnerGap};
+}
+
+// A top-level widget's move() places its frame, so the bar's title bar
+// starts below the owner's frame.
 void TPlayerBar::PlaceBesideOwner() {
-    if (!FOwner) return;
-    const QRect frame = FOwner->frameGeometry();
-    move(frame.left(), frame.bottom() + OwnerGap);
+    if (FOwner) move(PlaceFor(FOwner->frameGeometry()));
+}
+
+// The owner moved or grew: the bar goes with it.
+bool TPlayerBar::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == FOwner && isVisible() && (type == QEvent::Move || type == QEvent::Resize))
+        PlaceBesideOwner();
+    return QWidget::eventFilter(watched, event);
+}
+
+// A window manager may put a new window where it likes (over its owner,
+// say): once it has been mapped, the bar is placed again.
+void TPlayerBar::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    PlaceBesideOwner();
+    QTimer::singleShot(0, this, [this] { PlaceBesideOwner(); });
 }
 
 void TPlayerBar::ShowState() {

@@ -37,6 +37,11 @@ const char* FixName(const Epoch& e) {
     }
 }
 
+// A dilution of precision the receiver reported; empty when it did not.
+std::string Dop(double value) {
+    return value > 0 ? Fixed(value, DopDecimals) : std::string();
+}
+
 std::string TimeOfDay(uint32_t ms) {
     char text[16];
     std::snprintf(text, sizeof text, "%02u:%02u:%02u.%03u", ms / 3600000, ms / 60000 % 60,
@@ -59,6 +64,7 @@ void ExportCsv(const EpochRange& epochs, std::ostream& out) {
     out << "host_s,utc,fix,quality,latitude,longitude,altitude_m,speed_m_s,course_deg,"
            "pdop,hdop,vdop,used,in_view\n";
     epochs([&](const Epoch& e) {
+        if (e.UtcMs == Epoch::NoTime && !e.HasPosition) return;
         std::string utc = IsoTime(e);
         if (utc.empty() && e.UtcMs != Epoch::NoTime) utc = TimeOfDay(e.UtcMs);
         out << Fixed(e.HostMs / 1000.0, MetreDecimals) << ',' << utc << ',' << FixName(e) << ','
@@ -70,8 +76,8 @@ void ExportCsv(const EpochRange& epochs, std::ostream& out) {
             out << ",,";
         if (e.HasAltitude) out << Fixed(e.Altitude, MetreDecimals);
         out << ',' << Fixed(e.SpeedMs, MetreDecimals) << ',' << Fixed(e.Course, DopDecimals) << ','
-            << Fixed(e.Pdop, DopDecimals) << ',' << Fixed(e.Hdop, DopDecimals) << ','
-            << Fixed(e.Vdop, DopDecimals) << ',' << e.UsedCount << ',' << e.InViewCount << '\n';
+            << Dop(e.Pdop) << ',' << Dop(e.Hdop) << ',' << Dop(e.Vdop) << ',' << e.UsedCount << ','
+            << e.InViewCount << '\n';
     });
 }
 

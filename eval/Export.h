@@ -9,6 +9,9 @@
 
 #include "eval/EpochRange.h"
 
+// Epochs with neither a time nor a position (a cycle's leftovers before the
+// receiver's first full cycle) are left out; a dilution not reported is an
+// empty cell.
 void ExportCsv(const EpochRange& epochs, std::ostream& out);
 // Only epochs with a position become track points.
 void ExportGpx(const EpochRange& epochs, std::ostream& out);

@@ -234,6 +234,7 @@ void ExportCampaignCsv(const TtffCampaign& c, std::ostream& out) {
 }
 
 constexpr double EdgeTolerance = 1e-9;
+constexpr double ShownPerSecond = 10;  // the runs are shown in tenths of a second
 
 std::vector<int> Histogram(const std::vector<double>& values, double width) {
     std::vector<int> bins;
@@ -242,7 +243,8 @@ std::vector<int> Histogram(const std::vector<double>& values, double width) {
         if (v < 0) continue;
         // A time on a bin's edge (3.6 s in 0.2 s bins) belongs to the bin it
         // starts, whatever the division's rounding.
-        const size_t bin = static_cast<size_t>(v / width + EdgeTolerance);
+        const double shown = std::round(v * ShownPerSecond) / ShownPerSecond;
+        const size_t bin = static_cast<size_t>(shown / width + EdgeTolerance);
         if (bin >= bins.size()) bins.resize(bin + 1, 0);
         ++bins[bin];
     }

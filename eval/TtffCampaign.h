@@ -141,5 +141,7 @@ class TtffCampaign {
 // One row per run (seconds with one decimal), then the summary rows ("--"
 // for the figures of a measure no run reached).
 void ExportCampaignCsv(const TtffCampaign& campaign, std::ostream& out);
-// Counts of 'values' in bins of 'width' seconds from 0.
+// Counts of 'values' in bins of 'width' seconds from 0. Each time counts as
+// the runs table shows it, to a tenth of a second: times that read the same
+// share a bin.
 std::vector<int> Histogram(const std::vector<double>& values, double width);

@@ -4,11 +4,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <algorithm>
 #include <array>
 
@@ -39,7 +41,6 @@ constexpr char KeyWindowX[] = "window/x";
 constexpr char KeyWindowY[] = "window/y";
 constexpr char KeyWindowWidth[] = "window/width";
 constexpr char KeyWindowHeight[] = "window/height";
-constexpr char LinkMark[] = "://";
 constexpr char KeyCampaignKind[] = "campaign/kind";
 constexpr char KeyCampaignRuns[] = "campaign/runs";
 constexpr char KeyCampaignTimeout[] = "campaign/timeout";
@@ -86,14 +87,7 @@ void RestoreBox(const QSettings& s, const char* key, QCheckBox* box) {
 // command line or found at start-up wins.
 void RestorePort(const QSettings& s, TFComPortSetting& panel) {
     if (panel.ConnectionStarted()) return;
-    const QString name = s.value(KeyPort).toString();
-    if (!name.isEmpty()) {
-        const int index = panel.portCombo->findText(name);
-        if (index >= 0)
-            panel.portCombo->setCurrentIndex(index);
-        else if (name.contains(LinkMark) && panel.portCombo->isEditable())
-            panel.portCombo->setEditText(name);
-    }
+    panel.SelectKeptEntry(s.value(KeyPort).toString().toStdString());
     int rate = 0;
     if (ReadInt(s, KeyRate, BaudRateTable[0], BaudRateTable[BaudRateCount - 1], rate))
         panel.SelectBaudRate(rate);
@@ -164,6 +158,21 @@ void RestoreWindow(const QSettings& s, TMainForm& window) {
         window.RestoreGeometry(QRect(x, y, width, height));
 }
 
+// A settings file is text: no control byte but tab and line ends, and UTF-8
+// throughout. Anything else is not ours, whatever QSettings makes of it.
+bool IsText(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return true;  // unreadable: told as such below
+    const QByteArray bytes = f.readAll();
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') return false;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8(bytes);
+    return !utf8.hasError();
+}
+
 }  // namespace
 
 QString MonitorSettings::DefaultFile() {
@@ -175,10 +184,10 @@ bool MonitorSettings::Restore(const SettingsTargets& targets, std::string& probl
     const QFileInfo info(FFile);
     if (!info.exists()) return true;
     QSettings s(FFile, QSettings::IniFormat);
-    if (!info.isReadable() || s.status() != QSettings::NoError) {
+    const bool damaged = s.status() == QSettings::FormatError || !IsText(FFile);
+    if (!info.isReadable() || damaged || s.status() != QSettings::NoError) {
         problem = "settings file " + FFile.toStdString() +
-                  (s.status() == QSettings::FormatError ? " is damaged" : " cannot be read") +
-                  "; starting with the defaults";
+                  (damaged ? " is damaged" : " cannot be read") + "; starting with the defaults";
         return false;
     }
     if (targets.Port) RestorePort(s, *targets.Port);

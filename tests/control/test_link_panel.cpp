@@ -147,12 +147,18 @@ TEST_F(LinkPanel, CloseEndsTheReconnectionAttempts) {
 
 TEST_F(LinkPanel, ACapturePlaysWithItsPlayerBarBesideTheWindow) {
     const std::string capture = std::string(LUMAROKUB_CORPUS_DIR) + "/mt3339.log";
+    Window->show();
     Type("file://" + capture);
     Press();
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
     TPlayerBar* bar = Window->PlayerBar();
     ASSERT_TRUE(RunUntil([&] { return bar->isVisible(); }, 2s));
     EXPECT_EQ(Window->size(), QSize(Config.ClientWidth, Config.ClientHeight));
+    EXPECT_GT(bar->frameGeometry().top(), Window->frameGeometry().bottom()) << "below, not over";
+    // The bar goes where the window goes.
+    Window->move(Window->pos() + QPoint(40, 30));
+    EXPECT_TRUE(
+        RunUntil([&] { return bar->pos() == TPlayerBar::PlaceFor(Window->frameGeometry()); }, 2s));
     EXPECT_FALSE(FRestartButton->restartButtons[0]->isEnabled());
     EXPECT_TRUE(RunUntil([&] { return StoredGga() > 0; }, 3s));
 

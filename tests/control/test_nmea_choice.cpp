@@ -2,6 +2,7 @@
 // on the wire (with their checksum and line end), Enter, and the range warnings, on leaving an edit
 // and on OK.
 #include <QApplication>
+#include <QCheckBox>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 
 #include "LinkFixture.h"
 #include "control/FormNmeaChoice.h"
+#include "control/FormNmeaChoiceUb.h"
 
 namespace {
 class NmeaChoiceTest : public LinkFixture {
@@ -45,8 +47,9 @@ TEST(NmeaChoiceSentence, EachRowsMessageNumber) {
 }
 
 TEST_F(NmeaChoiceTest, WindowAndRows) {
-    EXPECT_EQ(Window.windowTitle(), "NMEA Setting");
-    EXPECT_EQ(Window.size(), QSize(220, 250));
+    EXPECT_EQ(Window.windowTitle(), "NMEA Setting \u2014 SiRF");
+    EXPECT_EQ(Window.height(), 250);
+    EXPECT_GE(Window.width(), 220);
     EXPECT_FALSE(Window.windowFlags() & Qt::WindowMaximizeButtonHint);
     const char* names[] = {"GGA", "GLL", "GSA", "GSV", "RMC", "VTG", "MSS", "ZDA"};
     for (int i = 0; i < TFNmeaChoice::RowCount; ++i) {
@@ -54,8 +57,8 @@ TEST_F(NmeaChoiceTest, WindowAndRows) {
         EXPECT_EQ(Edit(i)->text(), i == 3 ? "5" : "1");
         EXPECT_EQ(Edit(i)->geometry(), QRect(90, 20 * (i + 1), 45, 20));
     }
-    EXPECT_EQ(Window.Panel()->headerLabels[1]->text(), "Ouput Interval(0~255 sec)");
-    EXPECT_EQ(Window.Panel()->okButton->geometry(), QRect(0, 185, 220, 30));
+    EXPECT_EQ(Window.Panel()->headerLabels[1]->text(), "Output interval (0~255 s)");
+    EXPECT_EQ(Window.Panel()->okButton->geometry(), QRect(0, 185, Window.width(), 30));
 }
 
 TEST_F(NmeaChoiceTest, OkSendsEveryChangedRowAndHides) {
@@ -112,7 +115,7 @@ TEST_F(NmeaChoiceTest, NotConnectedWarnsAndHides) {
     Window.show();
     Window.Panel()->okButton->click();
     ASSERT_EQ(Messages.size(), 1u);
-    EXPECT_EQ(Messages[0].Text, "no GPS device exist");
+    EXPECT_EQ(Messages[0].Text, "no GPS device connected");
     EXPECT_EQ(Messages[0].Caption, "error");
     EXPECT_FALSE(Window.isVisible());
 }
@@ -138,4 +141,49 @@ TEST_F(NmeaChoiceTest, RangeChecksOnLeavingAnEdit) {
         Leave(Edit(5));
     }
     ExpectWarnings(3);
+}
+
+// In the monitor's font and in larger ones, both headers read whole: each as
+// wide as its text, side by side, inside the window.
+TEST(NmeaChoiceHeaders, FitTheWindowInAnyFont) {
+    const QFont original = QApplication::font();
+    for (int points : {0, 8, 11, 14}) {
+        QFont font = original;
+        if (points > 0) font.setPointSize(points);
+        QApplication::setFont(font);
+        TFmNmeaChoice window;
+        const auto& headers = window.Panel()->headerLabels;
+        SCOPED_TRACE(points);
+        for (const QLabel* header : headers) {
+            EXPECT_GE(header->width(), header->sizeHint().width()) << header->text().toStdString();
+            EXPECT_TRUE(window.rect().contains(header->geometry())) << header->text().toStdString();
+        }
+        EXPECT_LE(headers[0]->geometry().right(), headers[1]->geometry().left());
+        EXPECT_GE(headers[1]->geometry().left(), window.Panel()->intervalEdits[0]->x())
+            << "the interval header stands above its edits";
+    }
+    QApplication::setFont(original);
+}
+
+// Each setting window says which receivers it is for, and Escape closes it,
+// wherever the keyboard focus is.
+TEST(SettingWindows, SayTheirFamilyAndCloseOnEscape) {
+    TFmNmeaChoice sirf;
+    TFmNmeaChoice_ub ublox;
+    const struct {
+        QWidget* Window;
+        QWidget* Focus;
+        const char* Family;
+    } cases[] = {{&sirf, sirf.Panel()->intervalEdits[2], "SiRF"},
+                 {&ublox, ublox.chkGGA, "u-blox"},
+                 {&ublox, ublox.edtPeriod, "u-blox"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Focus->metaObject()->className());
+        EXPECT_TRUE(c.Window->windowTitle().endsWith(c.Family));
+        c.Window->show();
+        c.Window->activateWindow();
+        c.Focus->setFocus();
+        QTest::keyClick(c.Focus, Qt::Key_Escape);
+        EXPECT_FALSE(c.Window->isVisible());
+    }
 }

@@ -86,7 +86,7 @@ UbxSettingAnswer MessageAnswer(uint8_t id, std::initializer_list<uint8_t> rates)
 }  // namespace
 
 TEST_F(NmeaChoiceUbTest, InitialStateAndLayout) {
-    EXPECT_EQ(Window.windowTitle(), "NMEA Setting");
+    EXPECT_EQ(Window.windowTitle(), "NMEA Setting \u2014 u-blox");
     EXPECT_EQ(Window.size(), QSize(249, 345));
     EXPECT_FALSE(Window.isVisible());
     EXPECT_TRUE(Window.chkUSB->isChecked());
@@ -166,7 +166,7 @@ TEST_F(NmeaChoiceUbTest, OkWhileNotConnectedWarnsAndSendsNothing) {
     Window.show();
     Window.btnSettingOK->click();
     ASSERT_EQ(Messages.size(), 1u);
-    EXPECT_EQ(Messages[0].Text, "no GPS device exist");
+    EXPECT_EQ(Messages[0].Text, "no GPS device connected");
     EXPECT_EQ(Messages[0].Caption, "error");
     EXPECT_TRUE(Window.isVisible());
     EXPECT_EQ(Pty.ReadAll(), "");

@@ -1,6 +1,7 @@
 // The capture panel with real files: naming, start and stop, cancel, and the
 // failures a user must hear about.
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -83,6 +84,24 @@ TEST_F(UtilButtonTest, CaptureStartsWritesLinesAndStops) {
     WriteCaptured("$GPGSA,late*00\r");  // the stream is closed: nothing more lands
     EXPECT_EQ(ReadFile(InDir("track.txt")), "$GPGGA,1*00\r\r\n$GPRMC,2*00\r\r\n");
     EXPECT_TRUE(Messages.empty());
+}
+
+// The folder kept is the one the capture went to, not the one the dialog
+// showed when the path was typed; a cancelled dialog keeps it.
+TEST_F(UtilButtonTest, TheCaptureFolderIsTheFilesFolder) {
+    ASSERT_TRUE(QDir(FDir.path()).mkpath("typed/here"));
+    FPanel.SetCaptureFolder(FDir.path());
+    FPanel.SaveDialog();  // shown before, in the kept folder
+    Answer(FDir.filePath("typed/here/drive"));
+    FPanel.logButton->click();
+    ASSERT_TRUE(FPanel.Logging());
+    FPanel.logButton->click();
+    EXPECT_EQ(FPanel.CaptureFolder(), FDir.filePath("typed/here"));
+    EXPECT_EQ(FPanel.SaveDialog().directory().absolutePath(), FDir.filePath("typed/here"))
+        << "the next capture starts there";
+    Answer("");
+    FPanel.logButton->click();
+    EXPECT_EQ(FPanel.CaptureFolder(), FDir.filePath("typed/here"));
 }
 
 TEST_F(UtilButtonTest, ExistingFileIsEmptiedNeverAppended) {

@@ -236,6 +236,10 @@ TEST(TtffCampaign, StatisticsAndTheCsvAgreeWithTheRuns) {
     tenths[17] = 1;
     tenths[18] = 2;
     EXPECT_EQ(Histogram({3.4, 3.6, 3.7}, 0.2), tenths);
+    // Times that all read 3.8 s in the runs table share one bin.
+    std::vector<int> same(20, 0);
+    same[19] = 4;
+    EXPECT_EQ(Histogram({3.76, 3.79, 3.8, 3.84}, 0.2), same);
 }
 
 }  // namespace

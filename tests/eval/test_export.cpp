@@ -17,6 +17,11 @@ const std::string Python = LUMAROKUB_PYTHON;
 
 std::vector<Epoch> Track() {
     std::vector<Epoch> epochs;
+    // What the recording holds of a cycle before the receiver's first full
+    // one: a fix mode, no time, no position, no dilutions.
+    Epoch partial;
+    partial.Fix = EpochFix::Fix3D;
+    epochs.push_back(partial);
     for (int i = 0; i < 5; ++i) {
         Epoch e;
         e.HostMs = 1000u * i;
@@ -30,7 +35,7 @@ std::vector<Epoch> Track() {
         e.Altitude = 58.5 + i;
         e.Hdop = 0.9;
         e.Pdop = 1.8;
-        e.Vdop = 1.5;
+        e.Vdop = i == 4 ? 0 : 1.5;  // a 2D fix reports no vertical dilution
         e.UsedCount = 10 + i;
         epochs.push_back(e);
     }
@@ -112,7 +117,7 @@ TEST_F(Export, CsvHasOneRowPerEpochUnderItsHeader) {
         if (!line.empty() && line.back() == ',') cells.emplace_back();
         rows.push_back(cells);
     }
-    ASSERT_EQ(rows.size(), 6u);
+    ASSERT_EQ(rows.size(), 6u) << "the epoch with no time and no position is left out";
     ASSERT_EQ(rows[0].size(), 14u);
     EXPECT_EQ(rows[0][4], "latitude");
     for (size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i].size(), 14u) << i;
@@ -122,6 +127,8 @@ TEST_F(Export, CsvHasOneRowPerEpochUnderItsHeader) {
     EXPECT_EQ(rows[5][2], "2d");
     EXPECT_EQ(rows[5][6], "") << "no altitude";
     EXPECT_EQ(rows[5][12], "14");
+    EXPECT_EQ(rows[1][11], "1.50");
+    EXPECT_EQ(rows[5][11], "") << "no vertical dilution reported";
 }
 
 }  // namespace

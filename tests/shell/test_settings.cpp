@@ -23,6 +23,9 @@
 #include "eval/EpochRecorder.h"
 #include "shell/MainForm.h"
 #include "shell/MonitorSettings.h"
+#ifndef _WIN32
+#include "tests/serial/PtyPair.h"
+#endif
 #include "views/FrameSViewer.h"
 
 namespace {
@@ -152,16 +155,46 @@ TEST_F(Settings, TheWindowComesBackWhereItWasOntoTheScreen) {
     EXPECT_TRUE(screen.contains(placed)) << placed.x() << "," << placed.y();
 }
 
+// Bytes that are not a settings file, however QSettings reads them: a
+// broken INI text, binary garbage, text that is not UTF-8. Each is refused
+// as a whole with the reason (the line the monitor writes on standard error).
 TEST_F(Settings, ADamagedFileIsIgnoredWithAReason) {
-    Write("[port\nbaud=38400\n\x01\x02=\xff\n[sky]]]\naxes=true\n");
-    MonitorRun run;
-    const int baud = FComPortSetting->baudCombo->currentIndex();
-    std::string problem;
-    EXPECT_FALSE(MonitorSettings(File()).Restore(run.Targets(), problem));
-    EXPECT_NE(problem.find("lumarokub.ini"), std::string::npos) << problem;
-    EXPECT_EQ(FComPortSetting->baudCombo->currentIndex(), baud);
-    EXPECT_FALSE(FSViewer->AxesShown());
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i) garbage.append(static_cast<char>((i * 7919 + 13) % 256));
+    const QByteArray files[] = {
+        QByteArray("[port\nbaud=38400\n\x01\x02=\xff\n[sky]]]\naxes=true\n"),
+        "[port]\nbaud=38400\n[sky]\naxes=true\n" + garbage,
+        QByteArray("[port]\nbaud=38400\nname=\xc3\x28\xff\n[sky]\naxes=true\n"),
+    };
+    for (const QByteArray& bytes : files) {
+        SCOPED_TRACE(bytes.left(40).toHex().toStdString());
+        Write(bytes);
+        MonitorRun run;
+        const int baud = FComPortSetting->baudCombo->currentIndex();
+        std::string problem;
+        EXPECT_FALSE(MonitorSettings(File()).Restore(run.Targets(), problem));
+        EXPECT_NE(problem.find("lumarokub.ini is damaged"), std::string::npos) << problem;
+        EXPECT_EQ(FComPortSetting->baudCombo->currentIndex(), baud);
+        EXPECT_FALSE(FSViewer->AxesShown());
+    }
 }
+
+#ifndef _WIN32
+// A pseudo-terminal kept from the last run is selected again while it is
+// there, though no port listing names it.
+TEST_F(Settings, AKeptPseudoTerminalIsSelectedAgain) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    Write(QByteArray("[port]\nname=") + pty.Path().c_str() + "\nbaud=9600\n");
+    MonitorRun run;
+    ASSERT_EQ(FComPortSetting->portCombo->findText(QString::fromStdString(pty.Path())), -1);
+    std::string problem;
+    ASSERT_TRUE(MonitorSettings(File()).Restore(run.Targets(), problem)) << problem;
+    EXPECT_EQ(FComPortSetting->portCombo->currentText().toStdString(), pty.Path());
+    EXPECT_EQ(FComPortSetting->baudCombo->currentIndex(), 1);
+    EXPECT_FALSE(FComPortSetting->ConnectionStarted()) << "selected, not opened";
+}
+#endif
 
 TEST_F(Settings, NonsenseValuesLeaveTheDefaults) {
     Write(
