@@ -62,8 +62,11 @@ void ReadHeader(std::string_view line, AnswerHead& head) {
 
 }  // namespace
 
-AnswerHead ParseAnswerHead(std::string_view bytes) {
+AnswerHead ParseAnswerHead(std::string_view bytes, bool ended) {
     AnswerHead head;
+    const size_t received = bytes.size();
+    const std::string closed = ended ? std::string(bytes) + "\r\n\r\n" : std::string();
+    if (ended) bytes = closed;
     const size_t firstEnd = bytes.find('\n');
     if (firstEnd == std::string_view::npos) {
         if (bytes.size() > AnswerHeadLimit) head.Kind = AnswerKind::Garbage;
@@ -74,7 +77,7 @@ AnswerHead ParseAnswerHead(std::string_view bytes) {
     if (StartsWith(first, "ICY 200")) {  // NTRIP 1: the stream follows the line
         head.Kind = AnswerKind::Stream;
         head.Status = 200;
-        head.Size = firstEnd + 1;
+        head.Size = std::min(firstEnd + 1, received);
         return head;
     }
     const bool table = StartsWith(first, "SOURCETABLE 200");
@@ -90,7 +93,7 @@ AnswerHead ParseAnswerHead(std::string_view bytes) {
         if (bytes.size() > AnswerHeadLimit) head.Kind = AnswerKind::Garbage;
         return head;
     }
-    head.Size = blank + (blank == end ? 4 : 2);
+    head.Size = std::min(blank + (blank == end ? 4 : 2), received);
     if (head.Size > AnswerHeadLimit) {
         head.Kind = AnswerKind::Garbage;
         return head;

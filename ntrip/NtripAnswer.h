@@ -32,5 +32,7 @@ struct AnswerHead {
 // The longest head accepted: a longer one is Garbage.
 constexpr size_t AnswerHeadLimit = 16384;
 
-// Reads the head from the first bytes of an answer.
-AnswerHead ParseAnswerHead(std::string_view bytes);
+// Reads the head from the first bytes of an answer. `ended`: the caster has
+// closed the connection, so the bytes are all there is (some casters send a
+// refusal as its status line alone and close).
+AnswerHead ParseAnswerHead(std::string_view bytes, bool ended = false);

@@ -86,12 +86,13 @@ ExchangeResult OpenExchange(const NtripUrl& url, const std::string& mount,
     const auto start = Clock::now();
     while (!stop.load(std::memory_order_acquire)) {
         const int n = exchange.Link->Read(buffer, sizeof buffer, NtripReadStepMs);
-        if (n == PortDevice::ReadDeviceGone) {
+        const bool ended = n == PortDevice::ReadDeviceGone;
+        if (n > 0) head.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
+        exchange.Head = ParseAnswerHead(head, ended && !head.empty());
+        if (ended && exchange.Head.Kind == AnswerKind::Incomplete) {
             error = "the caster " + Endpoint(url) + " closed the connection without an answer";
             return ExchangeResult::Network;
         }
-        if (n > 0) head.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
-        exchange.Head = ParseAnswerHead(head);
         if (exchange.Head.Kind != AnswerKind::Incomplete) {
             exchange.Rest = head.substr(exchange.Head.Size);
             return ExchangeResult::Answered;
