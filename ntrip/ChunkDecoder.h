@@ -26,7 +26,18 @@ class ChunkDecoder {
     const std::string& Error() const { return FError; }
 
   private:
-    enum class State { Size, Extension, SizeLf, Data, DataCr, DataLf, Trailer, TrailerLf, Ended, Failed };
+    enum class State {
+        Size,
+        Extension,
+        SizeLf,
+        Data,
+        DataCr,
+        DataLf,
+        Trailer,
+        TrailerLf,
+        Ended,
+        Failed
+    };
 
     bool Fail(const char* reason);
     bool SizeByte(uint8_t byte);

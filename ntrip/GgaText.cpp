@@ -32,11 +32,9 @@ std::string BuildGga(const GgaPosition& position, unsigned secondsOfDay) {
                   secondsOfDay % 60);
     char height[32];
     std::snprintf(height, sizeof height, "%.1f", position.HeightM);
-    const std::string sentence = std::string("$GPGGA,") + time + "," +
-                                 Coordinate(position.Latitude, 2) + "," +
-                                 (position.Latitude < 0 ? "S" : "N") + "," +
-                                 Coordinate(position.Longitude, 3) + "," +
-                                 (position.Longitude < 0 ? "W" : "E") + ",1,12,1.0," + height +
-                                 ",M,0.0,M,,";
+    const std::string sentence =
+        std::string("$GPGGA,") + time + "," + Coordinate(position.Latitude, 2) + "," +
+        (position.Latitude < 0 ? "S" : "N") + "," + Coordinate(position.Longitude, 3) + "," +
+        (position.Longitude < 0 ? "W" : "E") + ",1,12,1.0," + height + ",M,0.0,M,,";
     return CompleteCommandText(sentence).Text;
 }

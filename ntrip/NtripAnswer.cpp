@@ -25,10 +25,14 @@ std::string_view Trimmed(std::string_view text) {
 
 AnswerKind KindOfStatus(int status) {
     switch (status) {
-        case 200: return AnswerKind::Stream;
-        case 401: return AnswerKind::Unauthorized;
-        case 404: return AnswerKind::NotFound;
-        default: return AnswerKind::OtherStatus;
+        case 200:
+            return AnswerKind::Stream;
+        case 401:
+            return AnswerKind::Unauthorized;
+        case 404:
+            return AnswerKind::NotFound;
+        default:
+            return AnswerKind::OtherStatus;
     }
 }
 

@@ -22,11 +22,11 @@ enum class AnswerKind {
 
 struct AnswerHead {
     AnswerKind Kind = AnswerKind::Incomplete;
-    int Status = 0;           // the HTTP status (200 for ICY and SOURCETABLE)
-    std::string StatusLine;   // the first line, without its line end
-    bool Chunked = false;     // Transfer-Encoding: chunked
+    int Status = 0;          // the HTTP status (200 for ICY and SOURCETABLE)
+    std::string StatusLine;  // the first line, without its line end
+    bool Chunked = false;    // Transfer-Encoding: chunked
     int64_t ContentLength = -1;
-    size_t Size = 0;          // bytes of the head, line ends included
+    size_t Size = 0;  // bytes of the head, line ends included
 };
 
 // The longest head accepted: a longer one is Garbage.

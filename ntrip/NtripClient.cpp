@@ -21,11 +21,16 @@ unsigned SecondsOfDayUtc() {
 
 const char* NtripPhaseText(NtripPhase phase) {
     switch (phase) {
-        case NtripPhase::Connecting: return "connecting";
-        case NtripPhase::Streaming: return "streaming";
-        case NtripPhase::Waiting: return "waiting to reconnect";
-        case NtripPhase::Failed: return "failed";
-        case NtripPhase::Stopped: return "stopped";
+        case NtripPhase::Connecting:
+            return "connecting";
+        case NtripPhase::Streaming:
+            return "streaming";
+        case NtripPhase::Waiting:
+            return "waiting to reconnect";
+        case NtripPhase::Failed:
+            return "failed";
+        case NtripPhase::Stopped:
+            return "stopped";
     }
     return "";
 }
@@ -37,8 +42,7 @@ NtripStatus NtripClient::Status() const {
     std::lock_guard<std::mutex> guard(FLock);
     NtripStatus status = FStatus;
     const auto now = Clock::now();
-    if (FLastData)
-        status.AgeS = std::chrono::duration<double>(now - *FLastData).count();
+    if (FLastData) status.AgeS = std::chrono::duration<double>(now - *FLastData).count();
     // A rate measured over a window that has since passed without data falls.
     const double window = std::chrono::duration<double>(now - FRateMark).count();
     if (window > 2 * std::chrono::duration<double>(RateWindow).count() && FLastData)
@@ -105,11 +109,14 @@ void NtripClient::Execute() {
 NtripClient::Outcome NtripClient::Session(std::string& error) {
     SetPhase(NtripPhase::Connecting);
     NtripExchange exchange;
-    switch (OpenExchange(FConfig.Url, FConfig.Url.Mount, FConfig.Limits, TerminatedFlag(),
-                         exchange, error)) {
-        case ExchangeResult::Stopped: return Outcome::Stopped;
-        case ExchangeResult::Network: return Outcome::Retry;
-        case ExchangeResult::Answered: break;
+    switch (OpenExchange(FConfig.Url, FConfig.Url.Mount, FConfig.Limits, TerminatedFlag(), exchange,
+                         error)) {
+        case ExchangeResult::Stopped:
+            return Outcome::Stopped;
+        case ExchangeResult::Network:
+            return Outcome::Retry;
+        case ExchangeResult::Answered:
+            break;
     }
     error = AnswerProblem(FConfig.Url, exchange.Head, false);
     if (!error.empty())

@@ -124,13 +124,14 @@ std::string AnswerProblem(const NtripUrl& url, const AnswerHead& head, bool aske
         case AnswerKind::OtherStatus:
             return "the caster" + where + " refused: " + Printable(head.StatusLine);
         case AnswerKind::Garbage:
-        case AnswerKind::Incomplete: break;
+        case AnswerKind::Incomplete:
+            break;
     }
     return "not an NTRIP caster" + where + ": it answered \"" + Printable(head.StatusLine) + "\"";
 }
 
-bool FetchSourceTable(const NtripUrl& url, const NtripLimits& limits,
-                      const std::atomic<bool>& stop, SourceTable& table, std::string& error) {
+bool FetchSourceTable(const NtripUrl& url, const NtripLimits& limits, const std::atomic<bool>& stop,
+                      SourceTable& table, std::string& error) {
     NtripExchange exchange;
     if (OpenExchange(url, "", limits, stop, exchange, error) != ExchangeResult::Answered)
         return false;
@@ -141,8 +142,7 @@ bool FetchSourceTable(const NtripUrl& url, const NtripLimits& limits,
         body.append(reinterpret_cast<const char*>(data), size);
     });
     const auto take = [&](const uint8_t* data, size_t size) {
-        if (exchange.Head.Chunked)
-            return chunks.Feed(data, size);
+        if (exchange.Head.Chunked) return chunks.Feed(data, size);
         body.append(reinterpret_cast<const char*>(data), size);
         return true;
     };

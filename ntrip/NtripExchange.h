@@ -47,5 +47,5 @@ ExchangeResult OpenExchange(const NtripUrl& url, const std::string& mount,
 std::string AnswerProblem(const NtripUrl& url, const AnswerHead& head, bool askedForTable);
 
 // Fetches and parses the caster's source table.
-bool FetchSourceTable(const NtripUrl& url, const NtripLimits& limits,
-                      const std::atomic<bool>& stop, SourceTable& table, std::string& error);
+bool FetchSourceTable(const NtripUrl& url, const NtripLimits& limits, const std::atomic<bool>& stop,
+                      SourceTable& table, std::string& error);

@@ -100,17 +100,16 @@ SourceTable ParseSourceTable(std::string_view body) {
 double DistanceKm(double lat1, double lon1, double lat2, double lon2) {
     const double dLat = Radians(lat2 - lat1);
     const double dLon = Radians(lon2 - lon1);
-    const double a = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                     std::cos(Radians(lat1)) * std::cos(Radians(lat2)) * std::sin(dLon / 2) *
-                         std::sin(dLon / 2);
+    const double a =
+        std::sin(dLat / 2) * std::sin(dLat / 2) +
+        std::cos(Radians(lat1)) * std::cos(Radians(lat2)) * std::sin(dLon / 2) * std::sin(dLon / 2);
     return 2 * EarthRadiusKm * std::asin(std::sqrt(std::min(1.0, a)));
 }
 
 void SortByDistance(SourceTable& table, double lat, double lon) {
     for (NtripStream& stream : table.Streams)
         stream.DistanceKm = DistanceKm(lat, lon, stream.Latitude, stream.Longitude);
-    std::stable_sort(table.Streams.begin(), table.Streams.end(),
-                     [](const NtripStream& a, const NtripStream& b) {
-                         return a.DistanceKm < b.DistanceKm;
-                     });
+    std::stable_sort(
+        table.Streams.begin(), table.Streams.end(),
+        [](const NtripStream& a, const NtripStream& b) { return a.DistanceKm < b.DistanceKm; });
 }

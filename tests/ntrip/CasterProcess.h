@@ -49,9 +49,9 @@ class CasterProcess {
         fcntl(FInput, F_SETFD, FD_CLOEXEC);
         FCommand = "str2str -out ntripc://" + login + "@:" + std::to_string(port) + "/" + mount +
                    ":" + table;
-        std::vector<std::string> args = {Program(), "-out",
-                                         "ntripc://" + login + "@:" + std::to_string(port) + "/" +
-                                             mount + ":" + table};
+        std::vector<std::string> args = {
+            Program(), "-out",
+            "ntripc://" + login + "@:" + std::to_string(port) + "/" + mount + ":" + table};
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);

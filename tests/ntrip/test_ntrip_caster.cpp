@@ -78,10 +78,13 @@ TEST_F(CasterTest, StreamsWholeAcrossACasterRestart) {
     FCaster->Kill();
     ASSERT_TRUE(WaitUntil([&] { return client->Status().Phase != NtripPhase::Streaming; }));
     StartCaster();
-    ASSERT_TRUE(WaitUntil([&] {
-        const NtripStatus status = client->Status();
-        return status.Phase == NtripPhase::Streaming && status.Connections == 2;
-    }, 60)) << probe.AllLines();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const NtripStatus status = client->Status();
+            return status.Phase == NtripPhase::Streaming && status.Connections == 2;
+        },
+        60))
+        << probe.AllLines();
     ASSERT_TRUE(FCaster->Serve(served));
     ASSERT_TRUE(WaitUntil([&] { return probe.Size() >= 2 * served.size(); }));
     client->Terminate();

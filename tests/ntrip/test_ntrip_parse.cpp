@@ -186,8 +186,8 @@ TEST(NtripParse, ChunkedCoding) {
                 data.append(reinterpret_cast<const char*>(bytes), size);
             });
             const auto* bytes = reinterpret_cast<const uint8_t*>(c.Coded.data());
-            const bool ok = decoder.Feed(bytes, split) &&
-                            decoder.Feed(bytes + split, c.Coded.size() - split);
+            const bool ok =
+                decoder.Feed(bytes, split) && decoder.Feed(bytes + split, c.Coded.size() - split);
             EXPECT_EQ(ok, c.Ok) << c.Coded << " split at " << split;
             EXPECT_EQ(data, c.Data) << c.Coded << " split at " << split;
             EXPECT_EQ(decoder.Ended(), c.Ended) << c.Coded << " split at " << split;
@@ -204,8 +204,12 @@ TEST(NtripParse, GgaAndAuthorization) {
         unsigned Seconds;
         const char* Fields;
     } cases[] = {
-        {{52.5, 13.25, 40.04}, 45296, "$GPGGA,123456.00,5230.00000,N,01315.00000,E,1,12,1.0,40.0,M,"},
-        {{-33.8568, -151.2153, -5.0}, 0, "$GPGGA,000000.00,3351.40800,S,15112.91800,W,1,12,1.0,-5.0,M,"},
+        {{52.5, 13.25, 40.04},
+         45296,
+         "$GPGGA,123456.00,5230.00000,N,01315.00000,E,1,12,1.0,40.0,M,"},
+        {{-33.8568, -151.2153, -5.0},
+         0,
+         "$GPGGA,000000.00,3351.40800,S,15112.91800,W,1,12,1.0,-5.0,M,"},
         {{47.99999999, 7.99999999, 0}, 86399, "$GPGGA,235959.00,4800.00000,N,00800.00000,E,1,"},
     };
     for (const auto& c : cases) {
