@@ -87,12 +87,19 @@ TEST_F(CasterTest, StreamsWholeAcrossACasterRestart) {
         << probe.AllLines();
     ASSERT_TRUE(FCaster->Serve(served));
     ASSERT_TRUE(WaitUntil([&] { return probe.Size() >= 2 * served.size(); }));
+    const std::string lines = probe.AllLines();
+
+    // A drop after streaming again starts the backoff afresh.
+    FCaster->Kill();
+    ASSERT_TRUE(WaitUntil([&] { return client->Status().Phase == NtripPhase::Waiting; }));
     client->Terminate();
     client->WaitFor();
+    EXPECT_EQ(probe.Lines.back().substr(probe.Lines.back().size() - 29),
+              "reconnection attempt 1 in 1 s")
+        << probe.AllLines();
 
     EXPECT_TRUE(probe.Bytes == served + served);
     EXPECT_EQ(client->Status().Bytes, 2 * served.size());
-    const std::string lines = probe.AllLines();
     EXPECT_NE(lines.find("the caster ended the stream; reconnection attempt 1 in 1 s"),
               std::string::npos)
         << lines;
