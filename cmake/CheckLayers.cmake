@@ -15,11 +15,12 @@ set(LAYERS
     "eval:framing,rtcm,nmea"
     "serial:framing"
     "link:thread,framing,rtcm,nmea,eval,serial"
-    "views:thread,framing,rtcm,nmea,eval,serial,link"
-    "control:thread,framing,rtcm,nmea,eval,serial,link,views"
-    "shell:thread,framing,rtcm,nmea,eval,serial,link,views,control"
-    "tools:thread,framing,rtcm,nmea,eval,serial,link,shell"
-    "bench:thread,framing,rtcm,nmea,eval,serial,link,views,control,shell,tools"
+    "ntrip:thread,framing,rtcm,nmea,serial,link"
+    "views:thread,framing,rtcm,nmea,eval,serial,link,ntrip"
+    "control:thread,framing,rtcm,nmea,eval,serial,link,ntrip,views"
+    "shell:thread,framing,rtcm,nmea,eval,serial,link,ntrip,views,control"
+    "tools:thread,framing,rtcm,nmea,eval,serial,link,ntrip,shell"
+    "bench:thread,framing,rtcm,nmea,eval,serial,link,ntrip,views,control,shell,tools"
 )
 # A test folder tests/X may include what X may, the test helpers under tests/
 # and the receiver simulator (the partner of the link and panel tests).

@@ -11,8 +11,9 @@ packages=(
     python3-gpxpy
 )
 # Wine runs the Windows build's tests; gpsd is the daemon the gpsd:// link
-# tests talk to. Their recommended packages are not needed.
-lean_packages=(wine wine64 gpsd)
+# tests talk to; rtklib's str2str is the NTRIP caster of the corrections
+# tests. Their recommended packages are not needed.
+lean_packages=(wine wine64 gpsd rtklib)
 
 missing() {
     for p in "$@"; do

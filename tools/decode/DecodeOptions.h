@@ -14,6 +14,7 @@ struct DecodeOptions {
     std::string Port;                // --port PATH: a live serial port instead of a file
     int32_t Baud = DefaultPortBaud;  // --baud N
     uint64_t Count = 0;              // --count N: end after N sentences (0: until interrupted)
+    std::string Corrections;         // --corrections ntrip://...: fed to the port
 };
 
 // Parses argv; on a usage error returns false with the reason in 'error'.

@@ -16,6 +16,7 @@
 #include "serial/PortDevice.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
+#include "tools/decode/CorrectionsFeed.h"
 #include "tools/decode/JsonOutput.h"
 #include "tools/decode/RtcmJson.h"
 #include "tools/decode/StoreJson.h"
@@ -57,13 +58,17 @@ uint32_t PortNumberOf(const std::string& port) {
 
 bool IsPortOption(const char* arg) {
     return std::strcmp(arg, "--port") == 0 || std::strcmp(arg, "--baud") == 0 ||
-           std::strcmp(arg, "--count") == 0;
+           std::strcmp(arg, "--count") == 0 || std::strcmp(arg, "--corrections") == 0;
 }
 
 bool ParsePortOption(const char* option, const char* value, DecodeOptions& options,
                      std::string& error) {
     if (std::strcmp(option, "--port") == 0) {
         options.Port = value;
+        return true;
+    }
+    if (std::strcmp(option, "--corrections") == 0) {
+        options.Corrections = value;
         return true;
     }
     uint64_t number = 0;
@@ -86,6 +91,9 @@ bool ParsePortOption(const char* option, const char* value, DecodeOptions& optio
 bool CheckPortOptions(const DecodeOptions& options, bool haveFile, std::string& error) {
     LinkUrl url;
     if (LooksLikeLinkUrl(options.Port) && !ParseLinkUrl(options.Port, url, error)) return false;
+    if (!options.Corrections.empty() &&
+        !CheckCorrectionsOption(options.Corrections, options.Port, error))
+        return false;
     if (options.Port.empty()) {
         if (options.Count == 0 && options.Baud == DefaultPortBaud) return true;
         error = "--baud and --count need --port";
@@ -109,6 +117,9 @@ int DecodePort(const DecodeOptions& options) {
         std::cerr << "lumarokub-decode: " << port.LastError() << '\n';
         return ExitCannotOpen;
     }
+    std::unique_ptr<CorrectionsFeed> corrections;
+    if (!options.Corrections.empty())
+        corrections = std::make_unique<CorrectionsFeed>(options.Corrections, port);
     NMEA_Manager store;
     DecodeCounts counts;  // written by the reader, read once it has ended
     std::atomic<bool> enough{false};
@@ -126,6 +137,7 @@ int DecodePort(const DecodeOptions& options) {
     reader.SetStore(&store);
     reader.SetSentenceHook([&](std::string_view sentence, const DispatchResult& result) {
         if (enough) return;
+        if (corrections) corrections->Sentence(sentence);
         counts.Add(result);
         if (!options.Final) stopOnFailure(WriteJsonLine(std::cout, SentenceJson(sentence, result)));
         if (options.Count != 0 && counts.Sentences >= options.Count) {
@@ -148,15 +160,22 @@ int DecodePort(const DecodeOptions& options) {
         std::this_thread::sleep_for(WatchInterval);
     reader.Terminate();
     reader.WaitFor();
+    nlohmann::json correctionsState;
+    if (corrections) {
+        correctionsState = corrections->StateJson();
+        corrections->Stop();  // before the port closes: it writes to the port
+    }
     const bool gone = port.DeviceGone() && !enough;
     const bool link = port.IsLink();
     const framing::FramerState framer = port.Framer();
     port.ClosePort();
 
     if (!std::cout) return ExitOutputFailed;
-    if (options.Final)
-        WriteJsonLine(std::cout,
-                      FinalStateJson(store, counts, framer, TNmeaFetch::ArrivalClockS()));
+    if (options.Final) {
+        nlohmann::json state = FinalStateJson(store, counts, framer, TNmeaFetch::ArrivalClockS());
+        if (corrections) state["corrections"] = correctionsState;
+        WriteJsonLine(std::cout, std::move(state));
+    }
     if (!gone) return 0;
     std::cerr << "lumarokub-decode: " << options.Port
               << (link ? ": link ended\n" : ": device gone\n");
