@@ -352,7 +352,7 @@ void TMainForm::SetCompactLayout(bool compact) {
     if (compact) {
         FFullSize = size();
         FCompact = true;
-        PlacePanels(LayoutForSize(DefaultClientSize()));
+        PlacePanels(CompactPanels());
         setFixedSize(CompactClientSize());
         return;
     }

@@ -38,6 +38,10 @@ QSize CompactClientSize() {
     return QSize(Config.UnitSize, Config.ClientHeight - Config.ConsoleHeight);
 }
 
+// The status bar spans the whole window at its foot, so that the receiver's
+// name and its latest answer read whole even at the smallest size; the chart
+// takes the height the status bar had in the left column, and the console
+// sits between the right column's foot and the status bar.
 WindowLayout LayoutForSize(QSize client) {
     const int extraWidth = std::max(0, client.width() - Config.ClientWidth);
     const int extraHeight = std::max(0, client.height() - Config.ClientHeight);
@@ -47,22 +51,29 @@ WindowLayout LayoutForSize(QSize client) {
     const int chartGrowth = (extraHeight - skyGrowth) / ChartShareDivisor;
     const int consoleGrowth = extraHeight - skyGrowth - chartGrowth;
     const int skyHeight = Config.UnitSize + skyGrowth;
-    const int chartHeight = Config.ChartHeight + chartGrowth;
-    const int statusTop = skyHeight + chartHeight;
-    const int consoleTop = statusTop + Config.StatusHeight;
+    const int chartHeight = Config.ChartHeight + Config.StatusHeight + chartGrowth;
+    const int consoleTop = skyHeight + chartHeight;
+    const int consoleHeight = Config.ConsoleHeight - Config.StatusHeight + consoleGrowth;
 
     WindowLayout l;
     l.SkyArea = QRect(0, 0, leftWidth, skyHeight);
     l.SkyView = CentredSquare(l.SkyArea);
     l.SnrChart = QRect(0, skyHeight, leftWidth, chartHeight);
-    l.Status = QRect(0, statusTop, leftWidth, Config.StatusHeight);
-    l.Console = QRect(0, consoleTop, Config.ConsoleWidth + extraWidth,
-                      Config.ConsoleHeight + consoleGrowth);
+    l.Console = QRect(0, consoleTop, Config.ConsoleWidth + extraWidth, consoleHeight);
+    l.Status =
+        QRect(0, consoleTop + consoleHeight, Config.ConsoleWidth + extraWidth, Config.StatusHeight);
     l.GpsInfo = Rect(Config.GpsInfo, extraWidth);
     l.About = Rect(Config.About, extraWidth);
     l.PortPanel = Rect(Config.PortPanel, extraWidth);
     l.RestartPanel = Rect(Config.RestartPanel, extraWidth);
     l.UtilPanel = Rect(Config.UtilPanel, extraWidth);
+    return l;
+}
+
+WindowLayout CompactPanels() {
+    WindowLayout l = LayoutForSize(DefaultClientSize());
+    l.SnrChart = Rect(Config.SnrChart);
+    l.Status = Rect(Config.Status);
     return l;
 }
 

@@ -39,8 +39,8 @@ TEST(MainForm, WindowTitledLumarokUbGrowsFromItsDefaultSize) {
 TEST(MainForm, NinePanelsAtTheirRectangles) {
     TMainForm window;
     const std::pair<QWidget*, QRect> panels[] = {
-        {FSViewer, {0, 0, 210, 210}},           {FSnrViewer, {0, 210, 210, 100}},
-        {FLumarokStatus, {0, 310, 210, 20}},    {FConsole, {0, 330, 420, 168}},
+        {FSViewer, {0, 0, 210, 210}},           {FSnrViewer, {0, 210, 210, 120}},
+        {FConsole, {0, 330, 420, 148}},         {FLumarokStatus, {0, 478, 420, 20}},
         {FGPSInfo, {210, 0, 210, 135}},         {FAbout, {210, 130, 210, 75}},
         {FComPortSetting, {210, 210, 210, 50}}, {FRestartButton, {210, 260, 105, 70}},
         {FUtilButton, {315, 260, 105, 70}},

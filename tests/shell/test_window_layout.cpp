@@ -32,15 +32,16 @@ TEST(WindowLayout, PanelsTileEveryWindowSize) {
         const int left = size.width() - RightColumn;
         const QRect chart = FSnrViewer->geometry(), status = FLumarokStatus->geometry();
         const QRect console = FConsole->geometry(), sky = FSViewer->geometry();
-        // The left column: sky area, chart and status bar stacked, console below all.
+        // The left column: sky area and chart stacked; the console below
+        // them and the status bar at the foot, both across the window.
         EXPECT_EQ(chart.width(), left);
         EXPECT_EQ(chart.x(), 0);
-        EXPECT_EQ(status.width(), left);
-        EXPECT_EQ(status.top(), chart.bottom() + 1);
-        EXPECT_EQ(status.height(), 20);
-        EXPECT_EQ(console.top(), status.bottom() + 1);
+        EXPECT_EQ(console.top(), chart.bottom() + 1);
         EXPECT_EQ(console.width(), size.width());
-        EXPECT_EQ(console.bottom(), size.height() - 1);
+        EXPECT_EQ(status.top(), console.bottom() + 1);
+        EXPECT_EQ(status.width(), size.width());
+        EXPECT_EQ(status.height(), 20);
+        EXPECT_EQ(status.bottom(), size.height() - 1);
         // The sky view: the largest square of the area above the chart, centred.
         const int area = chart.top();
         EXPECT_EQ(sky.width(), sky.height());
@@ -67,12 +68,13 @@ TEST(WindowLayout, TheExtraSpaceOf1280x900) {
     const WindowLayout l = LayoutForSize(QSize(1280, 900));
     EXPECT_EQ(l.SkyArea, QRect(0, 0, 1070, 478));
     EXPECT_EQ(l.SkyView, QRect(296, 0, 478, 478));
-    EXPECT_EQ(l.SnrChart, QRect(0, 478, 1070, 167));
-    EXPECT_EQ(l.Status, QRect(0, 645, 1070, 20));
-    EXPECT_EQ(l.Console, QRect(0, 665, 1280, 235));
+    EXPECT_EQ(l.SnrChart, QRect(0, 478, 1070, 187));
+    EXPECT_EQ(l.Console, QRect(0, 665, 1280, 215));
+    EXPECT_EQ(l.Status, QRect(0, 880, 1280, 20));
     EXPECT_EQ(l.PortPanel, QRect(1070, 210, 210, 50));
-    EXPECT_EQ(LayoutForSize(QSize(300, 300)).Console, QRect(0, 330, 420, 168))
+    EXPECT_EQ(LayoutForSize(QSize(300, 300)).Console, QRect(0, 330, 420, 148))
         << "below the default: the default";
+    EXPECT_EQ(LayoutForSize(QSize(300, 300)).Status, QRect(0, 478, 420, 20));
 }
 
 TEST(WindowLayout, CompactLayoutAndBackKeepTheGrownSize) {
@@ -85,6 +87,7 @@ TEST(WindowLayout, CompactLayoutAndBackKeepTheGrownSize) {
     EXPECT_EQ(window.size(), QSize(210, 330));
     EXPECT_EQ(FSViewer->geometry(), QRect(0, 0, 210, 210));
     EXPECT_EQ(FSnrViewer->geometry(), QRect(0, 210, 210, 100));
+    EXPECT_EQ(FLumarokStatus->geometry(), QRect(0, 310, 210, 20));
     EXPECT_EQ(window.KeptGeometry().size(), QSize(1000, 800)) << "kept: the full layout";
     window.resize(900, 900);
     EXPECT_EQ(window.size(), QSize(210, 330)) << "the compact layout has one size";
