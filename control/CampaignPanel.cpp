@@ -207,9 +207,8 @@ void TCampaignPanel::ShowRuns() {
         if (r.Fix3D >= 0) times3D.push_back(r.Fix3D);
     }
     const TtffStatistics s = FCampaign->Summary3D();
-    QString text = QString(runs.size() == 1 ? "%1 run, %2 timed out" : "%1 runs, %2 timed out")
-                       .arg(runs.size())
-                       .arg(FCampaign->Failures());
+    QString text = QString::fromStdString(RunCountText(runs.size())) +
+                   QString(", %1 timed out").arg(FCampaign->Failures());
     if (s.Count > 0)
         text +=
             QString("; 3D: min %1, median %2, mean %3, 90% %4, max %5 s")

@@ -250,3 +250,7 @@ std::vector<int> Histogram(const std::vector<double>& values, double width) {
     }
     return bins;
 }
+
+std::string RunCountText(size_t count) {
+    return std::to_string(count) + (count == 1 ? " run" : " runs");
+}

@@ -87,6 +87,9 @@ struct CampaignRun {
 // "fix", "timed out", "restart ignored" or "running".
 const char* RunResultText(const CampaignRun& run);
 
+// A count of runs as a user reads it: "1 run", "3 runs".
+std::string RunCountText(size_t count);
+
 // Summary of one measure over the runs that reached it.
 struct TtffStatistics {
     int Count = 0;

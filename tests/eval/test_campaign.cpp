@@ -243,3 +243,9 @@ TEST(TtffCampaign, StatisticsAndTheCsvAgreeWithTheRuns) {
 }
 
 }  // namespace
+
+TEST(CampaignText, RunCountsReadAsEnglish) {
+    EXPECT_EQ(RunCountText(0), "0 runs");
+    EXPECT_EQ(RunCountText(1), "1 run");
+    EXPECT_EQ(RunCountText(2), "2 runs");
+}

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "serial/LinkSocket.h"
+#include "tests/serial/LoopbackServer.h"
 
 class CasterProcess {
   public:
@@ -27,17 +28,7 @@ class CasterProcess {
         return "";
     }
     // A port nobody listens on at the moment.
-    static uint16_t FreePort() {
-        const int fd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        close(fd);
-        return ntohs(address.sin_port);
-    }
+    static uint16_t FreePort() { return FreeLoopbackPort(); }
     // `str2str -out ntripc://USER:PASSWORD@:PORT/MOUNT:TABLE`, the input its
     // standard input; `table` is the STR record after "STR;MOUNT;".
     CasterProcess(uint16_t port, const std::string& login, const std::string& mount,

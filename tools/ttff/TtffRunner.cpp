@@ -44,9 +44,9 @@ void ReportRun(const CampaignRun& r, std::ostream& out) {
 // A measure's summary; "--" for the figures while no run reached it.
 void ReportSummary(const char* name, const TtffStatistics& s, std::ostream& out) {
     const auto figure = [&](double value) { return s.Count > 0 ? Tenths(value) : "--"; };
-    out << name << ": " << s.Count << " runs, min " << figure(s.Min) << ", median "
-        << figure(s.Median) << ", mean " << figure(s.Mean) << ", 90% " << figure(s.P90) << ", max "
-        << figure(s.Max) << '\n';
+    out << name << ": " << RunCountText(static_cast<size_t>(s.Count)) << ", min " << figure(s.Min)
+        << ", median " << figure(s.Median) << ", mean " << figure(s.Mean) << ", 90% "
+        << figure(s.P90) << ", max " << figure(s.Max) << '\n';
 }
 
 std::string WriteFailure(const std::string& file) {
@@ -130,8 +130,9 @@ int RunTtffCampaign(const TtffOptions& options, std::ostream& out, std::ostream&
     port.ClosePort();
 
     if (!campaign.Problem().empty()) err << "lumarokub-ttff: " << campaign.Problem() << '\n';
-    out << RestartKindName(options.Campaign.Kind) << " starts: " << campaign.Runs().size()
-        << " runs, " << campaign.Failures() << " timed out";
+    out << RestartKindName(options.Campaign.Kind)
+        << " starts: " << RunCountText(campaign.Runs().size()) << ", " << campaign.Failures()
+        << " timed out";
     if (campaign.Ignored() > 0) out << ", " << campaign.Ignored() << " restarts ignored";
     out << '\n';
     ReportSummary("2D", campaign.Summary2D(), out);
