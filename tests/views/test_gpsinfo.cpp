@@ -271,6 +271,9 @@ TEST_F(FixCounterTest, StopFromAnotherThreadRunsOnTheGuiThreadAndKeepsTheTimes) 
 TEST_F(FixCounterTest, TicksReadTheRecordingWhileTheReaderWrites) {
     std::atomic<bool> stop{false};
     std::atomic<uint32_t> written{0};
+    // Started before the reader: cycles recorded before a restart never count.
+    clockMs = 0;
+    info.StartFixTimer();
     std::thread reader([&] {
         for (uint32_t ms = 1; !stop; ++ms) {
             Epoch e;
@@ -281,8 +284,6 @@ TEST_F(FixCounterTest, TicksReadTheRecordingWhileTheReaderWrites) {
             written = ms;
         }
     });
-    clockMs = 0;
-    info.StartFixTimer();
     // Ticks until the reader has recorded a few thousand cycles.
     constexpr uint32_t Cycles = 5000;
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
