@@ -11,16 +11,22 @@ set(LAYERS
     "thread:"
     "framing:"
     "rtcm:framing"
-    "nmea:framing,rtcm"
-    "eval:framing,rtcm,nmea"
+    "ubx:framing"
+    "nmea:framing,rtcm,ubx"
+    "intake:framing,rtcm,ubx,nmea"
+    "eval:framing,rtcm,ubx,nmea"
     "serial:framing"
-    "link:thread,framing,rtcm,nmea,eval,serial"
-    "ntrip:thread,framing,rtcm,nmea,serial,link"
-    "views:thread,framing,rtcm,nmea,eval,serial,link,ntrip"
-    "control:thread,framing,rtcm,nmea,eval,serial,link,ntrip,views"
-    "shell:thread,framing,rtcm,nmea,eval,serial,link,ntrip,views,control"
-    "tools:thread,framing,rtcm,nmea,eval,serial,link,ntrip,shell"
-    "bench:thread,framing,rtcm,nmea,eval,serial,link,ntrip,views,control,shell,tools"
+    "link:thread,framing,rtcm,ubx,nmea,intake,eval,serial"
+    "ntrip:thread,framing,rtcm,ubx,nmea,intake,serial,link"
+    "views:thread,framing,rtcm,ubx,nmea,intake,eval,serial,link,ntrip"
+    "control:thread,framing,rtcm,ubx,nmea,intake,eval,serial,link,ntrip,views"
+    "shell:thread,framing,rtcm,ubx,nmea,intake,eval,serial,link,ntrip,views,control"
+    "tools:thread,framing,rtcm,ubx,nmea,intake,eval,serial,link,ntrip,shell"
+    "bench:thread,framing,rtcm,ubx,nmea,intake,eval,serial,link,ntrip,views,control,shell,tools"
+)
+# Folders that may use only some headers of a folder below: "layer:folder:headers".
+set(LIMITS
+    "tools:shell:shell/DemoReceiver.h"
 )
 # A test folder tests/X may include what X may, the test helpers under tests/
 # and the receiver simulator (the partner of the link and panel tests).
@@ -34,6 +40,15 @@ set(TEST_FOLDER_AS_control "shell")
 if(NOT ROOT)
     message(FATAL_ERROR "usage: cmake -DROOT=<source tree> -P CheckLayers.cmake")
 endif()
+
+foreach(entry IN LISTS LIMITS)
+    string(REPLACE ":" ";" parts "${entry}")
+    list(GET parts 0 layer)
+    list(GET parts 1 folder)
+    list(GET parts 2 headers)
+    string(REPLACE "," ";" headers "${headers}")
+    set(LIMIT_${layer}_${folder} ${headers})
+endforeach()
 
 set(known "")
 foreach(entry IN LISTS LAYERS)
@@ -90,6 +105,13 @@ foreach(folder IN LISTS known)
                 string(REPLACE ";" ", " may "${allowed}")
                 message("${source}: includes ${header}, but ${layer} may use only: ${may}")
                 math(EXPR bad "${bad} + 1")
+            elseif(DEFINED LIMIT_${top}_${target})
+                string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" header "${line}")
+                if(NOT header IN_LIST LIMIT_${top}_${target})
+                    string(REPLACE ";" ", " may "${LIMIT_${top}_${target}}")
+                    message("${source}: includes ${header}, but ${top} may use of ${target} only: ${may}")
+                    math(EXPR bad "${bad} + 1")
+                endif()
             endif()
         endforeach()
     endforeach()

@@ -46,5 +46,8 @@ run_check(shell_to_tools "shell/main.cpp|tools/sim/ReceiverSimulator.h" FALSE
     "shell/main.cpp: includes tools/sim/ReceiverSimulator.h")
 run_check(test_above_its_layer "tests/nmea/test_x.cpp|link/ThreadNMEAFetch.h" FALSE
     "tests/nmea/test_x.cpp: includes link/ThreadNMEAFetch.h")
+run_check(tool_to_window "tools/decode/main.cpp|shell/MainForm.h" FALSE
+    "tools/decode/main.cpp: includes shell/MainForm.h, but tools may use of shell only: shell/DemoReceiver.h")
+run_check(tool_to_demo "tools/sim/Demo.cpp|shell/DemoReceiver.h" TRUE "")
 run_check(unknown_folder "gadgets/Thing.cpp|nmea/Dispatch.h" TRUE "")
 message("layer check: every wrong include caught")

@@ -27,7 +27,7 @@
 #include "eval/Export.h"
 #include "nmea/NmeaManager.h"
 #include "nmea/SignalNames.h"
-#include "nmea/UbxMessages.h"
+#include "ubx/UbxMessages.h"
 #include "views/HistoryView.h"
 #include "views/MessageBox.h"
 #include "views/RtcmView.h"

@@ -13,7 +13,7 @@
 #include "link/Connection.h"
 #include "nmea/NmeaManager.h"
 #include "nmea/ReceiverProtocol.h"
-#include "nmea/UbxRecords.h"
+#include "ubx/UbxRecords.h"
 #include "serial/UbxText.h"
 #include "views/MessageBox.h"
 

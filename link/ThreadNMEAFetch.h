@@ -34,7 +34,7 @@
 #include "framing/Framing.h"
 #include "nmea/Dispatch.h"
 #include "nmea/NmeaManager.h"
-#include "nmea/UbxMessages.h"
+#include "intake/UbxIntake.h"
 #include "thread/YThread.h"
 
 class YComPort;

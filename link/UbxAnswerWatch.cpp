@@ -1,6 +1,6 @@
 #include "link/UbxAnswerWatch.h"
 
-#include "nmea/UbxMessages.h"
+#include "ubx/UbxMessages.h"
 
 void UbxAnswerWatch::Expect(uint8_t messageClass, uint8_t id, Clock::time_point now) {
     std::lock_guard<std::mutex> hold(FLock);

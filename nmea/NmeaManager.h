@@ -22,7 +22,7 @@
 #include "nmea/SatelliteSky.h"
 #include "nmea/SentenceTally.h"
 #include "nmea/SolutionTalkers.h"
-#include "nmea/UbxRecords.h"
+#include "ubx/UbxRecords.h"
 #include "rtcm/RtcmState.h"
 
 // What a display text was last formatted from, and the text it then got.

@@ -7,7 +7,7 @@
 
 #include "framing/Framing.h"
 #include "nmea/Dispatch.h"
-#include "nmea/UbxMessages.h"
+#include "intake/UbxIntake.h"
 
 ReplayResult ReplayCapture(const std::string& path, NMEA_Manager& store) {
     ReplayResult result;

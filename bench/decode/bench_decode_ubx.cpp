@@ -20,7 +20,7 @@
 #include "AllocationCounter.h"
 #include "framing/Framing.h"
 #include "nmea/Dispatch.h"
-#include "nmea/UbxMessages.h"
+#include "intake/UbxIntake.h"
 
 namespace {
 

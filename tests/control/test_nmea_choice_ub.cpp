@@ -13,7 +13,7 @@
 #include "LinkFixture.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "nmea/Dispatch.h"
-#include "nmea/UbxRecords.h"
+#include "ubx/UbxRecords.h"
 #include "serial/UbxText.h"
 
 namespace {

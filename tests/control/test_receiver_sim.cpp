@@ -13,7 +13,7 @@
 #include "link/Connection.h"
 #include "link/ThreadNMEAFetch.h"
 #include "link/UbxRestart.h"
-#include "nmea/UbxMessages.h"
+#include "intake/UbxIntake.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
 #include "tests/tools/sim/SimTestSupport.h"

@@ -18,7 +18,7 @@
 #include "eval/EpochRecorder.h"
 #include "link/UbxRestart.h"
 #include "nmea/Dispatch.h"
-#include "nmea/UbxMessages.h"
+#include "intake/UbxIntake.h"
 #include "serial/UbxText.h"
 #include "tools/sim/ReceiverSimulator.h"
 #include "views/FrameGPSInfo.h"

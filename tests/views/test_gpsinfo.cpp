@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "eval/EpochRecorder.h"
-#include "nmea/UbxMessages.h"
+#include "intake/UbxIntake.h"
 #include "tests/framing/UbxBytes.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameGPSInfo.h"

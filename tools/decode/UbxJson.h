@@ -6,7 +6,7 @@
 
 #include "framing/Framing.h"
 #include "nmea/NmeaManager.h"
-#include "nmea/UbxMessages.h"
+#include "intake/UbxIntake.h"
 
 // {"ubx": "NAV-PVT", "class": 1, "id": 7, "valid": true, ...the fields by name}
 // for the frame just dispatched into the store, its keys in this order.

@@ -7,7 +7,7 @@
 
 #include "SimTestSupport.h"
 #include "framing/Framing.h"
-#include "nmea/UbxMessages.h"
+#include "intake/UbxIntake.h"
 #include "tools/sim/UbxFrame.h"
 
 using namespace std::chrono;

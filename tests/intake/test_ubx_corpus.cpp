@@ -19,7 +19,7 @@
 
 #include "framing/Framing.h"
 #include "nmea/Dispatch.h"
-#include "nmea/UbxMessages.h"
+#include "intake/UbxIntake.h"
 
 namespace {
 

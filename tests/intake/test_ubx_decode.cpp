@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "nmea/Dispatch.h"
-#include "nmea/UbxDecoders.h"
-#include "nmea/UbxMessages.h"
+#include "ubx/UbxDecoders.h"
+#include "intake/UbxIntake.h"
 #include "tests/framing/UbxBytes.h"
 
 namespace {

@@ -13,7 +13,7 @@
 
 #include "framing/Framing.h"
 #include "nmea/Dispatch.h"
-#include "nmea/UbxMessages.h"
+#include "intake/UbxIntake.h"
 #include "tests/framing/RtcmBytes.h"
 #include "tests/framing/UbxBytes.h"
 

@@ -1,4 +1,4 @@
-#include "nmea/UbxRecords.h"
+#include "ubx/UbxRecords.h"
 
 void UbxState::Count(uint8_t messageClass, uint8_t id) {
     ++Frames;

@@ -1,4 +1,4 @@
-#include "nmea/UbxNmeaFeed.h"
+#include "intake/UbxNmeaFeed.h"
 
 #include <cmath>
 #include <cstdio>

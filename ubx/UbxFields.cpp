@@ -1,8 +1,8 @@
-#include "nmea/UbxFields.h"
+#include "ubx/UbxFields.h"
 
 #include <cstdio>
 
-#include "nmea/UbxMessages.h"
+#include "ubx/UbxMessages.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "nmea/UbxRecords.h"
+#include "ubx/UbxRecords.h"
 
 void DecodeUbxAck(const uint8_t* payload, size_t length, UbxState& ubx);
 void DecodeUbxNak(const uint8_t* payload, size_t length, UbxState& ubx);

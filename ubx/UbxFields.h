@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "nmea/UbxRecords.h"
+#include "ubx/UbxRecords.h"
 
 class UbxFieldSink {
   public:

@@ -1,4 +1,4 @@
-#include "nmea/UbxDecoders.h"
+#include "ubx/UbxDecoders.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,0 +1,40 @@
+#include "intake/UbxIntake.h"
+
+#include "intake/UbxNmeaFeed.h"
+
+namespace {
+
+constexpr uint8_t Nav = 0x01;
+
+// The decoded messages that tell the views beside their record; every other
+// decoded message refreshes them.
+struct UbxFeed {
+    uint8_t Class;
+    uint8_t Id;
+    bool (*Feed)(NMEA_Manager& store);  // true to refresh
+};
+
+const UbxFeed Feeds[] = {
+    {Nav, 0x07, FeedPvtAsNmea},         // NAV-PVT
+    {Nav, 0x35, FeedSatellitesAsNmea},  // NAV-SAT
+    {Nav, 0x30, FeedSatellitesAsNmea},  // NAV-SVINFO
+};
+
+bool FeedViews(const UbxDecodeResult& decoded, NMEA_Manager& store) {
+    for (const UbxFeed& feed : Feeds)
+        if (feed.Class == decoded.Class && feed.Id == decoded.Id) return feed.Feed(store);
+    return true;
+}
+
+}  // namespace
+
+UbxDispatchResult DispatchUbx(const uint8_t* frame, size_t size, NMEA_Manager& store) {
+    UbxDispatchResult result;
+    static_cast<UbxDecodeResult&>(result) = DecodeUbxFrame(frame, size, store.Ubx);
+    if (result.Decoded) result.Refresh = FeedViews(result, store);
+    return result;
+}
+
+void UbxConsoleLine(const UbxDispatchResult& result, const NMEA_Manager& store, std::string& line) {
+    UbxConsoleLine(static_cast<const UbxDecodeResult&>(result), store.Ubx, line);
+}
