@@ -69,10 +69,16 @@ void TNmeaFetch::ReadUntilTerminated() {
     if (!FPort || !FStore) return;
     FDisplay = std::make_shared<Display>(FConsoleLines, FConsole, FRefresh, FPace);
     NewLink();
-    while (SafePoint()) {
+    for (;;) {
+        // Termination ends the reading, not the decoding: the records in what
+        // the port has already read are handled before the thread ends.
+        const bool reading = SafePoint();
+        if (!reading && !FPort->HasUnframedBytes()) break;
         uint16_t length = 0;
         const RecordKind kind =
-            FPort->ReadRecord(FSentence, length, FFrame.get(), FRtcmFrame.get(), TerminatedFlag());
+            reading ? FPort->ReadRecord(FSentence, length, FFrame.get(), FRtcmFrame.get(),
+                                        TerminatedFlag())
+                    : FPort->ReadUnframedRecord(FSentence, length, FFrame.get(), FRtcmFrame.get());
         FLength = length;
         NoteDeviceState();
         if (kind == RecordKind::Ubx)

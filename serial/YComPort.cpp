@@ -74,12 +74,14 @@ class YComPort::Use {
 // every further read returns 0 at once and ReadSentence returns 0.
 class YComPort::SentenceSource {
   public:
-    SentenceSource(YComPort& port, const std::atomic<bool>& stop) : FPort(port), FStop(stop) {}
+    SentenceSource(YComPort& port, const std::atomic<bool>& stop, bool bufferedOnly = false)
+        : FPort(port), FStop(stop), FBufferedOnly(bufferedOnly) {}
 
     uint8_t ReadByte() {
         if (FCutShort) return 0;
         FPort.DropIfPurged();
         if (FPort.FReadPos < FPort.FBytesRead) return TakeByte();
+        if (FBufferedOnly) return CutShort();
         const uint64_t silence = FPauseMs + ReadStepMs;  // what this empty read stands for
         FPauseMs = 0;
         if (FSilenceMs < silence && FPort.FIdleHook) {  // about to wait: look once first
@@ -129,6 +131,7 @@ class YComPort::SentenceSource {
 
     YComPort& FPort;
     const std::atomic<bool>& FStop;
+    const bool FBufferedOnly;  // frames what was read, reads nothing more
     bool FCutShort = false;
     uint64_t FSilenceMs = 0;  // observed silence not yet handed to the framer
     uint64_t FPauseMs = 0;
@@ -316,8 +319,21 @@ YComPort::FillResult YComPort::Fill(unsigned waitMs) {
 
 RecordKind YComPort::ReadRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
                                 framing::RtcmFrameBuffer* rtcm, const std::atomic<bool>& stop) {
+    return ReadRecord(buffer, length, ubx, rtcm, stop, false);
+}
+
+RecordKind YComPort::ReadUnframedRecord(char* buffer, uint16_t& length,
+                                        framing::UbxFrameBuffer* ubx,
+                                        framing::RtcmFrameBuffer* rtcm) {
+    static const std::atomic<bool> NoStop{false};
+    return ReadRecord(buffer, length, ubx, rtcm, NoStop, true);
+}
+
+RecordKind YComPort::ReadRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
+                                framing::RtcmFrameBuffer* rtcm, const std::atomic<bool>& stop,
+                                bool bufferedOnly) {
     std::lock_guard<std::mutex> reading(FReadLock);
-    SentenceSource source(*this, stop);
+    SentenceSource source(*this, stop, bufferedOnly);
     const RecordKind kind = FrameRecord(source, buffer, length, FFramer, ubx, rtcm, [&] {
         return source.WasCutShort() || stop.load(std::memory_order_acquire);
     });
@@ -329,6 +345,12 @@ RecordKind YComPort::ReadRecord(char* buffer, uint16_t& length, framing::UbxFram
     std::memset(buffer, 0, SentenceBufferSize);  // a record cut off in its middle is no record
     length = 0;
     return RecordKind::None;
+}
+
+bool YComPort::HasUnframedBytes() {
+    std::lock_guard<std::mutex> reading(FReadLock);
+    DropIfPurged();
+    return FReadPos < FBytesRead;
 }
 
 uint16_t YComPort::ReadSentence(char* buffer, const std::atomic<bool>& stop) {

@@ -106,6 +106,12 @@ class YComPort {
     bool IsOpen() const;
     // True while a link, not a device, is open (gone or not).
     bool IsLink() const;
+    // True while bytes read off the port wait to be framed.
+    bool HasUnframedBytes();
+    // The next record in what was read off the port, reading nothing more:
+    // a record the bytes end inside is no record (RecordKind::None, length 0).
+    RecordKind ReadUnframedRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
+                                  framing::RtcmFrameBuffer* rtcm);
     // The controls of the capture being played, null unless one is.
     std::shared_ptr<PlaybackControl> Playback() const;
     // Opens the link again after it went away, unless the port was closed
@@ -124,6 +130,10 @@ class YComPort {
     class Use;
 
     enum class FillResult { Data, TimedOut, Gone, Closed };
+
+    RecordKind ReadRecord(char* buffer, uint16_t& length, framing::UbxFrameBuffer* ubx,
+                          framing::RtcmFrameBuffer* rtcm, const std::atomic<bool>& stop,
+                          bool bufferedOnly);
 
     void Purge(bool transmit, bool receive);
     FillResult Fill(unsigned waitMs);

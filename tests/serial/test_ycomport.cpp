@@ -289,6 +289,24 @@ TEST_F(PortTest, AStopAlreadyRaisedReturnsAtOnceWithoutReading) {
     EXPECT_EQ(ReadOne(), Gga + "\r");
 }
 
+// What was read off the port before a stop is framed without reading more:
+// whole records come out, a record the bytes end inside does not.
+TEST_F(PortTest, RecordsAlreadyReadAreFramedWithoutReadingMore) {
+    Pty.Write(Gga + "\r\n" + Gsa + "\r\n" + Rmc.substr(0, 20));
+    WaitReadable();
+    EXPECT_EQ(ReadOne(), Gga + "\r");  // one read takes the whole write
+    char buffer[SentenceBufferSize];
+    uint16_t length = 0;
+    ASSERT_TRUE(Port.HasUnframedBytes());
+    EXPECT_EQ(Port.ReadUnframedRecord(buffer, length, nullptr, nullptr), RecordKind::Sentence);
+    EXPECT_EQ(std::string(buffer, length), Gsa + "\r");
+    Pty.Write(Rmc.substr(20) + "\r\n");
+    WaitReadable();
+    EXPECT_EQ(Port.ReadUnframedRecord(buffer, length, nullptr, nullptr), RecordKind::None);
+    EXPECT_EQ(length, 0);
+    EXPECT_FALSE(Port.HasUnframedBytes());
+}
+
 TEST_F(PortTest, AVanishedDeviceIsReportedAndReadsBackOff) {
     Pty.Write(Gga + "\r\n");
     EXPECT_EQ(ReadOne(), Gga + "\r");
