@@ -81,6 +81,7 @@ struct InfoSnapshot {
     SkySnapshot Sky;
     bool TtffReported = false;  // the receiver sends NAV-STATUS
     uint32_t TtffMs = 0;
+    RtkState Rtk;
 };
 
 InfoSnapshot TakeSnapshot(NMEA_Manager& store) {
@@ -92,6 +93,7 @@ InfoSnapshot TakeSnapshot(NMEA_Manager& store) {
     snapshot.Sky.Take(store.Sky);
     snapshot.TtffReported = store.Ubx.CountOf(UbxNavClass, UbxNavStatusId) > 0;
     snapshot.TtffMs = store.Ubx.Status.Ttff;
+    snapshot.Rtk = store.Rtk;
     return snapshot;
 }
 
@@ -174,6 +176,14 @@ void TFGPSInfo::ShowReceiverTtff(bool reported, uint32_t ttffMs) {
                                      : QString::number(ttffMs / MsPerSecond, 'f', decimals) + "s"));
 }
 
+// The position box's title says a differential solution ("RTK fixed, age
+// 1.0 s"); a plain fix leaves it empty, as the fix counters tell 2D and 3D.
+void TFGPSInfo::ShowSolution(const RtkState& rtk) {
+    FSolutionText = IsDifferential(rtk.Fix) ? RtkStateText(rtk) : std::string();
+    const QString title = QString::fromStdString(FSolutionText);
+    if (posBox->title() != title) posBox->setTitle(title);
+}
+
 void TFGPSInfo::Refresh() {
     const InfoSnapshot s = TakeSnapshot(FStore);
     const DataDisplay& d = s.Display;
@@ -186,6 +196,7 @@ void TFGPSInfo::Refresh() {
     SetAutoText(courseLabel, "Course:" + Text(d.CourseText) + Degree);
     SetAutoText(speedLabel, "Speed:" + Text(d.SpeedText));
     ShowReceiverTtff(s.TtffReported, s.TtffMs);
+    ShowSolution(s.Rtk);
     if (s.Sky.Extended) {
         ShowUsedOfAllSystems(s.Sky.UsedList);
         return;
