@@ -26,6 +26,10 @@ constexpr int RightColumnLeft = 105;
 constexpr int CountLeft = 192;
 constexpr int CountTop = 11;
 constexpr int ReceiverTtffLeft = 162;
+// The differential solution's line in the room above the latitude.
+constexpr int SolutionTop = 1;
+constexpr int SolutionHeight = 10;
+constexpr int SolutionPixelSize = 9;
 constexpr uint8_t UbxNavClass = 0x01;
 constexpr uint8_t UbxNavStatusId = 0x03;
 constexpr double MsPerSecond = 1000.0;
@@ -164,6 +168,13 @@ void TFGPSInfo::BuildLabels() {
     receiverTtffLabel = MakeAutoLabel(motionBox, "", ReceiverTtffLeft, LabelTop + line);
     receiverTtffLabel->setToolTip(ReceiverTtffTip);
     receiverTtffLabel->hide();
+    solutionLabel = new QLabel(posBox);
+    solutionLabel->setGeometry(LabelLeft, SolutionTop, PosBoxPlace.Width - LabelLeft - FitMargin,
+                               SolutionHeight);
+    QFont small = solutionLabel->font();
+    small.setPixelSize(SolutionPixelSize);
+    solutionLabel->setFont(small);
+    solutionLabel->hide();
 }
 
 // "Rx:31.2s"; "Rx:--" before the receiver's first fix since its start.
@@ -176,12 +187,13 @@ void TFGPSInfo::ShowReceiverTtff(bool reported, uint32_t ttffMs) {
                                      : QString::number(ttffMs / MsPerSecond, 'f', decimals) + "s"));
 }
 
-// The position box's title says a differential solution ("RTK fixed, age
-// 1.0 s"); a plain fix leaves it empty, as the fix counters tell 2D and 3D.
+// A small line at the position box's top says a differential solution ("RTK
+// fixed, age 1.0 s"); a plain fix leaves it hidden, as the fix counters tell
+// 2D and 3D.
 void TFGPSInfo::ShowSolution(const RtkState& rtk) {
     FSolutionText = IsDifferential(rtk.Fix) ? RtkStateText(rtk) : std::string();
-    const QString title = QString::fromStdString(FSolutionText);
-    if (posBox->title() != title) posBox->setTitle(title);
+    solutionLabel->setVisible(!FSolutionText.empty());
+    SetAutoText(solutionLabel, QString::fromStdString(FSolutionText));
 }
 
 void TFGPSInfo::Refresh() {

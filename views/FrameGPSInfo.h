@@ -74,6 +74,7 @@ class TFGPSInfo : public QFrame {
     QLabel* fix2DLabel;
     QLabel* fix3DLabel;
     QLabel* receiverTtffLabel;  // hidden until the receiver reports its own
+    QLabel* solutionLabel;      // over the position box, hidden without a differential solution
     TStaleVeil* staleVeil;
 
   private:
