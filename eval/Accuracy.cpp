@@ -42,7 +42,7 @@ ScatterPoint LocalOffset(double latitude0, double longitude0, double latitude, d
 
 bool FixSampleOf(const Epoch& e, FixSample& sample) {
     if (!e.HasFix()) return false;
-    sample = {e.Latitude, e.Longitude, e.Altitude, e.HasAltitude, e.HostMs};
+    sample = {e.Latitude, e.Longitude, e.Altitude, e.HasAltitude, e.HostMs, e.Solution};
     return true;
 }
 
@@ -110,7 +110,8 @@ AccuracyReport MeasureAccuracy(const std::vector<FixSample>& fixes,
     r.Points.reserve(fixes.size() / std::max<size_t>(stride, 1) + 1);
     for (size_t i = 0; i < fixes.size(); ++i) {
         const FixSample& f = fixes[i];
-        const ScatterPoint p = frame.Offset(f.Latitude, f.Longitude);
+        ScatterPoint p = frame.Offset(f.Latitude, f.Longitude);
+        p.Solution = f.Solution;
         if (i % stride == 0) r.Points.push_back(p);
         const double d2 = p.East * p.East + p.North * p.North;
         sumSquares += d2;

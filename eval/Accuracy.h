@@ -21,7 +21,8 @@ struct ReferencePosition {
 };
 
 struct ScatterPoint {
-    double East = 0, North = 0;  // metres from the centre
+    double East = 0, North = 0;         // metres from the centre
+    RtkFix Solution = RtkFix::Unknown;  // the receiver's solution at this fix
 };
 
 struct AccuracyReport {
@@ -43,6 +44,7 @@ struct FixSample {
     double Latitude = 0, Longitude = 0, Altitude = 0;
     bool HasAltitude = false;
     uint32_t HostMs = 0;
+    RtkFix Solution = RtkFix::Unknown;
 };
 // The fix of an epoch; false when it has none.
 bool FixSampleOf(const Epoch& e, FixSample& sample);

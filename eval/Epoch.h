@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nmea/Constellation.h"
+#include "nmea/RtkState.h"
 
 struct EpochSatellite {
     Constellation System = Constellation::Unknown;
@@ -27,6 +28,11 @@ struct Epoch {
     uint32_t Date = 0;        // year * 65536 + month * 256 + day (two-digit year), 0 = none
     EpochFix Fix = EpochFix::None;
     uint8_t Quality = 0;  // GGA fix quality
+    // The receiver's own word on its solution (RTK fixed, float, DGNSS ...)
+    // and the age of its corrections in seconds (-1: not told; for an age
+    // NAV-PVT gives as a range, its lower end).
+    RtkFix Solution = RtkFix::Unknown;
+    double CorrectionAge = -1;
     bool HasPosition = false;
     bool HasAltitude = false;
     double Latitude = 0;   // degrees

@@ -63,6 +63,10 @@ EpochFix FixOfStore(const NMEA_Manager& store) {
 
 }  // namespace
 
+namespace {
+constexpr uint16_t NoAge = 0xFFFF;
+}  // namespace
+
 struct EpochRecorder::Header {
     uint32_t HostMs, UtcMs, Date;
     int32_t LatitudeE7, LongitudeE7, AltitudeMm;
@@ -70,8 +74,10 @@ struct EpochRecorder::Header {
     uint8_t Fix, Quality, UsedCount, InViewCount, Flags, SatelliteCount;
     int16_t LatitudeSub, LongitudeSub;  // 1e-10 degrees beyond the 1e-7 degrees
     uint8_t PositionDecimals;
-    uint32_t FirstSatellite;  // index in the chunk's satellites
-    uint32_t ReceiverTtffMs;  // NoTime when not told
+    uint8_t Solution;          // RtkFix
+    uint16_t CorrectionAgeDs;  // tenths of a second, NoAge when not told
+    uint32_t FirstSatellite;   // index in the chunk's satellites
+    uint32_t ReceiverTtffMs;   // NoTime when not told
 };
 
 struct EpochRecorder::Chunk {
@@ -95,6 +101,9 @@ void EpochOfStore(const NMEA_Manager& store, Epoch& e) {
     e.Date = store.Rmc.Message.Date;
     e.Fix = FixOfStore(store);
     e.Quality = store.Gga.Message.Spc.FixQuality;
+    e.Solution = store.Rtk.Fix;
+    if (store.Rtk.Age.Known() && IsDifferential(store.Rtk.Fix))
+        e.CorrectionAge = store.Rtk.Age.From;
     int decimals = 0;
     e.HasPosition =
         e.Fix != EpochFix::NoFix && store.Position.Degrees(e.Latitude, e.Longitude, decimals);
@@ -209,6 +218,11 @@ void EpochRecorder::Record(const Epoch& e) {
     h.Vdop = Word(e.Vdop * Hundredths);
     h.Fix = static_cast<uint8_t>(e.Fix);
     h.Quality = e.Quality;
+    h.Solution = static_cast<uint8_t>(e.Solution);
+    h.CorrectionAgeDs =
+        e.CorrectionAge < 0
+            ? NoAge
+            : static_cast<uint16_t>(std::min<long>(std::lround(e.CorrectionAge * 10), NoAge - 1));
     h.UsedCount = static_cast<uint8_t>(std::min(e.UsedCount, 255));
     h.InViewCount = static_cast<uint8_t>(std::min(e.InViewCount, 255));
     h.Flags = static_cast<uint8_t>((e.HasPosition ? FlagPosition : 0) |
@@ -250,6 +264,8 @@ Epoch EpochRecorder::Unpack(const Chunk& c, size_t index) const {
     e.Date = h.Date;
     e.Fix = static_cast<EpochFix>(h.Fix);
     e.Quality = h.Quality;
+    e.Solution = static_cast<RtkFix>(h.Solution);
+    e.CorrectionAge = h.CorrectionAgeDs == NoAge ? -1 : h.CorrectionAgeDs / 10.0;
     e.HasPosition = h.Flags & FlagPosition;
     e.HasAltitude = h.Flags & FlagAltitude;
     e.Latitude = UnpackDegrees(h.LatitudeE7, h.LatitudeSub);

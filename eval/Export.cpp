@@ -26,16 +26,42 @@ int DecimalsOf(const Epoch& e) {
     return e.PositionDecimals > 0 ? e.PositionDecimals : CoordinateDecimals;
 }
 
+// GPX's fix names: a differential solution (RTK too) is "dgps".
 const char* FixName(const Epoch& e) {
     switch (e.Fix) {
         case EpochFix::Fix2D:
-            return "2d";
+            return IsDifferential(e.Solution) ? "dgps" : "2d";
         case EpochFix::Fix3D:
-            return e.Quality == 2 ? "dgps" : "3d";
+            return e.Quality == 2 || IsDifferential(e.Solution) ? "dgps" : "3d";
         default:
             return "none";
     }
 }
+
+// The receiver's solution as the exports name it beside GPX's fix.
+const char* SolutionName(const Epoch& e) {
+    switch (e.Solution) {
+        case RtkFix::Fixed:
+            return "rtk-fixed";
+        case RtkFix::Float:
+            return "rtk-float";
+        case RtkFix::Dgnss:
+            return "dgnss";
+        case RtkFix::Fix3D:
+            return "3d";
+        case RtkFix::Fix2D:
+            return "2d";
+        case RtkFix::DeadReckoning:
+            return "dr";
+        case RtkFix::NoFix:
+            return "none";
+        case RtkFix::Unknown:
+            break;
+    }
+    return "";
+}
+
+constexpr char ExtensionNamespace[] = "https://lumarokub.example/gpx/1";
 
 // A dilution of precision the receiver reported; empty when it did not.
 std::string Dop(double value) {
@@ -62,7 +88,7 @@ std::string IsoTime(const Epoch& e) {
 
 void ExportCsv(const EpochRange& epochs, std::ostream& out) {
     out << "host_s,utc,fix,quality,latitude,longitude,altitude_m,speed_m_s,course_deg,"
-           "pdop,hdop,vdop,used,in_view\n";
+           "pdop,hdop,vdop,used,in_view,solution,correction_age_s\n";
     epochs([&](const Epoch& e) {
         if (e.UtcMs == Epoch::NoTime && !e.HasPosition) return;
         std::string utc = IsoTime(e);
@@ -77,7 +103,8 @@ void ExportCsv(const EpochRange& epochs, std::ostream& out) {
         if (e.HasAltitude) out << Fixed(e.Altitude, MetreDecimals);
         out << ',' << Fixed(e.SpeedMs, MetreDecimals) << ',' << Fixed(e.Course, DopDecimals) << ','
             << Dop(e.Pdop) << ',' << Dop(e.Hdop) << ',' << Dop(e.Vdop) << ',' << e.UsedCount << ','
-            << e.InViewCount << '\n';
+            << e.InViewCount << ',' << SolutionName(e) << ','
+            << (e.CorrectionAge >= 0 ? Fixed(e.CorrectionAge, 1) : std::string()) << '\n';
     });
 }
 
@@ -98,6 +125,12 @@ void ExportGpx(const EpochRange& epochs, std::ostream& out) {
         if (e.Hdop > 0) out << "<hdop>" << Fixed(e.Hdop, DopDecimals) << "</hdop>";
         if (e.Vdop > 0) out << "<vdop>" << Fixed(e.Vdop, DopDecimals) << "</vdop>";
         if (e.Pdop > 0) out << "<pdop>" << Fixed(e.Pdop, DopDecimals) << "</pdop>";
+        if (e.CorrectionAge >= 0)
+            out << "<ageofdgpsdata>" << Fixed(e.CorrectionAge, 1) << "</ageofdgpsdata>";
+        // GPX names no RTK solution: an extension of our own says it.
+        if (e.Solution == RtkFix::Fixed || e.Solution == RtkFix::Float)
+            out << "<extensions><solution xmlns=\"" << ExtensionNamespace << "\">"
+                << SolutionName(e) << "</solution></extensions>";
         out << "</trkpt>\n";
     });
     out << "    </trkseg>\n  </trk>\n</gpx>\n";

@@ -65,6 +65,7 @@ FixState FixStateOfEpoch(const Epoch& e, uint64_t cycle) {
     s.Cycle = cycle;
     s.CycleStart = e.HostMs / MsPerSecond;
     s.ReceiverTtff = e.ReceiverTtff;
+    s.Solution = e.Solution;
     s.Fix =
         e.Fix == EpochFix::Fix2D || e.Fix == EpochFix::Fix3D ? static_cast<int>(e.Fix) : FixNone;
     return s;
@@ -118,6 +119,8 @@ void FixTimeMeasure::Observe(const FixState& state) {
     if (FFixLost && state.Fix >= FixMode2D && FFix2D == NotReached) FFix2D = since;
     if (FFixLost && state.Fix == FixMode3D && FFix3D == NotReached) FFix3D = since;
     if (state.ReceiverTtff >= 0) FReceiverTtff = state.ReceiverTtff;
+    if (FFixLost && state.Solution >= RtkFix::Float && FFloat == NotReached) FFloat = since;
+    if (FFixLost && state.Solution == RtkFix::Fixed && FFixed == NotReached) FFixed = since;
 }
 
 TtffCampaign::TtffCampaign(CampaignSettings settings, SendRestart send)
@@ -146,6 +149,8 @@ void TtffCampaign::Tick(const FixState& state, double now) {
             run.Fix2D = FMeasure.Fix2D();
             run.Fix3D = FMeasure.Fix3D();
             run.ReceiverTtff = FMeasure.ReceiverTtff();
+            run.RtkFloat = FMeasure.RtkFloat();
+            run.RtkFixed = FMeasure.RtkFixed();
             if (!run.Done() && now - FMeasure.RestartAt() >= FSettings.TimeoutSeconds) {
                 // A receiver heard with its fix all along did not restart:
                 // that says nothing of its time to fix.
@@ -173,6 +178,7 @@ void TtffCampaign::StartRun(const FixState& state, double now) {
     }
     CampaignRun run;
     run.Number = static_cast<int>(FRuns.size()) + 1;
+    run.UntilRtkFixed = FSettings.UntilRtkFixed;
     FRuns.push_back(run);
     FMeasure.Start(state, now);
     FPhase = Phase::Waiting;

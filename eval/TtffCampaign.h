@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "nmea/RtkState.h"
+
 class NMEA_Manager;
 
 enum class RestartKind { Hot, Warm, Cold, Factory };
@@ -25,6 +27,10 @@ struct CampaignSettings {
     int Runs = 10;
     double TimeoutSeconds = 120;
     double PauseSeconds = 5;
+    // "Time to RTK fixed": a run ends at the receiver's first RTK fixed
+    // solution instead of its 3D fix; the times to float and fixed are kept
+    // in every campaign.
+    bool UntilRtkFixed = false;
 };
 
 // What a run needs to see of the receiver at a tick: its last finished
@@ -34,6 +40,7 @@ struct FixState {
     double CycleStart = 0;     // when the last one began, seconds, the campaign's clock
     int Fix = 1;               // 1 none, 2 2D, 3 3D
     double ReceiverTtff = -1;  // the receiver's own time to first fix, seconds (-1: not told)
+    RtkFix Solution = RtkFix::Unknown;  // the receiver's own word on its solution
 };
 class EpochRecorder;
 FixState FixStateOf(const EpochRecorder& recording);
@@ -64,6 +71,8 @@ class FixTimeMeasure {
     double Fix2D() const { return FFix2D; }  // seconds after the restart
     double Fix3D() const { return FFix3D; }
     double ReceiverTtff() const { return FReceiverTtff; }
+    double RtkFloat() const { return FFloat; }  // seconds to RTK float (or fixed) after the restart
+    double RtkFixed() const { return FFixed; }
     bool FixLost() const { return FFixLost; }        // a cycle after the restart showed no fix
     bool HeardAfter() const { return FHeardAfter; }  // a cycle begun after the restart came
 
@@ -73,6 +82,7 @@ class FixTimeMeasure {
     bool FFixLost = false;
     bool FHeardAfter = false;
     double FFix2D = NotReached, FFix3D = NotReached, FReceiverTtff = NotReached;
+    double FFloat = NotReached, FFixed = NotReached;
 };
 
 struct CampaignRun {
@@ -80,9 +90,13 @@ struct CampaignRun {
     int Number = 0;                                 // from 1
     double Fix2D = NotReached, Fix3D = NotReached;  // seconds after the restart
     double ReceiverTtff = NotReached;
+    double RtkFloat = NotReached, RtkFixed = NotReached;  // seconds after the restart
+    bool UntilRtkFixed = false;                           // the run ends at RTK fixed
     bool TimedOut = false;
     bool RestartIgnored = false;  // the time-out came and the receiver never lost its fix
-    bool Done() const { return TimedOut || RestartIgnored || Fix3D != NotReached; }
+    bool Done() const {
+        return TimedOut || RestartIgnored || (UntilRtkFixed ? RtkFixed : Fix3D) != NotReached;
+    }
 };
 // "fix", "timed out", "restart ignored" or "running".
 const char* RunResultText(const CampaignRun& run);

@@ -5,6 +5,7 @@
 namespace {
 
 constexpr uint8_t Nav = 0x01;
+constexpr uint8_t NavPvt = 0x07;
 
 // The decoded messages that tell the views beside their record; every other
 // decoded message refreshes them.
@@ -32,6 +33,9 @@ UbxDispatchResult DispatchUbx(const uint8_t* frame, size_t size, NMEA_Manager& s
     UbxDispatchResult result;
     static_cast<UbxDecodeResult&>(result) = DecodeUbxFrame(frame, size, store.Ubx);
     if (result.Decoded) result.Refresh = FeedViews(result, store);
+    // NAV-PVT's own word on the solution (carrSoln, diffSoln) stands beside GGA's.
+    if (result.Decoded && result.Class == Nav && result.Id == NavPvt)
+        store.Rtk.FromPvt(store.Ubx.Pvt);
     return result;
 }
 

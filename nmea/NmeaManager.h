@@ -19,6 +19,7 @@
 #include "nmea/EpochSink.h"
 #include "nmea/GPSUtils.h"
 #include "nmea/PositionText.h"
+#include "nmea/RtkState.h"
 #include "nmea/SatelliteSky.h"
 #include "nmea/SentenceTally.h"
 #include "nmea/SolutionTalkers.h"
@@ -110,6 +111,8 @@ class NMEA_Manager {
     ByteTally Bytes;
     // RTCM 3 frames by message number, and what they told.
     RtcmState Rtcm;
+    // The receiver's solution as it says it (RTK fixed, float, DGNSS ...).
+    RtkState Rtk;
     // The position fields of the last GGA or RMC that filled the records.
     PositionText Position;
     // Told at the end of each receiver cycle (none: nobody records).

@@ -139,6 +139,9 @@ constexpr int GgaLatitudeField = 2;
 constexpr int GgaAltitudeField = 9;
 constexpr int RmcLatitudeField = 3;
 constexpr int RmcModeField = 12;
+constexpr int GgaQualityField = 6;
+constexpr int GgaAgeField = 13;
+constexpr int GgaStationField = 14;
 
 // Keeps the position fields; without an altitude field (RMC) the altitude
 // of the last GGA stays.
@@ -171,6 +174,8 @@ bool HandleGga(NMEA_Manager& store, Talker talker, const FieldList& fields, Sent
                                     : fields.Empty(GgaAltitudeField)      ? FixType2D
                                                                           : FixType3D;
             TellFixMode(store, SentenceTypeGGA, fixType);
+            store.Rtk.FromGga(store.Gga.Message.Spc.FixQuality, !fields.Empty(GgaAltitudeField),
+                              fields.At(GgaAgeField), fields.At(GgaStationField));
         });
 }
 
@@ -192,6 +197,7 @@ bool HandleRmc(NMEA_Manager& store, Talker talker, const FieldList& fields, Sent
             const bool fixed =
                 store.Rmc.Message.Status == StatusValid && (mode.empty() || mode[0] != 'N');
             TellFixMode(store, SentenceTypeRMC, fixed ? FixType2D : FixTypeNone);
+            store.Rtk.FromModes(fixed ? (mode.empty() ? std::string_view("A") : mode) : "N");
         });
 }
 

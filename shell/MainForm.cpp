@@ -329,6 +329,7 @@ void TMainForm::RefreshViews(YThread* reader) {
     else if (reader)
         reader->Suspend();
     FGPSInfo->Refresh();
+    if (FLumarokStatus) FLumarokStatus->ShowSolution(FGPSInfo->SolutionText());
     FSnrViewer->Refresh();
     FSViewer->Refresh();
     // New sentences: the views return to normal with this refresh.

@@ -101,6 +101,42 @@ void DecodeUbxNavPvt(const uint8_t* p, size_t, UbxState& ubx) {
     r.GSpeed = I4(p, 60);
     r.HeadMot = I4(p, 64);
     r.PDop = U2(p, 76);
+    r.Flags3 = U2(p, 78);
+}
+
+// Version 0 is 40 bytes long; version 1 (64 bytes) adds length and heading.
+void DecodeUbxNavRelPosNed(const uint8_t* p, size_t length, UbxState& ubx) {
+    constexpr size_t Version1Length = 64;
+    UbxRelPosNedRecord& r = ubx.RelPosNed;
+    r = UbxRelPosNedRecord{};
+    r.Version = U1(p, 0);
+    r.RefStationId = U2(p, 2);
+    r.ITow = U4(p, 4);
+    const auto joined = [p](size_t cm, size_t fine) {
+        return int64_t{I4(p, cm)} * 100 + I1(p, fine);  // cm and 0.1 mm to 0.1 mm
+    };
+    if (r.Version >= 1 && length >= Version1Length) {
+        r.HasLengthAndHeading = true;
+        r.North = joined(8, 32);
+        r.East = joined(12, 33);
+        r.Down = joined(16, 34);
+        r.Length = joined(20, 35);
+        r.Heading = I4(p, 24);
+        r.AccNorth = U4(p, 36);
+        r.AccEast = U4(p, 40);
+        r.AccDown = U4(p, 44);
+        r.AccLength = U4(p, 48);
+        r.AccHeading = U4(p, 52);
+        r.Flags = U4(p, 60);
+        return;
+    }
+    r.North = joined(8, 20);
+    r.East = joined(12, 21);
+    r.Down = joined(16, 22);
+    r.AccNorth = U4(p, 24);
+    r.AccEast = U4(p, 28);
+    r.AccDown = U4(p, 32);
+    r.Flags = U4(p, 36);
 }
 
 void DecodeUbxNavSat(const uint8_t* p, size_t length, UbxState& ubx) {

@@ -12,6 +12,7 @@ void DecodeUbxAck(const uint8_t* payload, size_t length, UbxState& ubx);
 void DecodeUbxNak(const uint8_t* payload, size_t length, UbxState& ubx);
 void DecodeUbxMonVer(const uint8_t* payload, size_t length, UbxState& ubx);
 void DecodeUbxNavPvt(const uint8_t* payload, size_t length, UbxState& ubx);
+void DecodeUbxNavRelPosNed(const uint8_t* payload, size_t length, UbxState& ubx);
 void DecodeUbxNavSat(const uint8_t* payload, size_t length, UbxState& ubx);
 void DecodeUbxNavSig(const uint8_t* payload, size_t length, UbxState& ubx);
 void DecodeUbxNavStatus(const uint8_t* payload, size_t length, UbxState& ubx);

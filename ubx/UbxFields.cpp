@@ -14,6 +14,11 @@ constexpr double CentimetreUnits = 1e2;
 constexpr double DopUnits = 100;
 constexpr double HeadingUnits = 1e5;
 constexpr double MillisecondUnits = 1e3;
+constexpr double TenthMillimetreUnits = 1e4;
+
+unsigned CarrierSolution(uint32_t flags, int shift) {
+    return (flags >> shift) & 0x03;
+}
 
 // Appends printf-formatted text to the line.
 template <class... Args>
@@ -45,6 +50,11 @@ std::string UbxReceiverIdentity(const UbxVersionRecord& version) {
         if (extension.rfind("FWVER=", 0) == 0) firmware = extension.substr(6);
     }
     return model + " " + firmware;
+}
+
+const char* UbxCarrierSolutionText(unsigned carrSoln) {
+    static const char* const Texts[] = {"none", "float", "fixed"};
+    return carrSoln < sizeof Texts / sizeof Texts[0] ? Texts[carrSoln] : "?";
 }
 
 const char* UbxFixTypeText(uint8_t fixType) {
@@ -99,6 +109,41 @@ void UbxPvtFields(const UbxState& ubx, UbxFieldSink& sink) {
     sink.Real("gSpeed", r.GSpeed / MillimetreUnits);
     sink.Real("headMot", r.HeadMot / HeadingUnits);
     sink.Real("pDOP", r.PDop / DopUnits);
+    sink.Integer("diffSoln", (r.Flags & UbxPvtDiffSoln) != 0);
+    sink.Integer("carrSoln", CarrierSolution(r.Flags, UbxPvtCarrSolnShift));
+    sink.Integer("lastCorrectionAge",
+                 (r.Flags3 >> UbxPvtCorrectionAgeShift) & UbxPvtCorrectionAgeMask);
+}
+
+void UbxRelPosNedFields(const UbxState& ubx, UbxFieldSink& sink) {
+    const UbxRelPosNedRecord& r = ubx.RelPosNed;
+    sink.Integer("version", r.Version);
+    sink.Integer("refStationId", r.RefStationId);
+    sink.Integer("iTOW", r.ITow);
+    sink.Real("relPosN", r.North / TenthMillimetreUnits);
+    sink.Real("relPosE", r.East / TenthMillimetreUnits);
+    sink.Real("relPosD", r.Down / TenthMillimetreUnits);
+    if (r.HasLengthAndHeading) {
+        sink.Real("relPosLength", r.Length / TenthMillimetreUnits);
+        sink.Real("relPosHeading", r.Heading / HeadingUnits);
+    }
+    sink.Real("accN", r.AccNorth / TenthMillimetreUnits);
+    sink.Real("accE", r.AccEast / TenthMillimetreUnits);
+    sink.Real("accD", r.AccDown / TenthMillimetreUnits);
+    if (r.HasLengthAndHeading) {
+        sink.Real("accLength", r.AccLength / TenthMillimetreUnits);
+        sink.Real("accHeading", r.AccHeading / HeadingUnits);
+    }
+    sink.Integer("flags", r.Flags);
+    sink.Integer("gnssFixOK", (r.Flags & UbxRelPosGnssFixOk) != 0);
+    sink.Integer("diffSoln", (r.Flags & UbxRelPosDiffSoln) != 0);
+    sink.Integer("relPosValid", (r.Flags & UbxRelPosValid) != 0);
+    sink.Integer("carrSoln", CarrierSolution(r.Flags, UbxRelPosCarrSolnShift));
+    sink.Integer("isMoving", (r.Flags & UbxRelPosIsMoving) != 0);
+    sink.Integer("refPosMiss", (r.Flags & UbxRelPosRefPosMiss) != 0);
+    sink.Integer("refObsMiss", (r.Flags & UbxRelPosRefObsMiss) != 0);
+    sink.Integer("relPosHeadingValid", (r.Flags & UbxRelPosHeadingValid) != 0);
+    sink.Integer("relPosNormalized", (r.Flags & UbxRelPosNormalized) != 0);
 }
 
 void UbxSatFields(const UbxState& ubx, UbxFieldSink& sink) {
@@ -233,6 +278,24 @@ void UbxPvtSummary(const UbxState& ubx, std::string& line) {
     const UbxPvtRecord& r = ubx.Pvt;
     Append(line, "%s %u sv %.5f %.5f %.1f m", UbxFixTypeText(r.FixType), r.NumSv,
            r.Lat / DegreeUnits, r.Lon / DegreeUnits, r.HMsl / MillimetreUnits);
+    const unsigned carrier = CarrierSolution(r.Flags, UbxPvtCarrSolnShift);
+    if (carrier != 0)
+        Append(line, " RTK %s", UbxCarrierSolutionText(carrier));
+    else if (r.Flags & UbxPvtDiffSoln)
+        line += " DGNSS";
+}
+
+// "N 1.2345 E -0.5000 D 0.0100 m, length 1.2346 m heading 337.9, fixed, valid".
+void UbxRelPosNedSummary(const UbxState& ubx, std::string& line) {
+    const UbxRelPosNedRecord& r = ubx.RelPosNed;
+    Append(line, "N %.4f E %.4f D %.4f m", r.North / TenthMillimetreUnits,
+           r.East / TenthMillimetreUnits, r.Down / TenthMillimetreUnits);
+    if (r.HasLengthAndHeading)
+        Append(line, ", length %.4f m heading %.1f", r.Length / TenthMillimetreUnits,
+               r.Heading / HeadingUnits);
+    Append(line, ", %s, %s",
+           UbxCarrierSolutionText(CarrierSolution(r.Flags, UbxRelPosCarrSolnShift)),
+           (r.Flags & UbxRelPosValid) ? "valid" : "not valid");
 }
 
 void UbxSatSummary(const UbxState& ubx, std::string& line) {

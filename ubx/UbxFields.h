@@ -25,6 +25,7 @@ void UbxAckFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxNakFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxVersionFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxPvtFields(const UbxState& ubx, UbxFieldSink& sink);
+void UbxRelPosNedFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxSatFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxSigFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxStatusFields(const UbxState& ubx, UbxFieldSink& sink);
@@ -38,6 +39,7 @@ void UbxCfgRateFields(const UbxState& ubx, UbxFieldSink& sink);
 void UbxAnswerSummary(const UbxState& ubx, std::string& line);
 void UbxVersionSummary(const UbxState& ubx, std::string& line);
 void UbxPvtSummary(const UbxState& ubx, std::string& line);
+void UbxRelPosNedSummary(const UbxState& ubx, std::string& line);
 void UbxSatSummary(const UbxState& ubx, std::string& line);
 void UbxSigSummary(const UbxState& ubx, std::string& line);
 void UbxStatusSummary(const UbxState& ubx, std::string& line);
@@ -52,6 +54,9 @@ void UbxCfgRateSummary(const UbxState& ubx, std::string& line);
 // extension, else the hardware version) and firmware (the "FWVER="
 // extension, else the software version), e.g. "ZED-F9P HPG 1.13".
 std::string UbxReceiverIdentity(const UbxVersionRecord& version);
+
+// "none", "float", "fixed" of a carrier-phase solution (carrSoln 0, 1, 2).
+const char* UbxCarrierSolutionText(unsigned carrSoln);
 
 // "3D", "2D", "no fix", ... of a UBX fix type.
 const char* UbxFixTypeText(uint8_t fixType);

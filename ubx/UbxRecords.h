@@ -38,7 +38,7 @@ struct UbxPvtRecord {
     uint8_t Valid = 0;  // bit 0 date, bit 1 time, bit 2 fully resolved
     int32_t Nano = 0;
     uint8_t FixType = 0;  // 0 none, 1 DR, 2 2D, 3 3D, 4 GNSS+DR, 5 time only
-    uint8_t Flags = 0;    // bit 0 gnssFixOK
+    uint8_t Flags = 0;    // bit 0 gnssFixOK, bit 1 diffSoln, bits 6-7 carrSoln
     uint8_t NumSv = 0;
     int32_t Lon = 0;      // 1e-7 degree
     int32_t Lat = 0;      // 1e-7 degree
@@ -49,7 +49,46 @@ struct UbxPvtRecord {
     int32_t GSpeed = 0;   // mm/s
     int32_t HeadMot = 0;  // 1e-5 degree
     uint16_t PDop = 0;    // 0.01
+    uint16_t Flags3 = 0;  // bits 1-4 lastCorrectionAge (0: not given)
 };
+
+// NAV-PVT's flags.
+constexpr uint8_t UbxPvtDiffSoln = 0x02;
+constexpr int UbxPvtCarrSolnShift = 6;
+constexpr int UbxPvtCorrectionAgeShift = 1;
+constexpr uint16_t UbxPvtCorrectionAgeMask = 0x0F;
+
+// NAV-RELPOSNED, versions 0 and 1: the rover's position relative to its
+// reference station (moving base or fixed), in 0.1 mm with the high-precision
+// parts joined. Version 0 gives neither length nor heading.
+struct UbxRelPosNedRecord {
+    uint8_t Version = 0;
+    uint16_t RefStationId = 0;
+    uint32_t ITow = 0;
+    int64_t North = 0;      // 0.1 mm
+    int64_t East = 0;       // 0.1 mm
+    int64_t Down = 0;       // 0.1 mm
+    int64_t Length = 0;     // 0.1 mm (version 1)
+    int32_t Heading = 0;    // 1e-5 degree (version 1)
+    uint32_t AccNorth = 0;  // 0.1 mm
+    uint32_t AccEast = 0;
+    uint32_t AccDown = 0;
+    uint32_t AccLength = 0;   // 0.1 mm (version 1)
+    uint32_t AccHeading = 0;  // 1e-5 degree (version 1)
+    uint32_t Flags = 0;
+    bool HasLengthAndHeading = false;
+};
+
+// NAV-RELPOSNED's flags.
+constexpr uint32_t UbxRelPosGnssFixOk = 0x001;
+constexpr uint32_t UbxRelPosDiffSoln = 0x002;
+constexpr uint32_t UbxRelPosValid = 0x004;
+constexpr int UbxRelPosCarrSolnShift = 3;
+constexpr uint32_t UbxRelPosIsMoving = 0x020;
+constexpr uint32_t UbxRelPosRefPosMiss = 0x040;
+constexpr uint32_t UbxRelPosRefObsMiss = 0x080;
+constexpr uint32_t UbxRelPosHeadingValid = 0x100;
+constexpr uint32_t UbxRelPosNormalized = 0x200;
 
 struct UbxPosLlhRecord {
     uint32_t ITow = 0;
@@ -185,6 +224,7 @@ struct UbxState {
     uint64_t Answers = 0;     // ACK-ACK and ACK-NAK frames decoded
     UbxVersionRecord Version;
     UbxPvtRecord Pvt;
+    UbxRelPosNedRecord RelPosNed;
     UbxPosLlhRecord PosLlh;
     UbxTimeUtcRecord TimeUtc;
     UbxSolRecord Sol;

@@ -26,6 +26,10 @@ constexpr int RightColumnLeft = 105;
 constexpr int CountLeft = 192;
 constexpr int CountTop = 11;
 constexpr int ReceiverTtffLeft = 162;
+// The differential solution's line in the room above the latitude.
+constexpr int SolutionTop = 1;
+constexpr int SolutionHeight = 10;
+constexpr int SolutionPixelSize = 9;
 constexpr uint8_t UbxNavClass = 0x01;
 constexpr uint8_t UbxNavStatusId = 0x03;
 constexpr double MsPerSecond = 1000.0;
@@ -81,6 +85,7 @@ struct InfoSnapshot {
     SkySnapshot Sky;
     bool TtffReported = false;  // the receiver sends NAV-STATUS
     uint32_t TtffMs = 0;
+    RtkState Rtk;
 };
 
 InfoSnapshot TakeSnapshot(NMEA_Manager& store) {
@@ -92,6 +97,7 @@ InfoSnapshot TakeSnapshot(NMEA_Manager& store) {
     snapshot.Sky.Take(store.Sky);
     snapshot.TtffReported = store.Ubx.CountOf(UbxNavClass, UbxNavStatusId) > 0;
     snapshot.TtffMs = store.Ubx.Status.Ttff;
+    snapshot.Rtk = store.Rtk;
     return snapshot;
 }
 
@@ -162,6 +168,13 @@ void TFGPSInfo::BuildLabels() {
     receiverTtffLabel = MakeAutoLabel(motionBox, "", ReceiverTtffLeft, LabelTop + line);
     receiverTtffLabel->setToolTip(ReceiverTtffTip);
     receiverTtffLabel->hide();
+    solutionLabel = new QLabel(posBox);
+    solutionLabel->setGeometry(LabelLeft, SolutionTop, PosBoxPlace.Width - LabelLeft - FitMargin,
+                               SolutionHeight);
+    QFont small = solutionLabel->font();
+    small.setPixelSize(SolutionPixelSize);
+    solutionLabel->setFont(small);
+    solutionLabel->hide();
 }
 
 // "Rx:31.2s"; "Rx:--" before the receiver's first fix since its start.
@@ -172,6 +185,15 @@ void TFGPSInfo::ShowReceiverTtff(bool reported, uint32_t ttffMs) {
     SetAutoText(receiverTtffLabel,
                 "Rx:" + (ttffMs == 0 ? QString("--")
                                      : QString::number(ttffMs / MsPerSecond, 'f', decimals) + "s"));
+}
+
+// A small line at the position box's top says a differential solution ("RTK
+// fixed, age 1.0 s"); a plain fix leaves it hidden, as the fix counters tell
+// 2D and 3D.
+void TFGPSInfo::ShowSolution(const RtkState& rtk) {
+    FSolutionText = IsDifferential(rtk.Fix) ? RtkStateText(rtk) : std::string();
+    solutionLabel->setVisible(!FSolutionText.empty());
+    SetAutoText(solutionLabel, QString::fromStdString(FSolutionText));
 }
 
 void TFGPSInfo::Refresh() {
@@ -186,6 +208,7 @@ void TFGPSInfo::Refresh() {
     SetAutoText(courseLabel, "Course:" + Text(d.CourseText) + Degree);
     SetAutoText(speedLabel, "Speed:" + Text(d.SpeedText));
     ShowReceiverTtff(s.TtffReported, s.TtffMs);
+    ShowSolution(s.Rtk);
     if (s.Sky.Extended) {
         ShowUsedOfAllSystems(s.Sky.UsedList);
         return;

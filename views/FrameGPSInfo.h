@@ -50,6 +50,9 @@ class TFGPSInfo : public QFrame {
     bool FixTimerRunning() const { return fixTimer->isActive(); }
     // The measure of the last counting (times in seconds).
     const FixTimeMeasure& FixTimes() const { return FMeasure; }
+    // The receiver's differential solution as the last refresh showed it
+    // ("RTK float, age 2.0 s"), "" while it has none.
+    const std::string& SolutionText() const { return FSolutionText; }
 
     QTimer* fixTimer;
     QGroupBox* posBox;
@@ -71,6 +74,7 @@ class TFGPSInfo : public QFrame {
     QLabel* fix2DLabel;
     QLabel* fix3DLabel;
     QLabel* receiverTtffLabel;  // hidden until the receiver reports its own
+    QLabel* solutionLabel;      // over the position box, hidden without a differential solution
     TStaleVeil* staleVeil;
 
   private:
@@ -79,6 +83,7 @@ class TFGPSInfo : public QFrame {
     void BuildUsedSatStrip();
     void BuildLabels();
     void ShowReceiverTtff(bool reported, uint32_t ttffMs);
+    void ShowSolution(const RtkState& rtk);
     void ShowUsedOfAllSystems(const std::vector<UsedSatellite>& used);
     void ShowUsedMark(int i, int prn, const QColor& fill);
     void HideUsedMark(int i);
@@ -87,5 +92,6 @@ class TFGPSInfo : public QFrame {
     NMEA_Manager& FStore;
     const EpochRecorder* FRecording = nullptr;
     FixTimeMeasure FMeasure;
+    std::string FSolutionText;
     uint64_t FSeenCycles = 0;  // cycles of the recording the measure has seen
 };

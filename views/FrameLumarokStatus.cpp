@@ -125,6 +125,7 @@ void TFLumarokStatus::RefreshHere() {
     // The state, the receiver's name and its latest answer, while open.
     std::string state = open ? "Open" : "Close";
     if (open && !FReceiver.empty()) state += "  " + FReceiver;
+    if (open && !FSolution.empty()) state += "  " + FSolution;
     if (open && !FNote.empty()) state += "  " + FNote;
     FTexts[StatePanel] = QString::fromStdString(state);
     if (LooksLikeLinkUrl(name)) {
@@ -143,6 +144,12 @@ void TFLumarokStatus::RefreshHere() {
 
 void TFLumarokStatus::ShowReceiver(const std::string& identity) {
     FReceiver = identity;
+    RefreshHere();
+}
+
+void TFLumarokStatus::ShowSolution(const std::string& solution) {
+    if (solution == FSolution) return;
+    FSolution = solution;
     RefreshHere();
 }
 

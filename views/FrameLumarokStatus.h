@@ -40,6 +40,9 @@ class TFLumarokStatus : public QFrame {
     // The receiver's identity and the latest note, on the GUI thread.
     void ShowReceiver(const std::string& identity);
     void ShowNote(const std::string& note);
+    // The receiver's differential solution ("RTK fixed, age 1.0 s"), shown
+    // after its name while the port is open; "" for none.
+    void ShowSolution(const std::string& solution);
 
     // A panel's whole text; the panel itself may show it cut short.
     QString PanelText(int panel) const { return FTexts.at(panel); }
@@ -62,6 +65,7 @@ class TFLumarokStatus : public QFrame {
     const Connection* FLink = nullptr;
     std::string FReceiver;
     std::string FNote;
+    std::string FSolution;
     std::array<QString, PanelCount> FTexts;
     QString FPortTip;  // a link's URL, whole whatever the room
 };

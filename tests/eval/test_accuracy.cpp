@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <random>
 
 #include "eval/Accuracy.h"
@@ -102,4 +103,27 @@ TEST(Accuracy, AScatterKeepsFewerPointsButCountsEveryFix) {
     EXPECT_EQ(few.Samples, 1000u);
     EXPECT_EQ(few.Cep95, all.Cep95);
     EXPECT_EQ(few.Drms2, all.Drms2);
+}
+
+// Each point of the scatter keeps the receiver's solution at its fix, so
+// the view colours RTK fixed, float and DGNSS apart, thinned or not.
+TEST(Accuracy, ScatterPointsKeepTheirSolution) {
+    const RtkFix kinds[] = {RtkFix::Fixed, RtkFix::Float, RtkFix::Dgnss, RtkFix::Fix3D};
+    std::vector<FixSample> fixes;
+    for (int i = 0; i < 400; ++i) {
+        FixSample f{Lat0 + i * 1e-7, Lon0, 500.0, true, static_cast<uint32_t>(i)};
+        f.Solution = kinds[i / 100];
+        fixes.push_back(f);
+    }
+    for (size_t maxPoints : {SIZE_MAX, size_t{40}}) {
+        const AccuracyReport report = MeasureAccuracy(fixes, {}, maxPoints);
+        std::map<RtkFix, size_t> counts;
+        for (const ScatterPoint& p : report.Points) ++counts[p.Solution];
+        ASSERT_EQ(counts.size(), 4u) << maxPoints;
+        for (const auto& [kind, count] : counts)
+            EXPECT_EQ(count, report.Points.size() / 4) << static_cast<int>(kind);
+        // Points come in the fixes' order: north grows with the index.
+        EXPECT_EQ(report.Points.front().Solution, RtkFix::Fixed);
+        EXPECT_EQ(report.Points.back().Solution, RtkFix::Fix3D);
+    }
 }

@@ -15,6 +15,7 @@ struct Receiver {
     uint64_t Cycle = 0;
     double Now = 0;
     int Fix = 3;
+    RtkFix Solution = RtkFix::Unknown;
     // One more cycle reported, and the campaign ticked at its time.
     void Tick(TtffCampaign& c, double step) {
         const FixState s = Step(step);
@@ -26,6 +27,7 @@ struct Receiver {
         s.Cycle = ++Cycle;
         s.CycleStart = Now;
         s.Fix = Fix;
+        s.Solution = Solution;
         return s;
     }
 };
@@ -75,6 +77,39 @@ TEST(TtffCampaign, EachRunTimesTheFirstFixOfACycleBegunAfterItsRestart) {
     EXPECT_NEAR(c.Runs()[1].Fix2D, 5.0, 1e-9);
     EXPECT_NEAR(c.Runs()[1].Fix3D, 6.0, 1e-9);
     EXPECT_EQ(c.Failures(), 0);
+}
+
+// "Time to RTK fixed": the run goes on past the 3D fix to the receiver's
+// first RTK fixed solution, timing float and fixed from the restart; a
+// solution kept through the restart does not count.
+TEST(TtffCampaign, ATimeToRtkFixedRunEndsAtFixed) {
+    CampaignSettings settings;
+    settings.Runs = 1;
+    settings.TimeoutSeconds = 100;
+    settings.UntilRtkFixed = true;
+    int restarts = 0;
+    Receiver rx;
+    rx.Solution = RtkFix::Fixed;
+    TtffCampaign c(settings, [&](RestartKind) { return ++restarts, true; });
+    while (restarts == 0) rx.Tick(c, 1);
+    rx.Tick(c, 1);
+    EXPECT_EQ(c.Runs()[0].RtkFixed, CampaignRun::NotReached) << "kept through the restart";
+    const struct {
+        int Fix;
+        RtkFix Solution;
+    } cycles[] = {{1, RtkFix::NoFix}, {3, RtkFix::Fix3D}, {3, RtkFix::Dgnss},
+                  {3, RtkFix::Float}, {3, RtkFix::Float}, {3, RtkFix::Fixed}};
+    for (const auto& cycle : cycles) {
+        EXPECT_FALSE(c.Finished());
+        rx.Fix = cycle.Fix;
+        rx.Solution = cycle.Solution;
+        rx.Tick(c, 1);
+    }
+    ASSERT_TRUE(c.Finished());
+    const CampaignRun& run = c.Runs()[0];
+    EXPECT_EQ(run.Fix3D, 3);
+    EXPECT_EQ(run.RtkFloat, 5);
+    EXPECT_EQ(run.RtkFixed, 7);
 }
 
 TEST(TtffCampaign, ARunWithoutFixTimesOutAndTheNextFollowsThePause) {

@@ -37,6 +37,8 @@ std::vector<Epoch> Track() {
         e.Pdop = 1.8;
         e.Vdop = i == 4 ? 0 : 1.5;  // a 2D fix reports no vertical dilution
         e.UsedCount = 10 + i;
+        e.Solution = i == 1 ? RtkFix::Float : i == 3 ? RtkFix::Fixed : RtkFix::Fix3D;
+        e.CorrectionAge = i == 1 ? 1.5 : i == 3 ? 0.5 : -1;
         epochs.push_back(e);
     }
     return epochs;
@@ -71,10 +73,10 @@ class Export : public testing::Test {
 
 // The points with a position: latitude, longitude, elevation (or "None").
 const char* const Expected =
-    "-33.85678000 151.21529000 58.500 2026-12-09T10:00:00Z 3d 10\n"
-    "-33.85677000 151.21528000 59.500 2026-12-09T10:00:00.250000Z 3d 11\n"
-    "-33.85675000 151.21526000 61.500 2026-12-09T10:00:00.750000Z 3d 13\n"
-    "-33.85674000 151.21525000 None 2026-12-09T10:00:01Z 2d 14\n";
+    "-33.85678000 151.21529000 58.500 2026-12-09T10:00:00Z 3d 10 None []\n"
+    "-33.85677000 151.21528000 59.500 2026-12-09T10:00:00.250000Z dgps 11 1.5 ['rtk-float']\n"
+    "-33.85675000 151.21526000 61.500 2026-12-09T10:00:00.750000Z dgps 13 0.5 ['rtk-fixed']\n"
+    "-33.85674000 151.21525000 None 2026-12-09T10:00:01Z 2d 14 None []\n";
 
 TEST_F(Export, GpxReadsBackWithGpxpy) {
     const std::string path = Write("track.gpx", ExportGpx);
@@ -86,8 +88,8 @@ TEST_F(Export, GpxReadsBackWithGpxpy) {
         "for p in g.tracks[0].segments[0].points:\n"
         " e='None' if p.elevation is None else '%.3f'%p.elevation\n"
         " t=p.time.isoformat().replace('+00:00','Z')\n"
-        " print('%.8f %.8f %s %s %s "
-        "%s'%(p.latitude,p.longitude,e,t,p.type_of_gpx_fix,p.satellites))\n";
+        " print('%.8f %.8f %s %s %s %s %s %s'%(p.latitude,p.longitude,e,t,p.type_of_gpx_fix,"
+        "p.satellites,p.age_of_dgps_data,[x.text for x in p.extensions]))\n";
     std::ofstream(Dir / "read.py") << script;
     EXPECT_EQ(Output(Python + " " + (Dir / "read.py").string() + " " + path + " 2>&1"), Expected);
 }
@@ -118,9 +120,15 @@ TEST_F(Export, CsvHasOneRowPerEpochUnderItsHeader) {
         rows.push_back(cells);
     }
     ASSERT_EQ(rows.size(), 6u) << "the epoch with no time and no position is left out";
-    ASSERT_EQ(rows[0].size(), 14u);
+    ASSERT_EQ(rows[0].size(), 16u);
     EXPECT_EQ(rows[0][4], "latitude");
-    for (size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i].size(), 14u) << i;
+    EXPECT_EQ(rows[0][14], "solution");
+    for (size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i].size(), 16u) << i;
+    EXPECT_EQ(rows[2][14], "rtk-float");
+    EXPECT_EQ(rows[2][15], "1.5");
+    EXPECT_EQ(rows[4][14], "rtk-fixed");
+    EXPECT_EQ(rows[1][14], "3d");
+    EXPECT_EQ(rows[1][15], "") << "no corrections, no age";
     EXPECT_EQ(rows[2][1], "2026-12-09T10:00:00.250Z");
     EXPECT_EQ(rows[2][4], "-33.85677000");
     EXPECT_EQ(rows[3][4], "") << "no position, no coordinates";

@@ -31,6 +31,8 @@ TEST(EpochRecorder, AnEpochReadsBackAsRecorded) {
     e.Date = (26u << 16) | (12u << 8) | 9u;
     e.Fix = EpochFix::Fix3D;
     e.Quality = 4;
+    e.Solution = RtkFix::Fixed;
+    e.CorrectionAge = 1.2;
     e.HasPosition = e.HasAltitude = true;
     e.Latitude = -33.8567844;
     e.Longitude = 151.2152967;
@@ -50,6 +52,8 @@ TEST(EpochRecorder, AnEpochReadsBackAsRecorded) {
     EXPECT_EQ(r.Date, e.Date);
     EXPECT_EQ(r.Fix, e.Fix);
     EXPECT_EQ(r.Quality, 4);
+    EXPECT_EQ(r.Solution, RtkFix::Fixed);
+    EXPECT_NEAR(r.CorrectionAge, 1.2, 1e-9);
     EXPECT_NEAR(r.Latitude, e.Latitude, 1e-7);
     EXPECT_NEAR(r.Longitude, e.Longitude, 1e-7);
     EXPECT_NEAR(r.Altitude, e.Altitude, 1e-3);
@@ -181,6 +185,27 @@ std::string Signed(const std::string& text) {
 // From the sentences through the recording to the export, a position keeps
 // the digits the position panel shows; speed and course come from the
 // receiver's digits, not from the records' tenths.
+// The receiver's RTK state reaches the recording from the sentences, and
+// a receiver without corrections records no age.
+TEST(EpochRecorder, EpochsKeepTheReceiversSolutionAndAge) {
+    const struct {
+        const char* Gga;
+        RtkFix Solution;
+        double Age;
+    } cases[] = {
+        {"GPGGA,123519.00,4807.038,N,01131.000,E,5,12,0.6,545.4,M,46.9,M,2.4,0031", RtkFix::Float,
+         2.4},
+        {"GPGGA,123519.00,4807.038,N,01131.000,E,1,12,0.6,545.4,M,46.9,M,,", RtkFix::Fix3D, -1},
+    };
+    for (const auto& c : cases) {
+        NMEA_Manager store;
+        DispatchSentence(Nmea(c.Gga), store, nullptr);
+        const Epoch e = EpochOfStore(store);
+        EXPECT_EQ(e.Solution, c.Solution) << c.Gga;
+        EXPECT_DOUBLE_EQ(e.CorrectionAge, c.Age) << c.Gga;
+    }
+}
+
 TEST(EpochRecorder, ExportsCarryThePanelsDigits) {
     const struct {
         const char *Latitude, *Longitude;

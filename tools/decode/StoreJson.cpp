@@ -186,6 +186,16 @@ json SentenceJson(std::string_view sentence, const DispatchResult& result) {
             {"refresh", result.Refresh}};
 }
 
+// {"fix": "RTK fixed", "age": 1.0} ("age" as [from, to] for a range; null unknown).
+json RtkJson(const RtkState& rtk) {
+    json age = nullptr;
+    if (rtk.Age.Known())
+        age = rtk.Age.From == rtk.Age.To ? json(rtk.Age.From) : json({rtk.Age.From, rtk.Age.To});
+    json out = {{"fix", RtkFixText(rtk.Fix)}, {"age", age}, {"text", RtkStateText(rtk)}};
+    if (rtk.Station >= 0) out["station"] = rtk.Station;
+    return out;
+}
+
 json StoreJson(const NMEA_Manager& store, const DecodeCounts& counts) {
     json state = {{"display", DisplayJson(store.Display())},
                   {"Gga", GgaJson(store.Gga)},
@@ -204,5 +214,7 @@ json StoreJson(const NMEA_Manager& store, const DecodeCounts& counts) {
     // Only a receiver of several systems gets the extended table: a GPS
     // receiver's state has no "Sky" object.
     if (store.Sky.Extended()) state["Sky"] = SkyJson(store.Sky);
+    // A receiver that has reported a differential solution: its state now.
+    if (store.Rtk.DifferentialSeen) state["rtk"] = RtkJson(store.Rtk);
     return state;
 }

@@ -1,5 +1,6 @@
 #include "tools/sim/CommandParser.h"
 
+#include "framing/RtcmFrame.h"
 #include "tools/sim/NmeaText.h"
 
 namespace {
@@ -29,6 +30,9 @@ bool CommandParser::Feed(uint8_t byte, ReceivedCommand& command) {
             } else if (byte == '$') {
                 FBytes.clear();
                 FState = State::Text;
+            } else if (byte == framing::RtcmPreamble) {
+                FBytes.assign(1, static_cast<char>(byte));
+                FState = State::Rtcm;
             }
             return false;  // anything else between commands (CR LF after a frame) is skipped
         case State::UbxSync:
@@ -37,6 +41,8 @@ bool CommandParser::Feed(uint8_t byte, ReceivedCommand& command) {
             return FeedUbx(byte, command);
         case State::Text:
             return FeedText(byte, command);
+        case State::Rtcm:
+            return FeedRtcm(byte, command);
         case State::TextDigits:
         case State::TextCr:
         case State::TextLf:
@@ -74,6 +80,28 @@ bool CommandParser::FeedUbx(uint8_t byte, ReceivedCommand& command) {
         command.Message.Class = static_cast<uint8_t>(FBytes[2]);
         command.Message.Id = static_cast<uint8_t>(FBytes[3]);
     }
+    Reset();
+    return true;
+}
+
+bool CommandParser::FeedRtcm(uint8_t byte, ReceivedCommand& command) {
+    if (FBytes.size() == 1 && !framing::RtcmSecondByte(byte)) {
+        Reset();
+        return Feed(byte, command);
+    }
+    FBytes += static_cast<char>(byte);
+    if (FBytes.size() < framing::RtcmHeaderSize) return false;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(FBytes.data());
+    const size_t payload = static_cast<size_t>((bytes[1] & 0x03) << 8 | bytes[2]);
+    const size_t whole = framing::RtcmHeaderSize + payload + framing::RtcmCrcSize;
+    if (FBytes.size() < whole) return false;
+    const size_t covered = whole - framing::RtcmCrcSize;
+    const uint32_t sent =
+        static_cast<uint32_t>(bytes[covered] << 16 | bytes[covered + 1] << 8 | bytes[covered + 2]);
+    command = ReceivedCommand{};
+    command.Type = framing::Crc24q(bytes, covered) == sent ? ReceivedCommand::Rtcm
+                                                           : ReceivedCommand::RtcmBadCrc;
+    if (payload >= 2) command.RtcmNumber = static_cast<uint16_t>(bytes[3] << 4 | bytes[4] >> 4);
     Reset();
     return true;
 }

@@ -3,7 +3,8 @@
 // receiver, a text command counts only with its two checksum digits and its
 // CR LF: one that lacks them (a '*' followed by anything else, a line end
 // before the '*', a new '$', or silence) is reported as incomplete and not
-// acted on.
+// acted on. RTCM 3 frames (corrections) are split out beside them, their
+// CRC-24Q checked.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +13,11 @@
 #include "tools/sim/UbxFrame.h"
 
 struct ReceivedCommand {
-    enum Kind { Ubx, UbxBadChecksum, Text, TextBadChecksum, TextIncomplete };
+    enum Kind { Ubx, UbxBadChecksum, Text, TextBadChecksum, TextIncomplete, Rtcm, RtcmBadCrc };
     Kind Type = Text;
-    UbxMessage Message;  // Ubx
-    std::string Body;    // Text: the characters between '$' and '*' (or where it stopped)
+    UbxMessage Message;       // Ubx
+    std::string Body;         // Text: the characters between '$' and '*' (or where it stopped)
+    uint16_t RtcmNumber = 0;  // Rtcm: the message number
 };
 
 class CommandParser {
@@ -25,15 +27,19 @@ class CommandParser {
     // The line went quiet: a text command still waiting for its checksum or
     // line end is reported as incomplete. True when there was one.
     bool Flush(ReceivedCommand& command);
-    // Inside a command (waiting for more of it).
-    bool Busy() const { return FState != State::Idle; }
+    // Inside a command that silence ends (waiting for more of it). A
+    // correction frame is not: its bytes may come in pieces as the network
+    // delivers them.
+    bool Busy() const { return FState != State::Idle && FState != State::Rtcm; }
 
   private:
-    enum class State { Idle, UbxSync, UbxHeader, UbxRest, Text, TextDigits, TextCr, TextLf };
+    enum class State { Idle, UbxSync, UbxHeader, UbxRest, Text, TextDigits, TextCr, TextLf, Rtcm };
     static constexpr size_t MaxUbxPayload = 1024;
     static constexpr size_t MaxTextLength = 200;
 
     bool FeedUbx(uint8_t byte, ReceivedCommand& command);
+    // RTCM 3 corrections (framing/RtcmFrame.h): told as a command once whole.
+    bool FeedRtcm(uint8_t byte, ReceivedCommand& command);
     bool FeedText(uint8_t byte, ReceivedCommand& command);
     bool FeedTextEnd(uint8_t byte, ReceivedCommand& command);
     bool CompleteText(ReceivedCommand& command, ReceivedCommand::Kind kind);

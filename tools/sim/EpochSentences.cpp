@@ -26,17 +26,35 @@ std::string Position(const EpochState& e) {
     return FormatLatitude(e.LatDeg) + "," + FormatLongitude(e.LonDeg);
 }
 
+// GGA's fix quality and RMC's and GLL's mode indicator of the solution.
+char GgaQuality(const EpochState& e) {
+    static constexpr char Qualities[] = {'1', '2', '5', '4'};  // by RtkSolution
+    return Qualities[static_cast<size_t>(e.Rtk)];
+}
+
+char ModeIndicator(const EpochState& e) {
+    static constexpr char Modes[] = {'A', 'D', 'F', 'R'};  // by RtkSolution
+    return Modes[static_cast<size_t>(e.Rtk)];
+}
+
+// The age of differential data and the reference station, empty without corrections.
+std::string DifferentialFields(const EpochState& e) {
+    if (e.Rtk == RtkSolution::None) return ",";
+    return Fixed(e.CorrectionAgeS, 1) + ",0000";
+}
+
 std::string Gga(const EpochState& e, TalkerMode mode) {
     std::string s = Talker(mode) + "GGA," + TimeField(e) + ",";
     if (!HasFix(e)) return s + ",,,,0,00," + NoFixDop + ",,,,,,";
-    return s + Position(e) + ",1," + Padded(e.UsedCount, 2) + "," + Fixed(e.Dop.Hdop, 2) + "," +
-           Fixed(e.AltM, 1) + ",M," + Fixed(e.GeoidM, 1) + ",M,,";
+    return s + Position(e) + "," + GgaQuality(e) + "," + Padded(e.UsedCount, 2) + "," +
+           Fixed(e.Dop.Hdop, 2) + "," + Fixed(e.AltM, 1) + ",M," + Fixed(e.GeoidM, 1) + ",M," +
+           DifferentialFields(e);
 }
 
 std::string Gll(const EpochState& e, TalkerMode mode) {
     std::string s = Talker(mode) + "GLL,";
     if (!HasFix(e)) return s + ",,,," + TimeField(e) + ",V,N";
-    return s + Position(e) + "," + TimeField(e) + ",A,A";
+    return s + Position(e) + "," + TimeField(e) + ",A," + ModeIndicator(e);
 }
 
 std::string GsaFor(const EpochState& e, TalkerMode mode, int system) {
@@ -94,7 +112,7 @@ std::string Rmc(const EpochState& e, TalkerMode mode) {
     std::string s = Talker(mode) + "RMC," + TimeField(e) + ",";
     if (!HasFix(e)) return s + "V,,,,,,," + date + ",,,N";
     return s + "A," + Position(e) + "," + Fixed(e.SpeedKmh / KmhPerKnot, 3) + "," +
-           Fixed(e.CourseDeg, 2) + "," + date + ",,,A";
+           Fixed(e.CourseDeg, 2) + "," + date + ",,," + ModeIndicator(e);
 }
 
 std::string Vtg(const EpochState& e, TalkerMode mode) {

@@ -60,6 +60,27 @@ int Dop100(double dop) {
     return static_cast<int>(std::lround(std::min(dop, Largest) * 100));
 }
 
+// gnssFixOK, diffSoln and carrSoln (1 float, 2 fixed).
+int PvtFlags(const EpochState& e) {
+    if (e.Fix == FixKind::None) return 0;
+    static constexpr int Solutions[] = {0x00, 0x02, 0x02 | 1 << 6,
+                                        0x02 | 2 << 6};  // by RtkSolution
+    return 0x01 | Solutions[static_cast<size_t>(e.Rtk)];
+}
+
+// NAV-PVT's lastCorrectionAge: 0 not available, then the codes of ages
+// below 1, 2, 5, 10, 15, 20, 30, 45, 60, 90, 120 s, and 12 for more.
+int CorrectionAgeCode(double ageS) {
+    if (ageS < 0) return 0;
+    static constexpr double Below[] = {1, 2, 5, 10, 15, 20, 30, 45, 60, 90, 120};
+    int code = 1;
+    for (double limit : Below) {
+        if (ageS < limit) return code;
+        ++code;
+    }
+    return code;
+}
+
 std::string Pvt(const EpochState& e) {
     Payload p(PvtLength);
     const std::time_t seconds = static_cast<std::time_t>(e.UnixMs / 1000);
@@ -75,7 +96,7 @@ std::string Pvt(const EpochState& e) {
     p.U1(11, e.TimeKnown ? 0x07 : 0x00);
     p.U4(16, (e.UnixMs % 1000) * 1000000);
     p.U1(20, FixType(e));
-    p.U1(21, e.Fix != FixKind::None ? 0x01 : 0x00);
+    p.U1(21, PvtFlags(e));
     p.U1(23, e.UsedCount);
     if (e.Fix != FixKind::None) {
         p.U4(24, std::llround(e.LonDeg * 1e7));
@@ -86,6 +107,7 @@ std::string Pvt(const EpochState& e) {
         p.U4(64, std::llround(e.CourseDeg * 1e5));
     }
     p.U2(76, Dop100(e.Dop.Pdop));
+    p.U2(78, CorrectionAgeCode(e.CorrectionAgeS) << 1);  // flags3: lastCorrectionAge
     return BuildUbxFrame(UbxClassNav, UbxNavPvt, p.Bytes());
 }
 

@@ -121,6 +121,9 @@ ControlOutcome ReceiverControl::Apply(const ReceivedCommand& command) {
             out.Log = "$" + command.Body + " without its checksum and CR LF: ignored";
             return out;
         }
+        case ReceivedCommand::Rtcm:  // corrections are the simulator's (RtkModel.h)
+        case ReceivedCommand::RtcmBadCrc:
+            break;
     }
     return {};
 }

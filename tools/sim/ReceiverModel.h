@@ -16,6 +16,8 @@ constexpr int StartKindCount = 4;
 const char* StartKindName(StartKind kind);
 
 enum class FixKind : uint8_t { None, Fix2D, Fix3D };
+// The corrections' part of a fix (RtkModel.h): none, DGNSS, RTK float, RTK fixed.
+enum class RtkSolution : uint8_t { None, Dgnss, Float, Fixed };
 
 // Seconds from a start of each kind to the first 2D and the first 3D fix.
 struct AcquisitionTimes {
@@ -47,6 +49,8 @@ struct EpochState {
     int64_t UnixMs = 0;
     bool TimeKnown = true;  // false after a cold start until the first satellite is tracked
     FixKind Fix = FixKind::None;
+    RtkSolution Rtk = RtkSolution::None;
+    double CorrectionAgeS = -1;  // seconds since the last correction; -1 without
     double LatDeg = 0, LonDeg = 0, AltM = 0, GeoidM = 0;
     double SpeedKmh = 0, CourseDeg = 0;
     DopValues Dop;

@@ -18,6 +18,8 @@ constexpr uint32_t FaultSeedSalt = 0x9E3779B9u;
 constexpr uint32_t NoiseSeedSalt = 0x7F4A7C15u;
 constexpr int64_t NsPerMs = 1'000'000;
 constexpr int64_t NsPerS = 1'000'000'000;
+// The query a test sends for the count of corrections received.
+constexpr char RtcmQuery[] = "PLUMR,RTCM";
 
 ReceiverSettings SettingsFrom(const SimOptions& o) {
     ReceiverSettings s;
@@ -43,7 +45,8 @@ ReceiverSettings SettingsFrom(const SimOptions& o) {
 ReceiverSimulator::ReceiverSimulator(SimOptions options)
     : FOptions(std::move(options)),
       FControl(FOptions.Zda),
-      FFaults(FOptions.Faults, FOptions.Seed ^ FaultSeedSalt) {
+      FFaults(FOptions.Faults, FOptions.Seed ^ FaultSeedSalt),
+      FRtk(FOptions.Rtk, FOptions.TimeScale) {
     FControl.SetRefused(FOptions.RefusedUbx);
     if (FOptions.TimeScale <= 0) FOptions.TimeScale = 1;
     FStatus.Rates = {};
@@ -241,7 +244,36 @@ bool ReceiverSimulator::ReadInput(int64_t now) {
     return true;
 }
 
+void ReceiverSimulator::Reply(const std::string& bytes, int64_t now) {
+    FVirtualBusyNs =
+        std::max(FVirtualBusyNs, now) + static_cast<int64_t>(bytes.size()) * FOutput->ByteNs();
+    SentItem item;
+    item.Type = SentItem::Binary;
+    item.Bytes = bytes;
+    FOutput->Enqueue(std::move(item), true);
+}
+
+bool ReceiverSimulator::HandleCorrections(const ReceivedCommand& command, int64_t now) {
+    if (command.Type == ReceivedCommand::Rtcm || command.Type == ReceivedCommand::RtcmBadCrc) {
+        const bool sound = command.Type == ReceivedCommand::Rtcm;
+        if (sound) FRtk.Received(now);
+        if (!sound) Log("RTCM " + std::to_string(command.RtcmNumber) + " with a bad CRC: ignored");
+        std::lock_guard<std::mutex> lock(FLock);
+        ++(sound ? FStatus.RtcmFrames : FStatus.RtcmBadFrames);
+        return true;
+    }
+    if (command.Type != ReceivedCommand::Text || command.Body != RtcmQuery) return false;
+    SimStatus status = Status();
+    Reply(FinishSentence(std::string(RtcmQuery) + "," + std::to_string(status.RtcmFrames) + "," +
+                             std::to_string(status.RtcmBadFrames),
+                         true),
+          now);
+    Log("$" + command.Body + ": answered");
+    return true;
+}
+
 void ReceiverSimulator::Handle(const ReceivedCommand& command, int64_t now) {
+    if (HandleCorrections(command, now)) return;
     {
         std::lock_guard<std::mutex> lock(FLock);
         ++FStatus.Commands;
@@ -252,14 +284,7 @@ void ReceiverSimulator::Handle(const ReceivedCommand& command, int64_t now) {
         return;
     }
     Log(outcome.Log);
-    for (const std::string& reply : outcome.Replies) {
-        FVirtualBusyNs =
-            std::max(FVirtualBusyNs, now) + static_cast<int64_t>(reply.size()) * FOutput->ByteNs();
-        SentItem item;
-        item.Type = SentItem::Binary;
-        item.Bytes = reply;
-        FOutput->Enqueue(std::move(item), true);
-    }
+    for (const std::string& reply : outcome.Replies) Reply(reply, now);
     if (outcome.Restart) FModel->Restart(*outcome.Restart, FNextSimMs);
     std::lock_guard<std::mutex> lock(FLock);
     if (outcome.Restart) ++FStatus.Restarts[static_cast<size_t>(*outcome.Restart)];
@@ -294,6 +319,7 @@ void ReceiverSimulator::EmitEpoch() {
     FNextEpochNs += static_cast<int64_t>(std::llround(period * NsPerMs / FOptions.TimeScale));
 
     EpochState epoch = FModel->Advance(simMs);
+    FRtk.Apply(epoch, dueNs);
     // A receiver computes every solution; one whose output would start while
     // the previous epoch is still going out is not sent (decided on the ideal
     // line schedule, so the output does not depend on thread timing).
@@ -332,6 +358,7 @@ void ReceiverSimulator::EmitEpoch() {
     }
     std::lock_guard<std::mutex> lock(FLock);
     FStatus.Fix = epoch.Fix;
+    FStatus.Rtk = epoch.Rtk;
     ++FStatus.Epochs;
     FStatus.EpochsSkipped += skip;
     FStatus.EpochsDropped += drop;

@@ -1,7 +1,9 @@
 // A GPS receiver on a pseudo-terminal: the engine behind lumarokub-sim and the
 // monitor's demo mode. It emits a receiver's NMEA epochs (or replays a log)
 // paced at its baud rate, sends line noise while the monitor's rate differs,
-// obeys u-blox CFG and SiRF input messages, and injects faults on demand.
+// obeys u-blox CFG and SiRF input messages, takes RTCM 3 corrections (--rtk)
+// and answers "$PLUMR,RTCM*HH" with "$PLUMR,RTCM,<sound frames>,<bad frames>*HH",
+// and injects faults on demand.
 // Open() creates the pseudo-terminal, Start() runs the receiver on its own
 // thread; the queries are safe from any thread.
 #pragma once
@@ -23,6 +25,7 @@
 #include "tools/sim/ReceiverControl.h"
 #include "tools/sim/ReceiverModel.h"
 #include "tools/sim/ReplaySource.h"
+#include "tools/sim/RtkModel.h"
 #include "tools/sim/SentItem.h"
 #include "tools/sim/SimOptions.h"
 
@@ -42,7 +45,10 @@ struct SimStatus {
     std::array<OutputRate, SentenceKindCount> Rates{};
     uint64_t BytesSent = 0;
     uint64_t NoiseBytes = 0;
-    int Commands = 0;  // complete commands received (sound or not)
+    int Commands = 0;                     // complete commands received (sound or not)
+    uint64_t RtcmFrames = 0;              // RTCM 3 frames received with a sound CRC
+    uint64_t RtcmBadFrames = 0;           // ... with a bad one
+    RtkSolution Rtk = RtkSolution::None;  // of the last epoch
     int Acks = 0, Naks = 0;
     double MaxLatenessMs = 0;  // the most the line fell behind its schedule
 };
@@ -82,6 +88,9 @@ class ReceiverSimulator {
     void CheckRate();
     bool ReadInput(int64_t now);
     void Handle(const ReceivedCommand& command, int64_t now);
+    // RTCM frames and the count query; true when the command was one of them.
+    bool HandleCorrections(const ReceivedCommand& command, int64_t now);
+    void Reply(const std::string& bytes, int64_t now);
     void EmitEpoch();
     void FeedReplay(int64_t now);
     void QueueSentence(std::string sentence, int64_t epoch, std::vector<SentItem>& items);
@@ -98,6 +107,7 @@ class ReceiverSimulator {
     ReceiverControl FControl;
     CommandParser FParser;
     FaultInjector FFaults;
+    RtkModel FRtk;
     ReplaySource FReplay;
     std::FILE* FRecord = nullptr;
     bool FLinked = false;

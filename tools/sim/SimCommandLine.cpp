@@ -29,6 +29,8 @@ const char* const SimUsage =
     "  --hot S2D,S3D       seconds to 2D and 3D fix after a hot start (default 0.5,1)\n"
     "  --warm S2D,S3D      ... after a warm start (default 25,30)\n"
     "  --cold S2D,S3D      ... after a cold or factory start (default 30,35)\n"
+    "  --rtk FLOAT_S,FIXED_S  take RTCM 3 corrections: RTK float after FLOAT_S seconds\n"
+    "                      of them, fixed after FIXED_S; a plain fix 10 s after they stop\n"
     "  --time-scale F      divide every simulated delay by F (tests)\n"
     "  --replay FILE       play a capture or NMEA log instead ('#' lines skipped);\n"
     "                      at its end the line stays open and quiet\n"
@@ -158,6 +160,12 @@ bool ApplyValue(const std::string& name, const std::string& v, SimCommandLine& l
         o.Times[static_cast<int>(StartKind::Factory)] = o.Times[static_cast<int>(StartKind::Cold)];
         return true;
     }
+    if (name == "--rtk") {
+        AcquisitionTimes times;
+        if (v.find(',') == std::string::npos || !ToTimes(v, times)) return false;
+        o.Rtk = {true, times.Fix2dS, times.Fix3dS};
+        return true;
+    }
     if (name == "--time-scale") return ToDouble(v, o.TimeScale) && o.TimeScale > 0;
     if (name == "--replay") return !(o.ReplayFile = v).empty();
     if (name == "--rate") return ToDouble(v, o.ReplayRate) && o.ReplayRate > 0;
@@ -173,11 +181,11 @@ bool ApplyValue(const std::string& name, const std::string& v, SimCommandLine& l
 
 bool TakesValue(const std::string& name) {
     static const char* const Names[] = {
-        "--baud",       "--talkers",      "--protocol", "--refuse",  "--seed",
-        "--lat",        "--lon",          "--alt",      "--speed",   "--course",
-        "--utc",        "--start",        "--hot",      "--warm",    "--cold",
-        "--time-scale", "--replay",       "--rate",     "--garbage", "--bad-checksum",
-        "--long-lines", "--hangup-after", "--record",   "--link",    "--duration"};
+        "--baud",     "--talkers",      "--protocol",   "--refuse",       "--seed",   "--lat",
+        "--lon",      "--alt",          "--speed",      "--course",       "--utc",    "--start",
+        "--hot",      "--warm",         "--cold",       "--time-scale",   "--replay", "--rate",
+        "--garbage",  "--bad-checksum", "--long-lines", "--hangup-after", "--record", "--link",
+        "--duration", "--rtk"};
     for (const char* n : Names)
         if (name == n) return true;
     return false;

@@ -8,6 +8,7 @@
 #include "tools/sim/EpochSentences.h"
 #include "tools/sim/FaultInjector.h"
 #include "tools/sim/ReceiverModel.h"
+#include "tools/sim/RtkModel.h"
 
 // What the receiver sends each epoch: NMEA sentences, UBX frames (NAV-PVT,
 // NAV-SAT, NAV-STATUS, NAV-DOP) or both.
@@ -32,6 +33,9 @@ struct SimOptions {
     // this; the content of the output stays as at real speed.
     double TimeScale = 1.0;
     AcquisitionTimes Times[StartKindCount] = {{0.5, 1}, {25, 30}, {30, 35}, {30, 35}};
+
+    // --rtk FLOAT_S,FIXED_S: the receiver takes RTCM 3 corrections.
+    RtkTimes Rtk;
 
     FaultSettings Faults;
     double HangupAfterS = 0;  // wall-clock seconds after start; 0 = never

@@ -21,6 +21,7 @@ const char* const TtffUsage =
     "  --timeout S       seconds a run may wait for its 3D fix (default 120)\n"
     "  --pause S         seconds between a fix and the next restart (default 5)\n"
     "  --csv FILE        also write one row per run and the summary to FILE\n"
+    "  --until rtk-fixed a run ends at RTK fixed instead of the 3D fix (time to RTK fixed)\n"
     "  --help            show this text\n"
     "  --version         show the version\n";
 
@@ -66,6 +67,10 @@ bool Apply(const std::string& name, const char* value, TtffOptions& o, std::stri
         ok = ToSeconds(value, o.Campaign.TimeoutSeconds) && o.Campaign.TimeoutSeconds > 0;
     } else if (name == "--pause") {
         ok = ToSeconds(value, o.Campaign.PauseSeconds);
+    } else if (name == "--until") {
+        const std::string until = value;
+        ok = until == "rtk-fixed" || until == "3d";
+        o.Campaign.UntilRtkFixed = until == "rtk-fixed";
     } else if (name == "--csv") {
         o.CsvFile = value;
         ok = !o.CsvFile.empty();

@@ -36,6 +36,8 @@ void ReportRun(const CampaignRun& r, std::ostream& out) {
     out << "run " << r.Number << ": ";
     if (r.Fix2D >= 0) out << "2D " << Tenths(r.Fix2D);
     if (r.Fix3D >= 0) out << ", 3D " << Tenths(r.Fix3D);
+    if (r.RtkFloat >= 0) out << ", RTK float " << Tenths(r.RtkFloat);
+    if (r.RtkFixed >= 0) out << ", RTK fixed " << Tenths(r.RtkFixed);
     if (r.ReceiverTtff >= 0) out << ", receiver " << Tenths(r.ReceiverTtff);
     if (r.TimedOut || r.RestartIgnored) out << (r.Fix2D >= 0 ? ", " : "") << RunResultText(r);
     out << '\n';
