@@ -42,7 +42,7 @@ ReceiverSettings SettingsFrom(const SimOptions& o) {
 
 ReceiverSimulator::ReceiverSimulator(SimOptions options)
     : FOptions(std::move(options)),
-      FControl(FOptions.Zda),
+      FControl(FOptions.Zda, FOptions.Interference),
       FFaults(FOptions.Faults, FOptions.Seed ^ FaultSeedSalt) {
     FControl.SetRefused(FOptions.RefusedUbx);
     if (FOptions.TimeScale <= 0) FOptions.TimeScale = 1;
@@ -294,6 +294,7 @@ void ReceiverSimulator::EmitEpoch() {
     FNextEpochNs += static_cast<int64_t>(std::llround(period * NsPerMs / FOptions.TimeScale));
 
     EpochState epoch = FModel->Advance(simMs);
+    ApplyInterference(FOptions.Interference, simMs, epoch);
     // A receiver computes every solution; one whose output would start while
     // the previous epoch is still going out is not sent (decided on the ideal
     // line schedule, so the output does not depend on thread timing).
@@ -323,6 +324,13 @@ void ReceiverSimulator::EmitEpoch() {
                 item.Bytes = std::move(frame);
                 items.push_back(std::move(item));
             }
+        }
+        for (std::string& frame : ComposeHealthFrames(epoch, FControl.Health())) {
+            SentItem item;
+            item.Type = SentItem::Binary;
+            item.Epoch = epoch.Index;
+            item.Bytes = std::move(frame);
+            items.push_back(std::move(item));
         }
         for (SentItem& item : items) {
             FVirtualBusyNs = std::max(FVirtualBusyNs, dueNs) +

@@ -7,6 +7,7 @@
 
 #include "tools/sim/EpochSentences.h"
 #include "tools/sim/FaultInjector.h"
+#include "tools/sim/Interference.h"
 #include "tools/sim/ReceiverModel.h"
 
 // What the receiver sends each epoch: NMEA sentences, UBX frames (NAV-PVT,
@@ -34,6 +35,7 @@ struct SimOptions {
     AcquisitionTimes Times[StartKindCount] = {{0.5, 1}, {25, 30}, {30, 35}, {30, 35}};
 
     FaultSettings Faults;
+    InterferenceSettings Interference;
     double HangupAfterS = 0;  // wall-clock seconds after start; 0 = never
 
     std::string ReplayFile;  // play this instead of synthesising
