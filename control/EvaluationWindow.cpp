@@ -223,14 +223,6 @@ QWidget* TEvaluationWindow::BuildExportRow() {
         connect(button, &QPushButton::clicked, this, [this, format] { ExportWithDialog(format); });
         layout->addWidget(button);
     }
-    auto* alarms = new QPushButton("Export alarms...", row);
-    connect(alarms, &QPushButton::clicked, this, [this] {
-        const QString file =
-            WithSuffix(FChooseFile("Export the alarms", "CSV files (*.csv)"), "csv");
-        if (!file.isEmpty() && !ExportRecording(file, "alarms"))
-            ShowMessage("Cannot write " + file.toStdString(), "Export");
-    });
-    layout->addWidget(alarms);
     return row;
 }
 

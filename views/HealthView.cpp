@@ -43,7 +43,7 @@ void SetRow(QTableWidget* table, int row, const QStringList& cells) {
 }  // namespace
 
 TSpectrumPlot::TSpectrumPlot(QWidget* parent) : QWidget(parent) {
-    setMinimumHeight(160);
+    setMinimumHeight(90);
 }
 
 void TSpectrumPlot::SetSpectra(const UbxSpanRecord& spectra) {
@@ -111,12 +111,14 @@ THealthView::THealthView(NMEA_Manager& store, EpochRecorder& recording, QWidget*
     blockTable->verticalHeader()->hide();
     blockTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     blockTable->setMaximumHeight(110);
+    blockTable->setMinimumHeight(60);
     spectrum = new TSpectrumPlot(this);
     eventTable = new QTableWidget(0, EventColumns.size(), this);
     eventTable->setHorizontalHeaderLabels(EventColumns);
     eventTable->verticalHeader()->hide();
     eventTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     eventTable->horizontalHeader()->setStretchLastSection(true);
+    eventTable->setMinimumHeight(60);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(summaryLabel);
     layout->addWidget(blockTable);
