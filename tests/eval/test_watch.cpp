@@ -24,8 +24,8 @@ Epoch At(uint32_t utcMs, std::vector<int> cno = {}, double northM = 0, double sp
     e.SpeedMs = speedMs;
     uint16_t prn = 1;
     for (int c : cno)
-        e.Satellites.push_back({Constellation::Gps, prn++, static_cast<uint8_t>(c), 45, 90, true,
-                                c > 0});
+        e.Satellites.push_back(
+            {Constellation::Gps, prn++, static_cast<uint8_t>(c), 45, 90, true, c > 0});
     return e;
 }
 
@@ -63,34 +63,52 @@ std::vector<Case> Cases() {
     Epoch fileStart = At(0, Six);
     fileStart.HostMs = 0;
     return {
-        {"jamming indicator at the threshold", {At(0, Six), At(1000, Six)}, Health(100),
+        {"jamming indicator at the threshold",
+         {At(0, Six), At(1000, Six)},
+         Health(100),
          {AlarmKind::Jamming}},
         {"jamming indicator just below", {At(0, Six), At(1000, Six)}, Health(99), {}},
-        {"C/N0 of four of six down 7 dB", {At(0, Six), At(1000, shifted(7, 4))}, Health(0),
+        {"C/N0 of four of six down 7 dB",
+         {At(0, Six), At(1000, shifted(7, 4))},
+         Health(0),
          {AlarmKind::CnoDrop}},
         {"C/N0 of four of six down 6 dB", {At(0, Six), At(1000, shifted(6, 4))}, Health(0), {}},
         {"C/N0 of three of six down 7 dB", {At(0, Six), At(1000, shifted(7, 3))}, Health(0), {}},
-        {"satellites lost count as dropped", {At(0, Six), At(1000, {40, 42, 0, 0, 0, 0})},
-         Health(0), {AlarmKind::CnoDrop}},
-        {"C/N0 down within 5 s", {At(0, Six), At(5000, shifted(10, 6))}, Health(0),
+        {"satellites lost count as dropped",
+         {At(0, Six), At(1000, {40, 42, 0, 0, 0, 0})},
+         Health(0),
+         {AlarmKind::CnoDrop}},
+        {"C/N0 down within 5 s",
+         {At(0, Six), At(5000, shifted(10, 6))},
+         Health(0),
          {AlarmKind::CnoDrop}},
         {"C/N0 down over 6 s", {At(0, Six), At(6000, shifted(10, 6))}, Health(0), {}},
         {"spoofing indicated", {At(0, Six), At(1000, Six)}, Health(0, 2), {AlarmKind::Spoofing}},
         {"no spoofing", {At(0, Six), At(1000, Six)}, Health(0, 1), {}},
-        {"position 51 m off at rest", {At(0, Six), At(1000, Six, 51)}, Health(0),
+        {"position 51 m off at rest",
+         {At(0, Six), At(1000, Six, 51)},
+         Health(0),
          {AlarmKind::PositionJump}},
         {"position 49 m off at rest", {At(0, Six), At(1000, Six, 49)}, Health(0), {}},
-        {"61 m at 10 m/s", {At(0, Six, 0, 10), At(1000, Six, 61, 10)}, Health(0),
+        {"61 m at 10 m/s",
+         {At(0, Six, 0, 10), At(1000, Six, 61, 10)},
+         Health(0),
          {AlarmKind::PositionJump}},
         {"59 m at 10 m/s", {At(0, Six, 0, 10), At(1000, Six, 59, 10)}, Health(0), {}},
-        {"time 1.001 s off the host clock", {At(0, Six), timeJump}, Health(0),
+        {"time 1.001 s off the host clock",
+         {At(0, Six), timeJump},
+         Health(0),
          {AlarmKind::TimeJump}},
         {"time 1 s off the host clock", {At(0, Six), timeSame}, Health(0), {}},
         {"a file's time gap", {fileStart, fileTime}, Health(0), {}},
-        {"six satellites within 1 dB", {At(0, Six), At(1000, {40, 41, 40, 41, 40, 40})},
-         Health(0), {AlarmKind::EqualCno}},
-        {"six satellites within 2 dB", {At(0, Six), At(1000, {40, 42, 40, 41, 40, 40})},
-         Health(0), {}},
+        {"six satellites within 1 dB",
+         {At(0, Six), At(1000, {40, 41, 40, 41, 40, 40})},
+         Health(0),
+         {AlarmKind::EqualCno}},
+        {"six satellites within 2 dB",
+         {At(0, Six), At(1000, {40, 42, 40, 41, 40, 40})},
+         Health(0),
+         {}},
         {"five satellites equal", {At(0, Six), At(1000, {40, 40, 40, 40, 40})}, Health(0), {}},
     };
 }
