@@ -28,6 +28,7 @@
 #include "nmea/NmeaManager.h"
 #include "nmea/SignalNames.h"
 #include "ubx/UbxMessages.h"
+#include "views/HealthView.h"
 #include "views/HistoryView.h"
 #include "views/MessageBox.h"
 #include "views/RtcmView.h"
@@ -97,6 +98,8 @@ TEvaluationWindow::TEvaluationWindow(NMEA_Manager& store, EpochRecorder& recordi
     tabs->addTab(BuildMessagesTab(), "Messages");
     rtcmView = new TRtcmView(store, this);
     tabs->addTab(rtcmView, "RTCM 3");
+    healthView = new THealthView(store, recording, this);
+    tabs->addTab(healthView, "Health");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs, 1);
     layout->addWidget(BuildExportRow());
@@ -276,6 +279,7 @@ void TEvaluationWindow::Refresh() {
     if (current == satelliteTable) RefreshSatellites();
     if (current == messageTable->parentWidget()) RefreshMessages();
     if (current == rtcmView) rtcmView->Refresh();
+    if (current == healthView) healthView->Refresh();
 }
 
 void TEvaluationWindow::RefreshMessages() {
@@ -502,6 +506,8 @@ bool TEvaluationWindow::ExportRecording(const QString& file, const QString& form
         ExportGpx(all, out);
     else if (format == "kml")
         ExportKml(all, out);
+    else if (format == "alarms")
+        ExportEventsCsv(Alarms(), out);
     else
         ExportCsv(all, out);
     return static_cast<bool>(out);
@@ -519,4 +525,9 @@ void TEvaluationWindow::ExportWithDialog(const QString& format) {
                    format);
     if (file.isEmpty()) return;
     if (!ExportRecording(file, format)) ShowMessage("Cannot write " + file.toStdString(), "Export");
+}
+
+std::vector<WatchEvent> TEvaluationWindow::Alarms() const {
+    std::lock_guard<std::mutex> hold(FStore.Lock());
+    return FRecording.Watch().Events();
 }

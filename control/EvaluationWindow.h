@@ -10,8 +10,10 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "eval/Accuracy.h"
+#include "eval/InterferenceWatch.h"
 #include "eval/TtffCampaign.h"
 #include "nmea/Constellation.h"
 
@@ -27,6 +29,7 @@ class QTimer;
 class EpochRecorder;
 class NMEA_Manager;
 class TCampaignPanel;
+class THealthView;
 class THistoryView;
 class TRtcmView;
 class TScatterView;
@@ -46,8 +49,9 @@ class TEvaluationWindow : public QWidget {
 
     void Refresh();
     void ResetAccuracy();
-    // Writes the recording in 'format' ("csv", "gpx" or "kml"); false when
-    // the file cannot be written.
+    // Writes the recording in 'format' ("csv", "gpx" or "kml", or "alarms":
+    // the interference watch's alarms as CSV); false when the file cannot be
+    // written.
     bool ExportRecording(const QString& file, const QString& format);
     // Also the chooser of the campaign's export.
     void SetSaveChooser(SaveChooser chooser);
@@ -74,6 +78,7 @@ class TEvaluationWindow : public QWidget {
     QTableWidget* messageTable = nullptr;  // sentences, UBX and RTCM 3 frames
     QLabel* bytesLabel = nullptr;          // every byte read, by class
     TRtcmView* rtcmView = nullptr;         // the RTCM 3 corrections
+    THealthView* healthView = nullptr;     // antenna, jamming, spoofing, spectrum, alarms
     QLabel* recordingLabel = nullptr;
     // How many epochs the recording keeps, in thousands; the oldest go first.
     QSpinBox* keepSpin = nullptr;
@@ -99,6 +104,7 @@ class TEvaluationWindow : public QWidget {
     std::optional<ReferencePosition> Reference();
     void ExportWithDialog(const QString& format);
     void FitToScreen();
+    std::vector<WatchEvent> Alarms() const;
 
     NMEA_Manager& FStore;
     EpochRecorder& FRecording;

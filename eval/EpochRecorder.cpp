@@ -175,6 +175,7 @@ void EpochRecorder::CycleEnded(const NMEA_Manager& store) {
     FCycleStarted = true;
     EpochOfStore(store, FScratch);
     Record(FScratch);
+    FWatch.Check(FScratch, HealthOf(store.Ubx));
 }
 
 uint8_t EpochRecorder::SatelliteId(Constellation system, uint16_t prn) {
@@ -347,6 +348,7 @@ void EpochRecorder::Clear() {
     FChunks.clear();
     FSize = 0;
     FFront = 0;
+    FWatch.Clear();
 }
 
 size_t EpochRecorder::MemoryBytes() const {

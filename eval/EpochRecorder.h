@@ -17,6 +17,7 @@
 
 #include "eval/Epoch.h"
 #include "eval/EpochRange.h"
+#include "eval/InterferenceWatch.h"
 #include "nmea/EpochSink.h"
 
 class EpochRecorder : public EpochSink {
@@ -55,6 +56,11 @@ class EpochRecorder : public EpochSink {
     // Bytes the recording holds now.
     size_t MemoryBytes() const;
 
+    // The interference watch, told every cycle recorded from the store;
+    // its alarms are kept with the recording and cleared with it.
+    InterferenceWatch& Watch() { return FWatch; }
+    const InterferenceWatch& Watch() const { return FWatch; }
+
   private:
     struct Header;
     struct Chunk;
@@ -77,6 +83,7 @@ class EpochRecorder : public EpochSink {
     Epoch FScratch;              // the epoch being recorded, reused
     uint32_t FCycleStartMs = 0;  // when the cycle under way began
     bool FCycleStarted = false;
+    InterferenceWatch FWatch;
 };
 
 // An epoch of the store as it stands: the finished cycle. The second form

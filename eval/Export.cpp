@@ -149,3 +149,13 @@ void ExportKml(const EpochRange& epochs, std::ostream& out) {
     });
     out << "        </coordinates>\n      </LineString>\n    </Placemark>\n  </Document>\n</kml>\n";
 }
+
+void ExportEventsCsv(const std::vector<WatchEvent>& events, std::ostream& out) {
+    out << "host_s,utc,kind,value,threshold,text\n";
+    for (const WatchEvent& e : events) {
+        out << Fixed(e.HostMs / 1000.0, MetreDecimals) << ','
+            << (e.UtcMs != Epoch::NoTime ? TimeOfDay(e.UtcMs) : std::string()) << ','
+            << AlarmKindName(e.Kind) << ',' << Fixed(e.Value, DopDecimals) << ','
+            << Fixed(e.Limit, DopDecimals) << ",\"" << e.Text << "\"\n";
+    }
+}

@@ -30,6 +30,7 @@
 #include "shell/CaptureReplay.h"
 #include "shell/DataFreshness.h"
 #include "shell/DisplayPacer.h"
+#include "views/AlarmReporter.h"
 #include "views/FrameConsole.h"
 #include "views/FrameGPSInfo.h"
 #include "views/FrameLumarokStatus.h"
@@ -238,6 +239,14 @@ void TMainForm::BuildWidgets() {
     FPlayerBar = new TPlayerBar(this, ComPort);
     PlacePanels(LayoutForSize(size()));
     BuildEvaluationEntries();
+    // Each alarm of the interference watch: a line in the console and a sign in the status bar.
+    new TAlarmReporter(
+        *NmeaManager, *FRecording,
+        [](const std::string& line) {
+            if (FConsole) FConsole->AppendSentence("*** " + line);
+            if (FLumarokStatus) FLumarokStatus->ShowNote("\u26A0 " + line);
+        },
+        this);
     WatchFreshness();
 }
 

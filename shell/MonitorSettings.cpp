@@ -22,6 +22,7 @@
 #include "control/FrameUtilButton.h"
 #include "link/ThreadGpsDeviceDetect.h"
 #include "shell/MainForm.h"
+#include "shell/WatchSettings.h"
 #include "views/FrameSViewer.h"
 
 namespace {
@@ -200,6 +201,10 @@ bool MonitorSettings::Restore(const SettingsTargets& targets, std::string& probl
     if (targets.Window) RestoreWindow(s, *targets.Window);
     if (targets.Sky) RestoreSky(s, *targets.Sky);
     if (targets.Evaluation) RestoreEvaluation(s, *targets.Evaluation);
+    if (targets.Watch && targets.WatchLock) {
+        std::lock_guard<std::mutex> hold(*targets.WatchLock);
+        targets.Watch->SetThresholds(ReadWatchThresholds(s, targets.Watch->Thresholds()));
+    }
     return true;
 }
 
@@ -246,6 +251,10 @@ bool MonitorSettings::Save(const SettingsTargets& targets, std::string& problem)
         s.setValue(KeyCampaignPause, c.pauseSpin->value());
         s.setValue(KeyReference, window->referenceEdit->text());
         s.setValue(KeyKeptEpochs, window->keepSpin->value());
+    }
+    if (targets.Watch && targets.WatchLock) {
+        std::lock_guard<std::mutex> hold(*targets.WatchLock);
+        WriteWatchThresholds(s, targets.Watch->Thresholds());
     }
     s.sync();
     if (s.status() != QSettings::NoError) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QString>
+#include <mutex>
 #include <string>
 
 class TFComPortSetting;
@@ -19,6 +20,7 @@ class TFUtilButton;
 class TFSViewer;
 class TEvaluationWindow;
 class TMainForm;
+class InterferenceWatch;
 
 // The controls whose state is kept; any may be null.
 struct SettingsTargets {
@@ -29,6 +31,8 @@ struct SettingsTargets {
     TFSViewer* Sky = nullptr;
     TMainForm* Window = nullptr;              // its place and size, restored onto the screen
     TEvaluationWindow* Evaluation = nullptr;  // the campaign's choices and the reference
+    InterferenceWatch* Watch = nullptr;       // its thresholds, set under WatchLock
+    std::mutex* WatchLock = nullptr;
 };
 
 class MonitorSettings {

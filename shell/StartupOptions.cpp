@@ -20,7 +20,7 @@ const char* const StartupUsage =
     "  --baud N           select the baud rate (4800, 9600, 19200, 38400, 57600, 115200)\n"
     "  --demo             start a simulated receiver on a pseudo-terminal and connect to it\n"
     "  --evaluation PAGE  open the evaluation window at start on PAGE: ttff, accuracy,\n"
-    "                     signals, satellites or messages\n"
+    "                     signals, satellites, messages, rtcm or health\n"
     "  --campaign KIND[,RUNS]  start a time-to-fix campaign of RUNS (default 10) hot, warm,\n"
     "                     cold or factory starts once the receiver is connected\n"
     "  --screenshot FILE  save the main window (the evaluation window with --evaluation) as\n"
@@ -43,7 +43,8 @@ const char* const StartupUsage =
     "from a right-click on the restart buttons.\n"
     "Link URLs, typed in the port list or given with --port:\n";
 
-const char* const EvaluationTabNames[5] = {"ttff", "accuracy", "signals", "satellites", "messages"};
+const char* const EvaluationTabNames[7] = {"ttff",     "accuracy", "signals", "satellites",
+                                           "messages", "rtcm",     "health"};
 
 namespace {
 
@@ -182,7 +183,7 @@ bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& opti
         } else if (arg == "--evaluation") {
             if (!IndexOfName(value, EvaluationTabNames, options.EvaluationTab)) {
                 error = std::string("unknown evaluation page: ") + value +
-                        " (ttff, accuracy, signals, satellites or messages)";
+                        " (ttff, accuracy, signals, satellites, messages, rtcm or health)";
                 return false;
             }
         } else if (arg == "--campaign") {

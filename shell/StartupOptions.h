@@ -26,7 +26,7 @@ struct StartupOptions {
 
 extern const char* const StartupUsage;
 // The evaluation window's pages by name, in the window's order.
-extern const char* const EvaluationTabNames[5];
+extern const char* const EvaluationTabNames[7];
 
 // The options the monitor was started with; the port panel reads its ports
 // and rate from here.

@@ -19,6 +19,8 @@
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
+#include "eval/EpochRecorder.h"
+#include "nmea/NmeaManager.h"
 #include "serial/LinkUrl.h"
 #include "serial/YComPort.h"
 #include "shell/DemoReceiver.h"
@@ -107,6 +109,8 @@ SettingsTargets KeptControls(TMainForm& window) {
     t.Tools = FUtilButton;
     t.Sky = FSViewer;
     t.Window = &window;
+    t.Watch = &window.Recording().Watch();
+    t.WatchLock = NmeaManager ? &NmeaManager->Lock() : nullptr;
     return t;
 }
 

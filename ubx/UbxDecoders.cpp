@@ -91,6 +91,7 @@ void DecodeUbxNavPvt(const uint8_t* p, size_t, UbxState& ubx) {
     r.Nano = I4(p, 16);
     r.FixType = U1(p, 20);
     r.Flags = U1(p, 21);
+    r.Flags2 = U1(p, 22);
     r.NumSv = U1(p, 23);
     r.Lon = I4(p, 24);
     r.Lat = I4(p, 28);
@@ -174,7 +175,8 @@ void DecodeUbxNavSig(const uint8_t* p, size_t length, UbxState& ubx) {
 }
 
 void DecodeUbxNavStatus(const uint8_t* p, size_t, UbxState& ubx) {
-    ubx.Status = UbxStatusRecord{U4(p, 0), U1(p, 4), U1(p, 5), U4(p, 8), U4(p, 12)};
+    ubx.Status =
+        UbxStatusRecord{U4(p, 0), U1(p, 4), U1(p, 5), U1(p, 6), U1(p, 7), U4(p, 8), U4(p, 12)};
 }
 
 void DecodeUbxNavDop(const uint8_t* p, size_t, UbxState& ubx) {

@@ -97,8 +97,15 @@ void UbxPvtFields(const UbxState& ubx, UbxFieldSink& sink) {
     sink.Integer("iTOW", r.ITow);
     DateTimeFields(sink, r.Year, r.Month, r.Day, r.Hour, r.Minute, r.Second, r.Nano);
     sink.Integer("validFlags", r.Valid);
+    sink.Integer("validDate", r.Valid & 0x01);
+    sink.Integer("validTime", (r.Valid >> 1) & 0x01);
+    sink.Integer("fullyResolved", (r.Valid >> 2) & 0x01);
     sink.Integer("fixType", r.FixType);
     sink.Integer("flags", r.Flags);
+    sink.Integer("flags2", r.Flags2);
+    sink.Integer("confirmedAvai", (r.Flags2 >> 5) & 0x01);
+    sink.Integer("confirmedDate", (r.Flags2 >> 6) & 0x01);
+    sink.Integer("confirmedTime", (r.Flags2 >> 7) & 0x01);
     sink.Integer("numSV", r.NumSv);
     sink.Real("lat", r.Lat / DegreeUnits);
     sink.Real("lon", r.Lon / DegreeUnits);
@@ -191,6 +198,9 @@ void UbxStatusFields(const UbxState& ubx, UbxFieldSink& sink) {
     sink.Integer("iTOW", r.ITow);
     sink.Integer("gpsFix", r.GpsFix);
     sink.Integer("flags", r.Flags);
+    sink.Integer("fixStat", r.FixStat);
+    sink.Integer("flags2", r.Flags2);
+    sink.Integer("spoofDetState", (r.Flags2 >> 3) & 0x03);
     sink.Integer("ttff", r.Ttff);
     sink.Integer("msss", r.Msss);
 }

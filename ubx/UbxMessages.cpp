@@ -5,6 +5,8 @@
 
 #include "framing/UbxFrame.h"
 #include "ubx/UbxDecoders.h"
+#include "ubx/UbxHealthDecoders.h"
+#include "ubx/UbxHealthFields.h"
 
 namespace {
 
@@ -46,7 +48,12 @@ const UbxMessageType MessageTypes[] = {
     {Cfg, 0x08, "CFG-RATE", 6, DecodeUbxCfgRate, UbxCfgRateFields, UbxCfgRateSummary},
     {Cfg, 0x04, "CFG-RST", 0, nullptr, nullptr, nullptr},
     {Cfg, 0x00, "CFG-PRT", 0, nullptr, nullptr, nullptr},
-    {Mon, 0x09, "MON-HW", 0, nullptr, nullptr, nullptr},
+    {Mon, 0x38, "MON-RF", UbxMonRfHeader, DecodeUbxMonRf, UbxMonRfFields, UbxMonRfSummary},
+    {Mon, 0x09, "MON-HW", UbxMonHwLength, DecodeUbxMonHw, UbxMonHwFields, UbxMonHwSummary},
+    {Mon, 0x0B, "MON-HW2", UbxMonHw2Length, DecodeUbxMonHw2, UbxMonHw2Fields, UbxMonHw2Summary},
+    {Mon, 0x31, "MON-SPAN", UbxMonSpanHeader, DecodeUbxMonSpan, UbxMonSpanFields,
+     UbxMonSpanSummary},
+    {Sec, 0x09, "SEC-SIG", UbxSecSigLength, DecodeUbxSecSig, UbxSecSigFields, UbxSecSigSummary},
     {Tim, 0x01, "TIM-TP", 0, nullptr, nullptr, nullptr},
     {Sec, 0x03, "SEC-UNIQID", 0, nullptr, nullptr, nullptr},
 };

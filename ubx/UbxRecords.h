@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ubx/UbxHealthRecords.h"
+
 constexpr int UbxMaxSatellites = 255;  // NAV-SAT and NAV-SVINFO count in one byte
 constexpr int UbxMaxSignals = 255;
 constexpr int UbxMaxExtensions = 12;
@@ -39,6 +41,7 @@ struct UbxPvtRecord {
     int32_t Nano = 0;
     uint8_t FixType = 0;  // 0 none, 1 DR, 2 2D, 3 3D, 4 GNSS+DR, 5 time only
     uint8_t Flags = 0;    // bit 0 gnssFixOK, bit 1 diffSoln, bits 6-7 carrSoln
+    uint8_t Flags2 = 0;   // bit 5 confirmation available, 6 date confirmed, 7 time confirmed
     uint8_t NumSv = 0;
     int32_t Lon = 0;      // 1e-7 degree
     int32_t Lat = 0;      // 1e-7 degree
@@ -133,6 +136,9 @@ struct UbxStatusRecord {
     uint32_t ITow = 0;
     uint8_t GpsFix = 0;
     uint8_t Flags = 0;
+    uint8_t FixStat = 0;
+    uint8_t Flags2 =
+        0;  // bits 3-4: spoofing detection state (0 unknown, 1 none, 2 indicated, 3 multiple)
     uint32_t Ttff = 0;
     uint32_t Msss = 0;
 };
@@ -235,6 +241,7 @@ struct UbxState {
     UbxCfgMsgRecord CfgMsg;
     UbxCfgRateRecord CfgRate;
     bool VersionKnown = false;
+    UbxHealthRecords Health;  // MON-RF, MON-HW/HW2, MON-SPAN, SEC-SIG
 
     // Sentences told from UBX for the views (UbxNmeaFeed.h); Feeding while
     // one is dispatched. Whether UBX feeds the views is decided per kind as

@@ -121,6 +121,8 @@ int DecodePort(const DecodeOptions& options) {
     if (!options.Corrections.empty())
         corrections = std::make_unique<CorrectionsFeed>(options.Corrections, port);
     NMEA_Manager store;
+    EpochRecorder recording;  // the interference watch's cycles, on the host clock
+    store.Epochs = &recording;
     DecodeCounts counts;  // written by the reader, read once it has ended
     std::atomic<bool> enough{false};
     TNmeaFetch reader(false, nullptr);
@@ -172,7 +174,8 @@ int DecodePort(const DecodeOptions& options) {
 
     if (!std::cout) return ExitOutputFailed;
     if (options.Final) {
-        nlohmann::json state = FinalStateJson(store, counts, framer, TNmeaFetch::ArrivalClockS());
+        nlohmann::json state =
+            FinalStateJson(store, counts, framer, TNmeaFetch::ArrivalClockS(), &recording.Watch());
         if (corrections) state["corrections"] = correctionsState;
         WriteJsonLine(std::cout, std::move(state));
     }

@@ -2,17 +2,22 @@
 
 #include "nmea/Dispatch.h"
 #include "tools/decode/FrameCountsJson.h"
+#include "tools/decode/HealthJson.h"
 #include "tools/decode/JsonOutput.h"
 #include "tools/decode/RtcmJson.h"
 #include "tools/decode/UbxJson.h"
 
 nlohmann::json FinalStateJson(const NMEA_Manager& store, const DecodeCounts& counts,
-                              const framing::FramerState& framer, double nowS) {
+                              const framing::FramerState& framer, double nowS,
+                              const InterferenceWatch* watch) {
     nlohmann::json state = StoreJson(store, counts);
     if (store.Ubx.Frames + framer.UbxBadChecksums > 0)
         state["Ubx"] = UbxStateJson(store.Ubx, framer);
     if (store.Rtcm.Frames() + framer.RtcmBadCrcs > 0)
         state["Rtcm"] = RtcmStateJson(store, framer, nowS);
+    if (nlohmann::json health = HealthJson(store.Ubx); !health.is_null())
+        state["Health"] = std::move(health);
+    if (watch && !watch->Events().empty()) state["Events"] = EventsJson(watch->Events());
     state["bytes"] = BytesJson(store.Bytes.Classes(), framer);
     return state;
 }
@@ -21,7 +26,10 @@ StreamDecoder::StreamDecoder(bool final)
     : FFinal(final),
       FFrame(std::make_unique<framing::UbxFrameBuffer>()),
       FRtcmFrame(std::make_unique<framing::RtcmFrameBuffer>()),
-      FStore(std::make_unique<NMEA_Manager>()) {}
+      FStore(std::make_unique<NMEA_Manager>()),
+      FRecording(std::make_unique<EpochRecorder>(EpochRecorder::DefaultLimit, [] { return 0u; })) {
+    FStore->Epochs = FRecording.get();
+}
 
 bool StreamDecoder::DecodeNext(StreamByteSource& source, std::ostream& out) {
     uint16_t length = 0;
@@ -52,5 +60,6 @@ bool StreamDecoder::DecodeNext(StreamByteSource& source, std::ostream& out) {
 }
 
 bool StreamDecoder::WriteState(std::ostream& out) const {
-    return WriteJsonLine(out, FinalStateJson(*FStore, FCounts, FFramer));
+    return WriteJsonLine(
+        out, FinalStateJson(*FStore, FCounts, FFramer, RtcmTally::NoArrival, &FRecording->Watch()));
 }

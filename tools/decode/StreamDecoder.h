@@ -6,6 +6,7 @@
 #include <memory>
 #include <ostream>
 
+#include "eval/EpochRecorder.h"
 #include "framing/Framing.h"
 #include "nmea/NmeaManager.h"
 #include "tools/decode/StoreJson.h"
@@ -14,10 +15,12 @@
 // The --final state: the store's, with "Ubx" only for a receiver that sent
 // UBX and "Rtcm" only for a stream with RTCM 3 frames, so NMEA output stays as
 // it was, and the bytes read by class. RTCM 3 ages are taken at 'nowS' (the
-// clock the frames were timed by; none for a file).
+// clock the frames were timed by; none for a file). "Health" comes for a
+// receiver that told its health, "Events" when the watch raised an alarm.
 nlohmann::json FinalStateJson(const NMEA_Manager& store, const DecodeCounts& counts,
                               const framing::FramerState& framer,
-                              double nowS = RtcmTally::NoArrival);
+                              double nowS = RtcmTally::NoArrival,
+                              const InterferenceWatch* watch = nullptr);
 
 class StreamDecoder {
   public:
@@ -42,6 +45,7 @@ class StreamDecoder {
     std::unique_ptr<framing::UbxFrameBuffer> FFrame;
     std::unique_ptr<framing::RtcmFrameBuffer> FRtcmFrame;
     std::unique_ptr<NMEA_Manager> FStore;
+    std::unique_ptr<EpochRecorder> FRecording;  // on a clock that stands still: a file has none
     framing::FramerState FFramer;
     DecodeCounts FCounts;
     char FBuffer[SentenceBufferSize] = {};

@@ -154,6 +154,8 @@ std::string Status(const EpochState& e) {
     p.U4(0, TimeOfWeekMs(e));
     p.U1(4, FixType(e));
     p.U1(5, e.Fix != FixKind::None ? 0x0D : 0x00);  // fix OK, week and time of week valid
+    constexpr int SpoofStateShift = 3;              // flags2: 1 no spoofing, 2 spoofing indicated
+    p.U1(7, (e.Spoofed ? 2 : 1) << SpoofStateShift);
     p.U4(8, e.TtffMs);
     p.U4(12, e.SinceRestartMs);
     return BuildUbxFrame(UbxClassNav, UbxNavStatus, p.Bytes());

@@ -172,6 +172,8 @@ ControlOutcome ReceiverControl::CfgMsg(const UbxMessage& m) {
     const size_t n = m.Payload.size();
     if (n != CfgMsgPollLength && n != CfgMsgCurrentPortLength && n != CfgMsgTargetsLength)
         return Answer(false, m, "UBX CFG-MSG of bad length");
+    unsigned healthRate = 0;
+    if (FHealthRates.Get(m.Payload[0], m.Payload[1], healthRate)) return CfgMsgHealth(m);
     const int index = m.Payload[0] == UbxClassNmea ? KindOfUbxId(m.Payload[1]) : NoKind;
     const std::string what = "UBX CFG-MSG " + Hex(m.Payload[0], 2) + " " + Hex(m.Payload[1], 2);
     if (index == NoKind) return Answer(false, m, what + " (no such sentence here)");
@@ -194,6 +196,24 @@ ControlOutcome ReceiverControl::CfgMsg(const UbxMessage& m) {
     return Answer(true, m,
                   what + ": " + name + " on UART1 every " + std::to_string(rate) +
                       (rate == 0 ? " (off)" : " solution(s)"));
+}
+
+// CFG-MSG of MON-RF, MON-SPAN or SEC-SIG: polled or set as a sentence is.
+ControlOutcome ReceiverControl::CfgMsgHealth(const UbxMessage& m) {
+    const size_t n = m.Payload.size();
+    const std::string what = "UBX CFG-MSG " + Hex(m.Payload[0], 2) + " " + Hex(m.Payload[1], 2);
+    unsigned rate = 0;
+    FHealthRates.Get(m.Payload[0], m.Payload[1], rate);
+    if (n == CfgMsgPollLength) {
+        const std::vector<uint8_t> reply = {
+            m.Payload[0], m.Payload[1], 0, static_cast<uint8_t>(rate), 0, 0, 0, 0};
+        ControlOutcome out = Answer(true, m, what + " poll");
+        out.Replies.insert(out.Replies.begin(), BuildUbxFrame(UbxClassCfg, UbxCfgMsg, reply));
+        return out;
+    }
+    rate = n == CfgMsgTargetsLength ? m.Payload[2 + UartTarget] : m.Payload[2];
+    FHealthRates.Set(m.Payload[0], m.Payload[1], rate);
+    return Answer(true, m, what + ": every " + std::to_string(rate) + " solution(s)");
 }
 
 ControlOutcome ReceiverControl::CfgRate(const UbxMessage& m) {

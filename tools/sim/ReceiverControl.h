@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tools/sim/CommandParser.h"
+#include "tools/sim/Interference.h"
 #include "tools/sim/OutputSchedule.h"
 #include "tools/sim/ReceiverModel.h"
 
@@ -25,7 +26,8 @@ class ReceiverControl {
     static constexpr unsigned MinPeriodMs = 25;
     static constexpr int UartTarget = 1;  // the I/O target this port stands for
 
-    explicit ReceiverControl(bool zda) : FZda(zda), FSchedule(zda) {}
+    explicit ReceiverControl(bool zda, const InterferenceSettings& health = {})
+        : FZda(zda), FSchedule(zda), FHealthRates(health) {}
 
     ControlOutcome Apply(const ReceivedCommand& command);
     // A message to refuse whatever it holds, as (class << 8) | id; 0: none.
@@ -34,12 +36,14 @@ class ReceiverControl {
     const OutputSchedule& Schedule() const { return FSchedule; }
     OutputSchedule& Schedule() { return FSchedule; }
     unsigned PeriodMs() const { return FPeriodMs; }
+    const HealthRates& Health() const { return FHealthRates; }
 
   private:
     ControlOutcome ApplyUbx(const UbxMessage& m);
     ControlOutcome CfgRst(const UbxMessage& m);
     ControlOutcome CfgMsg(const UbxMessage& m);
     ControlOutcome CfgRate(const UbxMessage& m);
+    ControlOutcome CfgMsgHealth(const UbxMessage& m);
     ControlOutcome ApplyText(const std::string& body);
     ControlOutcome Psrf104(const std::vector<std::string>& fields);
     ControlOutcome Psrf103(const std::vector<std::string>& fields);
@@ -49,4 +53,5 @@ class ReceiverControl {
     OutputSchedule FSchedule;
     unsigned FPeriodMs = DefaultPeriodMs;
     uint16_t FRefused = 0;
+    HealthRates FHealthRates;
 };

@@ -57,7 +57,9 @@ struct EpochState {
     std::vector<SatelliteView> Satellites;  // in view, by constellation then PRN
     int UsedCount = 0;
     int64_t SinceRestartMs = 0;
-    int64_t TtffMs = 0;  // restart to the first fix; 0 while there is none
+    int64_t TtffMs = 0;    // restart to the first fix; 0 while there is none
+    bool Jammed = false;   // a jammer lowers every C/N0 (Interference.h)
+    bool Spoofed = false;  // a spoofer has moved the position
 };
 
 class ReceiverModel {

@@ -44,7 +44,7 @@ ReceiverSettings SettingsFrom(const SimOptions& o) {
 
 ReceiverSimulator::ReceiverSimulator(SimOptions options)
     : FOptions(std::move(options)),
-      FControl(FOptions.Zda),
+      FControl(FOptions.Zda, FOptions.Interference),
       FFaults(FOptions.Faults, FOptions.Seed ^ FaultSeedSalt),
       FRtk(FOptions.Rtk, FOptions.TimeScale) {
     FControl.SetRefused(FOptions.RefusedUbx);
@@ -320,6 +320,7 @@ void ReceiverSimulator::EmitEpoch() {
 
     EpochState epoch = FModel->Advance(simMs);
     FRtk.Apply(epoch, dueNs);
+    ApplyInterference(FOptions.Interference, simMs, epoch);
     // A receiver computes every solution; one whose output would start while
     // the previous epoch is still going out is not sent (decided on the ideal
     // line schedule, so the output does not depend on thread timing).
@@ -349,6 +350,13 @@ void ReceiverSimulator::EmitEpoch() {
                 item.Bytes = std::move(frame);
                 items.push_back(std::move(item));
             }
+        }
+        for (std::string& frame : ComposeHealthFrames(epoch, FControl.Health())) {
+            SentItem item;
+            item.Type = SentItem::Binary;
+            item.Epoch = epoch.Index;
+            item.Bytes = std::move(frame);
+            items.push_back(std::move(item));
         }
         for (SentItem& item : items) {
             FVirtualBusyNs = std::max(FVirtualBusyNs, dueNs) +

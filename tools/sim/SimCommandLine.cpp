@@ -40,6 +40,13 @@ const char* const SimUsage =
     "  --bad-checksum P    probability of a wrong checksum\n"
     "  --long-lines P      probability of a sentence longer than 100 characters\n"
     "  --hangup-after S    close the line after S seconds, as an unplugged adapter\n"
+    "  --jam-at S[,DB]     from S simulated seconds on, lower every C/N0 by DB\n"
+    "                      (default 15) and raise the jamming indicator\n"
+    "  --spoof-at S        from S simulated seconds on, move the position 1.1 km\n"
+    "                      north and report spoofing (NAV-STATUS, SEC-SIG)\n"
+    "  --mon-rf N          send UBX MON-RF every N solutions (default 0: off)\n"
+    "  --mon-span N        send UBX MON-SPAN (the spectrum) every N solutions\n"
+    "  --sec-sig N         send UBX SEC-SIG every N solutions\n"
     "  --record FILE       write every byte sent to FILE\n"
     "  --link PATH         make PATH a symbolic link to the slave side\n"
     "  --duration S        stop after S seconds\n"
@@ -94,6 +101,24 @@ bool ToStart(const std::string& text, StartKind& kind) {
         kind = StartKind::Cold;
     else
         return false;
+    return true;
+}
+
+// "S" or "S,DB": the jamming moment and how far it lowers every C/N0.
+bool ToJamming(const std::string& text, InterferenceSettings& s) {
+    constexpr double MostDb = 60;
+    const size_t comma = text.find(',');
+    if (!ToDouble(text.substr(0, comma), s.JamAtS) || s.JamAtS < 0) return false;
+    if (comma == std::string::npos) return true;
+    return ToDouble(text.substr(comma + 1), s.JamDb) && s.JamDb > 0 && s.JamDb <= MostDb;
+}
+
+// Every Nth solution, 0 off, as CFG-MSG counts (one byte).
+bool ToRate(const std::string& text, unsigned& rate) {
+    constexpr unsigned long MostRate = 255;
+    unsigned long value = 0;
+    if (!ToUnsigned(text, value) || value > MostRate) return false;
+    rate = static_cast<unsigned>(value);
     return true;
 }
 
@@ -173,6 +198,12 @@ bool ApplyValue(const std::string& name, const std::string& v, SimCommandLine& l
     if (name == "--bad-checksum") return ToProbability(v, o.Faults.BadChecksum);
     if (name == "--long-lines") return ToProbability(v, o.Faults.LongLines);
     if (name == "--hangup-after") return ToDouble(v, o.HangupAfterS) && o.HangupAfterS > 0;
+    if (name == "--jam-at") return ToJamming(v, o.Interference);
+    if (name == "--spoof-at")
+        return ToDouble(v, o.Interference.SpoofAtS) && o.Interference.SpoofAtS >= 0;
+    if (name == "--mon-rf") return ToRate(v, o.Interference.RfRate);
+    if (name == "--mon-span") return ToRate(v, o.Interference.SpanRate);
+    if (name == "--sec-sig") return ToRate(v, o.Interference.SecSigRate);
     if (name == "--record") return !(o.RecordFile = v).empty();
     if (name == "--link") return !(o.LinkPath = v).empty();
     if (name == "--duration") return ToDouble(v, d) && (line.DurationS = d) > 0;
@@ -185,7 +216,8 @@ bool TakesValue(const std::string& name) {
         "--lon",      "--alt",          "--speed",      "--course",       "--utc",    "--start",
         "--hot",      "--warm",         "--cold",       "--time-scale",   "--replay", "--rate",
         "--garbage",  "--bad-checksum", "--long-lines", "--hangup-after", "--record", "--link",
-        "--duration", "--rtk"};
+        "--duration", "--rtk",          "--jam-at",     "--spoof-at",     "--mon-rf", "--mon-span",
+        "--sec-sig"};
     for (const char* n : Names)
         if (name == n) return true;
     return false;

@@ -7,6 +7,7 @@
 
 #include "tools/sim/EpochSentences.h"
 #include "tools/sim/FaultInjector.h"
+#include "tools/sim/Interference.h"
 #include "tools/sim/ReceiverModel.h"
 #include "tools/sim/RtkModel.h"
 
@@ -38,6 +39,7 @@ struct SimOptions {
     RtkTimes Rtk;
 
     FaultSettings Faults;
+    InterferenceSettings Interference;
     double HangupAfterS = 0;  // wall-clock seconds after start; 0 = never
 
     std::string ReplayFile;  // play this instead of synthesising
