@@ -15,12 +15,14 @@
 #include <array>
 
 #include "control/CampaignPanel.h"
+#include "control/CorrectionsWindow.h"
 #include "control/EvaluationWindow.h"
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
 #include "control/FrameUtilButton.h"
 #include "link/ThreadGpsDeviceDetect.h"
+#include "ntrip/NtripUrl.h"
 #include "shell/MainForm.h"
 #include "views/FrameSViewer.h"
 
@@ -47,6 +49,11 @@ constexpr char KeyCampaignTimeout[] = "campaign/timeout";
 constexpr char KeyCampaignPause[] = "campaign/pause";
 constexpr char KeyReference[] = "accuracy/reference";
 constexpr char KeyKeptEpochs[] = "recording/keepThousands";
+constexpr char KeyCaster[] = "corrections/caster";
+constexpr char KeyMountpoint[] = "corrections/mountpoint";
+constexpr char KeyCasterUser[] = "corrections/user";
+constexpr char KeyCasterPassword[] = "corrections/password";
+constexpr char KeyGgaInterval[] = "corrections/ggaInterval";
 
 constexpr int MinPeriodMs = 250;
 constexpr int MaxPeriodMs = 60000;
@@ -141,6 +148,26 @@ void RestoreEvaluation(const QSettings& s, TEvaluationWindow& window) {
         window.keepSpin->setValue(number);
 }
 
+// The caster only as an ntrip:// address, the password only in its obscured form.
+void RestoreCorrections(const QSettings& s, TCorrectionsWindow& window) {
+    const QString caster = s.value(KeyCaster).toString();
+    if (LooksLikeNtripUrl(caster.toStdString())) window.casterEdit->setText(caster);
+    window.mountEdit->setText(s.value(KeyMountpoint).toString());
+    window.userEdit->setText(s.value(KeyCasterUser).toString());
+    window.SetKeptPassword(s.value(KeyCasterPassword).toString().toStdString());
+    int seconds = 0;
+    if (ReadInt(s, KeyGgaInterval, window.ggaSpin->minimum(), window.ggaSpin->maximum(), seconds))
+        window.ggaSpin->setValue(seconds);
+}
+
+void SaveCorrections(QSettings& s, const TCorrectionsWindow& window) {
+    s.setValue(KeyCaster, QString::fromStdString(window.KeptCaster()));
+    s.setValue(KeyMountpoint, window.mountEdit->text());
+    s.setValue(KeyCasterUser, window.userEdit->text());
+    s.setValue(KeyCasterPassword, QString::fromStdString(window.KeptPassword()));
+    s.setValue(KeyGgaInterval, window.ggaSpin->value());
+}
+
 void RestoreSky(const QSettings& s, TFSViewer& sky) {
     bool axes = false, full = true;
     if (ReadBool(s, KeySkyAxes, axes) && axes != sky.AxesShown()) sky.SkyClick();
@@ -200,6 +227,7 @@ bool MonitorSettings::Restore(const SettingsTargets& targets, std::string& probl
     if (targets.Window) RestoreWindow(s, *targets.Window);
     if (targets.Sky) RestoreSky(s, *targets.Sky);
     if (targets.Evaluation) RestoreEvaluation(s, *targets.Evaluation);
+    if (targets.Corrections) RestoreCorrections(s, *targets.Corrections);
     return true;
 }
 
@@ -247,6 +275,7 @@ bool MonitorSettings::Save(const SettingsTargets& targets, std::string& problem)
         s.setValue(KeyReference, window->referenceEdit->text());
         s.setValue(KeyKeptEpochs, window->keepSpin->value());
     }
+    if (targets.Corrections) SaveCorrections(s, *targets.Corrections);
     s.sync();
     if (s.status() != QSettings::NoError) {
         problem = "cannot write the settings file " + FFile.toStdString();

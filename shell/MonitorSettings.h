@@ -2,7 +2,9 @@
 // configuration folder: the port or link, baud rate and detection mode, the
 // u-blox dialog's choices, the SiRF output intervals, the last capture folder
 // the sky view's axis and layout toggles, the main window's place and size,
-// and the evaluation window's campaign choices and reference position.
+// the evaluation window's campaign choices and reference position, and the
+// corrections window's caster, mountpoint, user, password (never in clear)
+// and GGA interval.
 //
 // Every value is checked on reading; one that is missing or out of range
 // leaves the control as it is. A damaged or unreadable file is ignored as a
@@ -18,6 +20,7 @@ class TFNmeaChoice;
 class TFUtilButton;
 class TFSViewer;
 class TEvaluationWindow;
+class TCorrectionsWindow;
 class TMainForm;
 
 // The controls whose state is kept; any may be null.
@@ -27,8 +30,9 @@ struct SettingsTargets {
     TFNmeaChoice* Sirf = nullptr;
     TFUtilButton* Tools = nullptr;
     TFSViewer* Sky = nullptr;
-    TMainForm* Window = nullptr;              // its place and size, restored onto the screen
-    TEvaluationWindow* Evaluation = nullptr;  // the campaign's choices and the reference
+    TMainForm* Window = nullptr;                // its place and size, restored onto the screen
+    TEvaluationWindow* Evaluation = nullptr;    // the campaign's choices and the reference
+    TCorrectionsWindow* Corrections = nullptr;  // caster, mountpoint, user, password (obscured)
 };
 
 class MonitorSettings {
