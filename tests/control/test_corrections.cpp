@@ -13,9 +13,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <cstdlib>
+#include <mutex>
 
 #include "ConnectFixture.h"
 #include "control/CorrectionsWindow.h"
+#include "nmea/StationBaseline.h"
 #include "serial/LinkNumbers.h"
 #include "tests/ntrip/CasterProcess.h"
 #include "tests/ntrip/ClientProbe.h"
@@ -36,6 +39,7 @@ constexpr const char* Record =
 // monitor sends on connecting: both reach the receiver whole beside them.
 constexpr const char* Command = "$PUBX,00*33";
 constexpr const char* CommandOnWire = "$PUBX,00*33\r\n";
+const std::string Gga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
 const std::string IdentityPoll("\xB5\x62\x0A\x04\x00\x00\x0E\x34", 8);
 
 void EraseAll(std::string& text, const std::string& part) {
@@ -96,6 +100,15 @@ TEST_F(Corrections, TheCastersStreamReachesTheReceiverWholeBetweenCommands) {
     PtyPair receiver;
     ASSERT_TRUE(receiver.Ok());
     TCorrectionsWindow& window = OpenOn(receiver.Path());
+    // The receiver's position: the streams are listed with their distance from it.
+    ASSERT_TRUE(receiver.Write(Gga));
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            std::lock_guard<std::mutex> hold(NmeaManager->Lock());
+            Geodetic here;
+            return ReceiverPosition(*NmeaManager, here);
+        },
+        10s));
 
     window.tableButton->click();
     ASSERT_TRUE(RunUntil([&] { return window.streamTable->rowCount() == 1; }, 20s))
@@ -104,6 +117,8 @@ TEST_F(Corrections, TheCastersStreamReachesTheReceiverWholeBetweenCommands) {
     EXPECT_EQ(window.streamTable->item(0, 2)->text(), "RTCM 3.2");
     EXPECT_EQ(window.streamTable->item(0, 4)->text(), "GPS+GLO");
     EXPECT_EQ(window.streamTable->item(0, 5)->text(), "52.48, 13.30");
+    EXPECT_EQ(window.streamTable->item(0, 6)->text(),
+              QString("%1 km").arg(DistanceKm(48.1173, 11.5167, 52.48, 13.30), 0, 'f', 1));
     emit window.streamTable->cellClicked(0, 0);
     EXPECT_EQ(window.mountEdit->text(), Mount);
 
@@ -140,6 +155,13 @@ TEST_F(Corrections, TheCastersStreamReachesTheReceiverWholeBetweenCommands) {
     EXPECT_TRUE(RunUntil([&] { return window.ageLabel->text() != "Age: -"; }, 5s));
     EXPECT_TRUE(window.bytesLabel->text().startsWith(QString("Bytes: %1").arg(served.size())))
         << window.bytesLabel->text().toStdString();
+
+    // The README's picture, when asked for.
+    if (const char* picture = std::getenv("LUMAROKUB_CORRECTIONS_PICTURE")) {
+        window.show();
+        RunFor(2500ms);  // the rate is measured over two seconds and more
+        EXPECT_TRUE(window.grab().save(picture));
+    }
 
     window.connectButton->click();
     EXPECT_FALSE(window.Streaming());
