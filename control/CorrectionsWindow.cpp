@@ -359,8 +359,8 @@ void TCorrectionsWindow::StopClient(const std::string& why) {
 void TCorrectionsWindow::Forward(std::vector<uint8_t> bytes) {
     if (!FClient) return;
     const size_t size = bytes.size();
-    std::vector<Command> commands;
-    commands.push_back(Command{RawBytes{std::move(bytes)}});
+    std::vector<Command> commands(1);
+    commands[0].Value.emplace<RawBytes>().Bytes.swap(bytes);
     if (!FLink.Submit(std::move(commands))) {
         StopClient(LinkClosedText);
         return;
