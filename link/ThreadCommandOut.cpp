@@ -94,7 +94,10 @@ void TCommandOut::SendOne(Command command) {
         ++FRefused;
         return;
     }
-    PurgePort(FPort, PurgeTransmit);
+    if (std::holds_alternative<RawBytes>(command.Value))
+        FRawSent = true;
+    else if (!FRawSent)
+        PurgePort(FPort, PurgeTransmit);
     const int written = Write(bytes.data(), bytes.size());
     const auto* frame = std::get_if<UbxFrame>(&command.Value);
     if (frame && command.AwaitAnswer && FAnswers && written > 0)
@@ -108,7 +111,7 @@ void TCommandOut::SendText(const NmeaText& text) {
         Tell(wire.Refusal);
         return;
     }
-    PurgePort(FPort, PurgeBoth);
+    PurgePort(FPort, FRawSent ? PurgeReceive : PurgeBoth);
     Write(reinterpret_cast<const uint8_t*>(wire.Text.data()), wire.Text.size());
 }
 

@@ -6,7 +6,10 @@
 //
 // Before each command the port's transmit side is purged, and before an NMEA
 // text its receive side too; a UBX frame keeps the receive side, where the
-// answer to the frame before may already sit. An NMEA text goes out completed
+// answer to the frame before may already sit. Raw bytes (corrections) are
+// never purged: once some went out, no transmit purge runs on the link
+// again, as the transmit side may still hold corrections on their way to
+// the receiver. An NMEA text goes out completed
 // (CommandText.h); one whose checksum digits are wrong is refused and the
 // user is told through the message sink. Each UBX frame that awaits its
 // answer is registered with the answer watch the moment it is written.
@@ -81,6 +84,7 @@ class TCommandOut : public YThread {
     MessageSink* FMessages = nullptr;
     UbxAnswerWatch* FAnswers = nullptr;
     std::atomic<int> FRefused{0};
+    bool FRawSent = false;  // the sender's thread only
 
     mutable std::mutex FLock;
     mutable std::condition_variable FChanged;

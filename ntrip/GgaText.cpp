@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <vector>
 
 #include "link/CommandText.h"
 
@@ -37,4 +40,38 @@ std::string BuildGga(const GgaPosition& position, unsigned secondsOfDay) {
         (position.Latitude < 0 ? "S" : "N") + "," + Coordinate(position.Longitude, 3) + "," +
         (position.Longitude < 0 ? "W" : "E") + ",1,12,1.0," + height + ",M,0.0,M,,";
     return CompleteCommandText(sentence).Text;
+}
+
+namespace {
+
+constexpr double MinHeightM = -1000;   // below the Dead Sea's shore, above any mine
+constexpr double MaxHeightM = 100000;  // the edge of space
+
+// One number that fills `field` and lies in [low, high].
+bool ReadCoordinate(const std::string& field, double low, double high, double& value) {
+    if (field.empty()) return false;
+    char* end = nullptr;
+    value = std::strtod(field.c_str(), &end);
+    return end == field.c_str() + field.size() && std::isfinite(value) && value >= low &&
+           value <= high;
+}
+
+}  // namespace
+
+bool ParseGgaPosition(const std::string& text, GgaPosition& position, std::string& error) {
+    std::vector<std::string> fields;
+    std::stringstream in(text);
+    for (std::string field; std::getline(in, field, ',');) fields.push_back(field);
+    if (!text.empty() && text.back() == ',') fields.push_back("");
+    GgaPosition read;
+    if (fields.size() != 3 || !ReadCoordinate(fields[0], -90, 90, read.Latitude) ||
+        !ReadCoordinate(fields[1], -180, 180, read.Longitude) ||
+        !ReadCoordinate(fields[2], MinHeightM, MaxHeightM, read.HeightM)) {
+        error = "not LAT,LON,HEIGHT (degrees from -90 to 90 and -180 to 180, metres from " +
+                std::to_string(static_cast<int>(MinHeightM)) + " to " +
+                std::to_string(static_cast<int>(MaxHeightM)) + "): " + text;
+        return false;
+    }
+    position = read;
+    return true;
 }

@@ -13,3 +13,7 @@ struct GgaPosition {
 
 // `secondsOfDay`: the UTC time of the sentence.
 std::string BuildGga(const GgaPosition& position, unsigned secondsOfDay);
+
+// "LAT,LON,HEIGHT" in degrees and metres (north and east positive): false,
+// with the reason, for anything else or a value off the earth.
+bool ParseGgaPosition(const std::string& text, GgaPosition& position, std::string& error);

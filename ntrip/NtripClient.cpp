@@ -119,6 +119,11 @@ NtripClient::Outcome NtripClient::Session(std::string& error) {
             break;
     }
     error = AnswerProblem(FConfig.Url, exchange.Head, false);
+    if (exchange.Head.Kind == AnswerKind::NotFound ||
+        exchange.Head.Kind == AnswerKind::SourceTable) {
+        std::lock_guard<std::mutex> guard(FLock);
+        FStatus.MountMissing = true;
+    }
     if (!error.empty())
         return exchange.Head.Kind == AnswerKind::OtherStatus && exchange.Head.Status >= 500
                    ? Outcome::Retry

@@ -41,6 +41,9 @@ struct NtripStatus {
     unsigned Attempt = 0;      // the current reconnection attempt (0: none)
     uint64_t GgaSent = 0;
     std::string LastError;
+    // The caster has no such mountpoint (404, or its source table answered):
+    // the user needs the table again.
+    bool MountMissing = false;
 };
 
 class NtripClient : public YThread {

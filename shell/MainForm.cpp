@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "control/CorrectionsWindow.h"
 #include "control/EvaluationWindow.h"
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
@@ -54,6 +55,8 @@ constexpr char EvaluationShortcut[] = "Ctrl+E";
 constexpr char CampaignShortcut[] = "Ctrl+T";
 constexpr char CampaignMenuText[] = "Time-to-fix campaign...";
 constexpr char EvaluationMenuText[] = "Evaluation: accuracy, signals, satellites, export...";
+constexpr char CorrectionsShortcut[] = "Ctrl+Shift+R";
+constexpr char CorrectionsMenuText[] = "Corrections (NTRIP)...";
 
 constexpr int MonitorFontPoints = 8;
 constexpr int PumpMs = 5;
@@ -117,6 +120,7 @@ TMainForm::~TMainForm() {
         FLink->SetObserver(nullptr);
     }
     FEvaluation.reset();
+    FCorrections.reset();
     if (NmeaManager && FRecording) {
         std::lock_guard<std::mutex> hold(NmeaManager->Lock());
         if (NmeaManager->Epochs == FRecording.get()) NmeaManager->Epochs = nullptr;
@@ -171,6 +175,15 @@ TEvaluationWindow& TMainForm::Evaluation() {
     return *FEvaluation;
 }
 
+TCorrectionsWindow& TMainForm::Corrections() {
+    if (!FCorrections) {
+        FCorrections =
+            std::make_unique<TCorrectionsWindow>(*NmeaManager, *FLink, *YThread::MainDispatcher());
+        FCorrections->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    return *FCorrections;
+}
+
 void TMainForm::BuildEvaluationEntries() {
     auto* evaluation = new QShortcut(QKeySequence(EvaluationShortcut), this);
     connect(evaluation, &QShortcut::activated, this, [this] { ShowEvaluation(false); });
@@ -180,6 +193,10 @@ void TMainForm::BuildEvaluationEntries() {
     auto* menu = new QMenu(this);
     menu->addAction(CampaignMenuText, this, [this] { ShowEvaluation(true); });
     menu->addAction(EvaluationMenuText, this, [this] { ShowEvaluation(false); });
+    const auto showCorrections = [this] { Corrections().show(), Corrections().raise(); };
+    menu->addAction(CorrectionsMenuText, this, showCorrections);
+    connect(new QShortcut(QKeySequence(CorrectionsShortcut), this), &QShortcut::activated, this,
+            showCorrections);
     connect(FRestartButton, &QWidget::customContextMenuRequested, this,
             [this, menu](const QPoint& at) { menu->popup(FRestartButton->mapToGlobal(at)); });
 }

@@ -38,6 +38,7 @@ QFont MonitorFont();
 
 class EpochRecorder;
 class TEvaluationWindow;
+class TCorrectionsWindow;
 
 class TMainForm : public QWidget, public TLayoutHost {
     Q_OBJECT
@@ -78,6 +79,9 @@ class TMainForm : public QWidget, public TLayoutHost {
     TEvaluationWindow& ShowEvaluation(bool campaign);
     // The evaluation window, made (hidden) when it does not exist yet.
     TEvaluationWindow& Evaluation();
+    // The corrections window (NTRIP), made hidden on first use; Ctrl+Shift+R
+    // and the restart panel's context menu show it.
+    TCorrectionsWindow& Corrections();
     // The player bar, shown while a capture plays on the port.
     TPlayerBar* PlayerBar() const { return FPlayerBar; }
     // The receiver's answer to a UBX frame (from the reader, on the GUI thread).
@@ -115,6 +119,7 @@ class TMainForm : public QWidget, public TLayoutHost {
     std::unique_ptr<Connection> FLink;
     std::unique_ptr<EpochRecorder> FRecording;
     std::unique_ptr<TEvaluationWindow> FEvaluation;
+    std::unique_ptr<TCorrectionsWindow> FCorrections;
     std::unique_ptr<UbxAnswerWatch> FAnswers;
     TDataFreshness* FFreshness = nullptr;
     TDisplayPacer* FPacer = nullptr;

@@ -15,12 +15,14 @@
 #include <array>
 
 #include "control/CampaignPanel.h"
+#include "control/CorrectionsWindow.h"
 #include "control/EvaluationWindow.h"
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameComPortSetting.h"
 #include "control/FrameUtilButton.h"
 #include "link/ThreadGpsDeviceDetect.h"
+#include "ntrip/NtripUrl.h"
 #include "shell/MainForm.h"
 #include "shell/WatchSettings.h"
 #include "views/FrameSViewer.h"
@@ -48,6 +50,11 @@ constexpr char KeyCampaignTimeout[] = "campaign/timeout";
 constexpr char KeyCampaignPause[] = "campaign/pause";
 constexpr char KeyReference[] = "accuracy/reference";
 constexpr char KeyKeptEpochs[] = "recording/keepThousands";
+constexpr char KeyCaster[] = "corrections/caster";
+constexpr char KeyMountpoint[] = "corrections/mountpoint";
+constexpr char KeyCasterUser[] = "corrections/user";
+constexpr char KeyCasterPassword[] = "corrections/password";
+constexpr char KeyGgaInterval[] = "corrections/ggaInterval";
 
 constexpr int MinPeriodMs = 250;
 constexpr int MaxPeriodMs = 60000;
@@ -142,6 +149,26 @@ void RestoreEvaluation(const QSettings& s, TEvaluationWindow& window) {
         window.keepSpin->setValue(number);
 }
 
+// The caster only as an ntrip:// address, the password only in its obscured form.
+void RestoreCorrections(const QSettings& s, TCorrectionsWindow& window) {
+    const QString caster = s.value(KeyCaster).toString();
+    if (LooksLikeNtripUrl(caster.toStdString())) window.casterEdit->setText(caster);
+    window.mountEdit->setText(s.value(KeyMountpoint).toString());
+    window.userEdit->setText(s.value(KeyCasterUser).toString());
+    window.SetKeptPassword(s.value(KeyCasterPassword).toString().toStdString());
+    int seconds = 0;
+    if (ReadInt(s, KeyGgaInterval, window.ggaSpin->minimum(), window.ggaSpin->maximum(), seconds))
+        window.ggaSpin->setValue(seconds);
+}
+
+void SaveCorrections(QSettings& s, const TCorrectionsWindow& window) {
+    s.setValue(KeyCaster, QString::fromStdString(window.KeptCaster()));
+    s.setValue(KeyMountpoint, window.mountEdit->text());
+    s.setValue(KeyCasterUser, window.userEdit->text());
+    s.setValue(KeyCasterPassword, QString::fromStdString(window.KeptPassword()));
+    s.setValue(KeyGgaInterval, window.ggaSpin->value());
+}
+
 void RestoreSky(const QSettings& s, TFSViewer& sky) {
     bool axes = false, full = true;
     if (ReadBool(s, KeySkyAxes, axes) && axes != sky.AxesShown()) sky.SkyClick();
@@ -205,6 +232,7 @@ bool MonitorSettings::Restore(const SettingsTargets& targets, std::string& probl
         std::lock_guard<std::mutex> hold(*targets.WatchLock);
         targets.Watch->SetThresholds(ReadWatchThresholds(s, targets.Watch->Thresholds()));
     }
+    if (targets.Corrections) RestoreCorrections(s, *targets.Corrections);
     return true;
 }
 
@@ -256,6 +284,7 @@ bool MonitorSettings::Save(const SettingsTargets& targets, std::string& problem)
         std::lock_guard<std::mutex> hold(*targets.WatchLock);
         WriteWatchThresholds(s, targets.Watch->Thresholds());
     }
+    if (targets.Corrections) SaveCorrections(s, *targets.Corrections);
     s.sync();
     if (s.status() != QSettings::NoError) {
         problem = "cannot write the settings file " + FFile.toStdString();

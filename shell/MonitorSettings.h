@@ -2,7 +2,9 @@
 // configuration folder: the port or link, baud rate and detection mode, the
 // u-blox dialog's choices, the SiRF output intervals, the last capture folder
 // the sky view's axis and layout toggles, the main window's place and size,
-// and the evaluation window's campaign choices and reference position.
+// the evaluation window's campaign choices and reference position, and the
+// corrections window's caster, mountpoint, user, password (never in clear)
+// and GGA interval.
 //
 // Every value is checked on reading; one that is missing or out of range
 // leaves the control as it is. A damaged or unreadable file is ignored as a
@@ -19,6 +21,7 @@ class TFNmeaChoice;
 class TFUtilButton;
 class TFSViewer;
 class TEvaluationWindow;
+class TCorrectionsWindow;
 class TMainForm;
 class InterferenceWatch;
 
@@ -33,6 +36,7 @@ struct SettingsTargets {
     TEvaluationWindow* Evaluation = nullptr;  // the campaign's choices and the reference
     InterferenceWatch* Watch = nullptr;       // its thresholds, set under WatchLock
     std::mutex* WatchLock = nullptr;
+    TCorrectionsWindow* Corrections = nullptr;  // caster, mountpoint, user, password (obscured)
 };
 
 class MonitorSettings {

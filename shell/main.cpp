@@ -103,6 +103,7 @@ constexpr int WindowIconSize = 64;
 SettingsTargets KeptControls(TMainForm& window) {
     SettingsTargets t;
     t.Evaluation = &window.Evaluation();
+    t.Corrections = &window.Corrections();
     t.Port = FComPortSetting;
     t.Ublox = FmNmeaChoice_ub;
     t.Sirf = FmNmeaChoice ? FmNmeaChoice->Panel() : nullptr;

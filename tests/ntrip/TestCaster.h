@@ -1,7 +1,8 @@
 // A caster of the tests' own on 127.0.0.1 (POSIX sockets): it takes one
 // client at a time, keeps its request, answers with pieces written one by
 // one (so chunk boundaries fall where a test wants them), then keeps what
-// the client sends (its GGA) until the client or the test ends.
+// the client sends (its GGA) until the client or the test ends. It may answer
+// source-table requests with a table of its own.
 #pragma once
 
 #include <netinet/in.h>
@@ -17,7 +18,10 @@
 
 class TestCaster {
   public:
-    explicit TestCaster(std::vector<std::string> answer) : FAnswer(std::move(answer)) {
+    // `table`: when given, the answer to a source-table request ("GET / "),
+    // after which that client is closed.
+    explicit TestCaster(std::vector<std::string> answer, std::string table = {})
+        : FAnswer(std::move(answer)), FTable(std::move(table)) {
         FListen = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -62,14 +66,19 @@ class TestCaster {
     void Serve(int client) {
         bool answered = false;
         char buffer[4096];
+        const size_t start = Received().size();  // where this client's request begins
         while (!FStop) {
             if (!Readable(client)) continue;
             const ssize_t n = recv(client, buffer, sizeof buffer, 0);
             if (n <= 0) return;
             std::lock_guard<std::mutex> guard(FLock);
             FReceived.append(buffer, static_cast<size_t>(n));
-            if (!answered && FReceived.find("\r\n\r\n") != std::string::npos) {
+            if (!answered && FReceived.find("\r\n\r\n", start) != std::string::npos) {
                 answered = true;
+                if (!FTable.empty() && FReceived.compare(start, 6, "GET / ") == 0) {
+                    send(client, FTable.data(), FTable.size(), MSG_NOSIGNAL);
+                    return;
+                }
                 for (const std::string& piece : FAnswer) {
                     send(client, piece.data(), piece.size(), MSG_NOSIGNAL);
                     std::this_thread::yield();
@@ -79,6 +88,7 @@ class TestCaster {
     }
 
     std::vector<std::string> FAnswer;
+    std::string FTable;
     int FListen = -1;
     uint16_t FPort = 0;
     std::atomic<bool> FStop{false};

@@ -56,7 +56,8 @@ bool CheckCorrectionsOption(const std::string& url, const std::string& port, std
     return true;
 }
 
-CorrectionsFeed::CorrectionsFeed(const std::string& url, YComPort& port) {
+CorrectionsFeed::CorrectionsFeed(const std::string& url, YComPort& port,
+                                 const std::optional<GgaPosition>& fallback) {
     NtripClientConfig config;
     std::string error;
     ParseNtripUrl(url, config.Url, error);
@@ -65,6 +66,7 @@ CorrectionsFeed::CorrectionsFeed(const std::string& url, YComPort& port) {
     FClient = std::make_unique<NtripClient>(
         config, [&port](const uint8_t* data, size_t size) { port.WriteBytes(data, size); },
         [](const std::string& line) { std::cerr << Prefix << line << '\n'; });
+    if (fallback) FClient->SetPosition(*fallback);
     FClient->Start();
     FClient->Resume();
 }

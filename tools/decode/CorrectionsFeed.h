@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,7 +23,9 @@ class CorrectionsFeed {
   public:
     // Starts the client; the URL was checked. The mountpoint's entry in the
     // caster's source table says whether it wants the receiver's GGA.
-    CorrectionsFeed(const std::string& url, YComPort& port);
+    // `fallback`: the position a GGA is built from while the receiver sends none.
+    CorrectionsFeed(const std::string& url, YComPort& port,
+                    const std::optional<GgaPosition>& fallback = std::nullopt);
     ~CorrectionsFeed();
     CorrectionsFeed(const CorrectionsFeed&) = delete;
     CorrectionsFeed& operator=(const CorrectionsFeed&) = delete;

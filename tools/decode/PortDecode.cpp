@@ -58,7 +58,8 @@ uint32_t PortNumberOf(const std::string& port) {
 
 bool IsPortOption(const char* arg) {
     return std::strcmp(arg, "--port") == 0 || std::strcmp(arg, "--baud") == 0 ||
-           std::strcmp(arg, "--count") == 0 || std::strcmp(arg, "--corrections") == 0;
+           std::strcmp(arg, "--count") == 0 || std::strcmp(arg, "--corrections") == 0 ||
+           std::strcmp(arg, "--gga-position") == 0;
 }
 
 bool ParsePortOption(const char* option, const char* value, DecodeOptions& options,
@@ -69,6 +70,15 @@ bool ParsePortOption(const char* option, const char* value, DecodeOptions& optio
     }
     if (std::strcmp(option, "--corrections") == 0) {
         options.Corrections = value;
+        return true;
+    }
+    if (std::strcmp(option, "--gga-position") == 0) {
+        GgaPosition position;
+        if (!ParseGgaPosition(value, position, error)) {
+            error = "--gga-position: " + error;
+            return false;
+        }
+        options.GgaFallback = position;
         return true;
     }
     uint64_t number = 0;
@@ -94,6 +104,10 @@ bool CheckPortOptions(const DecodeOptions& options, bool haveFile, std::string& 
     if (!options.Corrections.empty() &&
         !CheckCorrectionsOption(options.Corrections, options.Port, error))
         return false;
+    if (options.GgaFallback && options.Corrections.empty()) {
+        error = "--gga-position needs --corrections";
+        return false;
+    }
     if (options.Port.empty()) {
         if (options.Count == 0 && options.Baud == DefaultPortBaud) return true;
         error = "--baud and --count need --port";
@@ -119,7 +133,8 @@ int DecodePort(const DecodeOptions& options) {
     }
     std::unique_ptr<CorrectionsFeed> corrections;
     if (!options.Corrections.empty())
-        corrections = std::make_unique<CorrectionsFeed>(options.Corrections, port);
+        corrections =
+            std::make_unique<CorrectionsFeed>(options.Corrections, port, options.GgaFallback);
     NMEA_Manager store;
     EpochRecorder recording;  // the interference watch's cycles, on the host clock
     store.Epochs = &recording;

@@ -5,6 +5,7 @@
 #include <poll.h>
 
 #include <chrono>
+#include <thread>
 
 #include "DecodeRunner.h"
 #include "JsonLines.h"
@@ -54,6 +55,30 @@ TEST(DecodeCorrections, StreamReachesThePortWhole) {
     EXPECT_NE(decoder.Errors().find("streaming"), std::string::npos) << decoder.Errors();
 }
 
+// A network mountpoint gets a GGA built from --gga-position while the
+// receiver sends none.
+TEST(DecodeCorrections, GgaPositionGoesToANetworkMountpoint) {
+    const std::string table =
+        "SOURCETABLE 200 OK\r\nContent-Type: text/plain\r\n\r\n"
+        "STR;NET;Network;RTCM 3.2;1077(1);2;GPS;NET;DEU;48.10;11.50;1;1;x;none;B;N;9600;\r\n"
+        "ENDSOURCETABLE\r\n";
+    TestCaster caster({"ICY 200 OK\r\n"}, table);
+    PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    const std::string url = "ntrip://u:p@127.0.0.1:" + std::to_string(caster.Port()) + "/NET";
+    Decoder decoder(
+        {"--port", pty.Path(), "--corrections", url, "--gga-position", "48.1173,-11.5167,545.4"});
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (caster.Received().find("GGA,") == std::string::npos &&
+           std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const std::string received = caster.Received();
+    EXPECT_NE(received.find("GET /NET "), std::string::npos) << received;
+    EXPECT_NE(received.find(",4807.03800,N,01131.00200,W,1,"), std::string::npos) << received;
+    decoder.Signal(SIGTERM);
+    EXPECT_EQ(decoder.Wait(std::chrono::seconds(60)), 0) << decoder.Errors();
+}
+
 TEST(DecodeCorrections, RefusedOptions) {
     const struct {
         const char* Arguments;
@@ -64,6 +89,13 @@ TEST(DecodeCorrections, RefusedOptions) {
         {"--corrections ntrip://u:pw@h/M", "--corrections needs --port"},
         {"--port tcp://h:1 --corrections ntrip://u:pw@h/", "names no mountpoint"},
         {"--port tcp://h:1 --corrections ntrip://u:pw@h:99999/M", "from 1 to 65535"},
+        {"--port tcp://h:1 --gga-position 48,11,500", "--gga-position needs --corrections"},
+        {"--port tcp://h:1 --corrections ntrip://u:pw@h/M --gga-position 48,11",
+         "not LAT,LON,HEIGHT"},
+        {"--port tcp://h:1 --corrections ntrip://u:pw@h/M --gga-position 48,181,0",
+         "not LAT,LON,HEIGHT"},
+        {"--port tcp://h:1 --corrections ntrip://u:pw@h/M --gga-position 48,11,x",
+         "not LAT,LON,HEIGHT"},
     };
     for (const auto& c : cases) {
         const DecodeRun run = RunDecodeCommand(std::string(c.Arguments) + " 2>&1");
