@@ -11,7 +11,6 @@
 #include "views/MessageBox.h"
 
 TFmNmeaChoice* FmNmeaChoice = nullptr;
-TFNmeaChoice* FNmeaChoice = nullptr;
 
 namespace {
 constexpr int RowHeight = 20;

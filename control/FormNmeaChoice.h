@@ -77,4 +77,3 @@ class TFmNmeaChoice : public QWidget {
 };
 
 extern TFmNmeaChoice* FmNmeaChoice;
-extern TFNmeaChoice* FNmeaChoice;

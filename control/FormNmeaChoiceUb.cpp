@@ -17,7 +17,6 @@
 #include "serial/UbxText.h"
 #include "views/MessageBox.h"
 
-std::string UbxMeasPeriodHex = "E803";
 TFmNmeaChoice_ub* FmNmeaChoice_ub = nullptr;
 
 namespace {
