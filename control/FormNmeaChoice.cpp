@@ -10,8 +10,6 @@
 #include "link/Connection.h"
 #include "views/MessageBox.h"
 
-TFmNmeaChoice* FmNmeaChoice = nullptr;
-
 namespace {
 constexpr int RowHeight = 20;
 constexpr int ColumnWidth = 45;

@@ -75,5 +75,3 @@ class TFmNmeaChoice : public QWidget {
   private:
     TFNmeaChoice* FPanel;
 };
-
-extern TFmNmeaChoice* FmNmeaChoice;

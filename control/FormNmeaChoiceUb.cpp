@@ -17,8 +17,6 @@
 #include "serial/UbxText.h"
 #include "views/MessageBox.h"
 
-TFmNmeaChoice_ub* FmNmeaChoice_ub = nullptr;
-
 namespace {
 constexpr int MinPeriodMs = 250;
 constexpr int MaxPeriodMs = 60000;

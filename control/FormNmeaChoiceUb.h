@@ -111,5 +111,3 @@ class TFmNmeaChoice_ub : public QWidget {
     bool FRateAnswered = false;
     std::array<MessageAnswer, MessageCount> FAnswers{};
 };
-
-extern TFmNmeaChoice_ub* FmNmeaChoice_ub;

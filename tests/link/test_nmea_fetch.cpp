@@ -5,6 +5,7 @@
 #include <pthread.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -374,18 +375,30 @@ TEST_F(FetchTest, ReaderEventsReachTheListenerUntilItClosesTheGate) {
         0x0A, 0x04, "ROM CORE 3.01" + std::string(17, '\0') + "00080000" + std::string(2, '\0'));
     ASSERT_TRUE(Pty.Write(ack + rate + version + Gga + "\r\n"));
     ASSERT_TRUE(WaitDispatched(1));
-    // The lines go through the display feed; each event queued behind the
-    // hand-off of what the feed held then.
-    const std::vector<std::string> expected = {"line UBX ACK-ACK CFG-MSG",
-                                               "line UBX CFG-RATE 500 ms x 1",
-                                               "line UBX MON-VER 00080000 ROM CORE 3.01",
-                                               "line " + Gga + "\r",
-                                               "refresh",
-                                               "ack",
-                                               "rate",
-                                               "identity 00080000 ROM CORE 3.01"};
-    ASSERT_TRUE(Loop.RunUntil([&] { return events.Seen.size() >= expected.size(); }));
-    EXPECT_EQ(events.Seen, expected);
+    // The lines go through the display feed in stream order; each event is
+    // queued behind a hand-off of what the feed held, so it follows its line.
+    const std::vector<std::string> lines = {
+        "line UBX ACK-ACK CFG-MSG", "line UBX CFG-RATE 500 ms x 1",
+        "line UBX MON-VER 00080000 ROM CORE 3.01", "line " + Gga + "\r"};
+    const std::vector<std::string> told = {"ack", "rate", "identity 00080000 ROM CORE 3.01"};
+    const auto at = [&](const std::string& seen) {
+        return std::find(events.Seen.begin(), events.Seen.end(), seen) - events.Seen.begin();
+    };
+    const auto seenSize = [&] { return static_cast<ptrdiff_t>(events.Seen.size()); };
+    ASSERT_TRUE(Loop.RunUntil(
+        [&] { return at(told.back()) < seenSize() && at(lines.back()) < seenSize(); }));
+    std::vector<std::string> seenLines, seenTold;
+    for (const std::string& seen : events.Seen) {
+        if (seen.rfind("line ", 0) == 0)
+            seenLines.push_back(seen);
+        else if (seen != "refresh")
+            seenTold.push_back(seen);
+    }
+    EXPECT_EQ(seenLines, lines);
+    EXPECT_EQ(seenTold, told);
+    for (size_t i = 0; i < told.size(); ++i) EXPECT_GT(at(told[i]), at(lines[i])) << told[i];
+    EXPECT_GT(at("refresh"), at(lines[0]));
+    const std::vector<std::string> expected = events.Seen;
 
     *gate = nullptr;
     ASSERT_TRUE(Pty.Write(ack + Gga + "\r\n" + Rmc + "\r\n"));
