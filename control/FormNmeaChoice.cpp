@@ -10,9 +10,6 @@
 #include "link/Connection.h"
 #include "views/MessageBox.h"
 
-TFmNmeaChoice* FmNmeaChoice = nullptr;
-TFNmeaChoice* FNmeaChoice = nullptr;
-
 namespace {
 constexpr int RowHeight = 20;
 constexpr int ColumnWidth = 45;

@@ -75,6 +75,3 @@ class TFmNmeaChoice : public QWidget {
   private:
     TFNmeaChoice* FPanel;
 };
-
-extern TFmNmeaChoice* FmNmeaChoice;
-extern TFNmeaChoice* FNmeaChoice;

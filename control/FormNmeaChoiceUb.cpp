@@ -17,9 +17,6 @@
 #include "serial/UbxText.h"
 #include "views/MessageBox.h"
 
-std::string UbxMeasPeriodHex = "E803";
-TFmNmeaChoice_ub* FmNmeaChoice_ub = nullptr;
-
 namespace {
 constexpr int MinPeriodMs = 250;
 constexpr int MaxPeriodMs = 60000;

@@ -27,9 +27,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The last accepted measurement period, four hexadecimal digits, low byte first.
-extern std::string UbxMeasPeriodHex;
-
 class TFmNmeaChoice_ub : public QWidget {
     Q_OBJECT
 
@@ -80,6 +77,8 @@ class TFmNmeaChoice_ub : public QWidget {
     QPushButton* btnSettingOK = nullptr;
     // One short line under OK: whether the choices shown are the receiver's.
     QLabel* lblPolled = nullptr;
+    // The last accepted measurement period, four hexadecimal digits, low byte first.
+    std::string UbxMeasPeriodHex = "E803";
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -112,5 +111,3 @@ class TFmNmeaChoice_ub : public QWidget {
     bool FRateAnswered = false;
     std::array<MessageAnswer, MessageCount> FAnswers{};
 };
-
-extern TFmNmeaChoice_ub* FmNmeaChoice_ub;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <mutex>
 
 #include "control/PortEnumeration.h"
@@ -38,16 +39,10 @@ QComboBox* MakeList(QWidget* parent, int left, int top) {
     return box;
 }
 
-// The port number of a list entry: a device path's number in the port table;
-// otherwise the digits of the text read as a decimal number (COM12 gives 12),
-// 0 when it has none, which no port carries.
-int32_t PortNumberOfEntry(const std::string& text) {
-    if (LooksLikeLinkUrl(text) || (!text.empty() && text[0] == '/')) return NumberOfPathOrUrl(text);
-    constexpr int32_t NoNumberAbove = 100000000;
-    int32_t number = 0;
-    for (char c : text)
-        if (c >= '0' && c <= '9' && number < NoNumberAbove) number = number * 10 + (c - '0');
-    return number;
+// The port number of a list entry (serial/LinkNumbers.h); 0 when it names
+// none, which no port carries.
+int32_t PortNumberOfList(const std::string& text) {
+    return std::max(PortNumberOfEntry(text), 0);
 }
 
 }  // namespace
@@ -57,7 +52,7 @@ TFComPortSetting::TFComPortSetting(QWidget* parent, Connection& link, GPSConfig&
     : QFrame(parent), FLink(link), FConfig(config), FStore(store), FHooks(std::move(hooks)) {
     FLink.SetObserver(this);
     BuildWidgets();
-    if (ProlificFound) PortButtonClick();
+    if (FProlific.ProlificFound) PortButtonClick();
 }
 
 // The window that owns both unhooks the panel from the connection, which it
@@ -87,9 +82,9 @@ void TFComPortSetting::BuildWidgets() {
 }
 
 void TFComPortSetting::FillPortList() {
-    ProlificFound = FindProlificPort();
+    FProlific.ProlificFound = FindProlificPort(FProlific);
     std::vector<std::string> list;
-    EnumerateSerialPorts(list);
+    EnumerateSerialPorts(list, FProlific);
     SetPortItems(list);
     ApplySelection();
 }
@@ -97,14 +92,16 @@ void TFComPortSetting::FillPortList() {
 void TFComPortSetting::SetPortItems(const std::vector<std::string>& list) {
     portCombo->clear();
     for (const std::string& port : list) portCombo->addItem(QString::fromStdString(port));
-    const int selected = ProlificFound && ProlificIndex < portCombo->count() ? ProlificIndex : 0;
+    const int selected = FProlific.ProlificFound && FProlific.ProlificIndex < portCombo->count()
+                             ? FProlific.ProlificIndex
+                             : 0;
     portCombo->setCurrentIndex(portCombo->count() > 0 ? selected : -1);
 }
 
 void TFComPortSetting::ApplySelection() {
-    const std::string text =
-        ProlificFound ? ProlificPortName : portCombo->currentText().toStdString();
-    FConfig.PortNumber.store(PortNumberOfEntry(text));
+    const std::string text = FProlific.ProlificFound ? FProlific.ProlificPortName
+                                                     : portCombo->currentText().toStdString();
+    FConfig.PortNumber.store(PortNumberOfList(text));
     const int baud = baudCombo->currentIndex();
     if (baud >= 0 && baud < BaudRateCount) FConfig.BaudRate.store(BaudRateTable[baud]);
     const int mode = modeCombo->currentIndex();
@@ -115,7 +112,7 @@ void TFComPortSetting::PortButtonClick() {
     // One click does what the button says: "Open" (Idle, Failed) starts an
     // attempt, "Close" ends the one under way.
     if (!FLink.Started()) {
-        if (!ProlificFound && !TakeTypedEntry()) return;
+        if (!FProlific.ProlificFound && !TakeTypedEntry()) return;
         ApplySelection();
         AnnounceSending(portCombo->currentText().toStdString());
         StartConnection();
@@ -139,7 +136,7 @@ bool TFComPortSetting::TakeTypedEntry() {
     if (!LooksLikeLinkUrl(text) && text[0] != '/') return true;  // COMn and the like, as before
     AddExtraPort(text);
     std::vector<std::string> list;
-    EnumerateSerialPorts(list);
+    EnumerateSerialPorts(list, FProlific);
     SetPortItems(list);
     portCombo->setCurrentIndex(portCombo->findText(QString::fromStdString(text)));
     return true;
@@ -152,7 +149,7 @@ bool TFComPortSetting::SelectKeptEntry(const std::string& entry) {
     if (portCombo->findText(text) < 0 && entry[0] == '/' && QFileInfo::exists(text)) {
         AddExtraPort(entry);
         std::vector<std::string> list;
-        EnumerateSerialPorts(list);
+        EnumerateSerialPorts(list, FProlific);
         SetPortItems(list);
     }
     const int index = portCombo->findText(text);
@@ -210,7 +207,7 @@ void TFComPortSetting::CloseConnection() {
 
 bool TFComPortSetting::UpdatePortList(bool autoStartAllowed) {
     std::vector<std::string> list;
-    const int present = EnumerateSerialPorts(list);
+    const int present = EnumerateSerialPorts(list, FProlific);
     const int listed = portCombo->count();
     if (FConfig.IsPortOpen()) return false;
     if (present < listed) SetPortItems(list);
@@ -250,13 +247,13 @@ void TFComPortSetting::WatchPortList() {
 void TFComPortSetting::ConnectAtStart(const std::string& path, int mode) {
     AddExtraPort(path);
     std::vector<std::string> list;
-    EnumerateSerialPorts(list);
+    EnumerateSerialPorts(list, FProlific);
     SetPortItems(list);
     const int index = portCombo->findText(QString::fromStdString(path));
     if (index >= 0) portCombo->setCurrentIndex(index);
     if (mode >= 0 && mode < modeCombo->count()) modeCombo->setCurrentIndex(mode);
     // The given port wins over an adapter found at start-up.
-    ProlificFound = false;
+    FProlific.ProlificFound = false;
     if (FLink.Started()) CloseConnection();
     PortButtonClick();
 }
@@ -309,7 +306,7 @@ void TFComPortSetting::EnableWatchTimer() {
 }
 
 void TFComPortSetting::ClearProlificFound() {
-    ProlificFound = false;
+    FProlific.ProlificFound = false;
 }
 
 void TFComPortSetting::RefreshStatus() {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "control/PortEnumeration.h"
 #include "link/Connection.h"
 
 class QComboBox;
@@ -72,6 +73,8 @@ class TFComPortSetting : public QFrame, public ConnectionObserver {
     // Counts connection attempts; the detection threads' changes belong to one.
     unsigned Attempt() const { return FLink.Attempt(); }
     Connection& Link() const { return FLink; }
+    // The Prolific adapter as the panel found it.
+    const ProlificPort& Prolific() const { return FProlific; }
     void FocusPortList();
 
     // ConnectionObserver: the caption follows the state; the link going
@@ -119,6 +122,7 @@ class TFComPortSetting : public QFrame, public ConnectionObserver {
     GPSConfig& FConfig;
     NMEA_Manager* const FStore;
     const Hooks FHooks;
+    ProlificPort FProlific;
 };
 
 extern const char* const BaudRateTexts[BaudRateCount];

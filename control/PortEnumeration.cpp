@@ -6,10 +6,6 @@
 
 #include "views/MessageBox.h"
 
-std::string ProlificPortName;
-bool ProlificFound = false;
-int ProlificIndex = 0;
-
 const char* const NoPortMessage = "There is no com port detected and application will be closed";
 
 namespace {
@@ -38,19 +34,19 @@ void AskApplicationToEnd() {
 
 }  // namespace
 
-bool FindProlificPort() {
+bool FindProlificPort(ProlificPort& prolific) {
     const std::string found = Discovery().FindProlificPort();
     if (found.empty()) return false;
-    ProlificPortName = found;
+    prolific.ProlificPortName = found;
     return true;
 }
 
-int EnumerateSerialPorts(std::vector<std::string>& list) {
+int EnumerateSerialPorts(std::vector<std::string>& list, ProlificPort& prolific) {
     list = Discovery().ListPorts();
     for (const std::string& path : Extra())
         if (std::find(list.begin(), list.end(), path) == list.end()) list.push_back(path);
     for (size_t i = 0; i < list.size(); ++i)
-        if (list[i] == ProlificPortName) ProlificIndex = static_cast<int>(i);
+        if (list[i] == prolific.ProlificPortName) prolific.ProlificIndex = static_cast<int>(i);
     if (list.empty() && !NoPortAllowed()) {
         ShowMessage(NoPortMessage, ApplicationTitle);
         AskApplicationToEnd();

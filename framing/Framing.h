@@ -1,7 +1,8 @@
-// Sentence framing: collects one NMEA sentence from '$' up to and including
-// the carriage return from a byte source. The serial port and the file
-// decoder both frame through this one routine, so a port and a capture file
-// are read identically.
+// Framing of a byte stream into records: an NMEA sentence from '$' up to and
+// including its carriage return, a whole UBX frame or a whole RTCM 3 frame,
+// every byte counted by class. The serial port and the file decoder both
+// frame through this one routine, so a port and a capture file are read
+// identically.
 //
 // A Source provides:
 //   uint8_t ReadByte();       next byte, 0 when nothing arrived in its wait

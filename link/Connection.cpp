@@ -137,11 +137,9 @@ void Connection::EndThreads() {
         FDetect->Terminate();
         FDetect->WaitFor();
         FDetect.reset();
-        DetectThread = nullptr;
     }
     if (TNmeaFetch* reader = FReader) {
         FReader = nullptr;
-        if (NmeaFetch == reader) NmeaFetch = nullptr;
         // Terminate also releases a reader still held suspended; it frees
         // itself, so nothing may touch it afterwards.
         reader->Terminate();
@@ -153,7 +151,6 @@ void Connection::FinishCloseStep() {
     if (!FCloseStep) return;
     FCloseStep->WaitFor();
     FCloseStep.reset();
-    CloseThread = nullptr;
 }
 
 bool Connection::Open(DetectLists lists, int32_t mode) {
@@ -179,13 +176,11 @@ bool Connection::Open(DetectLists lists, int32_t mode) {
                     if (owner && owner->FAttempt == attempt) owner->OnLinkAttempt(tried);
                 });
             FReader = reader;
-            NmeaFetch = reader;
             reader->Start();
         }
         FDetect = std::make_unique<TGpsDeviceDetect>(
             false, std::move(lists), mode, std::make_shared<AttemptTarget>(FGate, FAttempt),
             FConfig, FPort, reader);
-        DetectThread = FDetect.get();
         FDetect->Start();
     } catch (const std::exception&) {
         SetState(LinkState::Failed);
@@ -201,7 +196,6 @@ void Connection::Close() {
     FCloseStep = std::make_unique<TGpsDeviceDetect>(
         false, DetectLists{}, ModeClose, std::make_shared<AttemptTarget>(FGate, FAttempt), FConfig,
         FPort, nullptr);
-    CloseThread = FCloseStep.get();
     FCloseStep->Start();
     FConfig.SetPortOpen(false);
     SetState(LinkState::Idle);
@@ -253,7 +247,6 @@ bool Connection::Submit(std::vector<Command> commands) {
     if (!FConfig.IsPortOpen()) return false;
     if (!FSender) {
         auto sender = std::make_unique<TCommandOut>(FPort);
-        sender->SetRestartRequests(FRestarts);
         sender->SetMessages(FMessages);
         sender->SetAnswerWatch(FAnswers);
         sender->Start();

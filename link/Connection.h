@@ -32,7 +32,6 @@ class MessageSink;
 class TCommandOut;
 class YComPort;
 struct GPSConfig;
-struct UbxRestartRequests;
 class UbxAnswerWatch;
 
 enum class LinkState { Idle, Detecting, Connected, LinkDown, Failed };
@@ -89,8 +88,7 @@ class Connection {
 
     void SetReaderFactory(ReaderFactory factory) { FMakeReader = std::move(factory); }
     void SetObserver(ConnectionObserver* observer) { FObserver = observer; }
-    // Pending u-blox restarts and the sink for the sender's failures.
-    void SetRestartRequests(UbxRestartRequests* requests) { FRestarts = requests; }
+    // The sink for the sender's failures.
     void SetMessages(MessageSink* messages) { FMessages = messages; }
     // Where the sender registers each UBX frame sent to await its answer.
     void SetAnswerWatch(UbxAnswerWatch* watch) { FAnswers = watch; }
@@ -128,6 +126,13 @@ class Connection {
     // Waits until the sender has written everything queued.
     bool WaitSendersIdle(std::chrono::milliseconds limit) const;
     int RunningReaders() const { return FReaders.Running(); }
+    // The current attempt's threads (null when none): the detection thread,
+    // the close step, the reader (it frees itself once asked to end) and
+    // the command sender.
+    const TGpsDeviceDetect* DetectThread() const { return FDetect.get(); }
+    const TGpsDeviceDetect* CloseThread() const { return FCloseStep.get(); }
+    TNmeaFetch* NmeaFetch() const { return FReader; }
+    const TCommandOut* CommandOut() const { return FSender.get(); }
     // 1 while the link's command sender runs: from the first command after
     // the port opened until the attempt ends.
     int RunningSenders() const { return FSender ? 1 : 0; }
@@ -166,7 +171,6 @@ class Connection {
     YComPort* const FPort;
     ReaderFactory FMakeReader;
     ConnectionObserver* FObserver = nullptr;
-    UbxRestartRequests* FRestarts = nullptr;
     MessageSink* FMessages = nullptr;
     UbxAnswerWatch* FAnswers = nullptr;
     std::string FIdentityPoll;

@@ -7,7 +7,14 @@
 #include <atomic>
 #include <cstdint>
 
-enum : uint8_t { DetectGeneral = 0, DetectPort = 1, DetectBaudRate = 2, DetectAuto = 3 };
+// The detection modes: the port panel's mode list, then closing.
+enum : int32_t {
+    ModeGeneral = 0,
+    ModePortDetect = 1,
+    ModeBaudDetect = 2,
+    ModeAutoDetect = 3,
+    ModeClose = 4
+};
 
 struct GPSConfig {
     std::atomic<bool> DisplayPaused{false};
@@ -17,11 +24,8 @@ struct GPSConfig {
     std::atomic<int32_t> Parity{0};
     std::atomic<int32_t> DataBits{8};
     std::atomic<int32_t> StopBits{1};
-    std::atomic<uint8_t> DetectMode{DetectGeneral};
+    std::atomic<uint8_t> DetectMode{ModeGeneral};  // one of the modes above but ModeClose
 
     bool IsPortOpen() const { return PortOpen.load(std::memory_order_acquire); }
     void SetPortOpen(bool open) { PortOpen.store(open, std::memory_order_release); }
 };
-
-// Created by the main window; never null afterwards.
-extern GPSConfig* GpsConfig;

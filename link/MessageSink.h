@@ -10,5 +10,3 @@ class MessageSink {
     virtual ~MessageSink() = default;
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
 };
-
-extern MessageSink* SerialMessages;

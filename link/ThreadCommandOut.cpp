@@ -3,10 +3,7 @@
 #include "link/CommandText.h"
 #include "link/MessageSink.h"
 #include "link/UbxAnswerWatch.h"
-#include "link/UbxRestart.h"
 #include "serial/YComPort.h"
-
-MessageSink* SerialMessages = nullptr;
 
 const char* const CommandsDroppedText = " not sent: the link was closed.";
 
@@ -53,7 +50,7 @@ size_t TCommandOut::Pending() const {
 void TCommandOut::Execute() {
     Command command;
     while (Next(command)) {
-        SendOne(std::move(command));
+        SendOne(command);
         Done();
     }
 }
@@ -76,15 +73,7 @@ void TCommandOut::Done() {
     FChanged.notify_all();
 }
 
-void TCommandOut::SendOne(Command command) {
-    if (FRestarts && !std::holds_alternative<RawBytes>(command.Value)) {
-        const std::string_view restart = FRestarts->Apply({});
-        if (!restart.empty()) {
-            const bool await = command.AwaitAnswer;
-            command = *CommandFromText(restart);
-            command.AwaitAnswer = await;
-        }
-    }
+void TCommandOut::SendOne(const Command& command) {
     if (const auto* text = std::get_if<NmeaText>(&command.Value)) {
         SendText(*text);
         return;

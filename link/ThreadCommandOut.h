@@ -34,7 +34,6 @@
 class MessageSink;
 class UbxAnswerWatch;
 class YComPort;
-struct UbxRestartRequests;
 
 class TCommandOut : public YThread {
   public:
@@ -42,9 +41,6 @@ class TCommandOut : public YThread {
     explicit TCommandOut(YComPort* port);
     ~TCommandOut() override;
 
-    // Pending u-blox restarts: the next NMEA text or UBX frame goes out as
-    // the frame of one. Set before Start.
-    void SetRestartRequests(UbxRestartRequests* requests) { FRestarts = requests; }
     // Where a failure the user must see goes (none: it is dropped). Set before Start.
     void SetMessages(MessageSink* messages) { FMessages = messages; }
     // Where each UBX frame awaiting its answer is registered. Set before Start.
@@ -72,7 +68,7 @@ class TCommandOut : public YThread {
     // The next command, waiting for one; false once stopping.
     bool Next(Command& command);
     void Done();
-    void SendOne(Command command);
+    void SendOne(const Command& command);
     void SendText(const NmeaText& text);
     // The bytes written, or a SendPortClosed/SendTimedOut result.
     int Write(const uint8_t* bytes, size_t count);
@@ -80,7 +76,6 @@ class TCommandOut : public YThread {
     void Tell(const std::string& text);
 
     YComPort* const FPort;
-    UbxRestartRequests* FRestarts = nullptr;
     MessageSink* FMessages = nullptr;
     UbxAnswerWatch* FAnswers = nullptr;
     std::atomic<int> FRefused{0};

@@ -13,13 +13,9 @@ const int32_t BaudRateTable[BaudRateCount] = {4800, 9600, 19200, 38400, 57600, 1
 const char* const DetectModeTexts[ModeClose] = {"General", "Port Detect", "BR Detect",
                                                 "Auto Detect"};
 
-TGpsDeviceDetect* DetectThread = nullptr;
-TGpsDeviceDetect* CloseThread = nullptr;
-
 namespace {
 
 constexpr unsigned SettleStepMs = 10;
-constexpr size_t ComPrefixLength = 3;  // "COM"
 constexpr const char* TextOpen = "Open";
 constexpr const char* TextPortMissing = "port doesn't exist: ";
 constexpr const char* TextPortUnusable = " can't be opened";
@@ -53,16 +49,7 @@ TGpsDeviceDetect::~TGpsDeviceDetect() {
 }
 
 int32_t TGpsDeviceDetect::PortNumberOfText(const std::string& entry) {
-    if (LooksLikeLinkUrl(entry) || (!entry.empty() && entry[0] == '/'))
-        return NumberOfPathOrUrl(entry);
-    if (entry.size() <= ComPrefixLength) return -1;
-    uint32_t n = 0;
-    for (size_t i = ComPrefixLength; i < entry.size(); ++i) {
-        if (entry[i] < '0' || entry[i] > '9') return -1;
-        n = n * 10 + static_cast<uint32_t>(entry[i] - '0');
-        if (n > 255) return -1;
-    }
-    return static_cast<int32_t>(n);
+    return PortNumberOfEntry(entry);
 }
 
 template <class F>

@@ -18,15 +18,6 @@
 
 class YComPort;
 
-// The detection modes: the port panel's mode list, then closing.
-enum : int32_t {
-    ModeGeneral = 0,
-    ModePortDetect = 1,
-    ModeBaudDetect = 2,
-    ModeAutoDetect = 3,
-    ModeClose = 4
-};
-
 constexpr int BaudRateCount = 6;
 extern const int32_t BaudRateTable[BaudRateCount];
 // The names of the detection modes, as the port panel lists them.
@@ -113,7 +104,3 @@ class TGpsDeviceDetect : public YThread {
     std::string FOpenFailure;  // why "General" could not open its port, when it is not absence
     std::string FLinkFailure;  // why "General" could not open its link
 };
-
-// The detection thread of the current connection attempt and the closing thread.
-extern TGpsDeviceDetect* DetectThread;
-extern TGpsDeviceDetect* CloseThread;

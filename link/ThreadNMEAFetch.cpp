@@ -8,8 +8,6 @@
 #include "link/GpsConfig.h"
 #include "serial/YComPort.h"
 
-TNmeaFetch* NmeaFetch = nullptr;
-
 namespace {
 
 // Dispatch asks for a purge while the store is locked; the purge itself may
@@ -201,9 +199,11 @@ void TNmeaFetch::HandleSentence() {
 void TNmeaFetch::HandleUbxFrame() {
     const bool shown = FConsole && !DisplayPaused();
     UbxDispatchResult result;
+    UbxEvents events;
     {
         std::lock_guard<std::mutex> guard(FStore->Lock());
         result = DispatchUbx(FFrame->Bytes, FFrame->Size, *FStore);
+        events = UbxEventsOf(result);
         CountBytes(RecordKind::Ubx, false);
         if (shown) UbxConsoleLine(result, *FStore, FCurrentSentence);
     }
@@ -211,7 +211,7 @@ void TNmeaFetch::HandleUbxFrame() {
     if (CaptureUbxFrame(FFrame->Bytes, FFrame->Size, *FStore) && FOnCaptureFailed)
         QueueAfterDisplay(FOnCaptureFailed);
     if (FUbxHook) FUbxHook(result);
-    TellUbxEvents(result);
+    TellUbxEvents(events);
     if (result.Refresh && FRefresh) AskRefresh();
 }
 
@@ -240,21 +240,27 @@ void TNmeaFetch::CountBytes(RecordKind kind, bool sound) {
     FCountedBytes = framer.Bytes.Total();
 }
 
-// Only this thread writes the store, so it reads the records without the lock.
-void TNmeaFetch::TellUbxEvents(const UbxDispatchResult& result) {
-    if (!result.Decoded) return;
+TNmeaFetch::UbxEvents TNmeaFetch::UbxEventsOf(const UbxDispatchResult& result) const {
+    UbxEvents events;
+    if (!result.Decoded) return events;
     const UbxState& ubx = FStore->Ubx;
-    if (result.Class == UbxAckClass && FOnAnswer)
-        QueueAfterDisplay([hook = FOnAnswer, answer = ubx.LastAnswer] { hook(answer); });
-    if (result.Class == UbxMonClass && result.Id == UbxMonVerId && FOnIdentity)
-        QueueAfterDisplay(
-            [hook = FOnIdentity, identity = UbxReceiverIdentity(ubx.Version)] { hook(identity); });
-    if (result.Class == UbxCfgClass && (result.Id == UbxCfgMsgId || result.Id == UbxCfgRateId) &&
-        FOnSetting) {
-        UbxSettingAnswer answer;
-        answer.IsRate = result.Id == UbxCfgRateId;
-        answer.Msg = ubx.CfgMsg;
-        answer.Rate = ubx.CfgRate;
-        QueueAfterDisplay([hook = FOnSetting, answer] { hook(answer); });
+    events.Answer = result.Class == UbxAckClass && FOnAnswer;
+    events.Identity = result.Class == UbxMonClass && result.Id == UbxMonVerId && FOnIdentity;
+    events.Setting = result.Class == UbxCfgClass &&
+                     (result.Id == UbxCfgMsgId || result.Id == UbxCfgRateId) && FOnSetting;
+    if (events.Answer) events.Ack = ubx.LastAnswer;
+    if (events.Identity) events.Receiver = UbxReceiverIdentity(ubx.Version);
+    if (events.Setting) {
+        events.Read.IsRate = result.Id == UbxCfgRateId;
+        events.Read.Msg = ubx.CfgMsg;
+        events.Read.Rate = ubx.CfgRate;
     }
+    return events;
+}
+
+void TNmeaFetch::TellUbxEvents(const UbxEvents& events) {
+    if (events.Answer) QueueAfterDisplay([hook = FOnAnswer, ack = events.Ack] { hook(ack); });
+    if (events.Identity)
+        QueueAfterDisplay([hook = FOnIdentity, receiver = events.Receiver] { hook(receiver); });
+    if (events.Setting) QueueAfterDisplay([hook = FOnSetting, read = events.Read] { hook(read); });
 }

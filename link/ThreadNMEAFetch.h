@@ -79,6 +79,8 @@ class TNmeaFetch : public YThread {
     ~TNmeaFetch() override { Shutdown(); }
 
     void SetPort(YComPort* port) { FPort = port; }
+    // Replaces the refresh hook (before Start).
+    void SetRefresh(RefreshHook refresh) { FRefresh = std::move(refresh); }
     void SetStore(NMEA_Manager* store) { FStore = store; }
     // The configuration whose DisplayPaused holds the console back (none: never paused).
     void SetConfig(const GPSConfig* config) { FConfig = config; }
@@ -94,7 +96,7 @@ class TNmeaFetch : public YThread {
     // Runs on the reader thread after each dispatch, outside the lock.
     void SetSentenceHook(SentenceHook hook) { FSentenceHook = std::move(hook); }
     // Runs on the reader thread after each UBX frame's dispatch, outside the
-    // lock; only this thread writes the store, so the hook may read it.
+    // lock; the hook takes the store lock to read the store.
     void SetUbxHook(UbxHook hook) { FUbxHook = std::move(hook); }
     // The same after each RTCM 3 frame was taken into the store.
     void SetRtcmHook(RtcmHook hook) { FRtcmHook = std::move(hook); }
@@ -140,7 +142,18 @@ class TNmeaFetch : public YThread {
     // The framer's byte counts of the record just read, into the store
     // (its lock held); 'sound' tells a sentence's checksum.
     void CountBytes(RecordKind kind, bool sound);
-    void TellUbxEvents(const UbxDispatchResult& result);
+    // The records a UBX frame's events carry, copied in the lock of the
+    // frame's dispatch: the user-interface thread writes the store too
+    // (display texts, a replayed capture), so a later read could see its
+    // frame instead.
+    struct UbxEvents {
+        bool Answer = false, Identity = false, Setting = false;
+        UbxAckRecord Ack;
+        std::string Receiver;
+        UbxSettingAnswer Read;
+    };
+    UbxEvents UbxEventsOf(const UbxDispatchResult& result) const;
+    void TellUbxEvents(const UbxEvents& events);
     bool DisplayPaused() const;
     void ShowLine(const std::string& line);
     void AskRefresh();
@@ -172,6 +185,3 @@ class TNmeaFetch : public YThread {
     std::atomic<bool> FDeviceGone{false};
     std::shared_ptr<void> FCompletion;
 };
-
-// The reader of the current connection attempt; it frees itself when it ends.
-extern TNmeaFetch* NmeaFetch;

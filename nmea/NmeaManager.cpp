@@ -5,8 +5,6 @@
 #include "nmea/Formatting.h"
 #include "nmea/SentenceTypes.h"
 
-NMEA_Manager* NmeaManager = nullptr;
-
 namespace {
 // Long enough for the longest formatted texts, so that formatting in the
 // steady state only copies characters and never allocates.

@@ -159,6 +159,3 @@ class NMEA_Manager {
     mutable int FPendingCount = 0;
     UsedSkyNote FSkyNotes[2];
 };
-
-// The process-wide store, created by the main window.
-extern NMEA_Manager* NmeaManager;

@@ -1,6 +1,7 @@
 #include "serial/LinkNumbers.h"
 
 #include <mutex>
+#include <string_view>
 #include <vector>
 
 #include "serial/LinkUrl.h"
@@ -44,6 +45,22 @@ bool IsLinkNumber(int32_t number) {
 std::string PortNameForNumber(int32_t number) {
     const std::string url = LinkUrlForNumber(number);
     return url.empty() ? PortTable::NameForNumber(number) : url;
+}
+
+int32_t PortNumberOfEntry(const std::string& entry) {
+    constexpr std::string_view ComPrefix = "COM";
+    constexpr uint32_t HighestCom = 255;
+    if (LooksLikeLinkUrl(entry) || (!entry.empty() && entry[0] == '/'))
+        return NumberOfPathOrUrl(entry);
+    if (entry.size() <= ComPrefix.size() || entry.compare(0, ComPrefix.size(), ComPrefix) != 0)
+        return -1;
+    uint32_t n = 0;
+    for (size_t i = ComPrefix.size(); i < entry.size(); ++i) {
+        if (entry[i] < '0' || entry[i] > '9') return -1;
+        n = n * 10 + static_cast<uint32_t>(entry[i] - '0');
+        if (n > HighestCom) return -1;
+    }
+    return static_cast<int32_t>(n);
 }
 
 int32_t NumberOfPathOrUrl(const std::string& entry) {

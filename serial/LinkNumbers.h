@@ -19,3 +19,6 @@ std::string PortNameForNumber(int32_t number);
 // The number of a port list entry: a URL's link number, a device path's
 // port-table number; -1 for any other text.
 int32_t NumberOfPathOrUrl(const std::string& entry);
+// The same, and for COMn the n (1 to 255): the one reading of an entry that
+// the port panel and the detection thread share. -1 when it names no port.
+int32_t PortNumberOfEntry(const std::string& entry);

@@ -1,11 +1,9 @@
-// The serial link's module operations and its process-wide state.
+// The serial link's module operations on a given port.
 #include "serial/YComPort.h"
 
 #include <cstring>
 
 #include "framing/Framing.h"
-
-YComPort* ComPort = nullptr;
 
 bool OpenPort(YComPort* port, int32_t number, int32_t baud, int32_t dataBits, int32_t parity,
               int32_t stopBits) {
@@ -35,28 +33,4 @@ uint16_t ReadSentence(YComPort* port, char* buffer, bool stop) {
 
 int SendCommandText(YComPort* port, std::string_view text) {
     return port ? port->SendCommandText(text) : SendPortClosed;
-}
-
-bool OpenPort(int32_t number, int32_t baud, int32_t dataBits, int32_t parity, int32_t stopBits) {
-    return OpenPort(ComPort, number, baud, dataBits, parity, stopBits);
-}
-
-bool ClosePort() {
-    return ClosePort(ComPort);
-}
-
-void PurgePort(uint8_t selector) {
-    PurgePort(ComPort, selector);
-}
-
-uint16_t ReadSentence(char* buffer, const std::atomic<bool>& stop) {
-    return ReadSentence(ComPort, buffer, stop);
-}
-
-uint16_t ReadSentence(char* buffer, bool stop) {
-    return ReadSentence(ComPort, buffer, stop);
-}
-
-int SendCommandText(std::string_view text) {
-    return SendCommandText(ComPort, text);
 }

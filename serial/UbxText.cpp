@@ -9,9 +9,12 @@ namespace {
 constexpr std::string_view HexDigits = "0123456789ABCDEF";
 constexpr std::string_view UbxFrameEnd = "0D0A";
 
+// Upper or lower case: "0a" is the byte a user typed, never 0.
 uint8_t DigitValue(std::string_view text, size_t index) {
     if (index >= text.size()) return 0;
-    const size_t position = HexDigits.find(text[index]);
+    const char digit = text[index];
+    const char upper = digit >= 'a' && digit <= 'f' ? static_cast<char>(digit - 'a' + 'A') : digit;
+    const size_t position = HexDigits.find(upper);
     return position == std::string_view::npos ? 0 : static_cast<uint8_t>(position);
 }
 

@@ -13,8 +13,8 @@ extern const char* const UbxColdStartFrame;
 
 constexpr std::string_view UbxSyncText = "B562";
 
-// Two upper-case hexadecimal digits as one byte; a character that is not one
-// of "0123456789ABCDEF", or is missing, counts as 0.
+// Two hexadecimal digits (either case) as one byte; a character that is not
+// a hexadecimal digit, or is missing, counts as 0.
 uint8_t HexPairToByte(std::string_view pair);
 // The bytes a text spells pair by pair; an unpaired last character is dropped.
 std::vector<uint8_t> HexTextToBytes(std::string_view text);

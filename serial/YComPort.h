@@ -6,7 +6,7 @@
 // alone, and a link that went away can be opened again in place
 // (ReopenLink).
 //
-// One YComPort lives for the whole process (global ComPort, created at
+// One YComPort lives for the whole process (the monitor's ComPort, made at
 // start-up); the link's threads are handed it and work on it through
 // OpenPort, ClosePort, PurgePort, ReadSentence and SendCommandText. It is shared by the detection
 // thread, the reader thread and the command senders: reads are buffered and wait for data with a
@@ -179,9 +179,6 @@ class YComPort {
     std::function<void()> FIdleHook;
 };
 
-// The process-wide port, created at start-up before the main window.
-extern YComPort* ComPort;
-
 // The module operations on a given port; a missing port acts as a closed one.
 bool OpenPort(YComPort* port, int32_t number, int32_t baud, int32_t dataBits, int32_t parity,
               int32_t stopBits);
@@ -190,11 +187,3 @@ void PurgePort(YComPort* port, uint8_t selector);
 uint16_t ReadSentence(YComPort* port, char* buffer, const std::atomic<bool>& stop);
 uint16_t ReadSentence(YComPort* port, char* buffer, bool stop);
 int SendCommandText(YComPort* port, std::string_view text);
-
-// The same on ComPort.
-bool OpenPort(int32_t number, int32_t baud, int32_t dataBits, int32_t parity, int32_t stopBits);
-bool ClosePort();
-void PurgePort(uint8_t selector);
-uint16_t ReadSentence(char* buffer, const std::atomic<bool>& stop);
-uint16_t ReadSentence(char* buffer, bool stop);
-int SendCommandText(std::string_view text);

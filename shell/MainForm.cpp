@@ -20,11 +20,10 @@
 #include "eval/EpochRecorder.h"
 #include "link/Connection.h"
 #include "link/GpsConfig.h"
-#include "link/MessageSink.h"
+#include "link/Monitor.h"
 #include "link/ThreadCommandOut.h"
 #include "link/ThreadNMEAFetch.h"
 #include "link/UbxAnswerWatch.h"
-#include "link/UbxRestart.h"
 #include "nmea/NmeaManager.h"
 #include "serial/LinkNumbers.h"
 #include "serial/YComPort.h"
@@ -38,17 +37,6 @@
 #include "views/FrameSViewer.h"
 #include "views/FrameSnrViewer.h"
 #include "views/MessageBox.h"
-
-TMainForm* MainForm = nullptr;
-TFSViewer* FSViewer = nullptr;
-TFRestartButton* FRestartButton = nullptr;
-TFSnrViewer* FSnrViewer = nullptr;
-TFUtilButton* FUtilButton = nullptr;
-TFGPSInfo* FGPSInfo = nullptr;
-TFComPortSetting* FComPortSetting = nullptr;
-TFLumarokStatus* FLumarokStatus = nullptr;
-TFConsole* FConsole = nullptr;
-TFAbout* FAbout = nullptr;
 
 namespace {
 constexpr char EvaluationShortcut[] = "Ctrl+E";
@@ -81,26 +69,22 @@ QFont MonitorFont() {
     return font;
 }
 
-TMainForm::TMainForm(QWidget* parent) : QWidget(parent, MainWindowFlags) {
-    MainForm = this;
+TMainForm::TMainForm(Monitor& monitor, QWidget* parent)
+    : QWidget(parent, MainWindowFlags),
+      FMonitor(monitor),
+      FLink(monitor.Link),
+      FEventsGate(std::make_shared<ReaderEvents*>(this)) {
     setWindowTitle(Title);
     try {
         setMinimumSize(DefaultClientSize());
         resize(DefaultClientSize());
-        if (!GpsConfig) GpsConfig = new GPSConfig;  // lives until the process ends
-        // The store exists before the panels: the port panel may start a
-        // connection while it is built, and its reader must find the store.
-        if (!NmeaManager) NmeaManager = new NMEA_Manager;
         FRecording = std::make_unique<EpochRecorder>();
         {
-            std::lock_guard<std::mutex> hold(NmeaManager->Lock());
-            NmeaManager->Epochs = FRecording.get();
+            std::lock_guard<std::mutex> hold(FMonitor.NmeaManager.Lock());
+            FMonitor.NmeaManager.Epochs = FRecording.get();
         }
-        FLink = std::make_unique<Connection>(*GpsConfig, ComPort);
-        FLink->SetReaderFactory([] { return MakeNmeaFetch(); });
-        FLink->SetRestartRequests(&UbxRestarts);
-        FLink->SetMessages(SerialMessages);
-        FLink->SetEventPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, PumpMs); });
+        FLink.SetReaderFactory([this] { return MakeNmeaFetch(); });
+        FLink.SetEventPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, PumpMs); });
         FPacer = new TDisplayPacer(this);
         BuildWidgets();
         WatchUbxAnswers();
@@ -114,28 +98,22 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent, MainWindowFlags) {
 }
 
 TMainForm::~TMainForm() {
-    // The connection goes before the panels that observe it.
-    if (FLink) {
-        FLink->Shutdown(StopLimit);
-        FLink->SetObserver(nullptr);
-    }
+    // The connection's threads end before the panels that observe it go; it
+    // outlives the window, so it forgets the window's hooks.
+    FLink.Shutdown(StopLimit);
+    FLink.SetObserver(nullptr);
+    FLink.SetReaderFactory(nullptr);
+    FLink.SetAnswerWatch(nullptr);
+    FLink.SetEventPump(nullptr);
+    *FEventsGate = nullptr;  // hand-offs still queued find no window
+    FmNmeaChoice.reset();
+    FmNmeaChoice_ub.reset();
     FEvaluation.reset();
     FCorrections.reset();
-    if (NmeaManager && FRecording) {
-        std::lock_guard<std::mutex> hold(NmeaManager->Lock());
-        if (NmeaManager->Epochs == FRecording.get()) NmeaManager->Epochs = nullptr;
+    if (FRecording) {
+        std::lock_guard<std::mutex> hold(FMonitor.NmeaManager.Lock());
+        if (FMonitor.NmeaManager.Epochs == FRecording.get()) FMonitor.NmeaManager.Epochs = nullptr;
     }
-    if (MainForm != this) return;
-    MainForm = nullptr;
-    FSViewer = nullptr;
-    FRestartButton = nullptr;
-    FSnrViewer = nullptr;
-    FUtilButton = nullptr;
-    FGPSInfo = nullptr;
-    FComPortSetting = nullptr;
-    FLumarokStatus = nullptr;
-    FConsole = nullptr;
-    FAbout = nullptr;
 }
 
 TEvaluationWindow& TMainForm::ShowEvaluation(bool campaign) {
@@ -152,7 +130,7 @@ TEvaluationWindow& TMainForm::Evaluation() {
     if (!FEvaluation) {
         // The campaign restarts as the restart buttons do.
         auto restart = [this](RestartKind kind) {
-            if (!FRestartButton || !FLink->Connected()) return false;
+            if (!FRestartButton || !FLink.Connected()) return false;
             switch (kind) {
                 case RestartKind::Hot:
                     FRestartButton->HotClick();
@@ -169,7 +147,8 @@ TEvaluationWindow& TMainForm::Evaluation() {
             }
             return true;
         };
-        FEvaluation = std::make_unique<TEvaluationWindow>(*NmeaManager, *FRecording, restart);
+        FEvaluation =
+            std::make_unique<TEvaluationWindow>(FMonitor.NmeaManager, *FRecording, restart);
         FEvaluation->setAttribute(Qt::WA_QuitOnClose, false);
     }
     return *FEvaluation;
@@ -177,8 +156,8 @@ TEvaluationWindow& TMainForm::Evaluation() {
 
 TCorrectionsWindow& TMainForm::Corrections() {
     if (!FCorrections) {
-        FCorrections =
-            std::make_unique<TCorrectionsWindow>(*NmeaManager, *FLink, *YThread::MainDispatcher());
+        FCorrections = std::make_unique<TCorrectionsWindow>(FMonitor.NmeaManager, FLink,
+                                                            *YThread::MainDispatcher());
         FCorrections->setAttribute(Qt::WA_QuitOnClose, false);
     }
     return *FCorrections;
@@ -207,59 +186,54 @@ void TMainForm::BuildWidgets() {
     QPalette black = FSkyWell->palette();
     black.setColor(QPalette::Window, Qt::black);
     FSkyWell->setPalette(black);
-    FSViewer = new TFSViewer(this, *NmeaManager, *GpsConfig, this);
+    FSViewer = new TFSViewer(this, FMonitor.NmeaManager, FMonitor.GpsConfig, this);
     // A satellite clicked on the sky highlights its line in the signal history.
     connect(FSViewer, &TFSViewer::SatelliteClicked, this, [this](Constellation system, int prn) {
         if (FEvaluation) FEvaluation->ChooseSatellite(system, prn);
     });
-    FRestartButton = new TFRestartButton(this, *NmeaManager);
+    FRestartButton = new TFRestartButton(this, FMonitor.NmeaManager);
     FRestartButton->SetLinkOpen(false);
-    FSnrViewer = new TFSnrViewer(this, *NmeaManager);
-    FUtilButton = new TFUtilButton(this, *NmeaManager);
-    FGPSInfo = new TFGPSInfo(this, *NmeaManager);
+    FSnrViewer = new TFSnrViewer(this, FMonitor.NmeaManager);
+    FUtilButton = new TFUtilButton(this, FMonitor.NmeaManager);
+    FGPSInfo = new TFGPSInfo(this, FMonitor.NmeaManager);
     FGPSInfo->SetRecording(FRecording.get());
-    FRestartButton->SetLink(FLink.get());
-    FRestartButton->SetFixTimerHook([] {
-        if (FGPSInfo) FGPSInfo->StartFixTimer();
-    });
+    FRestartButton->SetLink(&FLink);
+    FRestartButton->SetFixTimerHook([this] { FGPSInfo->StartFixTimer(); });
     TFComPortSetting::Hooks portHooks;
-    portHooks.RefreshStatus = [link = FLink.get()] {
-        if (FRestartButton) FRestartButton->SetLinkOpen(link->Connected());
+    // The port panel may call these while it is built, before the panels
+    // made after it exist.
+    portHooks.RefreshStatus = [this] {
+        FRestartButton->SetLinkOpen(FLink.Connected());
         if (FLumarokStatus) FLumarokStatus->Refresh();
     };
-    portHooks.StartFixTimer = [] {
-        if (FGPSInfo) FGPSInfo->StartFixTimer();
-    };
-    portHooks.StopFixTimer = [] {
-        if (FGPSInfo) FGPSInfo->StopFixTimer();
-    };
-    portHooks.ConsoleLine = [](const std::string& line) {
+    portHooks.StartFixTimer = [this] { FGPSInfo->StartFixTimer(); };
+    portHooks.StopFixTimer = [this] { FGPSInfo->StopFixTimer(); };
+    portHooks.ConsoleLine = [this](const std::string& line) {
         if (FConsole) FConsole->AppendSentence(line);
     };
-    portHooks.StopCapture = [] {
-        if (FUtilButton) FUtilButton->LogClick();
-    };
-    portHooks.SendingAllowed = [](bool allowed, const std::string& why) {
+    portHooks.StopCapture = [this] { FUtilButton->LogClick(); };
+    portHooks.SendingAllowed = [this](bool allowed, const std::string& why) {
         if (FRestartButton) FRestartButton->SetSendingAllowed(allowed, why);
         if (FUtilButton) FUtilButton->SetSendingAllowed(allowed, why);
         if (FConsole) FConsole->SetSendingAllowed(allowed, why);
     };
-    FComPortSetting =
-        new TFComPortSetting(this, *FLink, *GpsConfig, NmeaManager, std::move(portHooks));
-    FLumarokStatus = new TFLumarokStatus(this, *GpsConfig);
+    FComPortSetting = new TFComPortSetting(this, FLink, FMonitor.GpsConfig, &FMonitor.NmeaManager,
+                                           std::move(portHooks));
+    FLumarokStatus = new TFLumarokStatus(this, FMonitor.GpsConfig);
     FLumarokStatus->SetPortNameLookup(PortNameForNumber);
-    FLumarokStatus->SetConnection(FLink.get());
-    FConsole = new TFConsole(this, *GpsConfig);
-    FConsole->SetCommandSender([link = FLink.get()](const std::vector<std::string>& commands,
-                                                    int32_t) { link->Send(commands); });
+    FLumarokStatus->SetConnection(&FLink);
+    FConsole = new TFConsole(this, FMonitor.GpsConfig);
+    FConsole->SetCommandSender([link = &FLink](const std::vector<std::string>& commands, int32_t) {
+        link->Send(commands);
+    });
     FAbout = new TFAbout(this);
-    FPlayerBar = new TPlayerBar(this, ComPort);
+    FPlayerBar = new TPlayerBar(this, &FMonitor.ComPort);
     PlacePanels(LayoutForSize(size()));
     BuildEvaluationEntries();
     // Each alarm of the interference watch: a line in the console and a sign in the status bar.
     new TAlarmReporter(
-        *NmeaManager, *FRecording,
-        [](const std::string& line) {
+        FMonitor.NmeaManager, *FRecording,
+        [this](const std::string& line) {
             if (FConsole) FConsole->AppendSentence("*** " + line);
             if (FLumarokStatus) FLumarokStatus->ShowNote("\u26A0 " + line);
         },
@@ -272,12 +246,12 @@ void TMainForm::BuildWidgets() {
 // asked for its identity on connecting.
 void TMainForm::WatchUbxAnswers() {
     FAnswers = std::make_unique<UbxAnswerWatch>();
-    FAnswers->SetReport([](const std::string& line) {
-        if (FConsole) FConsole->AppendSentence(line);
-        if (FLumarokStatus) FLumarokStatus->ShowNote(line);
+    FAnswers->SetReport([this](const std::string& line) {
+        FConsole->AppendSentence(line);
+        FLumarokStatus->ShowNote(line);
     });
-    FLink->SetAnswerWatch(FAnswers.get());
-    FLink->SetIdentityPoll(UbxMonVerPollText);
+    FLink.SetAnswerWatch(FAnswers.get());
+    FLink.SetIdentityPoll(UbxMonVerPollText);
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this,
             [this] { FAnswers->Tick(UbxAnswerWatch::Clock::now()); });
@@ -292,7 +266,7 @@ void TMainForm::UbxAnswered(const UbxAckRecord& answer) {
 // going down marks them at once rather than at the next poll.
 void TMainForm::WatchFreshness() {
     FFreshness = new TDataFreshness(
-        *NmeaManager, *GpsConfig,
+        FMonitor.NmeaManager, FMonitor.GpsConfig,
         [info = FGPSInfo, chart = FSnrViewer, sky = FSViewer](bool stale) {
             info->SetStale(stale);
             chart->SetStale(stale);
@@ -304,7 +278,7 @@ void TMainForm::WatchFreshness() {
 
 bool TMainForm::ShowCapture(const std::string& path) {
     if (FInitFailed) return false;
-    const ReplayResult result = ReplayCapture(path, *NmeaManager);
+    const ReplayResult result = ReplayCapture(path, FMonitor.NmeaManager);
     if (!result.Opened) return false;
     const size_t first = result.Sentences.size() > ReplayConsoleLines
                              ? result.Sentences.size() - ReplayConsoleLines
@@ -312,7 +286,7 @@ bool TMainForm::ShowCapture(const std::string& path) {
     for (size_t i = first; i < result.Sentences.size(); ++i)
         FConsole->AppendSentence(result.Sentences[i]);
     FFreshness->ShowingReplay();
-    RefreshViews(nullptr);
+    RefreshViews();
     return true;
 }
 
@@ -338,32 +312,19 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
     if (!FInitFailed && FSViewer && !FCompact) PlacePanels(LayoutForSize(size()));
 }
 
-void TMainForm::SetReaderHold(std::function<void()> suspend, std::function<void()> resume) {
-    FSuspendReader = std::move(suspend);
-    FResumeReader = std::move(resume);
-}
-
 void TMainForm::PaceDisplay(std::function<void()> handOff) {
     FPacer->Run(std::move(handOff));
 }
 
-void TMainForm::RefreshViews(YThread* reader) {
+void TMainForm::RefreshViews() {
     if (FInitFailed) return;
-    if (reader && reader->Suspended()) reader = nullptr;  // not ours to release
-    if (FSuspendReader)
-        FSuspendReader();
-    else if (reader)
-        reader->Suspend();
     FGPSInfo->Refresh();
     if (FLumarokStatus) FLumarokStatus->ShowSolution(FGPSInfo->SolutionText());
     FSnrViewer->Refresh();
     FSViewer->Refresh();
     // New sentences: the views return to normal with this refresh.
     FFreshness->Check();
-    if (FResumeReader)
-        FResumeReader();
-    else if (reader)
-        reader->Resume();
+    if (FRefreshWatch) FRefreshWatch();
 }
 
 void TMainForm::FormShow() {
@@ -424,77 +385,51 @@ void TMainForm::CentreOnScreen() {
     move(frame.topLeft());
 }
 
-void RefreshViews() {
-    if (MainForm) MainForm->RefreshViews(NmeaFetch);
+void TMainForm::ConsoleLines(const std::vector<std::string>& lines, uint64_t notShown) {
+    FConsole->AppendSentences(lines, notShown);
 }
 
-TNmeaFetch* MakeNmeaFetch(bool freeOnTerminate) {
-    // The refresh arrives after the reader asked for it, perhaps after it
-    // ended: it holds the current reader, which the GUI thread keeps alive
-    // while NmeaFetch names it.
-    auto* reader = new TNmeaFetch(true, [] {
-        if (MainForm) MainForm->RefreshViews(NmeaFetch);
-    });
-    reader->SetPort(ComPort);
-    reader->SetStore(NmeaManager);
-    reader->SetConfig(GpsConfig);
+void TMainForm::ReceiverIdentified(const std::string& identity) {
+    FLumarokStatus->ShowReceiver(identity);
+}
+
+void TMainForm::SettingRead(const UbxSettingAnswer& answer) {
+    if (FmNmeaChoice_ub) FmNmeaChoice_ub->SettingAnswered(answer);
+}
+
+void TMainForm::CaptureFailed() {
+    FUtilButton->CaptureFailed();
+}
+
+TNmeaFetch* TMainForm::MakeNmeaFetch(bool freeOnTerminate) {
+    auto* reader = new TNmeaFetch(true, nullptr);
+    reader->SetPort(&FMonitor.ComPort);
+    reader->SetStore(&FMonitor.NmeaManager);
+    reader->SetConfig(&FMonitor.GpsConfig);
     // A hand-off that dropped lines shows their count in one line of its own.
-    reader->SetConsole(
-        [](const std::vector<std::string>& sentences, uint64_t notShown) {
-            if (FConsole) FConsole->AppendSentences(sentences, notShown);
-        },
-        TFConsole::LineLimit - 1);
-    reader->SetDisplayPacer([](std::function<void()> handOff) {
-        if (MainForm)
-            MainForm->PaceDisplay(std::move(handOff));
-        else
-            handOff();
-    });
-    // A capture write that failed: the tool buttons stop the capture and
-    // tell the user. The reader queues this to the GUI thread.
-    reader->SetCaptureFailedHook([] {
-        if (FUtilButton) FUtilButton->CaptureFailed();
-    });
-    // UBX answers and the receiver's identity, queued to the GUI thread.
-    reader->SetAnswerHook([](const UbxAckRecord& answer) {
-        if (MainForm) MainForm->UbxAnswered(answer);
-    });
-    reader->SetIdentityHook([](const std::string& identity) {
-        if (FLumarokStatus) FLumarokStatus->ShowReceiver(identity);
-    });
-    // The receiver's settings, for the u-blox window that polled them.
-    reader->SetSettingHook([](const UbxSettingAnswer& answer) {
-        if (FmNmeaChoice_ub) FmNmeaChoice_ub->SettingAnswered(answer);
-    });
+    ListenToReader(*reader, FEventsGate, TFConsole::LineLimit - 1);
     reader->SetFreeOnTerminate(freeOnTerminate);
     return reader;
 }
 
-TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate) {
-    TNmeaFetch* reader = MakeNmeaFetch(freeOnTerminate);
-    NmeaFetch = reader;
-    reader->Start();
-    return reader;
-}
-
-void CreateSettingWindows(Connection& link) {
-    FmNmeaChoice = new TFmNmeaChoice;
-    FmNmeaChoice_ub = new TFmNmeaChoice_ub;
-    FmNmeaChoice->SetLink(&link);
-    FmNmeaChoice_ub->SetLink(&link);
-    FmNmeaChoice_ub->SetStore(NmeaManager);
+void TMainForm::CreateSettingWindows() {
+    FmNmeaChoice = std::make_unique<TFmNmeaChoice>();
+    FmNmeaChoice_ub = std::make_unique<TFmNmeaChoice_ub>();
+    FmNmeaChoice->SetLink(&FLink);
+    FmNmeaChoice_ub->SetLink(&FLink);
+    FmNmeaChoice_ub->SetStore(&FMonitor.NmeaManager);
     // Closing the main window ends the program even while one is open.
     FmNmeaChoice->setAttribute(Qt::WA_QuitOnClose, false);
     FmNmeaChoice_ub->setAttribute(Qt::WA_QuitOnClose, false);
-    if (FUtilButton) FUtilButton->SetSettingWindows(FmNmeaChoice_ub, FmNmeaChoice);
+    FUtilButton->SetSettingWindows(FmNmeaChoice_ub.get(), FmNmeaChoice.get());
 }
 
 int RunMonitor(QApplication& app, TMainForm& window) {
     const int status = app.exec();
-    for (QWidget* setting :
-         {static_cast<QWidget*>(FmNmeaChoice), static_cast<QWidget*>(FmNmeaChoice_ub)})
+    for (QWidget* setting : {static_cast<QWidget*>(window.FmNmeaChoice.get()),
+                             static_cast<QWidget*>(window.FmNmeaChoice_ub.get())})
         if (setting) setting->hide();
     window.Link().Shutdown(StopLimit);
-    ClosePort(ComPort);
+    ClosePort(&window.Parts().ComPort);
     return status;
 }

@@ -1,6 +1,7 @@
 // The main window: a client area of 420 x 498 or more tiled by nine panels
-// (shell/WindowLayout.h), the shared configuration record, the receiver-state
-// store and the view refresh hook the reader thread calls.
+// (shell/WindowLayout.h) over the monitor it is given (the store, the
+// configuration, the port and the connection). It listens to each reader
+// the connection starts (ReaderEvents) and owns the two setting windows.
 #pragma once
 
 #include <QFont>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "link/ReaderEvents.h"
 #include "shell/WindowLayout.h"
 #include "views/LayoutHost.h"
 
@@ -24,10 +26,12 @@ class TPlayerBar;
 class TFLumarokStatus;
 class TFConsole;
 class TFAbout;
+class TFmNmeaChoice;
+class TFmNmeaChoice_ub;
+class Monitor;
 class TNmeaFetch;
 class TDataFreshness;
 class TDisplayPacer;
-class YThread;
 class Connection;
 class QApplication;
 class UbxAnswerWatch;
@@ -40,27 +44,48 @@ class EpochRecorder;
 class TEvaluationWindow;
 class TCorrectionsWindow;
 
-class TMainForm : public QWidget, public TLayoutHost {
+class TMainForm : public QWidget, public TLayoutHost, public ReaderEvents {
     Q_OBJECT
   public:
     static constexpr const char* Title = "LumarokUb";
 
-    explicit TMainForm(QWidget* parent = nullptr);
+    explicit TMainForm(Monitor& monitor, QWidget* parent = nullptr);
     ~TMainForm() override;
+
+    Monitor& Parts() const { return FMonitor; }
 
     // True when construction failed ("Initial Object error" was shown and the
     // window closes itself).
     bool InitFailed() const { return FInitFailed; }
 
+    // ReaderEvents, on the GUI thread.
     // Refreshes the position panel, the signal chart and the sky view, in
-    // that order, with the reader thread held suspended while it runs (a
-    // reader not yet released is left as it is). GUI thread only.
-    void RefreshViews(YThread* reader);
+    // that order. Each view reads the store under its lock, so the reader
+    // goes on reading meanwhile.
+    void RefreshViews() override;
     // Runs a hand-off of the reader's console lines and refresh requests,
     // at most once a display frame.
-    void PaceDisplay(std::function<void()> handOff);
-    // Replaces how the refresh holds the reader (tests observe the order).
-    void SetReaderHold(std::function<void()> suspend, std::function<void()> resume);
+    void PaceDisplay(std::function<void()> handOff) override;
+    void ConsoleLines(const std::vector<std::string>& lines, uint64_t notShown) override;
+    // The receiver's answer to a UBX frame.
+    void UbxAnswered(const UbxAckRecord& answer) override;
+    void ReceiverIdentified(const std::string& identity) override;
+    // The receiver's settings, for the u-blox window that polled them.
+    void SettingRead(const UbxSettingAnswer& answer) override;
+    // A capture write failed: the tool buttons stop the capture and say so.
+    void CaptureFailed() override;
+
+    // A reader for a connection attempt: created suspended (it runs once
+    // the detection thread resumes it), reading the monitor's port into its
+    // store and telling this window its events; it frees itself when it
+    // ends (unless told otherwise). Not started.
+    TNmeaFetch* MakeNmeaFetch(bool freeOnTerminate = true);
+    // Makes the two NMEA setting windows, hidden until their buttons show
+    // them. They are top-level windows that never keep the program alive on
+    // their own.
+    void CreateSettingWindows();
+    // Runs after each refresh (tests observe the views then).
+    void SetRefreshWatch(std::function<void()> watch) { FRefreshWatch = std::move(watch); }
 
     void FormShow();
     // Decodes a recorded capture into the store and shows it: its last
@@ -71,7 +96,7 @@ class TMainForm : public QWidget, public TLayoutHost {
     bool ViewsStale() const;
     // The connection to the receiver: the port panel opens and closes it,
     // the console and the setting windows send commands through it.
-    Connection& Link() const { return *FLink; }
+    Connection& Link() const { return FLink; }
     // Every epoch of the connection (under the store lock).
     EpochRecorder& Recording() const { return *FRecording; }
     // The evaluation window (made on first use), on its campaign page or as
@@ -84,8 +109,6 @@ class TMainForm : public QWidget, public TLayoutHost {
     TCorrectionsWindow& Corrections();
     // The player bar, shown while a capture plays on the port.
     TPlayerBar* PlayerBar() const { return FPlayerBar; }
-    // The receiver's answer to a UBX frame (from the reader, on the GUI thread).
-    void UbxAnswered(const UbxAckRecord& answer);
 
     // TLayoutHost
     void SetCompactLayout(bool compact) override;
@@ -99,6 +122,19 @@ class TMainForm : public QWidget, public TLayoutHost {
     // centred when first shown.
     void RestoreGeometry(const QRect& kept);
 
+    // The panels (null until built) and the setting windows (null until made).
+    TFSViewer* FSViewer = nullptr;
+    TFRestartButton* FRestartButton = nullptr;
+    TFSnrViewer* FSnrViewer = nullptr;
+    TFUtilButton* FUtilButton = nullptr;
+    TFGPSInfo* FGPSInfo = nullptr;
+    TFComPortSetting* FComPortSetting = nullptr;
+    TFLumarokStatus* FLumarokStatus = nullptr;
+    TFConsole* FConsole = nullptr;
+    TFAbout* FAbout = nullptr;
+    std::unique_ptr<TFmNmeaChoice> FmNmeaChoice;
+    std::unique_ptr<TFmNmeaChoice_ub> FmNmeaChoice_ub;
+
   protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -111,12 +147,14 @@ class TMainForm : public QWidget, public TLayoutHost {
     void CentreOnScreen();
     void WatchUbxAnswers();
 
+    Monitor& FMonitor;
+    Connection& FLink;
+    ReaderEventsGate FEventsGate;
     bool FInitFailed = false;
     bool FCentred = false;
     bool FCompact = false;
     QSize FFullSize;              // the full layout's size while compact
     QWidget* FSkyWell = nullptr;  // black behind the sky view's square
-    std::unique_ptr<Connection> FLink;
     std::unique_ptr<EpochRecorder> FRecording;
     std::unique_ptr<TEvaluationWindow> FEvaluation;
     std::unique_ptr<TCorrectionsWindow> FCorrections;
@@ -124,36 +162,9 @@ class TMainForm : public QWidget, public TLayoutHost {
     TDataFreshness* FFreshness = nullptr;
     TDisplayPacer* FPacer = nullptr;
     TPlayerBar* FPlayerBar = nullptr;
-    std::function<void()> FSuspendReader;
-    std::function<void()> FResumeReader;
+    std::function<void()> FRefreshWatch;
 };
 
-// The process-wide main window and its panels (null when there is no window).
-extern TMainForm* MainForm;
-extern TFSViewer* FSViewer;
-extern TFRestartButton* FRestartButton;
-extern TFSnrViewer* FSnrViewer;
-extern TFUtilButton* FUtilButton;
-extern TFGPSInfo* FGPSInfo;
-extern TFComPortSetting* FComPortSetting;
-extern TFLumarokStatus* FLumarokStatus;
-extern TFConsole* FConsole;
-extern TFAbout* FAbout;
-
-// The view refresh with the current reader NmeaFetch held.
-void RefreshViews();
-
-// A reader thread for a connection attempt: created suspended (it runs once
-// the detection thread resumes it), reading ComPort into the store, handing
-// the sentences to the console and asking for RefreshViews at the display's
-// pace, freeing itself when it ends (unless told otherwise). Not started.
-TNmeaFetch* MakeNmeaFetch(bool freeOnTerminate = true);
-// The same, kept in NmeaFetch and started, so Resume releases it.
-TNmeaFetch* CreateNmeaFetch(bool freeOnTerminate = true);
-
-// Makes the two NMEA setting windows, hidden until their buttons show them.
-// They are top-level windows that never keep the program alive on their own.
-void CreateSettingWindows(Connection& link);
 // Runs the event loop until the main window closes (whatever setting window
 // is open), then ends the connection and closes the port. Returns the
 // loop's exit status.

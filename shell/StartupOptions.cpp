@@ -8,8 +8,6 @@
 #include "serial/LinkUrl.h"
 #include "views/Config.h"
 
-StartupOptions StartOptions;
-
 const char* const StartupUsage =
     "Usage: lumarokub [OPTION]...\n"
     "Monitors a GPS receiver: position, sky plot, signal levels, time to first fix.\n"

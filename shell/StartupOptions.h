@@ -28,10 +28,6 @@ extern const char* const StartupUsage;
 // The evaluation window's pages by name, in the window's order.
 extern const char* const EvaluationTabNames[7];
 
-// The options the monitor was started with; the port panel reads its ports
-// and rate from here.
-extern StartupOptions StartOptions;
-
 // Parses argv (argv[0] is the program). On failure returns false with a
 // one-line reason in error.
 bool ParseStartupOptions(int argc, const char* const* argv, StartupOptions& options,

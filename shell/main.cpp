@@ -20,9 +20,8 @@
 #include "control/FrameComPortSetting.h"
 #include "control/PortEnumeration.h"
 #include "eval/EpochRecorder.h"
-#include "nmea/NmeaManager.h"
+#include "link/Monitor.h"
 #include "serial/LinkUrl.h"
-#include "serial/YComPort.h"
 #include "shell/DemoReceiver.h"
 #include "shell/GuiMessageSink.h"
 #include "shell/MainForm.h"
@@ -70,15 +69,15 @@ void StartCampaignWhenConnected(TMainForm& window, const StartupOptions& options
 constexpr unsigned long DemoBaud = 9600;
 
 // The demo receiver, its port added to the list and selected at its rate.
-std::unique_ptr<DemoReceiver> StartDemo() {
+std::unique_ptr<DemoReceiver> StartDemo(StartupOptions& options) {
     std::string error;
     std::unique_ptr<DemoReceiver> receiver = StartDemoReceiver(DemoBaud, error);
     if (!receiver) {
         std::cerr << "lumarokub: cannot start the demo receiver: " << error << '\n';
         return nullptr;
     }
-    StartOptions.Ports.push_back(receiver->SlavePath());
-    if (StartOptions.BaudRate == 0) StartOptions.BaudRate = static_cast<int>(DemoBaud);
+    options.Ports.push_back(receiver->SlavePath());
+    if (options.BaudRate == 0) options.BaudRate = static_cast<int>(DemoBaud);
     return receiver;
 }
 
@@ -104,20 +103,22 @@ SettingsTargets KeptControls(TMainForm& window) {
     SettingsTargets t;
     t.Evaluation = &window.Evaluation();
     t.Corrections = &window.Corrections();
-    t.Port = FComPortSetting;
-    t.Ublox = FmNmeaChoice_ub;
-    t.Sirf = FmNmeaChoice ? FmNmeaChoice->Panel() : nullptr;
-    t.Tools = FUtilButton;
-    t.Sky = FSViewer;
+    t.Port = window.FComPortSetting;
+    t.Ublox = window.FmNmeaChoice_ub.get();
+    t.Sirf = window.FmNmeaChoice ? window.FmNmeaChoice->Panel() : nullptr;
+    t.Tools = window.FUtilButton;
+    t.Sky = window.FSViewer;
     t.Window = &window;
     t.Watch = &window.Recording().Watch();
-    t.WatchLock = NmeaManager ? &NmeaManager->Lock() : nullptr;
+    t.WatchLock = &window.Parts().NmeaManager.Lock();
     return t;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The options the monitor was started with.
+    StartupOptions StartOptions;
     std::string error;
     if (!ParseStartupOptions(argc, argv, StartOptions, error)) {
         std::cerr << "lumarokub: " << error << '\n' << StartupUsage << LinkUsageText();
@@ -131,13 +132,16 @@ int main(int argc, char** argv) {
         std::cout << "lumarokub " LUMAROKUB_VERSION "\n";
         return 0;
     }
-    ComPort = new YComPort;  // the one serial port, for the whole process
+    // The store, the configuration, the port and the connection, for the
+    // whole process: a worker past its stop limit may still use them as the
+    // program ends.
+    Monitor& monitor = *new Monitor;
     if (StartOptions.Demo && !DemoReceiverAvailable()) {
         std::cerr << "lumarokub: --demo is not available on this platform\n";
         return ExitUsage;
     }
     std::unique_ptr<DemoReceiver> demo;
-    if (StartOptions.Demo && !(demo = StartDemo())) return ExitFailure;
+    if (StartOptions.Demo && !(demo = StartDemo(StartOptions))) return ExitFailure;
     SetExtraPorts(StartOptions.Ports);
     AllowNoPort(!StartOptions.ReplayFile.empty() || !StartOptions.PlayFile.empty());
     SetPixelRatio(StartOptions.PixelRatio);
@@ -152,19 +156,20 @@ int main(int argc, char** argv) {
     // process, since a worker may still hand over while the program ends.
     auto* dispatcher = new QtUiDispatcher;
     YThread::SetMainDispatcher(dispatcher);
-    SerialMessages = new TGuiMessageSink(*dispatcher);
-    TMainForm window;
+    auto* messages = new TGuiMessageSink(*dispatcher);
+    TMainForm window(monitor);
     if (window.InitFailed()) return ExitFailure;
-    CreateSettingWindows(window.Link());
+    window.Link().SetMessages(messages);
+    window.CreateSettingWindows();
     // The choices of the last run first; the command line then wins.
     const MonitorSettings settings(MonitorSettings::DefaultFile());
     const SettingsTargets kept = KeptControls(window);
     std::string problem;
     if (!settings.Restore(kept, problem)) std::cerr << "lumarokub: " << problem << '\n';
     SizeWindow(window, StartOptions);
-    if (StartOptions.BaudRate != 0) FComPortSetting->SelectBaudRate(StartOptions.BaudRate);
+    if (StartOptions.BaudRate != 0) window.FComPortSetting->SelectBaudRate(StartOptions.BaudRate);
     if (!StartOptions.Ports.empty())
-        FComPortSetting->ConnectAtStart(StartOptions.Ports.back(), StartOptions.Mode);
+        window.FComPortSetting->ConnectAtStart(StartOptions.Ports.back(), StartOptions.Mode);
     if (!StartOptions.ReplayFile.empty() && !window.ShowCapture(StartOptions.ReplayFile)) {
         std::cerr << "lumarokub: cannot read " << StartOptions.ReplayFile << '\n';
         return ExitUsage;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "link/GpsConfig.h"
+#include "link/Monitor.h"
 #include "link/ThreadNMEAFetch.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
@@ -63,8 +64,8 @@ int main(int argc, char** argv) {
     QApplication::setFont(MonitorFont());
     QtUiDispatcher dispatcher;
     YThread::SetMainDispatcher(&dispatcher);
-    ComPort = new YComPort;
-    TMainForm window;
+    Monitor parts;
+    TMainForm window(parts);
     window.show();
 
     SimOptions options;
@@ -77,21 +78,21 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int32_t port = PortTable::NumberForPath(sim.SlavePath());
-    if (!ComPort->OpenPort(static_cast<uint32_t>(port), LineRate)) {
+    if (!parts.ComPort.OpenPort(static_cast<uint32_t>(port), LineRate)) {
         std::fprintf(stderr, "bench_gui_intake: cannot open %s\n", sim.SlavePath().c_str());
         return 2;
     }
-    GpsConfig->PortNumber = port;
-    GpsConfig->BaudRate = static_cast<int32_t>(LineRate);
-    GpsConfig->SetPortOpen(true);
+    parts.GpsConfig.PortNumber = port;
+    parts.GpsConfig.BaudRate = static_cast<int32_t>(LineRate);
+    parts.GpsConfig.SetPortOpen(true);
 
     std::vector<double> refreshMs;
     std::vector<std::string> takenText;  // reader thread only, read after it ended
     long valid = 0;
     // The window's own reader; its hand-offs to the GUI thread are timed.
-    TNmeaFetch* reader = MakeNmeaFetch(false);
-    reader->SetDisplayPacer([&refreshMs](std::function<void()> handOff) {
-        MainForm->PaceDisplay([&refreshMs, handOff = std::move(handOff)] {
+    TNmeaFetch* reader = window.MakeNmeaFetch(false);
+    reader->SetDisplayPacer([&](std::function<void()> handOff) {
+        window.PaceDisplay([&refreshMs, handOff = std::move(handOff)] {
             QElapsedTimer clock;
             clock.start();
             handOff();
@@ -102,7 +103,6 @@ int main(int argc, char** argv) {
         takenText.emplace_back(Trimmed(sentence));
         if (r.Valid) ++valid;
     });
-    NmeaFetch = reader;
     reader->Start();
     reader->Resume();
     if (!sim.Start(error)) {
@@ -125,12 +125,11 @@ int main(int argc, char** argv) {
     RunFor(SettleMs);  // the last sentences on the line
     probe.stop();
 
-    NmeaFetch = nullptr;
     reader->Terminate();
     while (!reader->Finished()) QApplication::processEvents(QEventLoop::AllEvents, 10);
     reader->WaitFor();
     delete reader;
-    ComPort->ClosePort();
+    parts.ComPort.ClosePort();
     YThread::SetMainDispatcher(nullptr);
 
     std::vector<std::string> sentText;

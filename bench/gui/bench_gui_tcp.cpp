@@ -21,6 +21,7 @@
 #include "bench/link/LoopbackSender.h"
 #include "bench/serial/StreamMaker.h"
 #include "link/GpsConfig.h"
+#include "link/Monitor.h"
 #include "link/ThreadNMEAFetch.h"
 #include "serial/LinkNumbers.h"
 #include "serial/YComPort.h"
@@ -50,43 +51,43 @@ int main(int argc, char** argv) {
     QApplication::setFont(MonitorFont());
     QtUiDispatcher dispatcher;
     YThread::SetMainDispatcher(&dispatcher);
-    ComPort = new YComPort;
-    TMainForm window;
+    Monitor parts;
+    TMainForm window(parts);
     window.show();
 
     const NmeaStream stream = MakeNmeaStream(megabytes * 1000000);
     Sender sender(stream.Bytes);
     const std::string url = "tcp://127.0.0.1:" + std::to_string(sender.Port());
     const int32_t port = LinkNumberForUrl(url);
-    if (!ComPort->OpenPort(static_cast<uint32_t>(port), 0)) {
-        std::fprintf(stderr, "bench_gui_tcp: %s\n", ComPort->LastError().c_str());
+    if (!parts.ComPort.OpenPort(static_cast<uint32_t>(port), 0)) {
+        std::fprintf(stderr, "bench_gui_tcp: %s\n", parts.ComPort.LastError().c_str());
         return 2;
     }
-    GpsConfig->PortNumber = port;
-    GpsConfig->SetPortOpen(true);
+    parts.GpsConfig.PortNumber = port;
+    parts.GpsConfig.SetPortOpen(true);
 
     size_t next = 0, lost = 0, corrupted = 0;  // reader thread only until it ended
     std::atomic<bool> done{false};
     std::chrono::steady_clock::time_point last;
     uint64_t validBefore = 0;
     {
-        std::lock_guard<std::mutex> hold(NmeaManager->Lock());
-        validBefore = NmeaManager->ValidSentences;
+        std::lock_guard<std::mutex> hold(parts.NmeaManager.Lock());
+        validBefore = parts.NmeaManager.ValidSentences;
     }
     // The window's own reader; the console and the pacer are wrapped to be
     // counted and timed, and pass everything on as the window does.
-    TNmeaFetch* reader = MakeNmeaFetch(false);
+    TNmeaFetch* reader = window.MakeNmeaFetch(false);
     uint64_t linesShown = 0, linesNotShown = 0;
     std::vector<double> handOffMs;
     reader->SetConsole(
         [&](const std::vector<std::string>& lines, uint64_t notShown) {
             linesShown += lines.size();
             linesNotShown += notShown;
-            FConsole->AppendSentences(lines, notShown);
+            window.FConsole->AppendSentences(lines, notShown);
         },
         TFConsole::LineLimit - 1);
     reader->SetDisplayPacer([&](std::function<void()> handOff) {
-        MainForm->PaceDisplay([&handOffMs, handOff = std::move(handOff)] {
+        window.PaceDisplay([&handOffMs, handOff = std::move(handOff)] {
             QElapsedTimer clock;
             clock.start();
             handOff();
@@ -107,7 +108,6 @@ int main(int argc, char** argv) {
             done = true;
         }
     });
-    NmeaFetch = reader;
     reader->Start();
     reader->Resume();
 
@@ -121,23 +121,23 @@ int main(int argc, char** argv) {
         probeClock.start();
     });
     probe.start();
-    while (!done && !ComPort->DeviceGone()) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (!done && !parts.ComPort.DeviceGone())
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
     probe.stop();
     if (!done) last = std::chrono::steady_clock::now();
 
-    NmeaFetch = nullptr;
     reader->Terminate();
     while (!reader->Finished()) QApplication::processEvents(QEventLoop::AllEvents, 10);
     reader->WaitFor();
     delete reader;
-    ComPort->ClosePort();
+    parts.ComPort.ClosePort();
     YThread::SetMainDispatcher(nullptr);
 
     lost += stream.Texts.size() - next;
     uint64_t stored = 0;
     {
-        std::lock_guard<std::mutex> hold(NmeaManager->Lock());
-        stored = NmeaManager->ValidSentences - validBefore;
+        std::lock_guard<std::mutex> hold(parts.NmeaManager.Lock());
+        stored = parts.NmeaManager.ValidSentences - validBefore;
     }
     const double seconds = std::chrono::duration<double>(last - sender.Started()).count();
     std::printf(

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "link/GpsConfig.h"
+#include "link/Monitor.h"
 #include "nmea/Dispatch.h"
 #include "shell/CaptureReplay.h"
 #include "shell/MainForm.h"
@@ -40,9 +41,10 @@ int main(int argc, char** argv) {
     const int passes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
     QApplication app(argc, argv);
     QApplication::setFont(MonitorFont());
-    TMainForm window;
+    Monitor parts;
+    TMainForm window(parts);
     // As on a live link: the views are fresh, not washed as old.
-    GpsConfig->SetPortOpen(true);
+    parts.GpsConfig.SetPortOpen(true);
     window.show();
     QApplication::processEvents();
 
@@ -58,12 +60,12 @@ int main(int argc, char** argv) {
         for (const std::string& sentence : replay.Sentences) {
             DispatchResult result;
             {
-                std::lock_guard<std::mutex> hold(NmeaManager->Lock());
-                result = DispatchSentence(sentence, *NmeaManager, nullptr);
+                std::lock_guard<std::mutex> hold(parts.NmeaManager.Lock());
+                result = DispatchSentence(sentence, parts.NmeaManager, nullptr);
             }
             if (!result.Refresh) continue;
             clock.start();
-            RefreshViews();
+            window.RefreshViews();
             refresh.push_back(clock.nsecsElapsed() / 1000.0);
             QApplication::processEvents();
             repaint.push_back(clock.nsecsElapsed() / 1000.0);

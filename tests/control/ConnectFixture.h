@@ -72,11 +72,7 @@ class ConnectFixture : public ControlFixture {
   protected:
     void SetUp() override {
         ControlFixture::SetUp();
-        ComPort = &FPort;
         YThread::SetMainDispatcher(&FDispatcher);
-        ProlificFound = false;
-        ProlificPortName.clear();
-        ProlificIndex = 0;
         SetPortDiscovery(Ports.Discovery());
         SetExtraPorts({});
     }
@@ -85,17 +81,16 @@ class ConnectFixture : public ControlFixture {
             EXPECT_TRUE(Window->Link().Shutdown(10s));
         }
         Window.reset();
-        ClosePort();
-        ComPort = nullptr;
+        ClosePort(ComPort);
         YThread::SetMainDispatcher(nullptr);
         ControlFixture::TearDown();
     }
 
     // Builds the main window; its port panel lists the ports present now.
     void OpenWindow() {
-        Window = std::make_unique<TMainForm>();
+        Window = std::make_unique<TMainForm>(*Parts);
         ASSERT_FALSE(Window->InitFailed());
-        Panel = FComPortSetting;
+        Panel = Window->FComPortSetting;
         ASSERT_NE(Panel, nullptr);
     }
 
@@ -127,7 +122,8 @@ class ConnectFixture : public ControlFixture {
     bool WindowConnected() const { return Window->Link().Connected(); }
     // The detection thread has ended and its last changes have arrived.
     bool DetectionEnded() {
-        if (DetectThread && !DetectThread->Finished()) return false;
+        const TGpsDeviceDetect* detect = Window->Link().DetectThread();
+        if (detect && !detect->Finished()) return false;
         RunFor(50ms);
         return true;
     }
@@ -138,6 +134,5 @@ class ConnectFixture : public ControlFixture {
     TFComPortSetting* Panel = nullptr;
 
   private:
-    YComPort FPort;
     QtUiDispatcher FDispatcher;
 };

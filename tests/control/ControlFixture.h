@@ -1,4 +1,6 @@
-// A store, a configuration and an observed message box for the panel tests.
+// A monitor of the test's own (store, configuration, port, connection) and an
+// observed message box for the panel tests. The fixture names its parts as
+// the monitor does, so a test reads NmeaManager, GpsConfig and ComPort.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "link/GpsConfig.h"
-#include "nmea/NmeaManager.h"
+#include "link/Monitor.h"
 #include "views/MessageBox.h"
 
 struct ShownMessage {
@@ -19,24 +20,18 @@ struct ShownMessage {
 class ControlFixture : public testing::Test {
   protected:
     void SetUp() override {
-        NmeaManager = FStore.get();
-        GpsConfig = FConfig.get();
         SetMessageObserver([this](const std::string& text, const std::string& caption) {
             Messages.push_back({text, caption});
         });
     }
-    void TearDown() override {
-        SetMessageObserver({});
-        NmeaManager = nullptr;
-        GpsConfig = nullptr;
-    }
+    void TearDown() override { SetMessageObserver({}); }
 
     // The store, also for panels built as members before SetUp.
-    NMEA_Manager& Store() { return *FStore; }
+    NMEA_Manager& Store() { return *NmeaManager; }
 
+    std::unique_ptr<Monitor> Parts = std::make_unique<Monitor>();
+    NMEA_Manager* const NmeaManager = &Parts->NmeaManager;
+    GPSConfig* const GpsConfig = &Parts->GpsConfig;
+    YComPort* const ComPort = &Parts->ComPort;
     std::vector<ShownMessage> Messages;
-
-  private:
-    std::unique_ptr<NMEA_Manager> FStore = std::make_unique<NMEA_Manager>();
-    std::unique_ptr<GPSConfig> FConfig = std::make_unique<GPSConfig>();
 };

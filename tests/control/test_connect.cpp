@@ -46,7 +46,8 @@ TEST_F(Connect, GeneralOpensAPortWithNothingBehindIt) {
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
     EXPECT_EQ(GpsConfig->PortNumber.load(), line.Number());
     // "Open", then the receiver's name once it answers the identity poll.
-    EXPECT_TRUE(RunUntil([] { return FLumarokStatus->PanelText(0).startsWith("Open"); }, 2s));
+    EXPECT_TRUE(
+        RunUntil([&] { return Window->FLumarokStatus->PanelText(0).startsWith("Open"); }, 2s));
     RunFor(200ms);
     EXPECT_TRUE(Messages.empty());
 }
@@ -83,8 +84,8 @@ TEST_F(Connect, BaudDetectPassesLineNoiseAndTakes38400) {
     ASSERT_TRUE(RunUntil([&] { return DetectionEnded(); }, 5s));
     EXPECT_EQ(Panel->baudCombo->currentIndex(), Baud38400);
     EXPECT_EQ(GpsConfig->BaudRate.load(), 38400);
-    EXPECT_EQ(FLumarokStatus->PanelText(2), "BR:38400bps");
-    EXPECT_TRUE(FLumarokStatus->PanelText(0).startsWith("Open"));
+    EXPECT_EQ(Window->FLumarokStatus->PanelText(2), "BR:38400bps");
+    EXPECT_TRUE(Window->FLumarokStatus->PanelText(0).startsWith("Open"));
     EXPECT_TRUE(Messages.empty());
 }
 
@@ -101,7 +102,7 @@ TEST_F(Connect, AutoDetectFinds57600OnTheSecondPort) {
     EXPECT_EQ(Panel->baudCombo->currentIndex(), Baud57600);
     EXPECT_EQ(GpsConfig->BaudRate.load(), 57600);
     // The reader runs: sentences reach the console.
-    EXPECT_TRUE(RunUntil([] { return FConsole->consoleMemo->blockCount() > 3; }, 10s));
+    EXPECT_TRUE(RunUntil([&] { return Window->FConsole->consoleMemo->blockCount() > 3; }, 10s));
 }
 
 TEST_F(Connect, BaudDetectOnAPortThatCannotOpenGivesUpAtOnce) {
@@ -177,7 +178,7 @@ TEST_F(Connect, StatusBarShowsTheTrialWhileDetectingAndTheLinkAfterwards) {
     std::vector<QString> shownRates;
     ASSERT_TRUE(RunUntil(
         [&] {
-            const QString rate = FLumarokStatus->PanelText(2);
+            const QString rate = Window->FLumarokStatus->PanelText(2);
             if (shownRates.empty() || shownRates.back() != rate) shownRates.push_back(rate);
             return Connected();
         },
@@ -187,9 +188,9 @@ TEST_F(Connect, StatusBarShowsTheTrialWhileDetectingAndTheLinkAfterwards) {
     for (const QString& trial : trials)
         EXPECT_NE(std::find(shownRates.begin(), shownRates.end(), trial), shownRates.end())
             << trial.toStdString();
-    EXPECT_EQ(FLumarokStatus->PanelText(2), "BR:38400bps");
+    EXPECT_EQ(Window->FLumarokStatus->PanelText(2), "BR:38400bps");
     EXPECT_EQ(ComPort->BaudRate(), 38400u);
-    EXPECT_EQ(FLumarokStatus->PanelText(1), "COM:" + receiverName);
+    EXPECT_EQ(Window->FLumarokStatus->PanelText(1), "COM:" + receiverName);
 
     // Nothing answers on the silent line: every rate is tried in turn.
     Press();
@@ -199,8 +200,8 @@ TEST_F(Connect, StatusBarShowsTheTrialWhileDetectingAndTheLinkAfterwards) {
     EXPECT_EQ(Messages[0].Text, "no GPS device detected");
     RunFor(100ms);
     EXPECT_EQ(Panel->baudCombo->currentText(), "115200 bps");
-    EXPECT_EQ(FLumarokStatus->PanelText(2), "BR:115200bps");
-    EXPECT_EQ(FLumarokStatus->PanelText(1),
+    EXPECT_EQ(Window->FLumarokStatus->PanelText(2), "BR:115200bps");
+    EXPECT_EQ(Window->FLumarokStatus->PanelText(1),
               "COM:" + QString::fromStdString(PortTable::NameForNumber(silent.Number())));
 }
 
@@ -215,10 +216,10 @@ TEST_F(Connect, ShutdownWaitsForEveryCommandSender) {
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
     Connection& link = Window->Link();
     ASSERT_TRUE(link.Send(std::vector<std::string>(4000, std::string(90, 'A'))));
-    FConsole->ConsoleClick();  // a double click's first click pauses the console
-    FConsole->ConsoleDblClick();
-    FConsole->consoleMemo->insertPlainText("100,1,9600,8,1,0");
-    FConsole->ConsoleKeyPress(TFConsole::EnterKey);
+    Window->FConsole->ConsoleClick();  // a double click's first click pauses the console
+    Window->FConsole->ConsoleDblClick();
+    Window->FConsole->consoleMemo->insertPlainText("100,1,9600,8,1,0");
+    Window->FConsole->ConsoleKeyPress(TFConsole::EnterKey);
     EXPECT_EQ(link.RunningSenders(), 1) << "the console's command joins the same sender";
     EXPECT_TRUE(link.Shutdown(10s));
     EXPECT_EQ(link.RunningSenders(), 0);
@@ -236,10 +237,10 @@ TEST_F(Connect, ClosingTheWindowWithASettingWindowOpenEndsTheProgram) {
     Choose(0, Baud115200, ModeGeneral);
     Press();
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
-    CreateSettingWindows(Window->Link());
+    Window->CreateSettingWindows();
     Window->show();
-    FUtilButton->SettingClick();
-    ASSERT_TRUE(FmNmeaChoice_ub->isVisible());
+    Window->FUtilButton->SettingClick();
+    ASSERT_TRUE(Window->FmNmeaChoice_ub->isVisible());
 
     QTimer::singleShot(200, Window.get(), [this] { Window->close(); });
     constexpr int StillRunning = 99;
@@ -253,11 +254,7 @@ TEST_F(Connect, ClosingTheWindowWithASettingWindowOpenEndsTheProgram) {
     EXPECT_FALSE(ComPort->IsOpen());
     EXPECT_FALSE(Connected());
     EXPECT_EQ(Window->Link().RunningReaders(), 0);
-    EXPECT_FALSE(FmNmeaChoice_ub->isVisible());
-    delete FmNmeaChoice_ub;
-    delete FmNmeaChoice;
-    FmNmeaChoice_ub = nullptr;
-    FmNmeaChoice = nullptr;
+    EXPECT_FALSE(Window->FmNmeaChoice_ub->isVisible());
 }
 
 TEST_F(Connect, CloseDuringAutoDetectEndsTheProbeWithoutAnotherTrial) {
@@ -268,7 +265,7 @@ TEST_F(Connect, CloseDuringAutoDetectEndsTheProbeWithoutAnotherTrial) {
     Press();
     RunFor(300ms);  // the first probe is under way
     Press();
-    EXPECT_EQ(DetectThread, nullptr);
+    EXPECT_EQ(Window->Link().DetectThread(), nullptr);
     EXPECT_FALSE(Panel->ConnectionStarted());
     ASSERT_TRUE(RunUntil([&] { return Caption() == "Open"; }, 2s));
     const int baudAfterClose = Panel->baudCombo->currentIndex();
@@ -302,12 +299,13 @@ TEST_F(Connect, CloseWhileCapturingStopsTheCapture) {
     Press();
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
     const fs::path file = Ports.Root / "capture.txt";
-    FUtilButton->SetSaveDialogRunner([&](QFileDialog&) { return QString::fromStdString(file); });
-    FUtilButton->LogClick();
-    ASSERT_TRUE(FUtilButton->Logging());
+    Window->FUtilButton->SetSaveDialogRunner(
+        [&](QFileDialog&) { return QString::fromStdString(file); });
+    Window->FUtilButton->LogClick();
+    ASSERT_TRUE(Window->FUtilButton->Logging());
     RunFor(1500ms);
     Press();
-    EXPECT_FALSE(FUtilButton->Logging());
+    EXPECT_FALSE(Window->FUtilButton->Logging());
     {
         std::lock_guard<std::mutex> hold(NmeaManager->Lock());
         EXPECT_FALSE(NmeaManager->Capture.IsOpen());
@@ -330,7 +328,7 @@ TEST_F(Connect, NewPortWhileIdleInPortDetectIsTakenInBaudDetect) {
     EXPECT_EQ(Panel->portCombo->currentIndex(), 1);
     EXPECT_EQ(Panel->modeCombo->currentIndex(), ModeBaudDetect);
     EXPECT_TRUE(Panel->ConnectionStarted());
-    EXPECT_TRUE(FGPSInfo->FixTimerRunning()) << "time to fix counts from the new port";
+    EXPECT_TRUE(Window->FGPSInfo->FixTimerRunning()) << "time to fix counts from the new port";
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 10s));
     EXPECT_EQ(GpsConfig->PortNumber.load(), PortTable::NumberForPath(Ports.DevicePath("ttyUSB1")));
 }
@@ -356,7 +354,7 @@ TEST_F(Connect, ProlificAdapterAtStartUpIsConnectedWithoutAClick) {
     Ports.Plug("ttyACM0", "1546", other.Path());
     Ports.Plug("ttyUSB3", "067b", receiver->SlavePath());
     OpenWindow();
-    EXPECT_EQ(ProlificPortName, Ports.DevicePath("ttyUSB3"));
+    EXPECT_EQ(Panel->Prolific().ProlificPortName, Ports.DevicePath("ttyUSB3"));
     EXPECT_EQ(Panel->portCombo->currentIndex(), 1);
     EXPECT_TRUE(Panel->ConnectionStarted());
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
@@ -390,17 +388,17 @@ TEST_F(Connect, UnpluggedWhileConnectedShowsTheLinkDownAndReconnectsLater) {
     Ports.Plug("ttyUSB0", "067b", receiver->SlavePath());
     OpenWindow();
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
-    ASSERT_TRUE(RunUntil([] { return FConsole->consoleMemo->blockCount() > 3; }, 10s));
+    ASSERT_TRUE(RunUntil([&] { return Window->FConsole->consoleMemo->blockCount() > 3; }, 10s));
 
     receiver->Stop();  // pulled out
     Ports.Unplug("ttyUSB0");
     ASSERT_TRUE(RunUntil([&] { return !Connected(); }, 5s));
-    EXPECT_TRUE(RunUntil([] { return FLumarokStatus->PanelText(0) == "Close"; }, 2s));
+    EXPECT_TRUE(RunUntil([&] { return Window->FLumarokStatus->PanelText(0) == "Close"; }, 2s));
     EXPECT_EQ(Caption(), "Close");
     const double cpuBefore = ProcessCpuSeconds();
     RunFor(3s);
     EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 1.5) << "nothing spins while the line is gone";
-    EXPECT_EQ(FConsole->consoleMemo->toPlainText().count("has gone away"), 1);
+    EXPECT_EQ(Window->FConsole->consoleMemo->toPlainText().count("has gone away"), 1);
 
     auto again = StartReceiver(4800);
     Ports.Plug("ttyUSB0", "067b", again->SlavePath());
@@ -412,12 +410,13 @@ TEST_F(Connect, UnpluggedWhileConnectedShowsTheLinkDownAndReconnectsLater) {
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s))
         << (Messages.empty() ? std::string("no message") : Messages.back().Text) << " "
         << ComPort->LastError() << " open=" << ComPort->IsOpen()
-        << " started=" << Panel->ConnectionStarted()
-        << " detect=" << (DetectThread ? DetectThread->Finished() : -1)
+        << " started=" << Panel->ConnectionStarted() << " detect="
+        << (Window->Link().DetectThread() ? Window->Link().DetectThread()->Finished() : -1)
         << " port=" << PortTable::PathForNumber(GpsConfig->PortNumber)
         << " caption=" << Caption().toStdString();
-    const int lines = FConsole->consoleMemo->blockCount();
-    EXPECT_TRUE(RunUntil([&] { return FConsole->consoleMemo->blockCount() > lines + 3; }, 10s));
+    const int lines = Window->FConsole->consoleMemo->blockCount();
+    EXPECT_TRUE(
+        RunUntil([&] { return Window->FConsole->consoleMemo->blockCount() > lines + 3; }, 10s));
 }
 
 // The time-to-fix counters after a restart through the window run until the
@@ -436,7 +435,7 @@ TEST_F(Connect, RestartCountsTheTimeToFixUntilTheReceiverReports3D) {
     OpenWindow();
     Choose(0, Baud115200, ModeGeneral);
     Press();
-    const auto fixMode = [] {
+    const auto fixMode = [this] {
         std::lock_guard<std::mutex> hold(NmeaManager->Lock());
         return NmeaManager->Display().FixModeText;
     };
@@ -448,18 +447,18 @@ TEST_F(Connect, RestartCountsTheTimeToFixUntilTheReceiverReports3D) {
                     {2, StartKind::Cold, 4.0}};
     // Once the receiver's protocol is known, one restart goes out, not both kinds.
     ASSERT_TRUE(RunUntil(
-        [] {
+        [&] {
             std::lock_guard<std::mutex> hold(NmeaManager->Lock());
             return KnownProtocol(*NmeaManager) != ReceiverProtocol::Unknown;
         },
         10s));
     for (const auto& restart : restarts) {
         ASSERT_TRUE(RunUntil([&] { return fixMode() == "3D"; }, 10s));
-        FRestartButton->restartButtons[restart.Button]->click();
-        EXPECT_TRUE(FGPSInfo->FixTimerRunning());
-        ASSERT_TRUE(RunUntil([&] { return !FGPSInfo->FixTimerRunning(); }, 15s));
+        Window->FRestartButton->restartButtons[restart.Button]->click();
+        EXPECT_TRUE(Window->FGPSInfo->FixTimerRunning());
+        ASSERT_TRUE(RunUntil([&] { return !Window->FGPSInfo->FixTimerRunning(); }, 15s));
         EXPECT_EQ(receiver.Status().Restarts[static_cast<int>(restart.Kind)], 1);
-        EXPECT_NEAR(FGPSInfo->FixTimes().Fix3D(), restart.Seconds3D, 1.0) << restart.Button;
+        EXPECT_NEAR(Window->FGPSInfo->FixTimes().Fix3D(), restart.Seconds3D, 1.0) << restart.Button;
         EXPECT_EQ(fixMode(), "3D");
     }
 }

@@ -168,8 +168,8 @@ TEST_F(Corrections, TheCastersStreamReachesTheReceiverWholeBetweenCommands) {
     EXPECT_EQ(window.StateText(), "disconnected");
 
     const std::string errors = testing::internal::GetCapturedStderr();
-    for (const std::string& shown :
-         {errors, window.Log().toStdString(), FConsole->consoleMemo->toPlainText().toStdString()})
+    for (const std::string& shown : {errors, window.Log().toStdString(),
+                                     Window->FConsole->consoleMemo->toPlainText().toStdString()})
         EXPECT_EQ(shown.find(Password), std::string::npos) << shown;
 }
 

@@ -36,7 +36,7 @@ class GpsdLinkTest : public ConnectFixture {
                NmeaManager->Gsv.InView > 0 && NmeaManager->Display().SatsUsedText != "0";
     }
     int ConsoleCount(const QString& text) const {
-        return FConsole->consoleMemo->toPlainText().count(text);
+        return Window->FConsole->consoleMemo->toPlainText().count(text);
     }
 
     uint16_t Port = 0;
@@ -52,7 +52,7 @@ TEST_F(GpsdLinkTest, ShowsTheReceiverGpsdOwnsAndComesBackAfterTheDaemonRestarts)
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s))
         << (Messages.empty() ? "" : Messages.back().Text);
     ASSERT_TRUE(RunUntil([&] { return ShowsTheSimulator(); }, 10s));
-    EXPECT_FALSE(FConsole->consoleMemo->toPlainText().contains("\"class\""))
+    EXPECT_FALSE(Window->FConsole->consoleMemo->toPlainText().contains("\"class\""))
         << "the daemon's own lines are not shown";
 
     daemon.reset();  // gpsd stopped

@@ -36,7 +36,7 @@ class LinkPanel : public ConnectFixture {
         return static_cast<int>(NmeaManager->ValidSentences);
     }
     int ConsoleCount(const QString& text) const {
-        return FConsole->consoleMemo->toPlainText().count(text);
+        return Window->FConsole->consoleMemo->toPlainText().count(text);
     }
 };
 
@@ -47,14 +47,14 @@ TEST_F(LinkPanel, ATypedTcpUrlConnectsAndTheWindowsCommandsReachTheServer) {
     Press();
     ASSERT_TRUE(RunUntil([&] { return WindowConnected() && StoredGga() >= 2; }, 5s));
     EXPECT_EQ(Panel->portCombo->currentText().toStdString(), server.Url());
-    EXPECT_EQ(FLumarokStatus->PanelText(1).toStdString(), server.Url());
-    EXPECT_TRUE(FRestartButton->restartButtons[FactoryReset]->isEnabled());
+    EXPECT_EQ(Window->FLumarokStatus->PanelText(1).toStdString(), server.Url());
+    EXPECT_TRUE(Window->FRestartButton->restartButtons[FactoryReset]->isEnabled());
 
     // On connecting the monitor asks for the receiver's identity (the UBX
     // MON-VER poll); then the factory reset and a command go out as sent.
     const std::string poll("\xB5\x62\x0A\x04\x00\x00\x0E\x34", 8);
     EXPECT_EQ(server.Received(poll.size()), poll);
-    FRestartButton->restartButtons[FactoryReset]->click();
+    Window->FRestartButton->restartButtons[FactoryReset]->click();
     const std::string restart = "$PSRF104,0,0,0,96000,237759,922,12,8*22\r\n";
     EXPECT_EQ(server.Received(poll.size() + restart.size()), poll + restart);
     const std::string command = "$PSRF103,05,00,01,01*20\r\n";
@@ -93,19 +93,20 @@ TEST_F(LinkPanel, AReceiveOnlyLinkTurnsTheSendingControlsOff) {
     Press();
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
     EXPECT_TRUE(RunUntil([&] { return ConsoleCount("BR Detect does not apply") == 1; }, 2s));
-    for (QToolButton* button : FRestartButton->restartButtons) {
+    for (QToolButton* button : Window->FRestartButton->restartButtons) {
         EXPECT_FALSE(button->isEnabled());
         EXPECT_TRUE(button->toolTip().contains("only receives"));
     }
-    EXPECT_FALSE(FUtilButton->settingButton->isEnabled());
-    FConsole->ConsoleDblClick();
-    EXPECT_FALSE(FConsole->CommandMode());
-    EXPECT_TRUE(FConsole->consoleMemo->toolTip().contains("udp://"));
+    EXPECT_FALSE(Window->FUtilButton->settingButton->isEnabled());
+    Window->FConsole->ConsoleDblClick();
+    EXPECT_FALSE(Window->FConsole->CommandMode());
+    EXPECT_TRUE(Window->FConsole->consoleMemo->toolTip().contains("udp://"));
 
     Press();  // Close: a serial port chosen next may send again
-    EXPECT_FALSE(FRestartButton->restartButtons[0]->isEnabled()) << "closed: nothing to restart";
-    EXPECT_TRUE(FRestartButton->restartButtons[0]->toolTip().isEmpty());
-    EXPECT_TRUE(FUtilButton->settingButton->isEnabled());
+    EXPECT_FALSE(Window->FRestartButton->restartButtons[0]->isEnabled())
+        << "closed: nothing to restart";
+    EXPECT_TRUE(Window->FRestartButton->restartButtons[0]->toolTip().isEmpty());
+    EXPECT_TRUE(Window->FUtilButton->settingButton->isEnabled());
 }
 
 TEST_F(LinkPanel, ADroppedLinkComesBackByItselfWhenTheServerReturns) {
@@ -122,7 +123,7 @@ TEST_F(LinkPanel, ADroppedLinkComesBackByItselfWhenTheServerReturns) {
     ASSERT_TRUE(RunUntil([&] { return ConsoleCount("Reconnection attempt 2 failed") == 1; }, 6s));
     EXPECT_EQ(ConsoleCount("has gone down"), 1);
     EXPECT_EQ(ConsoleCount("Reconnection attempt 1 failed"), 1);
-    EXPECT_TRUE(FConsole->consoleMemo->toPlainText().contains("Next attempt in 4 s"));
+    EXPECT_TRUE(Window->FConsole->consoleMemo->toPlainText().contains("Next attempt in 4 s"));
 
     server = std::make_unique<LoopbackServer>(Rmc + "\r\n", false, number);
     const int before = StoredGga();
@@ -159,7 +160,7 @@ TEST_F(LinkPanel, ACapturePlaysWithItsPlayerBarBesideTheWindow) {
     Window->move(Window->pos() + QPoint(40, 30));
     EXPECT_TRUE(
         RunUntil([&] { return bar->pos() == TPlayerBar::PlaceFor(Window->frameGeometry()); }, 2s));
-    EXPECT_FALSE(FRestartButton->restartButtons[0]->isEnabled());
+    EXPECT_FALSE(Window->FRestartButton->restartButtons[0]->isEnabled());
     EXPECT_TRUE(RunUntil([&] { return StoredGga() > 0; }, 3s));
 
     bar->playButton->click();  // pause

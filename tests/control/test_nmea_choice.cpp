@@ -18,7 +18,7 @@ class NmeaChoiceTest : public LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        Window.Panel()->SetLink(Link.get());
+        Window.Panel()->SetLink(Link);
     }
     QLineEdit* Edit(int row) const { return Window.Panel()->intervalEdits[row]; }
     // The edit loses the keyboard focus.

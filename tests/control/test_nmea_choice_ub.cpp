@@ -35,8 +35,7 @@ class NmeaChoiceUbTest : public LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        Window.SetLink(Link.get());
-        UbxMeasPeriodHex = "E803";
+        Window.SetLink(Link);
     }
     void TickAll(bool on) {
         for (QCheckBox* box : {Window.chkGGA, Window.chkGLL, Window.chkGSA, Window.chkGSV,
@@ -137,11 +136,11 @@ TEST_F(NmeaChoiceUbTest, PeriodAcceptanceAndRateFrame) {
                           {"333", "3.00", "4D01"}, {"60000", "0.02", "60EA"},
                           {"60001", "", "60EA"},   {"0", "", "60EA"},
                           {"", "", "60EA"},        {"12a", "", "60EA"}};
-    UbxMeasPeriodHex = "E803";
+    Window.UbxMeasPeriodHex = "E803";
     for (const Case& c : cases) {
         Window.edtPeriod->setText(c.Text);
         EXPECT_EQ(Window.edtFrequency->text(), c.Frequency) << c.Text;
-        EXPECT_EQ(UbxMeasPeriodHex, c.Hex) << c.Text;
+        EXPECT_EQ(Window.UbxMeasPeriodHex, c.Hex) << c.Text;
     }
     TypePeriod("250");
     EXPECT_EQ(Window.SettingFrames()[7], "B56206080600FA000100010010960D0A");
@@ -155,10 +154,10 @@ TEST_F(NmeaChoiceUbTest, TypingFiveHundredThenFiveThousand) {
     EXPECT_EQ(Window.edtFrequency->text(), "");
     QTest::keyClicks(Window.edtPeriod, "0");
     EXPECT_EQ(Window.edtFrequency->text(), "2.00");
-    EXPECT_EQ(UbxMeasPeriodHex, "F401");
+    EXPECT_EQ(Window.UbxMeasPeriodHex, "F401");
     QTest::keyClicks(Window.edtPeriod, "0");
     EXPECT_EQ(Window.edtFrequency->text(), "0.20");
-    EXPECT_EQ(UbxMeasPeriodHex, "8813");
+    EXPECT_EQ(Window.UbxMeasPeriodHex, "8813");
 }
 
 TEST_F(NmeaChoiceUbTest, OkWhileNotConnectedWarnsAndSendsNothing) {
@@ -291,7 +290,7 @@ TEST_F(NmeaChoiceUbTest, AnswersFillTheTicksAndThePeriod) {
     EXPECT_FALSE(Window.chkGLL->isChecked());
     EXPECT_TRUE(Window.chkUSB->isChecked());
     EXPECT_EQ(Window.edtFrequency->text(), "2.00");
-    EXPECT_EQ(UbxMeasPeriodHex, "F401");
+    EXPECT_EQ(Window.UbxMeasPeriodHex, "F401");
 }
 
 TEST_F(NmeaChoiceUbTest, AnNmeaOnlyReceiverIsNotPolled) {

@@ -12,7 +12,6 @@
 #include "control/FrameRestartButton.h"
 #include "link/Connection.h"
 #include "link/ThreadNMEAFetch.h"
-#include "link/UbxRestart.h"
 #include "intake/UbxIntake.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
@@ -26,24 +25,16 @@ class ReceiverSimTest : public ControlFixture {
   protected:
     void SetUp() override {
         ControlFixture::SetUp();
-        UbxRestarts.Clear();
         std::string error;
         ASSERT_TRUE(Sim.Open(error)) << error;
         const int32_t number = PortTable::NumberForPath(Sim.SlavePath());
         ASSERT_TRUE(Port.OpenPort(number, 115200));
         ASSERT_TRUE(Sim.Start(error)) << error;
-        ComPort = &Port;
         GpsConfig->PortNumber = number;
         GpsConfig->SetPortOpen(true);
-        NmeaFetch = Reader.get();
-        Link = std::make_unique<Connection>(*GpsConfig, &Port);
-        Link->SetRestartRequests(&UbxRestarts);
     }
     void TearDown() override {
         EXPECT_TRUE(Link->WaitSendersIdle(10s));
-        Link.reset();
-        NmeaFetch = nullptr;
-        ComPort = nullptr;
         Port.ClosePort();
         Sim.Stop();
         ControlFixture::TearDown();
@@ -52,10 +43,9 @@ class ReceiverSimTest : public ControlFixture {
     OutputRate Rate(SentenceKind kind) const { return Sim.Status().Rates[static_cast<int>(kind)]; }
 
     ReceiverSimulator Sim{FastOptions()};
-    YComPort Port;
-    // Stands for the connection; the test needs no reading.
-    std::unique_ptr<TNmeaFetch> Reader = std::make_unique<TNmeaFetch>(true, [] {});
-    std::unique_ptr<Connection> Link;
+    YComPort& Port = *ComPort;
+    // The connection the panels send on; SetUp opens its port directly.
+    Connection* const Link = &Parts->Link;
 };
 }  // namespace
 
@@ -67,7 +57,7 @@ TEST_F(ReceiverSimTest, EachRestartButtonRestartsTheReceiverOnce) {
         DispatchUbx(reinterpret_cast<const uint8_t*>(ack.data()), ack.size(), *NmeaManager);
     }
     TFRestartButton panel(nullptr, *NmeaManager);
-    panel.SetLink(Link.get());
+    panel.SetLink(Link);
     const StartKind kinds[] = {StartKind::Hot, StartKind::Warm, StartKind::Cold,
                                StartKind::Factory};
     for (int i = 0; i < TFRestartButton::ButtonCount; ++i) {
@@ -76,12 +66,11 @@ TEST_F(ReceiverSimTest, EachRestartButtonRestartsTheReceiverOnce) {
         EXPECT_TRUE(WaitFor([&] { return Restarts(kinds[i]) == 1; }, 5s)) << i;
         EXPECT_EQ(Sim.Status().Commands, commands + 1) << i;
     }
-    EXPECT_FALSE(UbxRestarts.Hot || UbxRestarts.Warm || UbxRestarts.Cold);
 }
 
 TEST_F(ReceiverSimTest, UbloxDialogSelectsSentencesAndPeriod) {
     TFmNmeaChoice_ub window;
-    window.SetLink(Link.get());
+    window.SetLink(Link);
     window.chkUart->setChecked(true);
     window.chkGGA->setChecked(true);
     window.chkRMC->setChecked(true);
@@ -115,7 +104,7 @@ TEST_F(ReceiverSimTest, UbloxDialogSelectsSentencesAndPeriod) {
 
 TEST_F(ReceiverSimTest, SirfWindowSetsTheGllInterval) {
     TFmNmeaChoice window;
-    window.SetLink(Link.get());
+    window.SetLink(Link);
     window.Panel()->intervalEdits[TFNmeaChoice::GllRow]->setText("10");
     window.Panel()->okButton->click();
     ASSERT_TRUE(WaitFor([&] { return Rate(SentenceKind::GLL).Value == 10; }, 5s));

@@ -16,7 +16,6 @@
 #include "control/EvaluationWindow.h"
 #include "control/FrameRestartButton.h"
 #include "eval/EpochRecorder.h"
-#include "link/UbxRestart.h"
 #include "nmea/Dispatch.h"
 #include "intake/UbxIntake.h"
 #include "serial/UbxText.h"
@@ -33,27 +32,27 @@ class RestartTest : public LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        Panel.SetLink(Link.get());
+        Panel.SetLink(Link);
         Panel.SetFixTimerHook([this] { ++FixTimerStarts; });
         SetFixMode("3D");
     }
-    static void SetFixMode(const char* text) {
+    void SetFixMode(const char* text) {
         std::lock_guard<std::mutex> lock(NmeaManager->Lock());
         NmeaManager->Display().FixModeText = text;
     }
-    static std::string FixMode() {
+    std::string FixMode() {
         std::lock_guard<std::mutex> lock(NmeaManager->Lock());
         return NmeaManager->Display().FixModeText;
     }
 
     // The store learns the receiver's protocol: one UBX frame, or a run of
     // sentences and no frame.
-    static void HearUbx() {
+    void HearUbx() {
         const auto ack = HexTextToBytes("B5620501020006010F38");
         std::lock_guard<std::mutex> lock(NmeaManager->Lock());
         DispatchUbx(ack.data(), ack.size(), *NmeaManager);
     }
-    static void HearNmea() {
+    void HearNmea() {
         std::lock_guard<std::mutex> lock(NmeaManager->Lock());
         for (uint64_t i = 0; i < NmeaOnlySentences; ++i)
             DispatchSentence("$GPZDA,201530.00,04,07,2002,00,00*60\r", *NmeaManager, nullptr);
@@ -110,7 +109,6 @@ TEST_F(RestartTest, RestartsGoOutInTheReceiversOwnProtocol) {
         EXPECT_EQ(expected.size(), 14u);
         EXPECT_EQ(Pty.ReadAll(), expected) << "button " << i;
     }
-    EXPECT_FALSE(UbxRestarts.Hot || UbxRestarts.Warm || UbxRestarts.Cold);
     EXPECT_EQ(FixTimerStarts, 7);
 }
 
@@ -132,7 +130,6 @@ TEST_F(RestartTest, NotConnectedSendsNothingAndLeavesTheNextCommandAlone) {
     Panel.WarmClick();
     EXPECT_EQ(FixTimerStarts, 0);
     EXPECT_EQ(Pty.ReadAll(), "");
-    EXPECT_FALSE(UbxRestarts.Hot || UbxRestarts.Warm);
     Port.ClosePort();
 
     Connect();
@@ -198,7 +195,7 @@ TEST_F(FixCounterRun, ThePanelAndTheCampaignMeasureTheSameHotStart) {
     ASSERT_TRUE(RunUntil([&] { return WindowConnected(); }, 10s));
     // Once the receiver's protocol is known, one restart goes out, not both kinds.
     ASSERT_TRUE(RunUntil(
-        [] {
+        [&] {
             std::lock_guard<std::mutex> hold(NmeaManager->Lock());
             return KnownProtocol(*NmeaManager) != ReceiverProtocol::Unknown;
         },
@@ -210,17 +207,19 @@ TEST_F(FixCounterRun, ThePanelAndTheCampaignMeasureTheSameHotStart) {
     campaign.timeoutSpin->setValue(30);
     campaign.startButton->click();
     ASSERT_TRUE(RunUntil([&] { return !campaign.Running(); }, 60s));
-    ASSERT_TRUE(RunUntil([&] { return !FGPSInfo->FixTimerRunning(); }, 10s));
+    ASSERT_TRUE(RunUntil([&] { return !Window->FGPSInfo->FixTimerRunning(); }, 10s));
     ASSERT_EQ(campaign.Campaign()->Runs().size(), 1u) << campaign.Campaign()->Problem();
     const CampaignRun run = campaign.Campaign()->Runs()[0];
     ASSERT_GE(run.Fix3D, 0) << RunResultText(run);
     EXPECT_EQ(receiver.Status().Restarts[static_cast<int>(StartKind::Hot)], 1);
 
-    const FixTimeMeasure& panel = FGPSInfo->FixTimes();
+    const FixTimeMeasure& panel = Window->FGPSInfo->FixTimes();
     EXPECT_NEAR(panel.Fix2D(), run.Fix2D, 0.1);
     EXPECT_NEAR(panel.Fix3D(), run.Fix3D, 0.1);
-    EXPECT_EQ(FGPSInfo->fix2DLabel->text(), QString("2D:%1 s").arg(panel.Fix2D(), 0, 'f', 1));
-    EXPECT_EQ(FGPSInfo->fix3DLabel->text(), QString("3D:%1 s").arg(panel.Fix3D(), 0, 'f', 1));
+    EXPECT_EQ(Window->FGPSInfo->fix2DLabel->text(),
+              QString("2D:%1 s").arg(panel.Fix2D(), 0, 'f', 1));
+    EXPECT_EQ(Window->FGPSInfo->fix3DLabel->text(),
+              QString("3D:%1 s").arg(panel.Fix3D(), 0, 'f', 1));
 
     // Each time ends at the start of the recording's first cycle with that
     // fix, which the receiver stamped as long after the fix was lost as it
@@ -239,11 +238,12 @@ TEST_F(FixCounterRun, ThePanelAndTheCampaignMeasureTheSameHotStart) {
     }
 
     // A dropped link keeps the times, marked old with the rest of the panel.
-    const QString fix2D = FGPSInfo->fix2DLabel->text(), fix3D = FGPSInfo->fix3DLabel->text();
+    const QString fix2D = Window->FGPSInfo->fix2DLabel->text(),
+                  fix3D = Window->FGPSInfo->fix3DLabel->text();
     Press();
-    ASSERT_TRUE(RunUntil([&] { return !Connected() && FGPSInfo->Stale(); }, 10s));
-    EXPECT_EQ(FGPSInfo->fix2DLabel->text(), fix2D);
-    EXPECT_EQ(FGPSInfo->fix3DLabel->text(), fix3D);
+    ASSERT_TRUE(RunUntil([&] { return !Connected() && Window->FGPSInfo->Stale(); }, 10s));
+    EXPECT_EQ(Window->FGPSInfo->fix2DLabel->text(), fix2D);
+    EXPECT_EQ(Window->FGPSInfo->fix3DLabel->text(), fix3D);
 }
 
 // The campaign window measures on the recording's clock, the one the cycles'

@@ -27,7 +27,8 @@ class StaleLink : public ConnectFixture {
     // How many of the three data views are marked old; they always agree
     // with the window's one decision.
     int StaleViews() {
-        const int stale = FSViewer->Stale() + FSnrViewer->Stale() + FGPSInfo->Stale();
+        const int stale =
+            Window->FSViewer->Stale() + Window->FSnrViewer->Stale() + Window->FGPSInfo->Stale();
         EXPECT_EQ(stale, Window->ViewsStale() ? 3 : 0);
         return stale;
     }
@@ -75,11 +76,11 @@ TEST_F(StaleLink, FreshWhileDataFlowsOldAfterSilenceFreshAgainWhenItResumes) {
     // The first view refresh of the resumed data shows it fresh, without
     // waiting for a poll.
     std::vector<bool> staleAfterRefresh;
-    Window->SetReaderHold([] {}, [&] { staleAfterRefresh.push_back(Window->ViewsStale()); });
+    Window->SetRefreshWatch([&] { staleAfterRefresh.push_back(Window->ViewsStale()); });
     SetOutputInterval(*receiver, 1);
     ASSERT_TRUE(RunUntil([&] { return !staleAfterRefresh.empty(); }, 10s));
     EXPECT_FALSE(staleAfterRefresh.front());
-    Window->SetReaderHold(nullptr, nullptr);
+    Window->SetRefreshWatch(nullptr);
     EXPECT_TRUE(AllFresh());
 }
 

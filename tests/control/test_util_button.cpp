@@ -22,9 +22,9 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-void WriteCaptured(const std::string& sentence) {
-    std::lock_guard<std::mutex> lock(NmeaManager->Lock());
-    NmeaManager->Capture.WriteLine(sentence);
+void WriteCaptured(NMEA_Manager& store, const std::string& sentence) {
+    std::lock_guard<std::mutex> lock(store.Lock());
+    store.Capture.WriteLine(sentence);
 }
 
 class UtilButtonTest : public ControlFixture {
@@ -76,12 +76,12 @@ TEST_F(UtilButtonTest, CaptureStartsWritesLinesAndStops) {
     FPanel.logButton->click();
     ASSERT_TRUE(FPanel.Logging());
     EXPECT_EQ(FPanel.logButton->text(), "Stop Log");
-    WriteCaptured("$GPGGA,1*00\r");
-    WriteCaptured("$GPRMC,2*00\r");
+    WriteCaptured(*NmeaManager, "$GPGGA,1*00\r");
+    WriteCaptured(*NmeaManager, "$GPRMC,2*00\r");
     FPanel.logButton->click();
     EXPECT_FALSE(FPanel.Logging());
     EXPECT_EQ(FPanel.logButton->text(), "Log");
-    WriteCaptured("$GPGSA,late*00\r");  // the stream is closed: nothing more lands
+    WriteCaptured(*NmeaManager, "$GPGSA,late*00\r");  // the stream is closed: nothing more lands
     EXPECT_EQ(ReadFile(InDir("track.txt")), "$GPGGA,1*00\r\r\n$GPRMC,2*00\r\r\n");
     EXPECT_TRUE(Messages.empty());
 }

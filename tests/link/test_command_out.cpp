@@ -11,7 +11,6 @@
 #include "link/MessageSink.h"
 #include "link/ThreadCommandOut.h"
 #include "link/UbxAnswerWatch.h"
-#include "link/UbxRestart.h"
 #include "serial/YComPort.h"
 #include "tests/link/WriteGate.h"
 #include "tests/serial/PortRecorder.h"
@@ -52,9 +51,9 @@ TEST(CommandFromText, EachTextBecomesItsValueAndGoesOutAsItSpells) {
         {"B5620A0400000E34", 1, 0x0A, 0x04, 0, false},
         {UbxColdStartFrame, 1, 0x06, 0x04, 4, true},
         {cfgMsg, 1, 0x06, 0x01, 8, true},
-        {"B5620A0400000E35", 2, 0, 0, 0, false},    // wrong checksum: the bytes as typed
-        {"B5620A0400000E340D", 2, 0, 0, 0, false},  // half a line end
-        {"B5620a0400000E34", 2, 0, 0, 0, false},    // a lower-case digit reads 0
+        {"B5620A0400000E35", 2, 0, 0, 0, false},        // wrong checksum: the bytes as typed
+        {"B5620A0400000E340D", 2, 0, 0, 0, false},      // half a line end
+        {"B5620a0400000e34", 1, 0x0A, 0x04, 0, false},  // lower-case digits read as typed
         {"B56206", 2, 0, 0, 0, false},
     };
     for (const auto& c : cases) {
@@ -94,7 +93,6 @@ class CommandOutTest : public ::testing::Test {
         ASSERT_TRUE(Pty.Ok());
         ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));
         Port.SetObserver(&Recorder);
-        Sender.SetRestartRequests(&Restarts);
         Sender.SetMessages(&Messages);
         Sender.SetAnswerWatch(&Answers);
         Sender.Start();
@@ -123,7 +121,6 @@ class CommandOutTest : public ::testing::Test {
     PtyPair Pty;
     YComPort Port;
     PortRecorder Recorder;
-    UbxRestartRequests Restarts;
     RecordedMessages Messages;  // shown on the sender's thread: no dispatcher here
     UbxAnswerWatch Answers;
     TCommandOut Sender{&Port};
@@ -270,18 +267,6 @@ TEST_F(CommandOutTest, NmeaTextsLeaveCompletedAndWrongChecksumsAreRefused) {
         EXPECT_EQ(Messages.Shown[0].rfind("warning: ", 0), 0u) << Messages.Shown[0];
         EXPECT_NE(Messages.Shown[0].find(c.Message), std::string::npos) << Messages.Shown[0];
     }
-}
-
-// Pending restarts replace the next texts, one each, hot before warm before
-// cold; raw bytes are never replaced.
-TEST_F(CommandOutTest, RestartRequestsReplaceTheNextCommandsOneAtATime) {
-    Restarts.Cold = Restarts.Warm = Restarts.Hot = true;
-    ASSERT_TRUE(Sender.Submit({Command{RawBytes{{'R', 'T'}}}}));
-    Send({"$PSRF101*", "$PSRF101*", "B5620A0400000E34", "$PSRF101*"});
-    EXPECT_EQ(Pty.ReadAll(), "RT" + FrameBytes(UbxHotStartFrame) + FrameBytes(UbxWarmStartFrame) +
-                                 FrameBytes(UbxColdStartFrame) + "$PSRF101*27\r\n");
-    EXPECT_FALSE(Restarts.Cold);
-    EXPECT_EQ(Answers.Waiting(), 3u) << "the restart frames sent are watched";
 }
 
 }  // namespace

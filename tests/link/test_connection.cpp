@@ -71,7 +71,10 @@ class ConnectionTest : public ::testing::Test {
         Config.PortNumber = number;
         Config.BaudRate = rate;
     }
-    bool DetectionEnded() const { return !DetectThread || DetectThread->Finished(); }
+    bool DetectionEnded() const {
+        const TGpsDeviceDetect* detect = Link.DetectThread();
+        return !detect || detect->Finished();
+    }
 
     TestEventLoop Loop;
     GPSConfig Config;

@@ -5,12 +5,14 @@
 #include <pthread.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
 #include "link/GpsConfig.h"
+#include "link/ReaderEvents.h"
 #include "link/ThreadNMEAFetch.h"
 #include "nmea/Dispatch.h"
 #include "serial/YComPort.h"
@@ -325,6 +327,121 @@ TEST_F(FetchTest, AViewReadingTheStoreNeverSeesHalfASentence) {
     view.join();
     EXPECT_EQ(torn, 0);
     EXPECT_GT(reads, 0);
+}
+
+// A listener of a reader's events: what reached it, in order.
+class RecordedEvents : public ReaderEvents {
+  public:
+    void ConsoleLines(const std::vector<std::string>& lines, uint64_t) override {
+        for (const std::string& line : lines) Seen.push_back("line " + line);
+    }
+    void RefreshViews() override { Seen.push_back("refresh"); }
+    void PaceDisplay(std::function<void()> handOff) override { handOff(); }
+    void UbxAnswered(const UbxAckRecord& answer) override {
+        Seen.push_back(answer.Acknowledged ? "ack" : "nak");
+    }
+    void ReceiverIdentified(const std::string& identity) override {
+        Seen.push_back("identity " + identity);
+    }
+    void SettingRead(const UbxSettingAnswer& answer) override {
+        Seen.push_back(answer.IsRate ? "rate" : "msg");
+    }
+    void CaptureFailed() override { Seen.push_back("capture failed"); }
+
+    std::vector<std::string> Seen;
+};
+
+// Every event of a reader reaches its listener on the loop's thread; once the listener has cleared
+// the gate (a window that went) the reader's later hand-offs reach nothing.
+TEST_F(FetchTest, ReaderEventsReachTheListenerUntilItClosesTheGate) {
+    RecordedEvents events;
+    const ReaderEventsGate gate = std::make_shared<ReaderEvents*>(&events);
+    Reader = std::make_unique<TNmeaFetch>(false, nullptr);
+    Reader->SetPort(&Port);
+    Reader->SetStore(&Store);
+    Reader->SetDispatcher(&Loop);
+    // An RMC marks the stream's end: everything before it was handed over
+    // before the mark runs.
+    bool marked = false;
+    Reader->SetSentenceHook([&](std::string_view sentence, const DispatchResult&) {
+        ++Dispatched;
+        if (sentence.substr(0, 6) == "$GPRMC") Loop.Queue([&marked] { marked = true; });
+    });
+    ListenToReader(*Reader, gate, 10);
+    Reader->Start();
+    const std::string ack = UbxBytes(0x05, 0x01, "\x06\x01");
+    const std::string rate = UbxBytes(0x06, 0x08, std::string("\xF4\x01\x01\x00\x01\x00", 6));
+    const std::string version = UbxBytes(
+        0x0A, 0x04, "ROM CORE 3.01" + std::string(17, '\0') + "00080000" + std::string(2, '\0'));
+    ASSERT_TRUE(Pty.Write(ack + rate + version + Gga + "\r\n"));
+    ASSERT_TRUE(WaitDispatched(1));
+    // The lines go through the display feed in stream order; each event is
+    // queued behind a hand-off of what the feed held, so it follows its line.
+    const std::vector<std::string> lines = {
+        "line UBX ACK-ACK CFG-MSG", "line UBX CFG-RATE 500 ms x 1",
+        "line UBX MON-VER 00080000 ROM CORE 3.01", "line " + Gga + "\r"};
+    const std::vector<std::string> told = {"ack", "rate", "identity 00080000 ROM CORE 3.01"};
+    const auto at = [&](const std::string& seen) {
+        return std::find(events.Seen.begin(), events.Seen.end(), seen) - events.Seen.begin();
+    };
+    const auto seenSize = [&] { return static_cast<ptrdiff_t>(events.Seen.size()); };
+    ASSERT_TRUE(Loop.RunUntil(
+        [&] { return at(told.back()) < seenSize() && at(lines.back()) < seenSize(); }));
+    std::vector<std::string> seenLines, seenTold;
+    for (const std::string& seen : events.Seen) {
+        if (seen.rfind("line ", 0) == 0)
+            seenLines.push_back(seen);
+        else if (seen != "refresh")
+            seenTold.push_back(seen);
+    }
+    EXPECT_EQ(seenLines, lines);
+    EXPECT_EQ(seenTold, told);
+    for (size_t i = 0; i < told.size(); ++i) EXPECT_GT(at(told[i]), at(lines[i])) << told[i];
+    EXPECT_GT(at("refresh"), at(lines[0]));
+    const std::vector<std::string> expected = events.Seen;
+
+    *gate = nullptr;
+    ASSERT_TRUE(Pty.Write(ack + Gga + "\r\n" + Rmc + "\r\n"));
+    ASSERT_TRUE(Loop.RunUntil([&] { return marked; }));
+    EXPECT_EQ(events.Seen, expected);
+}
+
+// The user-interface thread writes the store too (a capture replayed while
+// the link starts): each answer the reader tells is the frame it read,
+// copied under the store lock in that frame's dispatch, never a frame the
+// other thread put in meanwhile (and ThreadSanitizer reports a read that
+// skips the lock).
+TEST_F(FetchTest, EachAnswerToldIsTheFrameReadWhileAnotherThreadWritesTheStore) {
+    std::vector<UbxAckRecord> answers;
+    Reader = std::make_unique<TNmeaFetch>(false, [] {});
+    Reader->SetPort(&Port);
+    Reader->SetStore(&Store);
+    Reader->SetDispatcher(&Loop);
+    Reader->SetAnswerHook([&](const UbxAckRecord& answer) { answers.push_back(answer); });
+    Reader->Start();
+    const std::string ack = UbxBytes(0x05, 0x01, "\x06\x01");
+    const std::string nak = UbxBytes(0x05, 0x00, "\x06\x08");
+    std::atomic<bool> done{false};
+    std::thread replay([&] {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(nak.data());
+        while (!done.load()) {
+            std::this_thread::yield();  // leaves the reader its turn at the lock
+            std::lock_guard<std::mutex> hold(Store.Lock());
+            DispatchUbx(bytes, nak.size(), Store);
+        }
+    });
+    constexpr size_t Frames = 400;
+    std::string bytes;
+    for (size_t i = 0; i < Frames; ++i) bytes += ack;
+    std::thread writer([&] { EXPECT_TRUE(Pty.Write(bytes)); });
+    EXPECT_TRUE(Loop.RunUntil([&] { return answers.size() >= Frames; }));
+    writer.join();
+    done = true;
+    replay.join();
+    size_t wrong = 0;
+    for (const UbxAckRecord& answer : answers)
+        wrong += !answer.Acknowledged || answer.Class != 0x06 || answer.Id != 0x01;
+    EXPECT_EQ(wrong, 0u) << "of " << answers.size();
 }
 
 // A receiver that loses its fix sends empty fields; what the position panel

@@ -5,6 +5,7 @@
 
 #include "serial/LinkNumbers.h"
 #include "serial/LinkUrl.h"
+#include "serial/PortTable.h"
 
 namespace {
 
@@ -87,6 +88,19 @@ TEST(LinkNumbers, UrlsGetStableNumbersAbovePorts) {
     EXPECT_FALSE(IsLinkNumber(LinkNumberBase - 1));
     EXPECT_EQ(NumberOfPathOrUrl("tcp://a:1"), a);
     EXPECT_EQ(NumberOfPathOrUrl("ttyUSB0"), -1);
+}
+
+// The port panel and the detection thread read a list entry by one rule.
+TEST(LinkNumbers, AnEntryIsAPathAUrlOrACom) {
+    const struct {
+        const char* Entry;
+        int32_t Number;
+    } cases[] = {{"COM1", 1},   {"COM255", 255},      {"COM256", -1},  {"COM", -1},
+                 {"COM1x", -1}, {"com3", -1},         {"port 12", -1}, {"ttyUSB0", -1},
+                 {"", -1},      {"COM4294967298", -1}};
+    for (const auto& c : cases) EXPECT_EQ(PortNumberOfEntry(c.Entry), c.Number) << c.Entry;
+    EXPECT_EQ(PortNumberOfEntry("tcp://a:1"), LinkNumberForUrl("tcp://a:1"));
+    EXPECT_EQ(PortNumberOfEntry("/dev/ttyUSB7"), PortTable::NumberForPath("/dev/ttyUSB7"));
 }
 
 }  // namespace

@@ -128,9 +128,9 @@ TEST_F(PortTest, LowerCaseSyncIsSentAsCharacters) {
     EXPECT_EQ(Pty.ReadAll(), "b5620604");
 }
 
-TEST_F(PortTest, LowerCaseHexDigitsAreSentAsZero) {
+TEST_F(PortTest, LowerCaseHexDigitsAreSentAsTheirValues) {
     EXPECT_EQ(Port.SendCommandText("B5620a0F"), 4);
-    EXPECT_EQ(Pty.ReadAll(), Bytes({0xB5, 0x62, 0x00, 0x0F}));
+    EXPECT_EQ(Pty.ReadAll(), Bytes({0xB5, 0x62, 0x0A, 0x0F}));
 }
 
 TEST_F(PortTest, OddLengthDropsTheUnpairedCharacter) {
@@ -143,7 +143,9 @@ TEST(UbxText, FramesAreBuiltWithTheirChecksum) {
     EXPECT_EQ(MakeUbxFrameText("0604040001000200"), UbxWarmStartFrame);
     EXPECT_EQ(MakeUbxFrameText("06040400FF070200"), UbxColdStartFrame);
     EXPECT_EQ(HexPairToByte("FF"), 0xFF);
-    EXPECT_EQ(HexPairToByte("ff"), 0x00);
+    EXPECT_EQ(HexPairToByte("ff"), 0xFF);
+    EXPECT_EQ(HexPairToByte("aF"), 0xAF);
+    EXPECT_EQ(HexPairToByte("fg"), 0xF0);
     EXPECT_EQ(HexPairToByte("7"), 0x70);
     EXPECT_EQ(HexPairToByte("G1"), 0x01);
 }

@@ -16,6 +16,7 @@
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
 #include "link/Connection.h"
+#include "link/Monitor.h"
 #include "link/ThreadNMEAFetch.h"
 #include "nmea/NmeaManager.h"
 #include "serial/UbxText.h"
@@ -58,7 +59,6 @@ class LinkTest : public testing::Test {
     }
     void TearDown() override {
         if (reader) {
-            NmeaFetch = nullptr;
             reader->Terminate();
             // Its last hand-offs arrive meanwhile: keep the events going.
             EXPECT_TRUE(WaitFor([this] { return reader->Finished(); }));
@@ -70,43 +70,52 @@ class LinkTest : public testing::Test {
         YThread::SetMainDispatcher(nullptr);
     }
 
-    // The port exists before the window, whose connection works on it.
-    YComPort* port = ComPort ? ComPort : (ComPort = new YComPort);
-    TMainForm window;
+    // The window's reader, started (held until resumed), not freeing itself.
+    TNmeaFetch* StartReader() {
+        TNmeaFetch* made = window.MakeNmeaFetch(false);
+        made->Start();
+        return made;
+    }
+
+    // The monitor exists before the window, whose connection works on its port.
+    std::unique_ptr<Monitor> Parts = std::make_unique<Monitor>();
+    NMEA_Manager* const NmeaManager = &Parts->NmeaManager;
+    GPSConfig* const GpsConfig = &Parts->GpsConfig;
+    YComPort* const ComPort = &Parts->ComPort;
+    TMainForm window{*Parts};
     QtUiDispatcher dispatcher;
     PtyPair pty;
     TNmeaFetch* reader = nullptr;
 };
 
 TEST_F(LinkTest, ReaderFeedsTheConsoleAndTheViews) {
-    reader = CreateNmeaFetch(false);
-    ASSERT_EQ(NmeaFetch, reader);
+    reader = StartReader();
     reader->Resume();
     ASSERT_TRUE(pty.Write(Epoch1));
     // Eleven of the twelve satellites in view are tracked (one has no SNR).
-    ASSERT_TRUE(WaitFor([] { return FSnrViewer->snrChart->Bars().size() == 11; }));
-    ASSERT_TRUE(WaitFor([] { return FSViewer->dateLabel->text() == "DATE: 15/04/13"; }));
-    EXPECT_EQ(FSViewer->fixModeLabel->text(), "3D");
-    EXPECT_EQ(FGPSInfo->latLabel->text(), "LAT:N 44.068843" + QString(QChar(0x00B0)));
-    EXPECT_EQ(FGPSInfo->usedCountLabel->text(), "10");
-    EXPECT_TRUE(FSViewer->satMarks[0]->isVisibleTo(FSViewer));
-    ASSERT_TRUE(WaitFor([] { return FConsole->LineCount() >= 6; }));
-    EXPECT_TRUE(FConsole->consoleMemo->toPlainText().startsWith("$GPGGA,202640.000"));
+    ASSERT_TRUE(WaitFor([this] { return window.FSnrViewer->snrChart->Bars().size() == 11; }));
+    ASSERT_TRUE(WaitFor([this] { return window.FSViewer->dateLabel->text() == "DATE: 15/04/13"; }));
+    EXPECT_EQ(window.FSViewer->fixModeLabel->text(), "3D");
+    EXPECT_EQ(window.FGPSInfo->latLabel->text(), "LAT:N 44.068843" + QString(QChar(0x00B0)));
+    EXPECT_EQ(window.FGPSInfo->usedCountLabel->text(), "10");
+    EXPECT_TRUE(window.FSViewer->satMarks[0]->isVisibleTo(window.FSViewer));
+    ASSERT_TRUE(WaitFor([this] { return window.FConsole->LineCount() >= 6; }));
+    EXPECT_TRUE(window.FConsole->consoleMemo->toPlainText().startsWith("$GPGGA,202640.000"));
 
     // The refresh let the reader go on: later sentences keep arriving.
     ASSERT_TRUE(pty.Write(Epoch2));
-    EXPECT_TRUE(WaitFor([] { return FGPSInfo->hdopLabel->text() == "HDOP:0.83"; }));
+    EXPECT_TRUE(WaitFor([this] { return window.FGPSInfo->hdopLabel->text() == "HDOP:0.83"; }));
     EXPECT_FALSE(reader->Suspended());
 }
 
 TEST_F(LinkTest, PausedConsoleReceivesNothingWhileTheViewsGoOn) {
-    reader = CreateNmeaFetch(false);
+    reader = StartReader();
     reader->Resume();
-    Click(FConsole->consoleMemo->viewport());
+    Click(window.FConsole->consoleMemo->viewport());
     ASSERT_TRUE(GpsConfig->DisplayPaused);
     ASSERT_TRUE(pty.Write(Epoch1));
-    ASSERT_TRUE(WaitFor([] { return FSViewer->fixModeLabel->text() == "3D"; }));
-    EXPECT_TRUE(FConsole->consoleMemo->toPlainText().isEmpty());
+    ASSERT_TRUE(WaitFor([this] { return window.FSViewer->fixModeLabel->text() == "3D"; }));
+    EXPECT_TRUE(window.FConsole->consoleMemo->toPlainText().isEmpty());
 }
 
 // Every command the window sends, as the receiver gets it: each SiRF text
@@ -118,26 +127,26 @@ TEST_F(LinkTest, EachCommandReachesTheReceiverAsItActsOnIt) {
         [&](const std::string& text, const std::string&) { messages.push_back(text); });
     TFmNmeaChoice sirf;
     sirf.SetLink(&window.Link());
-    FUtilButton->SetSettingWindows(nullptr, &sirf);
-    FRestartButton->SetLinkOpen(true);  // stands for the receiver being connected
+    window.FUtilButton->SetSettingWindows(nullptr, &sirf);
+    window.FRestartButton->SetLinkOpen(true);  // stands for the receiver being connected
 
     const auto frame = [](const char* hex) {
         const std::vector<uint8_t> bytes = HexTextToBytes(hex);
         return std::string(bytes.begin(), bytes.end());
     };
-    const auto press = [](int button) {
-        return [button] { FRestartButton->restartButtons[button]->click(); };
+    const auto press = [this](int button) {
+        return [this, button] { window.FRestartButton->restartButtons[button]->click(); };
     };
-    const auto type = [](const char* text) {
-        return [text] {
-            DoubleClick(FConsole->consoleMemo->viewport());
-            FConsole->consoleMemo->setPlainText(text);
-            FConsole->consoleMemo->moveCursor(QTextCursor::End);
-            QTest::keyClick(FConsole->consoleMemo, Qt::Key_Return);
+    const auto type = [this](const char* text) {
+        return [this, text] {
+            DoubleClick(window.FConsole->consoleMemo->viewport());
+            window.FConsole->consoleMemo->setPlainText(text);
+            window.FConsole->consoleMemo->moveCursor(QTextCursor::End);
+            QTest::keyClick(window.FConsole->consoleMemo, Qt::Key_Return);
         };
     };
-    const auto setIntervals = [&sirf] {
-        FUtilButton->SirfSettingClick();
+    const auto setIntervals = [this, &sirf] {
+        window.FUtilButton->SirfSettingClick();
         sirf.Panel()->intervalEdits[0]->setText("2");   // GGA
         sirf.Panel()->intervalEdits[7]->setText("10");  // ZDA
         sirf.Panel()->okButton->click();
@@ -174,7 +183,7 @@ TEST_F(LinkTest, EachCommandReachesTheReceiverAsItActsOnIt) {
         messages.clear();
         c.Act();
         if (c.Echo) {
-            EXPECT_EQ(FConsole->consoleMemo->toPlainText().trimmed().toStdString(), c.Echo);
+            EXPECT_EQ(window.FConsole->consoleMemo->toPlainText().trimmed().toStdString(), c.Echo);
         }
         ASSERT_TRUE(window.Link().WaitSendersIdle(std::chrono::seconds(10)));
         ASSERT_TRUE(window.Link().Send({"$PSRF101"}));
@@ -187,7 +196,7 @@ TEST_F(LinkTest, EachCommandReachesTheReceiverAsItActsOnIt) {
         }
         ASSERT_TRUE(window.Link().WaitSendersIdle(std::chrono::seconds(10)));
     }
-    FUtilButton->SetSettingWindows(nullptr, nullptr);
+    window.FUtilButton->SetSettingWindows(nullptr, nullptr);
     SetMessageObserver(nullptr);
 }
 
@@ -237,25 +246,27 @@ TEST_F(LinkTest, AFloodReachesTheStoreAndTheCaptureWhileTheConsoleShowsTheLatest
         std::lock_guard<std::mutex> hold(NmeaManager->Lock());
         return NmeaManager->ValidSentences - validBefore;
     };
-    reader = CreateNmeaFetch(false);
+    reader = StartReader();
     reader->Resume();
     std::thread writer([&] { EXPECT_TRUE(pty.Write(flood.Bytes)); });
     bool sawCount = false;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (stored() < Count && std::chrono::steady_clock::now() < end) {
         QApplication::processEvents();
-        sawCount |= FConsole->consoleMemo->document()->firstBlock().text().startsWith("*** ");
+        sawCount |=
+            window.FConsole->consoleMemo->document()->firstBlock().text().startsWith("*** ");
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
     }
     writer.join();
     EXPECT_EQ(stored(), static_cast<uint64_t>(Count));
     const QString last = QString::fromStdString(flood.Sentences.back());
-    EXPECT_TRUE(WaitFor(
-        [&] { return FConsole->consoleMemo->document()->lastBlock().text().trimmed() == last; }));
+    EXPECT_TRUE(WaitFor([&] {
+        return window.FConsole->consoleMemo->document()->lastBlock().text().trimmed() == last;
+    }));
     EXPECT_TRUE(sawCount) << "the console never said it left lines out";
 
     // What the console holds is the stream's tail, in order.
-    QStringList shown = FConsole->consoleMemo->toPlainText().split('\n');
+    QStringList shown = window.FConsole->consoleMemo->toPlainText().split('\n');
     if (shown.front().startsWith("*** ")) shown.pop_front();
     ASSERT_FALSE(shown.isEmpty());
     ASSERT_LE(shown.size(), Count);

@@ -8,10 +8,12 @@
 #include "control/FrameComPortSetting.h"
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
+#include "link/ThreadNMEAFetch.h"
 #include "shell/CaptureReplay.h"
 #include "shell/DataFreshness.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
+#include "tests/shell/WindowOnMonitor.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameConsole.h"
 #include "views/FrameGPSInfo.h"
@@ -22,7 +24,8 @@
 namespace {
 
 TEST(MainForm, WindowTitledLumarokUbGrowsFromItsDefaultSize) {
-    TMainForm window;
+    WindowOnMonitor made;
+    TMainForm& window = made.Window;
     window.show();
     EXPECT_FALSE(window.InitFailed());
     EXPECT_EQ(window.windowTitle(), "LumarokUb");
@@ -31,19 +34,17 @@ TEST(MainForm, WindowTitledLumarokUbGrowsFromItsDefaultSize) {
     EXPECT_GT(window.maximumSize().width(), 4000);
     EXPECT_TRUE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_EQ(MainForm, &window);
-    EXPECT_NE(GpsConfig, nullptr);
-    EXPECT_NE(NmeaManager, nullptr);
 }
 
 TEST(MainForm, NinePanelsAtTheirRectangles) {
-    TMainForm window;
+    WindowOnMonitor made;
+    TMainForm& window = made.Window;
     const std::pair<QWidget*, QRect> panels[] = {
-        {FSViewer, {0, 0, 210, 210}},           {FSnrViewer, {0, 210, 210, 120}},
-        {FConsole, {0, 330, 420, 148}},         {FLumarokStatus, {0, 478, 420, 20}},
-        {FGPSInfo, {210, 0, 210, 135}},         {FAbout, {210, 130, 210, 75}},
-        {FComPortSetting, {210, 210, 210, 50}}, {FRestartButton, {210, 260, 105, 70}},
-        {FUtilButton, {315, 260, 105, 70}},
+        {window.FSViewer, {0, 0, 210, 210}},           {window.FSnrViewer, {0, 210, 210, 120}},
+        {window.FConsole, {0, 330, 420, 148}},         {window.FLumarokStatus, {0, 478, 420, 20}},
+        {window.FGPSInfo, {210, 0, 210, 135}},         {window.FAbout, {210, 130, 210, 75}},
+        {window.FComPortSetting, {210, 210, 210, 50}}, {window.FRestartButton, {210, 260, 105, 70}},
+        {window.FUtilButton, {315, 260, 105, 70}},
     };
     for (const auto& [panel, rect] : panels) {
         ASSERT_NE(panel, nullptr);
@@ -54,64 +55,64 @@ TEST(MainForm, NinePanelsAtTheirRectangles) {
     window.show();
     QWidget* top = window.childAt(300, 132);
     while (top && top->parentWidget() != &window) top = top->parentWidget();
-    EXPECT_EQ(top, FAbout);
+    EXPECT_EQ(top, window.FAbout);
 }
 
-TEST(MainForm, GlobalsAreClearedWithTheWindow) {
-    {
-        TMainForm window;
-        EXPECT_EQ(MainForm, &window);
-    }
-    EXPECT_EQ(MainForm, nullptr);
-    EXPECT_EQ(FGPSInfo, nullptr);
-    EXPECT_EQ(FConsole, nullptr);
+// The monitor outlives its window and serves the next one: the store keeps
+// what came in, the connection is idle and takes the new window's reader.
+TEST(MainForm, TheNextWindowOnTheMonitorShowsItsStore) {
+    auto parts = std::make_unique<Monitor>();
+    ASSERT_TRUE(ReplayCapture(CorpusFile("mt3339.log"), parts->NmeaManager).Opened);
+    { TMainForm first(*parts); }
+    EXPECT_EQ(parts->Link.State(), LinkState::Idle);
+    TMainForm window(*parts);
+    window.RefreshViews();
+    EXPECT_TRUE(window.FGPSInfo->latLabel->text().startsWith("LAT:N 44.068"));
+    TNmeaFetch* reader = window.MakeNmeaFetch(false);
+    EXPECT_NE(reader, nullptr);
+    delete reader;
 }
 
-TEST(MainForm, RefreshViewsHoldsTheReaderAndRefreshesEveryView) {
-    TMainForm window;
-    const ReplayResult replay = ReplayCapture(CorpusFile("mt3339.log"), *NmeaManager);
+// One refresh brings every view to the store: the position panel, the
+// signal chart and the sky view, each reading it under its lock.
+TEST(MainForm, RefreshViewsRefreshesEveryView) {
+    WindowOnMonitor made;
+    TMainForm& window = made.Window;
+    const ReplayResult replay = ReplayCapture(CorpusFile("mt3339.log"), window.Parts().NmeaManager);
     ASSERT_TRUE(replay.Opened);
     ASSERT_GT(replay.Sentences.size(), 100u);
-
-    std::vector<std::string> events;
-    window.SetReaderHold(
-        [&] {
-            events.push_back("suspend:" + FGPSInfo->latLabel->text().toStdString() + ":" +
-                             std::to_string(FSnrViewer->snrChart->Bars().size()));
-        },
-        [&] {
-            events.push_back("resume:" + std::to_string(FSnrViewer->snrChart->Bars().size()) + ":" +
-                             FSViewer->fixModeLabel->text().toStdString());
-        });
-    RefreshViews();
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0], "suspend:LAT::0") << "suspended before any view changed";
-    EXPECT_EQ(events[1].rfind("resume:", 0), 0u);
-    EXPECT_NE(events[1], "resume:0:") << "resumed after the views were refreshed";
-    EXPECT_TRUE(FGPSInfo->latLabel->text().startsWith("LAT:N 44.068"));
-    EXPECT_FALSE(FSnrViewer->snrChart->Bars().empty());
-    EXPECT_EQ(FSViewer->fixModeLabel->text(), "3D");
+    EXPECT_EQ(window.FGPSInfo->latLabel->text(), "LAT:") << "nothing shown before the refresh";
+    int refreshes = 0;
+    window.SetRefreshWatch([&] { ++refreshes; });
+    window.RefreshViews();
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_TRUE(window.FGPSInfo->latLabel->text().startsWith("LAT:N 44.068"));
+    EXPECT_FALSE(window.FSnrViewer->snrChart->Bars().empty());
+    EXPECT_EQ(window.FSViewer->fixModeLabel->text(), "3D");
     int shown = 0;
-    for (TCircleShape* mark : FSViewer->satMarks) shown += mark->isVisibleTo(FSViewer);
+    for (TCircleShape* mark : window.FSViewer->satMarks)
+        shown += mark->isVisibleTo(window.FSViewer);
     EXPECT_GT(shown, 5);
-    window.SetReaderHold(nullptr, nullptr);
 }
 
 // A capture shown at start is no live link: its views are not marked old,
 // however long nothing more arrives.
 TEST(MainForm, AShownCaptureIsNotOldWithoutALink) {
-    TMainForm window;
+    WindowOnMonitor made;
+    TMainForm& window = made.Window;
     EXPECT_TRUE(window.ViewsStale()) << "no link, nothing shown";
     const std::string capture = CorpusFile("mt3339.log");
     ASSERT_TRUE(window.ShowCapture(capture));
     EXPECT_FALSE(window.ViewsStale());
-    EXPECT_FALSE(FSViewer->Stale() || FSnrViewer->Stale() || FGPSInfo->Stale());
-    EXPECT_EQ(FSViewer->fixModeLabel->text(), "3D");
-    const std::vector<std::string> sentences = ReplayCapture(capture, *NmeaManager).Sentences;
+    EXPECT_FALSE(window.FSViewer->Stale() || window.FSnrViewer->Stale() ||
+                 window.FGPSInfo->Stale());
+    EXPECT_EQ(window.FSViewer->fixModeLabel->text(), "3D");
+    const std::vector<std::string> sentences =
+        ReplayCapture(capture, window.Parts().NmeaManager).Sentences;
     ASSERT_FALSE(sentences.empty());
     std::string last = sentences.back();
     while (!last.empty() && (last.back() == '\r' || last.back() == '\n')) last.pop_back();
-    EXPECT_TRUE(FConsole->consoleMemo->toPlainText().contains(QString::fromStdString(last)));
+    EXPECT_TRUE(window.FConsole->consoleMemo->toPlainText().contains(QString::fromStdString(last)));
     EXPECT_FALSE(WaitFor([&] { return window.ViewsStale(); },
                          TDataFreshness::SilenceLimitMs + TDataFreshness::PollIntervalMs * 2));
     EXPECT_FALSE(window.ShowCapture("/nonexistent-lumarokub-capture.log"));

@@ -22,6 +22,7 @@
 #include "control/FrameUtilButton.h"
 #include "control/PortEnumeration.h"
 #include "eval/EpochRecorder.h"
+#include "link/Monitor.h"
 #include "shell/MainForm.h"
 #include "shell/MonitorSettings.h"
 #include "shell/QtUiDispatcher.h"
@@ -38,11 +39,11 @@ constexpr char ExtraPort[] = "/tmp/lumarokub-settings-test-port";
 struct MonitorRun {
     SettingsTargets Targets() {
         SettingsTargets t;
-        t.Port = FComPortSetting;
+        t.Port = Window.FComPortSetting;
         t.Ublox = &Ublox;
         t.Sirf = Sirf.Panel();
-        t.Tools = FUtilButton;
-        t.Sky = FSViewer;
+        t.Tools = Window.FUtilButton;
+        t.Sky = Window.FSViewer;
         t.Evaluation = &Window.Evaluation();
         t.Window = &Window;
         t.Corrections = &Window.Corrections();
@@ -54,7 +55,8 @@ struct MonitorRun {
         ~Dispatcher() { YThread::SetMainDispatcher(nullptr); }
         QtUiDispatcher Queue;
     } Hand;
-    TMainForm Window;
+    std::unique_ptr<Monitor> Parts = std::make_unique<Monitor>();
+    TMainForm Window{*Parts};
     TFmNmeaChoice_ub Ublox;
     TFmNmeaChoice Sirf;
 };
@@ -85,17 +87,17 @@ TEST_F(Settings, ChoicesOfOneRunAreAppliedToTheNext) {
     const MonitorSettings settings(File());
     {
         MonitorRun first;
-        QComboBox* ports = FComPortSetting->portCombo;
+        QComboBox* ports = first.Window.FComPortSetting->portCombo;
         ports->setCurrentIndex(ports->findText(ExtraPort));
-        ASSERT_TRUE(FComPortSetting->SelectBaudRate(38400));
-        FComPortSetting->modeCombo->setCurrentIndex(2);
+        ASSERT_TRUE(first.Window.FComPortSetting->SelectBaudRate(38400));
+        first.Window.FComPortSetting->modeCombo->setCurrentIndex(2);
         first.Ublox.chkGSV->setChecked(true);
         first.Ublox.chkZDA->setChecked(true);
         first.Ublox.chkUart->setChecked(!first.Ublox.chkUart->isChecked());
         first.Ublox.edtPeriod->setText("500");
         first.Sirf.Panel()->intervalEdits[3]->setText("10");
-        FUtilButton->SetCaptureFolder(Dir.path());
-        FSViewer->SkyClick();  // axes on
+        first.Window.FUtilButton->SetCaptureFolder(Dir.path());
+        first.Window.FSViewer->SkyClick();  // axes on
         TCampaignPanel& c = *first.Window.Evaluation().campaign;
         c.kindCombo->setCurrentIndex(0);
         c.runsSpin->setValue(25);
@@ -115,19 +117,20 @@ TEST_F(Settings, ChoicesOfOneRunAreAppliedToTheNext) {
     const bool uartDefault = next.Ublox.chkUart->isChecked();
     std::string problem;
     ASSERT_TRUE(settings.Restore(next.Targets(), problem)) << problem;
-    EXPECT_EQ(FComPortSetting->portCombo->currentText(), ExtraPort);
-    EXPECT_EQ(FComPortSetting->baudCombo->currentIndex(), 3);
-    EXPECT_EQ(FComPortSetting->modeCombo->currentIndex(), 2);
+    EXPECT_EQ(next.Window.FComPortSetting->portCombo->currentText(), ExtraPort);
+    EXPECT_EQ(next.Window.FComPortSetting->baudCombo->currentIndex(), 3);
+    EXPECT_EQ(next.Window.FComPortSetting->modeCombo->currentIndex(), 2);
     EXPECT_TRUE(next.Ublox.chkGSV->isChecked());
     EXPECT_TRUE(next.Ublox.chkZDA->isChecked());
     EXPECT_FALSE(next.Ublox.chkGGA->isChecked());
     EXPECT_NE(next.Ublox.chkUart->isChecked(), uartDefault);
     EXPECT_EQ(next.Ublox.edtPeriod->text(), "500");
     EXPECT_EQ(next.Sirf.Panel()->intervalEdits[3]->text(), "10");
-    EXPECT_EQ(FUtilButton->CaptureFolder(), Dir.path());
-    EXPECT_TRUE(FSViewer->AxesShown());
-    EXPECT_TRUE(FSViewer->FullLayout());
-    EXPECT_FALSE(FComPortSetting->ConnectionStarted()) << "a kept port is selected, not opened";
+    EXPECT_EQ(next.Window.FUtilButton->CaptureFolder(), Dir.path());
+    EXPECT_TRUE(next.Window.FSViewer->AxesShown());
+    EXPECT_TRUE(next.Window.FSViewer->FullLayout());
+    EXPECT_FALSE(next.Window.FComPortSetting->ConnectionStarted())
+        << "a kept port is selected, not opened";
     const TCampaignPanel& c = *next.Window.Evaluation().campaign;
     EXPECT_EQ(c.kindCombo->currentIndex(), 0);
     EXPECT_EQ(c.runsSpin->value(), 25);
@@ -146,7 +149,7 @@ TEST_F(Settings, ChoicesOfOneRunAreAppliedToTheNext) {
     const QByteArray text = kept.readAll();
     EXPECT_FALSE(text.contains("InUrl-pw")) << text.toStdString();
     EXPECT_TRUE(text.contains("password=obscured:")) << text.toStdString();
-    std::lock_guard<std::mutex> hold(NmeaManager->Lock());
+    std::lock_guard<std::mutex> hold(next.Window.Parts().NmeaManager.Lock());
     EXPECT_EQ(next.Window.Recording().Limit(), 3600000u) << "the recording follows";
 }
 
@@ -196,12 +199,12 @@ TEST_F(Settings, ADamagedFileIsIgnoredWithAReason) {
         SCOPED_TRACE(bytes.left(40).toHex().toStdString());
         Write(bytes);
         MonitorRun run;
-        const int baud = FComPortSetting->baudCombo->currentIndex();
+        const int baud = run.Window.FComPortSetting->baudCombo->currentIndex();
         std::string problem;
         EXPECT_FALSE(MonitorSettings(File()).Restore(run.Targets(), problem));
         EXPECT_NE(problem.find("lumarokub.ini is damaged"), std::string::npos) << problem;
-        EXPECT_EQ(FComPortSetting->baudCombo->currentIndex(), baud);
-        EXPECT_FALSE(FSViewer->AxesShown());
+        EXPECT_EQ(run.Window.FComPortSetting->baudCombo->currentIndex(), baud);
+        EXPECT_FALSE(run.Window.FSViewer->AxesShown());
     }
 }
 
@@ -213,12 +216,13 @@ TEST_F(Settings, AKeptPseudoTerminalIsSelectedAgain) {
     ASSERT_TRUE(pty.Ok());
     Write(QByteArray("[port]\nname=") + pty.Path().c_str() + "\nbaud=9600\n");
     MonitorRun run;
-    ASSERT_EQ(FComPortSetting->portCombo->findText(QString::fromStdString(pty.Path())), -1);
+    ASSERT_EQ(run.Window.FComPortSetting->portCombo->findText(QString::fromStdString(pty.Path())),
+              -1);
     std::string problem;
     ASSERT_TRUE(MonitorSettings(File()).Restore(run.Targets(), problem)) << problem;
-    EXPECT_EQ(FComPortSetting->portCombo->currentText().toStdString(), pty.Path());
-    EXPECT_EQ(FComPortSetting->baudCombo->currentIndex(), 1);
-    EXPECT_FALSE(FComPortSetting->ConnectionStarted()) << "selected, not opened";
+    EXPECT_EQ(run.Window.FComPortSetting->portCombo->currentText().toStdString(), pty.Path());
+    EXPECT_EQ(run.Window.FComPortSetting->baudCombo->currentIndex(), 1);
+    EXPECT_FALSE(run.Window.FComPortSetting->ConnectionStarted()) << "selected, not opened";
 }
 #endif
 
@@ -229,22 +233,22 @@ TEST_F(Settings, NonsenseValuesLeaveTheDefaults) {
         "[window]\nx=10\ny=10\nwidth=wide\nheight=900\n"
         "[corrections]\ncaster=http://caster.example/\npassword=plain\nggaInterval=3601\n");
     MonitorRun run;
-    const int baud = FComPortSetting->baudCombo->currentIndex();
-    const int mode = FComPortSetting->modeCombo->currentIndex();
-    const QString port = FComPortSetting->portCombo->currentText();
+    const int baud = run.Window.FComPortSetting->baudCombo->currentIndex();
+    const int mode = run.Window.FComPortSetting->modeCombo->currentIndex();
+    const QString port = run.Window.FComPortSetting->portCombo->currentText();
     const QString period = run.Ublox.edtPeriod->text();
     const bool uart = run.Ublox.chkUart->isChecked();
     const QString interval = run.Sirf.Panel()->intervalEdits[0]->text();
     std::string problem;
     EXPECT_TRUE(MonitorSettings(File()).Restore(run.Targets(), problem)) << problem;
-    EXPECT_EQ(FComPortSetting->baudCombo->currentIndex(), baud);
-    EXPECT_EQ(FComPortSetting->modeCombo->currentIndex(), mode);
-    EXPECT_EQ(FComPortSetting->portCombo->currentText(), port);
+    EXPECT_EQ(run.Window.FComPortSetting->baudCombo->currentIndex(), baud);
+    EXPECT_EQ(run.Window.FComPortSetting->modeCombo->currentIndex(), mode);
+    EXPECT_EQ(run.Window.FComPortSetting->portCombo->currentText(), port);
     EXPECT_EQ(run.Ublox.edtPeriod->text(), period);
     EXPECT_EQ(run.Ublox.chkUart->isChecked(), uart);
     EXPECT_EQ(run.Sirf.Panel()->intervalEdits[0]->text(), interval);
-    EXPECT_TRUE(FUtilButton->CaptureFolder().isEmpty());
-    EXPECT_FALSE(FSViewer->AxesShown());
+    EXPECT_TRUE(run.Window.FUtilButton->CaptureFolder().isEmpty());
+    EXPECT_FALSE(run.Window.FSViewer->AxesShown());
     EXPECT_EQ(run.Window.size(), QSize(420, 498)) << "a window kept in part is not restored";
     const TCorrectionsWindow& corrections = run.Window.Corrections();
     EXPECT_TRUE(corrections.casterEdit->text().isEmpty()) << "not an ntrip:// address";

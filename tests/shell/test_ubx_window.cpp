@@ -13,6 +13,7 @@
 #include "control/FormNmeaChoiceUb.h"
 #include "link/Connection.h"
 #include "link/GpsConfig.h"
+#include "link/Monitor.h"
 #include "link/ThreadNMEAFetch.h"
 #include "serial/PortTable.h"
 #include "serial/UbxText.h"
@@ -62,12 +63,12 @@ class SimWindowTest : public testing::Test {
         GpsConfig->BaudRate = 115200;
         GpsConfig->DisplayPaused = false;
         GpsConfig->SetPortOpen(true);
-        reader = CreateNmeaFetch(false);
+        reader = window.MakeNmeaFetch(false);
+        reader->Start();
         reader->Resume();
     }
     void TearDown() override {
         if (reader) {
-            NmeaFetch = nullptr;
             reader->Terminate();
             EXPECT_TRUE(WaitFor([this] { return reader->Finished(); }));
             reader->WaitFor();
@@ -80,11 +81,14 @@ class SimWindowTest : public testing::Test {
         YThread::SetMainDispatcher(nullptr);
     }
     int ConsoleLinesWith(const QString& text) const {
-        return static_cast<int>(FConsole->consoleMemo->toPlainText().count(text));
+        return static_cast<int>(window.FConsole->consoleMemo->toPlainText().count(text));
     }
 
-    YComPort* port = ComPort ? ComPort : (ComPort = new YComPort);
-    TMainForm window;
+    std::unique_ptr<Monitor> Parts = std::make_unique<Monitor>();
+    NMEA_Manager* const NmeaManager = &Parts->NmeaManager;
+    GPSConfig* const GpsConfig = &Parts->GpsConfig;
+    YComPort* const ComPort = &Parts->ComPort;
+    TMainForm window{*Parts};
     QtUiDispatcher dispatcher;
     ReceiverSimulator sim{MakeOptions()};
     TNmeaFetch* reader = nullptr;
@@ -94,16 +98,18 @@ using UbxWindowTest = SimWindowTest<UbxOnly>;
 using UbloxNmeaWindowTest = SimWindowTest<UbloxNmea>;
 
 TEST_F(UbxWindowTest, AUbxOnlyReceiverFillsTheViews) {
-    ASSERT_TRUE(WaitFor([] { return FSViewer->fixModeLabel->text() == "3D"; }));
-    ASSERT_TRUE(WaitFor([] { return FGPSInfo->latLabel->text().startsWith("LAT:N 25.04"); }));
-    EXPECT_TRUE(FGPSInfo->lonLabel->text().startsWith("LON:E 121.53"));
-    EXPECT_TRUE(WaitFor([] { return FSnrViewer->snrChart->Bars().size() >= 8; }));
+    ASSERT_TRUE(WaitFor([this] { return window.FSViewer->fixModeLabel->text() == "3D"; }));
+    ASSERT_TRUE(
+        WaitFor([this] { return window.FGPSInfo->latLabel->text().startsWith("LAT:N 25.04"); }));
+    EXPECT_TRUE(window.FGPSInfo->lonLabel->text().startsWith("LON:E 121.53"));
+    EXPECT_TRUE(WaitFor([this] { return window.FSnrViewer->snrChart->Bars().size() >= 8; }));
     EXPECT_GE(ConsoleLinesWith("UBX NAV-PVT 3D"), 1);
 }
 
 TEST_F(UbxWindowTest, IdentityAndAnswersReachTheConsoleAndTheStatusBar) {
     ComPort->SendCommandText("B5620A0400000E34");  // MON-VER poll
-    ASSERT_TRUE(WaitFor([] { return FLumarokStatus->PanelText(0).contains("SIM-M8 SPG 3.01"); }));
+    ASSERT_TRUE(WaitFor(
+        [this] { return window.FLumarokStatus->PanelText(0).contains("SIM-M8 SPG 3.01"); }));
 
     TFmNmeaChoice_ub dialog;
     dialog.SetLink(&window.Link());
@@ -112,9 +118,9 @@ TEST_F(UbxWindowTest, IdentityAndAnswersReachTheConsoleAndTheStatusBar) {
     dialog.edtPeriod->setText("500");
     dialog.btnSettingOK->click();
     ASSERT_TRUE(WaitFor([this] { return ConsoleLinesWith("UBX CFG-MSG acknowledged") == 7; }))
-        << FConsole->consoleMemo->toPlainText().toStdString();
+        << window.FConsole->consoleMemo->toPlainText().toStdString();
     ASSERT_TRUE(WaitFor([this] { return ConsoleLinesWith("UBX CFG-RATE refused") == 1; }));
-    EXPECT_TRUE(FLumarokStatus->PanelText(0).contains("UBX CFG-RATE refused"));
+    EXPECT_TRUE(window.FLumarokStatus->PanelText(0).contains("UBX CFG-RATE refused"));
     EXPECT_EQ(ConsoleLinesWith("no answer"), 0);
 }
 
@@ -125,15 +131,12 @@ TEST_F(UbloxNmeaWindowTest, TheDialogOpensWithWhatTheReceiverSends) {
         ASSERT_TRUE(ComPort->SendCommandText(MakeUbxFrameText(body)));
     ASSERT_TRUE(WaitFor([this] { return sim.Status().Acks == 3; }));
 
-    TFmNmeaChoice_ub dialog;
-    dialog.SetLink(&window.Link());
-    dialog.SetStore(NmeaManager);
+    window.CreateSettingWindows();
+    TFmNmeaChoice_ub& dialog = *window.FmNmeaChoice_ub;
     dialog.chkUSB->setChecked(true);
-    FmNmeaChoice_ub = &dialog;
     dialog.show();
     EXPECT_TRUE(dialog.Polling());
     EXPECT_TRUE(WaitFor([&] { return !dialog.Polling(); }));
-    FmNmeaChoice_ub = nullptr;
     EXPECT_EQ(dialog.lblPolled->text(), "Showing the receiver's settings.");
     for (QCheckBox* on : {dialog.chkGGA, dialog.chkGLL, dialog.chkGSA, dialog.chkRMC})
         EXPECT_TRUE(on->isChecked()) << on->text().toStdString();

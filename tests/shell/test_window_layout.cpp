@@ -8,6 +8,7 @@
 #include "control/FrameUtilButton.h"
 #include "shell/MainForm.h"
 #include "shell/WindowLayout.h"
+#include "tests/shell/WindowOnMonitor.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameConsole.h"
 #include "views/FrameGPSInfo.h"
@@ -23,15 +24,17 @@ constexpr int RightColumn = 210;
 TEST(WindowLayout, PanelsTileEveryWindowSize) {
     const QSize sizes[] = {{420, 498},  {421, 499},  {1280, 900}, {420, 1200},
                            {2000, 520}, {700, 3000}, {3840, 2100}};
-    TMainForm window;
+    WindowOnMonitor made;
+    TMainForm& window = made.Window;
     window.show();
     for (const QSize size : sizes) {
         SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
         window.resize(size);
         ASSERT_EQ(window.size(), size);
         const int left = size.width() - RightColumn;
-        const QRect chart = FSnrViewer->geometry(), status = FLumarokStatus->geometry();
-        const QRect console = FConsole->geometry(), sky = FSViewer->geometry();
+        const QRect chart = window.FSnrViewer->geometry(),
+                    status = window.FLumarokStatus->geometry();
+        const QRect console = window.FConsole->geometry(), sky = window.FSViewer->geometry();
         // The left column: sky area and chart stacked; the console below
         // them and the status bar at the foot, both across the window.
         EXPECT_EQ(chart.width(), left);
@@ -49,13 +52,13 @@ TEST(WindowLayout, PanelsTileEveryWindowSize) {
         EXPECT_LE(std::abs(sky.center().x() - (left - 1) / 2), 1);
         EXPECT_GE(sky.width(), 210);
         EXPECT_LE(area, std::max(210, left)) << "never taller than wide";
-        EXPECT_EQ(FSViewer->skyImage->size(), sky.size()) << "the plot follows its view";
-        EXPECT_EQ(FSnrViewer->snrChart->size(), chart.size());
-        EXPECT_EQ(FConsole->consoleMemo->size(), console.size());
+        EXPECT_EQ(window.FSViewer->skyImage->size(), sky.size()) << "the plot follows its view";
+        EXPECT_EQ(window.FSnrViewer->snrChart->size(), chart.size());
+        EXPECT_EQ(window.FConsole->consoleMemo->size(), console.size());
         // The right column keeps its panels' sizes at the right edge.
-        const std::pair<QWidget*, QRect> right[] = {{FGPSInfo, {210, 0, 210, 135}},
-                                                    {FRestartButton, {210, 260, 105, 70}},
-                                                    {FUtilButton, {315, 260, 105, 70}}};
+        const std::pair<QWidget*, QRect> right[] = {{window.FGPSInfo, {210, 0, 210, 135}},
+                                                    {window.FRestartButton, {210, 260, 105, 70}},
+                                                    {window.FUtilButton, {315, 260, 105, 70}}};
         for (const auto& [panel, rect] : right)
             EXPECT_EQ(panel->geometry(), rect.translated(size.width() - 420, 0))
                 << panel->metaObject()->className();
@@ -78,29 +81,30 @@ TEST(WindowLayout, TheExtraSpaceOf1280x900) {
 }
 
 TEST(WindowLayout, CompactLayoutAndBackKeepTheGrownSize) {
-    TMainForm window;
+    WindowOnMonitor made;
+    TMainForm& window = made.Window;
     window.show();
     window.resize(1000, 800);
-    GpsConfig->DisplayPaused = false;
-    FSViewer->SkyDblClick();
+    window.Parts().GpsConfig.DisplayPaused = false;
+    window.FSViewer->SkyDblClick();
     EXPECT_TRUE(window.CompactLayout());
     EXPECT_EQ(window.size(), QSize(210, 330));
-    EXPECT_EQ(FSViewer->geometry(), QRect(0, 0, 210, 210));
-    EXPECT_EQ(FSnrViewer->geometry(), QRect(0, 210, 210, 100));
-    EXPECT_EQ(FLumarokStatus->geometry(), QRect(0, 310, 210, 20));
+    EXPECT_EQ(window.FSViewer->geometry(), QRect(0, 0, 210, 210));
+    EXPECT_EQ(window.FSnrViewer->geometry(), QRect(0, 210, 210, 100));
+    EXPECT_EQ(window.FLumarokStatus->geometry(), QRect(0, 310, 210, 20));
     EXPECT_EQ(window.KeptGeometry().size(), QSize(1000, 800)) << "kept: the full layout";
     window.resize(900, 900);
     EXPECT_EQ(window.size(), QSize(210, 330)) << "the compact layout has one size";
-    FSViewer->SkyDblClick();
+    window.FSViewer->SkyDblClick();
     EXPECT_FALSE(window.CompactLayout());
     EXPECT_EQ(window.size(), QSize(1000, 800));
-    EXPECT_EQ(FSnrViewer->geometry().width(), 790);
-    EXPECT_TRUE(FRestartButton->isVisible());
+    EXPECT_EQ(window.FSnrViewer->geometry().width(), 790);
+    EXPECT_TRUE(window.FRestartButton->isVisible());
     window.resize(420, 498);
     EXPECT_EQ(window.size(), QSize(420, 498));
     window.resize(300, 300);
     EXPECT_EQ(window.size(), QSize(420, 498)) << "never smaller than the default";
-    GpsConfig->DisplayPaused = false;
+    window.Parts().GpsConfig.DisplayPaused = false;
 }
 
 TEST(WindowLayout, AKeptPlaceIsMovedAndShrunkOntoTheScreen) {

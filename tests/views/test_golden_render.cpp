@@ -10,6 +10,7 @@
 
 #include "link/GpsConfig.h"
 #include "shell/MainForm.h"
+#include "tests/shell/WindowOnMonitor.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameGPSInfo.h"
 #include "views/FrameSViewer.h"
@@ -84,7 +85,8 @@ class MainWindowGolden : public ::testing::TestWithParam<WindowShot> {};
 
 TEST_P(MainWindowGolden, RendersAsRecorded) {
     const WindowShot& shot = GetParam();
-    TMainForm window;
+    WindowOnMonitor made;
+    TMainForm& window = made.Window;
     if (window.devicePixelRatioF() != shot.Ratio)
         GTEST_SKIP() << "drawn at " << window.devicePixelRatioF() << " device pixels per pixel";
     window.resize(shot.Size);

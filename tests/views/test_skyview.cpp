@@ -3,6 +3,7 @@
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
 #include "shell/MainForm.h"
+#include "tests/shell/WindowOnMonitor.h"
 #include "tests/views/ViewTestSupport.h"
 #include "tools/sim/NmeaText.h"
 #include "views/Config.h"
@@ -231,25 +232,26 @@ TEST_F(SkyViewTest, TwoClicksRestoreThePicture) {
 }
 
 TEST(SkyViewLayout, DoubleClickSwitchesToCompactLayoutAndBack) {
-    TMainForm window;
+    WindowOnMonitor made;
+    TMainForm& window = made.Window;
     window.show();
-    GpsConfig->DisplayPaused = false;
+    window.Parts().GpsConfig.DisplayPaused = false;
     const QSize full = window.size();
     ASSERT_EQ(full, QSize(420, 498));
 
-    DoubleClick(FSViewer->skyImage, QPoint(60, 60));
+    DoubleClick(window.FSViewer->skyImage, QPoint(60, 60));
     EXPECT_EQ(window.size(), QSize(210, 498 - 168));
-    EXPECT_FALSE(FRestartButton->isVisible());
-    EXPECT_FALSE(FUtilButton->isVisible());
-    EXPECT_TRUE(GpsConfig->DisplayPaused);
-    EXPECT_TRUE(FSViewer->AxesShown()) << "the click of the double-click toggles the axes";
+    EXPECT_FALSE(window.FRestartButton->isVisible());
+    EXPECT_FALSE(window.FUtilButton->isVisible());
+    EXPECT_TRUE(window.Parts().GpsConfig.DisplayPaused);
+    EXPECT_TRUE(window.FSViewer->AxesShown()) << "the click of the double-click toggles the axes";
 
-    DoubleClick(FSViewer->skyImage, QPoint(60, 60));
+    DoubleClick(window.FSViewer->skyImage, QPoint(60, 60));
     EXPECT_EQ(window.size(), full);
-    EXPECT_TRUE(FRestartButton->isVisible());
-    EXPECT_TRUE(FUtilButton->isVisible());
-    EXPECT_FALSE(GpsConfig->DisplayPaused);
-    EXPECT_FALSE(FSViewer->AxesShown());
+    EXPECT_TRUE(window.FRestartButton->isVisible());
+    EXPECT_TRUE(window.FUtilButton->isVisible());
+    EXPECT_FALSE(window.Parts().GpsConfig.DisplayPaused);
+    EXPECT_FALSE(window.FSViewer->AxesShown());
 }
 
 // A receiver of four systems with 44 satellites in view, crowded in places

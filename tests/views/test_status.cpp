@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "shell/MainForm.h"
+#include "tests/shell/WindowOnMonitor.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/FrameLumarokStatus.h"
 
@@ -102,14 +103,15 @@ TEST_F(StatusTest, RefreshFromTheDetectionThreadIsAppliedOnTheGuiThread) {
 // every text reads whole. A narrower bar cuts the state panel short with the
 // whole text in its tooltip.
 TEST(StatusInWindow, TheReceiverAndItsAnswerReadWholeAtTheSmallestSize) {
-    TMainForm window;
+    WindowOnMonitor made;
+    TMainForm& window = made.Window;
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    TFLumarokStatus& bar = *FLumarokStatus;
+    TFLumarokStatus& bar = *window.FLumarokStatus;
     ASSERT_EQ(bar.width(), 420);
     bar.SetPortNameLookup([](int32_t) { return std::string("ttyUSB0"); });
-    GpsConfig->BaudRate = 115200;
-    GpsConfig->SetPortOpen(true);
+    window.Parts().GpsConfig.BaudRate = 115200;
+    window.Parts().GpsConfig.SetPortOpen(true);
     bar.Refresh();
     const struct {
         const char* Receiver;
@@ -137,7 +139,7 @@ TEST(StatusInWindow, TheReceiverAndItsAnswerReadWholeAtTheSmallestSize) {
     EXPECT_NE(bar.statusPanels[0]->text(), bar.PanelText(0));
     EXPECT_EQ(bar.statusPanels[0]->toolTip(), bar.PanelText(0));
     ExpectTiled(bar);
-    GpsConfig->SetPortOpen(false);
+    window.Parts().GpsConfig.SetPortOpen(false);
 }
 
 }  // namespace

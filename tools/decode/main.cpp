@@ -1,4 +1,4 @@
-// lumarokub-decode: headless decoding of NMEA 0183 and UBX captures into JSON,
+// lumarokub-decode: headless decoding of NMEA 0183, UBX and RTCM 3 captures into JSON,
 // through the monitor's own framing, dispatch, handlers and formatting.
 #include <cerrno>
 #include <cstdio>

@@ -1,3 +1,0 @@
-#include "link/GpsConfig.h"
-
-GPSConfig* GpsConfig = nullptr;
