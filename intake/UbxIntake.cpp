@@ -32,6 +32,7 @@ bool FeedViews(const UbxDecodeResult& decoded, NMEA_Manager& store) {
 UbxDispatchResult DispatchUbx(const uint8_t* frame, size_t size, NMEA_Manager& store) {
     UbxDispatchResult result;
     static_cast<UbxDecodeResult&>(result) = DecodeUbxFrame(frame, size, store.Ubx);
+    if (result.Valid) ++store.SoundUbxFrames;
     if (result.Decoded) result.Refresh = FeedViews(result, store);
     // NAV-PVT's own word on the solution (carrSoln, diffSoln) stands beside GGA's.
     if (result.Decoded && result.Class == Nav && result.Id == NavPvt)

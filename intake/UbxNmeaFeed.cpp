@@ -40,19 +40,14 @@ constexpr SystemOfGnss Systems[] = {
     {5, "GQ", 5, 0},    // QZSS
 };
 
-// Ends the text in buffer with its checksum and dispatches it.
+// Ends the text in buffer with its checksum, which the records keep, and
+// hands it to its type's handler, unchecked and uncounted.
 bool Dispatch(NMEA_Manager& store, char* text, int length) {
     if (length <= 0 || length > SentenceRoom - 3) return false;
     unsigned sum = 0;
     for (int i = 1; i < length; ++i) sum ^= static_cast<unsigned char>(text[i]);
     std::snprintf(text + length, 5, "*%02X\r", sum);
-    ++store.Ubx.FedSentences;
-    store.Ubx.Feeding = true;
-    const bool refresh =
-        DispatchSentence(std::string_view(text, static_cast<size_t>(length) + 4), store, nullptr)
-            .Refresh;
-    store.Ubx.Feeding = false;
-    return refresh;
+    return HandleOwnSentence(std::string_view(text, static_cast<size_t>(length) + 4), store);
 }
 
 // Appends plain text at 'at' within the sentence room; returns the new end.

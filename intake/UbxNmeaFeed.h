@@ -9,8 +9,9 @@
 // as each frame arrives: NAV-PVT feeds the position only while no sound GGA
 // or RMC of the receiver's own came since the NAV-PVT before, NAV-SAT or
 // NAV-SVINFO the satellites only while no sound GSV of its own came since
-// the satellite frame before. The fed sentences are not counted in the
-// store's tally, which counts only what came over the link.
+// the satellite frame before. The fed sentences go straight to their
+// handlers: they are neither checked nor counted anywhere, as only what
+// came over the link is.
 #pragma once
 
 #include "nmea/NmeaManager.h"

@@ -8,25 +8,6 @@
 #include "link/GpsConfig.h"
 #include "serial/YComPort.h"
 
-namespace {
-
-// Dispatch asks for a purge while the store is locked; the purge itself may
-// wait for a command being written, so it runs after the lock is released.
-class DeferredPurge : public PortPurger {
-  public:
-    void PurgeBoth() override { Requested = true; }
-    bool Requested = false;
-};
-
-constexpr uint8_t UbxAckClass = 0x05;
-constexpr uint8_t UbxMonClass = 0x0A;
-constexpr uint8_t UbxMonVerId = 0x04;
-constexpr uint8_t UbxCfgClass = 0x06;
-constexpr uint8_t UbxCfgMsgId = 0x01;
-constexpr uint8_t UbxCfgRateId = 0x08;
-
-}  // namespace
-
 // The feed and the hooks that empty it, shared with the hand-offs queued to
 // the user-interface thread: they may run after the reader has freed itself.
 struct TNmeaFetch::Display {
@@ -54,9 +35,7 @@ TNmeaFetch::TNmeaFetch(bool createSuspended, RefreshHook refresh)
     : YThread(createSuspended),
       FRefresh(std::move(refresh)),
       FFrame(std::make_unique<framing::UbxFrameBuffer>()),
-      FRtcmFrame(std::make_unique<framing::RtcmFrameBuffer>()) {
-    FCurrentSentence.reserve(SentenceBufferSize);
-}
+      FRtcmFrame(std::make_unique<framing::RtcmFrameBuffer>()) {}
 
 void TNmeaFetch::Execute() {
     ReadUntilTerminated();
@@ -66,6 +45,7 @@ void TNmeaFetch::Execute() {
 void TNmeaFetch::ReadUntilTerminated() {
     if (!FPort || !FStore) return;
     FDisplay = std::make_shared<Display>(FConsoleLines, FConsole, FRefresh, FPace);
+    FIntake = std::make_unique<Intake>(*FStore);
     NewLink();
     for (;;) {
         // Termination ends the reading, not the decoding: the records in what
@@ -79,16 +59,7 @@ void TNmeaFetch::ReadUntilTerminated() {
                     : FPort->ReadUnframedRecord(FSentence, length, FFrame.get(), FRtcmFrame.get());
         FLength = length;
         NoteDeviceState();
-        if (kind == RecordKind::Ubx)
-            HandleUbxFrame();
-        else if (kind == RecordKind::Rtcm)
-            HandleRtcmFrame();
-        else if (FLength != 0)
-            HandleSentence();
-        else if (FPort->Framer().Bytes.Total() != FCountedBytes) {
-            std::lock_guard<std::mutex> guard(FStore->Lock());
-            CountBytes(kind, false);
-        }
+        Take(kind);
         if (DeviceGone() && FOnAttempt && FPort->IsLink()) Reconnect();
     }
 }
@@ -178,89 +149,46 @@ void TNmeaFetch::QueueAfterDisplay(std::function<void()> fn) {
     });
 }
 
-void TNmeaFetch::HandleSentence() {
-    FCurrentSentence.assign(SentenceText(FSentence, FLength));
-    if (FConsole && !DisplayPaused()) ShowLine(FCurrentSentence);
+// What the intake tells the reader: console lines and refreshes through the
+// display feed, the rest queued behind it to the user-interface thread.
+class TNmeaFetch::Sinks final : public IntakeSinks {
+  public:
+    explicit Sinks(TNmeaFetch& reader) : R(reader) {}
 
-    DeferredPurge purge;
-    DispatchResult result;
-    {
-        std::lock_guard<std::mutex> guard(FStore->Lock());
-        result = DispatchSentence(FCurrentSentence, *FStore, &purge);
-        CountBytes(RecordKind::Sentence, result.Valid);
+    bool WantsConsole() override { return R.FConsole && !R.DisplayPaused(); }
+    void ConsoleLine(const std::string& line) override { R.ShowLine(line); }
+    void Purge() override { R.FPort->PurgePort(PurgeBoth); }
+    void CaptureFailed() override {
+        if (R.FOnCaptureFailed) R.QueueAfterDisplay(R.FOnCaptureFailed);
     }
-    result.CaptureFailed = CaptureSentence(FCurrentSentence, *FStore);
-    if (purge.Requested) FPort->PurgePort(PurgeBoth);
-    if (result.CaptureFailed && FOnCaptureFailed) QueueAfterDisplay(FOnCaptureFailed);
-    if (FSentenceHook) FSentenceHook(FCurrentSentence, result);
-    if (result.Refresh && FRefresh) AskRefresh();
-}
-
-void TNmeaFetch::HandleUbxFrame() {
-    const bool shown = FConsole && !DisplayPaused();
-    UbxDispatchResult result;
-    UbxEvents events;
-    {
-        std::lock_guard<std::mutex> guard(FStore->Lock());
-        result = DispatchUbx(FFrame->Bytes, FFrame->Size, *FStore);
-        events = UbxEventsOf(result);
-        CountBytes(RecordKind::Ubx, false);
-        if (shown) UbxConsoleLine(result, *FStore, FCurrentSentence);
+    void UbxAnswer(const UbxAckRecord& answer) override {
+        if (R.FOnAnswer) R.QueueAfterDisplay([hook = R.FOnAnswer, answer] { hook(answer); });
     }
-    if (shown) ShowLine(FCurrentSentence);
-    if (CaptureUbxFrame(FFrame->Bytes, FFrame->Size, *FStore) && FOnCaptureFailed)
-        QueueAfterDisplay(FOnCaptureFailed);
-    if (FUbxHook) FUbxHook(result);
-    TellUbxEvents(events);
-    if (result.Refresh && FRefresh) AskRefresh();
-}
-
-// A frame of corrections for a receiver (a base station's output): counted
-// by message number at its arrival on the monitor's clock, decoded into the
-// store and shown as one console line, "RTCM 1077 (123 bytes)".
-void TNmeaFetch::HandleRtcmFrame() {
-    const framing::RtcmFrameInfo frame = FPort->Framer().Rtcm;
-    RtcmFrameResult result;
-    {
-        std::lock_guard<std::mutex> guard(FStore->Lock());
-        result =
-            FStore->Rtcm.Take(FRtcmFrame->Payload(), FRtcmFrame->PayloadLength(), ArrivalClockS());
-        CountBytes(RecordKind::Rtcm, false);
+    void UbxIdentity(const UbxVersionRecord& version) override {
+        if (R.FOnIdentity)
+            R.QueueAfterDisplay([hook = R.FOnIdentity, identity = UbxReceiverIdentity(version)] {
+                hook(identity);
+            });
     }
-    if (FRtcmHook) FRtcmHook(result);
-    if (!FConsole || DisplayPaused()) return;
-    ShowLine("RTCM " + std::to_string(frame.MessageNumber) + " (" +
-             std::to_string(frame.PayloadLength) + " bytes)");
-}
+    void UbxSetting(const UbxSettingAnswer& answer) override {
+        if (R.FOnSetting) R.QueueAfterDisplay([hook = R.FOnSetting, answer] { hook(answer); });
+    }
+    void Refresh() override {
+        if (R.FRefresh) R.AskRefresh();
+    }
 
-void TNmeaFetch::CountBytes(RecordKind kind, bool sound) {
+  private:
+    TNmeaFetch& R;
+};
+
+void TNmeaFetch::Take(RecordKind kind) {
     const framing::FramerState framer = FPort->Framer();
-    FStore->Bytes.Framed(framer, kind, sound);
-    FStore->Rtcm.Framed(framer);
-    FCountedBytes = framer.Bytes.Total();
-}
-
-TNmeaFetch::UbxEvents TNmeaFetch::UbxEventsOf(const UbxDispatchResult& result) const {
-    UbxEvents events;
-    if (!result.Decoded) return events;
-    const UbxState& ubx = FStore->Ubx;
-    events.Answer = result.Class == UbxAckClass && FOnAnswer;
-    events.Identity = result.Class == UbxMonClass && result.Id == UbxMonVerId && FOnIdentity;
-    events.Setting = result.Class == UbxCfgClass &&
-                     (result.Id == UbxCfgMsgId || result.Id == UbxCfgRateId) && FOnSetting;
-    if (events.Answer) events.Ack = ubx.LastAnswer;
-    if (events.Identity) events.Receiver = UbxReceiverIdentity(ubx.Version);
-    if (events.Setting) {
-        events.Read.IsRate = result.Id == UbxCfgRateId;
-        events.Read.Msg = ubx.CfgMsg;
-        events.Read.Rate = ubx.CfgRate;
-    }
-    return events;
-}
-
-void TNmeaFetch::TellUbxEvents(const UbxEvents& events) {
-    if (events.Answer) QueueAfterDisplay([hook = FOnAnswer, ack = events.Ack] { hook(ack); });
-    if (events.Identity)
-        QueueAfterDisplay([hook = FOnIdentity, receiver = events.Receiver] { hook(receiver); });
-    if (events.Setting) QueueAfterDisplay([hook = FOnSetting, read = events.Read] { hook(read); });
+    FramedRecord record = RecordOf(kind, FSentence, static_cast<uint16_t>(FLength), FFrame.get(),
+                                   FRtcmFrame.get(), &framer);
+    if (kind == RecordKind::Rtcm) record.ArrivalS = ArrivalClockS();
+    Sinks sinks(*this);
+    const IntakeResult result = FIntake->Feed(record, sinks);
+    if (!result.Sentence.empty() && FSentenceHook) FSentenceHook(result.Sentence, result.Dispatch);
+    if (kind == RecordKind::Ubx && FUbxHook) FUbxHook(result.Ubx);
+    if (kind == RecordKind::Rtcm && FRtcmHook) FRtcmHook(result.Rtcm);
 }

@@ -32,9 +32,9 @@
 #include <vector>
 
 #include "framing/Framing.h"
+#include "intake/Intake.h"
 #include "nmea/Dispatch.h"
 #include "nmea/NmeaManager.h"
-#include "intake/UbxIntake.h"
 #include "thread/YThread.h"
 
 class YComPort;
@@ -136,24 +136,9 @@ class TNmeaFetch : public YThread {
     void Reconnect();
     // Sleeps `seconds` in short steps; false when asked to end meanwhile.
     bool WaitUnlessTerminated(unsigned seconds);
-    void HandleSentence();
-    void HandleUbxFrame();
-    void HandleRtcmFrame();
-    // The framer's byte counts of the record just read, into the store
-    // (its lock held); 'sound' tells a sentence's checksum.
-    void CountBytes(RecordKind kind, bool sound);
-    // The records a UBX frame's events carry, copied in the lock of the
-    // frame's dispatch: the user-interface thread writes the store too
-    // (display texts, a replayed capture), so a later read could see its
-    // frame instead.
-    struct UbxEvents {
-        bool Answer = false, Identity = false, Setting = false;
-        UbxAckRecord Ack;
-        std::string Receiver;
-        UbxSettingAnswer Read;
-    };
-    UbxEvents UbxEventsOf(const UbxDispatchResult& result) const;
-    void TellUbxEvents(const UbxEvents& events);
+    // Feeds the record just read to the intake and runs the hooks.
+    void Take(RecordKind kind);
+    class Sinks;
     bool DisplayPaused() const;
     void ShowLine(const std::string& line);
     void AskRefresh();
@@ -178,10 +163,9 @@ class TNmeaFetch : public YThread {
     YComPort* FPort = nullptr;
     NMEA_Manager* FStore = nullptr;
     const GPSConfig* FConfig = nullptr;
-    std::string FCurrentSentence;
+    std::unique_ptr<Intake> FIntake;  // made when the thread starts reading
     std::unique_ptr<framing::UbxFrameBuffer> FFrame;
     std::unique_ptr<framing::RtcmFrameBuffer> FRtcmFrame;
-    uint64_t FCountedBytes = 0;  // the framer's byte total the store has counted
     std::atomic<bool> FDeviceGone{false};
     std::shared_ptr<void> FCompletion;
 };

@@ -82,6 +82,13 @@ std::string WithChecksum(std::string_view text) {
     return sentence;
 }
 
+// The handler of a sound sentence of a known type.
+bool Handle(uint8_t type, Talker talker, const FieldList& fields, NMEA_Manager& store) {
+    const SentenceTypeRow& row = SentenceTypeOf(type);
+    Steps steps(row, store, talker, fields);
+    return row.Handle(store, talker, fields, steps);
+}
+
 }  // namespace
 
 // A framed sentence holds no NUL, so the search nearly always runs to the
@@ -155,10 +162,7 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
         }
     }
     if (result.Valid) ++store.ValidSentences;
-    // The tally counts what came over the link, not what UBX was told as.
-    const bool fromLink = !store.Ubx.Feeding;
-    if (fromLink && (result.Type == SentenceTypeNone || !result.Valid))
-        store.Tally.Count(sentence, result.Valid);
+    if (result.Type == SentenceTypeNone || !result.Valid) store.Tally.Count(sentence, result.Valid);
 
     if (result.Type == SentenceTypeNone) {
         // Line noise or a wrong baud rate: throw away what is queued. A sound
@@ -167,9 +171,16 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
         return result;
     }
     if (!result.Valid) return result;
-    if (fromLink) store.Tally.CountKnown(talker, result.Type);
-    const SentenceTypeRow& row = SentenceTypeOf(result.Type);
-    Steps steps(row, store, talker, fields);
-    result.Refresh = row.Handle(store, talker, fields, steps);
+    store.Tally.CountKnown(talker, result.Type);
+    result.Refresh = Handle(result.Type, talker, fields, store);
     return result;
+}
+
+bool HandleOwnSentence(std::string_view sentence, NMEA_Manager& store) {
+    Talker talker = Talker::None;
+    const uint8_t type = RecognizeSentenceType(sentence.substr(1, SentenceTypeTextLength), talker);
+    if (type == SentenceTypeNone) return false;
+    FieldList fields;
+    fields.Split(sentence);
+    return Handle(type, talker, fields, store);
 }

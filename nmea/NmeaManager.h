@@ -23,8 +23,8 @@
 #include "nmea/SatelliteSky.h"
 #include "nmea/SentenceTally.h"
 #include "nmea/SolutionTalkers.h"
-#include "ubx/UbxRecords.h"
 #include "rtcm/RtcmState.h"
+#include "ubx/UbxRecords.h"
 
 // What a display text was last formatted from, and the text it then got.
 // A text whose inputs have not changed is not formatted again; a text
@@ -101,6 +101,11 @@ class NMEA_Manager {
     // Sentences whose checksum was sound, counted since the store was made:
     // a count that stops moving means the receiver has fallen silent.
     uint64_t ValidSentences = 0;
+    // Sound UBX frames, counted the same way (the UBX part's own counts start
+    // over with each link).
+    uint64_t SoundUbxFrames = 0;
+    // Both: what the receiver has said since the store was made.
+    uint64_t SoundRecords() const { return ValidSentences + SoundUbxFrames; }
     // The link has delivered a sentence with a sound checksum: from then on
     // a sentence without one is refused (Dispatch.h). The reader clears it
     // for each new link.

@@ -2,12 +2,24 @@
 
 #include <fstream>
 #include <iterator>
-#include <memory>
-#include <mutex>
 
 #include "framing/Framing.h"
-#include "nmea/Dispatch.h"
-#include "intake/UbxIntake.h"
+#include "intake/Intake.h"
+
+namespace {
+
+// Every console line of the replay, in order.
+class ReplayLines final : public IntakeSinks {
+  public:
+    explicit ReplayLines(std::vector<std::string>& lines) : FLines(lines) {}
+    bool WantsConsole() override { return true; }
+    void ConsoleLine(const std::string& line) override { FLines.push_back(line); }
+
+  private:
+    std::vector<std::string>& FLines;
+};
+
+}  // namespace
 
 ReplayResult ReplayCapture(const std::string& path, NMEA_Manager& store) {
     ReplayResult result;
@@ -17,27 +29,8 @@ ReplayResult ReplayCapture(const std::string& path, NMEA_Manager& store) {
     const std::string bytes((std::istreambuf_iterator<char>(file)),
                             std::istreambuf_iterator<char>());
     MemoryByteSource source(bytes.data(), bytes.size());
-    framing::FramerState framer;
-    auto frame = std::make_unique<framing::UbxFrameBuffer>();
-    char buffer[SentenceBufferSize];
-    std::string line;
-    const auto never = [] { return false; };
-    while (!source.AtEnd()) {
-        uint16_t length = 0;
-        if (FrameRecord(source, buffer, length, framer, frame.get(), never) == RecordKind::Ubx) {
-            // A UBX frame reaches the console as its one readable line.
-            std::lock_guard<std::mutex> hold(store.Lock());
-            UbxConsoleLine(DispatchUbx(frame->Bytes, frame->Size, store), store, line);
-            result.Sentences.push_back(line);
-            continue;
-        }
-        if (length == 0) continue;
-        const std::string_view sentence = SentenceText(buffer, length);
-        {
-            std::lock_guard<std::mutex> hold(store.Lock());
-            DispatchSentence(sentence, store, nullptr);
-        }
-        result.Sentences.emplace_back(sentence);
-    }
+    Intake intake(store);
+    ReplayLines lines(result.Sentences);
+    while (!source.AtEnd()) intake.Next(source, lines);
     return result;
 }

@@ -15,5 +15,6 @@ struct ReplayResult {
     std::vector<std::string> Sentences;
 };
 
-// Dispatches every sentence of the file into the store, holding its lock.
+// Takes every record of the file into the store through the intake (UBX
+// and RTCM 3 frames and the bytes counted as the reader counts them).
 ReplayResult ReplayCapture(const std::string& path, NMEA_Manager& store);

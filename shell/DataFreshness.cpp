@@ -18,7 +18,7 @@ TDataFreshness::TDataFreshness(NMEA_Manager& store, const GPSConfig& config, Mar
 
 uint64_t TDataFreshness::SoundSentences() {
     std::lock_guard<std::mutex> hold(FStore.Lock());
-    return FStore.ValidSentences;
+    return FStore.SoundRecords();
 }
 
 void TDataFreshness::Check() {

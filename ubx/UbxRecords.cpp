@@ -22,7 +22,5 @@ uint64_t UbxState::CountOf(uint8_t messageClass, uint8_t id) const {
 }
 
 void UbxState::StartOver() {
-    const uint64_t fed = FedSentences;
     *this = UbxState{};
-    FedSentences = fed;
 }

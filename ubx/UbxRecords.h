@@ -243,13 +243,10 @@ struct UbxState {
     bool VersionKnown = false;
     UbxHealthRecords Health;  // MON-RF, MON-HW/HW2, MON-SPAN, SEC-SIG
 
-    // Sentences told from UBX for the views (UbxNmeaFeed.h); Feeding while
-    // one is dispatched. Whether UBX feeds the views is decided per kind as
+    // Whether UBX feeds the views (UbxNmeaFeed.h) is decided per kind as
     // each frame arrives: the receiver's own sound position sentences (GGA,
     // RMC) counted at the NAV-PVT before, and its own GSV at the satellite
     // frame before, tell whether it sends that kind of NMEA too.
-    uint64_t FedSentences = 0;
-    bool Feeding = false;
     uint64_t OwnPositionAtPvt = 0;
     uint64_t OwnSkyAtSat = 0;
     bool FeedsPosition = false;
@@ -265,8 +262,7 @@ struct UbxState {
     uint64_t ShortFrames = 0;    // known, but too short to decode
 
     void Count(uint8_t messageClass, uint8_t id);
-    // Forgets everything a receiver told (a new connection), but the count
-    // of sentences fed, which the store's count of sound sentences includes.
+    // Forgets everything a receiver told (a new connection).
     void StartOver();
     uint64_t CountOf(uint8_t messageClass, uint8_t id) const;
 };

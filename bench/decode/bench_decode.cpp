@@ -20,19 +20,14 @@
 
 #include "AllocationCounter.h"
 #include "framing/Framing.h"
+#include "intake/Intake.h"
 #include "minmea.h"
-#include "nmea/Dispatch.h"
 
 namespace {
 
 constexpr int Rounds = 9;
 constexpr double DefaultSeconds = 6.0;
 constexpr double NanosecondsPerSecond = 1e9;
-
-class NoPurge : public PortPurger {
-  public:
-    void PurgeBoth() override {}
-};
 
 std::string ReadCorpus(const std::filesystem::path& dir) {
     std::vector<std::filesystem::path> files;
@@ -70,20 +65,17 @@ FramedSentences FrameAll(const std::string& bytes) {
 // Written for every sentence so that none of minmea's work can be left out.
 volatile int Sink = 0;
 
-// The full path over the raw bytes; returns the sentences framed.
-uint64_t DecodePass(const std::string& bytes, NMEA_Manager& store, PortPurger& purger) {
+// The full path over the raw bytes, through the monitor's intake; returns
+// the sentences framed.
+uint64_t DecodePass(const std::string& bytes, Intake& intake) {
     uint64_t sentences = 0;
+    IntakeSinks none;
     MemoryByteSource source(bytes.data(), bytes.size());
-    char buffer[SentenceBufferSize];
-    while (!source.AtEnd()) {
-        const uint16_t n = FrameSentence(source, buffer, [] { return false; });
-        if (n == 0) continue;
-        DispatchSentence(SentenceText(buffer, n), store, &purger);
-        ++sentences;
-    }
+    while (!source.AtEnd())
+        if (!intake.Next(source, none).Sentence.empty()) ++sentences;
     // The texts are formatted when a view reads them: once per pass here, as
     // a view refreshing ten times a second would at this speed.
-    Sink = static_cast<int>(store.Display().LatText.size());
+    Sink = static_cast<int>(intake.Store().Display().LatText.size());
     return sentences;
 }
 
@@ -171,8 +163,8 @@ int main(int argc, char** argv) {
     }
     const FramedSentences framed = FrameAll(corpus);
     NMEA_Manager store;
-    NoPurge purger;
-    DecodePass(corpus, store, purger);  // warm-up: texts reach their capacity
+    Intake intake(store);
+    DecodePass(corpus, intake);  // warm-up: texts reach their capacity
     MinmeaPass(framed);
 
     const double roundSeconds = seconds / (2 * Rounds);
@@ -184,7 +176,7 @@ int main(int argc, char** argv) {
         const uint64_t before = AllocationCount();
         uint64_t sentences = 0;
         ours.push_back(TimeRound(roundSeconds, [&] {
-            const uint64_t n = DecodePass(corpus, store, purger);
+            const uint64_t n = DecodePass(corpus, intake);
             sentences += n;
             return n;
         }));

@@ -19,8 +19,7 @@
 
 #include "AllocationCounter.h"
 #include "framing/Framing.h"
-#include "nmea/Dispatch.h"
-#include "intake/UbxIntake.h"
+#include "intake/Intake.h"
 
 namespace {
 
@@ -46,23 +45,17 @@ struct Pass {
     uint64_t Sentences = 0;
 };
 
-// One pass over the corpus into the store, as the reader decodes a port.
-Pass DecodeOnce(const std::string& corpus, NMEA_Manager& store, framing::UbxFrameBuffer& frame) {
+// One pass over the corpus into the store, through the reader's intake.
+Pass DecodeOnce(const std::string& corpus, Intake& intake) {
     Pass pass;
+    IntakeSinks none;
     MemoryByteSource source(corpus.data(), corpus.size());
-    framing::FramerState state;
-    char buffer[SentenceBufferSize];
-    const auto never = [] { return false; };
     while (!source.AtEnd()) {
-        uint16_t length = 0;
-        const RecordKind kind = FrameRecord(source, buffer, length, state, &frame, never);
-        if (kind == RecordKind::Ubx) {
-            DispatchUbx(frame.Bytes, frame.Size, store);
+        const IntakeResult result = intake.Next(source, none);
+        if (result.Kind == RecordKind::Ubx)
             ++pass.Frames;
-        } else if (length != 0) {
-            DispatchSentence(SentenceText(buffer, length), store, nullptr);
+        else if (!result.Sentence.empty())
             ++pass.Sentences;
-        }
     }
     return pass;
 }
@@ -79,8 +72,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto store = std::make_unique<NMEA_Manager>();
-    auto frame = std::make_unique<framing::UbxFrameBuffer>();
-    const Pass warm = DecodeOnce(corpus, *store, *frame);  // the store's tables reach their size
+    Intake intake(*store);
+    const Pass warm = DecodeOnce(corpus, intake);  // the store's tables reach their size
 
     std::vector<double> rates;
     rates.reserve(Rounds);
@@ -92,7 +85,7 @@ int main(int argc, char** argv) {
         uint64_t inRound = 0;
         double elapsed = 0;
         do {
-            const Pass pass = DecodeOnce(corpus, *store, *frame);
+            const Pass pass = DecodeOnce(corpus, intake);
             inRound += pass.Frames + pass.Sentences;
             elapsed =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

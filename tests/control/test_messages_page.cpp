@@ -11,8 +11,9 @@
 #include "eval/EpochRecorder.h"
 #include "framing/Framing.h"
 #include "gtest/gtest.h"
-#include "nmea/Dispatch.h"
+#include "intake/Intake.h"
 #include "intake/UbxIntake.h"
+#include "nmea/Dispatch.h"
 #include "tests/framing/RtcmBytes.h"
 #include "tests/framing/UbxBytes.h"
 
@@ -28,17 +29,9 @@ TEST(MessagesPage, ShowsTheFramesThatCameAndBytesThatAddUp) {
         stream += UbxBytes(0x01, 0x07, nav) + RtcmBytes(1077, std::string(30, '$'));
     NMEA_Manager store;
     MemoryByteSource source(stream.data(), stream.size());
-    framing::FramerState framer;
-    auto frame = std::make_unique<framing::UbxFrameBuffer>();
-    char buffer[SentenceBufferSize];
-    while (!source.AtEnd()) {
-        uint16_t length = 0;
-        const RecordKind kind =
-            FrameRecord(source, buffer, length, framer, frame.get(), [] { return false; });
-        if (kind == RecordKind::Ubx) DispatchUbx(frame->Bytes, frame->Size, store);
-        if (kind == RecordKind::Rtcm) store.Rtcm.Count(framer.Rtcm.MessageNumber);
-        store.Bytes.Framed(framer, kind, false);
-    }
+    Intake intake(store);
+    IntakeSinks none;
+    while (!source.AtEnd()) intake.Next(source, none);
     EpochRecorder recording;
     TEvaluationWindow window(store, recording, [](RestartKind) { return true; });
     window.tabs->setCurrentWidget(window.messageTable->parentWidget());

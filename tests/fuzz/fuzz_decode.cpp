@@ -1,4 +1,4 @@
-// Fuzzes the whole decoding path: framing of sentences, UBX and RTCM 3 frames,
+// Fuzzes the whole decoding path through the intake: framing of sentences, UBX and RTCM 3 frames,
 // checksum, dispatch, handlers and display texts, with the capture stream
 // writing to /dev/null; the RTCM 3 decoders with each frame's payload, and
 // with the input itself taken as a payload, so they are reached without a
@@ -7,43 +7,43 @@
 #include <cstdint>
 
 #include "framing/Framing.h"
-#include "nmea/Dispatch.h"
+#include "intake/Intake.h"
 
 namespace {
-class NoPurge : public PortPurger {
+
+// The console lines are made too, as the reader makes them.
+class WithConsole final : public IntakeSinks {
   public:
-    void PurgeBoth() override {}
+    bool WantsConsole() override { return true; }
 };
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static NMEA_Manager store;
-    static NoPurge purger;
     static bool opened = store.Capture.Open("/dev/null");
     (void)opened;
-    static framing::UbxFrameBuffer frame;
-    static framing::RtcmFrameBuffer rtcm;
     store.ChecksumsSeen = false;  // each input a new link: sentences without checksums are taken
     store.Rtcm.Take(data, size < framing::RtcmMaxPayload ? size : framing::RtcmMaxPayload);
     MemoryByteSource source(reinterpret_cast<const char*>(data), size);
-    framing::FramerState state;
-    char buffer[SentenceBufferSize];
+    Intake intake(store);
+    WithConsole sinks;
+    const framing::FramerState& state = intake.Framer();
     while (!source.AtEnd() || state.Pending != framing::PendingFrame::None) {
-        uint16_t n = 0;
-        const RecordKind kind =
-            FrameRecord(source, buffer, n, state, &frame, &rtcm, [] { return false; });
-        if (kind == RecordKind::Ubx &&
+        const IntakeResult result = intake.Next(source, sinks, 1.0);
+        const framing::UbxFrameBuffer& frame = intake.UbxFrame();
+        const framing::RtcmFrameBuffer& rtcm = intake.RtcmFrame();
+        if (result.Kind == RecordKind::Ubx &&
             frame.Size != framing::UbxHeaderSize + frame.PayloadLength() + framing::UbxChecksumSize)
             __builtin_trap();
-        if (kind == RecordKind::Rtcm &&
+        if (result.Kind == RecordKind::Rtcm &&
             rtcm.Size != framing::RtcmHeaderSize + rtcm.PayloadLength() + framing::RtcmCrcSize)
             __builtin_trap();
-        if (kind == RecordKind::Rtcm) store.Rtcm.Take(rtcm.Payload(), rtcm.PayloadLength(), 1.0);
-        store.Rtcm.Framed(state);
-        if (n == 0) continue;
-        const std::string_view sentence = SentenceText(buffer, n);
-        DispatchSentence(sentence, store, &purger);
-        CaptureSentence(sentence, store);
+        // The framer hands over only frames whose checksum holds: one the
+        // decoder refuses is refused for its length.
+        if (result.Kind == RecordKind::Ubx && !result.Ubx.Valid &&
+            !(result.Ubx.Type && result.Ubx.Type->Decode))
+            __builtin_trap();
     }
     if (state.Bytes.Total() != size) __builtin_trap();  // every byte in one class
     // The extended table of several systems, read as the views read it.

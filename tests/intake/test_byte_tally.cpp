@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "framing/Framing.h"
-#include "nmea/Dispatch.h"
+#include "intake/Intake.h"
 #include "intake/UbxIntake.h"
+#include "nmea/Dispatch.h"
 #include "tests/framing/RtcmBytes.h"
 #include "tests/framing/UbxBytes.h"
 
@@ -24,23 +25,13 @@ namespace {
 const std::string Gga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
 const std::string BadGga = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*48";
 
-// Frames and dispatches 'bytes' as the decoder does, into 'store'.
+// Takes 'bytes' into 'store' through the intake, as the decoder does.
 void Decode(const std::string& bytes, NMEA_Manager& store) {
     MemoryByteSource source(bytes.data(), bytes.size());
-    framing::FramerState framer;
-    auto ubx = std::make_unique<framing::UbxFrameBuffer>();
-    char buffer[SentenceBufferSize];
-    while (!source.AtEnd() || framer.Pending != framing::PendingFrame::None) {
-        uint16_t length = 0;
-        const RecordKind kind =
-            FrameRecord(source, buffer, length, framer, ubx.get(), [] { return false; });
-        bool sound = false;
-        if (kind == RecordKind::Ubx) DispatchUbx(ubx->Bytes, ubx->Size, store);
-        if (kind == RecordKind::Rtcm) store.Rtcm.Count(framer.Rtcm.MessageNumber);
-        if (kind == RecordKind::Sentence)
-            sound = DispatchSentence(SentenceText(buffer, length), store, nullptr).Valid;
-        store.Bytes.Framed(framer, kind, sound);
-    }
+    Intake intake(store);
+    IntakeSinks none;
+    while (!source.AtEnd() || intake.Framer().Pending != framing::PendingFrame::None)
+        intake.Next(source, none);
 }
 
 std::string ReadFile(const fs::path& path) {

@@ -18,8 +18,9 @@
 #include <vector>
 
 #include "framing/Framing.h"
-#include "nmea/Dispatch.h"
+#include "intake/Intake.h"
 #include "intake/UbxIntake.h"
+#include "nmea/Dispatch.h"
 
 namespace {
 
@@ -79,22 +80,16 @@ struct Decoded {
 Decoded DecodeAll(const std::string& bytes) {
     static NMEA_Manager store;
     store.Ubx = UbxState{};
-    static framing::UbxFrameBuffer frame;
     Decoded decoded;
     MemoryByteSource source(bytes.data(), bytes.size());
-    framing::FramerState state;
-    char buffer[SentenceBufferSize];
+    Intake intake(store);
+    IntakeSinks none;
     while (!source.AtEnd()) {
-        uint16_t length = 0;
-        const RecordKind kind =
-            FrameRecord(source, buffer, length, state, &frame, [] { return false; });
-        if (kind == RecordKind::Sentence) {
-            const std::string_view sentence = SentenceText(buffer, length);
-            if (VerifyChecksum(sentence)) decoded.ValidSentences.emplace_back(sentence);
-            continue;
-        }
-        if (kind != RecordKind::Ubx) continue;
-        const UbxDispatchResult r = DispatchUbx(frame.Bytes, frame.Size, store);
+        const IntakeResult result = intake.Next(source, none);
+        if (result.Dispatch.Valid && !result.Dispatch.Unchecked)
+            decoded.ValidSentences.emplace_back(result.Sentence);
+        if (result.Kind != RecordKind::Ubx) continue;
+        const UbxDispatchResult& r = result.Ubx;
         if (!r.Valid) continue;
         ++decoded.Counts[{r.Class, r.Id}];
         if (r.Decoded && r.Class == 1 && r.Id == 0x07) decoded.Pvts.push_back(store.Ubx.Pvt);

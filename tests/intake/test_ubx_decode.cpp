@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "nmea/Dispatch.h"
-#include "ubx/UbxDecoders.h"
 #include "intake/UbxIntake.h"
+#include "nmea/Dispatch.h"
 #include "tests/framing/UbxBytes.h"
+#include "ubx/UbxDecoders.h"
 
 namespace {
 
@@ -215,8 +215,9 @@ std::vector<std::string> TallyAddresses(const NMEA_Manager& store) {
 
 }  // namespace
 
-// What UBX is told as never reaches the tally: a UBX-only receiver has no
-// sentence rows, and a receiver's own sentences are counted once each.
+// What UBX is told as is never counted: a UBX-only receiver has no
+// sentence rows and no sound sentences, only sound frames, and a receiver's
+// own sentences are counted once each.
 TEST(UbxViews, TheTallyCountsOnlyWhatCameOverTheLink) {
     NMEA_Manager store;
     for (uint8_t second = 20; second < 23; ++second) {
@@ -225,8 +226,10 @@ TEST(UbxViews, TheTallyCountsOnlyWhatCameOverTheLink) {
     }
     EXPECT_EQ(store.Display().LatText, "N 46.4045950");
     EXPECT_EQ(TallyAddresses(store), std::vector<std::string>{});
-    EXPECT_GT(store.Ubx.FedSentences, 0u);
+    EXPECT_EQ(store.ValidSentences, 0u);
+    EXPECT_EQ(store.SoundRecords(), 6u);
     DispatchSentence(Sentence("GPGSV,1,1,01,07,45,100,40"), store, nullptr);
+    EXPECT_EQ(store.ValidSentences, 1u);
     ASSERT_EQ(TallyAddresses(store), std::vector<std::string>{"GPGSV"});
     EXPECT_EQ(store.Tally.Rows()[0].Sound, 1u);
 }
@@ -254,7 +257,7 @@ TEST(UbxViews, EachKindOfTheReceiversOwnNmeaWinsFromItsFirstSentence) {
 }
 
 // A new connection: what the receiver before told in UBX is forgotten.
-TEST(UbxState, StartingOverForgetsTheReceiverButNotTheSentencesFed) {
+TEST(UbxState, StartingOverForgetsTheReceiverButNotThatItSpoke) {
     NMEA_Manager store;
     Dispatch(store, UbxBytes(0x01, 0x07, PvtPayload(464045950, -1170207450, 20)));
     std::string status(16, '\0');
@@ -262,10 +265,10 @@ TEST(UbxState, StartingOverForgetsTheReceiverButNotTheSentencesFed) {
     status[9] = static_cast<char>(30000 >> 8);
     Dispatch(store, UbxBytes(0x01, 0x03, status));
     ASSERT_EQ(store.Ubx.Status.Ttff, 30000u);
-    const uint64_t fed = store.Ubx.FedSentences;
+    const uint64_t heard = store.SoundRecords();
     store.Ubx.StartOver();
     EXPECT_EQ(store.Ubx.Status.Ttff, 0u);
     EXPECT_EQ(store.Ubx.Frames, 0u);
     EXPECT_EQ(store.Ubx.CountOf(0x01, 0x03), 0u);
-    EXPECT_EQ(store.Ubx.FedSentences, fed);
+    EXPECT_EQ(store.SoundRecords(), heard);  // the freshness of the views goes by it
 }

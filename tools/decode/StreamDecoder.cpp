@@ -24,42 +24,27 @@ nlohmann::json FinalStateJson(const NMEA_Manager& store, const DecodeCounts& cou
 
 StreamDecoder::StreamDecoder(bool final)
     : FFinal(final),
-      FFrame(std::make_unique<framing::UbxFrameBuffer>()),
-      FRtcmFrame(std::make_unique<framing::RtcmFrameBuffer>()),
       FStore(std::make_unique<NMEA_Manager>()),
-      FRecording(std::make_unique<EpochRecorder>(EpochRecorder::DefaultLimit, [] { return 0u; })) {
+      FRecording(std::make_unique<EpochRecorder>(EpochRecorder::DefaultLimit, [] { return 0u; })),
+      FIntake(std::make_unique<Intake>(*FStore)) {
     FStore->Epochs = FRecording.get();
 }
 
 bool StreamDecoder::DecodeNext(StreamByteSource& source, std::ostream& out) {
-    uint16_t length = 0;
-    const RecordKind kind = FrameRecord(source, FBuffer, length, FFramer, FFrame.get(),
-                                        FRtcmFrame.get(), [] { return false; });
-    FStore->Rtcm.Framed(FFramer);
-    if (kind == RecordKind::Ubx) {
-        const UbxDispatchResult result = DispatchUbx(FFrame->Bytes, FFrame->Size, *FStore);
-        FStore->Bytes.Framed(FFramer, kind, false);
-        return FFinal || WriteJsonLine(out, UbxFrameJson(result, *FStore));
-    }
-    if (kind == RecordKind::Rtcm) {
-        // A file tells no arrival times: its frames are counted untimed.
-        const RtcmFrameResult result =
-            FStore->Rtcm.Take(FRtcmFrame->Payload(), FRtcmFrame->PayloadLength());
-        FStore->Bytes.Framed(FFramer, kind, false);
-        return FFinal || WriteJsonLine(out, RtcmFrameJson(FFramer.Rtcm, result, *FStore));
-    }
-    if (length == 0) {
-        FStore->Bytes.Framed(FFramer, kind, false);
-        return true;
-    }
-    const std::string_view sentence = SentenceText(FBuffer, length);
-    const DispatchResult result = DispatchSentence(sentence, *FStore, nullptr);
-    FStore->Bytes.Framed(FFramer, kind, result.Valid);
-    FCounts.Add(result);
-    return FFinal || WriteJsonLine(out, SentenceJson(sentence, result));
+    IntakeSinks none;
+    // A file tells no arrival times: its RTCM 3 frames are counted untimed.
+    const IntakeResult result = FIntake->Next(source, none);
+    if (result.Kind == RecordKind::Ubx)
+        return FFinal || WriteJsonLine(out, UbxFrameJson(result.Ubx, *FStore));
+    if (result.Kind == RecordKind::Rtcm)
+        return FFinal ||
+               WriteJsonLine(out, RtcmFrameJson(FIntake->Framer().Rtcm, result.Rtcm, *FStore));
+    if (result.Sentence.empty()) return true;
+    FCounts.Add(result.Dispatch);
+    return FFinal || WriteJsonLine(out, SentenceJson(result.Sentence, result.Dispatch));
 }
 
 bool StreamDecoder::WriteState(std::ostream& out) const {
-    return WriteJsonLine(
-        out, FinalStateJson(*FStore, FCounts, FFramer, RtcmTally::NoArrival, &FRecording->Watch()));
+    return WriteJsonLine(out, FinalStateJson(*FStore, FCounts, FIntake->Framer(),
+                                             RtcmTally::NoArrival, &FRecording->Watch()));
 }

@@ -1,6 +1,6 @@
-// The decoder of a byte stream: frames each record, dispatches it into its
-// own store and writes one JSON line for it (or, with --final, the state at
-// the end), exactly as lumarokub-decode does with a file.
+// The decoder of a byte stream: frames each record, takes it into its own
+// store through the monitor's intake and writes one JSON line for it (or, with --final, the state
+// at the end), exactly as lumarokub-decode does with a file.
 #pragma once
 
 #include <memory>
@@ -8,6 +8,7 @@
 
 #include "eval/EpochRecorder.h"
 #include "framing/Framing.h"
+#include "intake/Intake.h"
 #include "nmea/NmeaManager.h"
 #include "tools/decode/StoreJson.h"
 #include "tools/decode/StreamByteSource.h"
@@ -30,7 +31,7 @@ class StreamDecoder {
     // True while `source` holds bytes or a frame that cut the last sentence
     // short waits to be framed, even at the end.
     bool More(StreamByteSource& source) const {
-        return !source.AtEnd() || FFramer.Pending != framing::PendingFrame::None;
+        return !source.AtEnd() || FIntake->Framer().Pending != framing::PendingFrame::None;
     }
     // Frames and decodes the next record of `source`, writing its line to
     // `out`; false once `out` has failed.
@@ -42,11 +43,8 @@ class StreamDecoder {
 
   private:
     const bool FFinal;
-    std::unique_ptr<framing::UbxFrameBuffer> FFrame;
-    std::unique_ptr<framing::RtcmFrameBuffer> FRtcmFrame;
     std::unique_ptr<NMEA_Manager> FStore;
     std::unique_ptr<EpochRecorder> FRecording;  // on a clock that stands still: a file has none
-    framing::FramerState FFramer;
+    std::unique_ptr<Intake> FIntake;
     DecodeCounts FCounts;
-    char FBuffer[SentenceBufferSize] = {};
 };
