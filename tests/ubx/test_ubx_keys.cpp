@@ -5,6 +5,7 @@
 
 #include "ubx/UbxGeneration.h"
 #include "ubx/UbxKeyCodec.h"
+#include "ubx/UbxKeyFile.h"
 #include "ubx/UbxKeys.h"
 
 using namespace ubxcfg;
@@ -236,5 +237,34 @@ TEST(UbxGeneration, FromMonVer) {
             std::strncpy(v.Extensions[v.ExtensionCount++], e, sizeof v.Extensions[0] - 1);
         EXPECT_EQ(ReceiverGeneration(v), c.Generation) << c.Software;
         EXPECT_EQ(ConfiguredByKeys(v), c.Generation >= 9) << c.Software;
+    }
+}
+
+// A saved file loads back to the same values, unknown keys by id; comments
+// and blank lines are skipped; a bad line is named.
+TEST(UbxKeyFile, SavedValuesLoadBack) {
+    const std::vector<KeyValue> values = {
+        {0x30210001, 500}, {0x20110021, 4}, {0x201100a4, 0xF6}, {0x40990007, 7}};
+    const std::string text = KeyFileText(values);
+    EXPECT_NE(text.find("CFG-RATE-MEAS = 500\n"), std::string::npos);
+    EXPECT_NE(text.find("CFG-NAVSPG-INFIL_MINELEV = -10\n"), std::string::npos);
+    EXPECT_NE(text.find("0x40990007 = 7\n"), std::string::npos);
+    std::vector<KeyValue> loaded;
+    std::string error;
+    ASSERT_TRUE(ParseKeyFile("# saved\n\n" + text + "  # end\r\n", loaded, error)) << error;
+    EXPECT_EQ(loaded, values);
+
+    struct Bad {
+        const char* Text;
+        const char* Error;
+    } bad[] = {
+        {"CFG-RATE-MEAS = 1000\nCFG-RATE-MEAS 1000\n", "line 2: no '='"},
+        {"# x\nCFG-RATE-NOPE = 1\n", "line 2: unknown key"},
+        {"CFG-NAVSPG-INIFIX3D = 3", "line 1: '3' is no value of CFG-NAVSPG-INIFIX3D (L)"},
+    };
+    for (const Bad& b : bad) {
+        loaded.clear();
+        EXPECT_FALSE(ParseKeyFile(b.Text, loaded, error)) << b.Text;
+        EXPECT_EQ(error.rfind(b.Error, 0), 0u) << error;
     }
 }
