@@ -26,6 +26,7 @@ constexpr uint8_t UbxMonVerId = 0x04;
 constexpr uint8_t UbxCfgClass = 0x06;
 constexpr uint8_t UbxCfgMsgId = 0x01;
 constexpr uint8_t UbxCfgRateId = 0x08;
+constexpr uint8_t UbxCfgValGetId = 0x8B;
 
 }  // namespace
 
@@ -251,4 +252,6 @@ void TNmeaFetch::TellUbxEvents(const UbxDispatchResult& result) {
         answer.Rate = ubx.CfgRate;
         QueueAfterDisplay([hook = FOnSetting, answer] { hook(answer); });
     }
+    if (result.Class == UbxCfgClass && result.Id == UbxCfgValGetId && FOnKeyValues)
+        QueueAfterDisplay([hook = FOnKeyValues, values = ubx.KeyValues] { hook(values); });
 }
