@@ -439,6 +439,9 @@ TNmeaFetch* MakeNmeaFetch(bool freeOnTerminate) {
     reader->SetSettingHook([](const UbxSettingAnswer& answer) {
         if (FmNmeaChoice_ub) FmNmeaChoice_ub->SettingAnswered(answer);
     });
+    reader->SetKeyValuesHook([](const UbxKeyValuesRecord& answer) {
+        if (FmNmeaChoice_ub) FmNmeaChoice_ub->KeysAnswered(answer);
+    });
     reader->SetFreeOnTerminate(freeOnTerminate);
     return reader;
 }
