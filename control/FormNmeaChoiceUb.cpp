@@ -10,11 +10,14 @@
 #include <cstdio>
 #include <mutex>
 
+#include "control/NmeaKeyChoices.h"
 #include "link/Connection.h"
 #include "nmea/NmeaManager.h"
 #include "nmea/ReceiverProtocol.h"
-#include "ubx/UbxRecords.h"
 #include "serial/UbxText.h"
+#include "ubx/UbxGeneration.h"
+#include "ubx/UbxKeyCodec.h"
+#include "ubx/UbxRecords.h"
 #include "views/MessageBox.h"
 
 namespace {
@@ -48,6 +51,10 @@ constexpr char CfgRatePoll[] = "06080000";
 constexpr uint8_t NmeaClass = 0xF0;
 constexpr uint8_t MessageIds[TFmNmeaChoice_ub::MessageCount] = {0x00, 0x01, 0x02, 0x03,
                                                                 0x04, 0x05, 0x08};
+constexpr char NoLayerText[] = "Tick at least one layer to write the choices to.";
+constexpr int LayerRowHeight = 48;  // the layer row a receiver configured by keys adds
+constexpr int WindowWidth = 249;
+constexpr int WindowHeight = 345;
 constexpr int UartTarget = 1;
 constexpr int UsbTarget = 3;
 
@@ -79,9 +86,32 @@ TFmNmeaChoice_ub::TFmNmeaChoice_ub(QWidget* parent) : QWidget(parent, Qt::Window
     FPollTimer = new QTimer(this);
     FPollTimer->setSingleShot(true);
     connect(FPollTimer, &QTimer::timeout, this, [this] { FinishPolling(); });
+    BuildLayerGroup();
     SetTabOrder();
 }
 
+void TFmNmeaChoice_ub::BuildLayerGroup() {
+    gpbLayers = new QGroupBox("Write to", this);
+    gpbLayers->setGeometry(8, 270, 225, 45);
+    chkRam = new QCheckBox("RAM", gpbLayers);
+    chkRam->setGeometry(16, 16, 60, 25);
+    chkRam->setChecked(true);
+    chkBbr = new QCheckBox("BBR", gpbLayers);
+    chkBbr->setGeometry(84, 16, 60, 25);
+    chkFlash = new QCheckBox("Flash", gpbLayers);
+    chkFlash->setGeometry(152, 16, 65, 25);
+    gpbLayers->hide();
+}
+
+// The layer row shows for a receiver configured by keys only; the window
+// grows by its height and OK moves below it.
+void TFmNmeaChoice_ub::ShowLayers(bool shown) {
+    const int extra = shown ? LayerRowHeight : 0;
+    gpbLayers->setVisible(shown);
+    btnSettingOK->move(8, 272 + extra);
+    lblPolled->move(8, 310 + extra);
+    setFixedSize(WindowWidth, WindowHeight + extra);
+}
 void TFmNmeaChoice_ub::BuildOutputGroup() {
     gpbOutput = new QGroupBox("Output", this);
     gpbOutput->setGeometry(8, 8, 225, 65);
@@ -194,12 +224,16 @@ void TFmNmeaChoice_ub::btnSettingOKClick() {
         ShowMessage(PeriodRangeText, NotConnectedCaption);
         return;
     }
+    if (FByKeys && TickedLayers() == 0) {
+        lblPolled->setText(NoLayerText);
+        return;
+    }
     // A receiver told to send nothing falls silent with no word: only on purpose.
     if (FLink && FLink->CanSend() && SilencesEveryOutput() &&
         !AskYesNo(SilenceText, SilenceCaption))
         return;
     // Nothing goes out while the port is closed: the window stays for another try.
-    if (!FLink || !FLink->Send(SettingFrames())) {
+    if (FByKeys ? !SendKeys() : !FLink || !FLink->Send(SettingFrames())) {
         ShowMessage(NotConnectedText, NotConnectedCaption);
         return;
     }
@@ -224,9 +258,52 @@ bool TFmNmeaChoice_ub::MayBeUblox() const {
     return KnownProtocol(*FStore) != ReceiverProtocol::Nmea;
 }
 
+bool TFmNmeaChoice_ub::ReceiverTakesKeys() const {
+    if (!FStore) return false;
+    std::lock_guard<std::mutex> hold(FStore->Lock());
+    return FStore->Ubx.VersionKnown && ubxcfg::ConfiguredByKeys(FStore->Ubx.Version);
+}
+
+uint8_t TFmNmeaChoice_ub::TickedLayers() const {
+    return (chkRam->isChecked() ? ubxcfg::LayerBitRam : 0) |
+           (chkBbr->isChecked() ? ubxcfg::LayerBitBbr : 0) |
+           (chkFlash->isChecked() ? ubxcfg::LayerBitFlash : 0);
+}
+
+// One VALSET of every choice into the layers ticked; false when nothing went out.
+bool TFmNmeaChoice_ub::SendKeys() {
+    std::array<bool, MessageCount> ticked{};
+    const auto boxes = MessageBoxes();
+    for (int i = 0; i < MessageCount; ++i) ticked[i] = boxes[i]->isChecked();
+    const auto period = static_cast<uint16_t>(edtPeriod->text().toInt());
+    return FLink && FLink->Submit(NmeaKeyChoices::Set(ticked, chkUart->isChecked(),
+                                                      chkUSB->isChecked(), period, TickedLayers()));
+}
+
+void TFmNmeaChoice_ub::KeysAnswered(const UbxKeyValuesRecord& answer) {
+    if (!FPolling || !FByKeys) return;
+    NmeaKeyChoices choices;
+    if (!choices.Take(answer)) return;
+    for (int i = 0; i < MessageCount; ++i) {
+        if (!choices.Answered[i]) continue;
+        MessageAnswer& a = FAnswers[i];
+        a.Answered = true;
+        a.PerTarget = true;
+        a.OnUart = choices.OnUart[i];
+        a.OnUsb = choices.OnUsb[i];
+    }
+    if (choices.PeriodMs > 0) {
+        FRateAnswered = true;
+        edtPeriod->setText(QString::number(choices.PeriodMs));
+    }
+    FinishPolling();
+}
+
 void TFmNmeaChoice_ub::ReadReceiverSettings() {
+    FByKeys = ReceiverTakesKeys();
+    ShowLayers(FByKeys);
     if (FPolling || !FLink || !MayBeUblox()) return;
-    if (!FLink->Poll(PollFrames())) return;
+    if (FByKeys ? !FLink->Submit({NmeaKeyChoices::Poll()}) : !FLink->Poll(PollFrames())) return;
     FPolling = true;
     FRateAnswered = false;
     FAnswers = {};

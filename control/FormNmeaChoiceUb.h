@@ -8,6 +8,11 @@
 // sentence it lists and CFG-RATE, and shows what the receiver answers. OK
 // waits for the answers; what is not answered within PollLimit keeps the
 // window's last choices, and a line under OK says so.
+//
+// A receiver configured by keys (its MON-VER says generation 9 or later) is
+// read and written the same with CFG-VALGET and CFG-VALSET
+// (NmeaKeyChoices.h), into the layers ticked under the choices (RAM alone
+// unless the user ticks BBR or Flash too).
 #pragma once
 
 #include <QWidget>
@@ -21,6 +26,7 @@ class NMEA_Manager;
 class QCheckBox;
 class QTimer;
 struct UbxSettingAnswer;
+struct UbxKeyValuesRecord;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
@@ -45,6 +51,11 @@ class TFmNmeaChoice_ub : public QWidget {
     void ReadReceiverSettings();
     // The receiver's answer to one poll (from the reader, on the GUI thread).
     void SettingAnswered(const UbxSettingAnswer& answer);
+    // A CFG-VALGET answer (from the reader, on the GUI thread).
+    void KeysAnswered(const UbxKeyValuesRecord& answer);
+    // Whether the connected receiver is configured by keys (decided when
+    // the window reads the receiver's settings).
+    bool ByKeys() const { return FByKeys; }
     bool Polling() const { return FPolling; }
     // The eight poll frames: CFG-MSG for each listed sentence, then CFG-RATE.
     static std::vector<std::string> PollFrames();
@@ -79,6 +90,11 @@ class TFmNmeaChoice_ub : public QWidget {
     QLabel* lblPolled = nullptr;
     // The last accepted measurement period, four hexadecimal digits, low byte first.
     std::string UbxMeasPeriodHex = "E803";
+    // The layers a receiver configured by keys is written to (shown for one).
+    QGroupBox* gpbLayers = nullptr;
+    QCheckBox* chkRam = nullptr;
+    QCheckBox* chkBbr = nullptr;
+    QCheckBox* chkFlash = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -95,6 +111,11 @@ class TFmNmeaChoice_ub : public QWidget {
     void FinishPolling();
     void ApplyMessageAnswers();
     bool SilencesEveryOutput() const;
+    void BuildLayerGroup();
+    bool ReceiverTakesKeys() const;
+    void ShowLayers(bool shown);
+    bool SendKeys();
+    uint8_t TickedLayers() const;
 
     // What one CFG-MSG answer said of one listed sentence.
     struct MessageAnswer {
@@ -109,5 +130,6 @@ class TFmNmeaChoice_ub : public QWidget {
     QTimer* FPollTimer = nullptr;
     bool FPolling = false;
     bool FRateAnswered = false;
+    bool FByKeys = false;
     std::array<MessageAnswer, MessageCount> FAnswers{};
 };

@@ -10,6 +10,7 @@ constexpr uint8_t UbxMonVerId = 0x04;
 constexpr uint8_t UbxCfgClass = 0x06;
 constexpr uint8_t UbxCfgMsgId = 0x01;
 constexpr uint8_t UbxCfgRateId = 0x08;
+constexpr uint8_t UbxCfgValGetId = 0x8B;
 
 bool IsAnswer(const UbxDecodeResult& r) {
     return r.Decoded && r.Class == UbxAckClass;
@@ -17,6 +18,10 @@ bool IsAnswer(const UbxDecodeResult& r) {
 bool IsIdentity(const UbxDecodeResult& r) {
     return r.Decoded && r.Class == UbxMonClass && r.Id == UbxMonVerId;
 }
+bool IsKeyValues(const UbxDecodeResult& r) {
+    return r.Decoded && r.Class == UbxCfgClass && r.Id == UbxCfgValGetId;
+}
+
 bool IsSetting(const UbxDecodeResult& r) {
     return r.Decoded && r.Class == UbxCfgClass && (r.Id == UbxCfgMsgId || r.Id == UbxCfgRateId);
 }
@@ -69,12 +74,14 @@ void Intake::CopyUbxEvents(const UbxDispatchResult& result) {
         FSetting.Msg = ubx.CfgMsg;
         FSetting.Rate = ubx.CfgRate;
     }
+    if (IsKeyValues(result)) FKeyValues = ubx.KeyValues;
 }
 
 void Intake::TellUbxEvents(const UbxDispatchResult& result, IntakeSinks& sinks) const {
     if (IsAnswer(result)) sinks.UbxAnswer(FAnswer);
     if (IsIdentity(result)) sinks.UbxIdentity(FVersion);
     if (IsSetting(result)) sinks.UbxSetting(FSetting);
+    if (IsKeyValues(result)) sinks.UbxKeyValues(FKeyValues);
 }
 
 IntakeResult Intake::Feed(const FramedRecord& record, IntakeSinks& sinks) {

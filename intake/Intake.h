@@ -57,6 +57,8 @@ class IntakeSinks {
     virtual void UbxAnswer(const UbxAckRecord&) {}
     virtual void UbxIdentity(const UbxVersionRecord&) {}
     virtual void UbxSetting(const UbxSettingAnswer&) {}
+    // The key values of a CFG-VALGET answer.
+    virtual void UbxKeyValues(const UbxKeyValuesRecord&) {}
     // The views are to be refreshed.
     virtual void Refresh() {}
 };
@@ -112,6 +114,7 @@ class Intake {
     UbxAckRecord FAnswer;
     UbxVersionRecord FVersion;
     UbxSettingAnswer FSetting;
+    UbxKeyValuesRecord FKeyValues;
     // Next's own framing.
     framing::FramerState FFramer;
     char FBuffer[SentenceBufferSize] = {};

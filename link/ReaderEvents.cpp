@@ -33,5 +33,7 @@ void ListenToReader(TNmeaFetch& reader, const ReaderEventsGate& gate, size_t lin
     }));
     reader.SetSettingHook(Forward(
         gate, [](ReaderEvents& to, const UbxSettingAnswer& answer) { to.SettingRead(answer); }));
+    reader.SetKeyValuesHook(Forward(
+        gate, [](ReaderEvents& to, const UbxKeyValuesRecord& answer) { to.KeysRead(answer); }));
     reader.SetCaptureFailedHook(Forward(gate, [](ReaderEvents& to) { to.CaptureFailed(); }));
 }

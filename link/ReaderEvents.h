@@ -16,6 +16,7 @@
 class TNmeaFetch;
 struct UbxAckRecord;
 struct UbxSettingAnswer;
+struct UbxKeyValuesRecord;
 
 class ReaderEvents {
   public:
@@ -30,6 +31,8 @@ class ReaderEvents {
     virtual void UbxAnswered(const UbxAckRecord& answer) = 0;
     virtual void ReceiverIdentified(const std::string& identity) = 0;
     virtual void SettingRead(const UbxSettingAnswer& answer) = 0;
+    // The key values a CFG-VALGET answered.
+    virtual void KeysRead(const UbxKeyValuesRecord& answer) = 0;
     virtual void CaptureFailed() = 0;
 };
 

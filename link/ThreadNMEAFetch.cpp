@@ -173,6 +173,9 @@ class TNmeaFetch::Sinks final : public IntakeSinks {
     void UbxSetting(const UbxSettingAnswer& answer) override {
         if (R.FOnSetting) R.QueueAfterDisplay([hook = R.FOnSetting, answer] { hook(answer); });
     }
+    void UbxKeyValues(const UbxKeyValuesRecord& values) override {
+        if (R.FOnKeyValues) R.QueueAfterDisplay([hook = R.FOnKeyValues, values] { hook(values); });
+    }
     void Refresh() override {
         if (R.FRefresh) R.AskRefresh();
     }

@@ -73,6 +73,7 @@ class TNmeaFetch : public YThread {
     using AnswerHook = std::function<void(const UbxAckRecord&)>;
     using IdentityHook = std::function<void(const std::string&)>;
     using SettingHook = std::function<void(const UbxSettingAnswer&)>;
+    using KeyValuesHook = std::function<void(const UbxKeyValuesRecord&)>;
 
     // Reads nothing until given a port and a store (before Start).
     TNmeaFetch(bool createSuspended, RefreshHook refresh);
@@ -107,6 +108,8 @@ class TNmeaFetch : public YThread {
     // Queued with each CFG-MSG or CFG-RATE the receiver sends (its answers
     // to the setting polls).
     void SetSettingHook(SettingHook hook) { FOnSetting = std::move(hook); }
+    // Each CFG-VALGET answer (configuration keys), queued to the GUI thread.
+    void SetKeyValuesHook(KeyValuesHook hook) { FOnKeyValues = std::move(hook); }
     // Queued to the user-interface thread when the device has gone away.
     void SetDeviceGoneHook(EventHook hook) { FOnDeviceGone = std::move(hook); }
     // Turns reconnection of a link on: each attempt is queued to the
@@ -157,6 +160,7 @@ class TNmeaFetch : public YThread {
     AnswerHook FOnAnswer;
     IdentityHook FOnIdentity;
     SettingHook FOnSetting;
+    KeyValuesHook FOnKeyValues;
     EventHook FOnDeviceGone;
     EventHook FOnCaptureFailed;
     AttemptHook FOnAttempt;

@@ -27,7 +27,8 @@ if [ -f "$sample" ]; then
     echo "lumarokub-decode --final $sample: JSON"
 fi
 "$unpacked/usr/bin/lumarokub-ttff" --version
-for page in lumarokub lumarokub-decode lumarokub-sim lumarokub-ttff; do
+"$unpacked/usr/bin/lumarokub-config" --version
+for page in lumarokub lumarokub-decode lumarokub-sim lumarokub-ttff lumarokub-config; do
     [ -f "$unpacked/usr/share/man/man1/$page.1.gz" ] || { echo "no manual page for $page"; exit 1; }
 done
 desktop-file-validate "$unpacked"/usr/share/applications/*.desktop

@@ -397,6 +397,10 @@ void TMainForm::SettingRead(const UbxSettingAnswer& answer) {
     if (FmNmeaChoice_ub) FmNmeaChoice_ub->SettingAnswered(answer);
 }
 
+void TMainForm::KeysRead(const UbxKeyValuesRecord& answer) {
+    if (FmNmeaChoice_ub) FmNmeaChoice_ub->KeysAnswered(answer);
+}
+
 void TMainForm::CaptureFailed() {
     FUtilButton->CaptureFailed();
 }

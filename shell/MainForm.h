@@ -72,6 +72,7 @@ class TMainForm : public QWidget, public TLayoutHost, public ReaderEvents {
     void ReceiverIdentified(const std::string& identity) override;
     // The receiver's settings, for the u-blox window that polled them.
     void SettingRead(const UbxSettingAnswer& answer) override;
+    void KeysRead(const UbxKeyValuesRecord& answer) override;
     // A capture write failed: the tool buttons stop the capture and say so.
     void CaptureFailed() override;
 

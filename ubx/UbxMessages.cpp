@@ -7,6 +7,7 @@
 #include "ubx/UbxDecoders.h"
 #include "ubx/UbxHealthDecoders.h"
 #include "ubx/UbxHealthFields.h"
+#include "ubx/UbxKeyMessages.h"
 
 namespace {
 
@@ -46,6 +47,9 @@ const UbxMessageType MessageTypes[] = {
     {Rxm, 0x15, "RXM-RAWX", 0, nullptr, nullptr, nullptr},
     {Cfg, 0x01, "CFG-MSG", 3, DecodeUbxCfgMsg, UbxCfgMsgFields, UbxCfgMsgSummary},
     {Cfg, 0x08, "CFG-RATE", 6, DecodeUbxCfgRate, UbxCfgRateFields, UbxCfgRateSummary},
+    {Cfg, 0x8B, "CFG-VALGET", 4, DecodeUbxValGet, nullptr, UbxValGetSummary},
+    {Cfg, 0x8A, "CFG-VALSET", 0, nullptr, nullptr, nullptr},
+    {Cfg, 0x8C, "CFG-VALDEL", 0, nullptr, nullptr, nullptr},
     {Cfg, 0x04, "CFG-RST", 0, nullptr, nullptr, nullptr},
     {Cfg, 0x00, "CFG-PRT", 0, nullptr, nullptr, nullptr},
     {Mon, 0x38, "MON-RF", UbxMonRfHeader, DecodeUbxMonRf, UbxMonRfFields, UbxMonRfSummary},

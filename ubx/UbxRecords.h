@@ -216,6 +216,19 @@ struct UbxSettingAnswer {
     UbxCfgRateRecord Rate;
 };
 
+// The latest CFG-VALGET answer: the layer read, the position of its first
+// value and the values by key id (UbxKeyMessages.h).
+constexpr int UbxMaxKeyValues = 64;
+struct UbxKeyValuesRecord {
+    bool Sound = false;  // it decoded whole
+    uint8_t Layer = 0;
+    uint16_t Position = 0;
+    int Count = 0;
+    uint32_t Ids[UbxMaxKeyValues] = {};
+    uint64_t Values[UbxMaxKeyValues] = {};
+    uint64_t Answers = 0;
+};
+
 // Frames of one class and id, counted.
 struct UbxCount {
     uint8_t Class = 0;
@@ -240,6 +253,7 @@ struct UbxState {
     UbxSigRecord Sig;
     UbxCfgMsgRecord CfgMsg;
     UbxCfgRateRecord CfgRate;
+    UbxKeyValuesRecord KeyValues;
     bool VersionKnown = false;
     UbxHealthRecords Health;  // MON-RF, MON-HW/HW2, MON-SPAN, SEC-SIG
 

@@ -346,6 +346,9 @@ class RecordedEvents : public ReaderEvents {
     void SettingRead(const UbxSettingAnswer& answer) override {
         Seen.push_back(answer.IsRate ? "rate" : "msg");
     }
+    void KeysRead(const UbxKeyValuesRecord& answer) override {
+        Seen.push_back("keys " + std::to_string(answer.Count));
+    }
     void CaptureFailed() override { Seen.push_back("capture failed"); }
 
     std::vector<std::string> Seen;

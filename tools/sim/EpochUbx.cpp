@@ -22,9 +22,18 @@ constexpr int64_t MsPerWeek = 7LL * 24 * 3600 * 1000;
 constexpr int64_t GpsEpochUnixMs = 315964800000LL;  // 1980-01-06
 constexpr int64_t LeapSecondsMs = 18000;
 
-const char* const SoftwareVersion = "ROM CORE 3.01 (107888)";
-const char* const HardwareVersion = "00080000";
-const char* const Extensions[] = {"FWVER=SPG 3.01", "PROTVER=18.00", "MOD=SIM-M8"};
+// What MON-VER says, by the receiver generation simulated.
+struct VersionTexts {
+    const char* Software;
+    const char* Hardware;
+    const char* Extensions[3];
+};
+constexpr VersionTexts Generation8 = {
+    "ROM CORE 3.01 (107888)", "00080000", {"FWVER=SPG 3.01", "PROTVER=18.00", "MOD=SIM-M8"}};
+constexpr VersionTexts Generation9 = {
+    "EXT CORE 1.00 (3fda8e)", "00190000", {"FWVER=SPG 4.04", "PROTVER=32.01", "MOD=SIM-M9"}};
+constexpr VersionTexts Generation10 = {
+    "ROM SPG 5.10 (7b202e)", "000A0000", {"FWVER=SPG 5.10", "PROTVER=34.10", "MOD=SIM-M10"}};
 
 class Payload {
   public:
@@ -180,13 +189,16 @@ std::vector<std::string> ComposeUbxFrames(const EpochState& epoch) {
     return {Pvt(epoch), Sat(epoch), Status(epoch), Dop(epoch)};
 }
 
-std::string ComposeMonVer() {
+std::string ComposeMonVer(int generation) {
     constexpr size_t SoftwareWidth = 30, HardwareWidth = 10, ExtensionWidth = 30;
-    const size_t count = sizeof Extensions / sizeof Extensions[0];
+    const VersionTexts& v = generation >= 10  ? Generation10
+                            : generation == 9 ? Generation9
+                                              : Generation8;
+    const size_t count = sizeof v.Extensions / sizeof v.Extensions[0];
     Payload p(SoftwareWidth + HardwareWidth + ExtensionWidth * count);
-    p.Text(0, SoftwareVersion, SoftwareWidth);
-    p.Text(SoftwareWidth, HardwareVersion, HardwareWidth);
+    p.Text(0, v.Software, SoftwareWidth);
+    p.Text(SoftwareWidth, v.Hardware, HardwareWidth);
     for (size_t i = 0; i < count; ++i)
-        p.Text(SoftwareWidth + HardwareWidth + ExtensionWidth * i, Extensions[i], ExtensionWidth);
+        p.Text(SoftwareWidth + HardwareWidth + ExtensionWidth * i, v.Extensions[i], ExtensionWidth);
     return BuildUbxFrame(UbxClassMon, UbxMonVer, p.Bytes());
 }

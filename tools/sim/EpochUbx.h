@@ -9,5 +9,6 @@
 
 std::vector<std::string> ComposeUbxFrames(const EpochState& epoch);
 
-// MON-VER: software, hardware and extension strings of the simulated receiver.
-std::string ComposeMonVer();
+// MON-VER: software, hardware and extension strings of the simulated
+// receiver of that generation (8, 9 or 10).
+std::string ComposeMonVer(int generation = 8);

@@ -18,6 +18,11 @@ PacedOutput::PacedOutput(PtyLine& line, unsigned long baud, uint32_t noiseSeed)
       FSliceBytes(std::max<size_t>(1, static_cast<size_t>(SliceNs / FByteNs))),
       FNoise(noiseSeed) {}
 
+void PacedOutput::SetBaud(unsigned long baud) {
+    FByteNs = static_cast<int64_t>(BitsPerByte * 1'000'000'000LL / std::max(1UL, baud));
+    FSliceBytes = std::max<size_t>(1, static_cast<size_t>(SliceNs / FByteNs));
+}
+
 void PacedOutput::Enqueue(SentItem item, bool urgent) {
     FQueuedBytes += item.Bytes.size();
     (urgent ? FUrgent : FQueue).push_back(std::move(item));

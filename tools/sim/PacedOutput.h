@@ -20,6 +20,8 @@ class PacedOutput {
     static constexpr int64_t CatchUpLimitNs = 20'000'000;  // the most a late line makes up at once
 
     PacedOutput(PtyLine& line, unsigned long baud, uint32_t noiseSeed);
+    // A new line rate for what is sent from now on.
+    void SetBaud(unsigned long baud);
 
     void SetRecord(std::FILE* file) { FRecord = file; }
     // Why writing the record failed ("" while it has not); the record is

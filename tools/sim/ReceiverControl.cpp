@@ -128,9 +128,26 @@ ControlOutcome ReceiverControl::Apply(const ReceivedCommand& command) {
     return {};
 }
 
+void ReceiverControl::SetGeneration(int generation, unsigned long baud) {
+    FGeneration = generation;
+    FKeys = generation >= 9 ? std::make_unique<KeyControl>(baud, FZda) : nullptr;
+}
+
 ControlOutcome ReceiverControl::ApplyUbx(const UbxMessage& m) {
     if (FRefused != 0 && FRefused == ((m.Class << 8) | m.Id))
         return Answer(false, m, "UBX " + Hex(m.Class, 2) + " " + Hex(m.Id, 2) + " (refused)");
+    if (FKeys && KeyControl::Handles(m)) {
+        KeyOutcome k = FKeys->Apply(m, FSchedule, FPeriodMs);
+        ControlOutcome out;
+        out.Replies = std::move(k.Replies);
+        out.Log = std::move(k.Log);
+        out.Acked = k.Acked;
+        out.Naked = !k.Acked;
+        out.NewBaud = k.NewBaud;
+        return out;
+    }
+    if (FGeneration >= 10 && m.Class == UbxClassCfg && (m.Id == UbxCfgMsg || m.Id == UbxCfgRate))
+        return Answer(false, m, "UBX CFG " + Hex(m.Id, 2) + " (configured by keys only)");
     if (m.Class == UbxClassCfg) {
         switch (m.Id) {
             case UbxCfgRst:
@@ -145,7 +162,7 @@ ControlOutcome ReceiverControl::ApplyUbx(const UbxMessage& m) {
     }
     if (m.Class == UbxClassMon && m.Id == UbxMonVer && m.Payload.empty()) {
         ControlOutcome out;
-        out.Replies.push_back(ComposeMonVer());
+        out.Replies.push_back(ComposeMonVer(FGeneration));
         out.Log = "UBX MON-VER poll -> MON-VER";
         return out;
     }

@@ -3,12 +3,14 @@
 // receiver answers (UBX ACK-ACK or ACK-NAK, poll replies; SiRF sends none).
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "tools/sim/CommandParser.h"
 #include "tools/sim/Interference.h"
+#include "tools/sim/KeyControl.h"
 #include "tools/sim/OutputSchedule.h"
 #include "tools/sim/ReceiverModel.h"
 
@@ -18,6 +20,7 @@ struct ControlOutcome {
     std::string Log;  // one line saying what was received and done
     bool Acked = false;
     bool Naked = false;
+    unsigned long NewBaud = 0;  // the line rate to change to once the replies are out; 0: none
 };
 
 class ReceiverControl {
@@ -32,6 +35,9 @@ class ReceiverControl {
     ControlOutcome Apply(const ReceivedCommand& command);
     // A message to refuse whatever it holds, as (class << 8) | id; 0: none.
     void SetRefused(uint16_t message) { FRefused = message; }
+    // The receiver generation simulated: from 9 on it keeps keys (at `baud`
+    // on UART1), from 10 on it refuses CFG-MSG and CFG-RATE.
+    void SetGeneration(int generation, unsigned long baud);
 
     const OutputSchedule& Schedule() const { return FSchedule; }
     OutputSchedule& Schedule() { return FSchedule; }
@@ -54,4 +60,6 @@ class ReceiverControl {
     unsigned FPeriodMs = DefaultPeriodMs;
     uint16_t FRefused = 0;
     HealthRates FHealthRates;
+    int FGeneration = 8;
+    std::unique_ptr<KeyControl> FKeys;
 };

@@ -48,6 +48,9 @@ ReceiverSimulator::ReceiverSimulator(SimOptions options)
       FFaults(FOptions.Faults, FOptions.Seed ^ FaultSeedSalt),
       FRtk(FOptions.Rtk, FOptions.TimeScale) {
     FControl.SetRefused(FOptions.RefusedUbx);
+    FControl.SetGeneration(FOptions.Generation, FOptions.Baud);
+    FBaud = FOptions.Baud;
+    FStatus.Baud = FBaud;
     if (FOptions.TimeScale <= 0) FOptions.TimeScale = 1;
     FStatus.Rates = {};
     for (int k = 0; k < SentenceKindCount; ++k)
@@ -175,6 +178,7 @@ void ReceiverSimulator::Run() {
             HangUp();
             return;
         }
+        ChangeBaud();
         CheckRate();
         if (!ReadInput(now)) {
             HangUp();
@@ -203,9 +207,21 @@ void ReceiverSimulator::Run() {
     }
 }
 
+// A new UART1 rate takes effect once its answer has gone out at the old one;
+// no epoch is queued meanwhile.
+void ReceiverSimulator::ChangeBaud() {
+    if (FPendingBaud == 0 || FOutput->HasData()) return;
+    Log("UART1 now at " + std::to_string(FPendingBaud) + " baud");
+    FBaud = FPendingBaud;
+    FPendingBaud = 0;
+    FOutput->SetBaud(FBaud);
+    std::lock_guard<std::mutex> lock(FLock);
+    FStatus.Baud = FBaud;
+}
+
 void ReceiverSimulator::CheckRate() {
     const unsigned long rate = FLine.SlaveBaud();
-    const bool mismatched = rate != FOptions.Baud;
+    const bool mismatched = rate != FBaud;
     if (mismatched != FMismatched) {
         Log(mismatched ? "line set to " + std::to_string(rate) + " baud: sending noise"
                        : "line set to " + std::to_string(rate) + " baud: rates match");
@@ -286,6 +302,7 @@ void ReceiverSimulator::Handle(const ReceivedCommand& command, int64_t now) {
     Log(outcome.Log);
     for (const std::string& reply : outcome.Replies) Reply(reply, now);
     if (outcome.Restart) FModel->Restart(*outcome.Restart, FNextSimMs);
+    if (outcome.NewBaud != 0) FPendingBaud = outcome.NewBaud;
     std::lock_guard<std::mutex> lock(FLock);
     if (outcome.Restart) ++FStatus.Restarts[static_cast<size_t>(*outcome.Restart)];
     FStatus.Acks += outcome.Acked;
@@ -324,9 +341,9 @@ void ReceiverSimulator::EmitEpoch() {
     // A receiver computes every solution; one whose output would start while
     // the previous epoch is still going out is not sent (decided on the ideal
     // line schedule, so the output does not depend on thread timing).
-    const bool skip = FVirtualBusyNs > dueNs;
+    const bool skip = FVirtualBusyNs > dueNs || FPendingBaud != 0;
     const bool drop = !skip && FOutput->QueuedBytes() > QueueLimitBytes;
-    if (skip && !FSkipLogged) {
+    if (skip && FPendingBaud == 0 && !FSkipLogged) {
         Log("the line is too slow for this output: epochs are left out (raise --baud)");
         FSkipLogged = true;
     }

@@ -36,6 +36,7 @@ struct SimStatus {
     bool ReplayFinished = false;
     bool Mismatched = true;       // the slave's rate differs from ours
     unsigned long SlaveBaud = 0;  // the rate the other side set
+    unsigned long Baud = 0;       // the rate the receiver sends at
     FixKind Fix = FixKind::None;  // of the last epoch
     int64_t Epochs = 0;           // measurement epochs computed
     int64_t EpochsSkipped = 0;    // not sent: the line was still busy with the one before
@@ -86,6 +87,7 @@ class ReceiverSimulator {
     void Run();
     int64_t Now() const;
     void CheckRate();
+    void ChangeBaud();
     bool ReadInput(int64_t now);
     void Handle(const ReceivedCommand& command, int64_t now);
     // RTCM frames and the count query; true when the command was one of them.
@@ -120,6 +122,8 @@ class ReceiverSimulator {
     // Owned by the thread.
     std::chrono::steady_clock::time_point FT0;
     bool FMismatched = true;
+    unsigned long FBaud = 0;         // the line rate now (UART1's key changes it)
+    unsigned long FPendingBaud = 0;  // the rate to change to once the answer is out
     int64_t FNextEpochNs = 0;
     int64_t FNextSimMs = 0;
     int64_t FVirtualBusyNs = 0;

@@ -18,6 +18,8 @@ const char* const SimUsage =
     "  --talkers gp|multi  GP only (default) or a multi-constellation receiver\n"
     "  --protocol nmea|ubx|both  NMEA sentences (default), UBX NAV frames or both\n"
     "  --refuse CC-II      answer UBX class CC id II (hex) with ACK-NAK\n"
+    "  --generation N      u-blox generation: 8 (default, CFG-MSG and CFG-RATE),\n"
+    "                      9 (configuration keys as well) or 10 (keys only)\n"
     "  --seed N            random seed: the same seed gives the same output\n"
     "  --lat D --lon D     start position in degrees (default 25.04776 121.53185)\n"
     "  --alt M             altitude in metres (default 12)\n"
@@ -165,6 +167,11 @@ bool ApplyValue(const std::string& name, const std::string& v, SimCommandLine& l
         o.RefusedUbx = static_cast<uint16_t>((messageClass << 8) | id);
         return true;
     }
+    if (name == "--generation") {
+        if (v != "8" && v != "9" && v != "10") return false;
+        o.Generation = std::stoi(v);
+        return true;
+    }
     if (name == "--seed") {
         line.SeedGiven = ToUnsigned(v, u) && u <= UINT32_MAX;
         o.Seed = static_cast<uint32_t>(u);
@@ -217,7 +224,7 @@ bool TakesValue(const std::string& name) {
         "--hot",      "--warm",         "--cold",       "--time-scale",   "--replay", "--rate",
         "--garbage",  "--bad-checksum", "--long-lines", "--hangup-after", "--record", "--link",
         "--duration", "--rtk",          "--jam-at",     "--spoof-at",     "--mon-rf", "--mon-span",
-        "--sec-sig"};
+        "--sec-sig",  "--generation"};
     for (const char* n : Names)
         if (name == n) return true;
     return false;

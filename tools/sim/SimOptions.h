@@ -22,6 +22,9 @@ struct SimOptions {
     // A UBX message the receiver refuses (ACK-NAK) whatever it holds, as
     // (class << 8) | id; 0: none.
     uint16_t RefusedUbx = 0;
+    // The u-blox generation: 8 takes CFG-MSG and CFG-RATE, 9 keys as well,
+    // 10 keys only (CFG-VALGET/VALSET/VALDEL).
+    int Generation = 8;
     uint32_t Seed = 1;
 
     double LatDeg = 25.04776, LonDeg = 121.53185, AltM = 12.0;
