@@ -63,10 +63,13 @@ class THistogramView : public QWidget {
 };
 
 namespace {
-constexpr const char* KindCaptions[] = {"Hot", "Warm", "Cold", "Factory"};
+constexpr const char* KindCaptions[] = {"Hot", "Warm", "Cold", "Factory", "Corrections start"};
+constexpr const char* UntilCaptions[] = {"3D fix", "RTK fixed"};
+constexpr int UntilRtkFixedIndex = 1;
 constexpr int DefaultRuns = 10, MaxRuns = 10000;
 constexpr double DefaultTimeout = 120, DefaultPause = 5, MaxSeconds = 86400;
-const QStringList Columns = {"Run", "2D (s)", "3D (s)", "Receiver (s)", "Result"};
+const QStringList Columns = {"Run",    "2D (s)",    "3D (s)",   "Receiver (s)",
+                             "Result", "Float (s)", "Fixed (s)"};
 constexpr char CsvSuffix[] = "csv";
 
 QString Tenths(double seconds) {
@@ -80,6 +83,8 @@ TCampaignPanel::TCampaignPanel(QWidget* parent, std::mutex& lock, const EpochRec
     kindCombo = new QComboBox(this);
     for (const char* caption : KindCaptions) kindCombo->addItem(caption);
     kindCombo->setCurrentIndex(static_cast<int>(RestartKind::Cold));
+    untilCombo = new QComboBox(this);
+    for (const char* caption : UntilCaptions) untilCombo->addItem(caption);
     runsSpin = new QSpinBox(this);
     runsSpin->setRange(1, MaxRuns);
     runsSpin->setValue(DefaultRuns);
@@ -105,7 +110,8 @@ TCampaignPanel::TCampaignPanel(QWidget* parent, std::mutex& lock, const EpochRec
     histogram = new THistogramView(this);
 
     auto* form = new QFormLayout;
-    form->addRow("Restart", kindCombo);
+    form->addRow("Start with", kindCombo);
+    form->addRow("Run until", untilCombo);
     form->addRow("Runs", runsSpin);
     form->addRow("Time-out per run", timeoutSpin);
     form->addRow("Pause between runs", pauseSpin);
@@ -144,7 +150,12 @@ bool TCampaignPanel::Running() const {
 
 void TCampaignPanel::Start() {
     CampaignSettings s;
-    s.Kind = static_cast<RestartKind>(kindCombo->currentIndex());
+    const bool byCorrections = kindCombo->currentIndex() == CorrectionsStartIndex;
+    if (byCorrections)
+        s.StartBy = CampaignStart::Corrections;
+    else
+        s.Kind = static_cast<RestartKind>(kindCombo->currentIndex());
+    s.UntilRtkFixed = untilCombo->currentIndex() == UntilRtkFixedIndex;
     s.Runs = runsSpin->value();
     s.TimeoutSeconds = timeoutSpin->value();
     s.PauseSeconds = pauseSpin->value();
@@ -157,7 +168,8 @@ void TCampaignPanel::Start() {
     startButton->setEnabled(false);
     cancelButton->setEnabled(true);
     csvButton->setEnabled(false);
-    summaryLabel->setText("Waiting for the receiver...");
+    summaryLabel->setText(byCorrections ? "Waiting for corrections to start..."
+                                        : "Waiting for the receiver...");
     FTimer->start();
     Tick();
 }
@@ -165,6 +177,17 @@ void TCampaignPanel::Start() {
 void TCampaignPanel::Cancel() {
     if (FCampaign) FCampaign->Cancel();
     Tick();
+}
+
+void TCampaignPanel::CorrectionsStarted() {
+    if (!FCampaign) return;
+    FixState state;
+    {
+        std::lock_guard<std::mutex> hold(FLock);
+        FixStatesSince(FRecording, FSeenCycles);  // cycles before the start say nothing of it
+        state = FixStateOf(FRecording);
+    }
+    if (FCampaign->CorrectionsStarted(state, FRecording.ClockSeconds())) ShowRuns();
 }
 
 void TCampaignPanel::Tick() {
@@ -198,7 +221,8 @@ void TCampaignPanel::ShowRuns() {
         const CampaignRun& r = runs[i];
         const QString result = RunResultText(r);
         const QString cells[] = {QString::number(r.Number), Tenths(r.Fix2D), Tenths(r.Fix3D),
-                                 Tenths(r.ReceiverTtff), result};
+                                 Tenths(r.ReceiverTtff),    result,          Tenths(r.RtkFloat),
+                                 Tenths(r.RtkFixed)};
         for (int c = 0; c < Columns.size(); ++c) {
             auto* item = runTable->item(static_cast<int>(i), c);
             if (!item) runTable->setItem(static_cast<int>(i), c, item = new QTableWidgetItem);

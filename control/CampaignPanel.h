@@ -1,7 +1,8 @@
-// The time-to-fix campaign in the window: restart kind, runs, time-out and
-// pause; Start and Cancel; a live table of the runs, the summary, a histogram
-// of the 3D times and a CSV export. The campaign restarts the receiver as the
-// restart buttons do and reads the receiver's cycles from the recording.
+// The time-to-fix campaign in the window: what starts a run (a restart of a
+// kind, or the start of corrections), what ends it (the 3D fix or RTK
+// fixed), runs, time-out and pause; Start and Cancel; a live table of the runs, the summary, a
+// histogram of the 3D times and a CSV export. The campaign restarts the receiver as the restart
+// buttons do and reads the receiver's cycles from the recording.
 #pragma once
 
 #include <QWidget>
@@ -36,6 +37,10 @@ class TCampaignPanel : public QWidget {
     void Start();
     void Cancel();
     void Tick();
+    // Corrections began to reach the receiver now: a campaign started by
+    // corrections begins its next run (the Corrections window calls this on
+    // connecting).
+    void CorrectionsStarted();
     bool Running() const;
     const TtffCampaign* Campaign() const { return FCampaign.get(); }
     // Writes the campaign's CSV to 'file'; false when it cannot.
@@ -45,7 +50,10 @@ class TCampaignPanel : public QWidget {
     using SaveChooser = std::function<QString(const QString& title, const QString& filter)>;
     void SetSaveChooser(SaveChooser chooser) { FChooseFile = std::move(chooser); }
 
+    // The restart kinds in RestartKind's order, then CorrectionsStartIndex.
+    static constexpr int CorrectionsStartIndex = 4;
     QComboBox* kindCombo = nullptr;
+    QComboBox* untilCombo = nullptr;  // 0: the 3D fix, 1: RTK fixed
     QSpinBox* runsSpin = nullptr;
     QDoubleSpinBox* timeoutSpin = nullptr;
     QDoubleSpinBox* pauseSpin = nullptr;

@@ -16,6 +16,7 @@ constexpr int FixNone = 1, FixMode2D = 2, FixMode3D = 3;
 constexpr uint64_t CyclesBeforeFirstRun = 2;
 constexpr double MsPerSecond = 1000.0;
 const std::string NoFigure = "--";
+constexpr const char* CorrectionsKindName = "corrections";
 
 std::string Seconds(double value) {
     if (value < 0) return "";
@@ -104,20 +105,25 @@ TtffStatistics Statistics(std::vector<double> values) {
     return s;
 }
 
-void FixTimeMeasure::Start(const FixState& state, double restartAt) {
+void FixTimeMeasure::Start(const FixState& state, double restartAt, bool byCorrections) {
     *this = FixTimeMeasure();
     FRestartAt = restartAt;
+    FByCorrections = byCorrections;
     FRestartCycle = state.Cycle;
 }
 
 void FixTimeMeasure::Observe(const FixState& state) {
     if (state.Cycle == FRestartCycle || state.CycleStart <= FRestartAt) return;
     FHeardAfter = true;
-    if (state.Fix < FixMode2D) FFixLost = true;
-    // A fix counts from when its cycle began, when the receiver reported it.
     const double since = state.CycleStart - FRestartAt;
-    if (FFixLost && state.Fix >= FixMode2D && FFix2D == NotReached) FFix2D = since;
-    if (FFixLost && state.Fix == FixMode3D && FFix3D == NotReached) FFix3D = since;
+    if (FByCorrections) {
+        if (state.Solution < RtkFix::Float) FFixLost = true;
+    } else {
+        if (state.Fix < FixMode2D) FFixLost = true;
+        // A fix counts from when its cycle began, when the receiver reported it.
+        if (FFixLost && state.Fix >= FixMode2D && FFix2D == NotReached) FFix2D = since;
+        if (FFixLost && state.Fix == FixMode3D && FFix3D == NotReached) FFix3D = since;
+    }
     if (state.ReceiverTtff >= 0) FReceiverTtff = state.ReceiverTtff;
     if (FFixLost && state.Solution >= RtkFix::Float && FFloat == NotReached) FFloat = since;
     if (FFixLost && state.Solution == RtkFix::Fixed && FFixed == NotReached) FFixed = since;
@@ -126,11 +132,16 @@ void FixTimeMeasure::Observe(const FixState& state) {
 TtffCampaign::TtffCampaign(CampaignSettings settings, SendRestart send)
     : FSettings(settings), FSend(std::move(send)) {
     FSettings.Runs = std::max(FSettings.Runs, 1);
+    if (FSettings.StartBy == CampaignStart::Corrections) FSettings.UntilRtkFixed = true;
 }
 
 void TtffCampaign::Tick(const FixState& state, double now) {
     switch (FPhase) {
         case Phase::Start:
+            if (FSettings.StartBy == CampaignStart::Corrections) {
+                FPhase = Phase::AwaitingCorrections;
+                return;
+            }
             // The first restart waits until the receiver is heard: two cycles
             // seen, so nothing it sent before the campaign is still on its way.
             if (FStartedAt < 0) {
@@ -165,9 +176,18 @@ void TtffCampaign::Tick(const FixState& state, double now) {
         case Phase::Pausing:
             if (now >= FPauseUntil) StartRun(state, now);
             return;
+        case Phase::AwaitingCorrections:
         case Phase::Finished:
             return;
     }
+}
+
+bool TtffCampaign::CorrectionsStarted(const FixState& state, double now) {
+    if (FSettings.StartBy != CampaignStart::Corrections) return false;
+    if (FPhase == Phase::Start) FPhase = Phase::AwaitingCorrections;
+    if (FPhase != Phase::AwaitingCorrections) return false;
+    BeginRun(state, now);
+    return true;
 }
 
 void TtffCampaign::StartRun(const FixState& state, double now) {
@@ -176,17 +196,25 @@ void TtffCampaign::StartRun(const FixState& state, double now) {
         FPhase = Phase::Finished;
         return;
     }
+    BeginRun(state, now);
+}
+
+void TtffCampaign::BeginRun(const FixState& state, double now) {
     CampaignRun run;
     run.Number = static_cast<int>(FRuns.size()) + 1;
     run.UntilRtkFixed = FSettings.UntilRtkFixed;
     FRuns.push_back(run);
-    FMeasure.Start(state, now);
+    FMeasure.Start(state, now, FSettings.StartBy == CampaignStart::Corrections);
     FPhase = Phase::Waiting;
 }
 
 void TtffCampaign::EndRun(double now) {
     if (static_cast<int>(FRuns.size()) >= FSettings.Runs) {
         FPhase = Phase::Finished;
+        return;
+    }
+    if (FSettings.StartBy == CampaignStart::Corrections) {
+        FPhase = Phase::AwaitingCorrections;  // the next corrections start the next run
         return;
     }
     FPauseUntil = now + FSettings.PauseSeconds;
@@ -227,11 +255,14 @@ TtffStatistics TtffCampaign::SummaryReceiver() const {
 }
 
 void ExportCampaignCsv(const TtffCampaign& c, std::ostream& out) {
-    out << "run,kind,fix2d_s,fix3d_s,receiver_ttff_s,result\n";
+    out << "run,kind,fix2d_s,fix3d_s,receiver_ttff_s,result,rtk_float_s,rtk_fixed_s\n";
+    const char* kind = c.Settings().StartBy == CampaignStart::Corrections
+                           ? CorrectionsKindName
+                           : RestartKindName(c.Settings().Kind);
     for (const CampaignRun& r : c.Runs())
-        out << r.Number << ',' << RestartKindName(c.Settings().Kind) << ',' << Seconds(r.Fix2D)
-            << ',' << Seconds(r.Fix3D) << ',' << Seconds(r.ReceiverTtff) << ','
-            << (r.TimedOut ? "timeout" : RunResultText(r)) << '\n';
+        out << r.Number << ',' << kind << ',' << Seconds(r.Fix2D) << ',' << Seconds(r.Fix3D) << ','
+            << Seconds(r.ReceiverTtff) << ',' << (r.TimedOut ? "timeout" : RunResultText(r)) << ','
+            << Seconds(r.RtkFloat) << ',' << Seconds(r.RtkFixed) << '\n';
     SummaryRow(out, "2D", c.Summary2D());
     SummaryRow(out, "3D", c.Summary3D());
     SummaryRow(out, "receiver", c.SummaryReceiver());

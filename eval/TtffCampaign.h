@@ -22,6 +22,12 @@ enum class RestartKind { Hot, Warm, Cold, Factory };
 const char* RestartKindName(RestartKind kind);  // "hot", "warm", "cold", "factory"
 bool RestartKindFromName(const std::string& name, RestartKind& kind);
 
+// What starts a run: a restart the campaign sends, or corrections the
+// caller says began to reach the receiver (the Corrections window on
+// connecting); a run started by corrections measures the times to RTK float
+// and fixed and ends at fixed.
+enum class CampaignStart { Restart, Corrections };
+
 struct CampaignSettings {
     RestartKind Kind = RestartKind::Cold;
     int Runs = 10;
@@ -31,6 +37,7 @@ struct CampaignSettings {
     // solution instead of its 3D fix; the times to float and fixed are kept
     // in every campaign.
     bool UntilRtkFixed = false;
+    CampaignStart StartBy = CampaignStart::Restart;
 };
 
 // What a run needs to see of the receiver at a tick: its last finished
@@ -63,7 +70,10 @@ class FixTimeMeasure {
     static constexpr double NotReached = -1;
 
     // A restart went out at `restartAt` while `state` was the last cycle.
-    void Start(const FixState& state, double restartAt);
+    // Started by corrections, the times to float and fixed count once a
+    // cycle after the start has shown no RTK solution (rather than no fix),
+    // and the 2D and 3D times are not measured.
+    void Start(const FixState& state, double restartAt, bool byCorrections = false);
     // Takes the last finished cycle, read at a tick.
     void Observe(const FixState& state);
 
@@ -81,6 +91,7 @@ class FixTimeMeasure {
     uint64_t FRestartCycle = 0;
     bool FFixLost = false;
     bool FHeardAfter = false;
+    bool FByCorrections = false;
     double FFix2D = NotReached, FFix3D = NotReached, FReceiverTtff = NotReached;
     double FFloat = NotReached, FFixed = NotReached;
 };
@@ -121,6 +132,13 @@ class TtffCampaign {
     // Advances the campaign to 'nowSeconds' (any monotonic clock).
     void Tick(const FixState& state, double nowSeconds);
     void Cancel();
+    // Corrections began to reach the receiver at `nowSeconds` while `state`
+    // was its last cycle: a campaign started by corrections begins its next
+    // run; false when none was waiting for it (another start, a run under
+    // way, the campaign finished).
+    bool CorrectionsStarted(const FixState& state, double nowSeconds);
+    // True while a campaign started by corrections waits for them.
+    bool AwaitingCorrections() const { return FPhase == Phase::AwaitingCorrections; }
     // Ends the campaign because the receiver or the link went away, with
     // `reason`; the run under way is left out, as a cancel leaves it.
     void Abandon(const std::string& reason);
@@ -138,9 +156,10 @@ class TtffCampaign {
     TtffStatistics SummaryReceiver() const;
 
   private:
-    enum class Phase { Start, Waiting, Pausing, Finished };
+    enum class Phase { Start, AwaitingCorrections, Waiting, Pausing, Finished };
 
     void StartRun(const FixState& state, double now);
+    void BeginRun(const FixState& state, double now);
     void EndRun(double now);
 
     CampaignSettings FSettings;
@@ -155,7 +174,8 @@ class TtffCampaign {
     std::string FProblem;
 };
 
-// One row per run (seconds with one decimal), then the summary rows ("--"
+// One row per run (seconds with one decimal; the kind "corrections" for runs
+// started by corrections; the times to RTK float and fixed last), then the summary rows ("--"
 // for the figures of a measure no run reached).
 void ExportCampaignCsv(const TtffCampaign& campaign, std::ostream& out);
 // Counts of 'values' in bins of 'width' seconds from 0. Each time counts as

@@ -286,6 +286,18 @@ bool HandleZda(NMEA_Manager&, Talker, const FieldList& fields, SentenceSteps& st
     return true;
 }
 
+// GNS fills no record: its mode indicators, one letter per system, give
+// the receiver's solution as RMC's do. The views are refreshed only when
+// that solution changed (a GGA's quality stands over them).
+constexpr int GnsModeField = 6;
+
+bool HandleGns(NMEA_Manager& store, Talker, const FieldList& fields, SentenceSteps& steps) {
+    steps.Accept();
+    const RtkState before = store.Rtk;
+    store.Rtk.FromModes(fields.At(GnsModeField));
+    return store.Rtk.Fix != before.Fix || store.Rtk.Age.From != before.Age.From;
+}
+
 bool RefreshOnly(NMEA_Manager&, Talker, const FieldList&, SentenceSteps& steps) {
     steps.Accept();
     return true;
@@ -302,6 +314,7 @@ constexpr SentenceTypeRow Rows[SentenceTypeCount] = {
     {SentenceTypeVTG, "VTG", nullptr, HandleVtg, FormatVtg},
     {SentenceTypeZDA, "ZDA", ObserveTime<TimeFieldOfOthers>, HandleZda, nullptr},
     {SentenceTypeMSS, "MSS", nullptr, RefreshOnly, nullptr},
+    {SentenceTypeGNS, "GNS", nullptr, HandleGns, nullptr},
 };
 
 // A type name packed into one integer, so that recognition compares numbers.

@@ -23,10 +23,11 @@ enum : uint8_t {
     SentenceTypeVTG = 5,
     SentenceTypeZDA = 6,
     SentenceTypeMSS = 7,
+    SentenceTypeGNS = 8,
     SentenceTypeNone = 255,
 };
 
-constexpr int SentenceTypeCount = 8;
+constexpr int SentenceTypeCount = 9;
 constexpr int SentenceTypeTextLength = 5;
 constexpr int TalkerTextLength = 2;
 constexpr int SentenceNameLength = SentenceTypeTextLength - TalkerTextLength;

@@ -46,6 +46,7 @@ constexpr char KeyWindowWidth[] = "window/width";
 constexpr char KeyWindowHeight[] = "window/height";
 constexpr char KeyCampaignKind[] = "campaign/kind";
 constexpr char KeyCampaignRuns[] = "campaign/runs";
+constexpr char KeyCampaignUntil[] = "campaign/until";
 constexpr char KeyCampaignTimeout[] = "campaign/timeout";
 constexpr char KeyCampaignPause[] = "campaign/pause";
 constexpr char KeyReference[] = "accuracy/reference";
@@ -138,6 +139,8 @@ void RestoreEvaluation(const QSettings& s, TEvaluationWindow& window) {
     int number = 0;
     if (ReadInt(s, KeyCampaignKind, 0, c.kindCombo->count() - 1, number))
         c.kindCombo->setCurrentIndex(number);
+    if (ReadInt(s, KeyCampaignUntil, 0, c.untilCombo->count() - 1, number))
+        c.untilCombo->setCurrentIndex(number);
     if (ReadInt(s, KeyCampaignRuns, c.runsSpin->minimum(), c.runsSpin->maximum(), number))
         c.runsSpin->setValue(number);
     double seconds = 0;
@@ -274,6 +277,7 @@ bool MonitorSettings::Save(const SettingsTargets& targets, std::string& problem)
     if (const TEvaluationWindow* window = targets.Evaluation) {
         const TCampaignPanel& c = *window->campaign;
         s.setValue(KeyCampaignKind, c.kindCombo->currentIndex());
+        s.setValue(KeyCampaignUntil, c.untilCombo->currentIndex());
         s.setValue(KeyCampaignRuns, c.runsSpin->value());
         s.setValue(KeyCampaignTimeout, c.timeoutSpin->value());
         s.setValue(KeyCampaignPause, c.pauseSpin->value());

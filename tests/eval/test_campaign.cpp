@@ -112,6 +112,65 @@ TEST(TtffCampaign, ATimeToRtkFixedRunEndsAtFixed) {
     EXPECT_EQ(run.RtkFixed, 7);
 }
 
+// A campaign started by corrections sends no restart: each run begins when
+// the caller says corrections started, times float and fixed from then once
+// a cycle has shown no RTK solution, and the next run waits for the next start.
+TEST(TtffCampaign, CorrectionsStartEachRun) {
+    CampaignSettings settings;
+    settings.Runs = 2;
+    settings.TimeoutSeconds = 100;
+    settings.StartBy = CampaignStart::Corrections;
+    int restarts = 0;
+    Receiver rx;
+    rx.Solution = RtkFix::Fix3D;
+    TtffCampaign c(settings, [&](RestartKind) { return ++restarts, true; });
+    for (int i = 0; i < 5; ++i) rx.Tick(c, 1);
+    EXPECT_TRUE(c.Runs().empty()) << "no run before corrections start";
+    EXPECT_TRUE(c.AwaitingCorrections());
+    for (int run = 0; run < 2; ++run) {
+        const double start = rx.Now;
+        ASSERT_TRUE(c.CorrectionsStarted(rx.Step(0), start));
+        EXPECT_FALSE(c.CorrectionsStarted(rx.Step(0), start)) << "a run is under way";
+        for (RtkFix s : {RtkFix::Fix3D, RtkFix::Dgnss, RtkFix::Float, RtkFix::Fixed}) {
+            EXPECT_FALSE(c.AwaitingCorrections());
+            rx.Solution = s;
+            rx.Tick(c, 2);
+        }
+        const CampaignRun& r = c.Runs()[run];
+        EXPECT_EQ(r.RtkFloat, 6);
+        EXPECT_EQ(r.RtkFixed, 8);
+        EXPECT_EQ(r.Fix3D, CampaignRun::NotReached);
+        rx.Solution = RtkFix::Fix3D;
+    }
+    EXPECT_TRUE(c.Finished());
+    EXPECT_EQ(restarts, 0);
+    std::ostringstream csv;
+    ExportCampaignCsv(c, csv);
+    EXPECT_NE(csv.str().find("\n2,corrections,,,,fix,6.0,8.0\n"), std::string::npos) << csv.str();
+}
+
+// A receiver still in RTK when corrections start (a quick reconnect) counts
+// only once it has lost it; a restart campaign ignores corrections starts.
+TEST(TtffCampaign, CorrectionsStartNeedsTheRtkSolutionLost) {
+    CampaignSettings settings;
+    settings.Runs = 1;
+    settings.StartBy = CampaignStart::Corrections;
+    Receiver rx;
+    rx.Solution = RtkFix::Fixed;
+    TtffCampaign c(settings, [](RestartKind) { return true; });
+    ASSERT_TRUE(c.CorrectionsStarted(rx.Step(0), rx.Now));
+    rx.Tick(c, 1);
+    EXPECT_EQ(c.Runs()[0].RtkFixed, CampaignRun::NotReached);
+    rx.Solution = RtkFix::Fix3D;
+    rx.Tick(c, 1);
+    rx.Solution = RtkFix::Fixed;
+    rx.Tick(c, 1);
+    EXPECT_EQ(c.Runs()[0].RtkFixed, 3);
+
+    TtffCampaign restarting(CampaignSettings{}, [](RestartKind) { return true; });
+    EXPECT_FALSE(restarting.CorrectionsStarted(rx.Step(0), rx.Now));
+}
+
 TEST(TtffCampaign, ARunWithoutFixTimesOutAndTheNextFollowsThePause) {
     CampaignSettings settings;
     settings.Runs = 2;
@@ -212,8 +271,8 @@ TEST(TtffCampaign, ARunWithoutNewFixIsTimedOutOrRestartIgnored) {
         EXPECT_EQ(c.Failures() + c.Ignored(), 1) << k.name;
         std::ostringstream csv;
         ExportCampaignCsv(c, csv);
-        EXPECT_NE(csv.str().find(k.fix == 1 || k.silent ? "1,cold,,,,timeout\n"
-                                                        : "1,cold,,,,restart ignored\n"),
+        EXPECT_NE(csv.str().find(k.fix == 1 || k.silent ? "1,cold,,,,timeout,,\n"
+                                                        : "1,cold,,,,restart ignored,,\n"),
                   std::string::npos)
             << k.name << '\n'
             << csv.str();
@@ -262,8 +321,8 @@ TEST(TtffCampaign, StatisticsAndTheCsvAgreeWithTheRuns) {
     EXPECT_EQ(c.Failures(), 1);
     std::ostringstream csv;
     ExportCampaignCsv(c, csv);
-    EXPECT_NE(csv.str().find("4,cold,45.0,45.0,,fix\n"), std::string::npos) << csv.str();
-    EXPECT_NE(csv.str().find("6,cold,,,,timeout\n"), std::string::npos) << csv.str();
+    EXPECT_NE(csv.str().find("4,cold,45.0,45.0,,fix,,\n"), std::string::npos) << csv.str();
+    EXPECT_NE(csv.str().find("6,cold,,,,timeout,,\n"), std::string::npos) << csv.str();
     EXPECT_NE(csv.str().find("# failures,1"), std::string::npos);
     EXPECT_EQ(Histogram({30, 34, 31, 45, 33}, 5), (std::vector<int>{0, 0, 0, 0, 0, 0, 4, 0, 0, 1}));
     // Tenths on the edges of 0.2 s bins fall in the bin they start.

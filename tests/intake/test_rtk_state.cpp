@@ -1,5 +1,5 @@
 // The receiver's RTK state as the store derives it from whatever the
-// receiver sends (GGA quality and age, RMC mode indicators, NAV-PVT flags),
+// receiver sends (GGA quality and age, RMC and GNS mode indicators, NAV-PVT flags),
 // NAV-RELPOSNED from hand-built frames of both versions, and real u-blox
 // captures: an RTK rover's NAV-PVT and a moving base's NAV-RELPOSNED.
 #include <gtest/gtest.h>
@@ -37,6 +37,8 @@ const char* const Position = "123519.00,4807.038,N,01131.000,E";
 
 TEST(RtkState, FromSentences) {
     const std::string gga = std::string("GPGGA,") + Position;
+    const std::string gns = std::string("GNGNS,") + Position + ",";
+    const std::string gnsTail = ",12,0.6,545.4,46.9,1.2,0031,V";
     const std::string rmc = "GPRMC,123519.00,A,4807.038,N,01131.000,E,0.0,0.0,230394,,,";
     const struct {
         std::vector<std::string> Bodies;
@@ -57,6 +59,17 @@ TEST(RtkState, FromSentences) {
         {{"GPRMC,123519.00,A,4807.038,N,01131.000,E,0.0,0.0,230394,,"}, "3D"},
         // A GGA's quality stands: an NMEA 2.3 RMC says D in RTK.
         {{gga + ",4,12,0.6,545.4,M,46.9,M,1.0,0031", rmc + "D"}, "RTK fixed, age 1.0 s"},
+        // GNS: one mode letter per system (GPS, GLONASS, Galileo ...), the best counts.
+        {{gns + "RR" + gnsTail}, "RTK fixed"},
+        {{gns + "NR" + gnsTail}, "RTK fixed"},
+        {{gns + "FN" + gnsTail}, "RTK float"},
+        {{gns + "AD" + gnsTail}, "DGNSS"},
+        {{gns + "PN" + gnsTail}, "DGNSS"},
+        {{gns + "AAN" + gnsTail}, "3D"},
+        {{gns + "EN" + gnsTail}, "DR"},
+        {{gns + "NN" + gnsTail}, "no fix"},
+        {{gns + "RF" + gnsTail, gns + "NF" + gnsTail}, "RTK float"},
+        {{gga + ",5,12,0.6,545.4,M,46.9,M,0.8,0031", gns + "RR" + gnsTail}, "RTK float, age 0.8 s"},
         // The fix falls back as the corrections stop.
         {{gga + ",4,12,0.6,545.4,M,46.9,M,1.0,0031", gga + ",1,12,0.6,545.4,M,46.9,M,,"}, "3D"},
     };

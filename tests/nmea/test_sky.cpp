@@ -62,9 +62,10 @@ TEST(Talkers, TableTypesOfEverySystemTalkerAreRecognised) {
     for (const char* talker : {"GP", "GN", "GL", "GA", "GB", "BD", "GQ", "GI"}) {
         EXPECT_EQ(RecognizeSentenceType(std::string(talker) + "GGA"), SentenceTypeGGA) << talker;
         EXPECT_EQ(RecognizeSentenceType(std::string(talker) + "ZDA"), SentenceTypeZDA) << talker;
+        EXPECT_EQ(RecognizeSentenceType(std::string(talker) + "GNS"), SentenceTypeGNS) << talker;
     }
     // Types outside the table and other talkers stay unknown.
-    EXPECT_EQ(RecognizeSentenceType("GNGNS"), SentenceTypeNone);
+    EXPECT_EQ(RecognizeSentenceType("GNGST"), SentenceTypeNone);
     EXPECT_EQ(RecognizeSentenceType("QZGSV"), SentenceTypeNone);
     EXPECT_EQ(RecognizeSentenceType("GYGGA"), SentenceTypeNone);
     EXPECT_EQ(RecognizeSentenceType("gngga"), SentenceTypeNone);

@@ -101,6 +101,7 @@ TEST_F(Settings, ChoicesOfOneRunAreAppliedToTheNext) {
         TCampaignPanel& c = *first.Window.Evaluation().campaign;
         c.kindCombo->setCurrentIndex(0);
         c.runsSpin->setValue(25);
+        c.untilCombo->setCurrentIndex(1);
         c.pauseSpin->setValue(2.5);
         first.Window.Evaluation().referenceEdit->setText("48.1, 11.5, 520");
         first.Window.Evaluation().keepSpin->setValue(3600);
@@ -134,6 +135,7 @@ TEST_F(Settings, ChoicesOfOneRunAreAppliedToTheNext) {
     const TCampaignPanel& c = *next.Window.Evaluation().campaign;
     EXPECT_EQ(c.kindCombo->currentIndex(), 0);
     EXPECT_EQ(c.runsSpin->value(), 25);
+    EXPECT_EQ(c.untilCombo->currentIndex(), 1);
     EXPECT_EQ(c.pauseSpin->value(), 2.5);
     EXPECT_EQ(next.Window.Evaluation().referenceEdit->text(), "48.1, 11.5, 520");
     EXPECT_EQ(next.Window.Evaluation().keepSpin->value(), 3600);
