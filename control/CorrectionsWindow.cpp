@@ -332,6 +332,7 @@ void TCorrectionsWindow::ConnectClick() {
             if (gate->Owner) gate->Owner->Say(line);
         });
     };
+    FStartTold = false;
     FClient = std::make_unique<NtripClient>(config, sink, say);
     FClient->Start();
     FClient->Resume();
@@ -366,6 +367,9 @@ void TCorrectionsWindow::Forward(std::vector<uint8_t> bytes) {
         return;
     }
     FForwarded += size;
+    if (FStartTold) return;
+    FStartTold = true;
+    if (FOnStarted) FOnStarted();
 }
 
 void TCorrectionsWindow::Refresh() {

@@ -19,6 +19,7 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -60,6 +61,9 @@ class TCorrectionsWindow : public QWidget {
     void ConnectClick();
     void Disconnect();
     bool Streaming() const { return FClient != nullptr; }
+    // Called once a connection's first corrections have gone to the receiver
+    // (a campaign may start its runs then).
+    void SetStartedHook(std::function<void()> hook) { FOnStarted = std::move(hook); }
 
     // The caster as the settings keep it: without a password typed into it.
     std::string KeptCaster() const;
@@ -113,6 +117,8 @@ class TCorrectionsWindow : public QWidget {
     SourceTable FTable;
     std::string FTableCaster;  // the caster FTable came from (host:port)
     uint64_t FForwarded = 0;
+    bool FStartTold = false;  // this connection's first corrections were told
+    std::function<void()> FOnStarted;
     std::string FTableNote;  // said above the stream count when the table arrives
     QTimer* FTimer = nullptr;
 };

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "control/CampaignPanel.h"
 #include "control/CorrectionsWindow.h"
 #include "control/EvaluationWindow.h"
 #include "control/FormNmeaChoice.h"
@@ -159,6 +160,7 @@ TCorrectionsWindow& TMainForm::Corrections() {
         FCorrections = std::make_unique<TCorrectionsWindow>(FMonitor.NmeaManager, FLink,
                                                             *YThread::MainDispatcher());
         FCorrections->setAttribute(Qt::WA_QuitOnClose, false);
+        FCorrections->SetStartedHook([this] { Evaluation().campaign->CorrectionsStarted(); });
     }
     return *FCorrections;
 }
