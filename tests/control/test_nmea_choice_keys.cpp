@@ -17,6 +17,7 @@
 #include "link/ThreadNMEAFetch.h"
 #include "serial/PortTable.h"
 #include "serial/YComPort.h"
+#include "shell/QtUiDispatcher.h"
 #include "tests/tools/sim/SimTestSupport.h"
 #include "ubx/UbxKeyCodec.h"
 
@@ -41,6 +42,8 @@ class NmeaChoiceKeysTest : public ControlFixture {
         GpsConfig->PortNumber = number;
         GpsConfig->SetPortOpen(true);
         Link = std::make_unique<Connection>(*GpsConfig, &Port);
+        // The reader's hand-offs reach the window on this thread, as in the monitor.
+        YThread::SetMainDispatcher(&Dispatcher);
         Reader = std::make_unique<TNmeaFetch>(false, [] {});
         Reader->SetPort(&Port);
         Reader->SetStore(NmeaManager);
@@ -60,6 +63,8 @@ class NmeaChoiceKeysTest : public ControlFixture {
         Link.reset();
         Port.ClosePort();
         Sim.Stop();
+        QCoreApplication::processEvents();  // hand-offs still queued
+        YThread::SetMainDispatcher(nullptr);
         ControlFixture::TearDown();
     }
     // Waits for `done` while the user-interface thread handles what the reader queued.
@@ -73,6 +78,7 @@ class NmeaChoiceKeysTest : public ControlFixture {
     }
     OutputRate Rate(SentenceKind kind) const { return Sim.Status().Rates[static_cast<int>(kind)]; }
 
+    QtUiDispatcher Dispatcher;
     ReceiverSimulator Sim{Generation10()};
     YComPort Port;
     std::unique_ptr<TNmeaFetch> Reader;
