@@ -139,7 +139,6 @@ constexpr int GgaLatitudeField = 2;
 constexpr int GgaAltitudeField = 9;
 constexpr int RmcLatitudeField = 3;
 constexpr int RmcModeField = 12;
-constexpr int GgaQualityField = 6;
 constexpr int GgaAgeField = 13;
 constexpr int GgaStationField = 14;
 
