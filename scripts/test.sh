@@ -14,6 +14,9 @@ export QT_QPA_PLATFORM=offscreen
 fuzz_seconds=${LUMAROKUB_FUZZ_SECONDS:-20}
 passed=0
 failed=0
+# What failed, repeated at the end: CI shows only the tail of the output.
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
 
 stage() {
     local name=$1
@@ -23,6 +26,7 @@ stage() {
         passed=$((passed + 1))
     else
         echo "=== $name FAILED"
+        echo "$name FAILED" >>"$summary"
         failed=$((failed + 1))
     fi
 }
@@ -30,8 +34,17 @@ stage() {
 suite() {
     local dir=$1
     shift
-    bash scripts/build.sh "$dir" -DLUMAROKUB_WERROR=ON -DLUMAROKUB_TESTS=ON "$@" &&
-        ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300 --no-tests=error
+    bash scripts/build.sh "$dir" -DLUMAROKUB_WERROR=ON -DLUMAROKUB_TESTS=ON "$@" || return 1
+    local log="$dir/ctest-output.log"
+    ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300 --no-tests=error 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    if [ "$rc" -ne 0 ]; then
+        # The failed tests' names, and the lines of their output that say why.
+        sed -n '/The following tests FAILED/,$p' "$log" >>"$summary"
+        grep -E '(Failure|FAILED|ERROR: (AddressSanitizer|ThreadSanitizer|LeakSanitizer)|WARNING: ThreadSanitizer|runtime error|Expected|Which is|Value of|Actual)' "$log" |
+            head -60 >>"$summary"
+    fi
+    return "$rc"
 }
 
 fuzz() {
@@ -50,7 +63,12 @@ fuzz() {
         [ -x "$target" ] || continue
         echo "--- $(basename "$target") for ${fuzz_seconds}s"
         "$target" -max_total_time="$fuzz_seconds" -max_len=4096 -print_final_stats=1 "$corpus" \
-            > "$dir/$(basename "$target").log" 2>&1 || { tail -50 "$dir/$(basename "$target").log"; rc=1; }
+            > "$dir/$(basename "$target").log" 2>&1 || {
+            tail -50 "$dir/$(basename "$target").log"
+            { echo "$(basename "$target") found:"; grep -E '^(==[0-9]+==|SUMMARY|.*runtime error|Test unit written)' \
+                "$dir/$(basename "$target").log" | head -20; } >>"$summary"
+            rc=1
+        }
         grep -E '^stat::number_of_executed_units' "$dir/$(basename "$target").log" || true
     done
     rm -rf "$corpus"
@@ -66,5 +84,9 @@ stage "tests under TSan" suite build/tsan -DLUMAROKUB_SANITIZE=thread -DLUMAROKU
 stage "fuzzing" fuzz
 stage "Windows build under wine" bash scripts/wine-tests.sh build/win
 
+if [ -s "$summary" ]; then
+    echo "=== what failed"
+    cat "$summary"
+fi
 echo "suites: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
