@@ -6,13 +6,14 @@
 // record filled from UBX holds none.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "intake/UbxIntake.h"
 #include "nmea/Dispatch.h"
 #include "tests/framing/UbxBytes.h"
+#include "tests/intake/NavSatPayload.h"
+#include "tests/nmea/NmeaTestUtil.h"
 #include "tools/decode/StoreJson.h"
 
 namespace {
@@ -64,33 +65,11 @@ std::string DopPayload() {
 // GPS 5 used, SBAS 120 used (33 in NMEA), GLONASS 3 used (65 + 2), Galileo
 // 11 tracked without a position, GPS 7 in view without a signal.
 std::string SatPayload() {
-    std::string payload(8, '\0');
-    payload[5] = 5;
-    const auto add = [&](uint8_t gnss, uint8_t sv, uint8_t cno, int8_t elev, int16_t azim,
-                         bool used) {
-        std::string block(12, '\0');
-        block[0] = static_cast<char>(gnss);
-        block[1] = static_cast<char>(sv);
-        block[2] = static_cast<char>(cno);
-        block[3] = static_cast<char>(elev);
-        PutLe(block, 4, azim, 2);
-        block[8] = static_cast<char>(used ? 0x0F : 0x03);
-        payload += block;
-    };
-    add(0, 5, 41, 45, 270, true);
-    add(1, 120, 38, 30, 200, true);
-    add(6, 3, 33, 20, 90, true);
-    add(2, 11, 25, -91, 0, false);
-    add(0, 7, 0, 5, 359, false);
-    return payload;
-}
-
-std::string Sentence(const std::string& body) {
-    unsigned sum = 0;
-    for (const char c : body) sum ^= static_cast<unsigned char>(c);
-    char checksum[6];
-    std::snprintf(checksum, sizeof checksum, "*%02X\r", sum);
-    return "$" + body + checksum;
+    return NavSatPayload({{0, 5, 41, 45, 270, true},
+                          {1, 120, 38, 30, 200, true},
+                          {6, 3, 33, 20, 90, true},
+                          {2, 11, 25, -91, 0, false},
+                          {0, 7, 0, 5, 359, false}});
 }
 
 void Frame(NMEA_Manager& store, uint8_t id, const std::string& payload) {
