@@ -32,7 +32,6 @@ constexpr int AltitudeDecimals = 1;
 constexpr int SpeedDecimals = 3;
 constexpr int CourseDecimals = 2;
 constexpr int TimeDecimals = 2;
-constexpr int DopDecimals = 2;
 constexpr int DigitsE1 = 1;
 constexpr int DigitsE5 = 5;
 constexpr double E4 = 10000.0;
