@@ -1,14 +1,14 @@
 #include "intake/UbxIntake.h"
 
-#include "intake/UbxNmeaFeed.h"
+#include "intake/UbxModel.h"
 
 namespace {
 
 constexpr uint8_t Nav = 0x01;
 constexpr uint8_t NavPvt = 0x07;
 
-// The decoded messages that tell the views beside their record; every other
-// decoded message refreshes them.
+// The decoded messages that write the receiver model beside their record;
+// every other decoded message refreshes the views.
 struct UbxFeed {
     uint8_t Class;
     uint8_t Id;
@@ -16,9 +16,9 @@ struct UbxFeed {
 };
 
 const UbxFeed Feeds[] = {
-    {Nav, 0x07, FeedPvtAsNmea},         // NAV-PVT
-    {Nav, 0x35, FeedSatellitesAsNmea},  // NAV-SAT
-    {Nav, 0x30, FeedSatellitesAsNmea},  // NAV-SVINFO
+    {Nav, 0x07, WritePvtToModel},         // NAV-PVT
+    {Nav, 0x35, WriteSatellitesToModel},  // NAV-SAT
+    {Nav, 0x30, WriteSatellitesToModel},  // NAV-SVINFO
 };
 
 bool FeedViews(const UbxDecodeResult& decoded, NMEA_Manager& store) {

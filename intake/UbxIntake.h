@@ -1,5 +1,5 @@
-// The intake of one framed UBX frame into the store: counted and decoded
-// into the store's UBX part, then told to the views (UbxNmeaFeed.h).
+// The intake of one framed UBX frame into the store: counted, decoded into
+// the store's UBX part, and written into the receiver model (UbxModel.h).
 #pragma once
 
 #include <cstddef>

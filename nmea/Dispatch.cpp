@@ -175,12 +175,3 @@ DispatchResult DispatchSentence(std::string_view sentence, NMEA_Manager& store, 
     result.Refresh = Handle(result.Type, talker, fields, store);
     return result;
 }
-
-bool HandleOwnSentence(std::string_view sentence, NMEA_Manager& store) {
-    Talker talker = Talker::None;
-    const uint8_t type = RecognizeSentenceType(sentence.substr(1, SentenceTypeTextLength), talker);
-    if (type == SentenceTypeNone) return false;
-    FieldList fields;
-    fields.Split(sentence);
-    return Handle(type, talker, fields, store);
-}

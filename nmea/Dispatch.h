@@ -29,12 +29,6 @@ std::string_view SentenceText(const char* buffer, uint32_t length);
 
 bool VerifyChecksum(std::string_view sentence);
 
-// A sentence the monitor made itself from a receiver's UBX records
-// (intake/UbxNmeaFeed.h), taken through its type's handler as a sound one:
-// not checked and not counted, as it never came over the link. True when
-// the views are to be refreshed.
-bool HandleOwnSentence(std::string_view sentence, NMEA_Manager& store);
-
 // A sentence without a '*' is taken unchecked while the link has delivered
 // no sentence with a sound checksum (store.ChecksumsSeen): some receivers
 // (time references among them) send none at all. It must still look like

@@ -220,12 +220,30 @@ bool SatelliteSky::ObserveGsv(Talker talker, const FieldList& f) {
     for (int k = 0; k < readCount; ++k) set->Building[set->BuildingCount++] = read[k];
     set->Pages = page;
     if (page != total) return false;
-    std::copy_n(set->Building.begin(), set->BuildingCount, set->Shown.begin());
-    set->ShownCount = set->BuildingCount;
-    set->Foreign = std::any_of(set->Shown.begin(), set->Shown.begin() + set->ShownCount,
-                               [](const SkySatellite& s) { return !GpsReceiverReports(s.System); });
-    set->Active = true;
-    set->Renewed = true;
+    Show(*set);
+    return true;
+}
+
+void SatelliteSky::Show(SignalSet& set) {
+    std::copy_n(set.Building.begin(), set.BuildingCount, set.Shown.begin());
+    set.ShownCount = set.BuildingCount;
+    set.Foreign = std::any_of(set.Shown.begin(), set.Shown.begin() + set.ShownCount,
+                              [](const SkySatellite& s) { return !GpsReceiverReports(s.System); });
+    set.Active = true;
+    set.Renewed = true;
+}
+
+bool SatelliteSky::ObserveSet(Talker talker, int32_t signal, int32_t total, int32_t inView,
+                              const SkySatellite* satellites, int count) {
+    SignalSet* set = FindSet(talker, signal);
+    if (!set) return false;
+    count = std::min(count, SkySetCapacity);
+    set->Total = total;
+    set->InView = inView;
+    set->Pages = total;
+    std::copy_n(satellites, count, set->Building.begin());
+    set->BuildingCount = count;
+    Show(*set);
     return true;
 }
 
@@ -242,20 +260,32 @@ SatelliteSky::UsedList* SatelliteSky::FindList(Constellation system) {
 
 void SatelliteSky::ObserveGsa(Talker talker, const FieldList& f) {
     int32_t fixType = 0;
+    const bool noFix = f.Int(GsaFixTypeField, fixType) && fixType == GsaNoFix;
+    int32_t numbers[FieldList::Capacity];
+    int count = 0;
+    const int slots = GsaPrnFieldCount(f);
+    for (int i = GsaFirstPrn; i < GsaFirstPrn + slots; ++i) {
+        int32_t prn = 0;
+        if (f.Int(i, prn) && prn > 0) numbers[count++] = prn;
+    }
+    ObserveUsed(talker, SystemOfGsa(f, talker), noFix, numbers, count);
+}
+
+void SatelliteSky::ObserveUsed(Talker talker, Constellation system, bool noFix,
+                               const int32_t* numbers, int count) {
     // Without a fix no satellite of any system is used, whichever system
-    // this GSA speaks for (a combined one that lists none speaks for none).
-    if (f.Int(GsaFixTypeField, fixType) && fixType == GsaNoFix)
+    // this report speaks for (a combined GSA that lists none speaks for none).
+    if (noFix)
         for (UsedList& l : Lists()) {
             if (l.Active) FUsedStamp = NextUsedStamp();
             l.Active = false;
         }
-    const Constellation system = SystemOfGsa(f, talker);
     if (system == Constellation::Unknown) return;
     UsedList* list = FindList(system);
     if (!list) return;
-    // The first GSA of a system in a cycle writes the list over in place;
-    // a later one of the same cycle adds the satellites not listed yet. The
-    // stamp moves when what the list shows changed.
+    // The first report of a system in a cycle writes the list over in
+    // place; a later one of the same cycle adds the satellites not listed
+    // yet. The stamp moves when what the list shows changed.
     const bool joins = list->Active && list->Renewed;
     bool changed = !list->Active;
     const int before = list->Count;
@@ -264,10 +294,8 @@ void SatelliteSky::ObserveGsa(Talker talker, const FieldList& f) {
     list->Source = joins ? list->Source : talker;
     list->System = system;
     if (!joins) list->Count = 0;
-    const int slots = GsaPrnFieldCount(f);
-    for (int i = GsaFirstPrn; i < GsaFirstPrn + slots && list->Count < SkyUsedCapacity; ++i) {
-        int32_t prn = 0;
-        if (!f.Int(i, prn) || prn <= 0) continue;
+    for (int i = 0; i < count && list->Count < SkyUsedCapacity; ++i) {
+        const int32_t prn = numbers[i];
         const UsedSatellite used{SatelliteConstellation(system, prn), static_cast<uint16_t>(prn)};
         const auto listed = list->Satellites.begin() + list->Count;
         if (joins && std::find_if(list->Satellites.begin(), listed, [&](const UsedSatellite& u) {

@@ -48,6 +48,16 @@ class SatelliteSky {
     // The UTC time field of a GGA, GLL, RMC or ZDA: a new time begins a cycle.
     void ObserveTime(std::string_view time);
 
+    // The value-taking forms the observers above end in, for a receiver
+    // that reports the sky in one piece (UBX NAV-SAT): a whole set of
+    // 'total' pages of a talker and signal, 'count' satellites of
+    // 'inView'; and the used satellites of one system ('noFix': none of
+    // any system is used), the numbers as NMEA gives them.
+    bool ObserveSet(Talker talker, int32_t signal, int32_t total, int32_t inView,
+                    const SkySatellite* satellites, int count);
+    void ObserveUsed(Talker talker, Constellation system, bool noFix, const int32_t* numbers,
+                     int count);
+
     // True while the GPS satellite table cannot show all of the sky: a system
     // other than the GP talker's is reported, or the GP talker reports more
     // than four pages in a set, or its satellites on more than one signal.
@@ -127,6 +137,7 @@ class SatelliteSky {
 
     static uint64_t NextUsedStamp();
     void EndCycle();
+    void Show(SignalSet& set);  // the set's pages all came
     SignalSet* FindSet(Talker talker, int32_t signal);
     SignalSet* Remember(SignalSet& set);  // the set FindSet looks at first next time
     UsedList* FindList(Constellation system);

@@ -5,7 +5,9 @@
 
 #include "nmea/FieldList.h"
 #include "nmea/Formatting.h"
+#include "nmea/ModelWriters.h"
 #include "nmea/NmeaManager.h"
+#include "nmea/RecordChange.h"
 #include "nmea/SentenceHandlers.h"
 
 namespace {
@@ -62,79 +64,30 @@ void FormatVtg(const NMEA_Manager& store, DataDisplay& display) {
 
 // --- Handlers --------------------------------------------------------------
 
-// A record whose texts leave out some its previous state wrote: GLL and RMC
-// clear the altitude text only while their status is not valid.
-template <class Record>
-bool WritesFewerTexts(const Record&, const Record&) {
-    return false;
-}
-bool WritesFewerTexts(const NMEA_GLL_Object& before, const NMEA_GLL_Object& after) {
-    return before.Status != StatusValid && after.Status == StatusValid;
-}
-bool WritesFewerTexts(const NMEA_RMC_Object& before, const NMEA_RMC_Object& after) {
-    return before.Message.Status != StatusValid && after.Message.Status == StatusValid;
-}
-
-// Formats the texts waiting with 'record' as it was before its last change.
-template <class Record>
-void FormatAsBefore(NMEA_Manager& store, Record& record, const Record& before) {
-    const Record after = record;
-    record = before;
-    store.Display();
-    record = after;
-}
-
-// Runs change(), which alters 'record' and is false for a sentence that
-// failed, and notes the texts of a sound one. While the texts of the
-// record's last sentence still wait, they are formatted first from the
-// record as it was when the new sentence leaves part of itself in a record
-// it failed in, or would not write every text the waiting one writes: the
-// texts then read as if each sentence had been formatted on arrival.
-template <class Record, class Change>
-void ChangeRecord(NMEA_Manager& store, uint8_t job, Record& record, Change&& change) {
-    if (!store.TextsPending(job)) {
-        if (change()) store.TextsChanged(job);
-        return;
-    }
-    const Record before = record;
-    if (!change()) {
-        FormatAsBefore(store, record, before);
-        return;
-    }
-    if (WritesFewerTexts(before, record)) FormatAsBefore(store, record, before);
-    store.TextsChanged(job);
-}
-
 // GGA, GLL, RMC and VTG: the sentence is decoded into a copy of the record
 // first, and a sentence refused for a field out of range ends there. The
 // record is filled when the talker speaks for it (SolutionTalkers.h) and its
-// texts noted when it was decoded; the views are refreshed either way.
-// after(sound) runs once the record was filled.
-template <uint8_t Type, class Record, class Parse, class After>
-bool FillRecord(NMEA_Manager& store, Talker talker, Record& record, SentenceSteps& steps,
-                Parse&& parse, After&& after) {
+// texts noted when it was decoded (RecordChange.h); the views are refreshed
+// either way. write(next, sound) fills it.
+template <class Record, class Parse, class Write>
+bool FillRecord(const Record& record, SentenceSteps& steps, Parse&& parse, Write&& write) {
     Record next = record;
     bool refused = false;
     const bool sound = parse(next, refused);
     if (refused) return false;
     steps.Accept();
-    if (!store.Talkers.FillsRecord(Type, talker, store.Sky.Cycle(), store.Sky.ReceiverMs()))
-        return false;
-    ChangeRecord(store, Type, record, [&] {
-        record = next;
-        return sound;
-    });
-    after(sound);
-    return true;
+    return write(next, sound);
 }
 
 template <uint8_t Type, class Record, class Parse>
 bool FillRecord(NMEA_Manager& store, Talker talker, Record& record, SentenceSteps& steps,
                 Parse&& parse) {
-    return FillRecord<Type>(store, talker, record, steps, parse, [](bool) {});
+    return FillRecord(record, steps, parse, [&](const Record& next, bool sound) {
+        return WriteRecord<Type>(store, talker, record, next, sound, [](bool) {});
+    });
 }
 
-// GGA fields of the position: latitude, N/S, longitude, E/W; altitude.
+// GGA fields of the position: time, latitude, N/S, longitude, E/W; altitude.
 constexpr int GgaLatitudeField = 2;
 constexpr int GgaAltitudeField = 9;
 constexpr int RmcLatitudeField = 3;
@@ -142,39 +95,19 @@ constexpr int RmcModeField = 12;
 constexpr int GgaAgeField = 13;
 constexpr int GgaStationField = 14;
 
-// Keeps the position fields; without an altitude field (RMC) the altitude
-// of the last GGA stays.
-void KeepPosition(NMEA_Manager& store, const FieldList& f, int latitude, int altitude) {
-    store.Position.SetTime(f.At(TimeFieldOfOthers));
-    store.Position.Set(f.At(latitude), f.At(latitude + 1), f.At(latitude + 2), f.At(latitude + 3));
-    if (altitude >= 0) store.Position.SetAltitude(f.At(altitude));
+PositionFields PositionOf(const FieldList& f, int latitude) {
+    return {f.At(TimeFieldOfOthers), f.At(latitude), f.At(latitude + 1), f.At(latitude + 2),
+            f.At(latitude + 3)};
 }
 
-constexpr uint8_t FixTypeNone = 1;
-constexpr uint8_t FixType2D = 2;
-constexpr uint8_t FixType3D = 3;
-
-// Sets the fix mode a GGA or RMC tells while no GSA tells it.
-void TellFixMode(NMEA_Manager& store, uint8_t type, uint8_t fixType) {
-    if (!store.Talkers.TellsFixMode(type, store.Sky.ReceiverMs())) return;
-    store.Talkers.SetFixType(fixType);
-    store.TextsChanged(TextsOfFixMode);
-}
-
-// A GGA with a fix and an altitude is a 3D fix, without an altitude a 2D one.
 bool HandleGga(NMEA_Manager& store, Talker talker, const FieldList& fields, SentenceSteps& steps) {
-    return FillRecord<SentenceTypeGGA>(
-        store, talker, store.Gga, steps,
+    return FillRecord(
+        store.Gga, steps,
         [&](NMEA_GGA_Object& next, bool& refused) { return ParseGGA(fields, next, refused); },
-        [&](bool sound) {
-            if (!sound) return;
-            KeepPosition(store, fields, GgaLatitudeField, GgaAltitudeField);
-            const uint8_t fixType = store.Gga.Message.Spc.FixQuality == 0 ? FixTypeNone
-                                    : fields.Empty(GgaAltitudeField)      ? FixType2D
-                                                                          : FixType3D;
-            TellFixMode(store, SentenceTypeGGA, fixType);
-            store.Rtk.FromGga(store.Gga.Message.Spc.FixQuality, !fields.Empty(GgaAltitudeField),
-                              fields.At(GgaAgeField), fields.At(GgaStationField));
+        [&](const NMEA_GGA_Object& next, bool sound) {
+            const GgaFields gga{PositionOf(fields, GgaLatitudeField), fields.At(GgaAltitudeField),
+                                fields.At(GgaAgeField), fields.At(GgaStationField)};
+            return WriteGga(store, talker, next, sound, gga);
         });
 }
 
@@ -184,19 +117,13 @@ bool HandleGll(NMEA_Manager& store, Talker talker, const FieldList& fields, Sent
         [&](NMEA_GLL_Object& next, bool& refused) { return ParseGLL(fields, next, refused); });
 }
 
-// RMC tells a 2D fix unless its status is V or its mode indicator N.
 bool HandleRmc(NMEA_Manager& store, Talker talker, const FieldList& fields, SentenceSteps& steps) {
-    return FillRecord<SentenceTypeRMC>(
-        store, talker, store.Rmc, steps,
+    return FillRecord(
+        store.Rmc, steps,
         [&](NMEA_RMC_Object& next, bool& refused) { return ParseRMC(fields, next, refused); },
-        [&](bool sound) {
-            if (!sound) return;
-            KeepPosition(store, fields, RmcLatitudeField, -1);
-            const std::string_view mode = fields.At(RmcModeField);
-            const bool fixed =
-                store.Rmc.Message.Status == StatusValid && (mode.empty() || mode[0] != 'N');
-            TellFixMode(store, SentenceTypeRMC, fixed ? FixType2D : FixTypeNone);
-            store.Rtk.FromModes(fixed ? (mode.empty() ? std::string_view("A") : mode) : "N");
+        [&](const NMEA_RMC_Object& next, bool sound) {
+            return WriteRmc(store, talker, next, sound, PositionOf(fields, RmcLatitudeField),
+                            fields.At(RmcModeField));
         });
 }
 
@@ -206,60 +133,20 @@ bool HandleVtg(NMEA_Manager& store, Talker talker, const FieldList& fields, Sent
         [&](NMEA_VTG_Object& next, bool& refused) { return ParseVTG(fields, next, refused); });
 }
 
-// The GPS numbers of 'added' not in 'slots' join them, in the free slots.
-void JoinUsedSlots(uint8_t (&slots)[UsedPrnSlots], const uint8_t (&added)[UsedPrnSlots]) {
-    for (uint8_t prn : added) {
-        if (prn == 0 || std::find(std::begin(slots), std::end(slots), prn) != std::end(slots))
-            continue;
-        uint8_t* const free = std::find(std::begin(slots), std::end(slots), 0);
-        if (free != std::end(slots)) *free = prn;
-    }
-}
-
-// A GSA fills the record when it speaks for GPS (GP: as a GPS receiver's,
-// SBAS included; GN: the GPS satellites of its list, joined to those of the
-// cycle's earlier GN GSAs) and leaves the used slots alone when it speaks
-// for another system. A single-system or marine talker's GSA fills the fix
-// mode and DOPs only while no GP or GN GSA does (SolutionTalkers.h); the
-// satellite table has its satellites, and the used texts of all systems are
-// formatted again. The GSA is decoded into a copy first: a GSA refused for
-// a field out of range changes nothing, not even the clearing of the GPS
-// slots by the first GN GSA of a cycle.
+// The GSA is decoded into a copy first: a GSA refused for a field out of
+// range changes nothing, not even the clearing of the GPS slots by the
+// first GN GSA of a cycle. The satellite table notes its used satellites
+// as the sentence is accepted (ObserveGsa).
 bool HandleGsa(NMEA_Manager& store, Talker talker, const FieldList& fields, SentenceSteps& steps) {
-    const uint32_t cycle = store.Sky.Cycle();
-    const bool combined = talker == Talker::GN;
-    const bool clears = combined && store.Talkers.FirstCombinedGsa(cycle);
-    const Constellation system = combined ? GsaSystem(talker, fields) : Constellation::Unknown;
-    const UsedSlots slots = talker == Talker::GP               ? UsedSlots::GpsAndSbas
-                            : !combined                        ? UsedSlots::Keep
-                            : system == Constellation::Gps     ? UsedSlots::GpsOnly
-                            : system == Constellation::Unknown ? UsedSlots::KeepUnlessNoFix
-                                                               : UsedSlots::Keep;
-    NMEA_GSA_Object next = store.Gsa;
-    if (clears) std::fill(std::begin(next.Message.UsedPrn), std::end(next.Message.UsedPrn), 0);
-    const NMEA_GSA_Object base = next;
+    const Constellation system =
+        talker == Talker::GN ? GsaSystem(talker, fields) : Constellation::Unknown;
+    const NMEA_GSA_Object base = GsaBase(store, talker);
+    NMEA_GSA_Object next = base;
     bool refused = false;
-    const bool sound = ParseGSA(fields, next, slots, refused);
+    const bool sound = ParseGSA(fields, next, GsaSlotsOf(talker, system), refused);
     if (refused) return false;
     steps.Accept();
-    if (combined) store.Talkers.CombinedGsaTaken(cycle);
-    if (slots == UsedSlots::GpsOnly && system == Constellation::Gps) {
-        uint8_t joined[UsedPrnSlots];
-        std::copy(std::begin(base.Message.UsedPrn), std::end(base.Message.UsedPrn), joined);
-        JoinUsedSlots(joined, next.Message.UsedPrn);
-        std::copy(std::begin(joined), std::end(joined), next.Message.UsedPrn);
-    }
-    if (!store.Talkers.GsaFillsFix(talker, store.Sky.ReceiverMs())) {
-        if (store.Sky.Extended()) store.SkyTextsChanged(TextsOfAllSystemsUsed);
-        return true;
-    }
-    ChangeRecord(store, SentenceTypeGSA, store.Gsa, [&] {
-        store.Gsa = next;
-        if (!sound) return false;
-        store.SkyTextsChanged(SentenceTypeGSA);
-        return true;
-    });
-    return true;
+    return WriteGsa(store, talker, system, base, next, sound);
 }
 
 // Only the extended table holds the other systems' satellites: a GPS page

@@ -257,7 +257,7 @@ struct UbxState {
     bool VersionKnown = false;
     UbxHealthRecords Health;  // MON-RF, MON-HW/HW2, MON-SPAN, SEC-SIG
 
-    // Whether UBX feeds the views (UbxNmeaFeed.h) is decided per kind as
+    // Whether UBX writes the model (intake/UbxModel.h) is decided per kind as
     // each frame arrives: the receiver's own sound position sentences (GGA,
     // RMC) counted at the NAV-PVT before, and its own GSV at the satellite
     // frame before, tell whether it sends that kind of NMEA too.

@@ -10,6 +10,7 @@
 #include "intake/UbxIntake.h"
 #include "nmea/Dispatch.h"
 #include "tests/framing/UbxBytes.h"
+#include "tests/intake/NavSatPayload.h"
 #include "ubx/UbxDecoders.h"
 
 namespace {
@@ -126,24 +127,8 @@ std::string PvtPayload(int32_t lat, int32_t lon, uint8_t second) {
 
 // GPS 5 used, GLONASS 3 (as 67) used, Galileo 11 tracked without position.
 std::string SatPayload() {
-    std::string payload(8, '\0');
-    payload[5] = 3;
-    const auto add = [&](uint8_t gnss, uint8_t sv, uint8_t cno, int8_t elev, int16_t azim,
-                         bool used) {
-        std::string block(12, '\0');
-        block[0] = static_cast<char>(gnss);
-        block[1] = static_cast<char>(sv);
-        block[2] = static_cast<char>(cno);
-        block[3] = static_cast<char>(elev);
-        block[4] = static_cast<char>(azim & 0xFF);
-        block[5] = static_cast<char>(azim >> 8);
-        block[8] = static_cast<char>(used ? 0x0F : 0x03);
-        payload += block;
-    };
-    add(0, 5, 41, 45, 270, true);
-    add(6, 3, 33, 20, 90, true);
-    add(2, 11, 25, -91, 0, false);
-    return payload;
+    return NavSatPayload(
+        {{0, 5, 41, 45, 270, true}, {6, 3, 33, 20, 90, true}, {2, 11, 25, -91, 0, false}});
 }
 
 int InView(const NMEA_Manager& store, Constellation system) {
