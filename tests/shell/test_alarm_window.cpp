@@ -55,6 +55,10 @@ const Attack Attacks[] = {
     {"SpoofedNmea", SimProtocol::Nmea, false, 0, "position-jump", "position-jump"},
 };
 
+void PrintTo(const Attack& a, std::ostream* out) {
+    *out << a.Name;
+}
+
 SimOptions Attacked(const Attack& a) {
     SimOptions o = FastOptions();
     o.TimeScale = 8;  // eight epochs a wall-clock second
