@@ -53,6 +53,20 @@ constexpr char AllSystems[] = "All systems";
 constexpr double MaxLatitude = 90, MaxLongitude = 180;
 constexpr double MaxAltitude = 100000;  // metres: far above any receiver this evaluates
 
+// The exports of the export row: the format ExportRecording takes, its
+// button and the suffix and filter of the file it writes.
+struct ExportEntry {
+    const char* Format;
+    const char* Button;
+    const char* Suffix;
+    const char* Title;  // of the file chooser
+};
+constexpr ExportEntry ExportEntries[] = {
+    {"csv", "Export CSV...", "csv", "Export the recording"},
+    {"gpx", "Export GPX...", "gpx", "Export the recording"},
+    {"kml", "Export KML...", "kml", "Export the recording"},
+    {"alarms", "Export alarms (CSV)...", "csv", "Export the alarms"}};
+
 // A table cell that sorts by number.
 QTableWidgetItem* NumberItem(int value) {
     auto* item = new QTableWidgetItem;
@@ -218,9 +232,10 @@ QWidget* TEvaluationWindow::BuildExportRow() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(recordingLabel, 1);
     layout->addWidget(keepSpin);
-    for (const char* format : {"csv", "gpx", "kml"}) {
-        auto* button = new QPushButton(QString("Export %1...").arg(QString(format).toUpper()), row);
-        connect(button, &QPushButton::clicked, this, [this, format] { ExportWithDialog(format); });
+    for (const ExportEntry& entry : ExportEntries) {
+        auto* button = new QPushButton(entry.Button, row);
+        connect(button, &QPushButton::clicked, this,
+                [this, &entry] { ExportWithDialog(entry.Format, entry.Suffix, entry.Title); });
         layout->addWidget(button);
     }
     return row;
@@ -231,6 +246,7 @@ QWidget* TEvaluationWindow::BuildExportRow() {
 void TEvaluationWindow::FitToScreen() {
     const QScreen* where = screen();
     if (!where) return;
+    layout()->activate();  // the size the rows need, before it is measured
     const QRect area = where->availableGeometry();
     const QRect outer = frameGeometry(), inner = geometry();
     const int frameWidth = outer.width() - inner.width();
@@ -518,11 +534,10 @@ void TEvaluationWindow::SetSaveChooser(SaveChooser chooser) {
     FChooseFile = std::move(chooser);
 }
 
-void TEvaluationWindow::ExportWithDialog(const QString& format) {
-    const QString file =
-        WithSuffix(FChooseFile("Export the recording",
-                               QString("%1 files (*.%2)").arg(format.toUpper(), format)),
-                   format);
+void TEvaluationWindow::ExportWithDialog(const QString& format, const QString& suffix,
+                                         const QString& title) {
+    const QString file = WithSuffix(
+        FChooseFile(title, QString("%1 files (*.%2)").arg(suffix.toUpper(), suffix)), suffix);
     if (file.isEmpty()) return;
     if (!ExportRecording(file, format)) ShowMessage("Cannot write " + file.toStdString(), "Export");
 }

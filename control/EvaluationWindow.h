@@ -1,8 +1,9 @@
 // The receiver-evaluation window: time-to-fix campaigns, the accuracy of a
 // static position, the signal history, the satellites as a sortable table,
-// and the export of the recording as CSV, GPX or KML. It reads the store and
-// the recording under the store lock, a slice at a time, so the reader never
-// waits long; it refreshes once a second while shown.
+// and the export of the recording as CSV, GPX or KML and of its alarms as
+// CSV. It reads the store and the recording under the store lock, a slice at
+// a time, so the reader never waits long; it refreshes once a second while
+// shown.
 #pragma once
 
 #include <QWidget>
@@ -102,7 +103,9 @@ class TEvaluationWindow : public QWidget {
     void VisitFrom(uint64_t first, const EpochVisitor& visit, uint64_t last = UINT64_MAX);
     // The reference typed, telling below it why one is refused.
     std::optional<ReferencePosition> Reference();
-    void ExportWithDialog(const QString& format);
+    // Asks for a file and writes the recording to it in 'format'; a name
+    // typed without a suffix gets 'suffix'.
+    void ExportWithDialog(const QString& format, const QString& suffix, const QString& title);
     void FitToScreen();
     std::vector<WatchEvent> Alarms() const;
 

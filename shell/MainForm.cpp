@@ -233,13 +233,15 @@ void TMainForm::BuildWidgets() {
     PlacePanels(LayoutForSize(size()));
     BuildEvaluationEntries();
     // Each alarm of the interference watch: a line in the console and a sign in the status bar.
-    new TAlarmReporter(
+    auto* alarms = new TAlarmReporter(
         FMonitor.NmeaManager, *FRecording,
         [this](const std::string& line) {
             if (FConsole) FConsole->AppendSentence("*** " + line);
-            if (FLumarokStatus) FLumarokStatus->ShowNote("\u26A0 " + line);
         },
         this);
+    alarms->SetNoteReport([this](const std::string& note) {
+        if (FLumarokStatus) FLumarokStatus->ShowNote("\u26A0 " + note);
+    });
     WatchFreshness();
 }
 

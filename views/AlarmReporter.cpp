@@ -16,16 +16,23 @@ TAlarmReporter::TAlarmReporter(NMEA_Manager& store, EpochRecorder& recording, Re
 }
 
 int TAlarmReporter::Poll() {
-    std::vector<std::string> lines;
+    std::vector<std::string> lines, kinds;
     {
         std::lock_guard<std::mutex> hold(FStore.Lock());
         const std::vector<WatchEvent>& events = FRecording.Watch().Events();
         if (events.size() < FReported) FReported = 0;  // the recording was cleared
-        for (size_t i = FReported; i < events.size(); ++i)
-            lines.push_back(std::string("ALARM ") + AlarmKindName(events[i].Kind) + ": " +
-                            events[i].Text);
+        for (size_t i = FReported; i < events.size(); ++i) {
+            kinds.push_back(AlarmKindName(events[i].Kind));
+            lines.push_back("ALARM " + kinds.back() + ": " + events[i].Text);
+        }
         FReported = events.size();
     }
     for (const std::string& line : lines) FReport(line);
+    if (FNote && !lines.empty()) {
+        std::string note = lines.front();
+        for (size_t i = 1; i < kinds.size(); ++i)
+            note += (i == 1 ? " (also " : ", ") + kinds[i] + (i + 1 == kinds.size() ? ")" : "");
+        FNote(note);
+    }
     return static_cast<int>(lines.size());
 }

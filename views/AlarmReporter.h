@@ -1,7 +1,11 @@
 // Tells each new alarm of the interference watch once, on the user-interface
 // thread: it looks at the recording's alarms a few times a second (under the
 // store's lock) and hands each new one to 'report' as one line, e.g.
-// "ALARM jamming: jamming indicator 194 (threshold 100)".
+// "ALARM jamming: jamming indicator 194 (threshold 100)". A status bar,
+// which shows one note, gets the alarms of one look as one note instead: the
+// first of them, and the kinds of the others after it. The watch's rules run
+// from the receiver's own reports to the signs read from its output, so the
+// first is the strongest ("ALARM spoofing: ... (also position-jump)").
 #pragma once
 
 #include <QObject>
@@ -21,6 +25,8 @@ class TAlarmReporter : public QObject {
     TAlarmReporter(NMEA_Manager& store, EpochRecorder& recording, Report report,
                    QObject* parent = nullptr);
 
+    void SetNoteReport(Report note) { FNote = std::move(note); }
+
     // Reports the alarms raised since the last look; how many.
     int Poll();
 
@@ -28,6 +34,7 @@ class TAlarmReporter : public QObject {
     NMEA_Manager& FStore;
     EpochRecorder& FRecording;
     Report FReport;
+    Report FNote;
     size_t FReported = 0;
     QTimer* FTimer = nullptr;
 };

@@ -102,6 +102,7 @@ TEST_F(EvaluationWindow, ExportsAreSavedUnderTheirFormatsSuffix) {
                  {"route", "route.gpx", "Export GPX..."},
                  {"path", "path.kml", "Export KML..."},
                  {"mine.txt", "mine.txt", "Export CSV..."},
+                 {"alarms", "alarms.csv", "Export alarms (CSV)..."},
                  {"runs", "runs.csv", "campaign"}};
     TCampaignPanel& campaign = *Window.campaign;
     campaign.runsSpin->setValue(1);

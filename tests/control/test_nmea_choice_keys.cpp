@@ -15,9 +15,9 @@
 #include "control/FormNmeaChoiceUb.h"
 #include "link/Connection.h"
 #include "link/ThreadNMEAFetch.h"
-#include "serial/PortTable.h"
 #include "serial/YComPort.h"
 #include "shell/QtUiDispatcher.h"
+#include "tests/tools/sim/SimOnPort.h"
 #include "tests/tools/sim/SimTestSupport.h"
 #include "ubx/UbxKeyCodec.h"
 
@@ -34,13 +34,7 @@ class NmeaChoiceKeysTest : public ControlFixture {
   protected:
     void SetUp() override {
         ControlFixture::SetUp();
-        std::string error;
-        ASSERT_TRUE(Sim.Open(error)) << error;
-        const int32_t number = PortTable::NumberForPath(Sim.SlavePath());
-        ASSERT_TRUE(Port.OpenPort(number, 115200));
-        ASSERT_TRUE(Sim.Start(error)) << error;
-        GpsConfig->PortNumber = number;
-        GpsConfig->SetPortOpen(true);
+        ASSERT_TRUE(ConnectSim(Sim, Port, *GpsConfig));
         Link = std::make_unique<Connection>(*GpsConfig, &Port);
         // The reader's hand-offs reach the window on this thread, as in the monitor.
         YThread::SetMainDispatcher(&Dispatcher);
@@ -61,8 +55,7 @@ class NmeaChoiceKeysTest : public ControlFixture {
         Reader->Terminate();
         Reader->WaitFor();
         Link.reset();
-        Port.ClosePort();
-        Sim.Stop();
+        DisconnectSim(Sim, Port, *GpsConfig);
         QCoreApplication::processEvents();  // hand-offs still queued
         YThread::SetMainDispatcher(nullptr);
         ControlFixture::TearDown();

@@ -10,11 +10,11 @@
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameRestartButton.h"
+#include "intake/UbxIntake.h"
 #include "link/Connection.h"
 #include "link/ThreadNMEAFetch.h"
-#include "intake/UbxIntake.h"
-#include "serial/PortTable.h"
 #include "serial/YComPort.h"
+#include "tests/tools/sim/SimOnPort.h"
 #include "tests/tools/sim/SimTestSupport.h"
 #include "tools/sim/UbxFrame.h"
 
@@ -25,18 +25,11 @@ class ReceiverSimTest : public ControlFixture {
   protected:
     void SetUp() override {
         ControlFixture::SetUp();
-        std::string error;
-        ASSERT_TRUE(Sim.Open(error)) << error;
-        const int32_t number = PortTable::NumberForPath(Sim.SlavePath());
-        ASSERT_TRUE(Port.OpenPort(number, 115200));
-        ASSERT_TRUE(Sim.Start(error)) << error;
-        GpsConfig->PortNumber = number;
-        GpsConfig->SetPortOpen(true);
+        ASSERT_TRUE(ConnectSim(Sim, Port, *GpsConfig));
     }
     void TearDown() override {
         EXPECT_TRUE(Link->WaitSendersIdle(10s));
-        Port.ClosePort();
-        Sim.Stop();
+        DisconnectSim(Sim, Port, *GpsConfig);
         ControlFixture::TearDown();
     }
     int Restarts(StartKind kind) const { return Sim.Status().Restarts[static_cast<int>(kind)]; }

@@ -15,11 +15,11 @@
 #include "link/GpsConfig.h"
 #include "link/Monitor.h"
 #include "link/ThreadNMEAFetch.h"
-#include "serial/PortTable.h"
 #include "serial/UbxText.h"
 #include "serial/YComPort.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
+#include "tests/tools/sim/SimOnPort.h"
 #include "tests/tools/sim/SimTestSupport.h"
 #include "tests/views/ViewTestSupport.h"
 #include "thread/YThread.h"
@@ -54,15 +54,8 @@ class SimWindowTest : public testing::Test {
   protected:
     void SetUp() override {
         YThread::SetMainDispatcher(&dispatcher);
-        std::string error;
-        ASSERT_TRUE(sim.Open(error)) << error;
-        const int32_t number = PortTable::NumberForPath(sim.SlavePath());
-        ASSERT_TRUE(ComPort->OpenPort(static_cast<uint32_t>(number), 115200));
-        ASSERT_TRUE(sim.Start(error)) << error;
-        GpsConfig->PortNumber = number;
-        GpsConfig->BaudRate = 115200;
         GpsConfig->DisplayPaused = false;
-        GpsConfig->SetPortOpen(true);
+        ASSERT_TRUE(ConnectSim(sim, *ComPort, *GpsConfig));
         reader = window.MakeNmeaFetch(false);
         reader->Start();
         reader->Resume();
@@ -75,9 +68,7 @@ class SimWindowTest : public testing::Test {
             delete reader;
         }
         EXPECT_TRUE(window.Link().WaitSendersIdle(std::chrono::seconds(10)));
-        GpsConfig->SetPortOpen(false);
-        ComPort->ClosePort();
-        sim.Stop();
+        DisconnectSim(sim, *ComPort, *GpsConfig);
         YThread::SetMainDispatcher(nullptr);
     }
     int ConsoleLinesWith(const QString& text) const {

@@ -85,6 +85,8 @@ TEST(HealthView, AJammedReceiverShowsItsBlocksSpectrumAndAlarms) {
     THealthView jammedView(jammed, jammedRecording);
     TAlarmReporter jammedReporter(jammed, jammedRecording,
                                   [&](const std::string& line) { reported.push_back(line); });
+    std::vector<std::string> notes;
+    jammedReporter.SetNoteReport([&](const std::string& note) { notes.push_back(note); });
     Feed(jammed, 10, 14);
     jammedView.Refresh();
     ASSERT_EQ(jammedView.eventTable->rowCount(), 2);
@@ -99,6 +101,9 @@ TEST(HealthView, AJammedReceiverShowsItsBlocksSpectrumAndAlarms) {
     EXPECT_EQ(jammedReporter.Poll(), 0);  // each alarm once
     ASSERT_EQ(reported.size(), 2u);
     EXPECT_EQ(reported[0].rfind("ALARM jamming: jamming indicator ", 0), 0u) << reported[0];
+    // One note for the status bar: the first alarm, the other named after it.
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0], reported[0] + " (also cno-drop)");
 
     // The rows stay, and grow only by new alarms.
     jammedView.Refresh();
