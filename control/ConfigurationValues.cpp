@@ -86,6 +86,9 @@ bool ParseShownValue(uint32_t id, std::string_view typed, uint64_t& raw) {
 
 std::string WindowGroupOf(uint32_t id) {
     const KeyInfo* key = FindKey(id);
+    // A key the table lacks belongs where the table's keys of its group number are.
+    for (const KeyInfo& k : KeyTable())
+        if (!key && (k.Id & GroupMask) == (id & GroupMask)) key = &k;
     if (!key) {
         char text[8];
         std::snprintf(text, sizeof text, "0x%02X", (id & GroupMask) >> 16);
@@ -98,6 +101,11 @@ std::string WindowGroupOf(uint32_t id) {
             group.erase(at);
     }
     return group;
+}
+
+bool IsBitKey(uint32_t id) {
+    const KeyInfo* key = FindKey(id);
+    return (key ? key->Type : TypeOfSize(id)) == KeyType::L;
 }
 
 std::vector<std::string> WindowGroups() {

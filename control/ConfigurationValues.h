@@ -16,9 +16,12 @@ std::string ShownValue(uint32_t id, uint64_t raw);
 // enumeration's number (its name may follow), on/off for a bit, or the
 // value as a save file writes it. False when it is no value of the key.
 bool ParseShownValue(uint32_t id, std::string_view text, uint64_t& raw);
-// "UART1" for CFG-UART1OUTPROT-NMEA, "MSGOUT" for a MSGOUT key; the id's
-// group number as text for a key the table lacks.
+// "UART1" for CFG-UART1OUTPROT-NMEA, "MSGOUT" for a MSGOUT key; for a key
+// the table lacks, the group of the table's keys with its group number, or
+// that number as text ("0x99").
 std::string WindowGroupOf(uint32_t id);
+// Whether the key is one bit (shown as a box to tick).
+bool IsBitKey(uint32_t id);
 // The window's groups in table order, each once.
 std::vector<std::string> WindowGroups();
 // The VALGET wildcards that read every key of a window group.

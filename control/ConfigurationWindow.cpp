@@ -189,6 +189,7 @@ void TConfigurationWindow::FillRow(int row, uint32_t id, const KeyRow& key) {
     } else if (known) {
         cell->setText(QString::fromStdString(ShownValue(id, value)));
     }
+    if (!bit) cell->setFlags(cell->flags() & ~Qt::ItemIsUserCheckable);
     const QString unit = info ? info->Unit : "";
     const QString shownDefault =
         key.HasDefault ? QString::fromStdString(ShownValue(id, key.Default)) : QString();
@@ -211,8 +212,7 @@ void TConfigurationWindow::CellChanged(QTableWidgetItem* item) {
     const auto id = tblKeys->item(item->row(), ColKey)->data(Qt::UserRole).toUInt();
     KeyRow& key = FKeys[id];
     uint64_t raw = 0;
-    const bool checkable = item->flags() & Qt::ItemIsUserCheckable;
-    if (checkable) {
+    if (IsBitKey(id)) {
         raw = item->checkState() == Qt::Checked ? 1 : 0;
     } else if (!ParseShownValue(id, item->text().toStdString(), raw)) {
         lblStatus->setText(QString("\"%1\" is no value of %2.")
