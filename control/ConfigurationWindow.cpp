@@ -337,8 +337,11 @@ void TConfigurationWindow::KeysAnswered(const UbxKeyValuesRecord& answer) {
 
 void TConfigurationWindow::UbxAnswered(const UbxAckRecord& answer) {
     if (answer.Class != ClassAckOf || FStep == Step::Idle || answer.Id != FAwaited) return;
-    Log(QString("%1 %2").arg(MessageName(answer.Id),
-                             answer.Acknowledged ? "acknowledged (ACK-ACK)" : "refused (ACK-NAK)"));
+    const QString layers =
+        answer.Id == UbxIdValGet ? QString(LayerName(FReadLayer)) : LayerList(FWrittenLayers);
+    Log(QString("%1 (%2) %3")
+            .arg(MessageName(answer.Id), layers,
+                 answer.Acknowledged ? "acknowledged (ACK-ACK)" : "refused (ACK-NAK)"));
     Answered(answer.Acknowledged, answer.Id);
 }
 
