@@ -139,6 +139,17 @@ TEST_F(ConfigurationWindowTest, ReadsAppliesComparesSavesLoadsAndDeletesKeys) {
     EXPECT_NE(LogText().find("CFG-VALGET (ram) acknowledged"), std::string::npos) << LogText();
     EXPECT_EQ(Window->RowOf(KeyUart1Baud), -1) << "another group's key";
 
+    // MSGOUT fills more than one answer: every page is read.
+    Choose(Window->cmbGroup, "MSGOUT");
+    Run([&] { Window->btnRead->click(); });
+    int outputs = 0;
+    for (const KeyInfo& k : KeyTable())
+        if (WindowGroupOf(k.Id) == "MSGOUT") {
+            ++outputs;
+            EXPECT_NE(Value(k.Id), ~0ull) << k.Name;
+        }
+    EXPECT_GT(outputs, 64);
+
     // NAVSPG from RAM holds a key the table lacks: shown by its id.
     Choose(Window->cmbGroup, "NAVSPG");
     Run([&] { Window->btnRead->click(); });
