@@ -195,8 +195,9 @@ bool YComPort::ChangeRate(uint32_t baud) {
         FLastError = error;
         FExclusive = false;
     }
+    // What the reader already holds is left to the framer, as any line noise:
+    // dropping it here would drop what the reader takes in next instead.
     FGateChanged.notify_all();
-    if (changed) FPurgeGeneration.fetch_add(1, std::memory_order_acq_rel);  // read at the old rate
     return changed;
 }
 

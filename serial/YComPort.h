@@ -62,7 +62,7 @@ class YComPort {
                   int32_t stopBits = 1);
     bool ClosePort();
     // Sets the open serial port to another rate (the receiver was told to
-    // change its own); what arrived at the old rate is dropped. False for a
+    // change its own); what has not been read yet is dropped. False for a
     // link, a closed port or a rate the port cannot run at.
     bool ChangeRate(uint32_t baud);
     void PurgePort(uint8_t selector);
