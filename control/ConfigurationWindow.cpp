@@ -28,7 +28,6 @@ using namespace ubxcfg;
 namespace {
 constexpr char Title[] = "Receiver configuration (keys)";
 constexpr char Caption[] = "Receiver configuration";
-constexpr uint8_t ClassAckOf = UbxClassCfgKeys;
 constexpr int WindowWidth = 860;
 constexpr int WindowHeight = 620;
 constexpr int LogLines = 200;
@@ -336,7 +335,7 @@ void TConfigurationWindow::KeysAnswered(const UbxKeyValuesRecord& answer) {
 }
 
 void TConfigurationWindow::UbxAnswered(const UbxAckRecord& answer) {
-    if (answer.Class != ClassAckOf || FStep == Step::Idle || answer.Id != FAwaited) return;
+    if (answer.Class != UbxClassCfgKeys || FStep == Step::Idle || answer.Id != FAwaited) return;
     const QString layers =
         answer.Id == UbxIdValGet ? QString(LayerName(FReadLayer)) : LayerList(FWrittenLayers);
     Log(QString("%1 (%2) %3")
@@ -461,11 +460,10 @@ void TConfigurationWindow::DeleteSelected() {
     if (!SendAll(UbxIdValDel, EncodeValDel(keys, layers))) Finish("No receiver connected.");
 }
 
-QString TConfigurationWindow::AskFile(bool save) const {
+QString TConfigurationWindow::AskFile(bool save) {
     if (FChooseFile) return FChooseFile(save);
-    auto* self = const_cast<TConfigurationWindow*>(this);
-    return save ? QFileDialog::getSaveFileName(self, "Save keys", QString(), FileFilter)
-                : QFileDialog::getOpenFileName(self, "Load keys", QString(), FileFilter);
+    return save ? QFileDialog::getSaveFileName(this, "Save keys", QString(), FileFilter)
+                : QFileDialog::getOpenFileName(this, "Load keys", QString(), FileFilter);
 }
 
 // The keys read (or edited) as shown in the table, one KEY = VALUE a line.

@@ -121,7 +121,7 @@ class TConfigurationWindow : public QWidget {
     uint8_t TickedLayers() const;
     std::vector<ubxcfg::KeyValue> Edits() const;
     std::vector<uint32_t> ChosenWildcards() const;
-    QString AskFile(bool save) const;
+    QString AskFile(bool save);
     bool Agree(const QString& text) const;
     void TakeWrittenValues();
 
