@@ -255,6 +255,15 @@ bool Connection::Submit(std::vector<Command> commands) {
     return FSender->Submit(std::move(commands));
 }
 
+bool Connection::FollowRate(int32_t baud) {
+    if (!FConfig.IsPortOpen() || baud <= 0 || !FPort->ChangeRate(static_cast<uint32_t>(baud)))
+        return false;
+    FConfig.BaudRate = baud;
+    if (FShown.Known) FShown.Rate = baud;
+    if (FObserver) FObserver->RefreshStatus();
+    return true;
+}
+
 bool Connection::CanSend() const {
     return FConfig.IsPortOpen();
 }

@@ -123,6 +123,10 @@ class Connection {
     bool Poll(std::vector<std::string> lines);
     // Queues command values as they are (raw bytes, say, each one write).
     bool Submit(std::vector<Command> commands);
+    // Follows the receiver to a new line rate it has acknowledged: the open
+    // serial port is set to `baud` and the reader goes on at it. False for a
+    // link or a closed port, or a rate the port cannot run at.
+    bool FollowRate(int32_t baud);
     // Waits until the sender has written everything queued.
     bool WaitSendersIdle(std::chrono::milliseconds limit) const;
     int RunningReaders() const { return FReaders.Running(); }

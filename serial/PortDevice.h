@@ -37,6 +37,9 @@ int Read(Handle handle, uint8_t* data, size_t size, unsigned waitMs);
 int Write(Handle handle, const uint8_t* data, size_t size, unsigned waitMs);
 // Waits at most `waitMs` until the written bytes have left the port.
 bool Drain(Handle handle, unsigned waitMs);
+// Sets an open port to `baud`: what was written goes out at the old rate
+// first, and what arrived at the old rate is dropped. False with the reason.
+bool SetRate(Handle handle, uint32_t baud, std::string& error);
 // True for the rates the port can be set to.
 bool IsSupportedBaudRate(uint32_t baud);
 

@@ -87,6 +87,22 @@ bool IsSupportedBaudRate(uint32_t baud) {
     return SpeedFor(baud, speed);
 }
 
+bool SetRate(Handle fd, uint32_t baud, std::string& error) {
+    speed_t speed;
+    termios tio{};
+    if (!SpeedFor(baud, speed)) {
+        error = "unsupported baud rate " + std::to_string(baud);
+        return false;
+    }
+    if (tcgetattr(fd, &tio) != 0 || cfsetispeed(&tio, speed) != 0 ||
+        cfsetospeed(&tio, speed) != 0 || tcsetattr(fd, TCSADRAIN, &tio) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    tcflush(fd, TCIFLUSH);
+    return true;
+}
+
 Handle Open(uint32_t number, uint32_t baud, uint16_t, uint16_t, std::string& error) {
     const std::string path = PortTable::PathForNumber(static_cast<int32_t>(number));
     if (path.empty()) {

@@ -49,6 +49,21 @@ bool IsSupportedBaudRate(uint32_t baud) {
     return baud > 0 && baud <= MaxBaud;
 }
 
+bool SetRate(Handle handle, uint32_t baud, std::string& error) {
+    DCB dcb;
+    ZeroMemory(&dcb, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    const std::string mode = std::to_string(baud) + FramingSuffix;
+    if (!IsSupportedBaudRate(baud) || !GetCommState(handle, &dcb) ||
+        !BuildCommDCBA(mode.c_str(), &dcb) || !SetCommState(handle, &dcb)) {
+        error = "cannot set the rate to " + std::to_string(baud) + " (error " +
+                std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    PurgeComm(handle, PURGE_RXABORT | PURGE_RXCLEAR);
+    return true;
+}
+
 Handle Open(uint32_t number, uint32_t baud, uint16_t inQueue, uint16_t outQueue,
             std::string& error) {
     const std::string name = PortNamePrefix + std::to_string(number);

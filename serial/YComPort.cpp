@@ -182,6 +182,25 @@ bool YComPort::OpenPort(uint32_t number, uint32_t baud, int32_t, int32_t, int32_
     return opened;
 }
 
+bool YComPort::ChangeRate(uint32_t baud) {
+    bool changed = false;
+    {
+        std::unique_lock<std::mutex> guard = Exclusive();
+        std::string error = "no serial port is open";
+        if (FHandle != PortDevice::NoHandle && !FLink) {
+            error.clear();
+            changed = PortDevice::SetRate(FHandle, baud, error);
+            if (changed) FBaudRate = baud;
+        }
+        FLastError = error;
+        FExclusive = false;
+    }
+    // What the reader already holds is left to the framer, as any line noise:
+    // dropping it here would drop what the reader takes in next instead.
+    FGateChanged.notify_all();
+    return changed;
+}
+
 // Called holding the port exclusively through `guard`, which is let go while
 // the link connects (others wait on FExclusive, not on the lock).
 bool YComPort::OpenLink(uint32_t number, std::unique_lock<std::mutex>& guard, std::string& error) {

@@ -61,6 +61,10 @@ class YComPort {
     bool OpenPort(uint32_t number, uint32_t baud, int32_t dataBits = 8, int32_t parity = 0,
                   int32_t stopBits = 1);
     bool ClosePort();
+    // Sets the open serial port to another rate (the receiver was told to
+    // change its own); what has not been read yet is dropped. False for a
+    // link, a closed port or a rate the port cannot run at.
+    bool ChangeRate(uint32_t baud);
     void PurgePort(uint8_t selector);
     // One sentence from '$' up to and including its CR into `buffer` (at
     // least SentenceBufferSize bytes); 0 when none, with the buffer zeroed.

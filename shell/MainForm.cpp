@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "control/CampaignPanel.h"
+#include "control/ConfigurationWindow.h"
 #include "control/CorrectionsWindow.h"
 #include "control/EvaluationWindow.h"
 #include "control/FormNmeaChoice.h"
@@ -46,6 +47,8 @@ constexpr char CampaignMenuText[] = "Time-to-fix campaign...";
 constexpr char EvaluationMenuText[] = "Evaluation: accuracy, signals, satellites, export...";
 constexpr char CorrectionsShortcut[] = "Ctrl+Shift+R";
 constexpr char CorrectionsMenuText[] = "Corrections (NTRIP)...";
+constexpr char ConfigurationShortcut[] = "Ctrl+Shift+K";
+constexpr char ConfigurationMenuText[] = "Receiver configuration (keys)...";
 
 constexpr int MonitorFontPoints = 8;
 constexpr int PumpMs = 5;
@@ -111,6 +114,7 @@ TMainForm::~TMainForm() {
     FmNmeaChoice_ub.reset();
     FEvaluation.reset();
     FCorrections.reset();
+    FConfiguration.reset();
     if (FRecording) {
         std::lock_guard<std::mutex> hold(FMonitor.NmeaManager.Lock());
         if (FMonitor.NmeaManager.Epochs == FRecording.get()) FMonitor.NmeaManager.Epochs = nullptr;
@@ -165,6 +169,14 @@ TCorrectionsWindow& TMainForm::Corrections() {
     return *FCorrections;
 }
 
+TConfigurationWindow& TMainForm::Configuration() {
+    if (!FConfiguration) {
+        FConfiguration = std::make_unique<TConfigurationWindow>(FLink, FMonitor.GpsConfig);
+        FConfiguration->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    return *FConfiguration;
+}
+
 void TMainForm::BuildEvaluationEntries() {
     auto* evaluation = new QShortcut(QKeySequence(EvaluationShortcut), this);
     connect(evaluation, &QShortcut::activated, this, [this] { ShowEvaluation(false); });
@@ -178,6 +190,10 @@ void TMainForm::BuildEvaluationEntries() {
     menu->addAction(CorrectionsMenuText, this, showCorrections);
     connect(new QShortcut(QKeySequence(CorrectionsShortcut), this), &QShortcut::activated, this,
             showCorrections);
+    const auto showConfiguration = [this] { Configuration().show(), Configuration().raise(); };
+    menu->addAction(ConfigurationMenuText, this, showConfiguration);
+    connect(new QShortcut(QKeySequence(ConfigurationShortcut), this), &QShortcut::activated, this,
+            showConfiguration);
     connect(FRestartButton, &QWidget::customContextMenuRequested, this,
             [this, menu](const QPoint& at) { menu->popup(FRestartButton->mapToGlobal(at)); });
 }
@@ -264,6 +280,7 @@ void TMainForm::WatchUbxAnswers() {
 
 void TMainForm::UbxAnswered(const UbxAckRecord& answer) {
     if (FAnswers) FAnswers->Answered(answer.Acknowledged, answer.Class, answer.Id);
+    if (FConfiguration) FConfiguration->UbxAnswered(answer);
 }
 
 // One decision marks the three data views old or fresh together; a link
@@ -403,6 +420,7 @@ void TMainForm::SettingRead(const UbxSettingAnswer& answer) {
 
 void TMainForm::KeysRead(const UbxKeyValuesRecord& answer) {
     if (FmNmeaChoice_ub) FmNmeaChoice_ub->KeysAnswered(answer);
+    if (FConfiguration) FConfiguration->KeysAnswered(answer);
 }
 
 void TMainForm::CaptureFailed() {

@@ -43,6 +43,7 @@ QFont MonitorFont();
 class EpochRecorder;
 class TEvaluationWindow;
 class TCorrectionsWindow;
+class TConfigurationWindow;
 
 class TMainForm : public QWidget, public TLayoutHost, public ReaderEvents {
     Q_OBJECT
@@ -108,6 +109,9 @@ class TMainForm : public QWidget, public TLayoutHost, public ReaderEvents {
     // The corrections window (NTRIP), made hidden on first use; Ctrl+Shift+R
     // and the restart panel's context menu show it.
     TCorrectionsWindow& Corrections();
+    // The configuration window of receivers configured by keys, made hidden
+    // on first use; Ctrl+Shift+K and the restart panel's context menu show it.
+    TConfigurationWindow& Configuration();
     // The player bar, shown while a capture plays on the port.
     TPlayerBar* PlayerBar() const { return FPlayerBar; }
 
@@ -159,6 +163,7 @@ class TMainForm : public QWidget, public TLayoutHost, public ReaderEvents {
     std::unique_ptr<EpochRecorder> FRecording;
     std::unique_ptr<TEvaluationWindow> FEvaluation;
     std::unique_ptr<TCorrectionsWindow> FCorrections;
+    std::unique_ptr<TConfigurationWindow> FConfiguration;
     std::unique_ptr<UbxAnswerWatch> FAnswers;
     TDataFreshness* FFreshness = nullptr;
     TDisplayPacer* FPacer = nullptr;

@@ -339,6 +339,45 @@ TEST_F(PortTest, ClosingWhileAnotherThreadReadsEndsTheRead) {
     EXPECT_TRUE(done);
 }
 
+// The receiver moved to another rate: the port follows it while another
+// thread reads, keeps its raw 8N1 settings, and the reader goes on; a rate
+// the port lacks, or a closed port, changes nothing.
+TEST_F(PortTest, ARateChangeWhileAnotherThreadReadsKeepsTheReaderGoing) {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<std::string> got;
+    std::thread reader([&] {
+        char buffer[SentenceBufferSize];
+        while (Port.IsOpen()) {
+            const uint16_t n = Port.ReadSentence(buffer, false);
+            if (n == 0) continue;
+            std::lock_guard<std::mutex> hold(lock);
+            got.emplace_back(buffer, n);
+            changed.notify_all();
+        }
+    });
+    const auto received = [&](size_t count) {
+        std::unique_lock<std::mutex> hold(lock);
+        return changed.wait_for(hold, 5s, [&] { return got.size() >= count; });
+    };
+    Pty.Write(Gga + "\r\n");
+    EXPECT_TRUE(received(1));
+    EXPECT_TRUE(Port.ChangeRate(38400)) << Port.LastError();
+    EXPECT_EQ(Pty.Speed(), static_cast<speed_t>(B38400));
+    EXPECT_EQ(Port.BaudRate(), 38400u);
+    const termios tio = Pty.SlaveSettings();
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO | ISIG));
+    Pty.Write(Rmc + "\r\n");
+    EXPECT_TRUE(received(2));
+    EXPECT_FALSE(Port.ChangeRate(1234));
+    EXPECT_EQ(Pty.Speed(), static_cast<speed_t>(B38400));
+    Port.ClosePort();
+    reader.join();
+    EXPECT_EQ(got, (std::vector<std::string>{Gga + "\r", Rmc + "\r"}));
+    EXPECT_FALSE(Port.ChangeRate(9600));
+}
+
 }  // namespace
 
 // Holds every write on the wire side until released, and notes purges.

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <atomic>
 #include <thread>
 
+#include "control/ConfigurationWindow.h"
 #include "control/FrameAbout.h"
 #include "control/FrameComPortSetting.h"
 #include "control/FrameRestartButton.h"
@@ -154,4 +156,19 @@ TEST(QtUiDispatcher, QueueRunsLaterInOrder) {
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
 }
 
+}  // namespace
+
+namespace {
+// The configuration window of receivers configured by keys opens from the
+// main window's shortcut, made once.
+TEST(MainForm, CtrlShiftKOpensTheConfigurationWindow) {
+    WindowOnMonitor made;
+    made.Window.show();
+    QApplication::setActiveWindow(&made.Window);
+    QTest::keyClick(&made.Window, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    TConfigurationWindow& shown = made.Window.Configuration();
+    EXPECT_TRUE(shown.isVisible());
+    EXPECT_EQ(&made.Window.Configuration(), &shown);
+    shown.hide();
+}
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tools/config/ConfigOptions.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "ubx/UbxKeyFile.h"
 
@@ -25,6 +26,7 @@ const char* const ConfigUsage =
     "  --layer L             layer read: ram (default), bbr, flash or default\n"
     "  --layers L,L          layers written: ram (default), bbr, flash\n"
     "  --timeout MS          wait for each answer (default 1500)\n"
+    "  --via P               the receiver's port PORT reaches: uart1 (default), uart2, usb\n"
     "  --help                this text\n"
     "  --version             the version\n"
     "\n"
@@ -99,6 +101,13 @@ bool TakeValue(const std::string& name, const std::string& v, ConfigOptions& o,
         o.Layers = LayerBitsOfNames(v);
         o.LayersGiven = true;
         return o.Layers != 0;
+    }
+    if (name == "--via") {
+        const std::pair<const char*, KeyPort> ports[] = {
+            {"uart1", KeyPort::Uart1}, {"uart2", KeyPort::Uart2}, {"usb", KeyPort::Usb}};
+        for (const auto& [portName, port] : ports)
+            if (v == portName) return (o.Via = port), true;
+        return false;
     }
     if (name == "--save" || name == "--load") {
         if (!SetAction(o, name == "--save" ? ConfigAction::Save : ConfigAction::Load, error))

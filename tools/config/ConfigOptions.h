@@ -18,6 +18,8 @@ struct ConfigOptions {
     ubxcfg::KeyLayer Layer = ubxcfg::KeyLayer::Ram;  // read by --get, --save, --diff
     uint8_t Layers = ubxcfg::LayerBitRam;  // written by --set, --load; cleared by --delete
     bool LayersGiven = false;
+    // The receiver's port this link reaches: what would cut it is named.
+    ubxcfg::KeyPort Via = ubxcfg::KeyPort::Uart1;
     int AnswerMs = 1500;
     bool Help = false;
     bool Version = false;

@@ -12,6 +12,7 @@
 #include "serial/YComPort.h"
 #include "tools/config/KeyLink.h"
 #include "ubx/UbxKeyFile.h"
+#include "ubx/UbxLinkCut.h"
 
 using namespace ubxcfg;
 using nlohmann::json;
@@ -115,7 +116,21 @@ class Action {
         const size_t messages = EncodeValSet(O.Values, O.Layers).size();
         json result = {{"set", count}, {"layers", LayerList(O.Layers)}, {"messages", messages}};
         if (!O.File.empty()) result["file"] = O.File;
+        NameLinkCuts(result);
         return Print(result);
+    }
+
+    // The changes written that cut the link on the port it reaches; a new
+    // rate of that port in RAM is followed for the rest of the run.
+    void NameLinkCuts(json& result) {
+        const LinkPort via{O.Via, static_cast<uint32_t>(O.Baud)};
+        json cuts = json::array();
+        for (const LinkCut& c : LinkCuts(O.Values, via))
+            cuts.push_back({{"key", KeyNameOf(c.Id)}, {"reason", c.Reason}});
+        if (cuts.empty()) return;
+        result["cuts"] = cuts;
+        const uint32_t baud = O.Layers & LayerBitRam ? NewLinkBaud(O.Values, via) : 0;
+        if (baud != 0 && Link.FollowRate(baud)) result["following"] = baud;
     }
 
     int Deleted(KeyAnswer a) {

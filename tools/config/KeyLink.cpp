@@ -126,6 +126,10 @@ KeyAnswer KeyLink::Set(const std::vector<KeyValue>& values, uint8_t layers) {
     return Sequence(UbxIdValSet, EncodeValSet(values, layers));
 }
 
+bool KeyLink::FollowRate(uint32_t baud) {
+    return FPort.ChangeRate(baud);
+}
+
 KeyAnswer KeyLink::Delete(const std::vector<uint32_t>& keys, uint8_t layers) {
     return Sequence(UbxIdValDel, EncodeValDel(keys, layers));
 }

@@ -30,6 +30,8 @@ class KeyLink {
     KeyAnswer Set(const std::vector<ubxcfg::KeyValue>& values, uint8_t layers);
     KeyAnswer Delete(const std::vector<uint32_t>& keys, uint8_t layers);
 
+    // Reads and writes at `baud` from now on (the receiver moved to it).
+    bool FollowRate(uint32_t baud);
     // Why the last exchange failed ("" after an answer).
     const std::string& Problem() const { return FProblem; }
 

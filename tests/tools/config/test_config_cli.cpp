@@ -199,8 +199,21 @@ TEST(ConfigProgram, Uart1RateChangeMovesTheReceiver) {
     auto sim = StartReceiver(38400);
     Outcome set = Config(*sim, {"--set", "CFG-UART1-BAUDRATE=115200"}, "38400");
     ASSERT_EQ(set.Status, 0) << set.Err;
+    ASSERT_EQ(set.Out["cuts"].size(), 1u) << set.Out.dump();
+    EXPECT_EQ(set.Out["cuts"][0]["key"], "CFG-UART1-BAUDRATE");
+    EXPECT_EQ(set.Out["following"], 115200);
     ASSERT_TRUE(WaitFor([&] { return sim->Status().Baud == 115200; }, 20s));
     Outcome get = Config(*sim, {"--get", "CFG-UART1-BAUDRATE"}, "115200");
     ASSERT_EQ(get.Status, 0) << get.Err;
     EXPECT_EQ(ByKey(get.Out)["CFG-UART1-BAUDRATE"], 115200);
+    // Reached through USB, UART1's output off cuts nothing, through UART1 it
+    // does; the rate it already has cuts nothing and is not followed.
+    for (const auto& [via, cut] : {std::pair{"usb", false}, std::pair{"uart1", true}}) {
+        Outcome off = Config(
+            *sim, {"--set", "CFG-UART1OUTPROT-UBX=0", "CFG-UART1-BAUDRATE=115200", "--via", via},
+            "115200");
+        ASSERT_EQ(off.Status, 0) << off.Err;
+        EXPECT_EQ(off.Out.contains("cuts"), cut) << via << off.Out.dump();
+        EXPECT_FALSE(off.Out.contains("following"));
+    }
 }
