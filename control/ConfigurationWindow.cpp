@@ -312,7 +312,7 @@ bool TConfigurationWindow::SendAll(uint8_t messageId, std::vector<std::vector<ui
     if (commands.empty() || !FLink.Submit(std::move(commands))) return false;
     FAwaited = messageId;
     FMessagesLeft = payloads.size();
-    FAnswerTimer->start(AnswerLimit);
+    FAnswerTimer->start(FAnswerLimit);
     return true;
 }
 
@@ -365,7 +365,7 @@ void TConfigurationWindow::Answered(bool acknowledged, uint8_t messageId) {
     }
     if (FMessagesLeft > 1) {
         --FMessagesLeft;
-        FAnswerTimer->start(AnswerLimit);
+        FAnswerTimer->start(FAnswerLimit);
         return;
     }
     if (messageId == UbxIdValDel) {

@@ -50,7 +50,8 @@ class TConfigurationWindow : public QWidget {
     // (empty: cancelled).
     using Question = std::function<bool(const QString& text)>;
     using FileChooser = std::function<QString(bool save)>;
-    static constexpr std::chrono::milliseconds AnswerLimit{1500};
+    // How long an answer is waited for before the message counts as unanswered.
+    static constexpr std::chrono::milliseconds DefaultAnswerLimit{1500};
     enum Column { ColKey, ColValue, ColUnit, ColDefault, ColMeaning, ColumnCount };
     static constexpr char AllGroups[] = "all groups";
 
@@ -61,6 +62,9 @@ class TConfigurationWindow : public QWidget {
     // From the reader, on the user-interface thread.
     void KeysAnswered(const UbxKeyValuesRecord& answer);
     void UbxAnswered(const UbxAckRecord& answer);
+
+    // A longer wait suits a loaded host or a slow link.
+    void SetAnswerLimit(std::chrono::milliseconds limit) { FAnswerLimit = limit; }
 
     // The buttons' actions.
     void ReadLayer();
@@ -134,6 +138,7 @@ class TConfigurationWindow : public QWidget {
     bool FFilling = false;
 
     Step FStep = Step::Idle;
+    std::chrono::milliseconds FAnswerLimit = DefaultAnswerLimit;
     uint8_t FAwaited = 0;  // the message id whose answer is awaited
     size_t FMessagesLeft = 0;
     // Reading: the wildcards still to poll, the page of the current one.

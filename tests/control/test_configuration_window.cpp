@@ -60,6 +60,7 @@ class ConfigurationWindowTest : public ControlFixture {
                 return Agree;
             },
             [this](bool) { return Dir.filePath("receiver.cfg"); });
+        Window->SetAnswerLimit(std::chrono::seconds(10));  // a loaded host answers late
         YThread::SetMainDispatcher(&Dispatcher);
         Reader = std::make_unique<TNmeaFetch>(false, [] {});
         Reader->SetPort(&Port);
