@@ -27,6 +27,7 @@
 
 #include "ntrip/NtripClient.h"
 #include "ntrip/SourceTable.h"
+#include "serial/Source.h"
 
 class Connection;
 class NMEA_Manager;
@@ -41,7 +42,7 @@ class QTimer;
 
 // Why corrections cannot go to the receiver now ("" when they can): no link
 // is open, or the open link (a port or link number) only receives.
-std::string CorrectionsRefusal(bool connected, int32_t portNumber);
+std::string CorrectionsRefusal(bool connected, const Source& port);
 
 class TCorrectionsWindow : public QWidget {
     Q_OBJECT

@@ -15,7 +15,7 @@
 #include "control/FormNmeaChoiceUb.h"
 #include "link/Connection.h"
 #include "link/ThreadNMEAFetch.h"
-#include "serial/PortTable.h"
+#include "serial/Source.h"
 #include "serial/YComPort.h"
 #include "shell/QtUiDispatcher.h"
 #include "tests/tools/sim/SimTestSupport.h"
@@ -36,10 +36,10 @@ class NmeaChoiceKeysTest : public ControlFixture {
         ControlFixture::SetUp();
         std::string error;
         ASSERT_TRUE(Sim.Open(error)) << error;
-        const int32_t number = PortTable::NumberForPath(Sim.SlavePath());
-        ASSERT_TRUE(Port.OpenPort(number, 115200));
+        const Source device = Source::Device(Sim.SlavePath());
+        ASSERT_TRUE(Port.OpenPort(device, 115200));
         ASSERT_TRUE(Sim.Start(error)) << error;
-        GpsConfig->PortNumber = number;
+        GpsConfig->SetPort(device);
         GpsConfig->SetPortOpen(true);
         Link = std::make_unique<Connection>(*GpsConfig, &Port);
         // The reader's hand-offs reach the window on this thread, as in the monitor.

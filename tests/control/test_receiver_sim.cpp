@@ -10,10 +10,10 @@
 #include "control/FormNmeaChoice.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameRestartButton.h"
+#include "intake/UbxIntake.h"
 #include "link/Connection.h"
 #include "link/ThreadNMEAFetch.h"
-#include "intake/UbxIntake.h"
-#include "serial/PortTable.h"
+#include "serial/Source.h"
 #include "serial/YComPort.h"
 #include "tests/tools/sim/SimTestSupport.h"
 #include "tools/sim/UbxFrame.h"
@@ -27,10 +27,10 @@ class ReceiverSimTest : public ControlFixture {
         ControlFixture::SetUp();
         std::string error;
         ASSERT_TRUE(Sim.Open(error)) << error;
-        const int32_t number = PortTable::NumberForPath(Sim.SlavePath());
-        ASSERT_TRUE(Port.OpenPort(number, 115200));
+        const Source device = Source::Device(Sim.SlavePath());
+        ASSERT_TRUE(Port.OpenPort(device, 115200));
         ASSERT_TRUE(Sim.Start(error)) << error;
-        GpsConfig->PortNumber = number;
+        GpsConfig->SetPort(device);
         GpsConfig->SetPortOpen(true);
     }
     void TearDown() override {

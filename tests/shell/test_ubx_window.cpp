@@ -15,7 +15,7 @@
 #include "link/GpsConfig.h"
 #include "link/Monitor.h"
 #include "link/ThreadNMEAFetch.h"
-#include "serial/PortTable.h"
+#include "serial/Source.h"
 #include "serial/UbxText.h"
 #include "serial/YComPort.h"
 #include "shell/MainForm.h"
@@ -56,10 +56,10 @@ class SimWindowTest : public testing::Test {
         YThread::SetMainDispatcher(&dispatcher);
         std::string error;
         ASSERT_TRUE(sim.Open(error)) << error;
-        const int32_t number = PortTable::NumberForPath(sim.SlavePath());
-        ASSERT_TRUE(ComPort->OpenPort(static_cast<uint32_t>(number), 115200));
+        const Source device = Source::Device(sim.SlavePath());
+        ASSERT_TRUE(ComPort->OpenPort(device, 115200));
         ASSERT_TRUE(sim.Start(error)) << error;
-        GpsConfig->PortNumber = number;
+        GpsConfig->SetPort(device);
         GpsConfig->BaudRate = 115200;
         GpsConfig->DisplayPaused = false;
         GpsConfig->SetPortOpen(true);
