@@ -41,7 +41,7 @@ class QTableWidget;
 class QTimer;
 
 // Why corrections cannot go to the receiver now ("" when they can): no link
-// is open, or the open link (a port or link number) only receives.
+// is open, or the open link only receives.
 std::string CorrectionsRefusal(bool connected, const Source& port);
 
 class TCorrectionsWindow : public QWidget {
