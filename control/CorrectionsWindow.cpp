@@ -19,7 +19,6 @@
 #include "nmea/NmeaManager.h"
 #include "nmea/StationBaseline.h"
 #include "ntrip/ObscuredText.h"
-#include "serial/LinkNumbers.h"
 #include "serial/LinkUrl.h"
 #include "thread/UiDispatcher.h"
 
@@ -69,12 +68,12 @@ std::string CasterKey(const NtripUrl& url) {
 
 }  // namespace
 
-std::string CorrectionsRefusal(bool connected, int32_t portNumber) {
+std::string CorrectionsRefusal(bool connected, const Source& port) {
     if (!connected)
         return "no receiver is connected: open its port first, the corrections go to the "
                "receiver over its link";
-    if (!IsLinkNumber(portNumber)) return {};
-    const std::string url = LinkUrlForNumber(portNumber);
+    if (!port.IsLink()) return {};
+    const std::string& url = port.Text();
     if (TextCanSend(url)) return {};
     return url + " only receives, so corrections cannot reach the receiver; use its serial " +
            "port or a tcp:// link";

@@ -27,6 +27,7 @@
 
 #include "ntrip/NtripClient.h"
 #include "ntrip/SourceTable.h"
+#include "serial/Source.h"
 
 class Connection;
 class NMEA_Manager;
@@ -40,8 +41,8 @@ class QTableWidget;
 class QTimer;
 
 // Why corrections cannot go to the receiver now ("" when they can): no link
-// is open, or the open link (a port or link number) only receives.
-std::string CorrectionsRefusal(bool connected, int32_t portNumber);
+// is open, or the open link only receives.
+std::string CorrectionsRefusal(bool connected, const Source& port);
 
 class TCorrectionsWindow : public QWidget {
     Q_OBJECT

@@ -10,7 +10,6 @@
 #include "control/PortEnumeration.h"
 #include "link/GpsConfig.h"
 #include "nmea/NmeaManager.h"
-#include "serial/LinkNumbers.h"
 #include "serial/LinkUrl.h"
 #include "views/MessageBox.h"
 
@@ -37,12 +36,6 @@ QComboBox* MakeList(QWidget* parent, int left, int top) {
     box->setFrame(false);
     box->setGeometry(left, top, BoxWidth, BoxHeight);
     return box;
-}
-
-// The port number of a list entry (serial/LinkNumbers.h); 0 when it names
-// none, which no port carries.
-int32_t PortNumberOfList(const std::string& text) {
-    return std::max(PortNumberOfEntry(text), 0);
 }
 
 }  // namespace
@@ -101,7 +94,7 @@ void TFComPortSetting::SetPortItems(const std::vector<std::string>& list) {
 void TFComPortSetting::ApplySelection() {
     const std::string text = FProlific.ProlificFound ? FProlific.ProlificPortName
                                                      : portCombo->currentText().toStdString();
-    FConfig.PortNumber.store(PortNumberOfList(text));
+    FConfig.SetPort(Source::FromEntry(text));
     const int baud = baudCombo->currentIndex();
     if (baud >= 0 && baud < BaudRateCount) FConfig.BaudRate.store(BaudRateTable[baud]);
     const int mode = modeCombo->currentIndex();
@@ -271,7 +264,7 @@ void TFComPortSetting::LinkLost() {
     emit LinkClosed();
     StopFixTimer();
     if (FHooks.ConsoleLine)
-        FHooks.ConsoleLine(IsLinkNumber(FConfig.PortNumber) ? LinkDownText : LinkLostText);
+        FHooks.ConsoleLine(FConfig.Port().IsLink() ? LinkDownText : LinkLostText);
 }
 
 void TFComPortSetting::Shutdown() {

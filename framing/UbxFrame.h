@@ -44,6 +44,20 @@ struct UbxChecksum {
     }
 };
 
+// The size of the frame that starts at `bytes`, with its sync bytes, a
+// length within UbxMaxPayload and a sound checksum; 0 when none does. Bytes
+// after the frame do not matter.
+inline size_t UbxFrameSizeAt(const uint8_t* bytes, size_t size) {
+    if (size < UbxHeaderSize + UbxChecksumSize || bytes[0] != UbxSync1 || bytes[1] != UbxSync2)
+        return 0;
+    const size_t length = static_cast<size_t>(bytes[4] | (bytes[5] << 8));
+    const size_t frameSize = UbxHeaderSize + length + UbxChecksumSize;
+    if (length > UbxMaxPayload || frameSize > size) return 0;
+    UbxChecksum sum;
+    sum.Add(bytes + 2, UbxHeaderSize - 2 + length);
+    return bytes[frameSize - 2] == sum.A && bytes[frameSize - 1] == sum.B ? frameSize : 0;
+}
+
 enum class UbxOutcome : uint8_t { Frame, BadChecksum, Oversized };
 
 // Reads 'count' bytes into 'out' (or past them when 'out' is null) and adds
@@ -106,8 +120,17 @@ void EncodeUbx(uint8_t messageClass, uint8_t id, const uint8_t* payload, uint16_
     sum.Add(payload, length);
     out.insert(out.end(), header, header + UbxHeaderSize);
     out.insert(out.end(), payload, payload + length);
-    out.push_back(sum.A);
-    out.push_back(sum.B);
+    out.push_back(static_cast<typename Bytes::value_type>(sum.A));
+    out.push_back(static_cast<typename Bytes::value_type>(sum.B));
+}
+
+// The same as a new byte container (std::string or std::vector<uint8_t>).
+template <class Bytes>
+Bytes EncodedUbx(uint8_t messageClass, uint8_t id, const uint8_t* payload, size_t length) {
+    Bytes out;
+    out.reserve(UbxHeaderSize + length + UbxChecksumSize);
+    EncodeUbx(messageClass, id, payload, static_cast<uint16_t>(length), out);
+    return out;
 }
 
 }  // namespace framing

@@ -11,17 +11,16 @@ constexpr uint8_t LineEndBytes[] = {'\r', '\n'};
 // by CR LF (told through `lineEnd`).
 std::optional<UbxFrame> WholeFrame(const std::vector<uint8_t>& bytes, bool& lineEnd) {
     using namespace framing;
-    if (bytes.size() < UbxHeaderSize + UbxChecksumSize) return std::nullopt;
-    const size_t length = static_cast<size_t>(bytes[4] | (bytes[5] << 8));
-    const size_t frameSize = UbxHeaderSize + length + UbxChecksumSize;
+    const size_t frameSize = UbxFrameSizeAt(bytes.data(), bytes.size());
+    if (frameSize == 0) return std::nullopt;
     lineEnd = bytes.size() == frameSize + sizeof LineEndBytes &&
               bytes[frameSize] == LineEndBytes[0] && bytes[frameSize + 1] == LineEndBytes[1];
     if (bytes.size() != frameSize && !lineEnd) return std::nullopt;
-    UbxChecksum sum;
-    sum.Add(bytes.data() + 2, UbxHeaderSize - 2 + length);
-    if (bytes[frameSize - 2] != sum.A || bytes[frameSize - 1] != sum.B) return std::nullopt;
     const auto payload = bytes.begin() + UbxHeaderSize;
-    return UbxFrame{bytes[2], bytes[3], {payload, payload + static_cast<ptrdiff_t>(length)}};
+    return UbxFrame{
+        bytes[2],
+        bytes[3],
+        {payload, payload + static_cast<ptrdiff_t>(frameSize - UbxHeaderSize - UbxChecksumSize)}};
 }
 
 }  // namespace

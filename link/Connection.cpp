@@ -85,10 +85,10 @@ class Connection::AttemptTarget : public DetectTarget {
     void Note(const std::string& line) override {
         if (ConnectionObserver* o = Observer()) o->Note(line);
     }
-    void Trying(int32_t port, int32_t rate) override {
+    void Trying(const Source& port, int32_t rate) override {
         if (Connection* c = Live()) c->OnTrying(port, rate);
     }
-    void Accepted(int32_t port, int32_t rate) override {
+    void Accepted(const Source& port, int32_t rate) override {
         if (Connection* c = Live()) c->OnAccepted(port, rate);
     }
     void DetectionFailed() override {
@@ -272,13 +272,13 @@ bool Connection::WaitSendersIdle(std::chrono::milliseconds limit) const {
     return !FSender || FSender->WaitIdle(limit);
 }
 
-void Connection::OnTrying(int32_t port, int32_t rate) {
+void Connection::OnTrying(const Source& port, int32_t rate) {
     if (FState != LinkState::Detecting) return;
     FShown = {true, port, rate};
     if (FObserver) FObserver->RefreshStatus();
 }
 
-void Connection::OnAccepted(int32_t port, int32_t rate) {
+void Connection::OnAccepted(const Source& port, int32_t rate) {
     if (FState != LinkState::Detecting) return;
     FShown = {true, port, rate};
     SetState(LinkState::Connected);

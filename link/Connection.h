@@ -75,7 +75,7 @@ class Connection {
     // the current trial's while detecting. Known is false before any attempt.
     struct Endpoint {
         bool Known = false;
-        int32_t Port = 0;
+        Source Port;
         int32_t Rate = 0;
     };
 
@@ -165,8 +165,8 @@ class Connection {
     void SetState(LinkState state);
 
     // The current attempt's events, on the user-interface thread.
-    void OnTrying(int32_t port, int32_t rate);
-    void OnAccepted(int32_t port, int32_t rate);
+    void OnTrying(const Source& port, int32_t rate);
+    void OnAccepted(const Source& port, int32_t rate);
     void OnDetectionFailed();
     void OnDeviceGone();
     void OnLinkAttempt(const TNmeaFetch::LinkAttempt& attempt);

@@ -1,11 +1,15 @@
-// The shared configuration record: which port and rate are in use, whether
-// the port is open and whether the console is paused. Every field is atomic;
-// PortOpen is stored with release and read with acquire ordering, so a thread
-// that sees it true also sees the PortNumber and BaudRate stored before it.
+// The shared configuration record: which source and rate are in use,
+// whether the port is open and whether the console is paused. Every number
+// is atomic and the source is kept under its own lock; PortOpen is stored
+// with release and read with acquire ordering, so a thread that sees it true
+// also sees the source and BaudRate stored before it.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+
+#include "serial/Source.h"
 
 // The detection modes: the port panel's mode list, then closing.
 enum : int32_t {
@@ -19,7 +23,6 @@ enum : int32_t {
 struct GPSConfig {
     std::atomic<bool> DisplayPaused{false};
     std::atomic<bool> PortOpen{false};
-    std::atomic<int32_t> PortNumber{1};
     std::atomic<int32_t> BaudRate{4800};
     std::atomic<int32_t> Parity{0};
     std::atomic<int32_t> DataBits{8};
@@ -28,4 +31,18 @@ struct GPSConfig {
 
     bool IsPortOpen() const { return PortOpen.load(std::memory_order_acquire); }
     void SetPortOpen(bool open) { PortOpen.store(open, std::memory_order_release); }
+
+    // The source the port panel chose, or the one detection found.
+    Source Port() const {
+        std::lock_guard<std::mutex> guard(FPortLock);
+        return FPort;
+    }
+    void SetPort(Source source) {
+        std::lock_guard<std::mutex> guard(FPortLock);
+        FPort = std::move(source);
+    }
+
+  private:
+    mutable std::mutex FPortLock;
+    Source FPort;
 };

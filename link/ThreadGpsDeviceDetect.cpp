@@ -3,10 +3,8 @@
 #include <chrono>
 #include <thread>
 
-#include "serial/LinkNumbers.h"
 #include "serial/LinkUrl.h"
 #include "serial/PortAdvice.h"
-#include "serial/PortTable.h"
 #include "serial/YComPort.h"
 
 const int32_t BaudRateTable[BaudRateCount] = {4800, 9600, 19200, 38400, 57600, 115200};
@@ -48,10 +46,6 @@ TGpsDeviceDetect::~TGpsDeviceDetect() {
     Shutdown();
 }
 
-int32_t TGpsDeviceDetect::PortNumberOfText(const std::string& entry) {
-    return PortNumberOfEntry(entry);
-}
-
 template <class F>
 void TGpsDeviceDetect::OnUi(F&& f) {
     // The queued work holds the target: a target shared with this thread
@@ -68,24 +62,24 @@ bool TGpsDeviceDetect::SettleWait() {
     return true;
 }
 
-bool TGpsDeviceDetect::Probe(int32_t port, int32_t rate) {
+bool TGpsDeviceDetect::Probe(const Source& port, int32_t rate) {
     // Closing while the probe settles ends it at once: nothing is accepted.
     if (!SettleWait() || ReadSentence(FPort, FProbeBuffer, false) == 0) {
         ClosePort(FPort);
         return false;
     }
     FConfig.BaudRate.store(rate);
-    FConfig.PortNumber.store(port);
+    FConfig.SetPort(port);
     Accept(port, rate);
     Terminate();
     return true;
 }
 
-void TGpsDeviceDetect::Try(int32_t port, int32_t rate) {
+void TGpsDeviceDetect::Try(const Source& port, int32_t rate) {
     OnUi([port, rate](DetectTarget& t) { t.Trying(port, rate); });
 }
 
-void TGpsDeviceDetect::Accept(int32_t port, int32_t rate) {
+void TGpsDeviceDetect::Accept(const Source& port, int32_t rate) {
     FConfig.SetPortOpen(true);
     OnUi([port, rate](DetectTarget& t) {
         t.Accepted(port, rate);
@@ -103,16 +97,18 @@ void TGpsDeviceDetect::CloseLink() {
     });
 }
 
-bool TGpsDeviceDetect::TryPort(int index, int baudIndex) {
-    const int32_t port = PortNumberOfText(FLists.Ports[index]);
-    const int32_t rate = BaudRateTable[baudIndex];
+bool TGpsDeviceDetect::OpenForTrial(const Source& port, int32_t rate) {
     Try(port, rate);
-    if (port < 0 ||
-        !OpenPort(FPort, port, rate, FConfig.DataBits, FConfig.Parity, FConfig.StopBits)) {
-        ClosePort(FPort);
-        return false;
-    }
-    if (!Probe(port, rate)) return false;
+    if (OpenPort(FPort, port, rate, FConfig.DataBits, FConfig.Parity, FConfig.StopBits))
+        return true;
+    ClosePort(FPort);
+    return false;
+}
+
+bool TGpsDeviceDetect::TryPort(int index, int baudIndex) {
+    const Source port = Source::FromEntry(FLists.Ports[index]);
+    const int32_t rate = BaudRateTable[baudIndex];
+    if (!OpenForTrial(port, rate) || !Probe(port, rate)) return false;
     OnUi([index, baudIndex](DetectTarget& t) {
         t.SelectPort(index);
         t.SelectBaud(baudIndex);
@@ -121,7 +117,7 @@ bool TGpsDeviceDetect::TryPort(int index, int baudIndex) {
 }
 
 void TGpsDeviceDetect::RunGeneral() {
-    const int32_t port = FConfig.PortNumber;
+    const Source port = FConfig.Port();
     const int32_t rate = FConfig.BaudRate;
     Try(port, rate);
     if (OpenPort(FPort, port, rate, FConfig.DataBits, FConfig.Parity, FConfig.StopBits)) {
@@ -129,11 +125,11 @@ void TGpsDeviceDetect::RunGeneral() {
         return;
     }
     if (!FPort) return;
-    if (IsLinkNumber(port)) {
+    if (port.IsLink()) {
         FLinkFailure = FPort->LastError();
         return;
     }
-    FFailedPort = PortTable::PathForNumber(port);
+    FFailedPort = port.Text();
     FOpenFailure = PortOpenAdvice(FFailedPort, FPort->LastError());
 }
 
@@ -159,34 +155,24 @@ void TGpsDeviceDetect::RunPortDetect() {
 }
 
 void TGpsDeviceDetect::RunBaudDetect() {
-    const int port = FLists.SelectedPort;
-    if (port < 0 || port >= static_cast<int>(FLists.Ports.size())) return;
+    const int index = FLists.SelectedPort;
+    if (index < 0 || index >= static_cast<int>(FLists.Ports.size())) return;
+    const Source port = Source::FromEntry(FLists.Ports[index]);
     for (int k = 0; k < BaudRateCount && !Terminated(); ++k) {
         OnUi([k](DetectTarget& t) { t.SelectBaud(k); });
-        const int32_t number = PortNumberOfText(FLists.Ports[port]);
-        Try(number, BaudRateTable[k]);
-        if (number < 0 || !OpenPort(FPort, number, BaudRateTable[k], FConfig.DataBits,
-                                    FConfig.Parity, FConfig.StopBits)) {
-            ClosePort(FPort);
-            return;  // the port itself cannot be opened
-        }
-        if (Probe(number, BaudRateTable[k])) OnUi([k](DetectTarget& t) { t.SelectBaud(k); });
+        if (!OpenForTrial(port, BaudRateTable[k])) return;  // the port itself cannot be opened
+        if (Probe(port, BaudRateTable[k])) OnUi([k](DetectTarget& t) { t.SelectBaud(k); });
     }
 }
 
 void TGpsDeviceDetect::RunAutoDetect() {
     for (int i = 0; i < static_cast<int>(FLists.Ports.size()) && !Terminated(); ++i) {
         OnUi([i](DetectTarget& t) { t.SelectPort(i); });
-        const int32_t number = PortNumberOfText(FLists.Ports[i]);
+        const Source port = Source::FromEntry(FLists.Ports[i]);
         for (int j = 0; j < BaudRateCount && !Terminated(); ++j) {
             OnUi([j](DetectTarget& t) { t.SelectBaud(j); });
-            Try(number, BaudRateTable[j]);
-            if (number < 0 || !OpenPort(FPort, number, BaudRateTable[j], FConfig.DataBits,
-                                        FConfig.Parity, FConfig.StopBits)) {
-                ClosePort(FPort);
-                break;  // on to the next port
-            }
-            if (Probe(number, BaudRateTable[j])) {
+            if (!OpenForTrial(port, BaudRateTable[j])) break;  // on to the next port
+            if (Probe(port, BaudRateTable[j])) {
                 OnUi([i, j](DetectTarget& t) {
                     t.SelectPort(i);
                     t.SelectBaud(j);

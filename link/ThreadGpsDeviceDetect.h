@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "link/GpsConfig.h"
+#include "serial/Source.h"
 #include "thread/YThread.h"
 
 class YComPort;
@@ -38,8 +39,8 @@ class DetectTarget {
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
     // The attempt's course, for a target that keeps its state: a port and
     // rate about to be tried, the port accepted, detection ended without one.
-    virtual void Trying(int32_t /*port*/, int32_t /*rate*/) {}
-    virtual void Accepted(int32_t /*port*/, int32_t /*rate*/) {}
+    virtual void Trying(const Source& /*port*/, int32_t /*rate*/) {}
+    virtual void Accepted(const Source& /*port*/, int32_t /*rate*/) {}
     virtual void DetectionFailed() {}
     // A line for the console about the attempt.
     virtual void Note(const std::string& /*line*/) {}
@@ -64,21 +65,17 @@ class TGpsDeviceDetect : public YThread {
                      YThread* reader);
     ~TGpsDeviceDetect() override;
 
-    // The port number of a list entry: a link URL's link number, a device
-    // path's number in the port table, or, for COMn, the number after the
-    // first three characters.
-    // -1 when the entry names no port.
-    static int32_t PortNumberOfText(const std::string& entry);
-
     static constexpr unsigned ProbeWaitMs = 1000;
 
   protected:
     void Execute() override;
 
   private:
-    bool Probe(int32_t port, int32_t rate);
-    void Accept(int32_t port, int32_t rate);
-    void Try(int32_t port, int32_t rate);
+    bool Probe(const Source& port, int32_t rate);
+    void Accept(const Source& port, int32_t rate);
+    void Try(const Source& port, int32_t rate);
+    // Opens `port` at `rate` for a trial; closes it again when that fails.
+    bool OpenForTrial(const Source& port, int32_t rate);
     void CloseLink();
     bool TryPort(int index, int baudIndex);
     void RunGeneral();

@@ -37,17 +37,9 @@ uint8_t ByteAt(std::string_view bytes, size_t at) {
 // The size of the UBX frame with a sound checksum that starts at `at`; 0
 // when none does.
 size_t UbxFrameAt(std::string_view bytes, size_t at) {
-    using namespace framing;
-    if (at + UbxHeaderSize + UbxChecksumSize > bytes.size() || ByteAt(bytes, at) != UbxSync1 ||
-        ByteAt(bytes, at + 1) != UbxSync2)
-        return 0;
-    const size_t length = ByteAt(bytes, at + 4) | (ByteAt(bytes, at + 5) << 8);
-    const size_t size = UbxHeaderSize + length + UbxChecksumSize;
-    if (length > UbxMaxPayload || at + size > bytes.size()) return 0;
-    UbxChecksum sum;
-    sum.Add(reinterpret_cast<const uint8_t*>(bytes.data()) + at + 2, size - 2 - UbxChecksumSize);
-    return sum.A == ByteAt(bytes, at + size - 2) && sum.B == ByteAt(bytes, at + size - 1) ? size
-                                                                                          : 0;
+    if (at >= bytes.size()) return 0;
+    return framing::UbxFrameSizeAt(reinterpret_cast<const uint8_t*>(bytes.data()) + at,
+                                   bytes.size() - at);
 }
 
 // The end of the line that starts at `at`: after its LF, or where a UBX

@@ -1,5 +1,5 @@
-// The operating system's side of the serial port: open and configure a port
-// by number, bounded waits for input and for room to write, purges. One
+// The operating system's side of the serial port: open and configure a
+// device by name, bounded waits for input and for room to write, purges. One
 // implementation per platform (termios here, the Win32 communications calls
 // on Windows); YComPort holds the logic that both share.
 #pragma once
@@ -22,10 +22,10 @@ constexpr Handle NoHandle = -1;
 constexpr int ReadTimedOut = 0;
 constexpr int ReadDeviceGone = -1;
 
-// Opens port `number` for exclusive use at `baud` with 8 data bits, no
-// parity, 1 stop bit, no flow control, raw bytes. Returns NoHandle on failure
-// with the reason in `error`.
-Handle Open(uint32_t number, uint32_t baud, uint16_t inQueue, uint16_t outQueue,
+// Opens the device `name` (a path, or COMn on Windows) for exclusive use at `baud` with 8 data
+// bits, no parity, 1 stop bit, no flow control, raw bytes. Returns NoHandle on failure with the
+// reason in `error`.
+Handle Open(const std::string& name, uint32_t baud, uint16_t inQueue, uint16_t outQueue,
             std::string& error);
 void Close(Handle handle);
 void Purge(Handle handle, bool transmit, bool receive);

@@ -1,4 +1,4 @@
-// termios backend: ports are device paths, numbered through PortTable.
+// termios backend: ports are device paths.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "serial/PortDevice.h"
-#include "serial/PortTable.h"
 
 namespace PortDevice {
 namespace {
@@ -103,10 +102,9 @@ bool SetRate(Handle fd, uint32_t baud, std::string& error) {
     return true;
 }
 
-Handle Open(uint32_t number, uint32_t baud, uint16_t, uint16_t, std::string& error) {
-    const std::string path = PortTable::PathForNumber(static_cast<int32_t>(number));
+Handle Open(const std::string& path, uint32_t baud, uint16_t, uint16_t, std::string& error) {
     if (path.empty()) {
-        error = "no port has number " + std::to_string(number);
+        error = "no port named";
         return NoHandle;
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

@@ -13,7 +13,7 @@ namespace {
 // the driver has taken every byte.
 constexpr COMMTIMEOUTS PortTimeouts = {1, 0, 1, 0, 0};
 constexpr DWORD PurgeAll = PURGE_TXABORT | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_RXCLEAR;
-constexpr const char* PortNamePrefix = "\\\\.\\COM";
+constexpr const char* PortNamePrefix = "\\\\.\\";  // COM10 and above need it
 constexpr const char* FramingSuffix = ",n,8,1";
 constexpr uint32_t MaxBaud = 921600;
 
@@ -64,9 +64,9 @@ bool SetRate(Handle handle, uint32_t baud, std::string& error) {
     return true;
 }
 
-Handle Open(uint32_t number, uint32_t baud, uint16_t inQueue, uint16_t outQueue,
+Handle Open(const std::string& device, uint32_t baud, uint16_t inQueue, uint16_t outQueue,
             std::string& error) {
-    const std::string name = PortNamePrefix + std::to_string(number);
+    const std::string name = PortNamePrefix + device;
     HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {

@@ -5,11 +5,10 @@
 
 #include "framing/Framing.h"
 
-bool OpenPort(YComPort* port, int32_t number, int32_t baud, int32_t dataBits, int32_t parity,
+bool OpenPort(YComPort* port, const Source& source, int32_t baud, int32_t dataBits, int32_t parity,
               int32_t stopBits) {
-    if (!port || number < 0 || baud <= 0) return false;
-    return port->OpenPort(static_cast<uint32_t>(number), static_cast<uint32_t>(baud), dataBits,
-                          parity, stopBits);
+    if (!port || source.IsNone() || baud <= 0) return false;
+    return port->OpenPort(source, static_cast<uint32_t>(baud), dataBits, parity, stopBits);
 }
 
 bool ClosePort(YComPort* port) {

@@ -1,5 +1,7 @@
 #include "serial/UbxText.h"
 
+#include "framing/UbxFrame.h"
+
 const char* const UbxHotStartFrame = "B562060404000000020010680D0A";
 const char* const UbxWarmStartFrame = "B5620604040001000200116C0D0A";
 const char* const UbxColdStartFrame = "B56206040400FF07020016790D0A";
@@ -38,16 +40,13 @@ std::vector<uint8_t> HexTextToBytes(std::string_view text) {
 }
 
 std::string MakeUbxFrameText(std::string_view bodyHex) {
-    uint8_t ckA = 0;
-    uint8_t ckB = 0;
-    for (uint8_t b : HexTextToBytes(bodyHex)) {
-        ckA = static_cast<uint8_t>(ckA + b);
-        ckB = static_cast<uint8_t>(ckB + ckA);
-    }
+    const std::vector<uint8_t> body = HexTextToBytes(bodyHex);
+    framing::UbxChecksum sum;
+    sum.Add(body.data(), body.size());
     std::string frame(UbxSyncText);
     frame += bodyHex;
-    AppendHexByte(frame, ckA);
-    AppendHexByte(frame, ckB);
+    AppendHexByte(frame, sum.A);
+    AppendHexByte(frame, sum.B);
     frame += UbxFrameEnd;
     return frame;
 }

@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "framing/Framing.h"
-#include "serial/LinkNumbers.h"
 
 namespace {
 
@@ -151,21 +150,21 @@ std::unique_lock<std::mutex> YComPort::Exclusive() {
     return guard;
 }
 
-bool YComPort::OpenPort(uint32_t number, uint32_t baud, int32_t, int32_t, int32_t) {
+bool YComPort::OpenPort(const Source& source, uint32_t baud, int32_t, int32_t, int32_t) {
     bool opened = false;
     {
         std::unique_lock<std::mutex> guard = Exclusive();
         if (FHandle == PortDevice::NoHandle && !FLink) {
-            FPortNumber = number;
+            FSource = source;
             FBaudRate = baud;
             ++FOpenGeneration;
             std::string error;
-            if (IsLinkNumber(static_cast<int32_t>(number))) {
-                opened = OpenLink(number, guard, error);
+            if (source.IsLink()) {
+                opened = OpenLink(guard, error);
             } else {
                 guard.unlock();  // others wait on FExclusive, not on the lock
                 const PortDevice::Handle handle =
-                    PortDevice::Open(number, baud, FInQueueSize, FOutQueueSize, error);
+                    PortDevice::Open(source.Text(), baud, FInQueueSize, FOutQueueSize, error);
                 guard.lock();
                 FHandle = handle;
                 opened = handle != PortDevice::NoHandle;
@@ -203,10 +202,9 @@ bool YComPort::ChangeRate(uint32_t baud) {
 
 // Called holding the port exclusively through `guard`, which is let go while
 // the link connects (others wait on FExclusive, not on the lock).
-bool YComPort::OpenLink(uint32_t number, std::unique_lock<std::mutex>& guard, std::string& error) {
+bool YComPort::OpenLink(std::unique_lock<std::mutex>& guard, std::string& error) {
     LinkUrl url;
-    FLinkUrl = LinkUrlForNumber(static_cast<int32_t>(number));
-    if (!ParseLinkUrl(FLinkUrl, url, error)) return false;
+    if (!ParseLinkUrl(FSource.Text(), url, error)) return false;
     guard.unlock();
     std::unique_ptr<LinkDevice> link = OpenLinkDevice(url, error);
     guard.lock();
@@ -220,7 +218,7 @@ bool YComPort::ReopenLink() {
     {
         std::lock_guard<std::mutex> guard(FGateLock);
         if (!FLink || !FDeviceGone.load(std::memory_order_acquire)) return false;
-        text = FLinkUrl;
+        text = FSource.Text();
         generation = FOpenGeneration;
     }
     LinkUrl url;
@@ -247,6 +245,11 @@ bool YComPort::ReopenLink() {
 std::shared_ptr<PlaybackControl> YComPort::Playback() const {
     std::lock_guard<std::mutex> guard(FGateLock);
     return FLink ? FLink->Playback() : nullptr;
+}
+
+Source YComPort::PortSource() const {
+    std::lock_guard<std::mutex> guard(FGateLock);
+    return FSource;
 }
 
 bool YComPort::IsLink() const {

@@ -1,7 +1,7 @@
 // The serial port and the module operations of the serial link.
 //
-// A port number of a link URL (LinkNumbers) opens the link instead: a TCP,
-// UDP or gpsd socket, or a capture played, read and written exactly like a
+// A link source (serial/Source.h) opens the link instead: a TCP, UDP or
+// gpsd socket, or a capture played, read and written exactly like a
 // device. A link has no line noise to throw away, so purges leave its stream
 // alone, and a link that went away can be opened again in place
 // (ReopenLink).
@@ -26,6 +26,7 @@
 #include "framing/Framing.h"
 #include "serial/LinkDevice.h"
 #include "serial/PortDevice.h"
+#include "serial/Source.h"
 #include "serial/UbxText.h"
 
 // Selector of PurgePort.
@@ -54,11 +55,11 @@ class YComPort {
     YComPort(const YComPort&) = delete;
     YComPort& operator=(const YComPort&) = delete;
 
-    // Opens port `number` at `baud` (8N1 whatever the last three arguments
-    // say), or the link of a link number (the rate does not apply); false
-    // when already open or when the port cannot be opened or set up. A purge
-    // of both directions follows in every case.
-    bool OpenPort(uint32_t number, uint32_t baud, int32_t dataBits = 8, int32_t parity = 0,
+    // Opens the device of `source` at `baud` (8N1 whatever the last three
+    // arguments say), or its link (the rate does not apply); false when
+    // already open or when the port cannot be opened or set up. A purge of
+    // both directions follows in every case.
+    bool OpenPort(const Source& source, uint32_t baud, int32_t dataBits = 8, int32_t parity = 0,
                   int32_t stopBits = 1);
     bool ClosePort();
     // Sets the open serial port to another rate (the receiver was told to
@@ -125,7 +126,8 @@ class YComPort {
     // True once a read found the device gone (unplugged); cleared by OpenPort.
     bool DeviceGone() const { return FDeviceGone.load(std::memory_order_acquire); }
     std::string LastError();
-    uint32_t PortNumber() const { return FPortNumber; }
+    // The source of the last open.
+    Source PortSource() const;
     uint32_t BaudRate() const { return FBaudRate; }
     void SetObserver(PortObserver* observer) { FObserver.store(observer); }
 
@@ -145,13 +147,12 @@ class YComPort {
     // Waits until no operation uses the handle and keeps others out.
     std::unique_lock<std::mutex> Exclusive();
 
-    bool OpenLink(uint32_t number, std::unique_lock<std::mutex>& guard, std::string& error);
+    bool OpenLink(std::unique_lock<std::mutex>& guard, std::string& error);
 
     PortDevice::Handle FHandle = PortDevice::NoHandle;
     std::unique_ptr<LinkDevice> FLink;  // in FHandle's place while a link is open
-    std::string FLinkUrl;
-    uint32_t FOpenGeneration = 0;  // counts opens and closes, for ReopenLink
-    uint32_t FPortNumber = 1;
+    uint32_t FOpenGeneration = 0;       // counts opens and closes, for ReopenLink
+    Source FSource;                     // written while open and close are kept out (Exclusive)
     uint32_t FBaudRate = 0;
     uint16_t FInQueueSize = DefaultQueueSize;
     uint16_t FOutQueueSize = DefaultQueueSize;
@@ -184,7 +185,7 @@ class YComPort {
 };
 
 // The module operations on a given port; a missing port acts as a closed one.
-bool OpenPort(YComPort* port, int32_t number, int32_t baud, int32_t dataBits, int32_t parity,
+bool OpenPort(YComPort* port, const Source& source, int32_t baud, int32_t dataBits, int32_t parity,
               int32_t stopBits);
 bool ClosePort(YComPort* port);
 void PurgePort(YComPort* port, uint8_t selector);

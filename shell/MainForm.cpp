@@ -27,7 +27,6 @@
 #include "link/ThreadNMEAFetch.h"
 #include "link/UbxAnswerWatch.h"
 #include "nmea/NmeaManager.h"
-#include "serial/LinkNumbers.h"
 #include "serial/YComPort.h"
 #include "shell/CaptureReplay.h"
 #include "shell/DataFreshness.h"
@@ -238,12 +237,10 @@ void TMainForm::BuildWidgets() {
     FComPortSetting = new TFComPortSetting(this, FLink, FMonitor.GpsConfig, &FMonitor.NmeaManager,
                                            std::move(portHooks));
     FLumarokStatus = new TFLumarokStatus(this, FMonitor.GpsConfig);
-    FLumarokStatus->SetPortNameLookup(PortNameForNumber);
     FLumarokStatus->SetConnection(&FLink);
     FConsole = new TFConsole(this, FMonitor.GpsConfig);
-    FConsole->SetCommandSender([link = &FLink](const std::vector<std::string>& commands, int32_t) {
-        link->Send(commands);
-    });
+    FConsole->SetCommandSender([link = &FLink](const std::vector<std::string>& commands,
+                                               const Source&) { link->Send(commands); });
     FAbout = new TFAbout(this);
     FPlayerBar = new TPlayerBar(this, &FMonitor.ComPort);
     PlacePanels(LayoutForSize(size()));

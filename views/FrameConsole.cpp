@@ -191,7 +191,7 @@ bool TFConsole::ConsoleKeyPress(int key) {
         LeaveCommandLine();
         return true;
     }
-    if (FSendCommand) FSendCommand({command}, FConfig.PortNumber.load());
+    if (FSendCommand) FSendCommand({command}, FConfig.Port());
     LeaveCommandLine();
     AppendSentence(EchoPrefix + std::string(WithoutLineEnd(wire.Text)));
     return true;

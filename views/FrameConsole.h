@@ -21,9 +21,9 @@
 class TFConsole : public QFrame {
     Q_OBJECT
   public:
-    // Hands a command list to a command sender for the given port.
+    // Hands a command list to a command sender for the given source.
     using CommandSender =
-        std::function<void(const std::vector<std::string>& commands, int32_t portNumber)>;
+        std::function<void(const std::vector<std::string>& commands, const Source& port)>;
 
     static constexpr int LineLimit = 350;
     // The command sender's limit: characters typed, before the checksum and line end.

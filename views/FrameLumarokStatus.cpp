@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "link/Connection.h"
-#include "serial/LinkUrl.h"
 #include "views/Config.h"
 
 namespace {
@@ -115,28 +114,26 @@ void TFLumarokStatus::Refresh() {
 
 void TFLumarokStatus::RefreshHere() {
     const bool open = FConfig.IsPortOpen();
-    int32_t port = FConfig.PortNumber.load();
+    Source port = FConfig.Port();
     int32_t rate = FConfig.BaudRate.load();
     if (FLink && FLink->Shown().Known) {
         port = FLink->Shown().Port;
         rate = FLink->Shown().Rate;
     }
-    const std::string name = FPortName ? FPortName(port) : std::string();
     // The state, the receiver's name and its latest answer, while open.
     std::string state = open ? "Open" : "Close";
     if (open && !FReceiver.empty()) state += "  " + FReceiver;
     if (open && !FSolution.empty()) state += "  " + FSolution;
     if (open && !FNote.empty()) state += "  " + FNote;
     FTexts[StatePanel] = QString::fromStdString(state);
-    if (LooksLikeLinkUrl(name)) {
+    if (port.IsLink()) {
         // A link has no baud rate; the tooltip holds its URL whole.
-        FPortTip = QString::fromStdString(name);
+        FPortTip = QString::fromStdString(port.Text());
         FTexts[PortPanel] = FPortTip;
         FTexts[RatePanel] = LinkRateText;
     } else {
         FPortTip.clear();
-        FTexts[PortPanel] =
-            "COM:" + (name.empty() ? QString::number(port) : QString::fromStdString(name));
+        FTexts[PortPanel] = "COM:" + QString::fromStdString(port.ShortName());
         if (IsKnownRate(rate)) FTexts[RatePanel] = "BR:" + QString::number(rate) + "bps";
     }
     LayOutPanels();

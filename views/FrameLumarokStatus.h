@@ -25,14 +25,10 @@ class Connection;
 class TFLumarokStatus : public QFrame {
     Q_OBJECT
   public:
-    // The name shown for a port number (for example "ttyUSB0").
-    using PortNameLookup = std::function<std::string(int32_t)>;
-
     static constexpr int PanelCount = 3;
 
     TFLumarokStatus(QWidget* parent, GPSConfig& config);
 
-    void SetPortNameLookup(PortNameLookup lookup) { FPortName = std::move(lookup); }
     // Where the shown port and rate come from (none: the configuration).
     void SetConnection(const Connection* link) { FLink = link; }
     // Safe from any thread: from a worker thread the update is queued to the GUI thread.
@@ -61,7 +57,6 @@ class TFLumarokStatus : public QFrame {
     int WantedWidth(int panel, const QString& text) const;
 
     GPSConfig& FConfig;
-    PortNameLookup FPortName;
     const Connection* FLink = nullptr;
     std::string FReceiver;
     std::string FNote;

@@ -19,7 +19,7 @@
 #include "link/GpsConfig.h"
 #include "link/Monitor.h"
 #include "link/ThreadNMEAFetch.h"
-#include "serial/PortTable.h"
+#include "serial/Source.h"
 #include "serial/YComPort.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
@@ -77,12 +77,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_gui_intake: %s\n", error.c_str());
         return 2;
     }
-    const int32_t port = PortTable::NumberForPath(sim.SlavePath());
-    if (!parts.ComPort.OpenPort(static_cast<uint32_t>(port), LineRate)) {
+    const Source port = Source::Device(sim.SlavePath());
+    if (!parts.ComPort.OpenPort(port, LineRate)) {
         std::fprintf(stderr, "bench_gui_intake: cannot open %s\n", sim.SlavePath().c_str());
         return 2;
     }
-    parts.GpsConfig.PortNumber = port;
+    parts.GpsConfig.SetPort(port);
     parts.GpsConfig.BaudRate = static_cast<int32_t>(LineRate);
     parts.GpsConfig.SetPortOpen(true);
 

@@ -23,7 +23,7 @@
 #include "link/GpsConfig.h"
 #include "link/Monitor.h"
 #include "link/ThreadNMEAFetch.h"
-#include "serial/LinkNumbers.h"
+#include "serial/Source.h"
 #include "serial/YComPort.h"
 #include "shell/MainForm.h"
 #include "shell/QtUiDispatcher.h"
@@ -58,12 +58,12 @@ int main(int argc, char** argv) {
     const NmeaStream stream = MakeNmeaStream(megabytes * 1000000);
     Sender sender(stream.Bytes);
     const std::string url = "tcp://127.0.0.1:" + std::to_string(sender.Port());
-    const int32_t port = LinkNumberForUrl(url);
-    if (!parts.ComPort.OpenPort(static_cast<uint32_t>(port), 0)) {
+    const Source port = Source::Link(url);
+    if (!parts.ComPort.OpenPort(port, 0)) {
         std::fprintf(stderr, "bench_gui_tcp: %s\n", parts.ComPort.LastError().c_str());
         return 2;
     }
-    parts.GpsConfig.PortNumber = port;
+    parts.GpsConfig.SetPort(port);
     parts.GpsConfig.SetPortOpen(true);
 
     size_t next = 0, lost = 0, corrupted = 0;  // reader thread only until it ended

@@ -16,7 +16,7 @@
 #include "bench/link/LoopbackSender.h"
 #include "bench/serial/StreamMaker.h"
 #include "link/ThreadNMEAFetch.h"
-#include "serial/LinkNumbers.h"
+#include "serial/Source.h"
 #include "serial/YComPort.h"
 
 namespace {
@@ -35,7 +35,7 @@ Figures Run(const NmeaStream& stream) {
     Sender sender(stream.Bytes);
     YComPort port;
     const std::string url = "tcp://127.0.0.1:" + std::to_string(sender.Port());
-    if (!port.OpenPort(static_cast<uint32_t>(LinkNumberForUrl(url)), 0)) {
+    if (!port.OpenPort(Source::Link(url), 0)) {
         std::fprintf(stderr, "cannot open %s: %s\n", url.c_str(), port.LastError().c_str());
         std::exit(1);
     }

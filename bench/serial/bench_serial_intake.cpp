@@ -26,7 +26,7 @@
 
 #include "bench/serial/StreamMaker.h"
 #include "link/ThreadNMEAFetch.h"
-#include "serial/PortTable.h"
+#include "serial/Source.h"
 #include "serial/YComPort.h"
 
 namespace {
@@ -145,7 +145,7 @@ bool RunRate(uint32_t baud, const Options& options, Figures& f) {
     }
     close(slave);  // the port opens the slave path itself
     YComPort port;
-    if (!port.OpenPort(static_cast<uint32_t>(PortTable::NumberForPath(name)), baud)) {
+    if (!port.OpenPort(Source::Device(name), baud)) {
         std::fprintf(stderr, "cannot open %s: %s\n", name, port.LastError().c_str());
         return false;
     }

@@ -22,8 +22,8 @@ class LinkFixture : public ControlFixture {
         ControlFixture::TearDown();
     }
     void Connect() {
-        ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));
-        GpsConfig->PortNumber = Pty.Number();
+        ASSERT_TRUE(Port.OpenPort(Pty.Port(), 115200));
+        GpsConfig->SetPort(Pty.Port());
         GpsConfig->SetPortOpen(true);
     }
     void Disconnect() {

@@ -31,7 +31,7 @@ class LiveCaptureTest : public ControlFixture {
     void SetUp() override {
         ControlFixture::SetUp();
         ASSERT_TRUE(Pty.Ok());
-        ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));
+        ASSERT_TRUE(Port.OpenPort(Pty.Port(), 115200));
         Panel.SetSaveDialogRunner([this](QFileDialog&) { return Dir.filePath("live"); });
         Reader = std::make_unique<TNmeaFetch>(false, [] {});
         Reader->SetPort(&Port);

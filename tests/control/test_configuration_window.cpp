@@ -22,9 +22,9 @@
 #include "control/ConfigurationWindow.h"
 #include "link/Connection.h"
 #include "link/ThreadNMEAFetch.h"
-#include "serial/PortTable.h"
 #include "serial/YComPort.h"
 #include "shell/QtUiDispatcher.h"
+#include "tests/tools/sim/SimOnPort.h"
 #include "tests/tools/sim/SimTestSupport.h"
 #include "ubx/UbxKeys.h"
 
@@ -44,14 +44,7 @@ class ConfigurationWindowTest : public ControlFixture {
         options.Generation = 10;
         options.Baud = LineRate;
         Sim = std::make_unique<ReceiverSimulator>(options);
-        std::string error;
-        ASSERT_TRUE(Sim->Open(error)) << error;
-        const int32_t number = PortTable::NumberForPath(Sim->SlavePath());
-        ASSERT_TRUE(Port.OpenPort(number, LineRate));
-        ASSERT_TRUE(Sim->Start(error)) << error;
-        GpsConfig->PortNumber = number;
-        GpsConfig->BaudRate = LineRate;
-        GpsConfig->SetPortOpen(true);
+        ASSERT_TRUE(ConnectSim(*Sim, Port, *GpsConfig));
         Link = std::make_unique<Connection>(*GpsConfig, &Port);
         Window = std::make_unique<W>(
             *Link, *GpsConfig,

@@ -15,7 +15,7 @@
 #include "control/FormNmeaChoiceUb.h"
 #include "control/FrameRestartButton.h"
 #include "control/FrameUtilButton.h"
-#include "serial/PortTable.h"
+#include "serial/Source.h"
 #include "tests/serial/PtyPair.h"
 #include "views/FrameConsole.h"
 #include "views/FrameGPSInfo.h"
@@ -44,7 +44,7 @@ TEST_F(Connect, GeneralOpensAPortWithNothingBehindIt) {
     EXPECT_EQ(Caption(), "Close");
     EXPECT_TRUE(Panel->ConnectionStarted());
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
-    EXPECT_EQ(GpsConfig->PortNumber.load(), line.Number());
+    EXPECT_EQ(GpsConfig->Port(), line.Port());
     // "Open", then the receiver's name once it answers the identity poll.
     EXPECT_TRUE(
         RunUntil([&] { return Window->FLumarokStatus->PanelText(0).startsWith("Open"); }, 2s));
@@ -62,8 +62,8 @@ TEST_F(Connect, PortDetectFindsTheReceiverOnTheThirdPort) {
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 20s));
     ASSERT_TRUE(RunUntil([&] { return DetectionEnded(); }, 5s));
     EXPECT_EQ(Panel->portCombo->currentIndex(), 2);
-    EXPECT_EQ(GpsConfig->PortNumber.load(), PortTable::NumberForPath(receiver->SlavePath()));
-    EXPECT_EQ(ComPort->PortNumber(), static_cast<uint32_t>(GpsConfig->PortNumber.load()));
+    EXPECT_EQ(GpsConfig->Port(), Source::Device(receiver->SlavePath()));
+    EXPECT_EQ(ComPort->PortSource(), GpsConfig->Port());
     // The first two were opened at the chosen rate on the way.
     for (const PtyPair* silent : {&first, &second}) {
         termios tio{};
@@ -171,8 +171,8 @@ TEST_F(Connect, StatusBarShowsTheTrialWhileDetectingAndTheLinkAfterwards) {
     PtyPair silent;
     SetExtraPorts({receiver->SlavePath(), silent.Path()});
     OpenWindow();
-    const QString receiverName = QString::fromStdString(
-        PortTable::NameForNumber(PortTable::NumberForPath(receiver->SlavePath())));
+    const QString receiverName =
+        QString::fromStdString(Source::Device(receiver->SlavePath()).ShortName());
     Choose(0, Baud4800, ModeBaudDetect);
     Press();
     std::vector<QString> shownRates;
@@ -202,7 +202,7 @@ TEST_F(Connect, StatusBarShowsTheTrialWhileDetectingAndTheLinkAfterwards) {
     EXPECT_EQ(Panel->baudCombo->currentText(), "115200 bps");
     EXPECT_EQ(Window->FLumarokStatus->PanelText(2), "BR:115200bps");
     EXPECT_EQ(Window->FLumarokStatus->PanelText(1),
-              "COM:" + QString::fromStdString(PortTable::NameForNumber(silent.Number())));
+              "COM:" + QString::fromStdString(silent.Port().ShortName()));
 }
 
 // The connection's one command sender, which the console's commands join, is
@@ -330,7 +330,7 @@ TEST_F(Connect, NewPortWhileIdleInPortDetectIsTakenInBaudDetect) {
     EXPECT_TRUE(Panel->ConnectionStarted());
     EXPECT_TRUE(Window->FGPSInfo->FixTimerRunning()) << "time to fix counts from the new port";
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 10s));
-    EXPECT_EQ(GpsConfig->PortNumber.load(), PortTable::NumberForPath(Ports.DevicePath("ttyUSB1")));
+    EXPECT_EQ(GpsConfig->Port(), Source::Device(Ports.DevicePath("ttyUSB1")));
 }
 
 TEST_F(Connect, InGeneralANewPortOnlyGrowsTheListAndAVanishedOneShortensIt) {
@@ -358,7 +358,7 @@ TEST_F(Connect, ProlificAdapterAtStartUpIsConnectedWithoutAClick) {
     EXPECT_EQ(Panel->portCombo->currentIndex(), 1);
     EXPECT_TRUE(Panel->ConnectionStarted());
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
-    EXPECT_EQ(GpsConfig->PortNumber.load(), PortTable::NumberForPath(Ports.DevicePath("ttyUSB3")));
+    EXPECT_EQ(GpsConfig->Port(), Source::Device(Ports.DevicePath("ttyUSB3")));
     // While connected the watch leaves the link alone, whatever comes and goes.
     Ports.Unplug("ttyACM0");
     RunFor(2500ms);
@@ -378,7 +378,7 @@ TEST_F(Connect, OpenUsesTheProlificPortWhateverIsSelected) {
     Panel->portCombo->setCurrentIndex(0);
     Press();
     ASSERT_TRUE(RunUntil([&] { return Connected(); }, 5s));
-    EXPECT_EQ(GpsConfig->PortNumber.load(), PortTable::NumberForPath(Ports.DevicePath("ttyUSB3")));
+    EXPECT_EQ(GpsConfig->Port(), Source::Device(Ports.DevicePath("ttyUSB3")));
 }
 
 TEST_F(Connect, UnpluggedWhileConnectedShowsTheLinkDownAndReconnectsLater) {
@@ -412,8 +412,7 @@ TEST_F(Connect, UnpluggedWhileConnectedShowsTheLinkDownAndReconnectsLater) {
         << ComPort->LastError() << " open=" << ComPort->IsOpen()
         << " started=" << Panel->ConnectionStarted() << " detect="
         << (Window->Link().DetectThread() ? Window->Link().DetectThread()->Finished() : -1)
-        << " port=" << PortTable::PathForNumber(GpsConfig->PortNumber)
-        << " caption=" << Caption().toStdString();
+        << " port=" << GpsConfig->Port().Text() << " caption=" << Caption().toStdString();
     const int lines = Window->FConsole->consoleMemo->blockCount();
     EXPECT_TRUE(
         RunUntil([&] { return Window->FConsole->consoleMemo->blockCount() > lines + 3; }, 10s));

@@ -19,7 +19,7 @@
 #include "ConnectFixture.h"
 #include "control/CorrectionsWindow.h"
 #include "nmea/StationBaseline.h"
-#include "serial/LinkNumbers.h"
+#include "serial/Source.h"
 #include "tests/ntrip/CasterProcess.h"
 #include "tests/ntrip/ClientProbe.h"
 #include "tests/ntrip/RtcmCount.h"
@@ -232,8 +232,7 @@ TEST(CorrectionsRefusal, SaysWhyCorrectionsCannotGoOut) {
         {true, "file:///tmp/capture.txt", "file:///tmp/capture.txt only receives"},
     };
     for (const auto& c : cases) {
-        const int32_t number = c.Entry.empty() ? 0 : LinkNumberForUrl(c.Entry);
-        const std::string refusal = CorrectionsRefusal(c.Connected, number);
+        const std::string refusal = CorrectionsRefusal(c.Connected, Source::FromEntry(c.Entry));
         if (*c.Refusal == 0)
             EXPECT_EQ(refusal, "") << c.Entry;
         else

@@ -13,8 +13,8 @@
 #include "LinkFixture.h"
 #include "control/FormNmeaChoiceUb.h"
 #include "nmea/Dispatch.h"
-#include "ubx/UbxRecords.h"
 #include "serial/UbxText.h"
+#include "ubx/UbxRecords.h"
 
 namespace {
 // Checksums by message (GGA..ZDA) and by rates: both 00, USB only, UART only, both 01.
@@ -161,7 +161,7 @@ TEST_F(NmeaChoiceUbTest, TypingFiveHundredThenFiveThousand) {
 }
 
 TEST_F(NmeaChoiceUbTest, OkWhileNotConnectedWarnsAndSendsNothing) {
-    ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));
+    ASSERT_TRUE(Port.OpenPort(Pty.Port(), 115200));
     Window.show();
     Window.btnSettingOK->click();
     ASSERT_EQ(Messages.size(), 1u);

@@ -16,8 +16,8 @@
 #include "control/EvaluationWindow.h"
 #include "control/FrameRestartButton.h"
 #include "eval/EpochRecorder.h"
-#include "nmea/Dispatch.h"
 #include "intake/UbxIntake.h"
+#include "nmea/Dispatch.h"
 #include "serial/UbxText.h"
 #include "tools/sim/ReceiverSimulator.h"
 #include "views/FrameGPSInfo.h"
@@ -125,7 +125,7 @@ TEST_F(RestartTest, FactoryResetWritesTheTextAlone) {
 TEST_F(RestartTest, NotConnectedSendsNothingAndLeavesTheNextCommandAlone) {
     Panel.SetLinkOpen(false);
     EXPECT_FALSE(Panel.restartButtons[0]->isEnabled());
-    ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));  // open, but no connection accepted
+    ASSERT_TRUE(Port.OpenPort(Pty.Port(), 115200));  // open, but no connection accepted
     Panel.HotClick();
     Panel.WarmClick();
     EXPECT_EQ(FixTimerStarts, 0);

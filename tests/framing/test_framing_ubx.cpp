@@ -97,3 +97,53 @@ TEST(FrameUbx, SyncInsideASentenceEndsItAndTheFrameFollows) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<uint8_t> FromHex(const std::string& hex) {
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+}  // namespace
+
+// Frames as real receivers sent them (../shared/corpus/ubx): the encoder
+// rebuilds each from its class, id and payload, and the frame check finds
+// each whole, with trailing bytes, and refuses it cut short or with either
+// checksum byte changed.
+TEST(FrameUbx, EncoderAndCheckAgreeWithFramesOfRealReceivers) {
+    const struct {
+        const char* Capture;
+        const char* Frame;
+    } cases[] = {
+        {"ublox-lea-m8f ACK-ACK", "B5620501020006000E37"},
+        {"ublox-lea-m8f ACK-NAK", "B5620500020006010E33"},
+        {"ublox-glo NAV-EOE", "B56201610400C82BA4120FC2"},
+        {"u-blox-m8t-time NAV-POSLLH",
+         "B56201021C0018DE2D0EA5EFFCD605AAAE1A7435000094A800008B500000F43800001942"},
+        {"u-blox-m8t-time NAV-TIMEGPS", "B5620120100018DE2D0EC4E80400620812071F000000B4E5"},
+        {"ublox8-uniqid-monhw SEC-UNIQID", "B5622703090001000000CFFB03D2592C88"},
+        {"ublox-aek-4t INF-NOTICE",
+         "B56204021A00752D626C6F78206167202D207777772E752D626C6F782E636F6D233C"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Capture);
+        const std::vector<uint8_t> frame = FromHex(c.Frame);
+        const std::vector<uint8_t> payload(frame.begin() + framing::UbxHeaderSize,
+                                           frame.end() - framing::UbxChecksumSize);
+        EXPECT_EQ(framing::EncodedUbx<std::vector<uint8_t>>(frame[2], frame[3], payload.data(),
+                                                            payload.size()),
+                  frame);
+        std::vector<uint8_t> followed = frame;
+        followed.insert(followed.end(), {'$', 'G', 'P'});
+        EXPECT_EQ(framing::UbxFrameSizeAt(followed.data(), followed.size()), frame.size());
+        EXPECT_EQ(framing::UbxFrameSizeAt(frame.data(), frame.size() - 1), 0u);
+        for (size_t back : {1, 2}) {
+            std::vector<uint8_t> bad = frame;
+            bad[bad.size() - back] ^= 0x01;
+            EXPECT_EQ(framing::UbxFrameSizeAt(bad.data(), bad.size()), 0u);
+        }
+    }
+}

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "framing/UbxFrame.h"
 #include "ubx/UbxHealth.h"
 #include "ubx/UbxMessages.h"
 
@@ -19,20 +20,7 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
 Bytes Frame(uint8_t cls, uint8_t id, const Bytes& payload) {
-    Bytes f = {0xB5,
-               0x62,
-               cls,
-               id,
-               static_cast<uint8_t>(payload.size() & 0xFF),
-               static_cast<uint8_t>(payload.size() >> 8)};
-    f.reserve(payload.size() + 8);
-    for (uint8_t byte : payload) f.push_back(byte);
-    uint8_t a = 0, b = 0;
-    for (size_t i = 2; i < f.size(); ++i)
-        b = static_cast<uint8_t>(b + (a = static_cast<uint8_t>(a + f[i])));
-    f.push_back(a);
-    f.push_back(b);
-    return f;
+    return framing::EncodedUbx<Bytes>(cls, id, payload.data(), payload.size());
 }
 
 UbxDecodeResult Decode(const Bytes& frame, UbxState& ubx) {

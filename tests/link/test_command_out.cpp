@@ -91,7 +91,7 @@ class CommandOutTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(Pty.Ok());
-        ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));
+        ASSERT_TRUE(Port.OpenPort(Pty.Port(), 115200));
         Port.SetObserver(&Recorder);
         Sender.SetMessages(&Messages);
         Sender.SetAnswerWatch(&Answers);
@@ -195,7 +195,7 @@ TEST_F(CommandOutTest, StoppingWhileSendingDropsTheRestAndSendsNothingMore) {
     EXPECT_TRUE(Sender.Finished());
     EXPECT_EQ(Sender.Pending(), 0u);
     EXPECT_TRUE(Sender.WaitIdle(0ms));
-    ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));
+    ASSERT_TRUE(Port.OpenPort(Pty.Port(), 115200));
     std::vector<std::string> writes;
     for (const std::string& event : gate.Events())
         if (event.rfind("write", 0) == 0) writes.push_back(event);

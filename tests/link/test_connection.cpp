@@ -66,9 +66,9 @@ class ConnectionTest : public ::testing::Test {
     }
 
     static DetectLists One(const std::string& path) { return DetectLists{{path}, 0, 0}; }
-    // General mode opens the configured port number at the configured rate.
-    void Configure(int32_t number, int32_t rate) {
-        Config.PortNumber = number;
+    // General mode opens the configured source at the configured rate.
+    void Configure(const Source& port, int32_t rate) {
+        Config.SetPort(port);
         Config.BaudRate = rate;
     }
     bool DetectionEnded() const {
@@ -88,7 +88,7 @@ class ConnectionTest : public ::testing::Test {
 // next attempt started: it is dropped, and the new attempt keeps its course.
 TEST_F(ConnectionTest, ChangesOfAnEarlierAttemptAreDropped) {
     PtyPair line;
-    Configure(line.Number(), 4800);
+    Configure(line.Port(), 4800);
     ASSERT_TRUE(Link.Open(One(line.Path()), ModeGeneral));
     // The port opens at once; its "accepted" waits in the queue.
     const auto end = std::chrono::steady_clock::now() + 5s;
@@ -120,7 +120,7 @@ TEST_F(ConnectionTest, OpenAfterFailureStartsAfreshAndALostLinkIsDown) {
     ASSERT_TRUE(Loop.RunUntil([&] { return Link.RunningReaders() == 1; }, 5s));
     ASSERT_TRUE(Loop.RunUntil([&] { return Link.Connected(); }, 20s));
     EXPECT_EQ(Link.Shown().Rate, 9600);
-    EXPECT_EQ(Link.Shown().Port, static_cast<int32_t>(Port.PortNumber()));
+    EXPECT_EQ(Link.Shown().Port, Port.PortSource());
     EXPECT_EQ(Link.RunningReaders(), 1);
     EXPECT_EQ(Observer.Messages.size(), 1u);
 
@@ -142,7 +142,7 @@ TEST_F(ConnectionTest, CommandsPendingAtCloseAreDroppedNotSentOnTheNextLink) {
     WriteGate gate;  // holds the sender in its first write until the note is out
     Port.SetObserver(&gate);
     Observer.NoteSeen = [&] { gate.Release(); };
-    Configure(first.Number(), 115200);
+    Configure(first.Port(), 115200);
     ASSERT_TRUE(Link.Open(One(first.Path()), ModeGeneral));
     ASSERT_TRUE(Loop.RunUntil([&] { return Link.Connected(); }, 5s));
     ASSERT_TRUE(Link.Send(std::vector<std::string>(500, "$PSRF101*")));
@@ -154,7 +154,7 @@ TEST_F(ConnectionTest, CommandsPendingAtCloseAreDroppedNotSentOnTheNextLink) {
               std::vector<std::string>{"*** 499 commands not sent: the link was closed."});
     EXPECT_FALSE(Link.Send({"$PSRF101*"})) << "closed";
 
-    Configure(second.Number(), 115200);
+    Configure(second.Port(), 115200);
     ASSERT_TRUE(Link.Open(One(second.Path()), ModeGeneral));
     ASSERT_TRUE(Loop.RunUntil([&] { return Link.Connected(); }, 5s));
     ASSERT_TRUE(Link.Send({"$PSRF103,00,00,01,01*"}));

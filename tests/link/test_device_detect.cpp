@@ -84,7 +84,7 @@ class DeviceDetect : public ::testing::Test {
 
 TEST_F(DeviceDetect, GeneralOpensAPortWithNothingBehindIt) {
     PtyPair pty;
-    Config.PortNumber = pty.Number();
+    Config.SetPort(pty.Port());
     Config.BaudRate = 9600;
     Run(ModeGeneral, {pty.Path()}, 0, 1);
     EXPECT_TRUE(Config.IsPortOpen());
@@ -94,7 +94,7 @@ TEST_F(DeviceDetect, GeneralOpensAPortWithNothingBehindIt) {
 }
 
 TEST_F(DeviceDetect, GeneralOnAMissingPortSaysSo) {
-    Config.PortNumber = PortTable::NumberForPath("/dev/lumarokub-no-such-port");
+    Config.SetPort(Source::Device("/dev/lumarokub-no-such-port"));
     Run(ModeGeneral, {"/dev/lumarokub-no-such-port"}, 0, 0);
     EXPECT_FALSE(Config.IsPortOpen());
     EXPECT_EQ(Target.Messages,
@@ -108,8 +108,8 @@ TEST_F(DeviceDetect, GeneralOnAMissingPortSaysSo) {
 TEST_F(DeviceDetect, GeneralOnABusyPortSaysWhy) {
     PtyPair pty;
     YComPort other;  // another program holding the port
-    ASSERT_TRUE(OpenPort(&other, pty.Number(), 9600, 8, 0, 1));
-    Config.PortNumber = pty.Number();
+    ASSERT_TRUE(OpenPort(&other, pty.Port(), 9600, 8, 0, 1));
+    Config.SetPort(pty.Port());
     Run(ModeGeneral, {pty.Path()}, 0, 0);
     EXPECT_FALSE(Config.IsPortOpen());
     ASSERT_EQ(Target.Messages.size(), 1u);
@@ -130,7 +130,7 @@ TEST_F(DeviceDetect, PortDetectFindsTheReceiverOnTheThirdPort) {
     auto receiver = StartReceiver(9600);
     Run(ModePortDetect, {first.Path(), second.Path(), receiver->SlavePath()}, 0, 1);
     EXPECT_TRUE(Config.IsPortOpen());
-    EXPECT_EQ(Config.PortNumber, PortTable::NumberForPath(receiver->SlavePath()));
+    EXPECT_EQ(Config.Port(), Source::Device(receiver->SlavePath()));
     EXPECT_EQ(Config.BaudRate, 9600);
     EXPECT_EQ(Target.Ports, (std::vector<int>{0, 1, 2, 2}));
     EXPECT_TRUE(Target.Messages.empty());
@@ -162,7 +162,7 @@ TEST_F(DeviceDetect, AutoDetectFindsTheRateOnTheSecondPort) {
     auto receiver = StartReceiver(57600);
     Run(ModeAutoDetect, {silent.Path(), receiver->SlavePath()}, 0, 0);
     EXPECT_TRUE(Config.IsPortOpen());
-    EXPECT_EQ(Config.PortNumber, PortTable::NumberForPath(receiver->SlavePath()));
+    EXPECT_EQ(Config.Port(), Source::Device(receiver->SlavePath()));
     EXPECT_EQ(Config.BaudRate, 57600);
     EXPECT_EQ(Target.Bauds.back(), 4);
     EXPECT_EQ(Target.Ports.back(), 1);
@@ -188,26 +188,13 @@ TEST_F(DeviceDetect, CloseDuringDetectionEndsQuietly) {
 
 TEST_F(DeviceDetect, CloseModeClosesTheLink) {
     PtyPair pty;
-    ASSERT_TRUE(OpenPort(&FPort, pty.Number(), 9600, 8, 0, 1));
+    ASSERT_TRUE(OpenPort(&FPort, pty.Port(), 9600, 8, 0, 1));
     Config.SetPortOpen(true);
     Run(ModeClose, {}, 0, 0);
     EXPECT_FALSE(FPort.IsOpen());
     EXPECT_FALSE(Config.IsPortOpen());
     EXPECT_EQ(Target.Caption, "Open");
     EXPECT_EQ(Target.StatusRefreshes, 1);
-}
-
-TEST(PortNumberOfText, PathsAndComNames) {
-    EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("COM12"), 12);
-    EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("COM"), -1);
-    EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("COMx"), -1);
-    // Port numbers are held in eight bits: COM255 is the last one.
-    EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("COM255"), 255);
-    EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("COM256"), -1);
-    EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("COM4294967298"), -1);  // no wrap to 2
-    const int32_t n = TGpsDeviceDetect::PortNumberOfText("/dev/ttyUSB7");
-    EXPECT_GT(n, 0);
-    EXPECT_EQ(TGpsDeviceDetect::PortNumberOfText("/dev/ttyUSB7"), n);
 }
 
 }  // namespace

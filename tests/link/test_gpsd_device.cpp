@@ -11,7 +11,7 @@
 
 #include "link/ThreadNMEAFetch.h"
 #include "nmea/NmeaManager.h"
-#include "serial/LinkNumbers.h"
+#include "serial/Source.h"
 #include "serial/YComPort.h"
 #include "tests/link/GpsdDaemon.h"
 #include "tests/serial/LoopbackServer.h"
@@ -49,9 +49,8 @@ TEST(GpsdDevice, AUbloxBinaryStreamIsReadWholeAndTheDeviceGoingIsSeen) {
     ASSERT_TRUE(daemon.Running());
 
     YComPort port;
-    const auto number =
-        static_cast<uint32_t>(LinkNumberForUrl("gpsd://127.0.0.1:" + std::to_string(tcpPort)));
-    ASSERT_TRUE(WaitUntil([&] { return port.OpenPort(number, SimBaud); }, 15s))
+    const Source gpsd = Source::Link("gpsd://127.0.0.1:" + std::to_string(tcpPort));
+    ASSERT_TRUE(WaitUntil([&] { return port.OpenPort(gpsd, SimBaud); }, 15s))
         << port.LastError();  // opens once the daemon listens
     NMEA_Manager store;
     TNmeaFetch reader(false, nullptr);

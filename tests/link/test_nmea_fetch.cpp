@@ -31,7 +31,7 @@ class FetchTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(Pty.Ok());
-        ASSERT_TRUE(Port.OpenPort(Pty.Number(), 115200));
+        ASSERT_TRUE(Port.OpenPort(Pty.Port(), 115200));
     }
     void TearDown() override {
         if (Reader) {

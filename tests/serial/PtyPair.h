@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "serial/PortTable.h"
+#include "serial/Source.h"
 
 class PtyPair {
   public:
@@ -27,7 +27,6 @@ class PtyPair {
         tcgetattr(FSlave, &tio);
         cfmakeraw(&tio);
         tcsetattr(FSlave, TCSANOW, &tio);
-        FNumber = PortTable::NumberForPath(FPath);
     }
     ~PtyPair() {
         CloseMaster();
@@ -38,7 +37,8 @@ class PtyPair {
 
     bool Ok() const { return FMaster >= 0; }
     const std::string& Path() const { return FPath; }
-    int32_t Number() const { return FNumber; }
+    // The slave side as the port under test opens it.
+    Source Port() const { return Source::Device(FPath); }
     int Master() const { return FMaster; }
     int Slave() const { return FSlave; }
 
@@ -92,5 +92,4 @@ class PtyPair {
     int FMaster = -1;
     int FSlave = -1;
     std::string FPath;
-    int32_t FNumber = 0;
 };

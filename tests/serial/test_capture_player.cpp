@@ -13,8 +13,8 @@
 
 #include "DecoderProcess.h"
 #include "serial/CapturePlayer.h"
-#include "serial/LinkNumbers.h"
 #include "serial/PortDevice.h"
+#include "serial/Source.h"
 #include "serial/YComPort.h"
 #include "tests/framing/UbxBytes.h"
 
@@ -190,7 +190,7 @@ std::ostream& operator<<(std::ostream& out, const Framed& f) {
 Framed PlayThroughLink(const std::string& path, std::string& log) {
     YComPort port;
     Framed framed;
-    if (!port.OpenPort(static_cast<uint32_t>(LinkNumberForUrl("file://" + path)), 9600)) {
+    if (!port.OpenPort(Source::Link("file://" + path), 9600)) {
         ADD_FAILURE() << port.LastError();
         return framed;
     }

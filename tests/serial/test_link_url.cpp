@@ -3,9 +3,8 @@
 
 #include <algorithm>
 
-#include "serial/LinkNumbers.h"
 #include "serial/LinkUrl.h"
-#include "serial/PortTable.h"
+#include "serial/Source.h"
 
 namespace {
 
@@ -77,30 +76,44 @@ TEST(LinkUrl, OnlyTcpSendsAndPathsAreNoUrls) {
     EXPECT_EQ(std::count(usage.begin(), usage.end(), '\n'), static_cast<long>(2 * count));
 }
 
-TEST(LinkNumbers, UrlsGetStableNumbersAbovePorts) {
-    const int32_t a = LinkNumberForUrl("tcp://a:1");
-    const int32_t b = LinkNumberForUrl("tcp://b:1");
-    EXPECT_GE(a, LinkNumberBase);
-    EXPECT_NE(a, b);
-    EXPECT_EQ(LinkNumberForUrl("tcp://a:1"), a);
-    EXPECT_EQ(LinkUrlForNumber(b), "tcp://b:1");
-    EXPECT_EQ(PortNameForNumber(a), "tcp://a:1");
-    EXPECT_FALSE(IsLinkNumber(LinkNumberBase - 1));
-    EXPECT_EQ(NumberOfPathOrUrl("tcp://a:1"), a);
-    EXPECT_EQ(NumberOfPathOrUrl("ttyUSB0"), -1);
-}
-
-// The port panel and the detection thread read a list entry by one rule.
-TEST(LinkNumbers, AnEntryIsAPathAUrlOrACom) {
+// The port panel, the detection thread and the tools read an entry by one
+// rule: a URL is a link, a path or COMn (1 to 255) a device, the rest none;
+// the status bar's short name follows from it.
+TEST(Source, AnEntryIsALinkADevicePathOrACom) {
+    using K = Source::Kind;
     const struct {
         const char* Entry;
-        int32_t Number;
-    } cases[] = {{"COM1", 1},   {"COM255", 255},      {"COM256", -1},  {"COM", -1},
-                 {"COM1x", -1}, {"com3", -1},         {"port 12", -1}, {"ttyUSB0", -1},
-                 {"", -1},      {"COM4294967298", -1}};
-    for (const auto& c : cases) EXPECT_EQ(PortNumberOfEntry(c.Entry), c.Number) << c.Entry;
-    EXPECT_EQ(PortNumberOfEntry("tcp://a:1"), LinkNumberForUrl("tcp://a:1"));
-    EXPECT_EQ(PortNumberOfEntry("/dev/ttyUSB7"), PortTable::NumberForPath("/dev/ttyUSB7"));
+        K Kind;
+        const char* ShortName;
+    } cases[] = {
+        {"tcp://a:1", K::Link, "tcp://a:1"},
+        {"gpsd://localhost/dev/ttyUSB0", K::Link, "gpsd://localhost/dev/ttyUSB0"},
+        {"file:///tmp/capture.txt", K::Link, "file:///tmp/capture.txt"},
+        {"/dev/ttyUSB0", K::Device, "ttyUSB0"},
+        {"/dev/pts/7", K::Device, "pts/7"},  // a folder of /dev stays
+        {"/tmp/links/gps0", K::Device, "gps0"},
+        {"COM1", K::Device, "1"},
+        {"COM255", K::Device, "255"},
+        {"COM256", K::None, ""},
+        {"COM4294967298", K::None, ""},  // no wrap to 2
+        {"COM0", K::None, ""},
+        {"COM", K::None, ""},
+        {"COM1x", K::None, ""},
+        {"com3", K::None, ""},
+        {"port 12", K::None, ""},
+        {"ttyUSB0", K::None, ""},
+        {"", K::None, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Entry);
+        const Source source = Source::FromEntry(c.Entry);
+        EXPECT_EQ(source.Type(), c.Kind);
+        EXPECT_EQ(source.Text(), c.Kind == K::None ? "" : c.Entry);
+        EXPECT_EQ(source.ShortName(), c.ShortName);
+    }
+    EXPECT_EQ(Source::FromEntry("/dev/ttyUSB0"), Source::Device("/dev/ttyUSB0"));
+    EXPECT_NE(Source::Device("tcp://a:1"), Source::Link("tcp://a:1"));
+    EXPECT_NE(Source::Device("/dev/ttyUSB0"), Source::Device("/dev/ttyUSB1"));
 }
 
 }  // namespace

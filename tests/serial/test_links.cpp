@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "framing/Framing.h"
-#include "serial/LinkNumbers.h"
+#include "serial/Source.h"
 #include "serial/YComPort.h"
 #include "tests/serial/DecoderProcess.h"
 #include "tests/serial/LoopbackServer.h"
@@ -23,7 +23,7 @@ using namespace std::chrono_literals;
 const std::string CorpusCapture = std::string(LUMAROKUB_CORPUS_DIR) + "/mt3339.log";
 
 bool OpenUrl(YComPort& port, const std::string& url) {
-    return port.OpenPort(static_cast<uint32_t>(LinkNumberForUrl(url)), 4800);
+    return port.OpenPort(Source::Link(url), 4800);
 }
 
 std::string NextSentence(YComPort& port, std::chrono::milliseconds limit = 3s) {

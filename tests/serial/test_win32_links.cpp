@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "framing/Framing.h"
-#include "serial/LinkNumbers.h"
+#include "serial/Source.h"
 #include "serial/YComPort.h"
 #include "tests/serial/Sentences.h"
 
@@ -42,7 +42,7 @@ uint16_t PortOf(SOCKET s) {
 }
 
 bool OpenUrl(YComPort& port, const std::string& url) {
-    return port.OpenPort(static_cast<uint32_t>(LinkNumberForUrl(url)), 4800);
+    return port.OpenPort(Source::Link(url), 4800);
 }
 
 std::string NextSentence(YComPort& port) {

@@ -18,8 +18,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr uint32_t PtyComNumber = LUMAROKUB_PTY_COM_NUMBER;
-constexpr uint32_t MissingComNumber = 9;
+const Source PtyCom = Source::FromEntry("COM" + std::to_string(LUMAROKUB_PTY_COM_NUMBER));
+const Source MissingCom = Source::FromEntry("COM9");
 
 const std::string HotStartBytes("\xB5\x62\x06\x04\x04\x00\x00\x00\x02\x00\x10\x68\x0D\x0A", 14);
 
@@ -27,7 +27,7 @@ class Win32PortTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(Receiver.Ok()) << Receiver.Error();
-        ASSERT_TRUE(Port.OpenPort(PtyComNumber, 9600)) << Port.LastError();
+        ASSERT_TRUE(Port.OpenPort(PtyCom, 9600)) << Port.LastError();
     }
     std::string ReadOne() {
         char buffer[SentenceBufferSize];
@@ -41,10 +41,10 @@ class Win32PortTest : public ::testing::Test {
 
 TEST_F(Win32PortTest, TheRateReachesTheDeviceAndAnOpenPortIsNotReopened) {
     EXPECT_EQ(Receiver.Baud(), 9600);
-    EXPECT_FALSE(Port.OpenPort(PtyComNumber, 4800));
+    EXPECT_FALSE(Port.OpenPort(PtyCom, 4800));
     EXPECT_EQ(Receiver.Baud(), 9600);
     ASSERT_TRUE(Port.ClosePort());
-    ASSERT_TRUE(Port.OpenPort(PtyComNumber, 4800)) << Port.LastError();
+    ASSERT_TRUE(Port.OpenPort(PtyCom, 4800)) << Port.LastError();
     EXPECT_EQ(Receiver.Baud(), 4800);
 }
 
@@ -78,7 +78,7 @@ TEST(Win32Port, AVanishedDeviceIsReported) {
     {
         PtyComClient receiver(LUMAROKUB_PTY_COM_PORT_FILE);
         ASSERT_TRUE(receiver.Ok()) << receiver.Error();
-        ASSERT_TRUE(port.OpenPort(PtyComNumber, 4800)) << port.LastError();
+        ASSERT_TRUE(port.OpenPort(PtyCom, 4800)) << port.LastError();
         ASSERT_TRUE(receiver.Feed(Gga + "\r\n"));
         char buffer[SentenceBufferSize];
         EXPECT_EQ(std::string(buffer, port.ReadSentence(buffer, false)), Gga + "\r");
@@ -90,7 +90,7 @@ TEST(Win32Port, AVanishedDeviceIsReported) {
 
 TEST(Win32Port, AMissingPortFailsWithFileNotFound) {
     YComPort port;
-    EXPECT_FALSE(port.OpenPort(MissingComNumber, 4800));
+    EXPECT_FALSE(port.OpenPort(MissingCom, 4800));
     EXPECT_FALSE(port.IsOpen());
     EXPECT_NE(port.LastError().find("COM9"), std::string::npos) << port.LastError();
     EXPECT_NE(port.LastError().find("error 2)"), std::string::npos) << port.LastError();
@@ -101,7 +101,7 @@ TEST(Win32DecodePort, PrintsTheSentencesTheDeviceSends) {
     PtyComClient receiver(LUMAROKUB_PTY_COM_PORT_FILE);
     ASSERT_TRUE(receiver.Ok()) << receiver.Error();
     const std::string command = std::string("\"") + LUMAROKUB_DECODE_TOOL + "\" --port COM" +
-                                std::to_string(PtyComNumber) + " --baud 9600 --count 3";
+                                std::to_string(LUMAROKUB_PTY_COM_NUMBER) + " --baud 9600 --count 3";
     FILE* decoder = _popen(command.c_str(), "r");
     ASSERT_NE(decoder, nullptr);
     // The decoder purges the port once it is open: keep sending until it has read enough.

@@ -38,7 +38,7 @@ class PortTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(Pty.Ok());
-        ASSERT_TRUE(Port.OpenPort(Pty.Number(), 9600)) << Port.LastError();
+        ASSERT_TRUE(Port.OpenPort(Pty.Port(), 9600)) << Port.LastError();
     }
     // Waits until what the master wrote can be read on the slave side.
     void WaitReadable() {
@@ -69,7 +69,7 @@ TEST_F(PortTest, OpensRaw8N1WithoutFlowControlAtTheChosenRate) {
 }
 
 TEST_F(PortTest, OpeningAnOpenPortIsRefusedAndKeepsItsSettings) {
-    EXPECT_FALSE(Port.OpenPort(Pty.Number(), 19200));
+    EXPECT_FALSE(Port.OpenPort(Pty.Port(), 19200));
     EXPECT_TRUE(Port.IsOpen());
     EXPECT_EQ(Pty.Speed(), static_cast<speed_t>(B9600));
     EXPECT_EQ(Port.BaudRate(), 9600u);
@@ -77,23 +77,24 @@ TEST_F(PortTest, OpeningAnOpenPortIsRefusedAndKeepsItsSettings) {
 
 TEST_F(PortTest, APortInUseCannotBeOpenedAgain) {
     YComPort other;
-    EXPECT_FALSE(other.OpenPort(Pty.Number(), 9600));
+    EXPECT_FALSE(other.OpenPort(Pty.Port(), 9600));
     EXPECT_FALSE(other.IsOpen());
     Port.ClosePort();
-    EXPECT_TRUE(other.OpenPort(Pty.Number(), 9600)) << other.LastError();
+    EXPECT_TRUE(other.OpenPort(Pty.Port(), 9600)) << other.LastError();
 }
 
 TEST_F(PortTest, HighRatesAreSet) {
     Port.ClosePort();
-    ASSERT_TRUE(Port.OpenPort(Pty.Number(), 921600));
+    ASSERT_TRUE(Port.OpenPort(Pty.Port(), 921600));
     EXPECT_EQ(Pty.Speed(), static_cast<speed_t>(B921600));
 }
 
-TEST(PortOpen, UnknownNumbersAndUnsupportedRatesFail) {
+TEST(PortOpen, MissingDevicesAndUnsupportedRatesFail) {
     PtyPair pty;
     YComPort port;
-    EXPECT_FALSE(port.OpenPort(999999, 9600));
-    EXPECT_FALSE(port.OpenPort(pty.Number(), 1234));
+    EXPECT_FALSE(port.OpenPort(Source::Device("/dev/lumarokub-no-such-port"), 9600));
+    EXPECT_FALSE(port.OpenPort(Source(), 9600));
+    EXPECT_FALSE(port.OpenPort(pty.Port(), 1234));
     EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(port.LastError().empty());
 }
@@ -422,18 +423,4 @@ TEST_F(PortTest, APurgeWaitsForTheWriteInProgress) {
     purger.join();
     EXPECT_TRUE(held.Purged);
     Port.SetObserver(nullptr);
-}
-
-TEST(PortTable, NumbersArePositionsInTheTableAndNeverReused) {
-    const int32_t first = PortTable::NumberForPath("/dev/ttyTEST_A");
-    const int32_t second = PortTable::NumberForPath("/dev/ttyTEST_B");
-    EXPECT_EQ(second, first + 1);
-    EXPECT_EQ(PortTable::NumberForPath("/dev/ttyTEST_A"), first);
-    EXPECT_EQ(PortTable::PathForNumber(second), "/dev/ttyTEST_B");
-    EXPECT_EQ(PortTable::NameForNumber(first), "ttyTEST_A");
-    EXPECT_EQ(PortTable::NameForNumber(PortTable::NumberForPath("/dev/pts/7")), "pts/7");
-    EXPECT_EQ(PortTable::NameForNumber(PortTable::NumberForPath("/tmp/links/gps0")), "gps0");
-    EXPECT_EQ(PortTable::PathForNumber(0), "");
-    EXPECT_EQ(PortTable::PathForNumber(second + 1000), "");
-    EXPECT_EQ(PortTable::Paths().at(static_cast<size_t>(first) - 1), "/dev/ttyTEST_A");
 }

@@ -63,7 +63,7 @@ nlohmann::json Decoded(const std::string& path) {
 nlohmann::json Read(const std::string& bytes, NMEA_Manager& store) {
     PtyPair pty;
     YComPort port;
-    EXPECT_TRUE(pty.Ok() && port.OpenPort(pty.Number(), 115200));
+    EXPECT_TRUE(pty.Ok() && port.OpenPort(pty.Port(), 115200));
     TestEventLoop loop;
     TNmeaFetch reader(false, nullptr);
     reader.SetPort(&port);

@@ -51,8 +51,8 @@ class LinkTest : public testing::Test {
     void SetUp() override {
         ASSERT_TRUE(pty.Ok());
         YThread::SetMainDispatcher(&dispatcher);
-        ASSERT_TRUE(ComPort->OpenPort(static_cast<uint32_t>(pty.Number()), 115200));
-        GpsConfig->PortNumber = pty.Number();
+        ASSERT_TRUE(ComPort->OpenPort(pty.Port(), 115200));
+        GpsConfig->SetPort(pty.Port());
         GpsConfig->BaudRate = 115200;
         GpsConfig->DisplayPaused = false;
         GpsConfig->SetPortOpen(true);

@@ -13,15 +13,16 @@ const std::string Gga =
 
 struct Sent {
     std::vector<std::string> Commands;
-    int32_t Port;
+    Source Port;
 };
 
 class ConsoleTest : public testing::Test {
   protected:
     void SetUp() override {
-        console.SetCommandSender([this](const std::vector<std::string>& commands, int32_t port) {
-            sent.push_back({commands, port});
-        });
+        console.SetCommandSender(
+            [this](const std::vector<std::string>& commands, const Source& port) {
+                sent.push_back({commands, port});
+            });
         SetMessageObserver([this](const std::string& text, const std::string& caption) {
             messages.push_back(caption + ": " + text);
         });
@@ -29,8 +30,8 @@ class ConsoleTest : public testing::Test {
     }
     void TearDown() override { SetMessageObserver(nullptr); }
 
-    void OpenLink(int32_t port = 3) {
-        config.PortNumber = port;
+    void OpenLink(const Source& port = Source::FromEntry("COM3")) {
+        config.SetPort(port);
         config.SetPortOpen(true);
     }
     void Append(int times) {
@@ -108,7 +109,7 @@ TEST_F(ConsoleTest, DoubleClickWithLinkClosedDoesNothing) {
 }
 
 TEST_F(ConsoleTest, TypedCommandIsEchoedWithItsChecksum) {
-    OpenLink(3);
+    OpenLink(Source::FromEntry("COM3"));
     Append(5);
     DoubleClick(Viewport());
     EXPECT_TRUE(config.DisplayPaused) << "the click of the double-click pauses the output";
@@ -121,7 +122,7 @@ TEST_F(ConsoleTest, TypedCommandIsEchoedWithItsChecksum) {
     ASSERT_EQ(sent.size(), 1u);
     ASSERT_EQ(sent[0].Commands.size(), 1u);
     EXPECT_EQ(sent[0].Commands[0], "$PSRF100,1,9600,8,1,0") << "the sender completes it";
-    EXPECT_EQ(sent[0].Port, 3);
+    EXPECT_EQ(sent[0].Port, Source::FromEntry("COM3"));
     EXPECT_EQ(MemoText(), "> $PSRF100,1,9600,8,1,0*0D ") << "echoed once, no stray line end";
     EXPECT_FALSE(console.CommandMode());
     EXPECT_FALSE(config.DisplayPaused) << "output resumes";

@@ -43,7 +43,7 @@ TEST_F(StatusTest, ThreePanelsWithInitialTexts) {
 }
 
 TEST_F(StatusTest, OpenPortAndRate) {
-    config.PortNumber = 1;
+    config.SetPort(Source::FromEntry("COM1"));
     config.BaudRate = 4800;
     config.SetPortOpen(true);
     status.Refresh();
@@ -58,7 +58,7 @@ TEST_F(StatusTest, OpenPortAndRate) {
 }
 
 TEST_F(StatusTest, ClosedPortStillShowsItsNumber) {
-    config.PortNumber = 12;
+    config.SetPort(Source::FromEntry("COM12"));
     status.Refresh();
     EXPECT_EQ(Panel(0), "Close");
     EXPECT_EQ(Panel(1), "COM:12");
@@ -76,18 +76,14 @@ TEST_F(StatusTest, UnknownRateKeepsThePreviousText) {
 }
 
 TEST_F(StatusTest, ShowsThePortName) {
-    status.SetPortNameLookup([](int32_t n) { return n == 2 ? std::string("ttyUSB0") : ""; });
-    config.PortNumber = 2;
+    config.SetPort(Source::Device("/dev/ttyUSB0"));
     status.Refresh();
     EXPECT_EQ(Panel(1), "COM:ttyUSB0");
-    config.PortNumber = 7;  // unknown to the table: the number
-    status.Refresh();
-    EXPECT_EQ(Panel(1), "COM:7");
 }
 
 TEST_F(StatusTest, RefreshFromTheDetectionThreadIsAppliedOnTheGuiThread) {
     std::thread detection([this] {
-        config.PortNumber = 4;
+        config.SetPort(Source::FromEntry("COM4"));
         config.BaudRate = 115200;
         config.SetPortOpen(true);
         status.Refresh();
@@ -109,7 +105,7 @@ TEST(StatusInWindow, TheReceiverAndItsAnswerReadWholeAtTheSmallestSize) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     TFLumarokStatus& bar = *window.FLumarokStatus;
     ASSERT_EQ(bar.width(), 420);
-    bar.SetPortNameLookup([](int32_t) { return std::string("ttyUSB0"); });
+    window.Parts().GpsConfig.SetPort(Source::Device("/dev/ttyUSB0"));
     window.Parts().GpsConfig.BaudRate = 115200;
     window.Parts().GpsConfig.SetPortOpen(true);
     bar.Refresh();

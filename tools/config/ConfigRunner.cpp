@@ -8,7 +8,6 @@
 #include <map>
 #include <sstream>
 
-#include "serial/LinkNumbers.h"
 #include "serial/YComPort.h"
 #include "tools/config/KeyLink.h"
 #include "ubx/UbxKeyFile.h"
@@ -207,12 +206,11 @@ class Action {
 }  // namespace
 
 int RunConfig(const ConfigOptions& options, std::ostream& out, std::ostream& err) {
-    const int32_t number = NumberOfPathOrUrl(options.Port);
+    const Source source = Source::FromEntry(options.Port);
     YComPort port;
-    if (number < 0 ||
-        !port.OpenPort(static_cast<uint32_t>(number), static_cast<uint32_t>(options.Baud))) {
+    if (source.IsNone() || !port.OpenPort(source, static_cast<uint32_t>(options.Baud))) {
         err << "lumarokub-config: "
-            << (number < 0 ? options.Port + ": not a port" : port.LastError()) << '\n';
+            << (source.IsNone() ? options.Port + ": not a port" : port.LastError()) << '\n';
         return ConfigExitCannotUse;
     }
     KeyLink link(port, options.AnswerMs);

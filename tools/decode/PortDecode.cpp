@@ -11,10 +11,8 @@
 #include <thread>
 
 #include "link/ThreadNMEAFetch.h"
-#include "serial/LinkNumbers.h"
 #include "serial/LinkUrl.h"
 #include "serial/PortDevice.h"
-#include "serial/PortTable.h"
 #include "serial/YComPort.h"
 #include "tools/decode/CorrectionsFeed.h"
 #include "tools/decode/JsonOutput.h"
@@ -42,15 +40,17 @@ bool ParseNumber(const char* text, uint64_t& value) {
     return errno == 0 && *end == 0;
 }
 
-// The port's number: a link URL's link number, a port's "COMn" number on
-// Windows, its place in the table of port paths elsewhere.
-uint32_t PortNumberOf(const std::string& port) {
-    if (LooksLikeLinkUrl(port)) return static_cast<uint32_t>(LinkNumberForUrl(port));
+// The source --port names: a link URL, a "COMn" (also as \\.\COMn) on
+// Windows, a device path elsewhere.
+Source SourceOf(const std::string& port) {
+    if (LooksLikeLinkUrl(port)) return Source::Link(port);
 #ifdef _WIN32
     const size_t com = port.rfind("COM");
-    return com == std::string::npos ? 0 : static_cast<uint32_t>(std::atoi(port.c_str() + com + 3));
+    return com == std::string::npos
+               ? Source()
+               : Source::Device("COM" + std::to_string(std::atoi(port.c_str() + com + 3)));
 #else
-    return static_cast<uint32_t>(PortTable::NumberForPath(port));
+    return Source::Device(port);
 #endif
 }
 
@@ -127,7 +127,7 @@ int DecodePort(const DecodeOptions& options) {
     std::signal(SIGTERM, RequestEnd);
 
     YComPort port;
-    if (!port.OpenPort(PortNumberOf(options.Port), static_cast<uint32_t>(options.Baud))) {
+    if (!port.OpenPort(SourceOf(options.Port), static_cast<uint32_t>(options.Baud))) {
         std::cerr << "lumarokub-decode: " << port.LastError() << '\n';
         return ExitCannotOpen;
     }

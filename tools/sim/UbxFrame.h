@@ -1,15 +1,17 @@
-// UBX binary frames: sync B5 62, class, id, little-endian length, payload and
-// the 8-bit Fletcher checksum over class, id, length and payload.
+// The simulator's UBX messages: the classes and ids it answers or sends, and
+// whole frames built and taken apart through the one encoder in framing/.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-constexpr uint8_t UbxSync1 = 0xB5;
-constexpr uint8_t UbxSync2 = 0x62;
-constexpr size_t UbxHeaderSize = 6;  // sync, class, id, length
-constexpr size_t UbxOverhead = 8;    // header and checksum
+#include "framing/UbxFrame.h"
+
+using framing::UbxHeaderSize;
+using framing::UbxSync1;
+using framing::UbxSync2;
+constexpr size_t UbxOverhead = framing::UbxHeaderSize + framing::UbxChecksumSize;
 constexpr uint8_t UbxClassAck = 0x05;
 constexpr uint8_t UbxAckNak = 0x00;
 constexpr uint8_t UbxAckAck = 0x01;
@@ -26,9 +28,6 @@ struct UbxMessage {
     uint8_t Id = 0;
     std::vector<uint8_t> Payload;
 };
-
-// CK_A in the low byte, CK_B in the high byte, over the bytes given.
-uint16_t UbxChecksum(const uint8_t* data, size_t size);
 
 // The whole frame as bytes (no line end: a receiver sends none).
 std::string BuildUbxFrame(uint8_t cls, uint8_t id, const std::vector<uint8_t>& payload);

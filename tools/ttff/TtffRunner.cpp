@@ -12,7 +12,6 @@
 #include "link/RestartCommands.h"
 #include "link/ThreadNMEAFetch.h"
 #include "nmea/NmeaManager.h"
-#include "serial/LinkNumbers.h"
 #include "serial/LinkUrl.h"
 #include "serial/YComPort.h"
 
@@ -83,12 +82,11 @@ int RunTtffCampaign(const TtffOptions& options, std::ostream& out, std::ostream&
             return TtffExitCannotUse;
         }
     }
-    const int32_t number = NumberOfPathOrUrl(options.Port);
+    const Source source = Source::FromEntry(options.Port);
     YComPort port;
-    if (number < 0 ||
-        !port.OpenPort(static_cast<uint32_t>(number), static_cast<uint32_t>(options.Baud))) {
-        err << "lumarokub-ttff: " << (number < 0 ? options.Port + ": not a port" : port.LastError())
-            << '\n';
+    if (source.IsNone() || !port.OpenPort(source, static_cast<uint32_t>(options.Baud))) {
+        err << "lumarokub-ttff: "
+            << (source.IsNone() ? options.Port + ": not a port" : port.LastError()) << '\n';
         return TtffExitCannotUse;
     }
     NMEA_Manager store;

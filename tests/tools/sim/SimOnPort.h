@@ -8,7 +8,7 @@
 #include <string>
 
 #include "link/GpsConfig.h"
-#include "serial/PortTable.h"
+#include "serial/Source.h"
 #include "serial/YComPort.h"
 #include "tools/sim/ReceiverSimulator.h"
 
@@ -18,12 +18,12 @@ inline testing::AssertionResult ConnectSim(ReceiverSimulator& sim, YComPort& por
                                            GPSConfig& config) {
     std::string error;
     if (!sim.Open(error)) return testing::AssertionFailure() << error;
-    const int32_t number = PortTable::NumberForPath(sim.SlavePath());
+    const Source device = Source::Device(sim.SlavePath());
     const auto baud = static_cast<uint32_t>(sim.Options().Baud);
-    if (!port.OpenPort(static_cast<uint32_t>(number), baud))
+    if (!port.OpenPort(device, baud))
         return testing::AssertionFailure() << "cannot open " << sim.SlavePath();
     if (!sim.Start(error)) return testing::AssertionFailure() << error;
-    config.PortNumber = number;
+    config.SetPort(device);
     config.BaudRate = static_cast<int32_t>(baud);
     config.SetPortOpen(true);
     return testing::AssertionSuccess();
