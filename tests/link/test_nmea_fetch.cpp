@@ -325,8 +325,7 @@ TEST_F(FetchTest, AViewReadingTheStoreNeverSeesHalfASentence) {
     writer.join();
     // On a loaded host the view may not have had its turn yet: it gets one.
     const auto limit = std::chrono::steady_clock::now() + 30s;
-    while (reads.load() == 0 && std::chrono::steady_clock::now() < limit)
-        std::this_thread::yield();
+    while (reads.load() == 0 && std::chrono::steady_clock::now() < limit) std::this_thread::yield();
     done = true;
     view.join();
     EXPECT_EQ(torn, 0);
