@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +28,17 @@ class ControlFixture : public testing::Test {
         });
     }
     void TearDown() override { SetMessageObserver({}); }
+
+    // Waits up to 10 s for `done` while the user-interface thread handles what
+    // the reader queued.
+    static bool Pump(const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return true;
+    }
 
     // The store, also for panels built as members before SetUp.
     NMEA_Manager& Store() { return *NmeaManager; }

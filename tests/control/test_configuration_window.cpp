@@ -76,14 +76,6 @@ class ConfigurationWindowTest : public ControlFixture {
         YThread::SetMainDispatcher(nullptr);
         ControlFixture::TearDown();
     }
-    bool Pump(const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + 10s;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return true;
-    }
     // Runs one action of the window to its end.
     void Run(const std::function<void()>& action) {
         action();

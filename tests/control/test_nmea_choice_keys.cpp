@@ -60,15 +60,6 @@ class NmeaChoiceKeysTest : public ControlFixture {
         YThread::SetMainDispatcher(nullptr);
         ControlFixture::TearDown();
     }
-    // Waits for `done` while the user-interface thread handles what the reader queued.
-    bool Pump(const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + 10s;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return true;
-    }
     OutputRate Rate(SentenceKind kind) const { return Sim.Status().Rates[static_cast<int>(kind)]; }
 
     QtUiDispatcher Dispatcher;
